@@ -1,0 +1,28 @@
+// Main for every test that needs Qt: headless platform, a private profile
+// folder per test process (tests run in parallel and must not share
+// settings), and the C numeric locale the program itself runs under.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <clocale>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    std::string tmpl = "/tmp/vx35-test-XXXXXX";
+    if (char* dir = mkdtemp(tmpl.data()))
+        setenv("XDG_CONFIG_HOME", dir, 1);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    ::testing::InitGoogleTest(&argc, argv);
+    const int rc = RUN_ALL_TESTS();
+    if (const char* dir = getenv("XDG_CONFIG_HOME")) {
+        const std::string cmd = std::string("rm -rf '") + dir + "'";
+        if (std::string(dir).rfind("/tmp/vx35-test-", 0) == 0)
+            (void)std::system(cmd.c_str());
+    }
+    return rc;
+}

@@ -22,3 +22,48 @@ function(vx35_add_test)
     PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# vx35_library(<folder> [PLAIN] DEPS <libs>...)
+# The folder's .cpp files become the static library vx35_<folder>; sources
+# are globbed so a new file needs no edit here. A folder without sources
+# yet builds nothing.
+function(vx35_library folder)
+  cmake_parse_arguments(L "PLAIN" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.h)
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  if(NOT srcs)
+    return()
+  endif()
+  add_library(vx35_${folder} STATIC ${srcs} ${hdrs})
+  target_include_directories(vx35_${folder} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(vx35_${folder} PUBLIC ${L_DEPS} Threads::Threads)
+  if(NOT L_PLAIN)
+    target_link_libraries(vx35_${folder} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport)
+  endif()
+endfunction()
+
+# vx35_test_folder(<folder> [PLAIN] LIBS <libs>...)
+# unit_*.cpp, gui_*.cpp and e2e_*.cpp in tests/<folder> become one test
+# executable each, labelled unit, gui and e2e.
+function(vx35_test_folder folder)
+  cmake_parse_arguments(F "PLAIN" "" "LIBS" ${ARGN})
+  foreach(kind unit gui e2e)
+    file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${kind}_*.cpp)
+    if(NOT files)
+      continue()
+    endif()
+    file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support_*.cpp)
+    set(timeout 120)
+    if(kind STREQUAL "e2e")
+      set(timeout 300)
+    endif()
+    if(F_PLAIN)
+      vx35_add_test(NAME ${folder}_${kind}_tests LABEL ${kind} TIMEOUT ${timeout}
+                    SOURCES ${files} ${helpers} LIBS ${F_LIBS})
+    else()
+      vx35_add_test(NAME ${folder}_${kind}_tests LABEL ${kind} TIMEOUT ${timeout} QT
+                    SOURCES ${files} ${helpers} LIBS ${F_LIBS})
+    endif()
+  endforeach()
+endfunction()

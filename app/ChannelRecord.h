@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/CString.h"
+#include "platform/Types.h"
+
+class CPortMan;
+
+// One of the main dialog's ten channel records. Only record 0 ever holds a
+// port manager; the others are configuration only.
+struct ChannelRecord {
+    int m_iChannelId = 65535;          // 65535: no channel configured
+    CPortMan* m_pPortMan = nullptr;
+    int m_iOperator = 0;
+    double m_dOperand = 0.0;
+    BYTE m_bActive = 0;
+    BYTE m_bMeasuring = 0;
+    BYTE m_bCurveUpdate = 0;
+    int m_iDecimalDivisor = 1;
+    int m_iSensorType = 0;
+    int m_iNominal = 0;
+    CString m_strDisplayFormat;
+    CString m_strSensorName;
+    CString m_strUnit;
+    // Bytes 2..5 of the long-status answer: rate code, kept, sample mode,
+    // AUTO rate.
+    BYTE m_byRateCode = 0;
+    BYTE m_byStatus2 = 0;
+    BYTE m_bySampleMode = 0;
+    BYTE m_byAutoRate = 0;
+    int m_iDeviceVariant = 0;
+    int m_iFirmwareVersion = 0;
+    int m_bIdentified = 0;
+};
+
+constexpr int kChannelCount = 10;
+constexpr int kReceiveTextCount = 4;

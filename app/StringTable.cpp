@@ -1,0 +1,161 @@
+#include "app/StringTable.h"
+
+#include "platform/Text1252.h"
+
+namespace vx {
+namespace {
+
+struct Entry {
+    int index;          // id - 5100 for German
+    const char* de;
+    const char* en;
+    const char* fr;
+    const char* es;
+};
+
+// UTF-8 here; handed out as code page 1252. Null: that language has none.
+constexpr Entry kTexts[] = {
+    {0, "Auslesen", "Read", "Lire", "Leer"},
+    {1, "Senden", "Write", "Envoyer", "Enviar"},
+    {2, "Sichern", "Save", "Enregistrer", "Guardar"},
+    {3, "Einrichten", "Setup", "Configuration", "Configuración"},
+    {4, "Datenlogger", "Data logger", "Enregistreur", "Registrador"},
+    {5, "Löschen", "Delete", "Effacer", "Borrar"},
+    {6, "Übernehmen", "Accept", "Appliquer", "Aceptar"},
+    {7, "in HEX", "in HEX", "en HEX", "en HEX"},
+    {8, "Datei", "File", "Fichier", "Archivo"},
+    {9, "Öffnen", "Open", "Ouvrir", "Abrir"},
+    {10, "Speichern", "Save", "Enregistrer", "Guardar"},
+    {11, "Drucken", "Print", "Imprimer", "Imprimir"},
+    {12, "Beenden", "Exit", "Quitter", "Salir"},
+    {13, "Optionen", "Options", "Options", "Opciones"},
+    {14, "Dokumentation...", "Documentation...", "Documentation...", "Documentación..."},
+    {15, "Terminal", "Terminal", "Terminal", "Terminal"},
+    {16, "Schnittstelle", "COM Port", "Port COM", "Puerto COM"},
+    {17, "Überschrift", "Headline", "Titre", "Título"},
+    {18, "Kommentar", "Comment", "Commentaire", "Comentario"},
+    {19, "Zeilenende", "Line end", "Fin de ligne", "Fin de línea"},
+    {20, "Spaltentrenner", "Column separator", "Séparateur de colonnes", "Separador de columnas"},
+    {21, "Dezimaltrenner", "Decimal separator", "Séparateur décimal", "Separador decimal"},
+    {22, "Firmenkopf", "Header", "En-tête", "Encabezado"},
+    {23, "Datum", "Date", "Date", "Fecha"},
+    {24, "Parameter", "Parameter", "Paramètres", "Parámetros"},
+    {25, "AKT_mKON", "ACTwCON", "ACT_aCON", "ACT_cCON"},
+    {26, "AKT_oKON", "ACTnCON", "ACT_sCON", "ACT_sCON"},
+    {27, "PAS_mKON", "PASwCON", "PAS_aCON", "PAS_cCON"},
+    {28, "PAS_oKON", "PASnCON", "PAS_sCON", "PAS_sCON"},
+    {29, "STROM", "CURRENT", "COURANT", "CORRIENTE"},
+    {30, "Unbekannt", "Unknown", "Inconnu", "Desconocido"},
+    {31, "Befehle", "Command", "Commandes", "Comandos"},
+    {32, "Status", "Status", "État", "Estado"},
+    {33, "Status long", "Status long", "État détaillé", "Estado detallado"},
+    {34, "Sensorparameter", "Sensor Parameter", "Paramètres du capteur", "Parámetros del sensor"},
+    {35, "Version Nr.", "Version No.", "Version n°", "Versión n.º"},
+    {36, "Messen Konfiguration", "Control Mode", "Configuration de mesure", "Configuración de medida"},
+    {37, "Diagrammtyp", "Diagram Type", "Type de diagramme", "Tipo de diagrama"},
+    {38, "Konstante", "Constant", "Constante", "Constante"},
+    {39, "Darstellen", "Display", "Afficher", "Mostrar"},
+    {40, "Schnittstellenauswahl", "Interface selection", "Choix de l'interface", "Selección de interfaz"},
+    {41, "Schnittstellenanbindung", "Interface Connection", "Connexion de l'interface", "Conexión de interfaz"},
+    {42, "seriell", "serial", "série", "serie"},
+    {43, "parallel", "parallel", "parallèle", "paralelo"},
+    {44, " mit Y-Kabel", " with Y cable", " avec câble en Y", " con cable en Y"},
+    {45, "parallel PC gesteuert", "parallel PC controlled", "parallèle piloté par PC", "paralelo controlado por PC"},
+    {46, "Abbrechen", "Cancel", "Annuler", "Cancelar"},
+    {47, "Kanal", "Ch", "Canal", "Canal"},
+    {48, "Grenzwert", "Limit Value", "Valeur limite", "Valor límite"},
+    {49, "aus", "off", "arrêt", "apagado"},
+    {50, "Messen", "Measure", "Mesurer", "Medir"},
+    {51, "Start", "Start", "Démarrer", "Iniciar"},
+    {52, "Stop", "Stopp", "Arrêt", "Parar"},
+    {53, "Kontrolle ein", "Control on", "Contrôle marche", "Control activado"},
+    {54, "Kontrolle aus", "Control off", "Contrôle arrêt", "Control desactivado"},
+    {55, "Tara", "Tare", "Tare", "Tara"},
+    {56, "MIN Reset", "MIN Reset", "RAZ MIN", "Reset MIN"},
+    {57, "MAX Reset", "MAX Reset", "RAZ MAX", "Reset MAX"},
+    {58, "Steuern", "Control", "Commande", "Control"},
+    {59, "Messmode", "Measuring Mode", "Mode de mesure", "Modo de medida"},
+    {60, "Sprache", "Language", "Langue", "Idioma"},
+    {61, "Info", "Info", "Info", "Info"},
+    {62, "Baud", "Baud", "Baud", "Baudios"},
+    {63, "SCI Mode", "SCI Mode", "Mode SCI", "Modo SCI"},
+    {64, "Adresse", "Address", "Adresse", "Dirección"},
+    {65, "Rate", "Rate", "Cadence", "Frecuencia"},
+    {66, "Mittel", "Average", "Moyenne", "Promedio"},
+    {67, "Logg Mode", "Logg Mode", "Mode enregistreur", "Modo registro"},
+    {68, "Datum", "Date", "Date", "Fecha"},
+    {69, "Uhrzeit", "Time", "Heure", "Hora"},
+    {70, "OK", "OK", "OK", "Aceptar"},
+    {71, "Baudrate", "Baud rate", "Débit", "Velocidad"},
+    {73, "3 Kalib", "3 Calib", "3 Étal", "3 Calib"},
+    {77, "Bezeichnung", "Design", "Désignation", "Designación"},
+    {78, "Nennwert", "nom Value", "Valeur nominale", "Valor nominal"},
+    {79, "Einheit", "Unit", "Unité", "Unidad"},
+    {80, "Sensorjustierung überprüfen,\nda 0% und 100% Last identisch!",
+     "Check Sensor adjustment,\n0% and 100% load are identical!",
+     "Vérifiez l'ajustage du capteur,\n0% et 100% de charge sont identiques !",
+     "¡Compruebe el ajuste del sensor,\n0% y 100% de carga son idénticos!"},
+    {85, "phys. Einheit", "Physical unit", "Unité physique", "Unidad física"},
+    {86, "Deutsch", "Deutsch", "Deutsch", "Deutsch"},
+    {87, "English", "English", "English", "English"},
+    {88, "Français", "Français", "Français", "Français"},
+    {89, "Español", "Español", "Español", "Español"},
+    {97, "Typ", "Type", "Type", "Tipo"},
+    {98, "Zeitüberschreitung Kanal", "Timeout Channel", "Dépassement de délai canal", "Tiempo agotado canal"},
+};
+
+const Entry* Find(int index)
+{
+    for (const Entry& e : kTexts)
+        if (e.index == index)
+            return &e;
+    return nullptr;
+}
+
+const char* TextOf(const Entry& e, int language)
+{
+    switch (language) {
+    case 0: return e.de;
+    case 1: return e.en;
+    case 2: return e.fr;
+    case 3: return e.es;
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+bool LookupProgramString(UINT id, CString& out)
+{
+    if (id < kStringBase || id >= kStringBase + 4000)
+        return false;
+    const int rel = static_cast<int>(id - kStringBase);
+    const int language = rel / 1000;
+    const int index = rel % 1000;
+    if (index >= kStringsPerLanguage)
+        return false;
+    const Entry* e = Find(index);
+    if (!e)
+        return false;
+    const char* text = TextOf(*e, language);
+    if (!text)
+        text = e->en;
+    if (!text)
+        text = e->de;
+    if (!text)
+        return false;
+    out = FromUtf8(text);
+    return true;
+}
+
+void InstallStringTable() { SetStringTableLookup(&LookupProgramString); }
+
+CString LoadText(UINT germanId, int languageOffset)
+{
+    CString s;
+    if (!LookupProgramString(germanId + static_cast<UINT>(languageOffset), s))
+        s.Empty();
+    return s;
+}
+
+} // namespace vx

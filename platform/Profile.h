@@ -1,0 +1,37 @@
+// The per-user profile: sections and values as the program names them, kept
+// in ~/.config/Quorin Vandelwerk GmbH/VX35 VS.conf (under XDG_CONFIG_HOME).
+// A '\' in a section name nests groups ("A\B" is group B inside A).
+// Strings are stored as readable text and come back as the same 1252
+// bytes; binary values come back byte for byte. Every write is flushed at
+// once so nothing is lost when the program is killed.
+#pragma once
+
+#include "CString.h"
+#include "Types.h"
+
+#include <vector>
+
+namespace vx {
+
+constexpr const char* kProfileOrganization = "Quorin Vandelwerk GmbH";
+constexpr const char* kProfileApplication = "VX35 VS";
+
+CString GetProfileString(const char* section, const char* entry, const char* defaultValue = nullptr);
+// The stored number, or defaultValue when the value is missing or not a number.
+UINT GetProfileInt(const char* section, const char* entry, int defaultValue);
+// *data is allocated with new[] (caller deletes[]); FALSE and null when missing.
+BOOL GetProfileBinary(const char* section, const char* entry, BYTE** data, UINT* bytes);
+bool GetProfileBinary(const char* section, const char* entry, std::vector<BYTE>& out);
+
+// A null value deletes the entry; a null entry deletes the whole section.
+BOOL WriteProfileString(const char* section, const char* entry, const char* value);
+BOOL WriteProfileInt(const char* section, const char* entry, int value);
+BOOL WriteProfileBinary(const char* section, const char* entry, const BYTE* data, UINT bytes);
+
+// The file behind the profile (for messages and tests).
+CString ProfileFilePath();
+// Drops the cached settings object, so the next access reads the file
+// again (after XDG_CONFIG_HOME changed, in tests).
+void ReloadProfile();
+
+} // namespace vx

@@ -1,0 +1,54 @@
+// A periodic tick on a thread of its own, for the PC-paced measurement.
+// Ticks follow absolute steady-clock deadlines start + n * period, so they
+// do not drift; after a stall the missed ticks are skipped rather than
+// fired in a burst. A tick never overlaps the previous one.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace vx {
+
+class TickThread {
+public:
+    TickThread() = default;
+    ~TickThread();   // stops and joins (a tick must not destroy its own thread)
+    TickThread(const TickThread&) = delete;
+    TickThread& operator=(const TickThread&) = delete;
+
+    // Starts ticking; the first tick is one period after the start. False
+    // when already running or the period is not positive.
+    bool Start(std::chrono::microseconds period, std::function<void()> tick);
+    // Stops and joins. Idempotent. Refused (false, nothing changes) when
+    // called from inside the tick, which would otherwise wait for itself.
+    bool Stop();
+    // Asks the thread to end after the current tick without waiting; safe
+    // from the tick itself. A later Stop() (or the destructor) joins.
+    void RequestStop();
+
+    bool IsRunning() const { return m_running.load(); }
+    bool InTickThread() const;
+    std::uint64_t TickCount() const { return m_ticks.load(); }
+    // Deadlines skipped because a tick ran late.
+    std::uint64_t SkippedCount() const { return m_skipped.load(); }
+
+private:
+    void run(std::chrono::steady_clock::time_point start, std::chrono::microseconds period);
+
+    std::thread m_thread;
+    std::function<void()> m_tick;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_stopRequested = false;
+    std::atomic<bool> m_running{false};
+    std::atomic<std::uint64_t> m_ticks{0};
+    std::atomic<std::uint64_t> m_skipped{0};
+    std::mutex m_joinMutex;
+};
+
+} // namespace vx

@@ -5,21 +5,7 @@
 #pragma once
 
 #include "Types.h"
-
-// Window styles.
-constexpr DWORD WS_OVERLAPPED = 0x00000000u;
-constexpr DWORD WS_POPUP = 0x80000000u;
-constexpr DWORD WS_CHILD = 0x40000000u;
-constexpr DWORD WS_VISIBLE = 0x10000000u;
-constexpr DWORD WS_DISABLED = 0x08000000u;
-constexpr DWORD WS_CAPTION = 0x00C00000u;
-constexpr DWORD WS_BORDER = 0x00800000u;
-constexpr DWORD WS_VSCROLL = 0x00200000u;
-constexpr DWORD WS_HSCROLL = 0x00100000u;
-constexpr DWORD WS_SYSMENU = 0x00080000u;
-constexpr DWORD WS_GROUP = 0x00020000u;
-constexpr DWORD WS_TABSTOP = 0x00010000u;
-constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200u;
+#include "Wnd.h" // the WS_* window styles
 
 // Buttons (the low nibble is the button type).
 constexpr DWORD BS_PUSHBUTTON = 0x0u;

@@ -1,0 +1,313 @@
+#include "sim/SimHost.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vx35sim {
+
+namespace {
+
+std::optional<long> ParseNumber(const std::string& s, long lo, long hi)
+{
+    long v = 0;
+    const char* end = s.data() + s.size();
+    auto [p, ec] = std::from_chars(s.data(), end, v);
+    if (s.empty() || ec != std::errc() || p != end || v < lo || v > hi)
+        return std::nullopt;
+    return v;
+}
+
+int g_signalPipe = -1;
+
+extern "C" void OnStopSignal(int)
+{
+    const int saved = errno;
+    const char c = 's';
+    if (g_signalPipe >= 0)
+        [[maybe_unused]] auto n = write(g_signalPipe, &c, 1);
+    errno = saved;
+}
+
+class Log {
+public:
+    explicit Log(FILE* f) : f_(f) {}
+    void chunk(double seconds, const char* dir, const std::uint8_t* p, std::size_t n)
+    {
+        if (!f_)
+            return;
+        std::fprintf(f_, "%10.3f %s %3zu:", seconds, dir, n);
+        for (std::size_t i = 0; i < n; ++i)
+            std::fprintf(f_, " %02X", p[i]);
+        std::fputs("  |", f_);
+        for (std::size_t i = 0; i < n; ++i)
+            std::fputc(p[i] >= 0x20 && p[i] < 0x7F ? p[i] : '.', f_);
+        std::fputs("|\n", f_);
+        std::fflush(f_);
+    }
+    void note(double seconds, const char* text)
+    {
+        if (f_) {
+            std::fprintf(f_, "%10.3f -- %s\n", seconds, text);
+            std::fflush(f_);
+        }
+    }
+
+private:
+    FILE* f_;
+};
+
+// A client that stops reading must not stall the device: what the line
+// cannot take within a short wait is dropped, as a real line would lose it.
+std::size_t WriteAll(int fd, const std::uint8_t* p, std::size_t n)
+{
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t w = write(fd, p + done, n - done);
+        if (w > 0) {
+            done += static_cast<std::size_t>(w);
+            continue;
+        }
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0 && errno == EAGAIN) {
+            pollfd pfd{fd, POLLOUT, 0};
+            if (poll(&pfd, 1, 20) > 0)
+                continue;
+        }
+        break;
+    }
+    return done;
+}
+
+bool WatchStdin()
+{
+    // Started in the background, stdin is often /dev/null; its immediate end
+    // must not end the device. Only terminals, pipes and sockets count.
+    struct stat st {};
+    if (fstat(STDIN_FILENO, &st) != 0)
+        return false;
+    return isatty(STDIN_FILENO) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
+}
+
+} // namespace
+
+std::string UsageText()
+{
+    return "Usage: vx35sim [options]\n"
+           "Simulated VX35 device on a pseudo-terminal. The first line on standard\n"
+           "output is the terminal's path; open it like a serial port.\n"
+           "Runs until SIGINT, SIGTERM or end of input on a terminal or pipe on stdin;\n"
+           "each line read on stdin triggers one value in the HAND and TRIGGER modes.\n"
+           "\n"
+           "  --sample-mode N  sample mode, byte 4 of the 'E' answer: 0 PC, 4 HAND,\n"
+           "                   8 AUTO, 12 TRIGGER, 16 TRIGGER2, 20 TRIGGER3 (default 0)\n"
+           "  --auto-rate N    AUTO rate, byte 5 of the 'E' answer: 2 10 ms, 3 100 ms,\n"
+           "                   4 1 s, 5 10 s, 6 1 min, 7 10 min, 8 1 h (default 2)\n"
+           "  --model CODE     model code in the 'V' answer (default H2; H1 is a\n"
+           "                   variant-800 device; an empty code gives none)\n"
+           "  --split N        send every answer in pieces of N bytes\n"
+           "  --delay MS       delay before every answer (default 5)\n"
+           "  --silent CMD     never answer these command letters (repeatable)\n"
+           "  --log FILE       write every byte received and sent, with times\n"
+           "  --help           show this text\n";
+}
+
+std::optional<std::string> ParseOptions(const std::vector<std::string>& args, HostOptions& out)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> inlineValue;
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        if (name == "--help" && !inlineValue) {
+            out.help = true;
+            continue;
+        }
+        static const char* const kWithValue[] = {"--sample-mode", "--auto-rate", "--model", "--split",
+                                                 "--delay",       "--silent",    "--log"};
+        bool known = false;
+        for (const char* k : kWithValue)
+            known = known || name == k;
+        if (!known)
+            return "unknown option '" + args[i] + "'";
+        std::string value;
+        if (inlineValue) {
+            value = *inlineValue;
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return "option '" + name + "' needs a value";
+        }
+        auto bad = [&](const char* what) { return "option '" + name + "': " + what + ", not '" + value + "'"; };
+        if (name == "--sample-mode") {
+            const auto v = ParseNumber(value, 0, 255);
+            if (!v)
+                return bad("expected a byte value such as 0, 4, 8, 12, 16 or 20");
+            out.device.sampleMode = static_cast<int>(*v);
+        } else if (name == "--auto-rate") {
+            const auto v = ParseNumber(value, 0, 255);
+            if (!v)
+                return bad("expected a byte value, 2 to 8");
+            out.device.autoRate = static_cast<int>(*v);
+        } else if (name == "--model") {
+            out.device.model = value;
+        } else if (name == "--split") {
+            const auto v = ParseNumber(value, 0, 65536);
+            if (!v)
+                return bad("expected a number of bytes");
+            out.device.faults.splitBytes = static_cast<int>(*v);
+        } else if (name == "--delay") {
+            const auto v = ParseNumber(value, 0, 600000);
+            if (!v)
+                return bad("expected milliseconds");
+            out.device.faults.answerDelayMs = static_cast<int>(*v);
+        } else if (name == "--silent") {
+            if (value.empty())
+                return bad("expected one or more command letters");
+            for (char c : value)
+                out.device.faults.silent.insert(static_cast<std::uint8_t>(c));
+        } else if (name == "--log") {
+            if (value.empty())
+                return bad("expected a file name");
+            out.logFile = value;
+        }
+    }
+    return std::nullopt;
+}
+
+int RunHost(const HostOptions& options)
+{
+    FILE* logFile = nullptr;
+    if (!options.logFile.empty()) {
+        logFile = std::fopen(options.logFile.c_str(), "w");
+        if (!logFile) {
+            std::fprintf(stderr, "vx35sim: cannot write log file '%s': %s\n", options.logFile.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char slaveName[256] = {};
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0
+        || ptsname_r(master, slaveName, sizeof slaveName) != 0) {
+        std::fprintf(stderr, "vx35sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+        if (master >= 0)
+            close(master);
+        if (logFile)
+            std::fclose(logFile);
+        return 1;
+    }
+    termios tio{};
+    if (tcgetattr(master, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(master, TCSANOW, &tio);
+    }
+    // Holding the slave side open keeps the line up between clients: without
+    // it the master reports a hang-up until someone opens the path.
+    const int keepSlave = open(slaveName, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    int sigPipe[2] = {-1, -1};
+    if (pipe2(sigPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        std::fprintf(stderr, "vx35sim: %s\n", std::strerror(errno));
+        return 1;
+    }
+    g_signalPipe = sigPipe[1];
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    struct sigaction oldInt {}, oldTerm {}, oldHup {}, oldPipe {};
+    sigaction(SIGINT, &sa, &oldInt);
+    sigaction(SIGTERM, &sa, &oldTerm);
+    sigaction(SIGHUP, &sa, &oldHup);
+    struct sigaction ign {};
+    ign.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ign, &oldPipe);
+
+    std::printf("%s\n", slaveName);
+    std::fflush(stdout);
+
+    SteadyClock clock;
+    Log log(logFile);
+    auto seconds = [&clock] { return static_cast<double>(clock.nowMs()) / 1000.0; };
+    Vx35Device device(clock, options.device);
+    bool watchStdin = WatchStdin();
+    log.note(seconds(), slaveName);
+
+    std::uint8_t buf[4096];
+    for (;;) {
+        int timeout = 1000;
+        if (const auto next = device.nextDueMs())
+            timeout = static_cast<int>(std::clamp<std::int64_t>(*next - clock.nowMs(), 0, 1000));
+        pollfd fds[3] = {{sigPipe[0], POLLIN, 0}, {master, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        const int r = poll(fds, watchStdin ? 3 : 2, timeout);
+        if (r < 0 && errno != EINTR)
+            break;
+        if (r > 0 && fds[0].revents)
+            break;
+        if (r > 0 && watchStdin && fds[2].revents) {
+            const ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+            if (n == 0)
+                break;
+            if (n < 0 && errno != EINTR && errno != EAGAIN) {
+                watchStdin = false;
+            } else {
+                for (ssize_t i = 0; i < n; ++i) {
+                    if (buf[i] == '\n')
+                        device.trigger();
+                }
+            }
+        }
+        if (r > 0 && fds[1].revents & POLLIN) {
+            for (;;) {
+                const ssize_t n = read(master, buf, sizeof buf);
+                if (n <= 0)
+                    break;
+                log.chunk(seconds(), "RX", buf, static_cast<std::size_t>(n));
+                device.receive(buf, static_cast<std::size_t>(n));
+            }
+        }
+        if (r > 0 && (fds[1].revents & (POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN))
+            usleep(10000); // no client side held open: do not spin on the hang-up
+        for (const Write& w : device.poll()) {
+            const std::size_t sent = WriteAll(master, w.bytes.data(), w.bytes.size());
+            log.chunk(seconds(), "TX", w.bytes.data(), sent);
+            if (sent < w.bytes.size())
+                log.note(seconds(), "line full, rest of the write dropped");
+        }
+        if (device.vanished()) {
+            log.note(seconds(), "device left the line");
+            break;
+        }
+    }
+
+    log.note(seconds(), "end");
+    if (keepSlave >= 0)
+        close(keepSlave);
+    close(master);
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    sigaction(SIGHUP, &oldHup, nullptr);
+    sigaction(SIGPIPE, &oldPipe, nullptr);
+    g_signalPipe = -1;
+    close(sigPipe[0]);
+    close(sigPipe[1]);
+    if (logFile)
+        std::fclose(logFile);
+    return 0;
+}
+
+} // namespace vx35sim

@@ -1,0 +1,67 @@
+// The project's own .bmp reader and writer.
+//
+// The writer produces the chart's bitmap file: 32 bits per pixel, rows
+// bottom-up, BI_RGB, with a 4-byte colour table after the 40-byte header, so
+// the pixels start at offset 58. The reader takes the pixel offset from the
+// file header (never assumes it), understands 1, 4, 8, 24 and 32 bits per
+// pixel uncompressed, top-down and bottom-up, and refuses anything damaged.
+#pragma once
+
+#include "platform/Types.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <vector>
+
+#pragma pack(push, 2)
+struct BITMAPFILEHEADER {
+    WORD bfType = 0x4D42;   // "BM"
+    DWORD bfSize = 0;
+    WORD bfReserved1 = 0;
+    WORD bfReserved2 = 0;
+    DWORD bfOffBits = 0;
+};
+#pragma pack(pop)
+static_assert(sizeof(BITMAPFILEHEADER) == 14);
+
+struct BITMAPINFOHEADER {
+    DWORD biSize = 40;
+    LONG biWidth = 0;
+    LONG biHeight = 0;
+    WORD biPlanes = 1;
+    WORD biBitCount = 32;
+    DWORD biCompression = 0;
+    DWORD biSizeImage = 0;
+    LONG biXPelsPerMeter = 0;
+    LONG biYPelsPerMeter = 0;
+    DWORD biClrUsed = 0;
+    DWORD biClrImportant = 0;
+};
+static_assert(sizeof(BITMAPINFOHEADER) == 40);
+
+constexpr DWORD BI_RGB = 0;
+constexpr DWORD BI_RLE8 = 1;
+constexpr DWORD BI_RLE4 = 2;
+constexpr DWORD BI_BITFIELDS = 3;
+
+namespace vx {
+
+// The file's bytes for an image (any format; written as 32 bits, the fourth
+// byte 0). Empty for a null image.
+std::vector<BYTE> EncodeBmp32(const QImage& image);
+// Writes EncodeBmp32 to a file; false when the image is null or the file
+// cannot be written completely.
+bool SaveBmpFile(const char* path, const QImage& image);
+
+// A null image for anything that is not a readable bitmap.
+QImage DecodeBmp(const BYTE* data, size_t size);
+QImage LoadBmpFile(const char* path);
+
+// The program's own bitmaps: res/bitmaps/<id>.bmp (or res/<id>.bmp) below
+// the folder set by SetResourceDir, else next to the executable or, in a
+// build tree, in the source tree.
+void SetResourceDir(const char* dir);
+QImage LoadResourceBitmap(UINT id);
+
+} // namespace vx

@@ -1,0 +1,86 @@
+// Binary files with errors reported, never swallowed: Open says why it
+// failed through a CFileException, later read/write/seek failures throw one.
+#pragma once
+
+#include "platform/CObject.h"
+#include "platform/CString.h"
+#include "platform/Types.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+
+using ULONGLONG = std::uint64_t;
+using LONGLONG = std::int64_t;
+
+class CFileException : public std::runtime_error {
+public:
+    enum Cause {
+        none = 0, genericException = 1, fileNotFound = 2, badPath = 3, tooManyOpenFiles = 4,
+        accessDenied = 5, invalidFile = 6, removeCurrentDir = 7, directoryFull = 8,
+        badSeek = 9, hardIO = 10, sharingViolation = 11, lockViolation = 12, diskFull = 13,
+        endOfFile = 14
+    };
+    CFileException(int cause = none, int osError = 0, const CString& fileName = CString());
+    int m_cause;
+    int m_lOsError;   // errno
+    CString m_strFileName;
+    // "file name: reason" in plain words, for a message box.
+    CString GetErrorMessage() const;
+    static int CauseFromErrno(int err);
+};
+
+class CFile {
+public:
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoInherit = 0x0080,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+    };
+    enum SeekPosition { begin = 0, current = 1, end = 2 };
+
+    CFile() = default;
+    // Throws CFileException when the file cannot be opened.
+    CFile(LPCTSTR fileName, UINT openFlags);
+    virtual ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // False on failure, with the reason in *error when given.
+    virtual BOOL Open(LPCTSTR fileName, UINT openFlags, CFileException* error = nullptr);
+    // Bytes read; fewer than asked only at the end of the file.
+    virtual UINT Read(void* buffer, UINT count);
+    virtual void Write(const void* buffer, UINT count);
+    virtual ULONGLONG Seek(LONGLONG offset, UINT from);
+    void SeekToBegin() { Seek(0, begin); }
+    ULONGLONG SeekToEnd() { return Seek(0, end); }
+    virtual ULONGLONG GetPosition() const;
+    virtual ULONGLONG GetLength() const;
+    virtual void SetLength(ULONGLONG length);
+    virtual void Flush();
+    // Throws when the final write-out fails.
+    virtual void Close();
+    // Closes without throwing.
+    virtual void Abort();
+    bool IsOpen() const { return m_fd >= 0; }
+    CString GetFilePath() const { return m_path; }
+    CString GetFileName() const;
+
+    static void Remove(LPCTSTR fileName);
+    static void Rename(LPCTSTR oldName, LPCTSTR newName);
+
+private:
+    [[noreturn]] void Fail(int err) const;
+    int m_fd = -1;
+    CString m_path;
+};

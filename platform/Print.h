@@ -1,0 +1,67 @@
+// Choosing a printer and printing on it.
+//
+// CPrintDialog::DoModal goes through the modal seam (Modal.h, kind Print):
+// in the program it shows the Qt print dialog; a scripted answer of IDOK
+// prints to the PDF file named in the answer's text (or to the default
+// printer when the text is empty), so no test ever blocks. The printer is set to
+// 600 dpi; callers scale by GetDeviceCaps(LOGPIXELSX/Y).
+#pragma once
+
+#include "platform/CString.h"
+#include "platform/Types.h"
+
+#include <memory>
+
+class CDC;
+class CWnd;
+class QPrinter;
+
+constexpr DWORD PD_ALLPAGES = 0x00000000;
+constexpr DWORD PD_SELECTION = 0x00000001;
+constexpr DWORD PD_PAGENUMS = 0x00000002;
+constexpr DWORD PD_NOSELECTION = 0x00000004;
+constexpr DWORD PD_NOPAGENUMS = 0x00000008;
+constexpr DWORD PD_COLLATE = 0x00000010;
+constexpr DWORD PD_PRINTTOFILE = 0x00000020;
+constexpr DWORD PD_PRINTSETUP = 0x00000040;
+constexpr DWORD PD_RETURNDC = 0x00000100;
+constexpr DWORD PD_HIDEPRINTTOFILE = 0x00100000;
+constexpr DWORD PD_USEDEVMODECOPIES = 0x00040000;
+constexpr DWORD PD_RETURNDEFAULT = 0x00000400;
+
+constexpr int kPrinterDpi = 600;
+
+class CPrintDialog {
+public:
+    explicit CPrintDialog(BOOL printSetupOnly,
+                          DWORD flags = PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS |
+                                        PD_HIDEPRINTTOFILE | PD_NOSELECTION,
+                          CWnd* parent = nullptr);
+    ~CPrintDialog();
+    CPrintDialog(const CPrintDialog&) = delete;
+    CPrintDialog& operator=(const CPrintDialog&) = delete;
+
+    // 1 (OK) or 2 (Cancel).
+    INT_PTR DoModal();
+    // The default printer without asking (PD_RETURNDEFAULT); false when
+    // there is none.
+    BOOL GetDefaults();
+    // Attaches the chosen printer to a DC; false before an OK.
+    BOOL CreatePrinterDC(CDC& dc);
+    CString GetDeviceName() const;
+    bool PrintToFile() const;
+    QPrinter* GetPrinter() const { return m_printer.get(); }
+
+    struct PD { DWORD Flags; int nCopies; } m_pd;
+
+private:
+    std::shared_ptr<QPrinter> m_printer;
+    bool m_ok = false;
+    bool m_setupOnly;
+    CWnd* m_parent;
+};
+
+namespace vx {
+// A 600 dpi printer; writes a PDF file when pdfPath is given.
+std::shared_ptr<QPrinter> MakePrinter(const char* pdfPath = nullptr);
+} // namespace vx

@@ -1,0 +1,367 @@
+#include "measure/MeasureConversation.h"
+
+namespace {
+constexpr COLORREF kCurveColor = 0xFF0000; // blue in 0x00BBGGRR
+// The start wait only swallows the key echoes; anything beyond this is noise.
+constexpr int kCollectCap = 4096;
+} // namespace
+
+CMeasureConversation::CMeasureConversation(CMeasureHost& host, MeasureRecord& record)
+    : m_host(host), m_rec(record), m_mode(LookupSampleMode(record.m_bySampleMode, record.m_byAutoRate))
+{
+}
+
+void CMeasureConversation::ArmTimer(TimerStep step, UINT ms)
+{
+    m_timerStep = step;
+    m_host.SetTimer(kTimerId, ms);
+}
+
+void CMeasureConversation::OnStart()
+{
+    m_host.EnableTabs(false);
+    if (m_bRunning) {
+        m_host.SendCommandByte(DeviceCmd::KeyEnter);
+        m_host.EnableTabs(true);
+        return;
+    }
+    // A measurement that ended without Stop (line end mark) may still have
+    // its value requests running.
+    m_host.StopValueRequests();
+    m_host.ReceiveText().Empty();
+    m_host.LoadChannelConfig();
+    m_host.SendCommandByte(DeviceCmd::KeyEsc);
+    m_answerStep = AnswerStep::Ignore;
+    ArmTimer(TimerStep::RequestSensor, kAnswerTimeoutMs);
+}
+
+void CMeasureConversation::OnStop()
+{
+    m_host.EnableTabs(true);
+    m_host.StopValueRequests();
+    m_host.KillTimer(kTimerId);
+    m_timerStep = TimerStep::None;
+    m_host.ShowStartButton(true);
+    m_host.ShowDeviceButtons(true);
+    // Always: a late answer must not resume a conversation the user stopped.
+    m_answerStep = AnswerStep::Ignore;
+    m_bEndMarkSeen = false;
+    if (m_bRunning || m_bBegan) {
+        m_bRunning = false;
+        m_bBegan = false;
+        if (m_bNewData) {
+            // Values that came after the last refresh still reach the chart.
+            m_bNewData = false;
+            UpdateCurves();
+            m_host.ShowValueText(m_strValueText);
+        }
+        m_host.SendCommandByte(DeviceCmd::KeyEsc);
+        m_host.EnableMenuItem(MenuItem::FileSave, true);
+        m_host.SetXRange(0.0, m_dLastX);
+    } else {
+        m_host.SendCommandByte(DeviceCmd::KeyEsc);
+    }
+}
+
+void CMeasureConversation::OnActivate()
+{
+    m_host.StopValueRequests();
+    m_host.KillTimer(kTimerId);
+    m_timerStep = TimerStep::None;
+    m_answerStep = AnswerStep::Ignore;
+    m_bRunning = false;
+    m_bBegan = false;
+    m_host.SendCommandByte(DeviceCmd::KeyEsc);
+}
+
+void CMeasureConversation::OnMMTimer()
+{
+    if (m_bTickBusy.exchange(true))
+        return;
+    m_host.PutBytes(CString(DeviceCmd::ValueRequest));
+    m_bTickBusy.store(false);
+}
+
+void CMeasureConversation::OnDataReceived(int byteCount)
+{
+    const int n = byteCount < 0 ? 0 : byteCount;
+    switch (m_answerStep) {
+    case AnswerStep::Ignore: m_host.ReceiveText().Empty(); break;
+    case AnswerStep::Sensor: OnSensorAnswer(n); break;
+    case AnswerStep::StatusLong: OnStatusLongAnswer(n); break;
+    case AnswerStep::Header: OnHeaderAnswer(n, false); break;
+    case AnswerStep::Version: OnVersionAnswer(n, false); break;
+    case AnswerStep::Collect: {
+        CString& rx = m_host.ReceiveText();
+        m_strCollected += rx;
+        rx.Empty();
+        if (m_strCollected.GetLength() > kCollectCap)
+            m_strCollected.Empty();
+        break;
+    }
+    case AnswerStep::FastStream: ParseFast(); break;
+    case AnswerStep::SlowStream: ParseSlow(); break;
+    }
+}
+
+void CMeasureConversation::OnTimer(UINT id)
+{
+    if (id != kTimerId)
+        return;
+    m_host.KillTimer(kTimerId);
+    const TimerStep step = m_timerStep;
+    m_timerStep = TimerStep::None;
+    switch (step) {
+    case TimerStep::None: break;
+    case TimerStep::RequestSensor: StepRequestSensor(); break;
+    case TimerStep::AnswerTimeout: OnAnswerTimeout(); break;
+    case TimerStep::StartDevice: StepStartDevice(); break;
+    case TimerStep::BeginMeasuring: StepBeginMeasuring(); break;
+    case TimerStep::Refresh: StartRefresh(); break;
+    }
+}
+
+void CMeasureConversation::SendRequest(char command, AnswerStep step)
+{
+    m_host.ReceiveText().Empty();
+    m_nAnswerBytes = 0;
+    ArmTimer(TimerStep::AnswerTimeout, kAnswerTimeoutMs);
+    m_strAnswer.Empty();
+    m_answerStep = step;
+    m_host.SendCommandByte(command);
+}
+
+void CMeasureConversation::StepRequestSensor()
+{
+    if (m_host.PortState() != 0) {
+        m_answerStep = AnswerStep::Ignore;
+        m_host.EnableTabs(true);
+        m_host.ShowBox(0, MeasureText::kPortOff);
+        return;
+    }
+    SendRequest(DeviceCmd::SensorParameters, AnswerStep::Sensor);
+}
+
+void CMeasureConversation::OnSensorAnswer(int n)
+{
+    m_nAnswerBytes += static_cast<unsigned>(n);
+    if (m_nAnswerBytes < kSensorAnswerBytes)
+        return;
+    m_host.KillTimer(kTimerId);
+    m_timerStep = TimerStep::None;
+    m_strAnswer = m_host.ReceiveText();
+    const SensorAnswer sensor = DecodeAnswer(m_strAnswer.str());
+    if (sensor.refused) {
+        m_answerStep = AnswerStep::Ignore;
+        m_host.ShowBox(MeasureText::kSensorRefused, CString());
+        OnStop();
+        return;
+    }
+    ApplySensorAnswer(sensor, m_rec);
+    SendRequest(DeviceCmd::StatusLong, AnswerStep::StatusLong);
+}
+
+void CMeasureConversation::OnStatusLongAnswer(int n)
+{
+    m_nAnswerBytes += static_cast<unsigned>(n);
+    if (m_nAnswerBytes < kStatusLongAnswerBytes)
+        return;
+    m_host.KillTimer(kTimerId);
+    m_timerStep = TimerStep::None;
+    m_strAnswer = m_host.ReceiveText();
+    DecodeStatusLong(m_strAnswer.str(), m_rec);
+    SendRequest(DeviceCmd::ReadHeader, AnswerStep::Header);
+}
+
+void CMeasureConversation::OnHeaderAnswer(int n, bool timedOut)
+{
+    // The header may come in pieces: it is complete at its ETX, or when the
+    // line went quiet after some of it came.
+    m_nAnswerBytes += static_cast<unsigned>(n);
+    CString& rx = m_host.ReceiveText();
+    if (!timedOut && rx.Find(DeviceCmd::Etx) < 0)
+        return;
+    m_host.KillTimer(kTimerId);
+    m_timerStep = TimerStep::None;
+    m_strHeader = ExtractHeaderAnswer(rx);
+    rx.Empty();
+    SendRequest(DeviceCmd::Version, AnswerStep::Version);
+}
+
+void CMeasureConversation::OnVersionAnswer(int n, bool timedOut)
+{
+    m_nAnswerBytes += static_cast<unsigned>(n);
+    CString& rx = m_host.ReceiveText();
+    if (m_nAnswerBytes < kVersionAnswerBytes || rx.GetLength() < kVersionAnswerBytes)
+        return;
+    if (!timedOut && rx.Right(2) != CString("\r\n"))
+        return;
+    m_host.KillTimer(kTimerId);
+    m_timerStep = TimerStep::None;
+    DecodeVersion(rx.str(), m_rec);
+    m_rec.m_bIdentified = 1;
+    rx.Empty();
+    m_strAnswer.Empty();
+    m_answerStep = AnswerStep::Ignore;
+    ArmTimer(TimerStep::StartDevice, kHandOverMs);
+}
+
+void CMeasureConversation::OnAnswerTimeout()
+{
+    if (m_answerStep == AnswerStep::Header && m_nAnswerBytes > 0) {
+        OnHeaderAnswer(0, true);
+        return;
+    }
+    if (m_answerStep == AnswerStep::Version && m_nAnswerBytes >= kVersionAnswerBytes
+        && m_host.ReceiveText().GetLength() >= kVersionAnswerBytes) {
+        OnVersionAnswer(0, true);
+        return;
+    }
+    // Steps first: the box is modal and data keep arriving while it shows.
+    m_answerStep = AnswerStep::Ignore;
+    m_host.EnableTabs(true);
+    m_host.ShowBox(MeasureText::kTimeout, " 1");
+    ArmTimer(TimerStep::StartDevice, kHandOverMs);
+}
+
+void CMeasureConversation::StepStartDevice()
+{
+    m_strAnswer.Empty();
+    m_strCollected.Empty();
+    m_answerStep = AnswerStep::Collect;
+    for (int i = 0; i < DeviceCmd::HomeKeyCount; ++i)
+        m_host.SendCommandByte(DeviceCmd::KeyEsc);
+    m_host.SendCommandByte(DeviceCmd::KeyEnter);
+    m_host.SendCommandByte(DeviceCmd::KeyEnter);
+    ArmTimer(TimerStep::BeginMeasuring, kStartWaitMs);
+}
+
+void CMeasureConversation::StepBeginMeasuring()
+{
+    m_rec.m_bMeasuring = 1;
+    m_strYTitle = m_rec.m_strUnit.GetLength() > 2 ? m_rec.m_strUnit.Left(3) : CString();
+    m_strYTitle.Trim();
+    m_bAxisSetUp = false;
+    m_host.EnableMenuItem(MenuItem::FileOpen, false);
+    m_host.EnableMenuItem(MenuItem::FileSave, false);
+    m_host.EnableMenuItem(MenuItem::Print, true);
+    m_scale = ValueScale{m_rec.m_iDecimalDivisor, InternalChannelOperator(m_rec.m_iOperator), m_rec.m_dOperand};
+    m_bSinkActive = m_host.AnyChannelActive();
+    SelectSampleMode();
+    m_host.ShowModeLabel(m_mode.label);
+    m_strValueText.Empty();
+    m_host.ShowValueText(m_strValueText);
+    m_dLastX = 0.0;
+    m_bRunning = true;
+    m_bBegan = true;
+}
+
+void CMeasureConversation::SelectSampleMode()
+{
+    m_strAnswer.Empty();
+    m_bNewData = false;
+    m_bEndMarkSeen = false;
+    ArmTimer(TimerStep::Refresh, kFirstRefreshMs);
+    m_host.ShowStartButton(false);
+    m_mode = LookupSampleMode(m_rec.m_bySampleMode, m_rec.m_byAutoRate);
+    // Without a parser nothing may pile up in the receive text.
+    m_answerStep = AnswerStep::Ignore;
+    if (m_mode.stream == StreamKind::Frame) {
+        if (m_rec.m_iDeviceVariant == 700)
+            m_answerStep = AnswerStep::FastStream;
+        else
+            m_host.ShowBox(0, MeasureText::kNoFrameParser);
+    } else if (m_mode.stream == StreamKind::Line) {
+        if (m_rec.m_iDeviceVariant == 700)
+            m_answerStep = AnswerStep::SlowStream;
+        else
+            m_host.ShowBox(0, MeasureText::kNoLineParser);
+    }
+    if (m_mode.pcPaced) {
+        m_host.ShowDeviceButtons(false);
+        m_host.StartValueRequests(kValueRequestPeriodMs);
+    }
+    m_host.SetXAxisTitle(m_mode.xTitle);
+    m_host.ClearCurve(0);
+    m_host.MarkMeasureStart();
+}
+
+void CMeasureConversation::StartRefresh()
+{
+    ArmTimer(TimerStep::Refresh, kRefreshMs);
+    if (m_bNewData) {
+        m_bNewData = false;
+        UpdateCurves();
+        const RefreshView view = DecideRefreshView(m_mode.stepX, m_mode.followPoints, m_dLastX);
+        if (view.follow) {
+            m_host.SetFollowWidth(view.followWidth);
+            m_host.SetScrollMode(1);
+        } else {
+            m_host.SetScrollMode(0);
+            m_host.SetXRange(view.xFrom, view.xTo);
+        }
+        m_host.ShowValueText(m_strValueText);
+    }
+    // A frame whose reading is 0x0D0A, split after its first two bytes,
+    // looks like the end mark; only one that is still alone a refresh later
+    // ends the run.
+    if (m_bEndMarkSeen && m_answerStep == AnswerStep::FastStream && m_host.ReceiveText() == "\r\n")
+        OnStop();
+}
+
+void CMeasureConversation::UpdateCurves()
+{
+    if (!m_bSinkActive)
+        return;
+    m_host.ShowCurve(0, m_rec.m_bActive != 0);
+    if (!m_bAxisSetUp) {
+        m_bAxisSetUp = AxisSetUpReached(m_mode.stepX, m_dLastX);
+        m_host.SetYAxisTitle(m_strYTitle);
+        m_host.SetYAxisLabel(m_rec.m_strDisplayFormat);
+        m_host.SetCurveLabel(MeasureText::kCurveLabel);
+        m_host.SetCurveColor(kCurveColor);
+        m_host.SetYAxisFlag(true);
+    }
+}
+
+void CMeasureConversation::AddValue(double value)
+{
+    if (m_bSinkActive) {
+        m_host.AddPoint(0, m_dLastX, value);
+        m_dLastX += m_mode.stepX;
+    }
+    m_bNewData = true;
+}
+
+void CMeasureConversation::ParseFast()
+{
+    CString& rx = m_host.ReceiveText();
+    const FastStreamResult r = ParseFastStream(rx.str());
+    for (int reading : r.readings)
+        AddValue(ConvertFrameReading(reading, m_scale));
+    if (!r.readings.empty())
+        m_strValueText = FormatValueText(m_rec.m_strDisplayFormat, ConvertFrameReading(r.readings.back(), m_scale),
+                                         m_rec.m_strUnit);
+    rx.str().erase(0, r.consumed);
+    m_bEndMarkSeen = r.endMark;
+}
+
+void CMeasureConversation::ParseSlow()
+{
+    CString& rx = m_host.ReceiveText();
+    const SlowStreamResult r = ParseSlowStream(rx.str());
+    rx.str().erase(0, r.consumed);
+    for (const CString& chars : r.values) {
+        const double v = ConvertLineValue(chars, m_scale);
+        m_strValueText = FormatValueText(m_rec.m_strDisplayFormat, v, m_rec.m_strUnit);
+        AddValue(v);
+    }
+    // Slow modes deliver a value every second or less often: show it now.
+    if (!r.values.empty())
+        m_host.ShowValueText(m_strValueText);
+    if (r.endMark) {
+        // The device ended the run; Stop stays the user's.
+        m_bRunning = false;
+        m_answerStep = AnswerStep::Ignore;
+    }
+}

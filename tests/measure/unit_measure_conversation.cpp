@@ -1,0 +1,362 @@
+#include "measure/MeasureConversation.h"
+#include "tests/measure/ManualDeviceLink.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+constexpr UINT kTickId = 0xFFFF;
+
+class FakeMeasureHost : public ManualLink<CMeasureHost> {
+public:
+    int portState = 0;
+    bool anyActive = true;
+    bool tabsEnabled = true;
+    std::vector<std::string> boxes;
+    std::vector<std::string> log; // chart and control calls, in order
+    std::vector<std::pair<double, double>> points;
+    CString valueText;
+    CMeasureConversation* conv = nullptr;
+
+    int PortState() override { return portState; }
+    void EnableTabs(bool enable) override { tabsEnabled = enable; }
+    void ShowBox(UINT stringId, const CString& text) override
+    {
+        boxes.push_back((stringId ? std::to_string(stringId) + ":" : std::string()) + text.str() + "@"
+                        + std::to_string(now));
+    }
+    void EnableMenuItem(MenuItem item, bool enable) override
+    {
+        log.push_back("menu" + std::to_string(int(item)) + "=" + std::to_string(enable));
+    }
+    void ShowStartButton(bool show) override { log.push_back(show ? "start+" : "start-"); }
+    void ShowDeviceButtons(bool show) override { log.push_back(show ? "buttons+" : "buttons-"); }
+    void LoadChannelConfig() override { log.push_back("config"); }
+    bool AnyChannelActive() override { return anyActive; }
+    void StartValueRequests(UINT periodMs) override
+    {
+        SetTick(kTickId, periodMs, [this] { conv->OnMMTimer(); });
+    }
+    void StopValueRequests() override { KillTimer(kTickId); }
+    void ShowModeLabel(const CString& label) override { log.push_back("mode " + label.str()); }
+    void ShowValueText(const CString& text) override { valueText = text; }
+    void MarkMeasureStart() override {}
+    void AddPoint(int curve, double x, double y) override
+    {
+        EXPECT_EQ(curve, 0);
+        points.emplace_back(x, y);
+    }
+    void ClearCurve(int) override { log.push_back("clear"); }
+    void ShowCurve(int, bool) override { log.push_back("show"); }
+    void SetXAxisTitle(const CString& t) override { log.push_back("xtitle " + t.str()); }
+    void SetYAxisTitle(const CString& t) override { log.push_back("ytitle " + t.str()); }
+    void SetYAxisLabel(const CString&) override {}
+    void SetCurveLabel(const CString&) override {}
+    void SetCurveColor(COLORREF) override {}
+    void SetYAxisFlag(bool) override {}
+    void SetXRange(double from, double to) override
+    {
+        log.push_back("xrange " + std::to_string(from) + ".." + std::to_string(to));
+    }
+    void SetFollowWidth(double w) override { log.push_back("follow " + std::to_string(w)); }
+    void SetScrollMode(int m) override { log.push_back("scroll " + std::to_string(m)); }
+
+    bool Logged(const std::string& s) const
+    {
+        for (const auto& l : log)
+            if (l == s)
+                return true;
+        return false;
+    }
+};
+
+const std::string kSensor = "SIMSENS1\x50\x00kN \x01\x00\x00\x4E\x20\r\n"s;
+const std::string kStatusPc = "\x45\x4C\x02\x00\x00\x02\x00\x00\x00\x00\x0D\x0A"s;
+const std::string kHeader = "\r\nQuorin Test\x03"s;
+const std::string kVersion = "SIM 700 105\r\n";
+
+// A prompt device: answers 20 ms after each request, one frame per '0'.
+struct Fixture : ::testing::Test {
+    FakeMeasureHost host;
+    MeasureRecord record;
+    CMeasureConversation conv{host, record};
+    std::map<char, std::string> answers{{'C', kSensor}, {'E', kStatusPc}, {'d', kHeader}, {'V', kVersion}};
+    UINT answerDelay = 20;
+    int frameValue = 1234;
+
+    void SetUp() override
+    {
+        host.conv = &conv;
+        host.onTimer = [this](UINT id) { conv.OnTimer(id); };
+        host.onData = [this](int n) { conv.OnDataReceived(n); };
+        host.device = [this](char b, UINT t) {
+            if (b == '0') {
+                std::string f;
+                f += char((frameValue >> 8) & 0xFF);
+                f += char(frameValue & 0xFF);
+                f += "\r\n";
+                host.Deliver(t + 3, f);
+                return;
+            }
+            auto it = answers.find(b);
+            if (it != answers.end())
+                host.Deliver(t + answerDelay, it->second);
+        };
+    }
+
+    std::string SentUntil(UINT t) const
+    {
+        std::string s;
+        for (const auto& b : host.sent)
+            if (b.t <= t)
+                s += b.byte;
+        return s;
+    }
+};
+
+} // namespace
+
+TEST_F(Fixture, HappyPathBytesTimingsAndPcRequests)
+{
+    conv.OnStart();
+    EXPECT_FALSE(host.tabsEnabled);
+    host.RunUntil(3600);
+
+    ASSERT_GE(host.sent.size(), 12u);
+    EXPECT_EQ(host.SentText().substr(0, 12), "nCEdVnnnnnkk");
+    const std::vector<UINT> expected = {0, 275, 300, 325, 350, 385, 410, 435, 460, 485, 510, 535};
+    const std::vector<UINT> times = host.SentTimes();
+    EXPECT_EQ(std::vector<UINT>(times.begin(), times.begin() + 12), expected);
+
+    // Measuring began at 3560; then one '0' every 10 ms.
+    const std::string rest = host.SentText().substr(12);
+    EXPECT_EQ(rest, std::string(rest.size(), '0'));
+    ASSERT_EQ(rest.size(), 4u);
+    EXPECT_EQ(host.sent[12].t, 3570u);
+    EXPECT_EQ(host.sent[15].t, 3600u);
+
+    EXPECT_EQ(record.m_strSensorName, "SIMSENS1");
+    EXPECT_EQ(record.m_iDeviceVariant, 700);
+    EXPECT_EQ(record.m_iFirmwareVersion, 105);
+    EXPECT_EQ(record.m_bIdentified, 1);
+    EXPECT_EQ(conv.GetHeader(), "Quorin Test");
+    EXPECT_TRUE(conv.IsRunning());
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_TRUE(host.Logged("mode PC 10ms"));
+    EXPECT_TRUE(host.Logged("buttons-"));
+
+    // Every answered request plots a point at x = n * 0.01.
+    host.RunUntil(5800);
+    ASSERT_GT(host.points.size(), 200u);
+    EXPECT_DOUBLE_EQ(host.points[0].second, 1.234);
+    EXPECT_NEAR(host.points[100].first, 1.0, 1e-9);
+    EXPECT_EQ(host.valueText, "1.234 kN "); // shown at the first refresh, 5760
+}
+
+TEST_F(Fixture, SensorAnswerInTwoChunksIsDecodedOnce)
+{
+    answers.erase('C');
+    conv.OnStart();
+    host.RunUntil(300); // 'C' left at 275
+    host.Deliver(400, kSensor.substr(0, 12));
+    host.Deliver(500, kSensor.substr(12));
+    host.RunUntil(520);
+    // The first chunk did not restart the 250 ms answer time-out.
+    EXPECT_EQ(SentUntil(520), "nCE");
+    EXPECT_EQ(host.sent[2].t, 500u);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(record.m_iNominal, 5000);
+}
+
+TEST_F(Fixture, SilenceAtSensorRequestGivesTimeoutThenStartKeysThenMeasuring)
+{
+    answers.clear();
+    record.m_bySampleMode = 8;
+    record.m_byAutoRate = 3;
+    record.m_iDeviceVariant = 700; // identified earlier
+    conv.OnStart();
+    host.RunUntil(4000);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0], "5198: 1@525");
+    EXPECT_EQ(host.SentText(), "nCnnnnnkk");
+    EXPECT_EQ(host.sent[2].t, 535u);
+    EXPECT_TRUE(host.tabsEnabled);
+    EXPECT_TRUE(conv.IsRunning());
+    EXPECT_TRUE(host.Logged("mode AUTO 100ms"));
+    EXPECT_EQ(conv.GetAnswerStep(), CMeasureConversation::AnswerStep::FastStream);
+
+    // Device-paced frames are plotted at 0.1 steps.
+    host.Deliver(4100, "\x00\x0A\r\n\x00\x14\r\n"s);
+    host.RunUntil(4200);
+    ASSERT_EQ(host.points.size(), 2u);
+    EXPECT_DOUBLE_EQ(host.points[1].first, 0.1);
+}
+
+TEST_F(Fixture, PortOffLineShowsBoxAndSendsNothingAfterFirstKey)
+{
+    host.portState = 3;
+    conv.OnStart();
+    host.RunUntil(5000);
+    EXPECT_EQ(host.SentText(), "n");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0], "COM Schnittstellen steht auf aus@275");
+    EXPECT_TRUE(host.tabsEnabled);
+}
+
+TEST_F(Fixture, StopDuringConversationIgnoresLateAnswer)
+{
+    answers.erase('E');
+    conv.OnStart();
+    host.RunUntil(310); // 'C' answered, 'E' sent at 300
+    conv.OnStop();
+    host.ClearSent();
+    host.Deliver(320, kStatusPc);
+    host.RunUntil(5000);
+    EXPECT_EQ(host.SentText(), "");
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_FALSE(conv.IsRunning());
+    EXPECT_TRUE(host.receive.IsEmpty());
+}
+
+TEST_F(Fixture, RefusedSensorStops)
+{
+    answers['C'] = "SIMSENS1\x50\x00kN \x01\x01\x00\x01\x09\r\n"s;
+    conv.OnStart();
+    host.RunUntil(2000);
+    EXPECT_EQ(host.SentText(), "nCn");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].substr(0, 5), "5180:");
+    EXPECT_TRUE(host.tabsEnabled);
+}
+
+TEST_F(Fixture, HeaderInPiecesIsGatheredUntilItsEnd)
+{
+    answers.erase('d');
+    conv.OnStart();
+    host.RunUntil(330); // 'd' sent at 325
+    host.Deliver(340, "\r\nQuorin ");
+    host.Deliver(380, "Test\x03"s);
+    host.RunUntil(400);
+    EXPECT_EQ(conv.GetHeader(), "Quorin Test");
+    EXPECT_EQ(SentUntil(400), "nCEdV");
+    EXPECT_EQ(host.sent[4].t, 380u);
+    EXPECT_EQ(record.m_iFirmwareVersion, 105);
+}
+
+TEST_F(Fixture, HeaderWithoutEndIsTakenWhenTheLineGoesQuiet)
+{
+    answers['d'] = "\r\nNo end";
+    conv.OnStart();
+    host.RunUntil(700);
+    EXPECT_EQ(conv.GetHeader(), "No end");
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(SentUntil(700).substr(0, 5), "nCEdV");
+}
+
+TEST_F(Fixture, FrameEndMarkStopsAtTheNextRefreshUnlessItWasHalfAFrame)
+{
+    conv.OnStart();
+    host.RunUntil(3560);
+    ASSERT_TRUE(conv.IsRunning());
+    host.device = nullptr; // the device stops answering '0'
+    // 0D 0A alone, then its second half: a reading of 0x0D0A, not the end.
+    host.Deliver(3700, "\r\n");
+    host.Deliver(3750, "\r\n");
+    host.RunUntil(5800);
+    EXPECT_TRUE(conv.IsRunning());
+    ASSERT_FALSE(host.points.empty());
+    EXPECT_DOUBLE_EQ(host.points.back().second, 3.338);
+
+    host.Deliver(5810, "\r\n");
+    host.RunUntil(5955);
+    EXPECT_TRUE(conv.IsRunning());
+    host.ClearSent();
+    host.RunUntil(5965); // refresh at 5960 confirms it
+    EXPECT_FALSE(conv.IsRunning());
+    EXPECT_EQ(host.SentText(), "n");
+    EXPECT_TRUE(host.Logged("start+"));
+    host.RunUntil(6500);
+    EXPECT_EQ(host.SentText(), "n"); // value requests ended with the run
+}
+
+TEST_F(Fixture, StopAfterValuesWithoutRefreshKeepsEveryPoint)
+{
+    conv.OnStart();
+    host.RunUntil(3650); // before the first refresh at 5760
+    const size_t n = host.points.size();
+    ASSERT_GT(n, 0u);
+    host.log.clear();
+    conv.OnStop();
+    EXPECT_TRUE(host.Logged("show")); // final re-bind of the chart
+    EXPECT_TRUE(host.Logged("menu1=1"));
+    EXPECT_TRUE(host.Logged("xrange 0.000000.." + std::to_string(n * 0.01)));
+    EXPECT_EQ(host.valueText, "1.234 kN ");
+}
+
+TEST_F(Fixture, LineModeValuesAndDeviceEndMark)
+{
+    answers['E'] = "\x45\x4C\x04\x00\x08\x04\x00\x00\x00\x00\x0D\x0A"s; // AUTO 1sec
+    conv.OnStart();
+    host.RunUntil(3560);
+    EXPECT_TRUE(host.Logged("mode AUTO 1sec"));
+    EXPECT_EQ(conv.GetAnswerStep(), CMeasureConversation::AnswerStep::SlowStream);
+    host.Deliver(4000, "-1,234 kN          \r\n 0,5");
+    host.Deliver(4500, "00 kN          \r\n");
+    host.RunUntil(4600);
+    ASSERT_EQ(host.points.size(), 2u);
+    EXPECT_DOUBLE_EQ(host.points[0].second, -1.234);
+    EXPECT_DOUBLE_EQ(host.points[1].second, 0.5);
+    EXPECT_EQ(host.valueText, "0.500 kN ");
+
+    host.Deliver(4700, "\r\n");
+    host.RunUntil(4800);
+    EXPECT_FALSE(conv.IsRunning());
+    host.log.clear();
+    host.ClearSent();
+    conv.OnStop();
+    // The run had begun, so Stop still offers Save and the whole range.
+    EXPECT_TRUE(host.Logged("menu1=1"));
+    EXPECT_EQ(host.SentText(), "n");
+}
+
+TEST_F(Fixture, UnidentifiedDeviceGetsNoParser)
+{
+    answers.erase('V');
+    conv.OnStart();
+    host.RunUntil(4000);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[0].substr(0, 7), "5198: 1");
+    EXPECT_EQ(host.boxes[1].substr(0, 41), "Device not supported or not connected (1)");
+    EXPECT_EQ(conv.GetAnswerStep(), CMeasureConversation::AnswerStep::Ignore);
+    // The PC mode still asks for values; the answers are dropped.
+    EXPECT_TRUE(host.points.empty());
+    EXPECT_TRUE(host.receive.GetLength() <= 4);
+}
+
+TEST_F(Fixture, StartWhileRunningOnlySendsEnter)
+{
+    conv.OnStart();
+    host.RunUntil(3565);
+    host.ClearSent();
+    conv.OnStart();
+    EXPECT_EQ(host.SentText(), "k");
+    EXPECT_TRUE(host.tabsEnabled);
+}
+
+TEST_F(Fixture, ActivationEndsValueRequests)
+{
+    conv.OnStart();
+    host.RunUntil(3600);
+    conv.OnActivate();
+    host.ClearSent();
+    host.RunUntil(4000);
+    EXPECT_EQ(host.SentText(), "");
+    EXPECT_FALSE(conv.IsRunning());
+}

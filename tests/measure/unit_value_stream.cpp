@@ -1,0 +1,142 @@
+#include "measure/ValueStream.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace std::string_literals;
+
+namespace {
+const ValueScale kMilli{1000, nullptr, 0.0};
+}
+
+TEST(FrameParser, ReadingsAreSignedBigEndianAndScaled)
+{
+    const FastStreamResult r = ParseFastStream("\xFF\xFE\r\n\x80\x00\r\n\x7F\xFF\r\n\x00\x05\r\n"s);
+    ASSERT_EQ(r.readings.size(), 4u);
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(r.readings[0], kMilli), -0.002);
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(r.readings[1], kMilli), -32.768);
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(r.readings[2], kMilli), 32.767);
+    EXPECT_EQ(r.readings[3], 5);
+    EXPECT_EQ(r.consumed, 16u);
+    EXPECT_FALSE(r.endMark);
+}
+
+TEST(FrameParser, PartialFramesWaitAndStrayBytesAreSkipped)
+{
+    std::string buf = "\x01\x02\r\n\x03"s;
+    FastStreamResult r = ParseFastStream(buf);
+    ASSERT_EQ(r.readings.size(), 1u);
+    EXPECT_EQ(r.consumed, 4u);
+    buf = buf.substr(r.consumed) + "\x04\r\n"s;
+    r = ParseFastStream(buf);
+    ASSERT_EQ(r.readings.size(), 1u);
+    EXPECT_EQ(r.readings[0], 0x0304);
+
+    r = ParseFastStream("\x05\x01\x02\r\n"s);
+    ASSERT_EQ(r.readings.size(), 1u);
+    EXPECT_EQ(r.readings[0], 0x0102);
+}
+
+TEST(FrameParser, LoneLineEndIsTheEndMarkAndStaysInTheBuffer)
+{
+    FastStreamResult r = ParseFastStream("\r\n");
+    EXPECT_TRUE(r.endMark);
+    EXPECT_EQ(r.consumed, 0u);
+    r = ParseFastStream("\x01\x02\r\n\r\n"s);
+    EXPECT_TRUE(r.endMark);
+    EXPECT_EQ(r.readings.size(), 1u);
+    // The same two bytes followed by the rest of a frame are a reading.
+    r = ParseFastStream("\r\n\r\n");
+    EXPECT_FALSE(r.endMark);
+    ASSERT_EQ(r.readings.size(), 1u);
+    EXPECT_EQ(r.readings[0], 0x0D0A);
+}
+
+TEST(FrameParser, GarbageBlobIsSkippedWholeBarATail)
+{
+    std::string blob(64 * 1024, 'x');
+    const FastStreamResult r = ParseFastStream(blob);
+    EXPECT_TRUE(r.readings.empty());
+    EXPECT_EQ(r.consumed, blob.size() - 3);
+}
+
+TEST(LineParser, ValueSitsNineteenToFourteenBeforeTheLineEnd)
+{
+    // CR at 19: the first six characters are the value.
+    SlowStreamResult r = ParseSlowStream(" 1,234 kN          \r\n");
+    ASSERT_EQ(r.values.size(), 1u);
+    EXPECT_EQ(r.values[0], " 1,234");
+    EXPECT_EQ(r.consumed, 21u);
+    // CR at 18: dropped without a value, but consumed.
+    r = ParseSlowStream(" 1,234 kN         \r\n");
+    EXPECT_TRUE(r.values.empty());
+    EXPECT_EQ(r.consumed, 20u);
+    // A prefix before the value is not read.
+    r = ParseSlowStream("##-1,234 kN          \r\n");
+    ASSERT_EQ(r.values.size(), 1u);
+    EXPECT_EQ(r.values[0], "-1,234");
+}
+
+TEST(LineParser, LinesSplitAnywhereAndSeveralPerChunk)
+{
+    const std::string line = " 1,234 kN          \r\n";
+    std::string two = line + " 2,000 kN          \r\n";
+    SlowStreamResult r = ParseSlowStream(two);
+    ASSERT_EQ(r.values.size(), 2u);
+    EXPECT_EQ(r.values[1], " 2,000");
+
+    for (size_t cut = 1; cut < line.size(); ++cut) {
+        std::string buf = line.substr(0, cut);
+        r = ParseSlowStream(buf);
+        EXPECT_TRUE(r.values.empty()) << cut;
+        buf = buf.substr(r.consumed) + line.substr(cut);
+        r = ParseSlowStream(buf);
+        ASSERT_EQ(r.values.size(), 1u) << cut;
+        EXPECT_EQ(r.consumed, buf.size());
+    }
+}
+
+TEST(LineParser, EndMarkAndOverlongGarbage)
+{
+    SlowStreamResult r = ParseSlowStream(" 1,234 kN          \r\n\r\n");
+    EXPECT_EQ(r.values.size(), 1u);
+    EXPECT_TRUE(r.endMark);
+    EXPECT_FALSE(ParseSlowStream("\r").endMark);
+
+    std::string junk(300, 'z');
+    junk += '\r';
+    r = ParseSlowStream(junk);
+    EXPECT_EQ(r.consumed, 300u); // the trailing CR may still meet its LF
+}
+
+TEST(ValueConversion, OperatorsAndLineValues)
+{
+    EXPECT_DOUBLE_EQ(InternalChannelOperator(0)(2.0, 3.0), 5.0);
+    EXPECT_DOUBLE_EQ(InternalChannelOperator(1)(2.0, 3.0), -1.0);
+    EXPECT_DOUBLE_EQ(InternalChannelOperator(2)(2.0, 3.0), 6.0);
+    EXPECT_DOUBLE_EQ(InternalChannelOperator(3)(3.0, 2.0), 1.5);
+    EXPECT_DOUBLE_EQ(InternalChannelOperator(7)(2.0, 3.0), 5.0);
+    EXPECT_DOUBLE_EQ(InternalChannelOperator(-1)(2.0, 3.0), 5.0);
+
+    EXPECT_EQ(LineReading("-1,234"), -1234);
+    EXPECT_EQ(LineReading(" 12.34"), 1234);
+    EXPECT_DOUBLE_EQ(ConvertLineValue("-1,234", kMilli), -1.234);
+    // Divided first, operated after: the same as a frame with that reading.
+    const ValueScale sub{1000, InternalChannelOperator(1), 5.5};
+    EXPECT_DOUBLE_EQ(ConvertLineValue(" 1,234", sub), 1.234 - 5.5);
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(1234, sub), 1.234 - 5.5);
+    // An unfilled divisor does not make infinities.
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(7, ValueScale{0, nullptr, 0.0}), 7.0);
+}
+
+TEST(ValueConversion, ValueTextUsesOnlyNumberFormats)
+{
+    EXPECT_EQ(FormatValueText("%.3f ", -1.234, "kN "), "-1.234 kN ");
+    EXPECT_EQ(FormatValueText("%.0f ", 2.6, "N"), "3 N");
+    EXPECT_EQ(FormatValueText("%.2f", 1.0, "Nm"), "1.00Nm");
+    // Anything else falls back to whole numbers rather than reaching printf.
+    EXPECT_EQ(FormatValueText("%s%n", 1.0, "N"), "1 N");
+    EXPECT_EQ(FormatValueText("", 1.0, "N"), "1 N");
+    EXPECT_EQ(FormatValueText("%.3f %s", 1.0, "N"), "1 N");
+}

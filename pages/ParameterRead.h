@@ -1,0 +1,130 @@
+// The parameter page's read conversation as a step machine without windows:
+// home keys, 'V' (version), 'W' (factory words) and 'f' 1..10 (row records).
+//
+// Inputs are the page's events (read button, activation, received bytes, a
+// window timer firing); every call returns the actions the page must carry
+// out, in order: bytes to send, timers to arm or kill, blocking waits, the
+// receive text to empty, the form to update, message boxes. The machine also
+// holds the table the page shows, so the page binds its fields to it.
+//
+// Timers: 1 runs the current step, 2 is the answer's silence time-out,
+// 6666 starts the send after a pre-read.
+#pragma once
+
+#include "pages/ParameterCodec.h"
+#include "platform/CString.h"
+#include "platform/Types.h"
+
+#include <vector>
+
+struct ParameterReadAction {
+    enum Kind {
+        PageSend,         // bytes[0] by the page protocol (25 ms pause after it)
+        DirectSend,       // bytes straight to the port, no pause
+        SetTimer,         // id, ms (restarts a running one)
+        KillTimer,        // id
+        Sleep,            // ms, blocking
+        EmptyReceiveText, // the receive text this conversation reads
+        UpdateForm,       // row id (0..9) was decoded: controls from the row texts
+        HideButtons,      // hide "auslesen" and "senden"
+        RefreshPage,      // the page's refresh (buttons, File menu)
+        MessageBox,       // bytes = text (id = its string id), OK button
+        StartSend,        // run the send of the edited rows
+    };
+    Kind kind;
+    CString bytes;
+    UINT id = 0;
+    UINT ms = 0;
+
+    friend bool operator==(const ParameterReadAction& a, const ParameterReadAction& b)
+    {
+        return a.kind == b.kind && a.bytes == b.bytes && a.id == b.id && a.ms == b.ms;
+    }
+};
+
+class CParameterRead {
+public:
+    using Actions = std::vector<ParameterReadAction>;
+
+    static constexpr UINT kStepTimer = 1;
+    static constexpr UINT kAnswerTimer = 2;
+    static constexpr UINT kSendTimer = 6666;
+    static constexpr UINT kStepMs = 250;
+    static constexpr UINT kAnswerMs = 1000;
+    static constexpr UINT kSendMs = 200;
+    static constexpr UINT kRecordWaitMs = 100;
+    static constexpr UINT kTimeoutTextId = 5198;
+    // Re-requests of a row whose record stopped short.
+    static constexpr int kRowRetries = 3;
+
+    enum class Handler { Ignore, Version, FactoryWords, Row };
+
+    // load defaults to the program's string table.
+    explicit CParameterRead(ParameterTextLoader load = {});
+
+    void SetLanguageOffset(int offset) { m_langOffset = offset; }
+
+    // The page was activated: abandon any read, home keys out.
+    Actions Activate();
+    // The read button: a read into the form.
+    Actions StartRead();
+    // The send's own read: device names, nominal values and units go to the
+    // pre-read texts; when it ends, send-pending is set and timer 6666 armed.
+    Actions StartPreRead();
+    // A chunk of received bytes (only the new ones).
+    Actions OnBytes(const CString& chunk);
+    Actions OnTimer(UINT id);
+
+    Handler CurrentHandler() const { return m_handler; }
+    // Row being read, 1..10 (meaningful while the handler is Row).
+    int CurrentRow() const { return m_row; }
+
+    const CString& VersionText() const { return m_version; }
+    WORD FactoryWord(int i) const { return m_words[i]; }
+    const WORD* FactoryWords() const { return m_words; }
+    const CString& FactoryWordText(int i) const { return m_wordTexts[i]; }
+    ParameterRowTexts& Row(int i) { return m_rows[i]; }
+    const ParameterRowTexts& Row(int i) const { return m_rows[i]; }
+    const ParameterRowTexts& PreRead(int i) const { return m_preRead[i]; }
+    const ParameterRowRecord& Record(int i) const { return m_records[i]; }
+
+    bool ReadIntoForm() const { return m_readIntoForm; }
+    bool SendPending() const { return m_sendPending; }
+    void SetSendPending(bool pending) { m_sendPending = pending; }
+    BYTE PrintAllowed() const { return m_printAllowed; }
+
+private:
+    enum class Step { None, RequestVersion, VersionSettled };
+
+    Actions Start(bool intoForm);
+    void RunStep(Actions& out);
+    void EmptyAnswer(Actions& out);
+    void RequestRow(Actions& out, int row);
+    void DecideVersion(Actions& out);
+    void OnVersionBytes(Actions& out);
+    void OnFactoryWordsBytes(Actions& out);
+    void OnRowBytes(Actions& out);
+    void AnswerTimeout(Actions& out);
+    void GiveUp(Actions& out);
+    CString Load(UINT id) const;
+
+    ParameterTextLoader m_load;
+    int m_langOffset = 0;
+
+    Handler m_handler = Handler::Ignore;
+    Step m_step = Step::None;
+    int m_row = 1;
+    int m_retries = 0;
+    CString m_work;
+
+    CString m_version = "na";
+    WORD m_words[kFactoryWordCount] = {};
+    CString m_wordTexts[kFactoryWordCount] = {"na", "na", "na", "na", "na", "na"};
+    ParameterRowTexts m_rows[kParameterRows];
+    ParameterRowTexts m_preRead[kParameterRows];
+    ParameterRowRecord m_records[kParameterRows];
+
+    bool m_readIntoForm = true;
+    bool m_sendPending = false;
+    BYTE m_printAllowed = 0;
+};

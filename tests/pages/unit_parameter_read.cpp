@@ -1,0 +1,328 @@
+#include "pages/ParameterRead.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace {
+
+using Action = ParameterReadAction;
+
+CString FakeText(UINT id)
+{
+    static const std::map<UINT, const char*> texts = {
+        {5128, "PAS_oKON"}, {6128, "PASnCON"}, {5129, "STROM"}, {5198, "Zeitueberschreitung Kanal"},
+        {6198, "Timeout Channel"},
+    };
+    auto it = texts.find(id);
+    return it == texts.end() ? CString() : CString(it->second);
+}
+
+CString Record(int row, BYTE type = 0x52)
+{
+    CString r;
+    r.Format("Sens%02d  ", row);
+    r += static_cast<char>(0x05);
+    r += static_cast<char>(((row / 10) << 4) | (row % 10));
+    r += CString("Nm", 2) + CString('\0');
+    r += static_cast<char>(type);
+    r += static_cast<char>(0x03);
+    r += static_cast<char>(0xE8);
+    r += static_cast<char>(0x75);
+    r += static_cast<char>(0x30 + row);
+    r += CString("\x11\x22", 2);
+    return r;
+}
+
+const CString kWordsAnswer("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00\x10\x00\x00", 16);
+
+std::string Req(int row) { return std::string("f") + static_cast<char>(row); }
+
+// Carries out the machine's actions against a manual clock and a recording port.
+class ParameterReadTest : public ::testing::Test {
+protected:
+    void Run(const CParameterRead::Actions& actions)
+    {
+        for (const Action& a : actions) {
+            switch (a.kind) {
+            case Action::PageSend: wire += a.bytes.str(); break;
+            case Action::DirectSend: wire += a.bytes.str(); break;
+            case Action::SetTimer: due[a.id] = now + a.ms; break;
+            case Action::KillTimer: due.erase(a.id); break;
+            case Action::Sleep: now += a.ms; break;
+            case Action::EmptyReceiveText: ++empties; break;
+            case Action::UpdateForm: ++updates; break;
+            case Action::HideButtons: buttonsHidden = true; break;
+            case Action::RefreshPage:
+                buttonsHidden = false;
+                ++refreshes;
+                break;
+            case Action::MessageBox: boxes.push_back(a.bytes.str()); break;
+            case Action::StartSend: ++sendsStarted; break;
+            }
+        }
+    }
+    void Advance(long ms)
+    {
+        const long end = now + ms;
+        for (;;) {
+            auto next = due.end();
+            for (auto it = due.begin(); it != due.end(); ++it)
+                if (it->second <= end && (next == due.end() || it->second < next->second))
+                    next = it;
+            if (next == due.end())
+                break;
+            now = std::max(now, next->second);
+            Run(m.OnTimer(next->first));
+        }
+        now = std::max(now, end);
+    }
+    void Feed(const CString& bytes) { Run(m.OnBytes(bytes)); }
+    // Feeds in pieces of at most n bytes.
+    void FeedPieces(const CString& bytes, int n)
+    {
+        for (int i = 0; i < bytes.GetLength(); i += n)
+            Feed(bytes.Mid(i, n));
+    }
+    std::string Take()
+    {
+        std::string w = wire;
+        wire.clear();
+        return w;
+    }
+    // From the read button to the request of row 1.
+    void ReadUpToRow1(const CString& version = "VX35 H2 105\r\n", int piece = 1000)
+    {
+        Run(m.StartRead());
+        EXPECT_EQ(Take(), "nnnnn");
+        Advance(250);
+        EXPECT_EQ(Take(), "V");
+        FeedPieces(version, piece);
+        EXPECT_EQ(Take(), "W");
+        FeedPieces(kWordsAnswer, piece);
+        EXPECT_EQ(Take(), Req(1));
+    }
+    void ReadRows(int from, int to, int piece = 1000)
+    {
+        for (int r = from; r <= to; ++r) {
+            FeedPieces(Record(r), piece);
+            EXPECT_EQ(Take(), r < 10 ? Req(r + 1) : "") << r;
+        }
+    }
+
+    CParameterRead m{FakeText};
+    std::string wire;
+    std::map<UINT, long> due;
+    long now = 0;
+    int empties = 0, updates = 0, refreshes = 0, sendsStarted = 0;
+    bool buttonsHidden = false;
+    std::vector<std::string> boxes;
+};
+
+TEST_F(ParameterReadTest, FullReadFillsTheForm)
+{
+    ReadUpToRow1();
+    EXPECT_TRUE(buttonsHidden);
+    EXPECT_EQ(m.VersionText(), "VX35 H2 105");
+    EXPECT_EQ(m.FactoryWordText(kPassivFirst), "4661");
+    EXPECT_EQ(m.FactoryWordText(kStromSecond), "16");
+    ReadRows(1, 10);
+    EXPECT_EQ(m.PrintAllowed(), 1);
+    EXPECT_EQ(m.CurrentHandler(), CParameterRead::Handler::Ignore);
+    EXPECT_FALSE(buttonsHidden);
+    EXPECT_EQ(updates, 10);
+    EXPECT_TRUE(due.empty());
+    for (int r = 1; r <= 10; ++r) {
+        const ParameterRowTexts& t = m.Row(r - 1);
+        CString name;
+        name.Format("Sens%02d  ", r);
+        EXPECT_EQ(t.name, name);
+        EXPECT_EQ(t.unit, "Nm");
+        EXPECT_EQ(t.type, "PAS_oKON[80]");
+        EXPECT_EQ(t.p0, "1000");
+        EXPECT_EQ(m.Record(r - 1).raw100, 0x7530 + r);
+        EXPECT_EQ(m.Record(r - 1).factoryFirst, 4661);
+    }
+    EXPECT_EQ(m.Row(0).nominal, "05,01");
+    EXPECT_EQ(m.Row(9).nominal, "05,10");
+    // Late bytes after the read are dropped.
+    Feed(Record(1));
+    EXPECT_EQ(Take(), "");
+}
+
+TEST_F(ParameterReadTest, VersionWithoutCodeSkipsTheFactoryWords)
+{
+    Run(m.StartRead());
+    Advance(250);
+    Take();
+    Feed("VX35 105\r\n");
+    EXPECT_EQ(Take(), Req(1));
+    EXPECT_EQ(m.FactoryWordText(kAktivFirst), "na");
+    ReadRows(1, 10);
+    EXPECT_EQ(m.Record(0).factoryFirst, 0); // no words read
+}
+
+TEST_F(ParameterReadTest, AnswersInPiecesGiveTheSameTable)
+{
+    ReadUpToRow1("VX35 H2 105\r\n", 7);
+    EXPECT_EQ(m.VersionText(), "VX35 H2 105");
+    ReadRows(1, 10, 7);
+    EXPECT_EQ(m.PrintAllowed(), 1);
+    EXPECT_EQ(m.Row(4).name, "Sens05  ");
+    EXPECT_EQ(m.Row(9).p100, "30010");
+}
+
+TEST_F(ParameterReadTest, IncompleteAnswersWaitForMoreBytes)
+{
+    Run(m.StartRead());
+    Advance(250);
+    Take();
+    // A version answer still missing its line end is decided after silence.
+    Feed("VX35 H2");
+    EXPECT_EQ(Take(), "");
+    Advance(250);
+    EXPECT_EQ(Take(), "W");
+    EXPECT_EQ(m.VersionText(), "VX35 H2");
+    // 15 bytes of 'W' wait; the 16th decodes.
+    Feed(kWordsAnswer.Left(15));
+    EXPECT_EQ(Take(), "");
+    Feed(kWordsAnswer.Mid(15));
+    EXPECT_EQ(Take(), Req(1));
+    // A record split over two chunks decodes once, without a second request.
+    Feed(Record(1).Left(11));
+    EXPECT_EQ(Take(), "");
+    Advance(900);
+    Feed(Record(1).Mid(11));
+    EXPECT_EQ(Take(), Req(2));
+    EXPECT_EQ(m.Row(0).name, "Sens01  ");
+    // Leading junk: the last 20 bytes count.
+    Feed(CString("junk!") + Record(2));
+    EXPECT_EQ(Take(), Req(3));
+    EXPECT_EQ(m.Row(1).name, "Sens02  ");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ParameterReadTest, ShortRowTenDoesNotEndTheRead)
+{
+    ReadUpToRow1();
+    ReadRows(1, 9);
+    Feed(Record(10).Left(12));
+    EXPECT_EQ(m.PrintAllowed(), 0);
+    EXPECT_EQ(m.CurrentHandler(), CParameterRead::Handler::Row);
+    // Silence: the row is asked for again and the stale piece dropped.
+    Advance(1000);
+    EXPECT_EQ(Take(), Req(10));
+    Feed(Record(10));
+    EXPECT_EQ(m.PrintAllowed(), 1);
+    EXPECT_EQ(m.Row(9).name, "Sens10  ");
+}
+
+TEST_F(ParameterReadTest, SilentRowGivesUpAfterThreeRetries)
+{
+    m.SetLanguageOffset(1000);
+    ReadUpToRow1();
+    Feed(Record(1));
+    Take();
+    Advance(3000);
+    EXPECT_EQ(Take(), Req(2) + Req(2) + Req(2));
+    EXPECT_TRUE(boxes.empty());
+    Advance(1000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Timeout Channel 1");
+    EXPECT_EQ(m.CurrentHandler(), CParameterRead::Handler::Ignore);
+    EXPECT_FALSE(buttonsHidden);
+    EXPECT_EQ(m.PrintAllowed(), 0);
+    EXPECT_TRUE(due.empty());
+}
+
+TEST_F(ParameterReadTest, VersionTimeoutAndLateAnswer)
+{
+    m.SetLanguageOffset(1000);
+    Run(m.StartRead());
+    Advance(250);
+    Take();
+    Advance(999);
+    EXPECT_TRUE(boxes.empty());
+    Advance(1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Timeout Channel 1");
+    EXPECT_FALSE(buttonsHidden);
+    // The late answer still carries the read on.
+    Feed("VX35 H2 105\r\n");
+    EXPECT_EQ(Take(), "W");
+
+    // Silence after 'W' ends the read with the same message.
+    Advance(1000);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(m.CurrentHandler(), CParameterRead::Handler::Ignore);
+}
+
+TEST_F(ParameterReadTest, PartialVersionAnswerTimesOut)
+{
+    Run(m.StartRead());
+    Advance(250);
+    Take();
+    Feed("VX3");
+    Advance(1000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Zeitueberschreitung Kanal 1");
+    EXPECT_EQ(m.CurrentHandler(), CParameterRead::Handler::Ignore);
+    Feed("5 H2 105\r\n");
+    EXPECT_EQ(Take(), "");
+}
+
+TEST_F(ParameterReadTest, ActivationAbandonsARead)
+{
+    ReadUpToRow1();
+    Feed(Record(1).Left(5));
+    Run(m.Activate());
+    EXPECT_EQ(Take(), "nnnnn");
+    EXPECT_TRUE(due.empty());
+    Feed(Record(1));
+    Advance(5000);
+    EXPECT_EQ(Take(), "");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ParameterReadTest, PreReadKeepsTheUsersTextsAndStartsTheSend)
+{
+    for (int i = 0; i < kParameterRows; ++i) {
+        m.Row(i).name = "mine";
+        m.Row(i).nominal = "12,5";
+        m.Row(i).unit = "kg";
+    }
+    Run(m.StartPreRead());
+    Advance(250);
+    Take();
+    Feed("VX35 H2 105\r\n");
+    Feed(kWordsAnswer);
+    Take();
+    ReadRows(1, 10);
+    EXPECT_EQ(m.Row(3).name, "mine");
+    EXPECT_EQ(m.Row(3).nominal, "12,5");
+    EXPECT_EQ(m.PreRead(3).name, "Sens04  ");
+    EXPECT_EQ(m.Row(3).type, "PAS_oKON[80]");
+    EXPECT_EQ(m.Row(3).p100, "30004");
+    EXPECT_TRUE(m.SendPending());
+    EXPECT_TRUE(m.ReadIntoForm());
+    EXPECT_EQ(sendsStarted, 0);
+    Advance(200);
+    EXPECT_EQ(sendsStarted, 1);
+}
+
+TEST_F(ParameterReadTest, AbandonedPreReadDoesNotTurnTheNextReadIntoASend)
+{
+    Run(m.StartPreRead());
+    Advance(250);
+    Run(m.Activate());
+    Take();
+    ReadUpToRow1();
+    ReadRows(1, 10);
+    Advance(1000);
+    EXPECT_EQ(sendsStarted, 0);
+    EXPECT_FALSE(m.SendPending());
+    EXPECT_EQ(m.Row(0).name, "Sens01  ");
+}
+
+} // namespace

@@ -470,6 +470,13 @@ void Vx35Device::catchUpStream(std::int64_t now)
     const std::int64_t period = streamPeriodMs();
     if (!measuring() || period <= 0)
         return;
+    // Mode or rate changed while measuring: the new pace starts now rather
+    // than replaying the time since measuring began.
+    if (period != streamPeriod_) {
+        streamPeriod_ = period;
+        nextValueMs_ = now + period;
+        return;
+    }
     // After a long stall (a suspended host) keep a bounded burst rather
     // than replaying hours of values.
     constexpr std::int64_t kMaxBacklog = 1000;
@@ -509,7 +516,8 @@ void Vx35Device::trigger()
 void Vx35Device::beginMeasuring()
 {
     measureStartMs_ = clock_.nowMs();
-    nextValueMs_ = measureStartMs_ + streamPeriodMs();
+    streamPeriod_ = streamPeriodMs();
+    nextValueMs_ = measureStartMs_ + streamPeriod_;
 }
 
 void Vx35Device::endMeasuring() { answer('n', Bytes{kCR, kLF}); }

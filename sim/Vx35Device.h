@@ -173,6 +173,7 @@ private:
     std::int64_t timeBaseSeconds_ = 0; // device clock at timeBaseMs_
     std::int64_t timeBaseMs_ = 0;
     std::int64_t nextValueMs_ = 0;
+    std::int64_t streamPeriod_ = 0;
     std::int64_t measureStartMs_ = 0;
     std::int64_t originMs_ = 0; // the signal's time zero
     int values_ = 0;

@@ -24,6 +24,7 @@
 #include <type_traits>
 #include <vector>
 
+class QObject;
 class QWidget;
 class QFont;
 class QEvent;
@@ -320,13 +321,17 @@ protected:
 
 private:
     friend class VxWndAccess;
-    struct Entry;
-    struct Dispatch;
+    struct Dispatch {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool defaultReached = false;
+    };
 
     void removeChild(CWnd* child);
-    void applyText();
 
     QWidget* m_peer = nullptr;
+    QObject* m_link = nullptr;         // event filter living on the peer
     CWnd* m_parent = nullptr;
     std::vector<CWnd*> m_children;
     UINT m_id = 0;
@@ -338,7 +343,11 @@ private:
     HCURSOR m_classCursor = 0;
     bool m_dblClks = true;
     bool m_inPaint = false;
-    bool m_destroying = false;
+    bool m_destroyed = false;          // had a window that is gone now
+    int m_eventDepth = 0;              // Qt events of the peer being handled
+    CRect m_rect;                      // without a peer: the stored rectangle
+    int m_lastWidth = -1;
+    int m_lastHeight = -1;
     CRect m_paintRect;
     std::uint64_t m_serial = 0;
     std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> m_msgMap;
@@ -352,7 +361,7 @@ private:
         std::function<void(NMHDR*, LRESULT*)> fn;
     };
     std::vector<NotifyEntry> m_notifyMap;
-    Dispatch* m_dispatch = nullptr;   // the message being handled now
+    Dispatch* m_dispatch = nullptr;    // the message being handled now
 };
 
 // Releases the mouse capture.

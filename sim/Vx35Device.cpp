@@ -564,6 +564,18 @@ Bytes Vx35Device::sensorAnswer() const
 {
     const SensorRow& r = config_.rows[config_.activeRow];
     Bytes b(r.begin(), r.begin() + 18);
+    // The table keeps the points as numbers; this answer writes some sensor
+    // types' points as four BCD digits instead.
+    const int type = r[13] >> 4;
+    auto toBcd = [&b](std::size_t at) {
+        const int v = (b[at] << 8 | b[at + 1]) % 10000;
+        b[at] = static_cast<std::uint8_t>((v / 1000) << 4 | (v / 100 % 10));
+        b[at + 1] = static_cast<std::uint8_t>((v / 10 % 10) << 4 | (v % 10));
+    };
+    if (type == 3 || type == 7)
+        toBcd(14);
+    if (type == 2 || type == 3 || type == 6 || type == 7 || type == 9)
+        toBcd(16);
     b.push_back(kCR);
     b.push_back(kLF);
     return b;

@@ -58,7 +58,7 @@ struct Faults {
     int splitGapMs = 10;             // gap between those pieces
     std::set<std::uint8_t> splitOnly; // non-empty: split only answers to these letters
     Bytes leadingJunk;               // sent before every answer
-    std::map<std::uint8_t, std::size_t> truncate; // answer of a letter cut to n bytes
+    std::map<std::uint8_t, std::size_t> truncate; // answer of a letter cut to n bytes (not 'A')
     std::map<int, std::size_t> truncateRow;       // 'f' answer of row 1..10 cut to n bytes
     Bytes streamGarbage;             // sent before every garbageEvery-th value
     int garbageEvery = 0;

@@ -132,6 +132,18 @@ TEST_F(DeviceTest, ConfigurationShapesTheAnswers)
     EXPECT_EQ(Str(ask(d, "V")), "VX35 105\r\n");
     d.config().model = "H1";
     EXPECT_EQ(Str(ask(d, "V")), "VX35 H1 105\r\n");
+
+    // Types 3 and 7 give both points in BCD, 2, 6 and 9 only the 100 % point;
+    // the record request always sends them binary.
+    d.config().activeRow = 4;
+    d.config().rows[4] = MakeSensorRow("BCD", 100, "N", 0x32, 1234, 30000);
+    Bytes c = ask(d, "C");
+    EXPECT_EQ(Bytes(c.begin() + 14, c.begin() + 18), (Bytes{0x12, 0x34, 0x00, 0x00}));
+    d.config().rows[4][13] = 0x92;
+    c = ask(d, "C");
+    EXPECT_EQ(Bytes(c.begin() + 14, c.begin() + 18), (Bytes{0x04, 0xD2, 0x00, 0x00}));
+    const Bytes rec = ask(d, "f\x05");
+    EXPECT_EQ(Bytes(rec.begin() + 14, rec.begin() + 18), (Bytes{0x04, 0xD2, 0x75, 0x30}));
 }
 
 TEST_F(DeviceTest, ParsesFramesByLengthNotByLetters)

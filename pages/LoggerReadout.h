@@ -1,0 +1,75 @@
+// The data logger read-out without its window: 'A' makes the device send a
+// header closed by ETX, a line naming the logging mode, then the records.
+// Nothing says how long the stream is, so the end is found by silence: the
+// records are complete 500 ms after their last chunk, and the read-out is
+// given up after 40 s without data.
+#pragma once
+
+#include "app/DeviceCommands.h"
+
+class CLoggerHost : public CDeviceLink {
+public:
+    // Wait cursor and locked main tabs while a read-out runs.
+    virtual void SetBusy(bool busy) = 0;
+    virtual void ShowReadButton(bool show) = 0;
+    // Header, mode or record text changed.
+    virtual void ShowTexts() = 0;
+    virtual void ShowBox(const CString& text) = 0;
+};
+
+namespace LoggerText {
+constexpr const char* kGiveUp =
+    "Can not get all data from device!\n\n- Check if settings of device are right\n- Check if device is switched ON";
+}
+
+class CLoggerReadout {
+public:
+    enum Timer : UINT { ModeTimer = 1, WatchTimer = 2, SilenceTimer = 3, GiveUpTimer = 4 };
+    static constexpr UINT kModeWaitMs = 1000;
+    static constexpr UINT kWatchMs = 500;
+    static constexpr UINT kSilenceMs = 500;
+    static constexpr UINT kGiveUpMs = 50;
+    static constexpr int kWatchTicks = 80;
+    // Bytes after activation that show the device answered the home keys.
+    static constexpr int kLateBytes = 50;
+
+    enum class Handler { None, Late, Idle, Header, Mode, Body };
+
+    explicit CLoggerReadout(CLoggerHost& host) : m_host(host) {}
+
+    // The page became the shown one: drop what is pending, send the home keys.
+    void OnActivate();
+    void StartLoggerReadout();
+    void OnDataReceived(int byteCount);
+    void OnLoggerTimer(UINT id);
+
+    // File > Save and print wait until the read-out is over.
+    bool IsReadoutRunning() const { return m_bReading; }
+    Handler GetHandler() const { return m_handler; }
+    const CString& GetHeaderText() const { return m_strHeader; }
+    const CString& GetModeText() const { return m_strMode; }
+    const CString& GetRecordText() const { return m_strRecords; }
+    bool IsManualMode() const { return m_bManual; }
+
+private:
+    void OnLateData(int n);
+    void OnHeaderData(int n);
+    void ParseLoggerMode(int n, bool forceCut);
+    void OnBodyData(int n);
+    void TakeReceived(int n);
+    void ShowRecords();
+
+    CLoggerHost& m_host;
+    Handler m_handler = Handler::None;
+    CString m_strRaw;
+    int m_nCounter = 0;
+    bool m_bManual = false;
+    CString m_strHeader;
+    CString m_strMode;
+    CString m_strRecords;
+    int m_nRetry = kWatchTicks;
+    // Records arrived that the record text does not show yet.
+    bool m_bRecordsPending = false;
+    bool m_bFinished = false;
+    bool m_bReading = false;
+};

@@ -1,0 +1,163 @@
+#include "pages/ControlPageLogic.h"
+#include "tests/measure/ManualDeviceLink.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class FakeControlHost : public ManualLink<CControlHost> {
+public:
+    int variant = 0;
+    std::vector<std::string> display;
+    void SetDeviceVariant(int v) override { variant = v; }
+    void ShowDisplayText(const CString& t) override { display.push_back(t.str()); }
+    void ShowModelText() override {}
+};
+
+struct Control : ::testing::Test {
+    FakeControlHost host;
+    CControlConversation conv{host};
+    void SetUp() override
+    {
+        host.onTimer = [this](UINT id) { conv.OnTimer(id); };
+        host.onData = [this](int n) { conv.OnDataReceived(n); };
+    }
+    void Chunk(const std::string& bytes)
+    {
+        host.Deliver(host.now, bytes);
+        host.RunUntil(host.now);
+    }
+};
+
+std::string Played(int controlId)
+{
+    ManualLink<> link;
+    link.receive = "old";
+    PlayControlKeySequence(link, *FindControlKeySequence(controlId));
+    EXPECT_TRUE(link.receive.IsEmpty());
+    return link.SentText();
+}
+
+} // namespace
+
+TEST_F(Control, ActivationSendsSixEscKeysPaced)
+{
+    host.receive = "stale";
+    conv.OnActivate();
+    EXPECT_EQ(host.SentText(), "nnnnnn");
+    EXPECT_EQ(host.SentTimes(), (std::vector<UINT>{0, 25, 50, 75, 100, 125}));
+    EXPECT_TRUE(host.receive.IsEmpty());
+}
+
+TEST_F(Control, VersionRequestAfterFiftyEchoBytes)
+{
+    conv.OnActivate();
+    host.ClearSent();
+    Chunk(std::string(49, 'e'));
+    EXPECT_EQ(host.SentText(), "");
+    Chunk("e");
+    EXPECT_EQ(host.SentText(), "V");
+    EXPECT_TRUE(host.HasTimer(1));
+    EXPECT_EQ(host.TimerPeriod(1), 250u);
+    EXPECT_EQ(conv.GetHandler(), CControlConversation::Handler::VersionAnswer);
+}
+
+TEST_F(Control, VariantComesFromTheFirstChunkAfterVersionOnly)
+{
+    conv.OnActivate();
+    Chunk(std::string(50, 'e'));
+    Chunk("VX35 H1 105\r\n");
+    EXPECT_EQ(host.variant, 800);
+    EXPECT_FALSE(host.HasTimer(1));
+
+    host.variant = 0;
+    conv.OnActivate();
+    Chunk(std::string(60, 'e'));
+    Chunk("VX35 ");
+    Chunk("H1 105\r\n");
+    EXPECT_EQ(host.variant, 700);
+}
+
+TEST_F(Control, TimeoutMovesOnAndKeepsTheVariant)
+{
+    host.variant = 800;
+    conv.OnActivate();
+    Chunk(std::string(50, 'e'));
+    host.Advance(250);
+    EXPECT_EQ(host.variant, 800);
+    EXPECT_EQ(conv.GetHandler(), CControlConversation::Handler::DisplayFirst);
+    EXPECT_FALSE(host.HasTimer(1));
+}
+
+TEST_F(Control, DisplayMirrorsTheLastLineLiterally)
+{
+    conv.OnActivate();
+    Chunk(std::string(50, 'e'));
+    Chunk("VX35 105\r\n");
+    // The display waits for 50 more bytes, counted from 'V'.
+    Chunk(std::string(40, 'x'));
+    EXPECT_TRUE(host.display.empty());
+    host.receive = "";
+    Chunk("ABCDEFGHIJ");
+    ASSERT_EQ(host.display.size(), 1u);
+    EXPECT_EQ(host.display.back(), "ABCDEFGH");
+    host.receive = "";
+    Chunk("ABCDEFGHIJKL");
+    EXPECT_EQ(host.display.back(), "CDEFGHIJ");
+    host.receive = "";
+    Chunk("%s%d 999\r\n");
+    EXPECT_EQ(host.display.back(), "%s%d 999");
+    EXPECT_EQ(ExtractDisplayLine("ABCDE"), "ABCDE");
+}
+
+TEST(ControlSequences, ExactBytesAndPauses)
+{
+    EXPECT_EQ(Played(1028), "nnnnnk");
+    EXPECT_EQ(Played(1035), "nnnnnlkk");
+    EXPECT_EQ(Played(1037), "nnnnnlkllllllkk");
+    const std::string calib = Played(1044);
+    EXPECT_EQ(calib, "nnnnnlkllllkmklllkmmmklllkk");
+    EXPECT_EQ(calib.size(), 27u);
+
+    ManualLink<> link;
+    PlayControlKeySequence(link, *FindControlKeySequence(1038));
+    EXPECT_EQ(link.SentText(), "nnnnnlklllllllkkl");
+    const std::vector<UINT> t = link.SentTimes();
+    for (size_t i = 1; i + 1 < t.size(); ++i)
+        EXPECT_EQ(t[i] - t[i - 1], 25u) << i;
+    EXPECT_EQ(t.back() - t[t.size() - 2], 1025u);
+
+    EXPECT_EQ(Played(1039), "nnnnnlklllllllklkl");
+    EXPECT_EQ(FindControlKeySequence(1040), nullptr);
+}
+
+TEST(ControlKeypad, HitZonesAreExclusiveInBothLayouts)
+{
+    EXPECT_EQ(KeypadHitTest(51, 26, false), 'l');
+    EXPECT_EQ(KeypadHitTest(50, 30, false), 0);
+    EXPECT_EQ(KeypadHitTest(77, 116, false), 'm');
+    EXPECT_EQ(KeypadHitTest(21, 84, false), 'k');
+    EXPECT_EQ(KeypadHitTest(101, 51, false), 'n');
+    EXPECT_EQ(KeypadHitTest(102, 60, false), 0);
+    // Large layout: the corners sit on the bounds.
+    EXPECT_EQ(KeypadHitTest(60, 30, true), 0);
+    EXPECT_EQ(KeypadHitTest(61, 31, true), 'l');
+    EXPECT_EQ(KeypadHitTest(99, 149, true), 'm');
+    EXPECT_EQ(KeypadHitTest(31, 71, true), 'k');
+    EXPECT_EQ(KeypadHitTest(129, 99, true), 'n');
+    EXPECT_EQ(KeypadHitTest(130, 99, true), 0);
+    EXPECT_EQ(KeypadHitTest(5, 5, true), 0);
+    EXPECT_FALSE(IsLargeControlLayout(150));
+    EXPECT_TRUE(IsLargeControlLayout(151));
+}
+
+TEST_F(Control, KeypadClickSendsItsKey)
+{
+    conv.OnKeypadClick(61 * 65535 + 31, true);
+    conv.OnKeypadClick(60 * 65535 + 30, true);
+    conv.OnKeypadClick(90 * 65535 + 60, false);
+    EXPECT_EQ(host.SentText(), "ln");
+}

@@ -1,0 +1,197 @@
+#include "pages/LoggerReadout.h"
+#include "tests/measure/ManualDeviceLink.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+class FakeLoggerHost : public ManualLink<CLoggerHost> {
+public:
+    bool busy = false;
+    bool readButton = true;
+    int textUpdates = 0;
+    std::vector<std::pair<UINT, std::string>> boxes;
+    void SetBusy(bool b) override { busy = b; }
+    void ShowReadButton(bool show) override { readButton = show; }
+    void ShowTexts() override { ++textUpdates; }
+    void ShowBox(const CString& text) override { boxes.emplace_back(now, text.str()); }
+};
+
+const std::string kRec1 = " 12,34 Nm  \r\n";
+const std::string kRec2 = " -1,50 Nm  \r\n";
+
+struct Logger : ::testing::Test {
+    FakeLoggerHost host;
+    CLoggerReadout logger{host};
+    void SetUp() override
+    {
+        host.onTimer = [this](UINT id) { logger.OnLoggerTimer(id); };
+        host.onData = [this](int n) { logger.OnDataReceived(n); };
+    }
+    // Starts at t = 0 and returns when 'A' has gone out.
+    void Start()
+    {
+        logger.StartLoggerReadout();
+        EXPECT_EQ(host.SentText(), "A");
+        EXPECT_FALSE(host.readButton);
+        EXPECT_TRUE(logger.IsReadoutRunning());
+    }
+};
+
+} // namespace
+
+TEST_F(Logger, ReadoutInPiecesEndsHalfASecondAfterTheLastChunk)
+{
+    Start();
+    host.Deliver(60, "\r\nQuorin ");
+    host.Deliver(90, "GmbH\r\nLine 2\x03"s);
+    host.Deliver(150, "AUTO    10 sec  \r\n");
+    std::string records;
+    for (int i = 0; i < 20; ++i) {
+        const std::string r = (i % 2 ? kRec2 : kRec1);
+        records += r;
+        host.Deliver(200 + 100 * i, r);
+    }
+    host.RunUntil(2000);
+    EXPECT_TRUE(host.busy);
+    EXPECT_EQ(logger.GetHeaderText(), "Quorin GmbH\r\nLine 2");
+    EXPECT_EQ(logger.GetModeText(), "AUTO    10 sec  ");
+    EXPECT_FALSE(logger.IsManualMode());
+    EXPECT_EQ(logger.GetRecordText(), ""); // still arriving at 2100
+    host.RunUntil(2599);
+    EXPECT_EQ(logger.GetRecordText(), "");
+    host.RunUntil(2600);
+    EXPECT_EQ(logger.GetRecordText().str(), records);
+    EXPECT_FALSE(host.busy);
+    EXPECT_TRUE(host.readButton);
+    EXPECT_FALSE(logger.IsReadoutRunning());
+    host.RunUntil(3100);
+    EXPECT_EQ(logger.GetHandler(), CLoggerReadout::Handler::Idle);
+    EXPECT_TRUE(host.boxes.empty());
+}
+
+TEST_F(Logger, WholeAnswerInOneChunk)
+{
+    Start();
+    host.Deliver(50, "\n\rHead\x03" "HAND    \r\n"s + " 12,34 Nm  08:05:03\r\n");
+    host.RunUntil(560);
+    EXPECT_EQ(logger.GetHeaderText(), "\n\rHead"); // only CR LF is stripped
+    EXPECT_EQ(logger.GetModeText(), "HAND    ");
+    EXPECT_TRUE(logger.IsManualMode());
+    EXPECT_EQ(logger.GetRecordText(), " 12,34 Nm  08:05:03\r\n");
+}
+
+TEST_F(Logger, ListOrderDecidesTheModeWord)
+{
+    Start();
+    host.Deliver(50, "H\x03"s);
+    host.Deliver(100, "HAND,LOGG off\r\n");
+    host.RunUntil(700);
+    EXPECT_EQ(logger.GetModeText(), "HAND.LOGG off"); // cut 8 after "LOGG off"
+    EXPECT_FALSE(logger.IsManualMode());
+}
+
+TEST_F(Logger, SplitModeLineIsCutOnlyWhenComplete)
+{
+    Start();
+    host.Deliver(50, "H\x03"s);
+    host.Deliver(100, "AUTO    10");
+    host.Deliver(200, " sec  \r");
+    host.Deliver(300, "\n" + kRec1);
+    host.RunUntil(250);
+    EXPECT_EQ(logger.GetModeText(), "");
+    host.RunUntil(900);
+    EXPECT_EQ(logger.GetModeText(), "AUTO    10 sec  ");
+    EXPECT_EQ(logger.GetRecordText().str(), kRec1);
+
+    // The same for an 8-character word.
+    host.ClearSent();
+    logger.StartLoggerReadout();
+    host.Deliver(2050, "H\x03" "HA"s);
+    host.Deliver(2100, "ND  ");
+    host.Deliver(2200, "  \r\n" + kRec1);
+    host.RunUntil(2800);
+    EXPECT_EQ(logger.GetModeText(), "HAND    ");
+    EXPECT_EQ(logger.GetRecordText().str(), kRec1);
+}
+
+TEST_F(Logger, QuietLineForcesTheModeCut)
+{
+    Start();
+    host.Deliver(50, "H\x03" "KURVE"s);
+    host.RunUntil(1049);
+    EXPECT_EQ(logger.GetModeText(), "");
+    host.RunUntil(1050); // 1000 ms without the rest of the line
+    EXPECT_EQ(logger.GetModeText(), "KURVE");
+    EXPECT_FALSE(host.busy);
+    host.Deliver(1100, kRec1);
+    host.RunUntil(1600);
+    EXPECT_EQ(logger.GetRecordText().str(), kRec1);
+}
+
+TEST_F(Logger, GivesUpAfterFortySecondsWithoutData)
+{
+    Start();
+    host.RunUntil(39999);
+    EXPECT_TRUE(host.boxes.empty());
+    host.RunUntil(40000);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].second, LoggerText::kGiveUp);
+    host.RunUntil(40050);
+    EXPECT_FALSE(host.busy);
+    EXPECT_TRUE(host.readButton);
+    EXPECT_EQ(logger.GetHandler(), CLoggerReadout::Handler::Idle);
+    host.RunUntil(50000);
+    EXPECT_EQ(host.boxes.size(), 1u); // the watch timer died before its box
+}
+
+TEST_F(Logger, SlowButSteadyReadoutIsNotCutOff)
+{
+    Start();
+    host.Deliver(30000, "H\x03"s);
+    host.Deliver(39000, "HAND    \r\n");
+    for (UINT t = 39400; t < 70000; t += 400)
+        host.Deliver(t, " 12,34 Nm  08:05:03\r\n");
+    host.RunUntil(71000);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(logger.GetRecordText().GetLength(), 77 * 21);
+}
+
+TEST_F(Logger, NewReadoutRightAfterTheLastIsNotEndedByAnOldFlag)
+{
+    Start();
+    host.Deliver(50, "H\x03" "HAND    \r\n"s + kRec1);
+    host.RunUntil(560); // records shown at 550; the watch tick at 1000 would clear the flag
+    ASSERT_EQ(logger.GetRecordText().str(), kRec1);
+    logger.StartLoggerReadout();
+    // The answer comes after the new read-out's first watch tick (1060).
+    host.Deliver(1200, "G\x03" "HAND    \r\n"s + kRec2);
+    host.RunUntil(2000);
+    EXPECT_EQ(logger.GetHeaderText(), "G");
+    EXPECT_EQ(logger.GetRecordText().str(), kRec2);
+}
+
+TEST_F(Logger, LateBytesAfterActivationEmptyTheTexts)
+{
+    Start();
+    host.Deliver(50, "H\x03" "HAND    \r\n"s + kRec1);
+    host.RunUntil(1100);
+    host.ClearSent();
+    logger.OnActivate();
+    EXPECT_EQ(host.SentText(), "nnnnn");
+    host.Deliver(host.now + 10, std::string(49, 'x'));
+    host.RunUntil(host.now + 20);
+    EXPECT_EQ(logger.GetRecordText().str(), kRec1);
+    host.Deliver(host.now + 10, "x");
+    host.RunUntil(host.now + 20);
+    EXPECT_EQ(logger.GetHeaderText(), "");
+    EXPECT_EQ(logger.GetModeText(), "");
+    EXPECT_EQ(logger.GetRecordText(), "");
+    EXPECT_EQ(logger.GetHandler(), CLoggerReadout::Handler::Idle);
+    EXPECT_TRUE(host.receive.IsEmpty());
+}

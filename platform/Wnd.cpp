@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QWheelEvent>
 #include <QWidget>
+#include <QWindow>
+#include <QImage>
 
 #include <algorithm>
 #include <cmath>
@@ -970,8 +972,18 @@ LRESULT VxWndAccess::deliver(CWnd* w, UINT msg, WPARAM wp, LPARAM lp, bool* defa
     if (msg == WM_PAINT && w->m_peer && !w->m_inPaint) {
         // Painting needs the peer's paint event; a WM_PAINT sent by hand
         // becomes an immediate repaint.
-        if (w->m_peer->isVisible())
-            w->m_peer->repaint();
+        QWidget* peer = w->m_peer;
+        if (!peer->isVisible())
+            return 0;
+        QWindow* native = peer->window()->windowHandle();
+        if (native && native->isExposed()) {
+            peer->repaint();
+        } else {
+            // Nothing on screen yet: paint into a scratch image so the
+            // handler still runs inside a proper paint event.
+            QImage scratch(peer->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+            peer->render(&scratch);
+        }
         return 0;
     }
     CWnd::Dispatch d{msg, wp, lp};

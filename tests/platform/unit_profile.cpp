@@ -1,0 +1,104 @@
+// The per-user profile on QSettings: what the program stores must come back
+// exactly, including the 24-byte export record.
+#include "platform/Profile.h"
+#include "platform/Text1252.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+QByteArray fileContents()
+{
+    QFile f(vx::ToQString(vx::ProfileFilePath()));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(Profile, LivesUnderTheOrganisationAndApplicationInTheConfigFolder)
+{
+    const CString home = getenv("XDG_CONFIG_HOME");
+    ASSERT_FALSE(home.IsEmpty());
+    EXPECT_EQ(vx::ProfileFilePath(), home + "/Quorin Vandelwerk GmbH/VX35 VS.conf");
+}
+
+TEST(Profile, StringsRoundTripAs1252Bytes)
+{
+    const CString text = "0; 0; 1; 0.000000";
+    ASSERT_TRUE(vx::WriteProfileString("Messenkonfiguration", "KANAL 0", text));
+    const CString special("\xE4\xF6\xFC\xDF \xB5m \xB0" "C \x80", 12);
+    ASSERT_TRUE(vx::WriteProfileString("Optionen", "Logo", special));
+    vx::ReloadProfile();   // from the file, not from a cache
+    EXPECT_EQ(vx::GetProfileString("Messenkonfiguration", "KANAL 0"), text);
+    EXPECT_EQ(vx::GetProfileString("Optionen", "Logo"), special);
+    EXPECT_EQ(vx::GetProfileString("Messenkonfiguration", "KANAL 3", "dflt"), CString("dflt"));
+    EXPECT_EQ(vx::GetProfileString("Messenkonfiguration", "KANAL 3"), CString(""));
+    // Written at once and readable as UTF-8 by a user who opens the file.
+    EXPECT_TRUE(fileContents().contains("[Messenkonfiguration]"));
+    EXPECT_TRUE(QString::fromUtf8(fileContents()).contains(QString::fromUtf8("\xC3\xA4\xC3\xB6\xC3\xBC")));
+}
+
+TEST(Profile, IntsRoundTripAndFallBackToTheDefault)
+{
+    ASSERT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
+    ASSERT_TRUE(vx::WriteProfileInt("Optionen", "Betriebsart", -3));
+    ASSERT_TRUE(vx::WriteProfileString("Optionen", "Kaputt", "abc"));
+    vx::ReloadProfile();
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", 0), 1000u);
+    EXPECT_EQ(static_cast<int>(vx::GetProfileInt("Optionen", "Betriebsart", 0)), -3);
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Diagrammtyp", 7), 7u);
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Kaputt", 5), 5u);
+    // An int written as text reads as a number too ("Schnittstellenanbindung" may be either).
+    ASSERT_TRUE(vx::WriteProfileString("Optionen", "Text", " 12 "));
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Text", 0), 12u);
+}
+
+TEST(Profile, BinaryRoundTripsByteForByte)
+{
+    std::vector<BYTE> record(24);
+    for (size_t i = 0; i < record.size(); ++i)
+        record[i] = static_cast<BYTE>(i * 37 + (i % 3 == 0 ? 0 : 0x80));
+    record[0] = 0x00;
+    record[5] = 0xFF;
+    record[10] = '\n';
+    record[11] = '"';
+    record[12] = '\\';
+    ASSERT_TRUE(vx::WriteProfileBinary("DespiteReset", "REG_STR_DOCUMENTATION_STRUCT", record.data(),
+                                       static_cast<UINT>(record.size())));
+    vx::ReloadProfile();
+    BYTE* data = nullptr;
+    UINT bytes = 0;
+    ASSERT_TRUE(vx::GetProfileBinary("DespiteReset", "REG_STR_DOCUMENTATION_STRUCT", &data, &bytes));
+    ASSERT_EQ(bytes, 24u);
+    EXPECT_EQ(std::vector<BYTE>(data, data + bytes), record);
+    delete[] data;
+
+    EXPECT_FALSE(vx::GetProfileBinary("DespiteReset", "missing", &data, &bytes));
+    EXPECT_EQ(data, nullptr);
+    EXPECT_EQ(bytes, 0u);
+    // A text value is not binary data.
+    vx::WriteProfileString("DespiteReset", "text", "abc");
+    std::vector<BYTE> v;
+    EXPECT_FALSE(vx::GetProfileBinary("DespiteReset", "text", v));
+}
+
+TEST(Profile, BackslashNestsSectionsAndNullsDelete)
+{
+    ASSERT_TRUE(vx::WriteProfileString("Settings\\Window", "x", "10"));
+    ASSERT_TRUE(vx::WriteProfileString("Settings\\Window", "y", "20"));
+    ASSERT_TRUE(vx::WriteProfileString("Settings", "top", "1"));
+    EXPECT_EQ(vx::GetProfileString("Settings\\Window", "x"), CString("10"));
+    EXPECT_TRUE(fileContents().contains("Window\\x=10"));   // nested group in the file
+
+    ASSERT_TRUE(vx::WriteProfileString("Settings\\Window", "x", nullptr));
+    EXPECT_EQ(vx::GetProfileString("Settings\\Window", "x", "gone"), CString("gone"));
+    EXPECT_EQ(vx::GetProfileString("Settings\\Window", "y"), CString("20"));
+    ASSERT_TRUE(vx::WriteProfileString("Settings\\Window", nullptr, nullptr));
+    EXPECT_EQ(vx::GetProfileString("Settings\\Window", "y", "gone"), CString("gone"));
+    EXPECT_EQ(vx::GetProfileString("Settings", "top"), CString("1"));
+}
+
+} // namespace

@@ -18,7 +18,10 @@
 
 namespace vx::detail {
 LRESULT Deliver(CWnd* target, UINT msg, WPARAM wParam, LPARAM lParam);
-bool IsDestroyedWindow(const CWnd* target);
+// The window's serial while it can take messages; 0 when the object is
+// gone or its window was destroyed.
+std::uint64_t TargetSerial(const CWnd* target);
+bool CurrentKeyModifiers(Qt::KeyboardModifiers& mods);
 } // namespace vx::detail
 
 namespace {
@@ -100,7 +103,7 @@ bool serveOneSend()
         g_sends.pop_front();
     }
     LRESULT result = 0;
-    if (CWnd::IsLive(req->target, req->serial) && !vx::detail::IsDestroyedWindow(req->target))
+    if (vx::detail::TargetSerial(req->target) == req->serial)
         result = vx::detail::Deliver(req->target, req->msg, req->wParam, req->lParam);
     {
         std::lock_guard lock(g_mutex);
@@ -115,7 +118,9 @@ bool serveOneSend()
 
 short GetKeyState(int virtKey)
 {
-    const auto mods = QGuiApplication::keyboardModifiers();
+    Qt::KeyboardModifiers mods;
+    if (!vx::detail::CurrentKeyModifiers(mods))
+        mods = QGuiApplication::keyboardModifiers();
     bool down = false;
     switch (virtKey) {
     case VK_CONTROL: down = mods & Qt::ControlModifier; break;
@@ -155,7 +160,10 @@ LRESULT SendMessage(CWnd* target, UINT msg, WPARAM wParam, LPARAM lParam)
     if (IsUiThread())
         return detail::Deliver(target, msg, wParam, lParam);
 
-    auto req = std::make_shared<SendRequest>(SendRequest{target, target->GetSerial(), msg, wParam, lParam});
+    const std::uint64_t serial = detail::TargetSerial(target);
+    if (!serial)
+        return 0;
+    auto req = std::make_shared<SendRequest>(SendRequest{target, serial, msg, wParam, lParam});
     std::unique_lock lock(g_mutex);
     if (g_shutdown)
         return 0;
@@ -178,12 +186,13 @@ LRESULT SendMessage(CWnd* target, UINT msg, WPARAM wParam, LPARAM lParam)
 
 BOOL PostMessage(CWnd* target, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (!target || detail::IsDestroyedWindow(target))
+    const std::uint64_t serial = target ? detail::TargetSerial(target) : 0;
+    if (!serial)
         return FALSE;
     std::lock_guard lock(g_mutex);
     if (g_shutdown)
         return FALSE;
-    g_posted.push_back({target, target->GetSerial(), msg, wParam, lParam});
+    g_posted.push_back({target, serial, msg, wParam, lParam});
     wakeUiLocked();
     return TRUE;
 }
@@ -211,7 +220,7 @@ int ProcessPendingMessages()
             p = g_posted.front();
             g_posted.pop_front();
         }
-        if (CWnd::IsLive(p.target, p.serial) && !detail::IsDestroyedWindow(p.target)) {
+        if (detail::TargetSerial(p.target) == p.serial) {
             detail::Deliver(p.target, p.msg, p.wParam, p.lParam);
             ++handled;
         }

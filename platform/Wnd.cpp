@@ -41,7 +41,8 @@ public:
     static LRESULT deliver(CWnd* w, UINT msg, WPARAM wp, LPARAM lp, bool* defaultReached);
     static bool handleQtEvent(CWnd* w, QObject* watched, QEvent* e);
     static void peerGone(CWnd* w, QWidget* peer);
-    static bool destroyed(const CWnd* w) { return w->m_destroyed; }
+    static void setDestroyed(CWnd* w, bool destroyed);
+    static std::uint64_t targetSerial(const CWnd* w);
     static bool dblClks(const CWnd* w) { return w->m_dblClks; }
 };
 
@@ -57,6 +58,25 @@ CWnd* g_cursorWnd = nullptr;     // window under the mouse (WM_SETCURSOR target)
 CWnd* g_focusWnd = nullptr;      // last window that got the focus
 std::uint64_t g_focusSerial = 0;
 CWnd::FontResolver g_fontResolver = nullptr;
+
+// The modifiers of the key event being handled: GetKeyState answers for the
+// moment of the message, also for synthesized events.
+int g_keyEventDepth = 0;
+Qt::KeyboardModifiers g_keyMods;
+struct KeyEventScope {
+    int savedDepth = g_keyEventDepth;
+    Qt::KeyboardModifiers savedMods = g_keyMods;
+    explicit KeyEventScope(Qt::KeyboardModifiers mods)
+    {
+        ++g_keyEventDepth;
+        g_keyMods = mods;
+    }
+    ~KeyEventScope()
+    {
+        g_keyEventDepth = savedDepth;
+        g_keyMods = savedMods;
+    }
+};
 
 struct ClassInfo {
     UINT style;
@@ -177,6 +197,7 @@ public:
         if (!wnd)
             return false;
         auto* ke = static_cast<QKeyEvent*>(e);
+        KeyEventScope keyScope(ke->modifiers());
         MSG msg;
         msg.hwnd = wnd;
         msg.message = e->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP;
@@ -224,10 +245,17 @@ LRESULT Deliver(CWnd* target, UINT msg, WPARAM wParam, LPARAM lParam)
     return VxWndAccess::deliver(target, msg, wParam, lParam, nullptr);
 }
 
-bool IsDestroyedWindow(const CWnd* target)
+std::uint64_t TargetSerial(const CWnd* target)
 {
-    // Only read on the UI thread's behalf; the flag changes on that thread.
-    return VxWndAccess::destroyed(target);
+    return VxWndAccess::targetSerial(target);
+}
+
+bool CurrentKeyModifiers(Qt::KeyboardModifiers& mods)
+{
+    if (g_keyEventDepth == 0)
+        return false;
+    mods = g_keyMods;
+    return true;
 }
 
 QWidget* CursorTargetWidget()
@@ -283,6 +311,23 @@ CWnd::~CWnd()
     g_live.erase(this);
 }
 
+// Under the live lock, so other threads may ask without touching a window
+// that may be gone.
+void VxWndAccess::setDestroyed(CWnd* w, bool destroyed)
+{
+    std::lock_guard lock(g_liveMutex);
+    w->m_destroyed = destroyed;
+}
+
+std::uint64_t VxWndAccess::targetSerial(const CWnd* w)
+{
+    std::lock_guard lock(g_liveMutex);
+    auto it = g_live.find(w);
+    if (it == g_live.end() || w->m_destroyed)
+        return 0;
+    return it->second;
+}
+
 bool CWnd::IsLive(const CWnd* wnd, std::uint64_t serial)
 {
     std::lock_guard lock(g_liveMutex);
@@ -313,7 +358,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     m_style = style;
     m_exStyle = exStyle;
     m_id = nID;
-    m_destroyed = false;
+    VxWndAccess::setDestroyed(this, false);
     m_dblClks = true;
     m_classCursor = 0;
     {
@@ -383,7 +428,7 @@ void VxWndAccess::peerGone(CWnd* w, QWidget* peer)
     if (w->m_peer == peer) {
         w->m_peer = nullptr;
         w->m_link = nullptr;
-        w->m_destroyed = true;
+        setDestroyed(w, true);
         vx::KillAllTimers(w);
         vx::detail::DropMessagesFor(w);
     }
@@ -424,7 +469,7 @@ BOOL CWnd::DestroyWindow()
         else
             delete peer;
     }
-    m_destroyed = true;
+    VxWndAccess::setDestroyed(this, true);
     if (m_parent && (m_style & WS_CHILD)) {
         m_parent->removeChild(this);
         m_parent = nullptr;
@@ -1280,6 +1325,7 @@ bool VxWndAccess::handleQtEvent(CWnd* w, QObject*, QEvent* e)
         if (!peer->hasFocus())
             return false;   // propagated from a focused child
         auto* ke = static_cast<QKeyEvent*>(e);
+        KeyEventScope keyScope(ke->modifiers());
         const UINT vk = virtualKey(ke->key());
         const LPARAM lp = 1 | (ke->isAutoRepeat() ? (1 << 30) : 0);
         bool keyDefault = true;

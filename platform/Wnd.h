@@ -9,6 +9,9 @@
 //
 // Windows live on the UI thread. SendMessage/PostMessage may be called from
 // any thread (see Messages.h); everything else only on the UI thread.
+// A CWnd object takes messages and timers from its construction on, before
+// and without Create, so a page's logic can run without widgets; after
+// DestroyWindow it refuses posts until it is created again.
 #pragma once
 
 #include "CObject.h"

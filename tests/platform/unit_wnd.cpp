@@ -74,6 +74,8 @@ protected:
             log.push_back("pre esc");
             return TRUE;
         }
+        if (msg->message == WM_KEYDOWN && msg->wParam == 'A' && GetKeyState(VK_CONTROL) < 0)
+            log.push_back("pre ctrl+A");
         return CWnd::PreTranslateMessage(msg);
     }
     void PostNcDestroy() override
@@ -235,6 +237,11 @@ TEST_F(WndTest, KeysPassPreTranslateThenKeyDownAndCharFilters)
     EXPECT_EQ(child.log.back(), "char 7");
     EXPECT_EQ(child.log[child.log.size() - 2], "key 55");
     EXPECT_TRUE(consumed);   // the filter swallowed the character
+
+    // GetKeyState answers for the key being handled (select-all in the terminal).
+    QKeyEvent ctrlA(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "\x01");
+    QApplication::sendEvent(child.GetPeer(), &ctrlA);
+    EXPECT_EQ(top.log.back(), "pre ctrl+A");
 }
 
 TEST_F(WndTest, PaintingHappensInsideThePeersPaintEvent)

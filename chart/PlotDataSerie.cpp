@@ -1,0 +1,483 @@
+#include "chart/PlotDataSerie.h"
+
+#include "chart/Plot.h"
+#include "chart/PlotAxis.h"
+#include "chart/PlotDC.h"
+#include "chart/PlotRecords.h"
+#include "platform/Archive.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+VX_IMPLEMENT_SERIAL(CPlotDataSerie, CPlotObject, 1)
+
+using namespace PlotMath;
+
+CPlotDataSerie::CPlotDataSerie() = default;
+
+CPlotDataSerie::CPlotDataSerie(const CPlotDataSerie& o)
+    : CPlotObject(NoBaseCopy{}),
+      m_nCount(o.m_nCount),
+      m_nFirst(o.m_nFirst),
+      m_nLast(o.m_nLast),
+      m_nXAxis(o.m_nXAxis),
+      m_nYAxis(o.m_nYAxis),
+      m_nReserved(o.m_nReserved),
+      m_nLineWidth(o.m_nLineWidth),
+      m_nFillStyle(o.m_nFillStyle),
+      m_nMarkerKind(o.m_nMarkerKind),
+      m_nMarkerSymbol(o.m_nMarkerSymbol),
+      m_nMarkerSize(o.m_nMarkerSize),
+      m_nLineStyle(o.m_nLineStyle),
+      m_bOwnsPoints(o.m_bOwnsPoints),
+      m_bShowMarkers(o.m_bShowMarkers),
+      m_bFill(o.m_bFill),
+      m_bTransparentFill(o.m_bTransparentFill),
+      m_crFill(o.m_crFill),
+      m_strName(o.m_strName),
+      m_nType(o.m_nType),
+      m_nFillPartner(o.m_nFillPartner),
+      m_Segments(o.m_Segments),
+      m_Solver(o.m_Solver)
+{
+    // The curve colour, visibility and window go with the curve.
+    m_crColor = o.m_crColor;
+    m_bVisible = o.m_bVisible;
+    m_pGraph = o.m_pGraph;
+    if (o.m_bOwnsPoints && o.m_pPoints && o.m_nCount > 0) {
+        m_pPoints = new ChartPoint[static_cast<size_t>(o.m_nCount)];
+        std::memcpy(m_pPoints, o.m_pPoints, sizeof(ChartPoint) * static_cast<size_t>(o.m_nCount));
+    } else {
+        m_pPoints = o.m_pPoints;
+        m_bOwnsPoints = false;
+    }
+}
+
+CPlotDataSerie::~CPlotDataSerie() { FreePoints(); }
+
+void CPlotDataSerie::FreePoints()
+{
+    if (m_bOwnsPoints)
+        delete[] m_pPoints;
+    m_pPoints = nullptr;
+    m_bOwnsPoints = false;
+}
+
+void CPlotDataSerie::SetPoints(ChartPoint* points, int count, bool copy)
+{
+    if (count < 0)
+        count = 0;
+    if (copy) {
+        ChartPoint* fresh = count > 0 ? new ChartPoint[static_cast<size_t>(count)] : nullptr;
+        if (count > 0)
+            std::memcpy(fresh, points, sizeof(ChartPoint) * static_cast<size_t>(count));
+        FreePoints();
+        m_pPoints = fresh;
+        m_bOwnsPoints = true;
+    } else if (points != m_pPoints) {
+        FreePoints();
+        m_pPoints = points;
+    } else {
+        // The same array bound again: it stays owned if it was.
+    }
+    m_nCount = count;
+}
+
+bool CPlotDataSerie::GetExtents(double* xmin, double* xmax, double* ymin, double* ymax) const
+{
+    bool any = false;
+    for (int i = 0; i < m_nCount; ++i) {
+        const ChartPoint& p = m_pPoints[i];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+            continue;
+        if (!any) {
+            *xmin = *xmax = p.x;
+            *ymin = *ymax = p.y;
+            any = true;
+            continue;
+        }
+        *xmin = std::min(*xmin, p.x);
+        *xmax = std::max(*xmax, p.x);
+        *ymin = std::min(*ymin, p.y);
+        *ymax = std::max(*ymax, p.y);
+    }
+    return any;
+}
+
+bool CPlotDataSerie::CheckAscending()
+{
+    if (!m_pPoints || m_nCount < 2)
+        return true;
+    const bool sameArray = m_pPoints == m_pAscChecked && m_nAscChecked >= 1 && m_nAscChecked <= m_nCount;
+    int from = 1;
+    if (sameArray) {
+        if (!m_bAscending)
+            return false;
+        from = m_nAscChecked;
+    }
+    m_bAscending = IsAscendingX(m_pPoints, m_nCount, from);
+    m_pAscChecked = m_pPoints;
+    m_nAscChecked = m_nCount;
+    return m_bAscending;
+}
+
+bool CPlotDataSerie::AxesOk() const
+{
+    return m_pGraph && m_nXAxis >= 0 && m_nXAxis < m_pGraph->GetXAxisCount() && m_nYAxis >= 0 &&
+           m_nYAxis < m_pGraph->GetYAxisCount();
+}
+
+namespace {
+
+// Pixels beyond this distance from the plot are clipped in double before
+// they become ints; closer ones are drawn as they are and the device clips.
+constexpr double kNear = 1 << 20;
+
+struct Walker {
+    CDCEx* dc;
+    CRect plot;
+    int type;
+    int radius;
+    std::vector<PlotSegment>* segments;
+    std::vector<POINT>* polygon;
+    long long calls = 0;
+    bool penKnown = false;
+    double penX = 0, penY = 0;
+
+    static int Outcode(double x, double y, const CRect& r)
+    {
+        int c = 0;
+        if (x < r.left) c |= 1;
+        if (x >= r.right) c |= 2;
+        if (y < r.top) c |= 4;
+        if (y >= r.bottom) c |= 8;
+        return c;
+    }
+
+    void Start(double x, double y)
+    {
+        const int ix = ClampPixel(x), iy = ClampPixel(y);
+        if (type == 0) {
+            dc->MoveTo(ix, iy);
+            penKnown = true;
+            penX = ix;
+            penY = iy;
+        } else {
+            Dot(ix, iy);
+        }
+        if (polygon)
+            polygon->push_back(POINT{ix, iy});
+    }
+
+    void Dot(int x, int y)
+    {
+        if (x + radius < plot.left || x - radius > plot.right || y + radius < plot.top || y - radius > plot.bottom)
+            return;
+        dc->Ellipse(x - radius, y - radius, x + radius, y + radius);
+        ++calls;
+    }
+
+    void Line(double x0, double y0, double x1, double y1)
+    {
+        const int a = Outcode(x0, y0, plot), b = Outcode(x1, y1, plot);
+        const int ix1 = ClampPixel(x1), iy1 = ClampPixel(y1);
+        if (a & b) {
+            // Wholly on one side of the plot: nothing of it could show.
+            dc->MoveTo(ix1, iy1);
+            penX = ix1;
+            penY = iy1;
+            penKnown = true;
+            return;
+        }
+        double sx = x0, sy = y0, ex = x1, ey = y1;
+        const CRect far(plot.left - int(kNear), plot.top - int(kNear), plot.right + int(kNear),
+                        plot.bottom + int(kNear));
+        if (Outcode(sx, sy, far) || Outcode(ex, ey, far)) {
+            if (!ClipToRect(sx, sy, ex, ey, far)) {
+                dc->MoveTo(ix1, iy1);
+                penX = ix1;
+                penY = iy1;
+                return;
+            }
+        }
+        const int isx = ClampPixel(sx), isy = ClampPixel(sy);
+        if (!penKnown || penX != isx || penY != isy)
+            dc->MoveTo(isx, isy);
+        const int iex = ClampPixel(ex), iey = ClampPixel(ey);
+        dc->LineTo(iex, iey);
+        ++calls;
+        penKnown = true;
+        penX = iex;
+        penY = iey;
+    }
+
+    // Liang-Barsky on a rectangle; false when nothing is left.
+    static bool ClipToRect(double& x0, double& y0, double& x1, double& y1, const CRect& r)
+    {
+        double t0 = 0.0, t1 = 1.0;
+        const double dx = x1 - x0, dy = y1 - y0;
+        const double p[4] = {-dx, dx, -dy, dy};
+        const double q[4] = {x0 - r.left, r.right - x0, y0 - r.top, r.bottom - y0};
+        for (int i = 0; i < 4; ++i) {
+            if (p[i] == 0.0) {
+                if (q[i] < 0.0)
+                    return false;
+                continue;
+            }
+            const double t = q[i] / p[i];
+            if (p[i] < 0.0)
+                t0 = std::max(t0, t);
+            else
+                t1 = std::min(t1, t);
+            if (t0 > t1)
+                return false;
+        }
+        const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
+        x1 = x0 + t1 * dx;
+        y1 = y0 + t1 * dy;
+        x0 = nx0;
+        y0 = ny0;
+        return true;
+    }
+};
+
+}  // namespace
+
+void CPlotDataSerie::Draw(CDCEx* dc)
+{
+    m_Segments.clear();
+    m_nLastDrawCalls = 0;
+    if (!m_pPoints || m_nCount <= 0 || !AxesOk())
+        return;
+    CPlotAxis& xa = m_pGraph->GetXAxis(m_nXAxis);
+    CPlotAxis& ya = m_pGraph->GetYAxis(m_nYAxis);
+    xa.m_dSpan = xa.m_dShownMax - xa.m_dShownMin;
+    ya.m_dSpan = ya.m_dShownMax - ya.m_dShownMin;
+    const AxisScale sx = xa.GetScale(), sy = ya.GetScale();
+    const CRect plot = m_pGraph->GetPlotRect();
+
+    COLORREF color = m_bSelected ? InverseColor(m_crColor) : m_crColor;
+    if (dc->m_bLowColor)
+        color = RGB(0, 0, 0);
+    CPenSelector pen(color, m_nLineWidth, dc, static_cast<int>(m_nLineStyle));
+
+    std::vector<POINT> polygon;
+    Walker w{dc, plot, m_nType, m_nLineWidth, &m_Segments, m_bFill ? &polygon : nullptr};
+
+    const ChartPoint* pts = m_pPoints;
+    const int n = m_nCount;
+    auto colX = [&](int i) { return ClampPixel(ValueToPixelF(sx, pts[i].x)); };
+
+    // With ascending x on a linear axis the drawn points are exactly the
+    // first point of each pixel column; find them by binary search so a
+    // paint costs the columns on screen, not the length of the series.
+    const bool jump = sx.linear && sx.smax > sx.smin && CheckAscending() && std::isfinite(pts[0].x);
+    auto firstWithColAtLeast = [&](int lo, int col) {
+        int hi = n;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (colX(mid) < col)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    };
+    int begin = 0, end = n;  // end exclusive
+    if (jump) {
+        const int k = firstWithColAtLeast(0, plot.left);
+        if (k > 0)
+            begin = firstWithColAtLeast(0, colX(k - 1));
+        const int e = firstWithColAtLeast(begin, plot.right + 1);
+        end = std::min(n, e + 1);
+    }
+
+    bool started = false;
+    double prevX = 0, prevY = 0;
+    int prevCol = 0;
+    int i = begin;
+    while (i < end) {
+        const ChartPoint& p = pts[i];
+        const double fx = ValueToPixelF(sx, p.x);
+        if (std::isnan(fx)) {
+            ++i;
+            continue;
+        }
+        const int col = ClampPixel(fx);
+        if (started && col == prevCol) {
+            // Same column as the last drawn point: skipped entirely.
+            i = jump ? firstWithColAtLeast(i, col + 1) : i + 1;
+            continue;
+        }
+        const double fy = ValueToPixelF(sy, p.y);
+        if (std::isnan(fy)) {
+            ++i;
+            continue;
+        }
+        const double x = col, y = ClampPixel(fy);
+        if (!started) {
+            w.Start(x, y);
+            started = true;
+        } else {
+            const CPoint a(ClampPixel(prevX), ClampPixel(prevY)), b(col, ClampPixel(fy));
+            if (plot.PtInRect(a) || plot.PtInRect(b))
+                m_Segments.push_back({a.x, a.y, b.x, b.y});
+            if (m_nType == 0)
+                w.Line(prevX, prevY, x, y);
+            else
+                w.Dot(b.x, b.y);
+            if (m_bFill)
+                polygon.push_back(POINT{b.x, b.y});
+        }
+        prevX = x;
+        prevY = y;
+        prevCol = col;
+        ++i;
+    }
+
+    if (m_bFill && !polygon.empty()) {
+        const POINT first = polygon.front(), last = polygon.back();
+        const int partner = m_nFillPartner;
+        const bool partnerOk = partner >= 0 && partner < m_pGraph->GetCurveCount() &&
+                               &m_pGraph->GetCurve(partner) != this;
+        if (partnerOk) {
+            CPlotDataSerie& other = m_pGraph->GetCurve(partner);
+            CPlotAxis* oxa = m_pGraph->FindXAxis(other.m_nXAxis);
+            CPlotAxis* oya = m_pGraph->FindYAxis(other.m_nYAxis);
+            if (oxa && oya && other.m_pPoints) {
+                const AxisScale ox = oxa->GetScale(), oy = oya->GetScale();
+                for (int k = other.m_nCount - 1; k >= 0; --k) {
+                    const double px = ValueToPixelF(ox, other.m_pPoints[k].x);
+                    const double py = ValueToPixelF(oy, other.m_pPoints[k].y);
+                    if (!std::isnan(px) && !std::isnan(py))
+                        polygon.push_back(POINT{ClampPixel(px), ClampPixel(py)});
+                }
+            }
+        } else {
+            polygon.push_back(POINT{last.x, plot.bottom});
+            polygon.push_back(POINT{first.x, plot.bottom});
+        }
+        const COLORREF fill = dc->m_bLowColor ? RGB(0, 0, 0) : m_crFill;
+        CGdiObject* oldPen = dc->SelectStockObject(NULL_PEN);
+        {
+            std::unique_ptr<CBrushSelector> brush;
+            if (m_nFillStyle >= 0 && m_nFillStyle <= 5)
+                brush = std::make_unique<CBrushSelector>(m_nFillStyle, fill, dc);
+            else
+                brush = std::make_unique<CBrushSelector>(fill, dc);
+            const int oldMode = dc->SetBkMode(m_bTransparentFill ? TRANSPARENT : OPAQUE);
+            const int oldRop = dc->SetROP2(m_bTransparentFill ? R2_NOTXORPEN : R2_COPYPEN);
+            dc->Polygon(polygon.data(), static_cast<int>(polygon.size()));
+            ++w.calls;
+            dc->SetROP2(oldRop);
+            dc->SetBkMode(oldMode);
+        }
+        if (oldPen)
+            dc->SelectObject(static_cast<CPen*>(oldPen));
+    }
+    m_nLastDrawCalls = w.calls;
+}
+
+void CPlotDataSerie::DrawMarkers(CDCEx* dc, bool pickMode)
+{
+    if (!m_pPoints || m_nCount <= 0 || !AxesOk())
+        return;
+    CPlotAxis& xa = m_pGraph->GetXAxis(m_nXAxis);
+    CPlotAxis& ya = m_pGraph->GetYAxis(m_nYAxis);
+    const AxisScale sx = xa.GetScale(), sy = ya.GetScale();
+    const CRect plot = m_pGraph->GetPlotRect();
+    const int size = m_nMarkerSize;
+    const int step = MarkerStep(plot.Width(), size, m_nCount, pickMode);
+    const int index = m_pGraph->GetCurveIndex(this);
+    for (int i = 0; i < m_nCount; i += step) {
+        const double fx = ValueToPixelF(sx, m_pPoints[i].x), fy = ValueToPixelF(sy, m_pPoints[i].y);
+        if (std::isnan(fx) || std::isnan(fy))
+            continue;
+        const int x = ClampPixel(fx) - size / 2, y = ClampPixel(fy) - size / 2;
+        if (x > plot.right || y > plot.bottom || x + size < plot.left || y + size < plot.top)
+            continue;
+        DrawSymbol(dc, x, y, size, m_crColor, m_nMarkerKind, GetMarkerShape(), index);
+    }
+}
+
+// ---- derived curves --------------------------------------------------------
+
+std::vector<ChartPoint> CPlotDataSerie::LinearTrend(int extra) const
+{
+    return PlotMath::LinearTrend(m_pPoints, m_nCount, extra);
+}
+
+std::vector<ChartPoint> CPlotDataSerie::CubicTrend(int extra) const
+{
+    return PlotMath::CubicTrend(m_pPoints, m_nCount, extra);
+}
+
+std::vector<ChartPoint> CPlotDataSerie::PolynomialTrend(int coefficients, int extra)
+{
+    return PlotMath::PolynomialTrend(m_pPoints, m_nCount, coefficients, extra, &m_Solver);
+}
+
+std::vector<ChartPoint> CPlotDataSerie::SimpleMovingAverage(int period) const
+{
+    return MovingAverage(Average::Simple, m_pPoints, m_nCount, period);
+}
+
+std::vector<ChartPoint> CPlotDataSerie::ExponentialMovingAverage(int period) const
+{
+    return MovingAverage(Average::Exponential, m_pPoints, m_nCount, period);
+}
+
+std::vector<ChartPoint> CPlotDataSerie::LinearWeightedMovingAverage(int period) const
+{
+    return MovingAverage(Average::LinearWeighted, m_pPoints, m_nCount, period);
+}
+
+std::vector<ChartPoint> CPlotDataSerie::TriangularMovingAverage(int period) const
+{
+    return MovingAverage(Average::Triangular, m_pPoints, m_nCount, period);
+}
+
+std::vector<ChartPoint> CPlotDataSerie::SineWeightedMovingAverage(int period) const
+{
+    return MovingAverage(Average::Sine, m_pPoints, m_nCount, period);
+}
+
+// ---- record ----------------------------------------------------------------
+
+void CPlotDataSerie::Serialize(CArchive& ar)
+{
+    CPlotObject::Serialize(ar);
+    if (ar.IsStoring()) {
+        const int n = m_pPoints ? m_nCount : 0;
+        ar << static_cast<UINT>(n);
+        for (int i = 0; i < n; ++i)
+            ar << m_pPoints[i].x << m_pPoints[i].y;
+        ar << static_cast<UINT>(m_nFirst) << static_cast<UINT>(m_nLast) << m_nXAxis << m_nYAxis << m_nReserved;
+        ar << m_nLineWidth << m_nFillStyle << m_nMarkerKind << m_nMarkerSymbol << m_nMarkerSize << m_nLineStyle;
+        ar << m_bShowMarkers << m_bFill << m_bTransparentFill << m_nFillPartner << static_cast<UINT>(m_crFill);
+        ar << m_strName << m_nType;
+        return;
+    }
+    UINT n;
+    ar >> n;
+    PlotRecords::CheckCount(ar, n, 16);
+    if (n > 0x7FFFFFFFu)
+        throw CArchiveException(CArchiveException::endOfFile);
+    std::vector<ChartPoint> pts;
+    pts.reserve(n);
+    for (UINT i = 0; i < n; ++i) {
+        ChartPoint p;
+        ar >> p.x >> p.y;
+        pts.push_back(p);
+    }
+    UINT first, last, fill;
+    ar >> first >> last >> m_nXAxis >> m_nYAxis >> m_nReserved;
+    ar >> m_nLineWidth >> m_nFillStyle >> m_nMarkerKind >> m_nMarkerSymbol >> m_nMarkerSize >> m_nLineStyle;
+    ar >> m_bShowMarkers >> m_bFill >> m_bTransparentFill >> m_nFillPartner >> fill;
+    ar >> m_strName >> m_nType;
+    m_nFirst = first;
+    m_nLast = last;
+    m_crFill = fill;
+    SetPoints(pts.data(), static_cast<int>(pts.size()), true);
+}

@@ -1,0 +1,380 @@
+// What a paint puts on the pixels: clipping to the plot, curve colours,
+// segment records, cost with long series, robustness, print scaling.
+#include "support_chart.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+// Pixels outside r that differ between two images.
+int DiffOutside(const QImage& a, const QImage& b, const CRect& r)
+{
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (!r.PtInRect(CPoint(x, y)) && a.pixel(x, y) != b.pixel(x, y))
+                ++n;
+    return n;
+}
+
+int CountColor(const QImage& img, const CRect& r, COLORREF c)
+{
+    const QRgb want = vx::PixelFromColorRef(c);
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if (img.pixel(x, y) == want)
+                ++n;
+    return n;
+}
+
+// The segments a full walk over every point records: the reference the
+// bounded paint must match.
+std::vector<PlotSegment> ReferenceSegments(CPlot& plot, const CPlotDataSerie& c)
+{
+    CPlotAxis& xa = plot.GetXAxis(c.GetXAxisIndex());
+    CPlotAxis& ya = plot.GetYAxis(c.GetYAxisIndex());
+    const CRect r = plot.GetPlotRect();
+    std::vector<PlotSegment> out;
+    bool started = false;
+    CPoint prev;
+    for (int i = 0; i < c.GetCount(); ++i) {
+        const ChartPoint p{c.GetX(i), c.GetY(i)};
+        const CPoint q(xa.GetPointForValue(p).x, ya.GetPointForValue(p).y);
+        if (started && q.x == prev.x)
+            continue;
+        if (started && (r.PtInRect(prev) || r.PtInRect(q)))
+            out.push_back({prev.x, prev.y, q.x, q.y});
+        prev = q;
+        started = true;
+    }
+    return out;
+}
+
+bool SameSegments(const std::vector<PlotSegment>& a, const std::vector<PlotSegment>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].x1 != b[i].x1 || a[i].y1 != b[i].y1 || a[i].x2 != b[i].x2 || a[i].y2 != b[i].y2)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TEST(Paint, NothingIsDrawnOutsideThePlotAfterTheAxes)
+{
+    FixedMetrics metrics;
+    TestPlot plot;
+    auto a = Ramp(200, -50, 1, 3, -20);  // runs far out of the shown range
+    auto b = Ramp(200, -50, 1, -2, 40);
+    plot.SetData(a.data(), 200, 0, 0, 0, false, false, false);
+    plot.SetData(b.data(), 200, 1, 0, 1, false, false, false);
+    plot.GetXAxis(0).SetRange(0, 100);
+    plot.GetYAxis(0).SetRange(0, 100);
+    plot.GetYAxis(1).SetRange(-50, 50);
+    plot.GetCurve(0).SetLineSize(3);
+    plot.GetCurve(1).SetShowMarker(true);
+    plot.GetCurve(1).SetFill(true);
+    plot.GetCurve(1).SetFillPartner(-1);
+    plot.GetCurve(1).SetFillColor(RGB(200, 0, 0));
+    plot.GetCurve(1).SetTransparentFill(false);
+    plot.SetShowLegend(false);
+    // Keys belong to the axes and come and go with the curves.
+    for (int i = 0; i < plot.GetYAxisCount(); ++i)
+        plot.GetYAxis(i).SetShowMarker(false);
+    plot.GetXAxis(0).SetShowMarker(false);
+
+    QImage with = BlankImage(500, 300);
+    plot.RenderTo(with);
+    const CRect r = plot.GetPlotRect();
+    plot.ShowCurve(0, false);
+    plot.ShowCurve(1, false);
+    QImage without = BlankImage(500, 300);
+    plot.RenderTo(without);
+    ASSERT_EQ(plot.GetPlotRect(), r);
+    EXPECT_GT(CountColor(with, r, plot.GetCurve(0).GetColor()), 100);
+    EXPECT_GT(CountColor(with, r, RGB(200, 0, 0)), 1000);
+    EXPECT_EQ(DiffOutside(with, without, r), 0);
+}
+
+TEST(Paint, SelectedCurvesAreInvertedAndLowColourIsBlack)
+{
+    TestPlot plot;
+    plot.SetShowLegend(false);
+    auto pts = Ramp(50, 0, 1, 0, 5);  // a flat line in the middle
+    plot.SetData(pts.data(), 50, 0, 0, 0, false, false, false);
+    plot.GetXAxis(0).SetRange(0, 49);
+    plot.GetYAxis(0).SetRange(0, 10);
+    plot.GetCurve(0).SetColor(RGB(255, 255, 255));
+    plot.SetInnerColor(RGB(0, 255, 0));
+    plot.GetXAxis(0).SetShowMarker(false);
+    plot.GetYAxis(0).SetShowMarker(false);
+    QImage img = BlankImage(400, 300);
+    plot.RenderTo(img);
+    // Clear of the axis lines and their arrows.
+    CRect r = plot.GetPlotRect();
+    r.left += 6;
+    r.bottom -= 6;
+    EXPECT_EQ(CountColor(img, r, RGB(0, 0, 0)), 0);
+    plot.SelectCurve(0);
+    plot.RenderTo(img);
+    EXPECT_GT(CountColor(img, r, RGB(0, 0, 0)), r.Width() / 2);
+
+    plot.GetCurve(0).m_bSelected = false;
+    plot.GetCurve(0).SetColor(RGB(255, 0, 0));
+    QImage low = BlankImage(400, 300);
+    CDCEx dc;
+    dc.AttachImage(&low);
+    dc.m_bScaleKnown = true;
+    dc.m_bLowColor = true;
+    plot.Paint(&dc, CRect(0, 0, 400, 300), false);
+    EXPECT_EQ(CountColor(low, r, RGB(255, 0, 0)), 0);
+    EXPECT_GT(CountColor(low, r, RGB(0, 0, 0)), r.Width() / 2);
+    dc.DeleteDC();
+}
+
+TEST(Paint, SegmentsFollowTheSkipRuleAndThePlot)
+{
+    FixedMetrics metrics;
+    TestPlot plot;
+    plot.SetShowLegend(false);
+    // Several points per pixel column, and a vertical run within one column.
+    std::vector<ChartPoint> pts;
+    for (int i = 0; i < 3000; ++i)
+        pts.push_back({i * 0.01, std::sin(i * 0.01)});
+    plot.SetData(pts.data(), static_cast<long>(pts.size()), 0, 0, 0, false, false, false);
+    plot.GetXAxis(0).SetRange(5, 12);  // partly out of view on both sides
+    plot.GetYAxis(0).SetRange(-1, 1);
+    plot.GetXAxis(0).SetAutoScale(false);
+    plot.GetYAxis(0).SetAutoScale(false);
+    QImage img = BlankImage(600, 300);
+    plot.RenderTo(img);
+    const CPlotDataSerie& c = plot.GetCurve(0);
+    EXPECT_TRUE(SameSegments(c.GetSegments(), ReferenceSegments(plot, c)));
+    EXPECT_LE(c.GetSegments().size(), size_t(plot.GetPlotRect().Width() + 2));
+    for (const PlotSegment& s : c.GetSegments())
+        EXPECT_NE(s.x1, s.x2);
+
+    ChartPoint one[1] = {{8, 0}};
+    plot.SetData(one, 1, 0, 0, 0, false, false, false);
+    plot.RenderTo(img);
+    EXPECT_TRUE(plot.GetCurve(0).GetSegments().empty());
+}
+
+TEST(Paint, FollowViewCostIsBoundedByTheVisiblePoints)
+{
+    FixedMetrics metrics;
+    TestPlot plot;
+    plot.SetShowLegend(false);
+    const int n = 2'000'000;
+    auto pts = Ramp(n, 0, 0.01, 0, 0);
+    for (int i = 0; i < n; ++i)
+        pts[static_cast<size_t>(i)].y = (static_cast<long long>(i) * 7919 % 1000) / 1000.0;
+    plot.SetData(pts.data(), n, 0, 0, 0, false, false, false);
+    plot.GetXAxis(0).SetAutoScale(false);
+    plot.GetYAxis(0).SetAutoScale(false);
+    plot.GetYAxis(0).SetRange(0, 1);
+    // The last 1000 points in view.
+    plot.GetXAxis(0).SetShownRange(pts[n - 1000].x, pts[n - 1].x, 1);
+    QImage img = BlankImage(1000, 600);
+    plot.RenderTo(img);
+    const CPlotDataSerie& c = plot.GetCurve(0);
+    EXPECT_LE(c.GetLastDrawCalls(), 1002);
+    EXPECT_TRUE(SameSegments(c.GetSegments(), ReferenceSegments(plot, c)));
+
+    // Whole series in view: one line per pixel column at most.
+    plot.GetXAxis(0).SetShownRange(0, pts[n - 1].x, 1);
+    plot.RenderTo(img);
+    EXPECT_LE(c.GetLastDrawCalls(), plot.GetPlotRect().Width() + 2);
+    EXPECT_TRUE(SameSegments(c.GetSegments(), ReferenceSegments(plot, c)));
+
+    // Not ascending: every point is walked, the picture rule is the same.
+    std::swap(pts[10], pts[20]);
+    plot.SetData(pts.data(), n, 0, 0, 0, false, false, false);
+    plot.GetXAxis(0).SetShownRange(pts[n - 1000].x, pts[n - 1].x, 1);
+    plot.RenderTo(img);
+    EXPECT_LE(c.GetLastDrawCalls(), 1002);
+}
+
+TEST(Paint, DegenerateDataNeverHangsOrDrawsNonsense)
+{
+    FixedMetrics metrics;
+    TestPlot plot;
+    ChartPoint weird[6] = {{0, NAN}, {1, INFINITY}, {2, 1}, {NAN, 2}, {4, -INFINITY}, {5, 3}};
+    ChartPoint equal[4] = {{1, 1}, {1, 1}, {1, 1}, {1, 1}};
+    ChartPoint huge[2] = {{-DBL_MAX, -DBL_MAX}, {DBL_MAX, DBL_MAX}};
+    plot.SetData(weird, 6, 0, 0, 0, true, false, false);
+    plot.SetData(equal, 4, 1, 0, 0, true, false, false);
+    plot.SetData(huge, 2, 2, 1, 1, false, false, false);  // axes keep +/-DBL_MAX defaults
+    QImage img = BlankImage(300, 200);
+    plot.RenderTo(img);
+    for (int i = 0; i < plot.GetCurveCount(); ++i)
+        for (const PlotSegment& s : plot.GetCurve(i).GetSegments())
+            EXPECT_TRUE(std::abs(s.x1) <= PlotMath::kPixelLimit && std::abs(s.y2) <= PlotMath::kPixelLimit);
+
+    // A zoom far past pixel range, a zero step, an inverted range.
+    plot.GetXAxis(0).SetAutoScale(false);
+    plot.GetXAxis(0).SetShownRange(2.0, 2.0 + 1e-12, 1e-13);
+    plot.GetYAxis(0).SetAutoScale(false);
+    plot.GetYAxis(0).m_dStep = 0.0;
+    plot.GetXAxis(1).m_dShownMin = 5;
+    plot.GetXAxis(1).m_dShownMax = -5;
+    plot.RenderTo(img);
+    plot.GetYAxis(0).m_dStep = -1.0;
+    plot.GetYAxis(0).SetLinear(false);
+    plot.RenderTo(img);
+
+    // A tiny window.
+    QImage tiny = BlankImage(3, 2);
+    plot.RenderTo(tiny);
+    SUCCEED();
+}
+
+TEST(Paint, AxisTicksPlacementAndLogScale)
+{
+    FixedMetrics metrics;
+    TestPlot plot;
+    plot.SetShowLegend(false);
+    ChartPoint pts[2] = {{1, 1}, {1000, 1000}};
+    plot.SetData(pts, 2, 0, 0, 0, true, false, false);
+    QImage img = BlankImage(600, 400);
+
+    CDCEx dc;
+    dc.AttachImage(&img);
+    dc.m_bScaleKnown = true;
+    plot.Paint(&dc, CRect(0, 0, 600, 400), false);
+    CPlotAxis& y = plot.GetYAxis(0);
+    ASSERT_EQ(y.GetPlacement(), 0);
+    const long long ticked = y.GetLength();
+    (void)ticked;
+
+    // Placement 2 (never laid out automatically again): line and arrow only.
+    y.SetPlacement(3);
+    const long long before = dc.m_nPrimitives;
+    y.Draw(&dc);
+    EXPECT_EQ(dc.m_nPrimitives - before, 1 + y.GetArrowSize());
+
+    // Log 1..1000: 27 ticks, one line each, plus line and arrow.
+    y.SetPlacement(0);
+    y.SetLinear(false);
+    y.SetRange(3, 700);
+    const long long b2 = dc.m_nPrimitives;
+    y.Draw(&dc);
+    double lo, hi;
+    y.GetRange(&lo, &hi, nullptr);
+    EXPECT_DOUBLE_EQ(lo, 1);
+    EXPECT_DOUBLE_EQ(hi, 1000);
+    EXPECT_EQ(dc.m_nPrimitives - b2, 27 + 1 + y.GetArrowSize());
+
+    // The Y tick at the maximum is drawn, the X tick at the maximum is not.
+    y.SetLinear(true);
+    y.SetAutoScale(false);
+    y.SetShownRange(0, 10, 1);
+    const long long b3 = dc.m_nPrimitives;
+    y.Draw(&dc);
+    EXPECT_EQ(dc.m_nPrimitives - b3, 11 + 1 + y.GetArrowSize());
+    CPlotAxis& x = plot.GetXAxis(0);
+    x.SetAutoScale(false);
+    x.SetShownRange(0, 10, 1);
+    const long long b4 = dc.m_nPrimitives;
+    x.Draw(&dc);
+    EXPECT_EQ(dc.m_nPrimitives - b4, 10 + 1 + x.GetArrowSize());
+
+    // A tick sits on the data pixel of its value.
+    const int tickPixel = y.GetPointForValue({0, 4}).y;
+    EXPECT_EQ(tickPixel, int(plot.GetPlotRect().bottom - 4 * y.GetLength() / 10.0));
+    dc.DeleteDC();
+}
+
+TEST(DrawingContext, PrintScalingAndLowColour)
+{
+    QImage img = BlankImage(100, 100);
+    CDCEx dc;
+    dc.AttachImage(&img);
+    dc.m_bScaleKnown = true;
+    dc.m_fXScale = 6.25f;
+    dc.m_fYScale = 6.25f;
+    dc.MoveTo(10, 20);
+    EXPECT_EQ(dc.GetCurrentPosition(), CPoint(10, 20));
+    dc.m_bScaling = true;
+    dc.MoveTo(10, 20);
+    EXPECT_EQ(dc.GetCurrentPosition(), CPoint(62, 125));
+    POINT tri[3] = {{1, 1}, {2, 2}, {1, 3}};
+    dc.Polygon(tri, 3);
+    EXPECT_EQ(tri[2].y, 3);
+
+    // Pens and fonts grow on paper; styled pens stay cosmetic.
+    dc.m_fXScale = dc.m_fYScale = 4.0f;
+    CPen* before = dc.GetCurrentPen();
+    {
+        CPenSelector dotted(RGB(0, 0, 0), 1, &dc, PS_DOT);
+        EXPECT_EQ(dc.GetCurrentPen()->Width(), 1);
+    }
+    {
+        CPenSelector solid(RGB(0, 0, 0), 2, &dc, PS_SOLID);
+        EXPECT_EQ(dc.GetCurrentPen()->Width(), 8);
+        CQuickFont font("Arial", 13, 400);
+        CFont* fontBefore = dc.GetCurrentFont();
+        {
+            CFontSelector scaled(&font, &dc, true);
+            EXPECT_EQ(dc.GetCurrentFont()->LogFont().lfHeight, 48);
+        }
+        {
+            CFontSelector plain(&font, &dc, false);
+            EXPECT_EQ(dc.GetCurrentFont()->LogFont().lfHeight, 13);
+        }
+        EXPECT_EQ(dc.GetCurrentFont(), fontBefore);
+    }
+    EXPECT_EQ(dc.GetCurrentPen(), before);
+
+    CDCEx::SetScreenDpi(96);
+    dc.SetDeviceColors(2);
+    dc.ComputeScale();
+    EXPECT_TRUE(dc.m_bLowColor);
+    dc.SetDeviceColors(-1);
+    dc.ComputeScale();
+    EXPECT_FALSE(dc.m_bLowColor);
+    CDCEx::SetScreenDpi(0);
+    dc.DeleteDC();
+}
+
+TEST(Paint, SampleChartForTheEye)
+{
+    // Three curves on two Y axes, legend, label and notation, written as
+    // chart_sample.png in the build folder for a look.
+    TestPlot plot;
+    std::vector<ChartPoint> a, b, c;
+    for (int i = 0; i <= 200; ++i) {
+        const double x = i * 0.05;
+        a.push_back({x, 20 * std::sin(x) + 30});
+        b.push_back({x, 10 * std::cos(1.3 * x) + 25});
+        c.push_back({x, 0.4 * x * x - 2});
+    }
+    plot.SetData(a.data(), 201, 0, 0, 0, true, false, false)->SetLabel("Drehmoment");
+    plot.SetData(b.data(), 201, 1, 0, 0, true, false, false)->SetLabel("Kraft");
+    plot.SetData(c.data(), 201, 2, 0, 1, true, false, false)->SetLabel("Weg");
+    plot.FitAxes(0, 0, 0);
+    plot.GetYAxis(0).SetRange(0, 55);
+    plot.GetYAxis(0).SetLabel("Nm");
+    plot.GetYAxis(1).SetLabel("mm");
+    plot.GetXAxis(0).SetLabel("s");
+    plot.SetInnerColor(RGB(255, 255, 255));
+    QImage img = BlankImage(800, 500);
+    plot.RenderTo(img);
+    CPlotLabel* label = plot.InsertLabel("Messung 1");
+    label->SetRect(120, 30, 220, 60);
+    auto* note = new CPlotDataNotation;
+    note->Set(a[60].x, a[60].y, 0, 60, "[61] : 3.000 s, 39.1 Nm");
+    plot.AddObject(note);
+    plot.RenderTo(img);
+    EXPECT_TRUE(img.save(QString(VX35_BINARY_DIR) + "/chart_sample.png"));
+    EXPECT_EQ(plot.GetLegendEntries().size(), 3u);
+    EXPECT_TRUE(note->m_bLaidOut);
+}

@@ -4,35 +4,16 @@
 // missing bytes read as zero.
 #pragma once
 
+#include "app/ChannelRecord.h"
 #include "platform/CString.h"
 #include "platform/Types.h"
 
 #include <string_view>
 
-// The channel-record fields the measure conversation writes and the value
-// stream reads, under the record's own names. The defaults give a usable
-// scale (divisor 1, no decimals) when the sensor answer never came.
-struct MeasureRecord {
-    CString m_strSensorName;
-    int m_iNominal = 0;
-    CString m_strUnit;
-    int m_iSensorType = 0;
-    int m_iDecimalDivisor = 1;
-    CString m_strDisplayFormat = "%.0f ";
-    // The four status bytes of the long status, in answer order.
-    BYTE m_byRateCode = 0;
-    BYTE m_byStatus2 = 0;
-    BYTE m_bySampleMode = 0;
-    BYTE m_byAutoRate = 0;
-    int m_iDeviceVariant = 0;
-    int m_iFirmwareVersion = 0;
-    int m_bIdentified = 0;
-    BYTE m_bMeasuring = 0;
-    // Channel configuration ("Messenkonfiguration").
-    int m_iOperator = 0;
-    double m_dOperand = 0.0;
-    BYTE m_bActive = 1;
-};
+// The conversation writes straight into channel record 0. A record whose
+// sensor answer never came keeps divisor 1, and an empty display format
+// shows whole numbers (FormatValueText), so values stay finite and visible.
+using MeasureRecord = ChannelRecord;
 
 constexpr int kSensorAnswerBytes = 20;
 constexpr int kStatusLongAnswerBytes = 12;

@@ -74,6 +74,20 @@ void CMeasureConversation::OnActivate()
     m_host.SendCommandByte(DeviceCmd::KeyEsc);
 }
 
+void CMeasureConversation::OnDeviceButton(int controlId)
+{
+    char key = 0;
+    switch (controlId) {
+    case 1053: key = DeviceCmd::ControlOn; break;
+    case 1054: key = DeviceCmd::ControlOff; break;
+    case 1055: key = DeviceCmd::Tare; break;
+    case 1056: key = DeviceCmd::MinReset; break;
+    case 1057: key = DeviceCmd::MaxReset; break;
+    default: return;
+    }
+    m_host.SendCommandByte(key);
+}
+
 void CMeasureConversation::OnMMTimer()
 {
     if (m_bTickBusy.exchange(true))

@@ -86,6 +86,9 @@ public:
     void OnTimer(UINT id);
     // The page was (re)activated: whatever ran is over for the page's side.
     void OnActivate();
+    // Kontrolle ein/aus, Tara, MIN Reset, MAX Reset (1053..1057): one key
+    // each, no answer awaited.
+    void OnDeviceButton(int controlId);
     // The periodic tick; runs on the host's timer thread. An overlapping
     // tick is skipped.
     void OnMMTimer();

@@ -78,7 +78,7 @@ public:
                     onData(static_cast<int>(bytes.size()));
             } else {
                 Timer& tm = timers[timerId];
-                tm.due += tm.period;
+                tm.due = now + tm.period; // a late timer fires once
                 if (tm.cb) {
                     auto cb = tm.cb;
                     cb();

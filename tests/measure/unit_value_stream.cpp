@@ -140,3 +140,30 @@ TEST(ValueConversion, ValueTextUsesOnlyNumberFormats)
     EXPECT_EQ(FormatValueText("", 1.0, "N"), "1 N");
     EXPECT_EQ(FormatValueText("%.3f %s", 1.0, "N"), "1 N");
 }
+
+#include "measure/ChannelConfig.h"
+
+TEST(ChannelConfig, ReadsLikeTheProfileWritesIt)
+{
+    ChannelRecord r;
+    EXPECT_EQ(FormatChannelConfig(0, 0, 1, 0.0), "0; 0; 1; 0.000000");
+    ASSERT_TRUE(ParseChannelConfig("65535; 3; 1; 5.500000", r));
+    EXPECT_EQ(r.m_iChannelId, 65535);
+    EXPECT_EQ(r.m_iOperator, 3);
+    EXPECT_EQ(r.m_bActive, 1);
+    EXPECT_DOUBLE_EQ(r.m_dOperand, 5.5);
+    // Missing and non-numeric fields read as 0; "active" must be exactly 1.
+    ASSERT_TRUE(ParseChannelConfig("7;x; 2", r));
+    EXPECT_EQ(r.m_iChannelId, 7);
+    EXPECT_EQ(r.m_iOperator, 0);
+    EXPECT_EQ(r.m_bActive, 0);
+    EXPECT_DOUBLE_EQ(r.m_dOperand, 0.0);
+    EXPECT_FALSE(ParseChannelConfig("", r));
+    EXPECT_EQ(r.m_iChannelId, 7);
+
+    ChannelRecord table[7];
+    EXPECT_FALSE(AnyChannelActive(table));
+    table[6].m_bActive = 1;
+    EXPECT_TRUE(AnyChannelActive(table));
+    EXPECT_EQ(ChannelConfigKey(3), "KANAL 3");
+}

@@ -1,0 +1,395 @@
+#include "port/CPortMan.h"
+
+#include "port/CSerialPort.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+void MakeWakePipe(int fds[2])
+{
+    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        fds[0] = fds[1] = -1;
+}
+
+void ClosePipe(int fds[2])
+{
+    for (int i = 0; i < 2; ++i) {
+        if (fds[i] >= 0)
+            ::close(fds[i]);
+        fds[i] = -1;
+    }
+}
+
+void Wake(int fd)
+{
+    if (fd >= 0) {
+        const char c = 1;
+        (void)!::write(fd, &c, 1);
+    }
+}
+
+void Drain(int fd)
+{
+    char buf[64];
+    while (fd >= 0 && ::read(fd, buf, sizeof(buf)) > 0) {
+    }
+}
+
+// What a device path stands for right now; a replugged adapter or a
+// re-pointed link gives another node.
+struct NodeIdentity {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    dev_t rdev = 0;
+
+    static NodeIdentity Of(const CString& path)
+    {
+        NodeIdentity id;
+        struct stat st {};
+        if (::stat(path, &st) == 0) {
+            id.exists = true;
+            id.dev = st.st_dev;
+            id.ino = st.st_ino;
+            id.rdev = st.st_rdev;
+        }
+        return id;
+    }
+    bool SameNode(const NodeIdentity& o) const
+    {
+        return exists == o.exists && dev == o.dev && ino == o.ino && rdev == o.rdev;
+    }
+};
+
+} // namespace
+
+CPortMan::CPortMan(PortFactory factory) : m_factory(std::move(factory))
+{
+    MakeWakePipe(m_readerWake);
+    MakeWakePipe(m_watchWake);
+}
+
+CPortMan::~CPortMan()
+{
+    StopThreads();
+    {
+        CSingleLock lock(&m_lock, true);
+        if (m_pPort)
+            m_pPort->Close();
+    }
+    ClosePipe(m_readerWake);
+    ClosePipe(m_watchWake);
+}
+
+void CPortMan::StopThreads()
+{
+    StopReader();
+    StopWatch();
+}
+
+void CPortMan::SetState(DWORD state)
+{
+    m_Dcb.PortState = state;
+    m_Dcb.m_bOffLine = state != PORTSTATE_ONLINE;
+}
+
+DWORD CPortMan::GetPortState() const
+{
+    CSingleLock lock(&m_lock, true);
+    return m_Dcb.PortState;
+}
+
+CString CPortMan::GetLastErrorText() const
+{
+    return PortErrorText(m_iLastError, m_Dcb.m_strPortName);
+}
+
+bool CPortMan::OnOwnThread() const
+{
+    const auto self = std::this_thread::get_id();
+    return (m_reader.joinable() && m_reader.get_id() == self) ||
+           (m_delivery.joinable() && m_delivery.get_id() == self) ||
+           (m_watch.joinable() && m_watch.get_id() == self);
+}
+
+int CPortMan::Open()
+{
+    // The reader and the watch cannot wait for themselves; their callbacks
+    // post to the owner instead.
+    if (OnOwnThread())
+        return m_iLastError = EDEADLK;
+    StopReader();
+    CSingleLock lock(&m_lock, true);
+    const DWORD previous = m_Dcb.PortState;
+    if (m_pPort)
+        m_pPort->Close();
+    if (m_Dcb.IsOffLineName()) {
+        SetState(PORTSTATE_OFFLINE);
+        m_iLastError = 0;
+        lock.Unlock();
+        StopWatch();
+        return 0;
+    }
+    std::unique_ptr<CPort> port = m_factory ? m_factory() : std::make_unique<CSerialPort>();
+    const int err = port ? port->Open(m_Dcb) : ENODEV;
+    m_iLastError = err;
+    if (err) {
+        // A removed device stays removed until it can really be opened;
+        // the watch tries again.
+        if (previous == PORTSTATE_REMOVED) {
+            m_watchRetry = true;
+        } else {
+            SetState(PORTSTATE_CLOSED);
+        }
+        return err;
+    }
+    m_pPort = std::move(port);
+    SetState(PORTSTATE_ONLINE);
+    lock.Unlock();
+    StopWatch();
+    StartReader();
+    return 0;
+}
+
+bool CPortMan::Reopen()
+{
+    return Open() == 0 && GetPortState() == PORTSTATE_ONLINE;
+}
+
+bool CPortMan::GoOffline(bool bRemoved)
+{
+    if ((m_watch.joinable() && m_watch.get_id() == std::this_thread::get_id()) ||
+        (m_reader.joinable() && m_reader.get_id() == std::this_thread::get_id()))
+        return false;
+    {
+        CSingleLock lock(&m_lock, true);
+        SetState(bRemoved ? PORTSTATE_REMOVED : PORTSTATE_OFFLINE);
+    }
+    // Never wait for the reader while holding the lock: it may be blocked
+    // handing a chunk to a thread that is about to write.
+    StopReader();
+    NodeIdentity node;
+    bool closed = false;
+    {
+        CSingleLock lock(&m_lock, true);
+        node = NodeIdentity::Of(m_Dcb.m_strPortName);
+        closed = m_pPort && m_pPort->Close();
+    }
+    StopWatch();
+    if (bRemoved && !m_Dcb.IsOffLineName()) {
+        m_watchStop = false;
+        m_watchRetry = false;
+        Drain(m_watchWake[0]);
+        const CString path = m_Dcb.m_strPortName;
+        m_watch = std::thread([this, path, node] {
+            NodeIdentity last = node;
+            bool seenGone = !node.exists;
+            while (!m_watchStop) {
+                pollfd p {m_watchWake[0], POLLIN, 0};
+                (void)::poll(&p, 1, m_iWatchIntervalMs);
+                if (m_watchStop)
+                    break;
+                const NodeIdentity now = NodeIdentity::Of(path);
+                if (!now.exists) {
+                    seenGone = true;
+                    continue;
+                }
+                const bool arrived = seenGone || !now.SameNode(last);
+                if (arrived || m_watchRetry.exchange(false)) {
+                    seenGone = false;
+                    last = now;
+                    if (m_onArrived)
+                        m_onArrived();
+                }
+            }
+        });
+    }
+    return closed;
+}
+
+bool CPortMan::WriteLocked(const BYTE* data, int count)
+{
+    CSingleLock lock(&m_lock, true);
+    if (m_Dcb.PortState != PORTSTATE_ONLINE || !m_pPort || !m_pPort->IsOpen())
+        return false;
+    if (count <= 0)
+        return true;
+    return m_pPort->Write(data, count, kWriteTimeoutMs);
+}
+
+bool CPortMan::PutByte(BYTE byte)
+{
+    return WriteLocked(&byte, 1);
+}
+
+bool CPortMan::WriteString(const CString& text)
+{
+    return WriteLocked(text.bytes(), text.GetLength());
+}
+
+bool CPortMan::WriteFrame(const BYTE* data, int count)
+{
+    return WriteLocked(data, count);
+}
+
+void CPortMan::StartReader()
+{
+    if (m_reader.joinable() || m_delivery.joinable())
+        StopReader();
+    if (!m_pPort || m_pPort->GetPollHandle() < 0)
+        return;
+    Drain(m_readerWake[0]);
+    {
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        m_queue.clear();
+        m_queuedBytes = 0;
+        m_readEnded = false;
+        m_readRemoved = false;
+    }
+    m_readerStop = false;
+    m_deliveryDone = false;
+    m_reader = std::thread(&CPortMan::ReaderLoop, this);
+    m_delivery = std::thread(&CPortMan::DeliveryLoop, this);
+}
+
+void CPortMan::StopReader()
+{
+    if (!m_reader.joinable() && !m_delivery.joinable())
+        return;
+    m_readerStop = true;
+    Wake(m_readerWake[1]);
+    // The read thread never waits for anyone but the device.
+    if (m_reader.joinable() && m_reader.get_id() != std::this_thread::get_id())
+        m_reader.join();
+    {
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        m_readEnded = true;
+    }
+    m_queueCv.notify_all();
+    // A delivery thread that stops itself (its callback took the port off
+    // line) is joined by the next start or by the destructor.
+    if (!m_delivery.joinable() || m_delivery.get_id() == std::this_thread::get_id())
+        return;
+    // What was read still goes out; the owner serves it while waiting.
+    while (!m_deliveryDone) {
+        if (m_waitHook)
+            m_waitHook();
+        std::unique_lock<std::mutex> lk(m_queueMutex);
+        m_queueCv.wait_for(lk, std::chrono::milliseconds(2), [this] { return m_deliveryDone.load(); });
+    }
+    m_delivery.join();
+}
+
+void CPortMan::ReaderLoop()
+{
+    bool removed = false;
+    std::vector<BYTE> buffer(static_cast<size_t>(m_iReadBlockSize));
+    const int fd = m_pPort->GetPollHandle();
+    auto queue = [&](int n) {
+        {
+            std::lock_guard<std::mutex> lk(m_queueMutex);
+            m_queue.emplace_back(buffer.begin(), buffer.begin() + n);
+            m_queuedBytes += static_cast<size_t>(n);
+            while (m_queuedBytes > kMaxQueuedBytes && m_queue.size() > 1) {
+                m_queuedBytes -= m_queue.front().size();
+                m_queue.pop_front();
+            }
+        }
+        m_queueCv.notify_all();
+    };
+    while (!m_readerStop) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {m_readerWake[0], POLLIN, 0}};
+        const int r = ::poll(fds, 2, -1);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            removed = true;
+            break;
+        }
+        if (fds[1].revents) {
+            Drain(m_readerWake[0]);
+            if (m_readerStop)
+                break;
+        }
+        const short ev = fds[0].revents;
+        if (!ev)
+            continue;
+        if (ev & POLLNVAL) {
+            removed = true;
+            break;
+        }
+        if (ev & (POLLHUP | POLLERR)) {
+            for (;;) {
+                const int n = m_pPort->Read(buffer.data(), static_cast<int>(buffer.size()));
+                if (n <= 0)
+                    break;
+                queue(n);
+            }
+            removed = true;
+            break;
+        }
+        const int n = m_pPort->Read(buffer.data(), static_cast<int>(buffer.size()));
+        if (n > 0) {
+            queue(n);
+        } else if (n < 0) {
+            removed = true;
+            break;
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        m_readEnded = true;
+        m_readRemoved = removed;
+    }
+    m_queueCv.notify_all();
+}
+
+void CPortMan::DeliveryLoop()
+{
+    bool removed = false;
+    for (;;) {
+        std::vector<BYTE> chunk;
+        {
+            std::unique_lock<std::mutex> lk(m_queueMutex);
+            m_queueCv.wait(lk, [this] { return !m_queue.empty() || m_readEnded; });
+            if (m_queue.empty()) {
+                removed = m_readRemoved;
+                break;
+            }
+            chunk = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_queuedBytes -= chunk.size();
+        }
+        try {
+            if (m_onData)
+                m_onData(chunk.data(), static_cast<int>(chunk.size()));
+        } catch (...) {
+            // The owner's failure must not end the process from a
+            // background thread; the chunk is dropped.
+        }
+    }
+    if (removed && !m_readerStop && m_onRemoved)
+        m_onRemoved();
+    {
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        m_deliveryDone = true;
+    }
+    m_queueCv.notify_all();
+}
+
+void CPortMan::StopWatch()
+{
+    if (!m_watch.joinable())
+        return;
+    m_watchStop = true;
+    Wake(m_watchWake[1]);
+    if (m_watch.get_id() == std::this_thread::get_id())
+        return;
+    m_watch.join();
+}

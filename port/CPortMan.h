@@ -1,0 +1,142 @@
+// The port manager: owns one port, its settings and its reader thread, and
+// is the one way bytes go to the device.
+//
+// Every write (PutByte, WriteString, WriteFrame) and every change of the
+// port (GoOffline, Reopen) takes the same lock, so a byte written by the
+// measuring tick's thread can never land inside a frame another thread is
+// writing.
+//
+// The reader drains the device into memory as fast as bytes come, so a busy
+// owner never lets the tty buffer overflow and a hang-up (which discards
+// what the kernel still holds) loses nothing already sent. A second thread
+// hands the chunks over, one read at a time and in order, through the data
+// callback; the callback may block (the GUI variant waits until the window
+// has handled the chunk). A device that goes away is reported once through
+// the removed callback, after every chunk read before it; the reader then
+// ends, and the owner decides when to call GoOffline(true). While a removed
+// device is missing, a watch reports through the arrived callback when its
+// path is back. Callbacks run on these threads and must not call Open,
+// Reopen or GoOffline themselves: they post to the owner.
+#pragma once
+
+#include "port/CDcb.h"
+#include "port/CPort.h"
+#include "platform/CCriticalSection.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class CPortMan {
+public:
+    using DataCallback = std::function<void(const BYTE* data, int count)>;
+    using EventCallback = std::function<void()>;
+    using PortFactory = std::function<std::unique_ptr<CPort>()>;
+
+    // Writes give up after this long, so a device that stops reading (flow
+    // control held, a peer that never reads) cannot freeze the caller.
+    static constexpr int kWriteTimeoutMs = 200;
+    // Read but not yet handed over; beyond this the oldest chunks go, so an
+    // owner that stopped listening cannot exhaust memory.
+    static constexpr size_t kMaxQueuedBytes = 8u << 20;
+
+    // A factory makes the port for each open; the default is a CSerialPort.
+    explicit CPortMan(PortFactory factory = {});
+    virtual ~CPortMan();
+    CPortMan(const CPortMan&) = delete;
+    CPortMan& operator=(const CPortMan&) = delete;
+
+    // Opens the port named in m_Dcb and starts its reader. 0 on success,
+    // else an errno value (PortErrorText tells the user). An off-line name
+    // is not opened and leaves state 1; a failure leaves state 4.
+    int Open();
+    // Opens again the port named in m_Dcb, keeping the callbacks and the
+    // read block size. False when it could not be opened; a removed port
+    // then stays removed and the watch keeps looking for it.
+    bool Reopen();
+    // Takes the port off line: state 3 when the device was removed, else 1;
+    // stops the reader (delivering what it read), closes the port and
+    // returns the result of the close. Must not be called from the data
+    // callback of a GUI owner that serves it by blocking sends.
+    bool GoOffline(bool bRemoved);
+
+    // One byte, no pause. False (the byte is lost) when the port is not on
+    // line or the write failed.
+    virtual bool PutByte(BYTE byte);
+    // All GetLength() bytes of text, zero bytes included. True for an empty
+    // text while the port is on line.
+    virtual bool WriteString(const CString& text);
+    // A multi-byte frame written as one unit under the lock.
+    virtual bool WriteFrame(const BYTE* data, int count);
+    bool WriteFrame(const CString& frame) { return WriteFrame(frame.bytes(), frame.GetLength()); }
+
+    DWORD GetPortState() const;
+    bool IsOnline() const { return GetPortState() == PORTSTATE_ONLINE; }
+    // Errno of the last failed Open/Reopen (0 after a success) and its text.
+    int GetLastError() const { return m_iLastError; }
+    CString GetLastErrorText() const;
+
+    void SetDataCallback(DataCallback cb) { m_onData = std::move(cb); }
+    void SetRemovedCallback(EventCallback cb) { m_onRemoved = std::move(cb); }
+    void SetArrivedCallback(EventCallback cb) { m_onArrived = std::move(cb); }
+    // Called over and over while the caller waits for the reader to end, so
+    // an owner whose data callback blocks on this thread can serve it.
+    void SetWaitHook(EventCallback cb) { m_waitHook = std::move(cb); }
+    void SetReadBlockSize(int size) { m_iReadBlockSize = size > 0 ? size : 1; }
+    int GetReadBlockSize() const { return m_iReadBlockSize; }
+    // How often the watch looks for a removed device (1 s by default).
+    void SetWatchInterval(int ms) { m_iWatchIntervalMs = ms > 0 ? ms : 1; }
+
+    // Settings and state. Pages set the name and the rate; the manager keeps
+    // PortState.
+    CDcb m_Dcb;
+
+protected:
+    // Stops the reader and the watch; for destructors of derived classes
+    // whose callbacks must not run once they are gone.
+    void StopThreads();
+
+private:
+    bool WriteLocked(const BYTE* data, int count);
+    void SetState(DWORD state);
+    void StartReader();
+    void StopReader();
+    void ReaderLoop();
+    void DeliveryLoop();
+    void StopWatch();
+    bool OnOwnThread() const;
+
+    PortFactory m_factory;
+    std::unique_ptr<CPort> m_pPort;
+    mutable CCriticalSection m_lock;
+
+    DataCallback m_onData;
+    EventCallback m_onRemoved;
+    EventCallback m_onArrived;
+    EventCallback m_waitHook;
+    int m_iReadBlockSize = 4096;
+    int m_iWatchIntervalMs = 1000;
+    int m_iLastError = 0;
+
+    std::thread m_reader;       // reads the device
+    std::thread m_delivery;     // hands chunks to the callback
+    std::atomic<bool> m_readerStop {false};
+    std::atomic<bool> m_deliveryDone {true};
+    int m_readerWake[2] = {-1, -1};
+    std::mutex m_queueMutex;
+    std::condition_variable m_queueCv;
+    std::deque<std::vector<BYTE>> m_queue;
+    size_t m_queuedBytes = 0;
+    bool m_readEnded = false;
+    bool m_readRemoved = false;
+
+    std::thread m_watch;
+    std::atomic<bool> m_watchStop {false};
+    std::atomic<bool> m_watchRetry {false};
+    int m_watchWake[2] = {-1, -1};
+};

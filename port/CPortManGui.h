@@ -1,0 +1,47 @@
+// The port manager of a window: received chunks reach the window as a
+// blocking SendMessage(dataMsg, count, bytes) on its UI thread, and device
+// removal and arrival as a posted WM_DEVICECHANGE that the window hands back
+// to OnDeviceChange.
+#pragma once
+
+#include "port/CPortMan.h"
+#include "platform/Messages.h"
+
+class CWnd;
+
+// wParam of the posted WM_DEVICECHANGE.
+constexpr WPARAM PORTEVENT_ARRIVED = 0x8000;
+constexpr WPARAM PORTEVENT_REMOVED = 0x8004;
+
+class CPortManGui : public CPortMan {
+public:
+    // statusMsg is kept for the owner's message numbering; no status events
+    // are sent.
+    CPortManGui(CWnd* owner, UINT dataMsg, UINT statusMsg, PortFactory factory = {});
+    // Stops the reader (serving its last hand-overs), closes the port and
+    // saves the settings.
+    ~CPortManGui() override;
+
+    // The settings' rate as the baud-rate table writes it; empty for a rate
+    // that is not in the table.
+    CString GetBaudRateText() const;
+
+    // Loads the settings from section, forces 8 data bits without parity
+    // (the device speaks nothing else) and opens the port. Returns Open's
+    // result.
+    int OpenFromProfile(const CString& section);
+
+    // The owner's WM_DEVICECHANGE handler calls this with the wParam: a
+    // removal takes the port off line as removed, an arrival reopens a
+    // removed port. True when the state changed, so the owner refreshes.
+    bool OnDeviceChange(WPARAM event);
+
+    CWnd* GetOwner() const { return m_pOwner; }
+    UINT GetDataMessage() const { return m_uDataMsg; }
+    UINT GetStatusMessage() const { return m_uStatusMsg; }
+
+private:
+    CWnd* m_pOwner;
+    UINT m_uDataMsg;
+    UINT m_uStatusMsg;
+};

@@ -1,0 +1,398 @@
+#include "port/CPortMan.h"
+
+#include "support_pty.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Records what the reader hands over, chunk by chunk.
+struct Receiver {
+    std::mutex m;
+    std::vector<std::string> chunks;
+    std::atomic<int> removed {0};
+    std::atomic<bool> removedAfterData {true};
+    std::atomic<int> arrived {0};
+
+    void Attach(CPortMan& man)
+    {
+        man.SetDataCallback([this](const BYTE* p, int n) {
+            std::lock_guard<std::mutex> lk(m);
+            chunks.emplace_back(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+            if (removed)
+                removedAfterData = false;
+        });
+        man.SetRemovedCallback([this] { ++removed; });
+        man.SetArrivedCallback([this] { ++arrived; });
+    }
+    std::string All()
+    {
+        std::lock_guard<std::mutex> lk(m);
+        std::string s;
+        for (const std::string& c : chunks)
+            s += c;
+        return s;
+    }
+    size_t Count()
+    {
+        std::lock_guard<std::mutex> lk(m);
+        return chunks.size();
+    }
+};
+
+void OpenOn(CPortMan& man, const std::string& path)
+{
+    man.m_Dcb.m_strPortName = path.c_str();
+    man.m_Dcb.m_dwBaudRate = 115200;
+    ASSERT_EQ(man.Open(), 0) << man.GetLastErrorText().GetString();
+    ASSERT_EQ(man.GetPortState(), PORTSTATE_ONLINE);
+}
+
+} // namespace
+
+TEST(CPortManReceive, ChunksArriveInOrderAndBinarySafe)
+{
+    TestPty pty;
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    OpenOn(man, pty.path);
+
+    const std::vector<std::string> sent = {std::string("OK\r\n"), std::string("\x00\xff\x01", 3),
+                                           std::string(1, '\0'), std::string(3000, 'x')};
+    std::string expected;
+    for (const std::string& chunk : sent) {
+        const size_t before = rx.All().size();
+        pty.Send(chunk);
+        expected += chunk;
+        ASSERT_TRUE(WaitFor([&] { return rx.All().size() == before + chunk.size(); }));
+    }
+    EXPECT_EQ(rx.All(), expected);
+    // Each of the first chunks was read on its own; none was merged with
+    // the next or cut.
+    std::lock_guard<std::mutex> lk(rx.m);
+    ASSERT_GE(rx.chunks.size(), 4u);
+    EXPECT_EQ(rx.chunks[0], sent[0]);
+    EXPECT_EQ(rx.chunks[1], sent[1]);
+    EXPECT_EQ(rx.chunks[2], sent[2]);
+}
+
+TEST(CPortManReceive, ReadBlockSizeBoundsEachChunk)
+{
+    TestPty pty;
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    man.SetReadBlockSize(16);
+    OpenOn(man, pty.path);
+    pty.Send(std::string(100, 'q'));
+    ASSERT_TRUE(WaitFor([&] { return rx.All().size() == 100; }));
+    std::lock_guard<std::mutex> lk(rx.m);
+    for (const std::string& c : rx.chunks)
+        EXPECT_LE(c.size(), 16u);
+}
+
+TEST(CPortManWrite, BytesStringsAndFramesReachTheDevice)
+{
+    TestPty pty;
+    CPortMan man;
+    OpenOn(man, pty.path);
+    EXPECT_TRUE(man.PutByte('D'));
+    EXPECT_TRUE(man.WriteString(CString("a\0b", 3)));
+    // Nothing to write is not a failure while the port is on line.
+    EXPECT_TRUE(man.WriteString(CString()));
+    const BYTE frame[] = {'f', 7};
+    EXPECT_TRUE(man.WriteFrame(frame, 2));
+    EXPECT_EQ(pty.Receive(6), std::string("Da\0bf\x07", 6));
+    EXPECT_EQ(pty.ReceiveAvailable(), "");
+}
+
+TEST(CPortManWrite, NothingLeavesWhileOffLineOrClosed)
+{
+    TestPty pty;
+    CPortMan man;
+    EXPECT_FALSE(man.PutByte('x'));
+    EXPECT_FALSE(man.WriteString(CString()));
+    OpenOn(man, pty.path);
+    EXPECT_TRUE(man.GoOffline(false));
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_OFFLINE);
+    EXPECT_EQ(man.m_Dcb.GetPortText(), "OffLine");
+    EXPECT_FALSE(man.PutByte('x'));
+    EXPECT_FALSE(man.WriteString("abc"));
+    EXPECT_FALSE(man.GoOffline(false)); // nothing left to close
+    EXPECT_EQ(pty.ReceiveAvailable(), "");
+    EXPECT_TRUE(man.Reopen());
+    EXPECT_TRUE(man.PutByte('y'));
+    EXPECT_EQ(pty.Receive(1), "y");
+}
+
+TEST(CPortManWrite, ADeviceThatNeverReadsDoesNotHangTheWriter)
+{
+    TestPty pty;
+    CPortMan man;
+    OpenOn(man, pty.path);
+    // Far more than a pseudo-terminal buffers while its peer reads nothing.
+    const CString big(std::string(4 << 20, 'z'));
+    EXPECT_FALSE(man.WriteString(big));
+    // Once the peer catches up, later writes work again.
+    pty.ReceiveAvailable();
+    while (!pty.ReceiveAvailable().empty()) {
+    }
+    EXPECT_TRUE(WaitFor([&] { pty.ReceiveAvailable(); return man.PutByte('k'); }));
+}
+
+TEST(CPortManWrite, TickBytesNeverLandInsideAFrame)
+{
+    TestPty pty;
+    CPortMan man;
+    OpenOn(man, pty.path);
+
+    // The device side reads everything while the writers run.
+    std::string wire;
+    std::atomic<bool> done {false};
+    std::thread device([&] {
+        while (!done) {
+            wire += pty.Receive(1 << 16, 5ms);
+        }
+        wire += pty.Receive(1 << 20, 200ms);
+    });
+
+    std::atomic<bool> stopTick {false};
+    std::atomic<int> ticks {0};
+    std::thread tick([&] {
+        while (!stopTick) {
+            if (man.PutByte('0'))
+                ++ticks;
+            std::this_thread::yield();
+        }
+    });
+    constexpr int kFrames = 1000;
+    std::string frame = "a";
+    for (char c = 'A'; c <= 'T'; ++c)
+        frame += c;
+    for (int i = 0; i < kFrames; ++i)
+        ASSERT_TRUE(man.WriteFrame(frame));
+    stopTick = true;
+    tick.join();
+    done = true;
+    device.join();
+
+    // Read back by length, as the device does: every 'a' is followed by its
+    // whole payload.
+    int frames = 0;
+    int zeros = 0;
+    for (size_t i = 0; i < wire.size();) {
+        if (wire[i] == '0') {
+            ++zeros;
+            ++i;
+            continue;
+        }
+        ASSERT_EQ(wire.compare(i, frame.size(), frame), 0) << "split frame at " << i;
+        ++frames;
+        i += frame.size();
+    }
+    EXPECT_EQ(frames, kFrames);
+    EXPECT_EQ(zeros, ticks.load());
+}
+
+TEST(CPortManRemoval, PeerGoneIsReportedAfterItsLastBytes)
+{
+    TestPty pty;
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    OpenOn(man, pty.path);
+    pty.Send("last words\r\n");
+    ASSERT_TRUE(WaitFor([&] { return rx.All().size() == 12; }));
+    pty.CloseMaster();
+    ASSERT_TRUE(WaitFor([&] { return rx.removed.load() == 1; }));
+    EXPECT_EQ(rx.All(), "last words\r\n");
+    EXPECT_TRUE(rx.removedAfterData);
+    // The reader only reports; the owner takes the port off line.
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_ONLINE);
+    EXPECT_TRUE(man.GoOffline(true));
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_REMOVED);
+    EXPECT_EQ(man.m_Dcb.GetPortText(), "OffLine");
+    EXPECT_FALSE(man.PutByte('n'));
+    EXPECT_EQ(rx.removed.load(), 1);
+}
+
+TEST(CPortManRemoval, BytesWaitingAtTheHangUpAreNotLost)
+{
+    TestPty pty;
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    std::atomic<bool> release {false};
+    // Hold the owner in its first hand-over; the rest must be read off the
+    // device anyway, because a hang-up discards what the tty still holds.
+    man.SetDataCallback([&](const BYTE* p, int n) {
+        while (!release)
+            std::this_thread::sleep_for(1ms);
+        std::lock_guard<std::mutex> lk(rx.m);
+        rx.chunks.emplace_back(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+    });
+    OpenOn(man, pty.path);
+    pty.Send("A");
+    std::this_thread::sleep_for(50ms);
+    pty.Send("BCDEF");
+    std::this_thread::sleep_for(50ms);
+    pty.CloseMaster();
+    release = true;
+    ASSERT_TRUE(WaitFor([&] { return rx.removed.load() == 1; }));
+    EXPECT_EQ(rx.All(), "ABCDEF");
+}
+
+TEST(CPortManRemoval, ReplugThroughAStableLinkReopens)
+{
+    TempDir dir;
+    const std::string link = dir.path + "/vx35";
+    auto pty = std::make_unique<TestPty>();
+    ASSERT_EQ(symlink(pty->path.c_str(), link.c_str()), 0);
+
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    man.SetWatchInterval(10);
+    OpenOn(man, link);
+    pty->CloseMaster();
+    ASSERT_TRUE(WaitFor([&] { return rx.removed.load() == 1; }));
+    man.GoOffline(true);
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_REMOVED);
+
+    // Still gone: no arrival.
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(rx.arrived.load(), 0);
+
+    auto replugged = std::make_unique<TestPty>();
+    ASSERT_EQ(unlink(link.c_str()), 0);
+    ASSERT_EQ(symlink(replugged->path.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WaitFor([&] { return rx.arrived.load() >= 1; }));
+    ASSERT_TRUE(man.Reopen());
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_ONLINE);
+    EXPECT_EQ(man.m_Dcb.m_strPortName, link.c_str());
+
+    replugged->Send("hello");
+    ASSERT_TRUE(WaitFor([&] { return rx.All() == "hello"; }));
+    EXPECT_TRUE(man.PutByte('n'));
+    EXPECT_EQ(replugged->Receive(1), "n");
+}
+
+TEST(CPortManRemoval, AFailedReopenKeepsWaitingForTheDevice)
+{
+    TempDir dir;
+    const std::string link = dir.path + "/vx35";
+    auto pty = std::make_unique<TestPty>();
+    ASSERT_EQ(symlink(pty->path.c_str(), link.c_str()), 0);
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    man.SetWatchInterval(10);
+    OpenOn(man, link);
+    pty->CloseMaster();
+    ASSERT_TRUE(WaitFor([&] { return rx.removed.load() == 1; }));
+    man.GoOffline(true);
+
+    // The node is back but something else holds it.
+    auto replugged = std::make_unique<TestPty>();
+    unlink(link.c_str());
+    ASSERT_EQ(symlink(replugged->path.c_str(), link.c_str()), 0);
+    CPortMan other;
+    OpenOn(other, replugged->path);
+    ASSERT_TRUE(WaitFor([&] { return rx.arrived.load() >= 1; }));
+    EXPECT_FALSE(man.Reopen());
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_REMOVED);
+    EXPECT_GE(man.GetLastErrorText().Find("another program"), 0);
+
+    other.GoOffline(false);
+    const int before = rx.arrived.load();
+    ASSERT_TRUE(WaitFor([&] { return rx.arrived.load() > before; }));
+    EXPECT_TRUE(man.Reopen());
+}
+
+// The owner's thread takes the port off line while the reader is blocked
+// handing it a chunk, as a GUI reader does with a blocking send. It must
+// serve that hand-over while it waits, or both wait for ever.
+TEST(CPortManStop, GoOfflineServesTheBlockedReaderInsteadOfDeadlocking)
+{
+    TestPty pty;
+    CPortMan man;
+    std::mutex m;
+    std::condition_variable cv;
+    std::deque<std::string> pending;
+    std::deque<std::string> served;
+    bool handled = false;
+    man.SetDataCallback([&](const BYTE* p, int n) {
+        std::unique_lock<std::mutex> lk(m);
+        pending.emplace_back(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+        handled = false;
+        cv.wait(lk, [&] { return handled; });
+    });
+    auto serve = [&] {
+        std::lock_guard<std::mutex> lk(m);
+        while (!pending.empty()) {
+            served.push_back(pending.front());
+            pending.pop_front();
+            handled = true;
+        }
+        cv.notify_all();
+    };
+    man.SetWaitHook(serve);
+    OpenOn(man, pty.path);
+    pty.Send("busy");
+    ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> lk(m); return !pending.empty(); }));
+
+    EXPECT_TRUE(man.GoOffline(false));
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_OFFLINE);
+    ASSERT_EQ(served.size(), 1u);
+    EXPECT_EQ(served.front(), "busy");
+}
+
+TEST(CPortManStop, DestroyingUnderTrafficEndsCleanly)
+{
+    TestPty pty;
+    std::atomic<bool> stop {false};
+    std::thread device;
+    std::atomic<long> got {0};
+    {
+        CPortMan man;
+        man.SetDataCallback([&](const BYTE*, int n) { got += n; });
+        OpenOn(man, pty.path);
+        device = std::thread([&] {
+            while (!stop) {
+                try {
+                    pty.Send("0123456789");
+                } catch (...) {
+                    return;
+                }
+            }
+        });
+        ASSERT_TRUE(WaitFor([&] { return got.load() > 1000; }));
+    }
+    stop = true;
+    device.join();
+}
+
+TEST(CPortManOpen, OffLineNameIsNotOpenedAndFailuresClose)
+{
+    CPortMan man;
+    man.m_Dcb.m_strPortName = "OffLine";
+    EXPECT_EQ(man.Open(), 0);
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_OFFLINE);
+    EXPECT_FALSE(man.Reopen());
+
+    man.m_Dcb.m_strPortName = "/nonexistent/ttyUSB9";
+    EXPECT_EQ(man.Open(), ENOENT);
+    EXPECT_EQ(man.GetPortState(), PORTSTATE_CLOSED);
+    EXPECT_EQ(man.m_Dcb.GetPortText(), "USB9");
+    EXPECT_GE(man.GetLastErrorText().Find("not present"), 0);
+}

@@ -58,9 +58,11 @@ bool SaveBmpFile(const char* path, const QImage& image);
 QImage DecodeBmp(const BYTE* data, size_t size);
 QImage LoadBmpFile(const char* path);
 
-// The program's own bitmaps: res/bitmaps/<id>.bmp (or res/<id>.bmp) below
-// the folder set by SetResourceDir, else next to the executable or, in a
-// build tree, in the source tree.
+// The program's own bitmaps by resource id: first the ones registered in
+// memory (the resource library embeds its .bmp files and registers them at
+// start-up), then <dir>/bitmaps/<id>.bmp or <dir>/<id>.bmp for the folder
+// set by SetResourceDir, then res/ next to or above the executable.
+void RegisterResourceBitmap(UINT id, std::vector<BYTE> bmpFile);
 void SetResourceDir(const char* dir);
 QImage LoadResourceBitmap(UINT id);
 

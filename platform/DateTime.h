@@ -85,10 +85,11 @@ public:
     CString Format() const;
 
     operator DATE() const { return m_dt; }
-    COleDateTime operator+(const COleDateTimeSpan& s) const { return COleDateTime(m_dt + s.m_span); }
-    COleDateTime operator-(const COleDateTimeSpan& s) const { return COleDateTime(m_dt - s.m_span); }
-    COleDateTime& operator+=(const COleDateTimeSpan& s) { m_dt += s.m_span; return *this; }
-    COleDateTime& operator-=(const COleDateTimeSpan& s) { m_dt -= s.m_span; return *this; }
+    // Arithmetic runs on the time line, so it stays right before the origin.
+    COleDateTime operator+(const COleDateTimeSpan& s) const;
+    COleDateTime operator-(const COleDateTimeSpan& s) const { return *this + (-s); }
+    COleDateTime& operator+=(const COleDateTimeSpan& s) { return *this = *this + s; }
+    COleDateTime& operator-=(const COleDateTimeSpan& s) { return *this = *this - s; }
     // The span between two dates, measured on the time line (so across the
     // origin the backwards-counting day numbers still subtract correctly).
     COleDateTimeSpan operator-(const COleDateTime& o) const;

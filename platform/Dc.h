@@ -308,8 +308,10 @@ public:
     // the DC's origin and clip. Drawing through it bypasses raster operations.
     QPainter* GetPainter();
 
-protected:
+    // Opaque state, named here only so the implementation files can share it.
     struct Impl;
+
+protected:
     std::unique_ptr<Impl> d;
 };
 

@@ -1,0 +1,266 @@
+// Text output and measuring of CDC.
+#include "platform/Dc.h"
+
+#include "platform/DcImpl.h"
+#include "platform/Text1252.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+#include <cstring>
+
+using vx::dcdetail::ToQColor;
+
+namespace {
+
+QFontMetrics Metrics(const CDC::Impl& d)
+{
+    if (QPaintDevice* dev = d.Device())
+        return QFontMetrics(d.s.font, dev);
+    return QFontMetrics(d.s.font);
+}
+
+// "&x" shows x (underlined by the system; here plainly), "&&" shows "&".
+QString StripPrefix(const QString& s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == u'&') {
+            if (i + 1 < s.size())
+                out += s[++i];
+            continue;
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+QString ExpandTabs(const QString& s)
+{
+    QString out;
+    for (QChar c : s) {
+        if (c == u'\t') {
+            const qsizetype n = 8 - out.size() % 8;
+            out += QString(n, u' ');
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QStringList SplitLines(const QString& s)
+{
+    QStringList lines;
+    QString cur;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c == u'\r' || c == u'\n') {
+            lines << cur;
+            cur.clear();
+            if (c == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n')
+                ++i;
+            continue;
+        }
+        cur += c;
+    }
+    lines << cur;
+    return lines;
+}
+
+QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width)
+{
+    QStringList out;
+    if (fm.horizontalAdvance(line) <= width) {
+        out << line;
+        return out;
+    }
+    const QStringList words = line.split(u' ');
+    QString cur;
+    for (const QString& w : words) {
+        const QString trial = cur.isEmpty() ? w : cur + u' ' + w;
+        if (!cur.isEmpty() && fm.horizontalAdvance(trial) > width) {
+            out << cur;
+            cur = w;
+        } else {
+            cur = trial;
+        }
+    }
+    out << cur;
+    return out;
+}
+
+// One line of text with its reference point at (x, y) by the alignment
+// flags, turned by the font's escapement around that point.
+void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, UINT align, int* advance)
+{
+    const QFontMetrics fm = Metrics(d);
+    const int w = fm.horizontalAdvance(text);
+    const int asc = fm.ascent();
+    const int desc = fm.descent();
+    int dx = 0;
+    if ((align & TA_CENTER) == TA_CENTER)
+        dx = -w / 2;
+    else if (align & TA_RIGHT)
+        dx = -w;
+    int base = asc;
+    if ((align & TA_BASELINE) == TA_BASELINE)
+        base = 0;
+    else if (align & TA_BOTTOM)
+        base = -desc;
+    if (advance)
+        *advance = w;
+
+    p.save();
+    p.translate(ref);
+    if (d.s.lf.lfEscapement != 0)
+        p.rotate(-d.s.lf.lfEscapement / 10.0);
+    if (d.s.bkMode == OPAQUE)
+        p.fillRect(QRect(dx, base - asc, w, asc + desc), ToQColor(d.s.bkColor));
+    p.setFont(d.s.font);
+    p.setPen(ToQColor(d.s.textColor));
+    p.drawText(QPoint(dx, base), text);
+    p.restore();
+}
+
+} // namespace
+
+BOOL CDC::TextOut(int x, int y, const CString& text)
+{
+    return TextOut(x, y, text.GetString(), text.GetLength());
+}
+
+BOOL CDC::TextOut(int x, int y, const char* text, int count)
+{
+    if (!text)
+        return FALSE;
+    if (count < 0)
+        count = static_cast<int>(std::strlen(text));
+    const QString qs = vx::ToQString(CString(text, count));
+    const bool updateCp = (d->s.textAlign & TA_UPDATECP) != 0;
+    const QPoint ref = updateCp ? d->s.cur : QPoint(x, y);
+    int w = 0;
+    if (QPainter* p = d->P())
+        DrawLine(*d, *p, ref, qs, d->s.textAlign, &w);
+    else if (!d->CanDraw())
+        return FALSE;
+    else
+        w = Metrics(*d).horizontalAdvance(qs);
+    if (updateCp) {
+        const UINT h = d->s.textAlign & TA_CENTER;
+        if (h == TA_LEFT)
+            d->s.cur.rx() += w;
+        else if (h == TA_RIGHT)
+            d->s.cur.rx() -= w;
+    }
+    return TRUE;
+}
+
+int CDC::DrawText(const CString& text, RECT* rect, UINT format)
+{
+    return DrawText(text.GetString(), text.GetLength(), rect, format);
+}
+
+int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
+{
+    if (!text || !rect)
+        return 0;
+    if (count < 0)
+        count = static_cast<int>(std::strlen(text));
+    QString qs = vx::ToQString(CString(text, count));
+    if (!(format & DT_NOPREFIX))
+        qs = StripPrefix(qs);
+    if (format & DT_EXPANDTABS)
+        qs = ExpandTabs(qs);
+
+    const QFontMetrics fm = Metrics(*d);
+    const int width = rect->right - rect->left;
+    QStringList lines;
+    if (format & DT_SINGLELINE) {
+        QString one = qs;
+        one.remove(u'\r');
+        one.remove(u'\n');
+        lines << one;
+    } else {
+        for (const QString& l : SplitLines(qs)) {
+            if (format & DT_WORDBREAK)
+                lines << WrapLine(l, fm, std::max(1, width));
+            else
+                lines << l;
+        }
+    }
+    const int lineH = fm.height();
+    const int total = lineH * static_cast<int>(lines.size());
+
+    if (format & DT_CALCRECT) {
+        int maxW = 0;
+        for (const QString& l : lines)
+            maxW = std::max(maxW, fm.horizontalAdvance(l));
+        rect->right = rect->left + maxW;
+        rect->bottom = rect->top + total;
+        return total;
+    }
+
+    int y = rect->top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER)
+            y = (rect->top + rect->bottom - lineH) / 2;
+        else if (format & DT_BOTTOM)
+            y = rect->bottom - lineH;
+    }
+    QPainter* p = d->P();
+    if (!p)
+        return d->CanDraw() ? total : 0;
+    p->save();
+    if (!(format & DT_NOCLIP))
+        p->setClipRect(QRect(rect->left, rect->top, width, rect->bottom - rect->top), Qt::IntersectClip);
+    for (const QString& l : lines) {
+        const int w = fm.horizontalAdvance(l);
+        int x = rect->left;
+        if (format & DT_CENTER)
+            x = rect->left + (width - w) / 2;
+        else if (format & DT_RIGHT)
+            x = rect->right - w;
+        DrawLine(*d, *p, QPoint(x, y), l, TA_LEFT | TA_TOP, nullptr);
+        y += lineH;
+    }
+    p->restore();
+    return y - rect->top;
+}
+
+CSize CDC::GetTextExtent(const CString& text) const { return GetTextExtent(text.GetString(), text.GetLength()); }
+
+CSize CDC::GetTextExtent(const char* text, int count) const
+{
+    if (!text)
+        return CSize(0, 0);
+    if (count < 0)
+        count = static_cast<int>(std::strlen(text));
+    const QFontMetrics fm = Metrics(*d);
+    return CSize(fm.horizontalAdvance(vx::ToQString(CString(text, count))), fm.height());
+}
+
+BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const
+{
+    if (!tm || d->kind == Impl::Kind::None)
+        return FALSE;
+    const QFontMetrics fm = Metrics(*d);
+    *tm = TEXTMETRIC();
+    tm->tmHeight = fm.height();
+    tm->tmAscent = fm.ascent();
+    tm->tmDescent = fm.descent();
+    tm->tmInternalLeading = std::max(0, fm.height() - d->s.font.pixelSize());
+    tm->tmExternalLeading = std::max(0, fm.leading());
+    tm->tmAveCharWidth = fm.averageCharWidth();
+    tm->tmMaxCharWidth = fm.maxWidth();
+    tm->tmWeight = d->s.lf.lfWeight > 0 ? d->s.lf.lfWeight : FW_NORMAL;
+    tm->tmItalic = d->s.lf.lfItalic;
+    tm->tmUnderlined = d->s.lf.lfUnderline;
+    tm->tmStruckOut = d->s.lf.lfStrikeOut;
+    tm->tmPitchAndFamily = d->s.lf.lfPitchAndFamily;
+    tm->tmCharSet = d->s.lf.lfCharSet;
+    tm->tmDigitizedAspectX = d->dpiX;
+    tm->tmDigitizedAspectY = d->dpiY;
+    return TRUE;
+}

@@ -1,0 +1,227 @@
+#include "platform/File.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CFileException::CFileException(int cause, int osError, const CString& fileName)
+    : std::runtime_error(fileName.IsEmpty() ? std::string("file error")
+                                            : std::string(fileName.GetString()) + ": file error"),
+      m_cause(cause), m_lOsError(osError), m_strFileName(fileName)
+{
+}
+
+int CFileException::CauseFromErrno(int err)
+{
+    switch (err) {
+    case 0: return none;
+    case ENOENT: return fileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EISDIR: return badPath;
+    case EMFILE:
+    case ENFILE: return tooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS: return accessDenied;
+    case EBADF: return invalidFile;
+    case ENOSPC:
+    case EDQUOT: return diskFull;
+    case ESPIPE:
+    case EINVAL: return badSeek;
+    case EIO: return hardIO;
+    case ETXTBSY:
+    case EBUSY: return sharingViolation;
+    default: return genericException;
+    }
+}
+
+CString CFileException::GetErrorMessage() const
+{
+    std::string msg = m_strFileName.IsEmpty() ? std::string() : std::string(m_strFileName.GetString()) + ": ";
+    if (m_cause == endOfFile)
+        msg += "unexpected end of file";
+    else if (m_lOsError != 0)
+        msg += std::strerror(m_lOsError);
+    else
+        msg += "file error";
+    return CString(msg);
+}
+
+CFile::CFile(LPCTSTR fileName, UINT openFlags)
+{
+    CFileException e;
+    if (!Open(fileName, openFlags, &e))
+        throw e;
+}
+
+CFile::~CFile() { Abort(); }
+
+BOOL CFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error)
+{
+    Abort();
+    if (!fileName || !*fileName) {
+        if (error)
+            *error = CFileException(CFileException::badPath, ENOENT, CString(fileName ? fileName : ""));
+        return FALSE;
+    }
+    int flags = O_CLOEXEC;
+    switch (openFlags & 3u) {
+    case modeWrite: flags |= O_WRONLY; break;
+    case modeReadWrite: flags |= O_RDWR; break;
+    default: flags |= O_RDONLY; break;
+    }
+    if (openFlags & modeCreate) {
+        flags |= O_CREAT;
+        if (!(openFlags & modeNoTruncate))
+            flags |= O_TRUNC;
+    }
+    int fd;
+    do {
+        fd = ::open(fileName, flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int err = errno;
+        if (error)
+            *error = CFileException(CFileException::CauseFromErrno(err), err, CString(fileName));
+        return FALSE;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        if (error)
+            *error = CFileException(CFileException::accessDenied, EISDIR, CString(fileName));
+        return FALSE;
+    }
+    m_fd = fd;
+    m_path = CString(fileName);
+    return TRUE;
+}
+
+void CFile::Fail(int err) const { throw CFileException(CFileException::CauseFromErrno(err), err, m_path); }
+
+UINT CFile::Read(void* buffer, UINT count)
+{
+    if (m_fd < 0)
+        Fail(EBADF);
+    UINT done = 0;
+    auto* p = static_cast<char*>(buffer);
+    while (done < count) {
+        const ssize_t n = ::read(m_fd, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(errno);
+        }
+        if (n == 0)
+            break;
+        done += static_cast<UINT>(n);
+    }
+    return done;
+}
+
+void CFile::Write(const void* buffer, UINT count)
+{
+    if (m_fd < 0)
+        Fail(EBADF);
+    UINT done = 0;
+    const auto* p = static_cast<const char*>(buffer);
+    while (done < count) {
+        const ssize_t n = ::write(m_fd, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(errno);
+        }
+        if (n == 0)
+            Fail(ENOSPC);
+        done += static_cast<UINT>(n);
+    }
+}
+
+ULONGLONG CFile::Seek(LONGLONG offset, UINT from)
+{
+    if (m_fd < 0)
+        Fail(EBADF);
+    const int whence = from == current ? SEEK_CUR : from == end ? SEEK_END : SEEK_SET;
+    const off_t r = ::lseek(m_fd, static_cast<off_t>(offset), whence);
+    if (r < 0)
+        Fail(errno);
+    return static_cast<ULONGLONG>(r);
+}
+
+ULONGLONG CFile::GetPosition() const
+{
+    if (m_fd < 0)
+        Fail(EBADF);
+    const off_t r = ::lseek(m_fd, 0, SEEK_CUR);
+    if (r < 0)
+        Fail(errno);
+    return static_cast<ULONGLONG>(r);
+}
+
+ULONGLONG CFile::GetLength() const
+{
+    if (m_fd < 0)
+        Fail(EBADF);
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0)
+        Fail(errno);
+    return static_cast<ULONGLONG>(st.st_size);
+}
+
+void CFile::SetLength(ULONGLONG length)
+{
+    if (m_fd < 0)
+        Fail(EBADF);
+    if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0)
+        Fail(errno);
+}
+
+void CFile::Flush()
+{
+    if (m_fd >= 0 && ::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS)
+        Fail(errno);
+}
+
+void CFile::Close()
+{
+    if (m_fd < 0)
+        return;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        Fail(errno);
+}
+
+void CFile::Abort()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+CString CFile::GetFileName() const
+{
+    const std::string& p = m_path.str();
+    const size_t slash = p.find_last_of('/');
+    return CString(slash == std::string::npos ? p : p.substr(slash + 1));
+}
+
+void CFile::Remove(LPCTSTR fileName)
+{
+    if (!fileName || ::unlink(fileName) != 0) {
+        const int err = fileName ? errno : ENOENT;
+        throw CFileException(CFileException::CauseFromErrno(err), err, CString(fileName ? fileName : ""));
+    }
+}
+
+void CFile::Rename(LPCTSTR oldName, LPCTSTR newName)
+{
+    if (!oldName || !newName || ::rename(oldName, newName) != 0) {
+        const int err = (oldName && newName) ? errno : ENOENT;
+        throw CFileException(CFileException::CauseFromErrno(err), err, CString(oldName ? oldName : ""));
+    }
+}

@@ -433,7 +433,6 @@ LRESULT CDialog::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return OnInitDialog();
     case WM_CLOSE:
         // Closing a dialog cancels it; the window is not destroyed here.
-        CWnd::DefWindowProc(msg, wParam, lParam);
         SendMessage(WM_COMMAND, (static_cast<WPARAM>(BN_CLICKED) << 16) | IDCANCEL, 0);
         return 0;
     case WM_DRAWITEM:

@@ -277,12 +277,12 @@ void CPortMan::StopReader()
     if (!m_delivery.joinable() || m_delivery.get_id() == std::this_thread::get_id())
         return;
     // What was read still goes out; the owner serves it while waiting.
-    while (!m_deliveryDone) {
-        if (m_waitHook)
-            m_waitHook();
-        std::unique_lock<std::mutex> lk(m_queueMutex);
-        m_queueCv.wait_for(lk, std::chrono::milliseconds(2), [this] { return m_deliveryDone.load(); });
-    }
+    const auto done = [this] { return m_deliveryDone.load(); };
+    if (m_wait)
+        m_wait(done);
+    std::unique_lock<std::mutex> lk(m_queueMutex);
+    m_queueCv.wait(lk, done);
+    lk.unlock();
     m_delivery.join();
 }
 

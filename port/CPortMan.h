@@ -37,6 +37,9 @@ public:
     using DataCallback = std::function<void(const BYTE* data, int count)>;
     using EventCallback = std::function<void()>;
     using PortFactory = std::function<std::unique_ptr<CPort>()>;
+    // Waits until done() holds, doing whatever the waiting thread must keep
+    // doing meanwhile.
+    using WaitFunction = std::function<void(const std::function<bool()>& done)>;
 
     // Writes give up after this long, so a device that stops reading (flow
     // control held, a peer that never reads) cannot freeze the caller.
@@ -84,9 +87,10 @@ public:
     void SetDataCallback(DataCallback cb) { m_onData = std::move(cb); }
     void SetRemovedCallback(EventCallback cb) { m_onRemoved = std::move(cb); }
     void SetArrivedCallback(EventCallback cb) { m_onArrived = std::move(cb); }
-    // Called over and over while the caller waits for the reader to end, so
-    // an owner whose data callback blocks on this thread can serve it.
-    void SetWaitHook(EventCallback cb) { m_waitHook = std::move(cb); }
+    // How a caller of GoOffline/Reopen/the destructor waits for the last
+    // hand-overs; an owner whose data callback blocks on that caller's
+    // thread must serve it here.
+    void SetWaitFunction(WaitFunction fn) { m_wait = std::move(fn); }
     void SetReadBlockSize(int size) { m_iReadBlockSize = size > 0 ? size : 1; }
     int GetReadBlockSize() const { return m_iReadBlockSize; }
     // How often the watch looks for a removed device (1 s by default).
@@ -118,7 +122,7 @@ private:
     DataCallback m_onData;
     EventCallback m_onRemoved;
     EventCallback m_onArrived;
-    EventCallback m_waitHook;
+    WaitFunction m_wait;
     int m_iReadBlockSize = 4096;
     int m_iWatchIntervalMs = 1000;
     int m_iLastError = 0;

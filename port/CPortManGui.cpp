@@ -1,7 +1,5 @@
 #include "port/CPortManGui.h"
 
-#include <chrono>
-
 CPortManGui::CPortManGui(CWnd* owner, UINT dataMsg, UINT statusMsg, PortFactory factory)
     : CPortMan(std::move(factory)), m_pOwner(owner), m_uDataMsg(dataMsg), m_uStatusMsg(statusMsg)
 {
@@ -13,9 +11,9 @@ CPortManGui::CPortManGui(CWnd* owner, UINT dataMsg, UINT statusMsg, PortFactory 
     // While the UI thread waits for the reader, only sends are served:
     // running posted messages here could re-enter the owner half-way
     // through taking the port off line.
-    SetWaitHook([] {
+    SetWaitFunction([](const std::function<bool()>& done) {
         if (vx::IsUiThread())
-            vx::ServeSendsUntil([] { return false; }, std::chrono::milliseconds(1));
+            vx::ServeSendsUntil(done);
     });
 }
 

@@ -337,16 +337,17 @@ TEST(CPortManStop, GoOfflineServesTheBlockedReaderInsteadOfDeadlocking)
         handled = false;
         cv.wait(lk, [&] { return handled; });
     });
-    auto serve = [&] {
-        std::lock_guard<std::mutex> lk(m);
-        while (!pending.empty()) {
-            served.push_back(pending.front());
-            pending.pop_front();
-            handled = true;
+    man.SetWaitFunction([&](const std::function<bool()>& finished) {
+        while (!finished()) {
+            std::lock_guard<std::mutex> lk(m);
+            while (!pending.empty()) {
+                served.push_back(pending.front());
+                pending.pop_front();
+                handled = true;
+            }
+            cv.notify_all();
         }
-        cv.notify_all();
-    };
-    man.SetWaitHook(serve);
+    });
     OpenOn(man, pty.path);
     pty.Send("busy");
     ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> lk(m); return !pending.empty(); }));

@@ -378,3 +378,86 @@ TEST(Paint, SampleChartForTheEye)
     EXPECT_EQ(plot.GetLegendEntries().size(), 3u);
     EXPECT_TRUE(note->m_bLaidOut);
 }
+
+TEST(Paint, PrintingScalesEverythingAndClipsToTheScaledPlot)
+{
+    FixedMetrics metrics;
+    TestPlot plot;
+    plot.SetShowLegend(false);
+    auto pts = Ramp(100, -20, 1.5, 2, -30);
+    plot.SetData(pts.data(), 100, 0, 0, 0, false, false, false);
+    plot.GetXAxis(0).SetRange(0, 100);
+    plot.GetYAxis(0).SetRange(0, 100);
+    plot.GetXAxis(0).SetShowMarker(false);
+    plot.GetYAxis(0).SetShowMarker(false);
+    plot.GetCurve(0).SetLineSize(2);
+
+    auto paint = [&](QImage& page) {
+        CDCEx dc;
+        dc.AttachImage(&page);
+        dc.m_bScaleKnown = true;
+        dc.m_bScaling = true;
+        dc.m_fXScale = dc.m_fYScale = 2.0f;
+        plot.Paint(&dc, CRect(0, 0, 300, 200), true);
+        dc.DeleteDC();
+    };
+    QImage with = BlankImage(600, 400);
+    paint(with);
+    const CRect logical = plot.GetPlotRect();
+    const CRect device(logical.left * 2, logical.top * 2, logical.right * 2, logical.bottom * 2);
+    plot.ShowCurve(0, false);
+    QImage without = BlankImage(600, 400);
+    paint(without);
+    EXPECT_EQ(DiffOutside(with, without, device), 0);
+    EXPECT_GT(CountColor(with, device, plot.GetCurve(0).GetColor()), device.Width());
+    // A printed paint leaves the screen's snapshot alone.
+    EXPECT_FALSE(plot.HasSnapshot());
+}
+
+TEST(Paint, TransparentFillOfWhiteLeavesThePictureAndHatchesShow)
+{
+    TestPlot plot;
+    plot.SetShowLegend(false);
+    auto pts = Ramp(20, 0, 1, 0.5, 1);
+    plot.SetData(pts.data(), 20, 0, 0, 0, true, false, false);
+    QImage plain = BlankImage(300, 200);
+    plot.RenderTo(plain);
+    plot.GetCurve(0).SetFill(true);
+    plot.GetCurve(0).SetFillPartner(7);  // no such curve: closes along the bottom
+    QImage filled = BlankImage(300, 200);
+    plot.RenderTo(filled);
+    EXPECT_EQ(filled, plain);
+
+    plot.GetCurve(0).SetTransparentFill(false);
+    plot.GetCurve(0).SetFillStyle(HS_CROSS);
+    plot.GetCurve(0).SetFillColor(RGB(0, 0, 255));
+    plot.RenderTo(filled);
+    const int blue = CountColor(filled, plot.GetPlotRect(), RGB(0, 0, 255));
+    EXPECT_GT(blue, 50);
+    EXPECT_LT(blue, plot.GetPlotRect().Width() * plot.GetPlotRect().Height() / 2);
+}
+
+TEST(Paint, TimeAxisTextsAreDates)
+{
+    FixedMetrics metrics;
+    TestPlot plot;
+    const double day = 46023.5;  // 2026-01-01 12:00
+    std::vector<ChartPoint> pts;
+    for (int i = 0; i < 50; ++i)
+        pts.push_back({day + i / 86400.0, double(i)});
+    plot.SetData(pts.data(), 50, 0, 0, 0, false, false, false);
+    CPlotAxis& x = plot.GetXAxis(0);
+    x.SetTimeAxis(true);
+    x.SetRange(pts.front().x, pts.back().x);
+    EXPECT_EQ(x.GetValueText(day), CString("01.01.2026\n12:00:00"));
+    x.SetDisplayFmt("%H:%M:%S");
+    EXPECT_EQ(x.GetValueText(day + 5 / 86400.0), CString("12:00:05"));
+    QImage img = BlankImage(600, 300);
+    plot.RenderTo(img);
+    double lo, hi, step;
+    x.GetRange(&lo, &hi, &step);
+    const double stepSeconds = step * 86400;
+    EXPECT_NEAR(stepSeconds, std::round(stepSeconds), 1e-6);
+    EXPECT_LE(lo, pts.front().x);
+    EXPECT_GE(hi, pts.back().x);
+}

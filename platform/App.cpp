@@ -6,6 +6,7 @@
 #include "platform/Wnd.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 
 #include <clocale>
 
@@ -28,6 +29,8 @@ void ShutdownApplication()
 {
     ShutdownMessages();
     ResetTimersForTest();
+    // Widgets of destroyed windows wait for the event loop to delete them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void ResetPlatformForTest()
@@ -38,6 +41,7 @@ void ResetPlatformForTest()
     while (WaitCursorDepth() > 0)
         EndWaitCursor();
     ReleaseCapture();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace vx

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -17,7 +18,7 @@ namespace vx {
 class TickThread {
 public:
     TickThread() = default;
-    ~TickThread();   // stops and joins (a tick must not destroy its own thread)
+    ~TickThread();   // stops and joins; from its own tick it stops without joining
     TickThread(const TickThread&) = delete;
     TickThread& operator=(const TickThread&) = delete;
 
@@ -31,23 +32,30 @@ public:
     // from the tick itself. A later Stop() (or the destructor) joins.
     void RequestStop();
 
-    bool IsRunning() const { return m_running.load(); }
+    bool IsRunning() const { return m_state && m_state->running.load(); }
     bool InTickThread() const;
-    std::uint64_t TickCount() const { return m_ticks.load(); }
+    std::uint64_t TickCount() const { return m_state ? m_state->ticks.load() : 0; }
     // Deadlines skipped because a tick ran late.
-    std::uint64_t SkippedCount() const { return m_skipped.load(); }
+    std::uint64_t SkippedCount() const { return m_state ? m_state->skipped.load() : 0; }
 
 private:
-    void run(std::chrono::steady_clock::time_point start, std::chrono::microseconds period);
+    // Shared with the thread, so a tick that destroys its own TickThread
+    // leaves the thread something valid to finish with.
+    struct State {
+        std::function<void()> tick;
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool stopRequested = false;
+        std::atomic<bool> running{false};
+        std::atomic<std::thread::id> threadId{};
+        std::atomic<std::uint64_t> ticks{0};
+        std::atomic<std::uint64_t> skipped{0};
+    };
+    static void run(std::shared_ptr<State> state, std::chrono::steady_clock::time_point start,
+                    std::chrono::microseconds period);
 
+    std::shared_ptr<State> m_state;
     std::thread m_thread;
-    std::function<void()> m_tick;
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_stopRequested = false;
-    std::atomic<bool> m_running{false};
-    std::atomic<std::uint64_t> m_ticks{0};
-    std::atomic<std::uint64_t> m_skipped{0};
     std::mutex m_joinMutex;
 };
 

@@ -226,6 +226,15 @@ void installKeyFilter()
     }
 }
 
+// A window may be destroyed from inside an event of its own widget or of a
+// child's (a button click that ends a dialog), so the widget is hidden at
+// once and deleted when control is back in the event loop.
+void retirePeer(QWidget* peer)
+{
+    peer->hide();
+    peer->deleteLater();
+}
+
 CWnd* findChildWnd(const QWidget* w)
 {
     for (; w; w = w->parentWidget()) {
@@ -292,10 +301,7 @@ CWnd::~CWnd()
             link->detach();
         g_peers.remove(peer);
         m_peer = nullptr;
-        if (m_eventDepth > 0)
-            peer->deleteLater();
-        else
-            delete peer;
+        retirePeer(peer);
     }
     for (CWnd* child : m_children)
         child->m_parent = nullptr;
@@ -457,17 +463,7 @@ BOOL CWnd::DestroyWindow()
         g_peers.remove(peer);
         m_peer = nullptr;
         m_link = nullptr;
-        peer->hide();
-        // Deleting a widget inside its own event handler would pull the
-        // ground from under Qt; then it goes when the event is done.
-        bool busy = m_eventDepth > 0;
-        for (const QWidget* w = peer->parentWidget(); w && !busy; w = w->parentWidget())
-            if (CWnd* owner = g_peers.value(w))
-                busy = owner->m_eventDepth > 0;
-        if (busy)
-            peer->deleteLater();
-        else
-            delete peer;
+        retirePeer(peer);
     }
     VxWndAccess::setDestroyed(this, true);
     if (m_parent && (m_style & WS_CHILD)) {

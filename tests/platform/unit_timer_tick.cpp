@@ -86,6 +86,22 @@ TEST(TickThread, StallSkipsMissedTicksInsteadOfBursting)
     EXPECT_GE(times[2] - times[1], 3ms);
 }
 
+TEST(TickThread, MayBeDestroyedFromItsOwnTick)
+{
+    auto* t = new vx::TickThread;
+    std::atomic<int> ticks{0};
+    std::atomic<bool> deleted{false};
+    ASSERT_TRUE(t->Start(1ms, [&] {
+        if (++ticks == 1) {
+            delete t;   // ends the thread after this tick, without a join
+            deleted = true;
+        }
+    }));
+    waitFor([&] { return deleted.load(); });
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(ticks, 1);
+}
+
 TEST(TickThread, RejectsBadArguments)
 {
     vx::TickThread t;

@@ -9,8 +9,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,7 @@ public:
     int* ncDestroyed = nullptr;
     bool painted = false;
     bool paintedInPaint = false;
+    std::function<void()> onLeftDown;
 
 protected:
     void OnPaint() override
@@ -38,6 +41,10 @@ protected:
     {
         log.push_back("down " + std::to_string(p.x) + "," + std::to_string(p.y) +
                       ((flags & MK_CONTROL) ? " ctrl" : ""));
+        if (onLeftDown) {
+            onLeftDown();
+            return;
+        }
         if (!swallowLeft)
             CWnd::OnLButtonDown(flags, p);
     }
@@ -291,6 +298,25 @@ TEST_F(WndTest, DestroyGoesParentFirstAndTheObjectMayDeleteItself)
     EXPECT_EQ(top.GetDlgItem(7), nullptr);
     EXPECT_FALSE(vx::HasTimer(&grandChild, 1));
     EXPECT_EQ(grandChild.log.back(), "destroy children=0");
+}
+
+TEST_F(WndTest, DestroyFromInsideAChildsOwnEventIsSafe)
+{
+    // A click that closes the window holding the clicked control.
+    Probe dlg, button;
+    ASSERT_TRUE(dlg.Create(nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 80, 80), &top, 0));
+    ASSERT_TRUE(button.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 20, 20), &dlg, IDOK));
+    button.onLeftDown = [&] { dlg.DestroyWindow(); };
+    QPointer<QWidget> peer = button.GetPeer();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), peer->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(peer, &press);
+    EXPECT_FALSE(dlg.IsWindow());
+    EXPECT_FALSE(button.IsWindow());
+    ASSERT_FALSE(peer.isNull());   // still inside its event: deleted later
+    EXPECT_FALSE(peer->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(peer.isNull());
 }
 
 TEST_F(WndTest, PeerDeletedByQtLeavesNoDanglingWindow)

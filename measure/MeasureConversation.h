@@ -33,8 +33,9 @@ public:
     // Whether any of the channel records 0..6 is active.
     virtual bool AnyChannelActive() = 0;
     // The periodic value request: the host calls OnMMTimer every periodMs
-    // from its timer thread. Starting stops a running timer first; stopping
-    // is idempotent and joins the thread.
+    // from its timer thread, so PutBytes must take the port's write lock.
+    // Starting stops a running timer first; stopping is idempotent and joins
+    // the thread.
     virtual void StartValueRequests(UINT periodMs) = 0;
     virtual void StopValueRequests() = 0;
     virtual void ShowModeLabel(const CString& label) = 0;

@@ -60,6 +60,7 @@ CString ExtractDisplayLine(const CString& receiveText)
 
 void CControlConversation::OnActivate()
 {
+    m_host.KillTimer(kTimerId);
     m_host.ReceiveText().Empty();
     m_nCounter = 0;
     m_handler = Handler::Identification;

@@ -29,6 +29,17 @@ int ModeCut(const char* word, int p)
 
 void CLoggerReadout::OnActivate()
 {
+    // A read-out left behind when the tabs were unlocked early is over: its
+    // watch timer must not give up (with a box) while another tab shows.
+    for (UINT id : {ModeTimer, WatchTimer, SilenceTimer, GiveUpTimer})
+        m_host.KillTimer(id);
+    m_bFinished = false;
+    m_bRecordsPending = false;
+    if (m_bReading) {
+        m_bReading = false;
+        m_host.SetBusy(false);
+        m_host.ShowReadButton(true);
+    }
     m_host.ReceiveText().Empty();
     m_strRaw.Empty();
     m_nCounter = 0;

@@ -195,3 +195,15 @@ TEST_F(Logger, LateBytesAfterActivationEmptyTheTexts)
     EXPECT_EQ(logger.GetHandler(), CLoggerReadout::Handler::Idle);
     EXPECT_TRUE(host.receive.IsEmpty());
 }
+
+TEST_F(Logger, ActivationEndsAReadoutLeftBehind)
+{
+    Start();
+    host.Deliver(50, "H\x03" "KURVE"s);
+    host.RunUntil(1100); // the quiet line unlocked the tabs at 1050
+    logger.OnActivate();
+    host.RunUntil(60000);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_FALSE(logger.IsReadoutRunning());
+    EXPECT_FALSE(host.busy);
+}

@@ -1,0 +1,677 @@
+#include "app/VX35_3Dlg.h"
+
+#include "app/DeviceCommands.h"
+#include "app/SchnittstellenAuswahlDlg.h"
+#include "app/StringTable.h"
+#include "platform/App.h"
+#include "platform/Bmp.h"
+#include "platform/Cursor.h"
+#include "platform/Dc.h"
+#include "platform/Modal.h"
+#include "platform/Numbers.h"
+#include "platform/Print.h"
+#include "platform/Profile.h"
+#include "platform/Text1252.h"
+#include "platform/Timer.h"
+#include "port/CPortManGui.h"
+#include "print/Page.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cstdio>
+
+VX_IMPLEMENT_DYNAMIC(CVX35_3Dlg, CDialog)
+
+namespace {
+constexpr UINT kTabTextIds[4] = {5103, 5150, 5158, 5104};
+constexpr int kLanguages[4] = {vx::kLanguageGerman, vx::kLanguageEnglish, vx::kLanguageFrench,
+                               vx::kLanguageSpanish};
+} // namespace
+
+CVX35_3Dlg::CVX35_3Dlg(CWnd* parent) : CDialog(IDD, parent)
+{
+    VX_ON_MESSAGE(WM_PORT_DATA, OnPortData);
+    VX_ON_MESSAGE(WM_ENABLE_FILE_OPEN, OnEnableFileOpen);
+    VX_ON_MESSAGE(WM_ENABLE_FILE_SAVE, OnEnableFileSave);
+    VX_ON_MESSAGE(WM_ENABLE_PRINT, OnEnablePrint);
+    VX_ON_MESSAGE(WM_DEVICECHANGE, OnDeviceChange);
+    VX_ON_COMMAND(ID_DATEI_OEFFNEN, OnFileOpen);
+    VX_ON_COMMAND(ID_DATEI_SPEICHERN, OnFileSave);
+    VX_ON_COMMAND(ID_DATEI_DRUCKEN, OnFilePrint);
+    VX_ON_COMMAND(ID_DATEI_BEENDEN, OnBeenden);
+    VX_ON_COMMAND(ID_OPTIONEN_DOKUMENTATION, OnDokumentation);
+    VX_ON_COMMAND(ID_OPTIONEN_SCHNITTSTELLE, OnSchnittstelle);
+    VX_ON_COMMAND(ID_OPTIONEN_TERMINAL, OnTerminalToggle);
+    VX_ON_COMMAND(IDC_INHEX, OnHexClicked);
+    MapControlRange(0, ID_SPRACHE_DEUTSCH, ID_SPRACHE_ESPANOL, this, &CVX35_3Dlg::OnLanguageCommand);
+    m_Documentation.SetLanguageOffsetPointer(&m_iLanguageOffset);
+}
+
+CVX35_3Dlg::~CVX35_3Dlg()
+{
+    m_bClosing = true;
+    if (IsWindow())
+        DestroyWindow();
+    ShutdownPort();
+}
+
+// ---- Start-up ---------------------------------------------------------------------
+
+BOOL CVX35_3Dlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetWindowText("VX35 VS Version 1.05");
+
+    m_iOperatingMode = static_cast<int>(vx::GetProfileInt(kSectionOptions, "Betriebsart", 0));
+    m_iConnectionMode = static_cast<int>(vx::GetProfileInt(kSectionOptions, "Schnittstellenanbindung", 0));
+
+    OpenPort();
+    WirePages();
+
+    SubclassDlgItem(IDC_TERMINAL, &m_Terminal);
+    EmbedSheet();
+
+    // First start: the desktop's language; afterwards the user's choice.
+    const int stored = static_cast<int>(vx::GetProfileInt(kSectionOptions, "Sprache", -1));
+    if (stored == vx::kLanguageGerman || stored == vx::kLanguageEnglish || stored == vx::kLanguageFrench
+        || stored == vx::kLanguageSpanish) {
+        m_iLanguageOffset = stored;
+    } else {
+        m_iLanguageOffset = LanguageForLocale(vx::FromQString(QLocale::system().name()));
+        vx::WriteProfileInt(kSectionOptions, "Sprache", m_iLanguageOffset);
+    }
+    BuildMenu();
+    ApplyLanguage();
+
+    ReadChannelConfiguration();
+    m_Documentation.LoadFromProfile();
+
+    LayoutControls();
+    ShowTerminal(vx::GetProfileInt(kSectionWindow, "BcdHexState", 1) != 0);
+    RestoreWindowState();
+    BuildBitmapPaths();
+
+    RefreshVisiblePage();
+
+    if (!m_strPortError.IsEmpty())
+        AfxMessageBox(m_strPortError, MB_OK | MB_ICONWARNING);
+    return TRUE;
+}
+
+void CVX35_3Dlg::OpenPort()
+{
+    std::unique_ptr<CPortManGui> man;
+    if (m_portManFactory)
+        man = m_portManFactory(this);
+    else
+        man = std::make_unique<CPortManGui>(this, WM_PORT_DATA, WM_PORT_STATUS);
+    m_pPortMan = man.release();
+    m_ChannelTable[0].m_pPortMan = m_pPortMan;
+    const int rc = m_pPortMan->OpenFromProfile(kSectionPort);
+    if (rc != 0 && !m_pPortMan->m_Dcb.IsOffLineName())
+        m_strPortError = m_pPortMan->m_Dcb.m_strPortName + ": " + m_pPortMan->GetLastErrorText();
+}
+
+void CVX35_3Dlg::WirePages()
+{
+    CPageSharedState s;
+    s.pChannelTable = m_ChannelTable;
+    s.pReceiveStrings = m_ReceiveStrings;
+    s.pLanguageOffset = &m_iLanguageOffset;
+    s.pConnectionMode = &m_iConnectionMode;
+    s.pCurrentChannel = &m_iCurrentChannel;
+    s.pBusyFlag = &m_iBusy;
+    s.pOperatingMode = &m_iOperatingMode;
+    s.pArrivalStatus = &m_byArrival;
+    for (int i = 0; i < kPageCount; ++i)
+        GetPage(i)->SetSharedState(s);
+}
+
+CMyPropertyPage* CVX35_3Dlg::GetPage(int index)
+{
+    switch (index) {
+    case 0: return &m_EinrichtenDlg;
+    case 1: return &m_MessenDlg;
+    case 2: return &m_SteuernDlg;
+    case 3: return &m_DatenloggerDlg;
+    default: return m_EinrichtenDlg.GetNestedPage(index - 4);
+    }
+}
+
+void CVX35_3Dlg::EmbedSheet()
+{
+    m_PropertySheet.AddPage(&m_EinrichtenDlg);
+    m_PropertySheet.AddPage(&m_MessenDlg);
+    m_PropertySheet.AddPage(&m_SteuernDlg);
+    m_PropertySheet.AddPage(&m_DatenloggerDlg);
+    m_PropertySheet.Create(this, WS_CHILD | WS_VISIBLE);
+    if (CWnd* placeholder = GetDlgItem(IDC_SHEET_PLACEHOLDER)) {
+        CRect r;
+        placeholder->GetWindowRect(&r);
+        ScreenToClient(&r);
+        m_PropertySheet.SetWindowPos(nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+int CVX35_3Dlg::LanguageForLocale(const CString& localeName)
+{
+    const CString lang = CString(localeName).Left(2).MakeLower();
+    if (lang == "de")
+        return vx::kLanguageGerman;
+    if (lang == "fr")
+        return vx::kLanguageFrench;
+    if (lang == "es")
+        return vx::kLanguageSpanish;
+    return vx::kLanguageEnglish;
+}
+
+void CVX35_3Dlg::ReadChannelConfiguration()
+{
+    CString value = vx::GetProfileString("Messenkonfiguration", "KANAL 0", nullptr);
+    if (value.IsEmpty()) {
+        value.Format("%d; %d; %d; %f", 0, 0, 1, 0.0);
+        vx::WriteProfileString("Messenkonfiguration", "KANAL 0", value);
+    }
+    int id = 0, op = 0, display = 1;
+    double constant = 0.0;
+    int field = 0;
+    int start = 0;
+    while (start <= value.GetLength() && field < 4) {
+        int end = value.Find(';', start);
+        if (end < 0)
+            end = value.GetLength();
+        CString part = value.Mid(start, end - start);
+        part.Trim();
+        switch (field) {
+        case 0: id = vx::StrToInt(part); break;
+        case 1: op = vx::StrToInt(part); break;
+        case 2: display = vx::StrToInt(part); break;
+        case 3: constant = vx::StrToDouble(part); break;
+        }
+        ++field;
+        start = end + 1;
+    }
+    ChannelRecord& r = m_ChannelTable[0];
+    r.m_iChannelId = id;
+    r.m_iOperator = op;
+    r.m_bActive = display == 1 ? 1 : 0;
+    r.m_dOperand = constant;
+}
+
+void CVX35_3Dlg::BuildBitmapPaths()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + QStringLiteral("/vx35vs");
+    QDir().mkpath(dir);
+    const CString folder = vx::FromQString(dir);
+    m_strLogoBitmapPath = folder + "/" + kLogoFileName;
+    m_strChartBitmapPath = folder + "/" + kChartFileName;
+    CPage::SetBitmapFallbackDir(folder);
+    if (!QFileInfo::exists(dir + QStringLiteral("/") + QString::fromLatin1(kLogoFileName))) {
+        const QImage logo = vx::LoadResourceBitmap(kLogoBitmapId);
+        if (!logo.isNull())
+            vx::SaveBmpFile(m_strLogoBitmapPath, logo);
+    }
+}
+
+// ---- Layout, terminal -----------------------------------------------------------
+
+void CVX35_3Dlg::LayoutControls()
+{
+    // The sheet takes its pages' size; the "in HEX" box and the terminal
+    // go below it, and the dialog fits around all of it.
+    CRect sheet;
+    m_PropertySheet.GetWindowRect(&sheet);
+    ScreenToClient(&sheet);
+    const int margin = 6;
+    const int width = sheet.right + margin;
+    int y = sheet.bottom + 4;
+    CWnd* hex = GetDlgItem(IDC_INHEX);
+    if (hex) {
+        hex->MoveWindow(sheet.left + 2, y, 120, 18);
+        y += 22;
+    }
+    const int terminalHeight = 150;
+    if (m_Terminal.IsWindow())
+        m_Terminal.MoveWindow(sheet.left, y, sheet.Width(), terminalHeight);
+    m_iFullHeight = y + terminalHeight + margin;
+    m_iCompactHeight = sheet.bottom + margin;
+    CRect client;
+    GetClientRect(&client);
+    CRect window;
+    GetWindowRect(&window);
+    const int extraW = window.Width() - client.Width();
+    const int extraH = window.Height() - client.Height();
+    SetWindowPos(nullptr, 0, 0, width + extraW, m_iFullHeight + extraH, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CVX35_3Dlg::ShowTerminal(bool show)
+{
+    m_bTerminalShown = show;
+    if (CWnd* hex = GetDlgItem(IDC_INHEX))
+        hex->ShowWindow(show ? SW_SHOW : SW_HIDE);
+    if (m_Terminal.IsWindow())
+        m_Terminal.ShowWindow(show ? SW_SHOW : SW_HIDE);
+    m_Menu.SetItemChecked(ID_OPTIONEN_TERMINAL, show);
+    if (IsWindow() && m_iFullHeight > 0) {
+        CRect client, window;
+        GetClientRect(&client);
+        GetWindowRect(&window);
+        const int extraH = window.Height() - client.Height();
+        SetWindowPos(nullptr, 0, 0, window.Width(), (show ? m_iFullHeight : m_iCompactHeight) + extraH,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (show) {
+        m_bTerminalDirty = true;
+        FlushTerminal();
+    }
+}
+
+void CVX35_3Dlg::SetHexMode(bool hex)
+{
+    m_bHex = hex;
+    CheckDlgButton(IDC_INHEX, hex ? BST_CHECKED : BST_UNCHECKED);
+    m_bTerminalDirty = true;
+    FlushTerminal();
+}
+
+void CVX35_3Dlg::OnHexClicked()
+{
+    m_bHex = IsDlgButtonChecked(IDC_INHEX) == BST_CHECKED;
+    m_bTerminalDirty = true;
+    FlushTerminal();
+}
+
+void CVX35_3Dlg::OnTerminalToggle()
+{
+    ShowTerminal(!m_bTerminalShown);
+}
+
+void CVX35_3Dlg::ScheduleTerminal()
+{
+    if (m_bTerminalDirty)
+        return;
+    m_bTerminalDirty = true;
+    SetTimer(kTerminalTimer, kTerminalRefreshMs);
+}
+
+void CVX35_3Dlg::FlushTerminal()
+{
+    KillTimer(kTerminalTimer);
+    if (!m_bTerminalDirty)
+        return;
+    m_bTerminalDirty = false;
+    if (m_bTerminalShown && m_Terminal.IsWindow())
+        m_Terminal.ShowBytes(m_strTerminalSnapshot, m_bHex);
+}
+
+void CVX35_3Dlg::OnTimer(UINT_PTR id)
+{
+    if (id == kTerminalTimer) {
+        FlushTerminal();
+        return;
+    }
+    CDialog::OnTimer(id);
+}
+
+// ---- Receiving ------------------------------------------------------------------
+
+LRESULT CVX35_3Dlg::OnPortData(WPARAM count, LPARAM bytes)
+{
+    if (m_bClosing)
+        return 0;
+    const int port = 0;
+    m_byArrival = 1;
+    CString& text = m_ReceiveStrings[port];
+    const int n = static_cast<int>(count);
+    if (n > 0 && bytes)
+        text.Append(reinterpret_cast<const char*>(bytes), n);
+    // Nobody may be reading this text (the measure tick keeps asking while
+    // another tab is shown): keep the newest bytes only, and cut in large
+    // steps so the cost per chunk stays small.
+    if (text.GetLength() > kReceiveTextCap)
+        text.Delete(0, text.GetLength() - kReceiveTextCap * 3 / 4);
+    if (m_bTerminalShown) {
+        // What the terminal shows is the text as it stood when this chunk
+        // came, before the page takes its answer out of it.
+        m_strTerminalSnapshot = text.Right(CRichEditCtrlExtended::kTextTailBytes);
+        ScheduleTerminal();
+    }
+    if (CMyPropertyPage* page = GetActivePage())
+        page->OnDataReceived(n, port);
+    return 0;
+}
+
+CMyPropertyPage* CVX35_3Dlg::GetActivePage() const
+{
+    if (!m_PropertySheet.IsWindow())
+        return nullptr;
+    auto* page = dynamic_cast<CMyPropertyPage*>(m_PropertySheet.GetActivePage());
+    return (page && page->IsWindow()) ? page : nullptr;
+}
+
+LRESULT CVX35_3Dlg::OnDeviceChange(WPARAM wParam, LPARAM)
+{
+    if (m_bClosing || !m_pPortMan)
+        return 0;
+    if (m_pPortMan->OnDeviceChange(wParam))
+        RefreshVisiblePage();
+    return 0;
+}
+
+void CVX35_3Dlg::RefreshVisiblePage()
+{
+    if (CMyPropertyPage* page = GetActivePage())
+        page->RefreshPage();
+    else
+        GreyFileItems();
+}
+
+void CVX35_3Dlg::GreyFileItems()
+{
+    m_Menu.SetItemEnabled(ID_DATEI_OEFFNEN, false);
+    m_Menu.SetItemEnabled(ID_DATEI_SPEICHERN, false);
+    m_Menu.SetItemEnabled(ID_DATEI_DRUCKEN, false);
+}
+
+// ---- Menu messages and commands ------------------------------------------------------
+
+LRESULT CVX35_3Dlg::OnEnableFileOpen(WPARAM, LPARAM lParam)
+{
+    m_Menu.SetItemEnabled(ID_DATEI_OEFFNEN, lParam != 0);
+    return 0;
+}
+
+LRESULT CVX35_3Dlg::OnEnableFileSave(WPARAM, LPARAM lParam)
+{
+    m_Menu.SetItemEnabled(ID_DATEI_SPEICHERN, lParam != 0);
+    return 0;
+}
+
+LRESULT CVX35_3Dlg::OnEnablePrint(WPARAM, LPARAM lParam)
+{
+    m_Menu.SetItemEnabled(ID_DATEI_DRUCKEN, lParam != 0);
+    return 0;
+}
+
+void CVX35_3Dlg::OnFileOpen()
+{
+    if (CMyPropertyPage* page = GetActivePage())
+        page->OnFileOpen();
+}
+
+void CVX35_3Dlg::OnFileSave()
+{
+    if (CMyPropertyPage* page = GetActivePage())
+        page->OnFileSave();
+}
+
+void CVX35_3Dlg::OnFilePrint()
+{
+    PrintActivePage();
+}
+
+bool CVX35_3Dlg::PrintActivePage()
+{
+    CMyPropertyPage* page = GetActivePage();
+    if (!page)
+        return false;
+    CPrintDialog dlg(FALSE);
+    if (dlg.DoModal() != IDOK)
+        return false;
+    CDC dc;
+    const CString failed = vx::LoadText(5175, m_iLanguageOffset);
+    if (!dlg.CreatePrinterDC(dc)) {
+        AfxMessageBox(failed, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // The printer runs at 600 dpi, so positions the pages give in
+    // six-hundredths of an inch land unscaled.
+    const int dpi = dc.GetDeviceCaps(LOGPIXELSX);
+    m_iPrinterScale = dpi > 0 ? dpi : kPrinterDpi;
+    if (dc.StartDoc("VX35 VS") <= 0) {
+        AfxMessageBox(failed, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (dc.StartPage() <= 0) {
+        dc.AbortDoc();
+        AfxMessageBox(failed, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    {
+        CPage printPage(&dc);
+        page->PrintPage(&printPage);
+    }
+    const bool ok = dc.EndPage() > 0 && dc.EndDoc() > 0;
+    if (!ok)
+        AfxMessageBox(failed, MB_OK | MB_ICONERROR);
+    return ok;
+}
+
+void CVX35_3Dlg::BeginBusy()
+{
+    if (m_iBusy != 0)
+        return;
+    m_iBusy = 1;
+    vx::BeginWaitCursor();
+}
+
+void CVX35_3Dlg::EndBusy()
+{
+    if (m_iBusy != 1)
+        return;
+    m_iBusy = 0;
+    vx::EndWaitCursor();
+}
+
+BOOL CVX35_3Dlg::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message)
+{
+    if (m_iBusy) {
+        SetCursor(LoadStandardCursor(IDC_WAIT));
+        return TRUE;
+    }
+    return CDialog::OnSetCursor(wnd, hitTest, message);
+}
+
+void CVX35_3Dlg::OnDokumentation()
+{
+    m_Documentation.DoModal();
+}
+
+void CVX35_3Dlg::OnSchnittstelle()
+{
+    CSchnittstellenAuswahlDlg dlg(this);
+    dlg.m_strTitle = vx::LoadText(5140, m_iLanguageOffset);
+    dlg.m_iLanguageOffset = m_iLanguageOffset;
+    dlg.m_iChannelBase = 100;
+    dlg.m_pChannelTable = m_ChannelTable;
+    if (dlg.DoModal() == IDOK)
+        RefreshVisiblePage();
+}
+
+// ---- Language --------------------------------------------------------------------------
+
+void CVX35_3Dlg::OnLanguageCommand(UINT id)
+{
+    SetLanguage(kLanguages[id - ID_SPRACHE_DEUTSCH]);
+}
+
+void CVX35_3Dlg::SetLanguage(int offset)
+{
+    m_iLanguageOffset = offset;
+    vx::WriteProfileInt(kSectionOptions, "Sprache", offset);
+    BuildMenu();
+    ApplyLanguage();
+}
+
+void CVX35_3Dlg::BuildMenu()
+{
+    // One menu per language, built from the string table; the states pages
+    // set through the enable messages survive the rebuild.
+    const int o = m_iLanguageOffset;
+    auto text = [o](UINT id) { return vx::LoadText(id, o); };
+    CMenu file, language, options;
+    file.CreatePopupMenu();
+    file.AppendMenu(MF_STRING, ID_DATEI_OEFFNEN, "&" + text(5109));
+    file.AppendMenu(MF_STRING, ID_DATEI_SPEICHERN, "&" + text(5110));
+    file.AppendMenu(MF_STRING, ID_DATEI_DRUCKEN, "&" + text(5111));
+    file.AppendMenu(MF_SEPARATOR);
+    file.AppendMenu(MF_STRING, ID_DATEI_BEENDEN, "&" + text(5112));
+    language.CreatePopupMenu();
+    language.AppendMenu(MF_STRING, ID_SPRACHE_DEUTSCH, text(5186));
+    language.AppendMenu(MF_STRING, ID_SPRACHE_ENGLISH, text(5187));
+    language.AppendMenu(MF_STRING, ID_SPRACHE_FRANCAIS, text(5188));
+    language.AppendMenu(MF_STRING, ID_SPRACHE_ESPANOL, text(5189));
+    options.CreatePopupMenu();
+    options.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(&language), text(5160));
+    options.AppendMenu(MF_STRING, ID_OPTIONEN_SCHNITTSTELLE, text(5116) + "...");
+    options.AppendMenu(MF_STRING, ID_OPTIONEN_DOKUMENTATION, text(5114));
+    options.AppendMenu(MF_SEPARATOR);
+    options.AppendMenu(MF_STRING, ID_OPTIONEN_TERMINAL, text(5115));
+
+    SetMenu(nullptr);
+    if (m_Menu.IsMenu())
+        m_Menu.DestroyMenu();
+    m_Menu.CreateMenu();
+    m_Menu.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(&file), "&" + text(5108));
+    m_Menu.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(&options), "&" + text(5113));
+    m_Menu.ReapplyStates();
+    for (int i = 0; i < 4; ++i)
+        m_Menu.CheckMenuItem(ID_SPRACHE_DEUTSCH + i,
+                             MF_BYCOMMAND | (kLanguages[i] == o ? MF_CHECKED : MF_UNCHECKED));
+    m_Menu.SetItemChecked(ID_OPTIONEN_TERMINAL, m_bTerminalShown);
+    SetMenu(&m_Menu);
+}
+
+void CVX35_3Dlg::ApplyLanguage()
+{
+    if (CTabCtrl* tab = m_PropertySheet.IsWindow() ? m_PropertySheet.GetTabControl() : nullptr) {
+        for (int i = 0; i < 4; ++i)
+            tab->SetItemText(i, vx::LoadText(kTabTextIds[i], m_iLanguageOffset));
+    }
+    SetDlgItemText(IDC_INHEX, vx::LoadText(5107, m_iLanguageOffset));
+    // Every page that has a window, the nested ones too: the shown nested
+    // page would otherwise keep the old language until it is shown again.
+    for (int i = 0; i < kPageCount; ++i) {
+        CMyPropertyPage* page = GetPage(i);
+        if (page && page->IsWindow())
+            page->SetLanguageTexts();
+    }
+}
+
+// ---- Window state ------------------------------------------------------------------------
+
+void CVX35_3Dlg::SaveWindowState()
+{
+    if (!IsWindow())
+        return;
+    // A minimised window has no position worth coming back to.
+    if (!IsIconic()) {
+        CRect r;
+        GetWindowRect(&r);
+        vx::WriteProfileInt(kSectionWindow, "Left", r.left);
+        vx::WriteProfileInt(kSectionWindow, "Top", r.top);
+        vx::WriteProfileInt(kSectionWindow, "Width", r.Width());
+        vx::WriteProfileInt(kSectionWindow, "Height", r.Height());
+        vx::WriteProfileInt(kSectionWindow, "Maximized", IsZoomed() ? 1 : 0);
+    }
+    vx::WriteProfileInt(kSectionWindow, "BcdHexState", m_bTerminalShown ? 1 : 0);
+}
+
+void CVX35_3Dlg::RestoreWindowState()
+{
+    const int missing = -32768;
+    const int left = static_cast<int>(vx::GetProfileInt(kSectionWindow, "Left", missing));
+    const int top = static_cast<int>(vx::GetProfileInt(kSectionWindow, "Top", missing));
+    if (left == missing || top == missing)
+        return;
+    CRect r;
+    GetWindowRect(&r);
+    int x = left, y = top;
+    // A screen that is gone (a second monitor unplugged) must not leave the
+    // window out of reach.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        const int w = std::min(r.Width(), avail.width());
+        const int h = std::min(r.Height(), avail.height());
+        x = std::clamp(x, avail.left(), avail.left() + avail.width() - w);
+        y = std::clamp(y, avail.top(), avail.top() + avail.height() - h);
+    }
+    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (vx::GetProfileInt(kSectionWindow, "Maximized", 0) != 0)
+        ShowWindow(SW_SHOWMAXIMIZED);
+}
+
+// ---- Shutdown --------------------------------------------------------------------------------
+
+void CVX35_3Dlg::OnOK()
+{
+    // Enter must not end the program: only close, Esc and "Beenden" do.
+}
+
+void CVX35_3Dlg::ReturnDeviceToHome()
+{
+    CPortMan* port = m_ChannelTable[0].m_pPortMan;
+    if (!port)
+        return;
+    for (int i = 0; i < DeviceCmd::HomeKeyCount; ++i) {
+        port->PutByte(static_cast<BYTE>(DeviceCmd::KeyEsc));
+        Sleep(DeviceCmd::PageSendPauseMs);
+    }
+}
+
+void CVX35_3Dlg::OnCancel()
+{
+    // Close and Esc: the device goes back to its home menu first.
+    if (!m_bClosing) {
+        m_bClosing = true;
+        ReturnDeviceToHome();
+    }
+    SaveStateForExit();
+    EndDialog(IDCANCEL);
+}
+
+void CVX35_3Dlg::OnBeenden()
+{
+    m_bClosing = true;
+    SaveStateForExit();
+    EndDialog(IDCANCEL);
+    if (m_pPortMan)
+        m_pPortMan->GoOffline(false);
+}
+
+void CVX35_3Dlg::SaveStateForExit()
+{
+    if (m_bStateSaved)
+        return;
+    m_bStateSaved = true;
+    SaveWindowState();
+}
+
+void CVX35_3Dlg::OnDestroy()
+{
+    m_bClosing = true;
+    KillTimer(kTerminalTimer);
+    SaveStateForExit();
+    CDialog::OnDestroy();
+    // The page windows are gone by now, so no page tick writes through
+    // record 0 any more: the port can go.
+    ShutdownPort();
+}
+
+void CVX35_3Dlg::ShutdownPort()
+{
+    if (!m_pPortMan)
+        return;
+    CPortManGui* man = m_pPortMan;
+    m_pPortMan = nullptr;
+    m_ChannelTable[0].m_pPortMan = nullptr;
+    delete man;
+}

@@ -1,0 +1,3 @@
+#include "controls/KombiBox.h"
+
+VX_IMPLEMENT_DYNAMIC(CKombiBox, CComboBox)

@@ -138,6 +138,40 @@ void Changed(Data* d)
         Rebuild(b, *root);
 }
 
+// Grey and check marks change the shown actions in place, so that a menu
+// the user has open keeps working.
+void SyncActions(const QList<QAction*>& actions, const Data& d)
+{
+    size_t i = 0;
+    for (QAction* a : actions) {
+        if (i >= d.items.size())
+            return;
+        const auto& it = d.items[i++];
+        const bool enabled = !(it.flags & (MF_GRAYED | MF_DISABLED));
+        if (QMenu* m = a->menu()) {
+            m->setEnabled(enabled);
+            if (it.sub)
+                SyncActions(m->actions(), *it.sub);
+            continue;
+        }
+        if (a->isSeparator())
+            continue;
+        a->setEnabled(enabled);
+        a->setCheckable((it.flags & MF_CHECKED) != 0);
+        a->setChecked((it.flags & MF_CHECKED) != 0);
+    }
+}
+
+void StateChanged(Data* d)
+{
+    Data* root = Root(d);
+    if (!root)
+        return;
+    for (auto& b : root->bars)
+        if (b.bar)
+            SyncActions(b.bar->actions(), *root);
+}
+
 void CollectEnabled(const Data& d, std::vector<UINT>& out)
 {
     for (const auto& it : d.items) {
@@ -293,7 +327,7 @@ UINT CMenu::EnableMenuItem(UINT item, UINT enable)
     const UINT old = it.flags & (MF_GRAYED | MF_DISABLED);
     it.flags = (it.flags & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
     if (old != (it.flags & (MF_GRAYED | MF_DISABLED)))
-        Changed(f.menu);
+        StateChanged(f.menu);
     return old;
 }
 
@@ -306,7 +340,7 @@ UINT CMenu::CheckMenuItem(UINT item, UINT check)
     const UINT old = it.flags & MF_CHECKED;
     it.flags = (it.flags & ~MF_CHECKED) | (check & MF_CHECKED);
     if (old != (it.flags & MF_CHECKED))
-        Changed(f.menu);
+        StateChanged(f.menu);
     return old;
 }
 

@@ -109,7 +109,10 @@ bool CPlotDataSerie::CheckAscending()
 {
     if (!m_pPoints || m_nCount < 2)
         return true;
-    const bool sameArray = m_pPoints == m_pAscChecked && m_nAscChecked >= 1 && m_nAscChecked <= m_nCount;
+    // The same array grown: only the new tail needs a look, unless the
+    // array was refilled (its last checked point is no longer what it was).
+    const bool sameArray = m_pPoints == m_pAscChecked && m_nAscChecked >= 1 && m_nAscChecked <= m_nCount &&
+                           m_pPoints[m_nAscChecked - 1].x == m_dAscLastX;
     int from = 1;
     if (sameArray) {
         if (!m_bAscending)
@@ -119,6 +122,7 @@ bool CPlotDataSerie::CheckAscending()
     m_bAscending = IsAscendingX(m_pPoints, m_nCount, from);
     m_pAscChecked = m_pPoints;
     m_nAscChecked = m_nCount;
+    m_dAscLastX = m_pPoints[m_nCount - 1].x;
     return m_bAscending;
 }
 

@@ -124,6 +124,7 @@ private:
     bool CheckAscending();
     const ChartPoint* m_pAscChecked = nullptr;
     int m_nAscChecked = 0;
+    double m_dAscLastX = 0.0;
     bool m_bAscending = false;
     long long m_nLastDrawCalls = 0;
 };

@@ -461,3 +461,25 @@ TEST(Paint, TimeAxisTextsAreDates)
     EXPECT_LE(lo, pts.front().x);
     EXPECT_GE(hi, pts.back().x);
 }
+
+TEST(Paint, ARefilledArrayIsCheckedForOrderAgain)
+{
+    FixedMetrics metrics;
+    TestPlot plot;
+    plot.SetShowLegend(false);
+    auto pts = Ramp(5000, 0, 0.01, 1, 0);
+    plot.SetData(pts.data(), 5000, 0, 0, 0, false, false, false);
+    plot.GetXAxis(0).SetAutoScale(false);
+    plot.GetXAxis(0).SetShownRange(20, 30, 1);
+    plot.GetYAxis(0).SetRange(0, 50);
+    QImage img = BlankImage(500, 300);
+    plot.RenderTo(img);
+    // The caller reuses the same array for data in falling order.
+    for (int i = 0; i < 5000; ++i)
+        pts[static_cast<size_t>(i)] = {50.0 - i * 0.01, double(i % 50)};
+    plot.SetData(pts.data(), 5000, 0, 0, 0, false, false, false);
+    plot.RenderTo(img);
+    const CPlotDataSerie& c = plot.GetCurve(0);
+    EXPECT_FALSE(c.GetSegments().empty());
+    EXPECT_TRUE(SameSegments(c.GetSegments(), ReferenceSegments(plot, c)));
+}

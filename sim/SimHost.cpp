@@ -69,7 +69,10 @@ private:
 
 // A client that stops reading must not stall the device: what the line
 // cannot take within a short wait is dropped, as a real line would lose it.
-std::size_t WriteAll(int fd, const std::uint8_t* p, std::size_t n)
+// Once the line was found full in a batch, later writes of the batch do not
+// wait again, so a client that went away costs one short wait, not one per
+// value.
+std::size_t WriteAll(int fd, const std::uint8_t* p, std::size_t n, bool& full)
 {
     std::size_t done = 0;
     while (done < n) {
@@ -80,10 +83,11 @@ std::size_t WriteAll(int fd, const std::uint8_t* p, std::size_t n)
         }
         if (w < 0 && errno == EINTR)
             continue;
-        if (w < 0 && errno == EAGAIN) {
+        if (w < 0 && errno == EAGAIN && !full) {
             pollfd pfd{fd, POLLOUT, 0};
             if (poll(&pfd, 1, 20) > 0)
                 continue;
+            full = true;
         }
         break;
     }
@@ -282,8 +286,9 @@ int RunHost(const HostOptions& options)
         }
         if (r > 0 && (fds[1].revents & (POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN))
             usleep(10000); // no client side held open: do not spin on the hang-up
+        bool lineFull = false;
         for (const Write& w : device.poll()) {
-            const std::size_t sent = WriteAll(master, w.bytes.data(), w.bytes.size());
+            const std::size_t sent = WriteAll(master, w.bytes.data(), w.bytes.size(), lineFull);
             log.chunk(seconds(), "TX", w.bytes.data(), sent);
             if (sent < w.bytes.size())
                 log.note(seconds(), "line full, rest of the write dropped");

@@ -1,0 +1,120 @@
+// Printing through the print dialog seam onto a PDF file.
+#include "platform/Dc.h"
+#include "platform/Modal.h"
+#include "platform/Print.h"
+
+#include <gtest/gtest.h>
+
+#include <QPrinter>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+std::string Shell(const std::string& cmd)
+{
+    std::string out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[512];
+        while (fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+    }
+    return out;
+}
+
+bool HavePdfToText() { return !Shell("command -v pdftotext").empty(); }
+
+std::string TempPath(const char* name) { return std::string(VX35_BINARY_DIR) + "/" + name; }
+
+} // namespace
+
+TEST(Print, CancelledDialogGivesNoPrinter)
+{
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDCANCEL, {}, 0, {}});
+    CPrintDialog dlg(FALSE, PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIES | PD_HIDEPRINTTOFILE);
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    CDC dc;
+    EXPECT_FALSE(dlg.CreatePrinterDC(dc));
+    ASSERT_FALSE(vx::ModalScript::Calls().empty());
+    EXPECT_EQ(vx::ModalScript::Calls().back().kind, vx::ModalKind::Print);
+    EXPECT_EQ(vx::ModalScript::Calls().back().flags, 0x14000Cu);
+}
+
+TEST(Print, TwoLinePageToPdfReadsBack)
+{
+    const std::string pdf = TempPath("print_two_lines.pdf");
+    std::remove(pdf.c_str());
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, CString(pdf.c_str()), 0, {}});
+    CPrintDialog dlg(FALSE);
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    CDC dc;
+    ASSERT_TRUE(dlg.CreatePrinterDC(dc));
+    EXPECT_TRUE(dc.IsPrinting());
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 600);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSY), 600);
+    // A printable page of A4 or Letter at 600 dpi.
+    EXPECT_GT(dc.GetDeviceCaps(HORZRES), 4000);
+    EXPECT_GT(dc.GetDeviceCaps(VERTRES), 5500);
+    EXPECT_EQ(dc.GetDeviceCaps(NUMCOLORS), -1);
+
+    ASSERT_GT(dc.StartDoc("Graph"), 0);
+    ASSERT_GT(dc.StartPage(), 0);
+    CFont font;
+    font.CreatePointFont(120, "Arial", &dc);
+    dc.SelectObject(&font);
+    dc.TextOut(200, 200, CString("Messbericht VX35"));
+    dc.TextOut(200, 600, CString("Kanal 0: 12.345 N\xB7m"));
+    // Content with a raster operation goes onto the page as a picture.
+    dc.SetROP2(R2_NOTXORPEN);
+    CBrush band(RGB(150, 150, 255));
+    dc.SelectObject(&band);
+    dc.Rectangle(200, 1000, 2000, 1400);
+    CRect focus(200, 1500, 2000, 1600);
+    dc.DrawFocusRect(&focus);
+    dc.SetROP2(R2_COPYPEN);
+    EXPECT_GT(dc.EndPage(), 0);
+    EXPECT_GT(dc.EndDoc(), 0);
+
+    std::ifstream f(pdf, std::ios::binary);
+    std::string head(5, '\0');
+    f.read(head.data(), 5);
+    EXPECT_EQ(head, "%PDF-");
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const std::string text = Shell("pdftotext -layout '" + pdf + "' - 2>/dev/null");
+    EXPECT_NE(text.find("Messbericht VX35"), std::string::npos) << text;
+    EXPECT_NE(text.find("Kanal 0: 12.345 N\xC2\xB7m"), std::string::npos) << text;
+    EXPECT_LT(text.find("Messbericht"), text.find("Kanal 0"));
+    // 12 points: the glyph boxes are about 12 points high on the page.
+    const std::string box = Shell("pdftotext -bbox '" + pdf + "' - 2>/dev/null | grep -m1 'Messbericht'");
+    double yMin = 0, yMax = 0;
+    const size_t a = box.find("yMin=\""), b = box.find("yMax=\"");
+    ASSERT_NE(a, std::string::npos) << box;
+    yMin = std::stod(box.substr(a + 6));
+    yMax = std::stod(box.substr(b + 6));
+    EXPECT_NEAR(yMax - yMin, 13.0, 3.5);
+}
+
+TEST(Print, PagesAndDocumentsInOrder)
+{
+    const std::string pdf = TempPath("print_pages.pdf");
+    CDC dc;
+    ASSERT_TRUE(dc.AttachPrinter(vx::MakePrinter(pdf.c_str())));
+    EXPECT_LE(dc.StartPage(), 0);   // no document yet
+    EXPECT_FALSE(dc.TextOut(0, 0, CString("lost")));
+    ASSERT_GT(dc.StartDoc("Zwei Seiten"), 0);
+    EXPECT_LE(dc.StartDoc("again"), 0);
+    for (int page = 1; page <= 2; ++page) {
+        ASSERT_GT(dc.StartPage(), 0);
+        dc.TextOut(300, 300, CString(page == 1 ? "Seite eins" : "Seite zwei"));
+        ASSERT_GT(dc.EndPage(), 0);
+    }
+    ASSERT_GT(dc.EndDoc(), 0);
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_NE(Shell("pdftotext -f 2 -l 2 '" + pdf + "' - 2>/dev/null").find("Seite zwei"), std::string::npos);
+    EXPECT_EQ(Shell("pdftotext -f 2 -l 2 '" + pdf + "' - 2>/dev/null").find("Seite eins"), std::string::npos);
+}

@@ -1,0 +1,72 @@
+// Drawing on windows: the paint DC and the client DC share the window's
+// surface, so what one draws in NOT-XOR the other can erase exactly.
+#include "platform/Dc.h"
+#include "platform/Wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+namespace {
+
+class Canvas : public CWnd {
+public:
+    int paints = 0;
+    COLORREF fill = RGB(0, 128, 255);
+
+protected:
+    void OnPaint() override
+    {
+        ++paints;
+        CPaintDC dc(this);
+        CRect rc;
+        GetClientRect(&rc);
+        dc.FillSolidRect(&rc, fill);
+    }
+};
+
+} // namespace
+
+TEST(DrawWindow, PaintDcReachesTheScreenAndClientDcDrawsBetweenPaints)
+{
+    CWnd top;
+    ASSERT_TRUE(top.Create(nullptr, "Fenster", WS_POPUP | WS_VISIBLE, CRect(0, 0, 120, 90), nullptr, 0));
+    Canvas canvas;
+    ASSERT_TRUE(canvas.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 80), &top, 1));
+    const QImage shot = canvas.GetPeer()->grab().toImage();
+    ASSERT_GE(canvas.paints, 1);
+    EXPECT_EQ(shot.pixelColor(50, 30), QColor(0, 128, 255));
+
+    const int paintsBefore = canvas.paints;
+    auto cursor = [&canvas] {
+        CClientDC dc(&canvas);
+        EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 96);
+        dc.SetROP2(R2_NOTXORPEN);
+        dc.MoveTo(0, 20);
+        dc.LineTo(100, 20);
+        return dc.GetPixel(50, 20);
+    };
+    // NOT-XOR of black on RGB(0,128,255) gives its inverse.
+    EXPECT_EQ(cursor(), RGB(255, 127, 0));
+    {
+        CClientDC dc(&canvas);
+        EXPECT_EQ(dc.GetPixel(50, 20), RGB(255, 127, 0));   // the surface kept it
+    }
+    cursor();
+    {
+        CClientDC dc(&canvas);
+        EXPECT_EQ(dc.GetPixel(50, 20), RGB(0, 128, 255));
+    }
+    // Showing client-DC drawings never runs the window's own painting.
+    EXPECT_EQ(canvas.paints, paintsBefore);
+
+    // A window resized gets a surface of its new size.
+    canvas.MoveWindow(10, 10, 60, 30);
+    CClientDC dc(&canvas);
+    CRect box;
+    dc.GetClipBox(&box);
+    EXPECT_EQ(box, CRect(0, 0, 60, 30));
+    top.DestroyWindow();
+}

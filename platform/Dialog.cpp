@@ -1,5 +1,6 @@
 #include "Dialog.h"
 
+#include "Bmp.h"
 #include "DDX.h"
 #include "Menu.h"
 #include "Modal.h"
@@ -92,6 +93,9 @@ CWnd* CDialog::createControl(const vx::ControlTemplate& c)
         ok = ctl->CreateEx(c.exStyle, c.className, c.text, c.style, px, this, id);
     if (!ok)
         return nullptr;
+    if (c.image)
+        if (auto* pic = dynamic_cast<CStatic*>(ctl.get()))
+            pic->SetImage(vx::LoadResourceBitmap(c.image));
     m_ownedControls.push_back(std::move(ctl));
     return m_ownedControls.back().get();
 }

@@ -1,5 +1,5 @@
 // The program's resources: the *.vxr files of res/ (dialog templates, menus,
-// string tables), compiled into the program.
+// string tables) and the bitmaps/<id>.bmp files, compiled into the program.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +17,8 @@ struct EmbeddedFile {
 const std::vector<EmbeddedFile>& EmbeddedFiles();
 
 // Parses every embedded file into the platform's resource catalogue (and
-// so makes CString::LoadString, CDialog and CMenu find them). Returns false
+// so makes CDialog and CMenu find them) and registers the bitmaps for
+// CBitmap::LoadBitmap and picture controls. Returns false
 // when a file does not parse; errors then lists "file:line: message" lines
 // and the other files are still installed.
 bool InstallResources(std::string* errors = nullptr);

@@ -5,7 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Bmp.h"
+
+#include <QImage>
+
 #include <set>
+#include <string_view>
+
+namespace {
+bool IsTextFile(const vxres::EmbeddedFile& f)
+{
+    const std::string_view n(f.name);
+    return n.size() > 4 && n.substr(n.size() - 4) == ".vxr";
+}
+} // namespace
 
 TEST(Resources, EveryFileParses)
 {
@@ -16,6 +29,8 @@ TEST(Resources, EveryFileParses)
 TEST(Resources, ControlsStayInsideTheirDialog)
 {
     for (const auto& f : vxres::EmbeddedFiles()) {
+        if (!IsTextFile(f))
+            continue;
         vx::ResourceSet set;
         std::string err;
         if (!vx::ParseResources(std::string_view(reinterpret_cast<const char*>(f.data), f.size),
@@ -36,6 +51,8 @@ TEST(Resources, IdsAreNotDefinedTwiceAcrossFiles)
 {
     std::set<unsigned> dialogs, menus, strings;
     for (const auto& f : vxres::EmbeddedFiles()) {
+        if (!IsTextFile(f))
+            continue;
         vx::ResourceSet set;
         std::string err;
         if (!vx::ParseResources(std::string_view(reinterpret_cast<const char*>(f.data), f.size),
@@ -47,5 +64,18 @@ TEST(Resources, IdsAreNotDefinedTwiceAcrossFiles)
             EXPECT_TRUE(menus.insert(m.id).second) << f.name << ": menu " << m.id;
         for (const auto& [id, text] : set.strings)
             EXPECT_TRUE(strings.insert(id).second) << f.name << ": string " << id;
+    }
+}
+
+TEST(Resources, BitmapsAreFoundByTheirId)
+{
+    ASSERT_TRUE(vxres::InstallResources());
+    for (const auto& f : vxres::EmbeddedFiles()) {
+        if (IsTextFile(f))
+            continue;
+        const std::string_view n(f.name);
+        const std::string base(n.substr(n.rfind('/') + 1));
+        const UINT id = static_cast<UINT>(std::stoul(base));
+        EXPECT_FALSE(vx::LoadResourceBitmap(id).isNull()) << f.name;
     }
 }

@@ -42,6 +42,14 @@ BOOL CEinrichtenDlg::OnInitDialog()
         placeholder->ShowWindow(SW_HIDE);
         m_NestedSheet.SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(),
                                    SWP_NOZORDER | SWP_NOACTIVATE);
+        // The tabs take the placeholder's whole width, so all five texts fit
+        // in every language.
+        if (CTabCtrl* tab = m_NestedSheet.GetTabControl()) {
+            CRect t;
+            tab->GetWindowRect(&t);
+            m_NestedSheet.ScreenToClient(&t);
+            tab->MoveWindow(t.left, t.top, r.Width() - 2 * t.left, r.Height() - 2 * t.top);
+        }
     }
     // Pages wired after the main dialog set them up keep their pointers;
     // the channel table is the one every nested page must share with us.

@@ -417,7 +417,7 @@ void CDC::Impl::FillDevice(QRect r, const std::function<QRgb(QRgb)>& f)
 
 // ---- Targets ----------------------------------------------------------------
 
-CDC::CDC() : d(std::make_unique<Impl>()) {}
+CDC::CDC() : d(std::make_shared<Impl>()) {}
 
 CDC::~CDC() = default;
 
@@ -472,11 +472,22 @@ BOOL CDC::DeleteDC()
 {
     if (d->kind == Impl::Kind::None)
         return FALSE;
-    if (d->painter.isActive())
+    if (d.use_count() == 1 && d->painter.isActive())
         d->painter.end();
-    d = std::make_unique<Impl>();
+    d = std::make_shared<Impl>();
     return TRUE;
 }
+
+BOOL CDC::ShareTarget(CDC* other)
+{
+    if (!other || other == this || other->d->kind == Impl::Kind::None)
+        return FALSE;
+    DeleteDC();
+    d = other->d;
+    return TRUE;
+}
+
+void CDC::ReleaseShared() { d = std::make_shared<Impl>(); }
 
 const void* CDC::GetSafeHdc() const { return d->kind == Impl::Kind::None ? nullptr : this; }
 BOOL CDC::IsPrinting() const { return d->kind == Impl::Kind::Printer; }
@@ -1285,6 +1296,14 @@ int CDC::EndDoc()
         return -1;
     d->docStarted = false;
     return d->painter.end() ? 1 : -1;
+}
+
+BOOL CDC::SetPageOrientation(bool landscape)
+{
+    if (d->kind != Impl::Kind::Printer || !d->printer)
+        return FALSE;
+    d->Invalidate();
+    return d->printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
 int CDC::AbortDoc()

@@ -179,6 +179,11 @@ public:
     // and answers GetDeviceCaps, draws nothing.
     BOOL CreateScreenIC();
     BOOL DeleteDC();
+    // Draws on another DC's target with that DC's state (selected objects,
+    // origin, clip), as two handles of one device would; ReleaseShared
+    // leaves the other DC as it is.
+    BOOL ShareTarget(CDC* other);
+    void ReleaseShared();
     // Non-null while the DC has a target.
     const void* GetSafeHdc() const;
     BOOL IsPrinting() const;
@@ -303,6 +308,8 @@ public:
     int EndPage();
     int EndDoc();
     int AbortDoc();
+    // Portrait or landscape for the pages started from now on.
+    BOOL SetPageOrientation(bool landscape);
 
     // The painter behind the DC for code that needs Qt directly; set up with
     // the DC's origin and clip. Drawing through it bypasses raster operations.
@@ -312,7 +319,7 @@ public:
     struct Impl;
 
 protected:
-    std::unique_ptr<Impl> d;
+    std::shared_ptr<Impl> d;
 };
 
 // Window drawing. Every CWnd with a Qt peer draws into a surface image of

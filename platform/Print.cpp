@@ -110,3 +110,6 @@ bool CPrintDialog::PrintToFile() const
 {
     return m_printer && m_printer->outputFormat() == QPrinter::PdfFormat;
 }
+
+int CPrintDialog::GetResolutionX() const { return m_printer ? m_printer->resolution() : kPrinterDpi; }
+int CPrintDialog::GetResolutionY() const { return m_printer ? m_printer->resolution() : kPrinterDpi; }

@@ -49,6 +49,9 @@ public:
     // Attaches the chosen printer to a DC; false before an OK.
     BOOL CreatePrinterDC(CDC& dc);
     CString GetDeviceName() const;
+    // Dots per inch of the chosen printer (600 x 600).
+    int GetResolutionX() const;
+    int GetResolutionY() const;
     bool PrintToFile() const;
     QPrinter* GetPrinter() const { return m_printer.get(); }
 

@@ -107,7 +107,13 @@ TEST(Print, PagesAndDocumentsInOrder)
     EXPECT_FALSE(dc.TextOut(0, 0, CString("lost")));
     ASSERT_GT(dc.StartDoc("Zwei Seiten"), 0);
     EXPECT_LE(dc.StartDoc("again"), 0);
+    const int portraitWidth = dc.GetDeviceCaps(HORZRES);
     for (int page = 1; page <= 2; ++page) {
+        if (page == 2) {
+            ASSERT_TRUE(dc.SetPageOrientation(true));
+            EXPECT_GT(dc.GetDeviceCaps(HORZRES), portraitWidth);
+            EXPECT_GT(dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
+        }
         ASSERT_GT(dc.StartPage(), 0);
         dc.TextOut(300, 300, CString(page == 1 ? "Seite eins" : "Seite zwei"));
         ASSERT_GT(dc.EndPage(), 0);

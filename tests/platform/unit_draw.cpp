@@ -411,6 +411,44 @@ TEST(DcBlits, BitBltCopiesAndStretchBltScales)
     EXPECT_EQ(d2.At(2, 2), kWhite);
 }
 
+TEST(DcBlits, MemoryDcOverAnotherDcAndSharedTarget)
+{
+    // The flicker-free pattern: draw off screen with the origin at the paint
+    // rectangle, then copy back with a source copy.
+    Canvas target(40, 30);
+    CDC mem;
+    mem.CreateCompatibleDC(&target.dc);
+    CBitmap off;
+    off.CreateCompatibleBitmap(&target.dc, 20, 10);
+    CBitmap* old = mem.SelectObject(&off);
+    ASSERT_NE(old, nullptr);
+    mem.SetWindowOrg(10, 10);
+    CRect r(10, 10, 30, 20);
+    mem.FillSolidRect(&r, RGB(9, 9, 9));
+    mem.MoveTo(10, 15);
+    mem.LineTo(30, 15);
+    target.dc.BitBlt(10, 10, 20, 10, &mem, 10, 10, SRCCOPY);
+    mem.SelectObject(old);
+    EXPECT_EQ(target.At(10, 10), RGB(9, 9, 9));
+    EXPECT_EQ(target.At(29, 15), kBlack);
+    EXPECT_EQ(target.At(30, 15), kWhite);
+    EXPECT_EQ(target.At(15, 20), kWhite);
+
+    // Sharing: a second DC draws on the same target with the same state.
+    CDC shared;
+    ASSERT_TRUE(shared.ShareTarget(&target.dc));
+    CPen green(PS_SOLID, 1, RGB(0, 255, 0));
+    shared.SelectObject(&green);
+    shared.MoveTo(0, 25);
+    shared.LineTo(5, 25);
+    EXPECT_EQ(target.At(2, 25), RGB(0, 255, 0));
+    EXPECT_EQ(target.dc.GetCurrentPen(), &green);
+    shared.ReleaseShared();
+    target.dc.SelectStockObject(BLACK_PEN);
+    target.dc.LineTo(5, 27);
+    EXPECT_EQ(target.At(5, 26), kBlack);
+}
+
 TEST(DcText, ExtentsAndDrawTextLayout)
 {
     Canvas c(200, 100);

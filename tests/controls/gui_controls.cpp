@@ -1,0 +1,160 @@
+// The filtered edit, the image window and the terminal view's rendering.
+#include "controls/MyEdit.h"
+#include "controls/RichEditCtrlExtended.h"
+#include "controls/WndImage.h"
+#include "platform/Messages.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QLineEdit>
+
+namespace {
+
+struct Host {
+    Host() { parent.Create(nullptr, "host", WS_POPUP, CRect(0, 0, 300, 200), nullptr, 0); }
+    ~Host()
+    {
+        if (parent.IsWindow())
+            parent.DestroyWindow();
+    }
+    CWnd parent;
+};
+
+QLineEdit* LineEdit(CMyEdit& e) { return qobject_cast<QLineEdit*>(e.GetPeer()); }
+
+} // namespace
+
+TEST(MyEdit, NumericChangeCheckComparesValuesAndHonoursTheLock)
+{
+    Host host;
+    CMyEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(5, 5, 100, 25), &host.parent, 100));
+    const char decimal = ',';
+    int language = 0;
+    EXPECT_TRUE(edit.Init("0123456789,-", 0, 1000, 2000, 3000, &language, true, &decimal, 0));
+    edit.SetWindowText("1,0");
+    EXPECT_TRUE(edit.IsValueChanged());    // the first call takes the reference
+    EXPECT_DOUBLE_EQ(edit.GetValue(), 1.0);
+    edit.SetWindowText("1,00");
+    EXPECT_FALSE(edit.IsValueChanged());   // same value, other text
+    edit.SetWindowText("1,5");
+    EXPECT_TRUE(edit.IsValueChanged());
+    EXPECT_FALSE(edit.IsValueChanged());   // reported once
+    edit.LockChangeCheck();
+    edit.SetWindowText("7");
+    EXPECT_FALSE(edit.IsValueChanged());
+    edit.UnlockChangeCheck();
+    EXPECT_TRUE(edit.IsValueChanged());
+}
+
+TEST(MyEdit, TextModeAlwaysReportsAChangeAfterTheFirstCall)
+{
+    Host host;
+    CMyEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(5, 5, 100, 25), &host.parent, 100));
+    edit.Init(nullptr, 0, 1000, 2000, 3000, nullptr, false, nullptr, 0);
+    edit.LockChangeCheck();
+    EXPECT_TRUE(edit.IsValueChanged());    // first call, even locked
+    EXPECT_FALSE(edit.IsValueChanged());
+    edit.UnlockChangeCheck();
+    EXPECT_TRUE(edit.IsValueChanged());
+    EXPECT_TRUE(edit.IsValueChanged());
+}
+
+TEST(MyEdit, TypingAndPastingAreFilteredAndLimited)
+{
+    Host host;
+    CMyEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(5, 5, 100, 25), &host.parent, 100));
+    edit.Init("0123456789.", 0, 1000, 2000, 3000, nullptr, true, nullptr, 0);
+    edit.SetLimitText(8);
+    EXPECT_EQ(edit.GetRememberedLimit(), 8u);
+    QLineEdit* le = LineEdit(edit);
+    ASSERT_NE(le, nullptr);
+    le->insert("12");
+    le->insert("x");   // refused
+    EXPECT_EQ(edit.GetWindowTextString(), CString("12"));
+    QApplication::clipboard()->setText("3a4");
+    edit.Paste();      // refused whole
+    EXPECT_EQ(edit.GetWindowTextString(), CString("12"));
+    QApplication::clipboard()->setText("3.456789");
+    edit.Paste();      // allowed, cut to the limit
+    EXPECT_EQ(edit.GetWindowTextString(), CString("123.4567"));
+    // Code may set any text; the filter is for the user.
+    edit.SetWindowText("abc");
+    EXPECT_EQ(edit.GetWindowTextString(), CString("abc"));
+}
+
+TEST(WndImage, ClickPostsPositionAndLayoutModeFallsBackToTwo)
+{
+    Host host;
+    WPARAM gotW = 0;
+    LPARAM gotL = -1;
+    int clicks = 0;
+    host.parent.MapMessageFn(WM_WNDIMAGE_CLICK, [&](WPARAM w, LPARAM l) {
+        gotW = w;
+        gotL = l;
+        ++clicks;
+        return LRESULT(0);
+    });
+    CStatic placeholder;
+    placeholder.Create("", WS_CHILD | WS_VISIBLE, CRect(10, 20, 130, 80), &host.parent, 1234);
+    CWndImage image;
+    ASSERT_TRUE(image.CreateOverControl(&placeholder));
+    EXPECT_EQ(image.GetDlgCtrlID(), 1234);
+    EXPECT_FALSE(placeholder.IsWindowVisible());
+    CRect r;
+    image.GetWindowRect(&r);
+    host.parent.ScreenToClient(&r);
+    EXPECT_EQ(r, CRect(10, 20, 130, 80));
+
+    image.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(61, 31));
+    EXPECT_EQ(clicks, 0);   // posted, not sent
+    vx::ProcessPendingMessages();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(gotW, 1234u);
+    EXPECT_EQ(gotL, 61 * 65535 + 31);
+
+    for (int bad : {0, 9, -1}) {
+        image.SetLayoutMode(bad);
+        EXPECT_EQ(image.GetLayoutMode(), 2) << bad;
+    }
+    QImage pic(20, 10, QImage::Format_RGB32);
+    pic.fill(Qt::green);
+    image.SetImage(pic);
+    image.SetLayoutMode(3);
+    EXPECT_EQ(image.GetImageRect(), CRect(0, 0, 120, 60));   // stretched
+    image.SetLayoutMode(1);
+    EXPECT_EQ(image.GetImageRect(), CRect(50, 25, 70, 35));  // natural size, centred
+}
+
+TEST(TerminalView, TextShowsEveryByteAndOneBreakPerLineEnd)
+{
+    const char data[] = "a\r\nb\rc\nd\0e\tf\x01g\xC4";
+    const CString text = CRichEditCtrlExtended::RenderText(data, sizeof data - 1);
+    EXPECT_EQ(text.str(), "a\r\nb\r\nc\r\nd.e\tf.g\xC4");
+    EXPECT_EQ(CRichEditCtrlExtended::RenderText("\r\n\r\n", 4).str(), "\r\n\r\n");
+}
+
+TEST(TerminalView, HexTakesBytesUnsigned)
+{
+    EXPECT_EQ(CRichEditCtrlExtended::RenderHex("OK\r\n", 4).str(), " [4F] [4B] [0D] [0A]");
+    EXPECT_EQ(CRichEditCtrlExtended::RenderHex("\xC4\x00\xFF", 3).str(), " [C4] [00] [FF]");
+}
+
+TEST(TerminalView, ShowsOnlyTheTail)
+{
+    Host host;
+    CRichEditCtrlExtended term;
+    ASSERT_TRUE(term.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 7));
+    CString big(std::string(100000, 'x') + "END");
+    term.ShowBytes(big, false);
+    const CString shown = term.GetWindowTextString();
+    EXPECT_EQ(shown.GetLength(), CRichEditCtrlExtended::kTextTailBytes);
+    EXPECT_EQ(shown.Right(3), CString("END"));
+    term.ShowBytes(big, true);
+    EXPECT_EQ(term.GetWindowTextString().GetLength(), CRichEditCtrlExtended::kHexTailBytes * 5);
+}

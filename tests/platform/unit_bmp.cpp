@@ -70,6 +70,21 @@ TEST(Bmp, ThirtyTwoBitFileLayout)
     EXPECT_EQ(b[61], 0);
 }
 
+TEST(Bmp, MatchesTheGoldenFile)
+{
+    // Pixel (x, y) of the golden picture: red 60x, green 100y, blue 30(x+y).
+    QImage img(4, 3, QImage::Format_RGB32);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            img.setPixel(x, y, qRgb(60 * x, 100 * y, 30 * (x + y)));
+    const std::string golden = std::string(VX35_SOURCE_DIR) + "/tests/data/bmp_golden_4x3.bmp";
+    std::ifstream f(golden, std::ios::binary);
+    ASSERT_TRUE(f) << golden;
+    const std::vector<BYTE> expected((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(vx::EncodeBmp32(img), expected);
+    EXPECT_EQ(vx::DecodeBmp(expected.data(), expected.size()), img);
+}
+
 TEST(Bmp, RoundTripIsByteExactAndReadableByOthers)
 {
     const std::string path = TempPath("bmp_roundtrip_100x50.bmp");

@@ -344,6 +344,52 @@ CString CButton::DoGetText() const { return CControlWnd::DoGetText(); }
 
 // ---- CStatic ------------------------------------------------------------------------
 
+namespace {
+QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+} // namespace
+
+// Asks the parent for its colours (WM_CTLCOLORSTATIC) each time it paints.
+class VxLabel : public QLabel {
+public:
+    VxLabel(CStatic* owner, QWidget* parent) : QLabel(parent), m_owner(owner) {}
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        CWnd* parent = m_owner->GetParent();
+        if (!parent || !pixmap().isNull()) {
+            QLabel::paintEvent(e);
+            return;
+        }
+        QImage scratch(1, 1, QImage::Format_RGB32);
+        CDC dc;
+        dc.AttachImage(&scratch);
+        const COLORREF defaultText = dc.GetTextColor();
+        const LRESULT r = parent->SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(&dc),
+                                              reinterpret_cast<LPARAM>(m_owner));
+        const COLORREF text = dc.GetTextColor();
+        if (!r && text == defaultText) {
+            QLabel::paintEvent(e);
+            return;
+        }
+        QPainter p(this);
+        if (auto* brush = reinterpret_cast<CBrush*>(r))
+            p.fillRect(rect(), ToQColor(brush->Color()));
+        QPalette pal = palette();
+        pal.setColor(QPalette::WindowText, ToQColor(text));
+        const QRect area = contentsRect();
+        if (dc.GetBkMode() == OPAQUE && r) {
+            const QRect used = p.fontMetrics().boundingRect(area, static_cast<int>(alignment()) | Qt::TextWordWrap, this->text());
+            p.fillRect(used, ToQColor(dc.GetBkColor()));
+        }
+        style()->drawItemText(&p, area, static_cast<int>(alignment()) | (wordWrap() ? Qt::TextWordWrap : 0), pal,
+                              isEnabled(), this->text(), QPalette::WindowText);
+    }
+
+private:
+    CStatic* m_owner;
+};
+
 QWidget* CStatic::CreatePeer(QWidget* qtParent)
 {
     const DWORD type = GetStyle() & SS_TYPEMASK;
@@ -359,7 +405,7 @@ QWidget* CStatic::CreatePeer(QWidget* qtParent)
         }
         return f;
     }
-    auto* l = new QLabel(qtParent);
+    auto* l = new VxLabel(this, qtParent);
     l->setTextFormat(Qt::PlainText);
     if (type == SS_BITMAP) {
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -142,6 +142,15 @@ struct NMUPDOWN {
     int iDelta = 0;
 };
 
+// ---- Static colours ------------------------------------------------------------
+// A static text asks its parent for colours before it paints: WM_CTLCOLORSTATIC
+// with wParam = a CDC* (SetTextColor/SetBkColor/SetBkMode on it count) and
+// lParam = the control; a non-zero result is the CBrush* its background is
+// filled with. CDialog turns it into OnCtlColor.
+class CBrush;
+using HBRUSH = CBrush*;
+constexpr UINT CTLCOLOR_STATIC = 6;
+
 // ---- Owner drawing ------------------------------------------------------------
 constexpr UINT ODT_LISTBOX = 2;
 constexpr UINT ODT_COMBOBOX = 3;

@@ -447,6 +447,10 @@ LRESULT CDialog::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         CWnd::DefWindowProc(msg, wParam, lParam);
         OnMeasureItem(static_cast<int>(wParam), reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
         return TRUE;
+    case WM_CTLCOLORSTATIC:
+        CWnd::DefWindowProc(msg, wParam, lParam);
+        return reinterpret_cast<LRESULT>(
+            OnCtlColor(reinterpret_cast<CDC*>(wParam), reinterpret_cast<CWnd*>(lParam), CTLCOLOR_STATIC));
     case DM_GETDEFID:
         return static_cast<LRESULT>(GetDefID());
     case DM_SETDEFID:
@@ -466,6 +470,8 @@ void CDialog::OnDrawItem(int, LPDRAWITEMSTRUCT dis)
     else if (auto* c = dynamic_cast<CComboBox*>(dis->hwndItem))
         c->DrawItem(dis);
 }
+
+HBRUSH CDialog::OnCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
 
 void CDialog::OnMeasureItem(int id, LPMEASUREITEMSTRUCT mis)
 {

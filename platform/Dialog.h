@@ -80,6 +80,9 @@ protected:
     // DrawItem / MeasureItem.
     virtual void OnDrawItem(int id, LPDRAWITEMSTRUCT dis);
     virtual void OnMeasureItem(int id, LPMEASUREITEMSTRUCT mis);
+    // Colours of a static control (ctlColor CTLCOLOR_STATIC): set them on
+    // dc and return a brush for the background, or null for the default look.
+    virtual HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor);
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

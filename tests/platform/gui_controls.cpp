@@ -3,6 +3,7 @@
 
 #include "platform/Controls.h"
 #include "platform/Dc.h"
+#include "platform/Gdi.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -430,6 +431,47 @@ end
     term->AppendText(" [0D] [0A]\r\nnext");
     EXPECT_EQ(term->GetTextLength(), 40000 + 16);
     EXPECT_EQ(term->GetWindowTextString().Right(6), "\r\nnext");
+}
+
+} // namespace
+
+namespace {
+
+class ColourDlg : public RecordingDlg {
+public:
+    using RecordingDlg::RecordingDlg;
+    CBrush red{RGB(255, 0, 0)};
+    int asked = 0;
+
+protected:
+    HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) override
+    {
+        ++asked;
+        if (ctlColor == CTLCOLOR_STATIC && wnd->GetDlgCtrlID() == 10) {
+            dc->SetTextColor(RGB(255, 255, 255));
+            dc->SetBkMode(TRANSPARENT);
+            return &red;
+        }
+        return RecordingDlg::OnCtlColor(dc, wnd, ctlColor);
+    }
+};
+
+TEST(StaticColours, TheParentColoursItsStatics)
+{
+    InstallTemplates(R"(
+dialog 903 100 40
+  text 10 0 0 50 20 "Wert"
+  text 11 50 0 50 20 "Einheit"
+end
+)");
+    ColourDlg dlg(903);
+    ASSERT_TRUE(dlg.Create(903));
+    dlg.ShowWindow(SW_SHOW);
+    const QImage coloured = dlg.GetDlgItem(10)->GetPeer()->grab().toImage();
+    const QImage plain = dlg.GetDlgItem(11)->GetPeer()->grab().toImage();
+    EXPECT_GE(dlg.asked, 2);
+    EXPECT_EQ(coloured.pixelColor(coloured.width() - 2, coloured.height() - 2), QColor(255, 0, 0));
+    EXPECT_NE(plain.pixelColor(plain.width() - 2, plain.height() - 2), QColor(255, 0, 0));
 }
 
 } // namespace

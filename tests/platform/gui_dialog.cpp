@@ -172,24 +172,25 @@ TEST(Dialog, EscEnterAndCloseEndTheDialog)
     ValuesDlg dlg;
     ASSERT_TRUE(dlg.Create(960));
     dlg.ShowWindow(SW_SHOW);
-    QWidget* edit = dlg.GetDlgItem(1011)->GetPeer();
+    CWnd* edit = dlg.GetDlgItem(1011);
 
-    PressKey(edit, Qt::Key_Escape);
+    PressKeyIn(edit, Qt::Key_Escape);
     EXPECT_EQ(dlg.cancelCount, 1);
     EXPECT_EQ(dlg.GetModalResult(), IDCANCEL);
 
     dlg.ShowWindow(SW_SHOW);
-    PressKey(edit, Qt::Key_Return, QStringLiteral("\r"));
+    PressKeyIn(edit, Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(dlg.okCount, 1) << "Enter presses the default button";
     EXPECT_EQ(dlg.GetModalResult(), IDOK);
 
     // Enter on a focused push button presses that button instead.
     dlg.ShowWindow(SW_SHOW);
-    PressKey(dlg.GetDlgItem(IDCANCEL)->GetPeer(), Qt::Key_Return, QStringLiteral("\r"));
+    PressKeyIn(dlg.GetDlgItem(IDCANCEL), Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(dlg.cancelCount, 2);
 
+    dlg.ShowWindow(SW_SHOW);
     dlg.GetDlgItem(IDOK)->EnableWindow(FALSE);
-    PressKey(edit, Qt::Key_Return, QStringLiteral("\r"));
+    PressKeyIn(edit, Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(dlg.okCount, 1) << "a disabled default button is not pressed";
 
     // Closing the window cancels; the window stays for the program to end.

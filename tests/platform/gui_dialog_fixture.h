@@ -99,3 +99,13 @@ inline void TypeText(QWidget* w, const QString& text)
     for (QChar c : text)
         PressKey(w, c.toUpper().unicode(), QString(c));
 }
+
+// A key as the user types it: to the focused control of the active window.
+inline void PressKeyIn(CWnd* wnd, int key, const QString& text = QString())
+{
+    QApplication::setActiveWindow(wnd->GetPeer()->window());
+    QApplication::processEvents();
+    wnd->SetFocus();
+    QApplication::processEvents();
+    PressKey(wnd->GetPeer(), key, text);
+}

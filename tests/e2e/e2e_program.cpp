@@ -1,0 +1,179 @@
+// The program's main dialog against the simulated device over a real
+// pseudo-terminal: open from the profile, a page's command reaches the
+// device and its answer the receive text and the terminal, the home keys at
+// exit, a pulled device and its return.
+#include "support_sim.h"
+
+#include "app/StringTable.h"
+#include "app/VX35_3Dlg.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+#include "port/CPortManGui.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace {
+
+bool Pump(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        vx::ProcessPendingMessages();
+    }
+    return true;
+}
+
+class ProgramE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        link = dir.filePath("vx35-link").toStdString();
+        vx::WriteProfileString("SerPort1", nullptr, nullptr);
+        vx::WriteProfileString("SerPort1", "Port", link.c_str());
+        vx::WriteProfileInt("SerPort1", "BaudRate", 115200);
+        vx::WriteProfileInt("Optionen", "Sprache", 0);
+    }
+    void TearDown() override { CloseDialog(); }
+
+    std::unique_ptr<SimDevice> StartDevice(const char* logName)
+    {
+        auto sim = std::make_unique<SimDevice>(dir.filePath(logName).toStdString());
+        EXPECT_TRUE(sim->Started());
+        EXPECT_TRUE(PointLink(link, sim->Path()));
+        return sim;
+    }
+    void OpenDialog()
+    {
+        dlg = std::make_unique<CVX35_3Dlg>();
+        ASSERT_TRUE(dlg->Create(CVX35_3Dlg::IDD));
+    }
+    void CloseDialog()
+    {
+        if (dlg && dlg->IsWindow())
+            dlg->DestroyWindow();
+        dlg.reset();
+    }
+    DWORD PortState() const { return dlg->GetPortMan() ? dlg->GetPortMan()->GetPortState() : 99; }
+
+    QTemporaryDir dir;
+    std::string link;
+    std::unique_ptr<CVX35_3Dlg> dlg;
+};
+
+} // namespace
+
+TEST_F(ProgramE2E, CommandReachesTheDeviceAndTheAnswerTheTextAndTerminal)
+{
+    auto sim = StartDevice("status.log");
+    OpenDialog();
+    ASSERT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE)) << dlg->GetPortMan()->GetLastErrorText().str();
+
+    // The commands page sits in the setup tab's nested sheet.
+    CMyPropertyPage* commands = dlg->GetPage(4 + 3);
+    commands->ClearAnswerText();
+    commands->SendCommandByte(0, 'D');
+    ASSERT_TRUE(Pump([&] { return dlg->ReceiveText(0).Find("\r\n") >= 0; }));
+    const CString answer = dlg->ReceiveText(0);
+    dlg->ShowTerminal(true);
+    dlg->SetHexMode(false);
+    dlg->FlushTerminal();
+    EXPECT_NE(dlg->GetTerminal().GetWindowTextString().Find(answer.Left(answer.GetLength() - 2)), -1);
+    dlg->SetHexMode(true);
+    CString firstHex;
+    firstHex.Format(" [%02X]", static_cast<unsigned char>(answer[0]));
+    EXPECT_EQ(dlg->GetTerminal().GetWindowTextString().Left(firstHex.GetLength()), firstHex);
+    EXPECT_NE(dlg->GetTerminal().GetWindowTextString().Find(" [0D] [0A]"), -1);
+
+    bool sawD = false;
+    for (const auto& [ms, bytes] : sim->Received())
+        sawD = sawD || bytes.find('D') != std::string::npos;
+    EXPECT_TRUE(sawD);
+
+    // Version after status: the chunks keep their order in the text.
+    commands->SendCommandByte(0, 'V');
+    ASSERT_TRUE(Pump([&] { return dlg->ReceiveText(0).Find("VX35 H2") >= 0; }));
+    EXPECT_LT(dlg->ReceiveText(0).Find("STATUS"), dlg->ReceiveText(0).Find("VX35 H2"));
+}
+
+TEST_F(ProgramE2E, ClosingSendsFiveEscKeysTwentyFiveMillisecondsApart)
+{
+    auto sim = StartDevice("close.log");
+    OpenDialog();
+    ASSERT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    dlg->SendMessage(WM_CLOSE);
+    CloseDialog();
+    std::vector<double> times;
+    ASSERT_TRUE(Pump([&] {
+        times.clear();
+        for (const auto& [ms, bytes] : sim->Received())
+            for (char c : bytes)
+                if (c == 'n')
+                    times.push_back(ms);
+        return times.size() >= 5;
+    }, 3000));
+    ASSERT_EQ(times.size(), 5u);
+    for (size_t i = 1; i < times.size(); ++i)
+        EXPECT_GE(times[i] - times[i - 1], 15.0) << i;   // paced, not one burst
+    EXPECT_GE(times.back() - times.front(), 90.0);
+}
+
+TEST_F(ProgramE2E, PulledDeviceGoesOfflineAndItsReturnIsReopened)
+{
+    auto sim = StartDevice("pull.log");
+    OpenDialog();
+    ASSERT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    dlg->GetPortMan()->SetWatchInterval(100);
+    sim->Stop();
+    ASSERT_TRUE(Pump([&] { return PortState() == PORTSTATE_REMOVED; }));
+    EXPECT_EQ(dlg->GetPortMan()->m_Dcb.GetPortText(), CString("OffLine"));
+
+    // The device comes back at the same path: the port is opened again.
+    auto back = StartDevice("back.log");
+    ASSERT_TRUE(Pump([&] { return PortState() == PORTSTATE_ONLINE; }, 8000));
+    dlg->GetPage(7)->SendCommandByte(0, 'D');
+    ASSERT_TRUE(Pump([&] { return dlg->ReceiveText(0).Find("\r\n") >= 0; }));
+
+    // "Beenden" takes the port off line; the next start opens it anyway.
+    dlg->SendMessage(WM_COMMAND, ID_DATEI_BEENDEN, 0);
+    CloseDialog();
+    OpenDialog();
+    EXPECT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+}
+
+TEST_F(ProgramE2E, ManyChunksAreTakenInOrderWithoutStallingTheWindow)
+{
+    auto sim = StartDevice("stream.log");
+    OpenDialog();
+    ASSERT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    dlg->ShowTerminal(true);
+    // 200 status requests back to back, each answered by the device.
+    CMyPropertyPage* commands = dlg->GetPage(7);
+    int answers = 0;
+    for (int i = 0; i < 200; ++i) {
+        commands->SendCommandByte(0, 'D');
+        Pump([] { return false; }, 1);
+    }
+    ASSERT_TRUE(Pump([&] {
+        answers = 0;
+        const CString& t = dlg->ReceiveText(0);
+        for (int p = t.Find("\r\n"); p >= 0; p = t.Find("\r\n", p + 2))
+            ++answers;
+        return answers >= 200;
+    }, 15000)) << answers;
+    dlg->FlushTerminal();
+    EXPECT_FALSE(dlg->GetTerminal().GetWindowTextString().IsEmpty());
+}

@@ -183,15 +183,16 @@ BOOL CPropertySheet::Create(CWnd* parent, DWORD style, DWORD exStyle)
         return FALSE;
     if (!m_tab.CreateControl("", WS_CHILD | WS_VISIBLE | WS_TABSTOP, CRect(0, 0, 1, 1), this, AFX_IDC_TAB_CONTROL))
         return FALSE;
+    // Tabs first: their height decides the room above the pages.
+    for (int i = 0; i < GetPageCount(); ++i)
+        m_tab.InsertItem(i, m_pages[static_cast<size_t>(i)]->GetCaption(),
+                         reinterpret_cast<LPARAM>(m_pages[static_cast<size_t>(i)]));
     CRect tab(0, 0, w, h);
     m_tab.AdjustRect(TRUE, &tab);
     tab.OffsetRect(kSheetMargin - tab.left, kSheetMargin - tab.top);
     m_tab.MoveWindow(&tab);
     SetWindowPos(nullptr, 0, 0, tab.right + kSheetMargin, tab.bottom + kSheetMargin,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    for (int i = 0; i < GetPageCount(); ++i)
-        m_tab.InsertItem(i, m_pages[static_cast<size_t>(i)]->GetCaption(),
-                         reinterpret_cast<LPARAM>(m_pages[static_cast<size_t>(i)]));
     m_created = true;
     const int first = std::clamp(m_active, 0, std::max(0, GetPageCount() - 1));
     m_active = -1;

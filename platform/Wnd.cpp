@@ -189,10 +189,12 @@ public:
     {
         if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
             return false;
-        if (e == m_last)   // the same event propagating to a parent widget
-            return false;
-        m_last = e;
         auto* w = qobject_cast<QWidget*>(watched);
+        // Once per key: at the widget it goes to first, not again while Qt
+        // hands an ignored key on to the parents.
+        QWidget* focus = QApplication::focusWidget();
+        if (!w || (focus ? w != focus : !w->isWindow()))
+            return false;
         CWnd* wnd = w ? CWnd::FromChildWidget(w) : nullptr;
         if (!wnd)
             return false;
@@ -212,9 +214,6 @@ public:
         }
         return false;
     }
-
-private:
-    QEvent* m_last = nullptr;
 };
 
 void installKeyFilter()
@@ -1257,6 +1256,9 @@ bool VxWndAccess::handleQtEvent(CWnd* w, QObject*, QEvent* e)
             return 0;
         return deliver(w, msg, wp, lp, reached);
     };
+    // Mouse messages stay with the window they hit; Qt would hand a click
+    // that a plain widget ignores on to its parent.
+    const bool ownWidget = dynamic_cast<WndWidget*>(peer) != nullptr;
     auto setCursorFor = [&](UINT mouseMsg) {
         g_cursorWnd = w;
         send(WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, mouseMsg));
@@ -1295,7 +1297,7 @@ bool VxWndAccess::handleQtEvent(CWnd* w, QObject*, QEvent* e)
             setCursorFor(msg);
         bool reached = false;
         send(msg, mouseFlags(me->buttons(), me->modifiers()), pointParam(toPoint(me->position())), &reached);
-        return !reached;
+        return ownWidget || !reached;
     }
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(e);
@@ -1303,7 +1305,7 @@ bool VxWndAccess::handleQtEvent(CWnd* w, QObject*, QEvent* e)
         bool reached = false;
         send(WM_MOUSEMOVE, mouseFlags(me->buttons(), me->modifiers()), pointParam(toPoint(me->position())),
              &reached);
-        return !reached;
+        return ownWidget || !reached;
     }
     case QEvent::Wheel: {
         auto* we = static_cast<QWheelEvent*>(e);

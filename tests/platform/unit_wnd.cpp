@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -213,6 +214,14 @@ TEST_F(WndTest, MouseEventsReachTheHandlersAndDefaultFallsToQt)
     EXPECT_EQ(child.log.back(), "dbl");
     EXPECT_EQ(child.log[child.log.size() - 2], "down 12,34 ctrl");
 
+    // The click stays with the child, even when its handler leaves it to
+    // the default.
+    top.log.clear();
+    child.swallowLeft = false;
+    QApplication::sendEvent(peer, &press);
+    EXPECT_EQ(child.log.back(), "down 12,34 ctrl");
+    EXPECT_TRUE(top.log.empty());
+
     // Without CS_DBLCLKS a double click is a second press.
     Probe plain;
     ASSERT_TRUE(plain.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &top, 2));
@@ -244,6 +253,13 @@ TEST_F(WndTest, KeysPassPreTranslateThenKeyDownAndCharFilters)
     EXPECT_EQ(child.log.back(), "char 7");
     EXPECT_EQ(child.log[child.log.size() - 2], "key 55");
     EXPECT_TRUE(consumed);   // the filter swallowed the character
+
+    // Every key is offered, also when Qt reuses the event's address.
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent again(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(child.GetPeer(), &again);
+    }
+    EXPECT_EQ(std::count(top.log.begin(), top.log.end(), "pre esc"), 3);
 
     // GetKeyState answers for the key being handled (select-all in the terminal).
     QKeyEvent ctrlA(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "\x01");

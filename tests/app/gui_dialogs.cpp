@@ -1,0 +1,119 @@
+// The documentation settings and the interface selection, driven through
+// the modal seam.
+#include "app/DocumentationDlgTiny.h"
+#include "app/SchnittstellenAuswahlDlg.h"
+#include "app/StringTable.h"
+#include "platform/Modal.h"
+#include "platform/Profile.h"
+#include "port/CPortMan.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+struct Resources : ::testing::Test {
+    void SetUp() override
+    {
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        vx::WriteProfileString("DespiteReset", nullptr, nullptr);
+        vx::WriteProfileString("SerPort1", nullptr, nullptr);
+    }
+};
+using DocumentationSettings = Resources;
+using InterfaceSelection = Resources;
+} // namespace
+
+TEST_F(DocumentationSettings, RecordRoundTripsAsTwentyFourBytesAndAWrongSizeGivesDefaults)
+{
+    CDocumentationDlgTiny doc;
+    doc.m_record.values = {3, 4, 7, 0, 9, 0};
+    doc.m_strHeadline = "Prüfstand 3";
+    doc.m_strComment = "Zeile 1\r\nZeile 2";
+    doc.SaveToProfile();
+    std::vector<BYTE> raw;
+    ASSERT_TRUE(vx::GetProfileBinary("DespiteReset", "REG_STR_DOCUMENTATION_STRUCT", raw));
+    EXPECT_EQ(raw.size(), 24u);
+    EXPECT_EQ(raw[0], 3);
+    EXPECT_EQ(raw[8], 7);
+
+    CDocumentationDlgTiny back;
+    back.LoadFromProfile();
+    EXPECT_EQ(back.m_record.values, doc.m_record.values);
+    EXPECT_EQ(back.GetHeadline(), doc.m_strHeadline);
+    EXPECT_EQ(back.GetComment(), doc.m_strComment);
+    CString text;
+    int index = -1;
+    back.GetLineEnd(text, index);
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(text, CString("\n"));
+    EXPECT_EQ(back.GetColumnSeparatorChar(), ' ');
+    EXPECT_EQ(back.GetDecimalSeparatorChar(), '.');
+    EXPECT_FALSE(back.GetPhysicalUnit());
+
+    const BYTE shortValue[23] = {3};
+    vx::WriteProfileBinary("DespiteReset", "REG_STR_DOCUMENTATION_STRUCT", shortValue, sizeof shortValue);
+    back.LoadFromProfile();
+    EXPECT_EQ(back.m_record.values, (std::array<std::int32_t, 6>{0, 1, 0, 1, 0, 1}));
+    back.GetColumnSeparator(text);
+    EXPECT_EQ(text, CString(";"));
+    back.GetDecimalSeparator(text);
+    EXPECT_EQ(text, CString(","));
+}
+
+TEST_F(DocumentationSettings, DialogEditsAndStoresTheFormat)
+{
+    CDocumentationDlgTiny doc;
+    doc.LoadFromProfile();
+    vx::ModalScript::AnswerDialog([](CWnd* w) {
+        auto* d = static_cast<CDocumentationDlgTiny*>(w);
+        d->SetDlgItemText(1010, "Kopf");
+        static_cast<CComboBox*>(d->GetDlgItem(1012))->SetCurSel(2);
+        static_cast<CComboBox*>(d->GetDlgItem(1013))->SetCurSel(0);
+        d->CheckDlgButton(1015, BST_UNCHECKED);
+        d->OnOK();
+        return IDOK;
+    });
+    EXPECT_EQ(doc.DoModal(), IDOK);
+    EXPECT_EQ(doc.GetHeadline(), CString("Kopf"));
+    EXPECT_EQ(doc.m_record.values, (std::array<std::int32_t, 6>{2, 0, 0, 1, 0, 0}));
+    CDocumentationDlgTiny stored;
+    stored.LoadFromProfile();
+    EXPECT_EQ(stored.m_record.values, doc.m_record.values);
+    EXPECT_EQ(stored.GetColumnSeparatorChar(), '\t');
+}
+
+TEST_F(InterfaceSelection, OkSwitchesThePortAndStoresItCancelChangesNothing)
+{
+    CPortMan man;
+    man.m_Dcb.m_strSection = "SerPort1";
+    man.m_Dcb.m_strPortName = "/dev/ttyUSB7";
+    ChannelRecord table[kChannelCount];
+    table[0].m_pPortMan = &man;
+
+    CSchnittstellenAuswahlDlg dlg;
+    dlg.m_iChannelBase = 100;
+    dlg.m_pChannelTable = table;
+    dlg.m_iLanguageOffset = vx::kLanguageEnglish;
+    vx::ModalScript::AnswerDialog(IDCANCEL);
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(man.m_Dcb.m_strPortName, CString("/dev/ttyUSB7"));
+
+    CString firstEntry;
+    vx::ModalScript::AnswerDialog([&](CWnd* w) {
+        auto* d = static_cast<CSchnittstellenAuswahlDlg*>(w);
+        auto* ports = static_cast<CComboBox*>(d->GetDlgItem(1020));
+        firstEntry = ports->GetLBText(0);
+        ports->SetCurSel(0);   // "off"
+        auto* rates = static_cast<CComboBox*>(d->GetDlgItem(1021));
+        rates->SetCurSel(rates->FindStringExact(-1, "9600"));
+        d->OnOK();
+        return IDOK;
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(firstEntry, CString("off"));
+    EXPECT_EQ(man.m_Dcb.m_strPortName, CString("OffLine"));
+    EXPECT_EQ(man.m_Dcb.m_dwBaudRate, 9600u);
+    EXPECT_EQ(vx::GetProfileString("SerPort1", "Port", ""), CString("OffLine"));
+    EXPECT_NE(man.GetPortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+}

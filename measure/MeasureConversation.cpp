@@ -317,8 +317,8 @@ void CMeasureConversation::StartRefresh()
         m_host.ShowValueText(m_strValueText);
     }
     // A frame whose reading is 0x0D0A, split after its first two bytes,
-    // looks like the end mark; only one that is still alone a refresh later
-    // ends the run.
+    // looks like the end mark; one that is still alone a refresh later, or
+    // that the next bytes show to be no frame, ends the run.
     if (m_bEndMarkSeen && m_answerStep == AnswerStep::FastStream && m_host.ReceiveText() == "\r\n")
         OnStop();
 }
@@ -350,6 +350,18 @@ void CMeasureConversation::AddValue(double value)
 void CMeasureConversation::ParseFast()
 {
     CString& rx = m_host.ReceiveText();
+    if (m_bEndMarkSeen) {
+        // What follows the lone CR LF tells: its own CR LF two bytes on
+        // makes it the first half of a frame (reading 0x0D0A); anything else
+        // makes it the device's end mark.
+        if (rx.GetLength() < 4)
+            return;
+        if (rx[2] != '\r' || rx[3] != '\n') {
+            OnStop();
+            return;
+        }
+        m_bEndMarkSeen = false;
+    }
     const FastStreamResult r = ParseFastStream(rx.str());
     for (int reading : r.readings)
         AddValue(ConvertFrameReading(reading, m_scale));

@@ -39,6 +39,7 @@ public:
 
     // Creates the window of class "PlotWnd" as a child of parent.
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    using CWnd::Create;
 
     // ---- data ----
     CPlotDataSerie* SetData(ChartPoint* points, long count, int curve, int xAxis, int yAxis,

@@ -18,6 +18,7 @@ public:
     ~CRangeSlider() override = default;
 
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    using CWnd::Create;
     void SetNotifyWnd(CWnd* wnd) { m_pNotify = wnd; }
     void SetMinMax(double min, double max);
     void SetRange(double left, double right);

@@ -18,8 +18,13 @@ public:
     std::vector<WPARAM> changes;
     CRangeSlider* slider = nullptr;
     std::vector<std::pair<double, double>> seen;
+    std::vector<WPARAM> scrolls;
     LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
     {
+        if (msg == WM_HSCROLL) {
+            scrolls.push_back(w);
+            return 0;
+        }
         if (msg == RangeSliderChangedMessage()) {
             changes.push_back(w);
             if (slider) {
@@ -153,6 +158,40 @@ TEST(NiceSlider, ClickPositionFromTheChannel)
     EXPECT_EQ(CNiceSliderCtrl::PositionFromPoint(25, 0, 100, 0, 10000), 2500);
     EXPECT_EQ(CNiceSliderCtrl::PositionFromPoint(110, 10, 210, 0, 10000), 5000);
     EXPECT_EQ(CNiceSliderCtrl::PositionFromPoint(5, 7, 7, 3, 10000), 3);
+}
+
+TEST(NiceSlider, ThumbJumpsToTheClickAndReportsTrackThenPosition)
+{
+    CWnd parent;
+    ASSERT_TRUE(parent.Create("VxTestParent", "parent", WS_OVERLAPPED, CRect(0, 0, 300, 100), nullptr, 0));
+    parent.ShowWindow(SW_SHOW);
+    Recorder rec;
+    CNiceSliderCtrl slider;
+    ASSERT_TRUE(slider.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 240, 30), &parent, 4711));
+    slider.SetNotifyWnd(&rec);
+    slider.SetRange(0, 10000);
+    CRect ch;
+    slider.GetChannelRect(&ch);
+    ASSERT_GT(ch.Width(), 0);
+    const CPoint quarter(ch.left + ch.Width() / 4, ch.CenterPoint().y);
+    slider.OnLButtonDown(MK_LBUTTON, quarter);
+    const int expected = CNiceSliderCtrl::PositionFromPoint(quarter.x, ch.left, ch.right, 0, 10000);
+    EXPECT_EQ(slider.GetPos(), expected);
+    EXPECT_NEAR(expected, 2500, 10000 / ch.Width() + 1);
+    slider.OnLButtonUp(0, quarter);
+    vx::ProcessPendingMessages();
+    ASSERT_EQ(rec.scrolls.size(), 2u);
+    EXPECT_EQ(rec.scrolls[0], (static_cast<WPARAM>(expected) << 16) | 5u);
+    EXPECT_EQ(rec.scrolls[1], (static_cast<WPARAM>(expected) << 16) | 4u);
+
+    // Press and release in place: nothing moved, nothing reported.
+    rec.scrolls.clear();
+    slider.OnLButtonDown(MK_LBUTTON, quarter);
+    slider.OnLButtonUp(0, quarter);
+    vx::ProcessPendingMessages();
+    EXPECT_TRUE(rec.scrolls.empty());
+    slider.DestroyWindow();
+    parent.DestroyWindow();
 }
 
 TEST(MemDC, CopiesItsPictureBackWhenTheScopeEnds)

@@ -3,6 +3,9 @@
 #include "port/CSerialPort.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -48,16 +51,27 @@ struct NodeIdentity {
     dev_t dev = 0;
     ino_t ino = 0;
     dev_t rdev = 0;
+    bool viaLink = false;
+    ino_t linkIno = 0;
+    timespec linkChanged {};
+    bool pseudoTerminal = false;
 
     static NodeIdentity Of(const CString& path)
     {
         NodeIdentity id;
         struct stat st {};
+        if (::lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
+            id.viaLink = true;
+            id.linkIno = st.st_ino;
+            id.linkChanged = st.st_ctim;
+        }
         if (::stat(path, &st) == 0) {
             id.exists = true;
             id.dev = st.st_dev;
             id.ino = st.st_ino;
             id.rdev = st.st_rdev;
+            char resolved[PATH_MAX];
+            id.pseudoTerminal = ::realpath(path, resolved) && std::strncmp(resolved, "/dev/pts/", 9) == 0;
         }
         return id;
     }
@@ -65,7 +79,22 @@ struct NodeIdentity {
     {
         return exists == o.exists && dev == o.dev && ino == o.ino && rdev == o.rdev;
     }
+    bool SameLink(const NodeIdentity& o) const
+    {
+        return viaLink == o.viaLink && linkIno == o.linkIno && linkChanged.tv_sec == o.linkChanged.tv_sec &&
+               linkChanged.tv_nsec == o.linkChanged.tv_nsec;
+    }
 };
+
+// A pseudo-terminal never comes back: its number is soon handed to some
+// other terminal (a user's shell, say), which must not be taken over. Only
+// a link that someone points anew counts as the device's return there.
+bool HasArrived(const NodeIdentity& now, const NodeIdentity& last, bool seenGone)
+{
+    if (now.pseudoTerminal)
+        return now.viaLink && !now.SameLink(last);
+    return seenGone || !now.SameNode(last);
+}
 
 } // namespace
 
@@ -200,8 +229,7 @@ bool CPortMan::GoOffline(bool bRemoved)
                     seenGone = true;
                     continue;
                 }
-                const bool arrived = seenGone || !now.SameNode(last);
-                if (arrived || m_watchRetry.exchange(false)) {
+                if (HasArrived(now, last, seenGone) || m_watchRetry.exchange(false)) {
                     seenGone = false;
                     last = now;
                     if (m_onArrived)

@@ -329,6 +329,10 @@ TEST_F(MainDialogTest, PrintingTheActivePageWritesAPdfAtSixHundredDpi)
     vx::ModalScript::Answer(vx::ModalKind::Print, {IDCANCEL, {}, 0, {}});
     EXPECT_FALSE(dlg->PrintActivePage());
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    // A file that cannot be written is reported, not taken for success.
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, "/nonexistent-dir/x.pdf", 0, {}});
+    EXPECT_FALSE(dlg->PrintActivePage());
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
 }
 
 TEST_F(MainDialogTest, ScreenshotsInGermanAndFrench)

@@ -85,6 +85,11 @@ public:
     std::vector<ChartPoint> LinearTrend(int extra) const;
     std::vector<ChartPoint> CubicTrend(int extra) const;
     std::vector<ChartPoint> PolynomialTrend(int coefficients, int extra);
+    // Dialogs speak of the degree: a degree n fit has n + 1 coefficients.
+    std::vector<ChartPoint> PolynomialTrendOfDegree(int degree, int extra)
+    {
+        return PolynomialTrend(degree + 1, extra);
+    }
     std::vector<ChartPoint> SimpleMovingAverage(int period) const;
     std::vector<ChartPoint> ExponentialMovingAverage(int period) const;
     std::vector<ChartPoint> LinearWeightedMovingAverage(int period) const;

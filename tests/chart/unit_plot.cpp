@@ -312,3 +312,26 @@ TEST(Chart, InvisibleAxisStillLaysOutAndKeysTakeRoom)
     EXPECT_EQ(empty.GetYAxis(0).GetKeyExtent(), 0.0);
     EXPECT_EQ(empty.GetXAxis(0).GetKeyExtent(), 10.0);
 }
+
+TEST(Curve, TrendsFromTheBoundPoints)
+{
+    std::vector<ChartPoint> pts;
+    for (int i = 0; i < 6; ++i)
+        pts.push_back({double(i), 1.0 + 2.0 * i - 0.5 * i * i});
+    CPlotDataSerie c;
+    c.SetPoints(pts.data(), 6, false);
+    const auto parabola = c.PolynomialTrendOfDegree(2, 0);
+    ASSERT_EQ(parabola.size(), 6u);
+    EXPECT_EQ(c.GetSolver().GetCount(), 3);
+    EXPECT_NEAR(c.GetSolver().GetCoefficient(2), -0.5, 1e-9);
+    EXPECT_NEAR(parabola[5].y, pts[5].y, 1e-9);
+    EXPECT_EQ(c.LinearTrend(2).size(), 8u);
+    EXPECT_EQ(c.SimpleMovingAverage(3).size(), 6u);
+    // One point makes no trend, and reads outside the points give 0.
+    CPlotDataSerie one;
+    ChartPoint single[1] = {{2, 2}};
+    one.SetPoints(single, 1, false);
+    EXPECT_TRUE(one.LinearTrend(0).empty());
+    EXPECT_EQ(one.GetX(1), 0.0);
+    EXPECT_EQ(one.GetY(-1), 0.0);
+}

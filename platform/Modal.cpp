@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -120,8 +121,20 @@ std::optional<ModalAnswer> ScriptedModal(const ModalRecord& call)
 
 void RunModalLoop(const std::function<bool()>& finished)
 {
-    while (!finished() && !QCoreApplication::closingDown())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    if (finished())
+        return;
+    // A nested event loop: timers, posted messages and the reader's sends
+    // keep coming. Whatever ends the dialog runs inside it, so a short poll
+    // is enough to notice, without spinning while the user thinks.
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (finished() || QCoreApplication::closingDown())
+            loop.quit();
+    });
+    poll.start();
+    loop.exec();
 }
 
 UINT ChoosePopupCommand(const std::vector<UINT>& enabledCommands, const std::function<UINT()>& realMenu)

@@ -7,6 +7,8 @@
 #include "Text1252.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QMoveEvent>
 #include <QFont>
 #include <QMenuBar>
 #include <QWidget>
@@ -121,13 +123,13 @@ BOOL CDialog::CreateFromTemplate(CWnd* parent, DWORD styleRemove, DWORD styleAdd
         if (ctl && c.kind == vx::ControlKind::PushButton && (c.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && !m_defId)
             m_defId = static_cast<UINT>(c.id);
     }
+    if (!(style & WS_CHILD))
+        CenterWindow(parent ? parent->GetTopLevelParent() : nullptr);
     if (copy.menu) {
         m_templateMenu = std::make_unique<CMenu>();
         if (m_templateMenu->LoadMenu(copy.menu))
             SetMenu(m_templateMenu.get());
     }
-    if (!(style & WS_CHILD))
-        CenterWindow(parent ? parent->GetTopLevelParent() : nullptr);
     return TRUE;
 }
 
@@ -207,7 +209,7 @@ INT_PTR CDialog::DoModal()
     const std::uint64_t serial = GetSerial();
     InitDialogWindow();
     if (IsLive(this, serial) && GetPeer() && !m_ended) {
-        GetPeer()->setWindowModality(Qt::ApplicationModal);
+        GetPeer()->window()->setWindowModality(Qt::ApplicationModal);
         ShowWindow(SW_SHOW);
         vx::RunModalLoop([this, serial] { return !IsLive(this, serial) || m_ended || !GetPeer(); });
     }
@@ -359,34 +361,134 @@ BOOL CDialog::SubclassDlgItem(UINT id, CWnd* wnd)
     return TRUE;
 }
 
+// The window of a top-level dialog with a menu bar. As on the desktop the
+// program was made for, the menu bar is outside the client area: the
+// dialog's own widget (its client area, which all coordinates refer to)
+// sits below the bar inside this frame, and the frame follows what the
+// program does to the dialog (show, hide, move, size) and reports closing.
+class VxMenuFrame : public QWidget {
+public:
+    VxMenuFrame(CDialog* dlg, QWidget* client) : QWidget(nullptr, client->windowFlags()), m_dlg(dlg), m_client(client)
+    {
+        m_serial = dlg->GetSerial();
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        setWindowTitle(client->windowTitle());
+        setWindowModality(client->windowModality());
+        setFont(client->font());
+        setAutoFillBackground(true);
+        m_bar = new QMenuBar(this);
+        m_bar->setNativeMenuBar(false);
+        const QRect g = client->geometry();
+        const bool visible = client->isVisible();
+        client->setParent(this, Qt::Widget);
+        setGeometry(g.x(), g.y(), g.width(), g.height() + barHeight());
+        layoutChildren();
+        client->installEventFilter(this);
+        QObject::connect(client, &QObject::destroyed, this, [this] {
+            m_client = nullptr;
+            deleteLater();
+        });
+        client->show();
+        if (visible)
+            show();
+    }
+    QMenuBar* bar() const { return m_bar; }
+    int barHeight() const { return m_bar->isHidden() ? 0 : m_bar->sizeHint().height(); }
+    void layoutChildren()
+    {
+        m_adjusting = true;
+        const int h = barHeight();
+        m_bar->setGeometry(0, 0, width(), h);
+        if (m_client)
+            m_client->setGeometry(0, h, width(), std::max(0, height() - h));
+        m_adjusting = false;
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (o != m_client || m_adjusting)
+            return false;
+        switch (e->type()) {
+        case QEvent::ShowToParent:
+            show();
+            break;
+        case QEvent::HideToParent:
+            hide();
+            break;
+        case QEvent::Move: {
+            // The program moved its dialog (to screen coordinates): the
+            // window follows so that the client area lands there, which
+            // keeps GetWindowRect and MoveWindow consistent.
+            const QPoint p = static_cast<QMoveEvent*>(e)->pos();
+            if (p != QPoint(0, barHeight())) {
+                setGeometry(QRect(p - QPoint(0, barHeight()), size()));
+                m_adjusting = true;
+                m_client->move(0, barHeight());
+                m_adjusting = false;
+            }
+            break;
+        }
+        case QEvent::Resize:
+            if (m_client->size() != QSize(width(), height() - barHeight()))
+                resize(m_client->width(), m_client->height() + barHeight());
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+    void resizeEvent(QResizeEvent*) override { layoutChildren(); }
+    void closeEvent(QCloseEvent* e) override
+    {
+        e->ignore();
+        if (CWnd::IsLive(m_dlg, m_serial) && m_dlg->GetPeer())
+            m_dlg->SendMessage(WM_CLOSE);
+    }
+
+private:
+    CDialog* m_dlg;
+    std::uint64_t m_serial = 0;
+    QWidget* m_client;
+    QMenuBar* m_bar = nullptr;
+    bool m_adjusting = false;
+};
+
 BOOL CDialog::SetMenu(CMenu* menu)
 {
-    if (m_menu && m_menuBar)
-        m_menu->DetachFromMenuBar(m_menuBar);
-    m_menu = menu;
     QWidget* peer = GetPeer();
+    if (m_menuFrame && (!peer || peer->parentWidget() != m_menuFrame))
+        m_menuFrame = nullptr;   // a frame of an earlier window of this dialog
+    if (m_menu && m_menuFrame)
+        m_menu->DetachFromMenuBar(m_menuFrame->bar());
+    m_menu = menu;
     if (!peer)
         return menu == nullptr;
-    if (!menu) {
-        delete m_menuBar;
-        m_menuBar = nullptr;
-        peer->setContentsMargins(0, 0, 0, 0);
-        return TRUE;
+    if (!m_menuFrame) {
+        if (!menu || (GetStyle() & WS_CHILD))
+            return menu == nullptr;
+        m_menuFrame = new VxMenuFrame(this, peer);
     }
-    if (!m_menuBar) {
-        m_menuBar = new QMenuBar(peer);
-        m_menuBar->setNativeMenuBar(false);
+    QMenuBar* bar = m_menuFrame->bar();
+    if (menu) {
+        bar->show();
+        menu->AttachToMenuBar(bar, this);
+    } else {
+        bar->clear();
+        bar->hide();
     }
-    menu->AttachToMenuBar(m_menuBar, this);
-    const int h = m_menuBar->sizeHint().height();
-    m_menuBar->setGeometry(0, 0, peer->width(), h);
-    m_menuBar->show();
-    m_menuBar->raise();
-    // The menu bar lies outside the client area, as a title bar does.
-    peer->setContentsMargins(0, h, 0, 0);
-    if (!(GetStyle() & WS_CHILD))
-        peer->resize(peer->width(), peer->height() + h);
+    // The client keeps its size; the window grows or shrinks by the bar.
+    const QSize client = peer->size();
+    m_menuFrame->resize(client.width(), client.height() + m_menuFrame->barHeight());
+    m_menuFrame->layoutChildren();
     return TRUE;
+}
+
+void CDialog::DoSetText(const CString& text)
+{
+    CWnd::DoSetText(text);
+    if (m_menuFrame)
+        m_menuFrame->setWindowTitle(vx::ToQString(text));
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg)
@@ -424,8 +526,6 @@ BOOL CDialog::PreTranslateMessage(MSG* msg)
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_SIZE && m_menuBar && GetPeer())
-        m_menuBar->setGeometry(0, 0, GetPeer()->width(), m_menuBar->height());
     return CWnd::WindowProc(msg, wParam, lParam);
 }
 

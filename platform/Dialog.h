@@ -8,12 +8,14 @@
 #include "DialogTemplate.h"
 #include "Wnd.h"
 
+#include <QPointer>
+
 #include <memory>
 #include <vector>
 
 class CDataExchange;
 class CMenu;
-class QMenuBar;
+class VxMenuFrame;
 
 constexpr UINT DM_GETDEFID = WM_USER + 0;
 constexpr UINT DM_SETDEFID = WM_USER + 1;
@@ -67,7 +69,9 @@ public:
     // template's own control goes. DDX_Control calls it.
     BOOL SubclassDlgItem(UINT id, CWnd* wnd);
 
-    // The menu bar (a menu= template's or one set by code).
+    // The menu bar (a menu= template's or one set by code) of a top-level
+    // dialog. It lies outside the client area: GetClientRect and all control
+    // positions are below it, and the window is taller by its height.
     CMenu* GetMenu() const { return m_menu; }
     BOOL SetMenu(CMenu* menu);
     void DrawMenuBar() {}
@@ -88,6 +92,7 @@ protected:
     LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     QWidget* CreatePeer(QWidget* qtParent) override;
+    void DoSetText(const CString& text) override;
 
     // Builds the window and its controls from the template; styleRemove and
     // styleAdd adjust the template's dialog style (pages become children).
@@ -108,5 +113,5 @@ private:
     UINT m_defId = 0;
     CMenu* m_menu = nullptr;
     std::unique_ptr<CMenu> m_templateMenu;
-    QMenuBar* m_menuBar = nullptr;
+    QPointer<VxMenuFrame> m_menuFrame;   // owned by Qt: goes with the window
 };

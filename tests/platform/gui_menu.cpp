@@ -54,7 +54,7 @@ protected:
         InstallTemplates(kMenuTemplates);
         ASSERT_TRUE(dlg.Create(970));
         ASSERT_NE(dlg.GetMenu(), nullptr);
-        bar = dlg.GetPeer()->findChild<QMenuBar*>();
+        bar = dlg.GetPeer()->window()->findChild<QMenuBar*>();
         ASSERT_NE(bar, nullptr);
     }
     RecordingDlg dlg{970};
@@ -108,14 +108,40 @@ TEST_F(Menus, ChosenItemsArriveAsCommandsAndTextsChange)
     EXPECT_EQ(dlg.Count(WM_COMMAND, 57603, 0), 1) << "the items survive a rename of their popup";
 }
 
-// Needs the window layer to take the menu bar out of the client area.
-TEST_F(Menus, DISABLED_MenuBarLiesAboveTheClientArea)
+TEST_F(Menus, MenuBarLiesAboveTheClientArea)
 {
     CRect client;
     dlg.GetClientRect(&client);
     EXPECT_EQ(client.Size(), CSize(vx::DluToPixelX(200), vx::DluToPixelY(100)));
-    const QRect edit = dlg.GetDlgItem(10)->GetPeer()->geometry();
-    EXPECT_GE(edit.top(), bar->geometry().bottom()) << "controls are not under the menu bar";
+    QWidget* edit = dlg.GetDlgItem(10)->GetPeer();
+    EXPECT_GE(edit->mapToGlobal(QPoint(0, 0)).y(), bar->mapToGlobal(QPoint(0, bar->height())).y())
+        << "controls are not under the menu bar";
+    CRect r(5, 5, 65, 17);
+    dlg.MapDialogRect(&r);
+    CRect got;
+    dlg.GetDlgItem(10)->GetWindowRect(&got);
+    dlg.ScreenToClient(&got);
+    EXPECT_EQ(got, r) << "client coordinates start below the bar";
+
+    // The program moving and sizing its dialog moves and sizes the window.
+    QWidget* window = dlg.GetPeer()->window();
+    dlg.ShowWindow(SW_SHOW);
+    EXPECT_TRUE(window->isVisible());
+    dlg.MoveWindow(40, 30, 320, 200);
+    CRect placed;
+    dlg.GetWindowRect(&placed);
+    EXPECT_EQ(placed, CRect(40, 30, 360, 230)) << "where the program put it, so a saved place comes back";
+    EXPECT_EQ(window->geometry().topLeft(), QPoint(40, 30 - bar->height()));
+    EXPECT_EQ(window->size(), QSize(320, 200 + bar->height()));
+    dlg.GetClientRect(&client);
+    EXPECT_EQ(client, CRect(0, 0, 320, 200));
+    dlg.ShowWindow(SW_HIDE);
+    EXPECT_FALSE(window->isVisible());
+
+    // Closing the window cancels the dialog.
+    dlg.ShowWindow(SW_SHOW);
+    window->close();
+    EXPECT_EQ(dlg.cancelCount, 1);
 }
 
 TEST(PopupMenu, TheScriptChoosesAndTheOwnerHears)

@@ -175,11 +175,14 @@ void CDC::Impl::EndPainter()
 {
     if (painter.isActive() && kind != Kind::Printer)
         painter.end();
-    geometryDirty = true;
+    Invalidate();
 }
 
 const std::vector<QRect>& CDC::Impl::ClipRects()
 {
+    if (!clipRectsDirty)
+        return clipRects;
+    clipRectsDirty = false;
     clipRects.clear();
     const QRect dev = DeviceRect();
     if (s.hasClip) {
@@ -209,7 +212,7 @@ void CDC::Impl::SetImage(QImage* img)
     image = img;
     if (image && image->format() != QImage::Format_RGB32)
         *image = image->convertToFormat(QImage::Format_RGB32);
-    geometryDirty = true;
+    Invalidate();
 }
 
 void CDC::Impl::ApplyFont(const LOGFONT& lf, CFont* obj)
@@ -258,7 +261,9 @@ QPen CDC::Impl::MakePen(COLORREF color, bool gapPass) const
     } else {
         // Wide pens are solid whatever their style.
         pen.setWidth(s.penWidth);
-        pen.setCapStyle(Qt::RoundCap);
+        // Round ends as the system draws them; up to 3 pixels a square end
+        // covers the same pixels and strokes several times faster.
+        pen.setCapStyle(s.penWidth <= 3 ? Qt::SquareCap : Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);
     }
     return pen;
@@ -284,11 +289,9 @@ void CDC::Impl::Figure(QRect bounds, const std::function<void(QPainter&)>& draw)
     if (!CanDraw())
         return;
     if (s.rop == R2_COPYPEN) {
-        if (QPainter* p = P()) {
-            p->save();
+        // Every figure sets the pen and brush it uses, so no save/restore.
+        if (QPainter* p = P())
             draw(*p);
-            p->restore();
-        }
         return;
     }
     if (s.rop == R2_NOP)
@@ -366,6 +369,26 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, int& styleOffset)
 
     int x = a.x(), y = a.y();
     int err = dx - dy;
+    if (inside && !styled && rop == R2_COPYPEN) {
+        // The common case (a solid curve inside the picture) without tests.
+        QRgb* p = px + y * stride + x;
+        const qsizetype stepX = sx;
+        const qsizetype stepY = sy * stride;
+        for (int i = 0; i < steps; ++i) {
+            *p = pen;
+            const int e2 = 2 * err;
+            if (e2 > -dy) {
+                err -= dy;
+                p += stepX;
+            }
+            if (e2 < dx) {
+                err += dx;
+                p += stepY;
+            }
+        }
+        styleOffset += steps;
+        return;
+    }
     for (int i = 0; i < steps; ++i) {
         bool draw = true;
         QRgb colour = pen;

@@ -64,6 +64,7 @@ struct CDC::Impl {
     std::vector<DcState> saved;
     CBitmap defaultBitmap;
     bool geometryDirty = true;
+    bool clipRectsDirty = true;
     std::vector<QRect> clipRects;            // device, within the target
 
     ~Impl();
@@ -78,7 +79,7 @@ struct CDC::Impl {
     // when nothing can be drawn now (printer outside a document).
     QPainter* P();
     void EndPainter();
-    void Invalidate() { geometryDirty = true; }
+    void Invalidate() { geometryDirty = clipRectsDirty = true; }
     void SetupPainter(QPainter& p, QPoint shift) const;
     const std::vector<QRect>& ClipRects();
     // Direct pixel access for raster operations; null without pixels.

@@ -104,8 +104,7 @@ public:
 // For the implementers of modal calls. When the script is active: records
 // the call and returns its answer (queued or default, see ModalRecord
 // .answered); the caller must then not show anything. std::nullopt when the
-// script is inactive: the caller runs its real dialog and may report the
-// result with RecordModalResult.
+// script is inactive: the caller runs its real dialog.
 std::optional<ModalAnswer> ScriptedModal(const ModalRecord& call);
 
 // Runs a real modal dialog: a nested event loop until `finished` says so.

@@ -10,6 +10,8 @@ class CEmptyPage : public CMyPropertyPage {
     VX_DECLARE_DYNAMIC(CEmptyPage)
 public:
     explicit CEmptyPage(UINT templateId) : CMyPropertyPage(templateId, 0) {}
+    // Counts what it is given, so one can see which page the data reached.
+    void OnDataReceived(int byteCount, int) override { m_dwReceivedBytes += static_cast<DWORD>(byteCount); }
 };
 
 class CFirmenkopfDlg : public CEmptyPage {

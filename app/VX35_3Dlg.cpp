@@ -605,6 +605,14 @@ void CVX35_3Dlg::RestoreWindowState()
         y = std::clamp(y, avail.top(), avail.top() + avail.height() - h);
     }
     SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Positions are stored as GetWindowRect reports them; where the window
+    // system places the frame differently, correct once so the window comes
+    // back exactly where it was instead of creeping at every start.
+    CRect placed;
+    GetWindowRect(&placed);
+    if (placed.left != x || placed.top != y)
+        SetWindowPos(nullptr, 2 * x - placed.left, 2 * y - placed.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (vx::GetProfileInt(kSectionWindow, "Maximized", 0) != 0)
         ShowWindow(SW_SHOWMAXIMIZED);
 }

@@ -132,6 +132,32 @@ TEST_F(MainDialogTest, ReceivedBytesReachTextZeroAndTheTerminalAsTextAndHex)
     EXPECT_EQ(TerminalText(), " [4F] [4B] [0D] [0A] [61] [00] [62] [C4]");
 }
 
+TEST_F(MainDialogTest, DataReachesOnlyTheShownPageAndTheShownNestedPage)
+{
+    Open();
+    Feed("abc");
+    EXPECT_EQ(dlg->GetPage(4)->m_dwReceivedBytes, 3u);   // nested tab 0 is shown
+    for (int i : {1, 2, 3, 5, 6, 7, 8})
+        EXPECT_EQ(dlg->GetPage(i)->m_dwReceivedBytes, 0u) << i;
+    static_cast<CEinrichtenDlg*>(dlg->GetPage(0))->GetNestedSheet().SetActivePage(3);
+    Feed("de");
+    EXPECT_EQ(dlg->GetPage(7)->m_dwReceivedBytes, 2u);
+    dlg->GetSheet().SetActivePage(2);
+    Feed("f");
+    EXPECT_EQ(dlg->GetPage(2)->m_dwReceivedBytes, 1u);
+    EXPECT_EQ(dlg->GetPage(7)->m_dwReceivedBytes, 2u);
+    EXPECT_EQ(dlg->ReceiveText(0), CString("abcdef"));
+}
+
+TEST_F(MainDialogTest, StoredSevenBitsEvenParityOpensAsEightNone)
+{
+    vx::WriteProfileInt("SerPort1", "DataBits", 7);
+    vx::WriteProfileInt("SerPort1", "Parity", 2);
+    Open();
+    EXPECT_EQ(port->m_Dcb.m_byDataBits, 8);
+    EXPECT_EQ(port->m_Dcb.m_byParity, NOPARITY);
+}
+
 TEST_F(MainDialogTest, TerminalRedrawIsCoalescedOnTheTimer)
 {
     vx::ManualClock& clock = vx::UseManualClock();

@@ -1,7 +1,165 @@
 #include "pages/DatenloggerDlg.h"
 
+#include "platform/Clipboard.h"
+#include "platform/Cursor.h"
+#include "platform/DDX.h"
+#include "platform/Dc.h"
+#include "platform/Modal.h"
+#include "platform/Text1252.h"
+#include "platform/PropertySheet.h"
+#include "print/Page.h"
+
 VX_IMPLEMENT_DYNAMIC(CDatenloggerDlg, CMyPropertyPage)
 
-CDatenloggerDlg::CDatenloggerDlg() : CMyPropertyPage(IDD, 0) {}
+CDatenloggerDlg::CDatenloggerDlg() : CMyPropertyPage(IDD, 0), m_Host(*this), m_Readout(m_Host)
+{
+    VX_ON_COMMAND(IDC_READ, StartLoggerReadout);
+    VX_ON_COMMAND(IDC_ERASE, OnErase);
+    VX_ON_COMMAND(IDC_SAVE, OnFileSave);
+}
 
 CDatenloggerDlg::~CDatenloggerDlg() = default;
+
+void CDatenloggerDlg::DoDataExchange(CDataExchange* dx)
+{
+    CMyPropertyPage::DoDataExchange(dx);
+    DDX_Text(dx, IDC_HEADER, m_strHeader);
+    DDX_Text(dx, IDC_MODE, m_strMode);
+    DDX_Text(dx, IDC_RECORDS, m_strRecords);
+}
+
+BOOL CDatenloggerDlg::OnInitDialog()
+{
+    CMyPropertyPage::OnInitDialog();
+    if (CWnd* w = GetDlgItem(IDC_ERASE))
+        w->ShowWindow(SW_HIDE);
+    // The CSV export is not offered on this page yet.
+    if (CWnd* w = GetDlgItem(IDC_SAVE))
+        w->ShowWindow(SW_HIDE);
+    SetLanguageTexts();
+    return TRUE;
+}
+
+void CDatenloggerDlg::SetLanguageTexts()
+{
+    SetDlgItemTextFromId(5100 + LanguageOffset(), IDC_READ);
+    SetDlgItemTextFromId(5105 + LanguageOffset(), IDC_ERASE);
+    SetDlgItemTextFromId(5102 + LanguageOffset(), IDC_SAVE);
+}
+
+void CDatenloggerDlg::RefreshPage()
+{
+    EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
+    EnableMenuItemOfMain(WM_ENABLE_PRINT, false);
+    EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, true);
+    if (CWnd* w = GetDlgItem(IDC_READ))
+        w->ShowWindow(SW_SHOW);
+}
+
+void CDatenloggerDlg::OnChildActivate()
+{
+    Default();
+    SetLanguageTexts();
+    RefreshPage();
+    m_Readout.OnActivate();
+}
+
+void CDatenloggerDlg::OnDataReceived(int byteCount, int) { m_Readout.OnDataReceived(byteCount); }
+
+void CDatenloggerDlg::OnTimer(UINT_PTR id) { m_Readout.OnLoggerTimer(static_cast<UINT>(id)); }
+
+void CDatenloggerDlg::StartLoggerReadout() { m_Readout.StartLoggerReadout(); }
+
+void CDatenloggerDlg::OnErase() { AfxMessageBox(vx::FromUtf8("Schaltfläche ohne Funktion"), MB_OK); }
+
+void CDatenloggerDlg::OnFileSave()
+{
+    // Saving the records as a file is not available yet; a running read-out
+    // must never be saved half way in any case.
+}
+
+void CDatenloggerDlg::PrintPage(CPage* page)
+{
+    CDC* dc = page ? page->GetDC() : nullptr;
+    if (!dc)
+        return;
+    dc->TextOut(200, 200, m_Readout.GetHeaderText());
+    dc->TextOut(200, 600, m_Readout.GetModeText());
+    // The record text, not the raw buffer: activation empties that while the
+    // records may still be on screen.
+    dc->TextOut(200, 1000, m_Readout.GetRecordText());
+}
+
+BOOL CDatenloggerDlg::PreTranslateMessage(MSG* msg)
+{
+    if (msg && msg->message == WM_KEYDOWN) {
+        if (msg->wParam == VK_ESCAPE)
+            return TRUE;
+        if ((GetKeyState(VK_CONTROL) & 0x8000) && HandleClipboardKey(static_cast<UINT>(msg->wParam)))
+            return TRUE;
+    }
+    return CMyPropertyPage::PreTranslateMessage(msg);
+}
+
+bool CDatenloggerDlg::HandleClipboardKey(UINT key)
+{
+    if (key != 'A' && key != 'C' && key != 'X')
+        return false;
+    CWnd* focus = CWnd::GetFocus();
+    auto* edit = dynamic_cast<CEdit*>(focus);
+    if (!edit || edit->GetParent() != this)
+        return false;
+    if (key == 'A') {
+        UpdateData(TRUE);
+        const int length = edit->GetWindowTextLength();
+        if (length > 0) {
+            edit->SetSel(0, length);
+            edit->SendMessage(EM_SCROLLCARET);
+        }
+        return true;
+    }
+    int start = 0, end = 0;
+    edit->GetSel(start, end);
+    if (end > start) {
+        const CString text = edit->GetWindowTextString().Mid(start, end - start);
+        vx::SetClipboardText(text);
+    }
+    return true;
+}
+
+void CDatenloggerDlg::Host::SetBusy(bool busy)
+{
+    if (busy == m_dlg.m_bBusy)
+        return;
+    m_dlg.m_bBusy = busy;
+    // The main dialog's busy flag (shared with every page) keeps the wait
+    // cursor; the other tabs stay locked while the device talks, so no
+    // page's home keys can land in the middle of the read-out.
+    if (m_dlg.m_pBusyFlag && *m_dlg.m_pBusyFlag != (busy ? 1 : 0)) {
+        *m_dlg.m_pBusyFlag = busy ? 1 : 0;
+        if (busy)
+            vx::BeginWaitCursor();
+        else
+            vx::EndWaitCursor();
+    }
+    if (auto* sheet = dynamic_cast<CPropertySheet*>(m_dlg.GetParent()))
+        if (CTabCtrl* tabs = sheet->GetTabControl())
+            tabs->EnableWindow(!busy);
+}
+
+void CDatenloggerDlg::Host::ShowReadButton(bool show)
+{
+    if (CWnd* w = m_dlg.GetDlgItem(IDC_READ))
+        w->ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void CDatenloggerDlg::Host::ShowTexts()
+{
+    m_dlg.m_strHeader = m_dlg.m_Readout.GetHeaderText();
+    m_dlg.m_strMode = m_dlg.m_Readout.GetModeText();
+    m_dlg.m_strRecords = m_dlg.m_Readout.GetRecordText();
+    if (m_dlg.IsWindow())
+        m_dlg.UpdateData(FALSE);
+}
+
+void CDatenloggerDlg::Host::ShowBox(const CString& text) { AfxMessageBox(text, MB_OK); }

@@ -1,7 +1,74 @@
 #include "pages/FirmenkopfDlg.h"
 
+#include "pages/DateHeaderLogic.h"
+#include "pages/PageDeviceLink.h"
+#include "platform/DDX.h"
+#include "platform/Dc.h"
+#include "print/Page.h"
+
 VX_IMPLEMENT_DYNAMIC(CFirmenkopfDlg, CMyPropertyPage)
 
-CFirmenkopfDlg::CFirmenkopfDlg() : CMyPropertyPage(IDD, 0) {}
+CFirmenkopfDlg::CFirmenkopfDlg() : CMyPropertyPage(IDD, 0)
+{
+    VX_ON_COMMAND(IDC_READ, ReadCompanyHeader);
+    VX_ON_COMMAND(IDC_WRITE, SendCompanyHeader);
+}
 
 CFirmenkopfDlg::~CFirmenkopfDlg() = default;
+
+void CFirmenkopfDlg::DoDataExchange(CDataExchange* dx)
+{
+    CMyPropertyPage::DoDataExchange(dx);
+    DDX_Text(dx, IDC_HEADER, m_strHeader);
+}
+
+void CFirmenkopfDlg::SetLanguageTexts()
+{
+    SetDlgItemTextFromId(5100 + LanguageOffset(), IDC_READ);
+    SetDlgItemTextFromId(5101 + LanguageOffset(), IDC_WRITE);
+}
+
+void CFirmenkopfDlg::RefreshPage()
+{
+    EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
+    EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, false);
+    EnableMenuItemOfMain(WM_ENABLE_PRINT, false);
+}
+
+void CFirmenkopfDlg::OnChildActivate()
+{
+    Default();
+    // The header is the one nested page whose text can be printed.
+    EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
+    EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, false);
+    EnableMenuItemOfMain(WM_ENABLE_PRINT, true);
+}
+
+void CFirmenkopfDlg::OnDataReceived(int, int port)
+{
+    if (!m_pReceiveStrings || port < 0 || port >= kReceiveTextCount)
+        return;
+    m_strHeader = HeaderAnswerText(m_pReceiveStrings[port]);
+    if (IsWindow())
+        UpdateData(FALSE);
+}
+
+void CFirmenkopfDlg::ReadCompanyHeader()
+{
+    TPageDeviceLink<CDeviceLink> link(*this);
+    ::ReadCompanyHeader(link);
+}
+
+void CFirmenkopfDlg::SendCompanyHeader()
+{
+    if (IsWindow())
+        UpdateData(TRUE);
+    TPageDeviceLink<CDeviceLink> link(*this);
+    ::SendCompanyHeader(link, m_strHeader);
+}
+
+void CFirmenkopfDlg::PrintPage(CPage* page)
+{
+    if (page && page->GetDC())
+        page->GetDC()->TextOut(200, 200, m_strHeader);
+}

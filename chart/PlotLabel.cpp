@@ -38,7 +38,7 @@ CPlotLabel::CPlotLabel() : m_lf(MakeChartLogFont("Arial", 14, 400)), m_crBack(Ge
 
 CPlotLabel::~CPlotLabel()
 {
-    delete m_pEditor;
+    delete m_pEditor.data();
 }
 
 void CPlotLabel::Draw(CDCEx* dc)
@@ -98,8 +98,7 @@ void CPlotLabel::Edit()
 {
     if (!m_bEditable)
         return;
-    delete m_pEditor;
-    m_pEditor = nullptr;
+    delete m_pEditor.data();
     m_bTracking = false;
     m_bEditing = true;
     QWidget* parent = m_pGraph ? m_pGraph->GetPeer() : nullptr;

@@ -6,11 +6,13 @@
 #include "platform/CString.h"
 #include "platform/Gdi.h"
 
+#include <QPlainTextEdit>
+#include <QPointer>
+
 #include <functional>
 #include <memory>
 
 class CWnd;
-class QPlainTextEdit;
 
 class CPlotLabel : public CPlotObject {
     VX_DECLARE_SERIAL(CPlotLabel)
@@ -60,7 +62,8 @@ public:
     int m_nConnected = -1;
 
 private:
-    QPlainTextEdit* m_pEditor = nullptr;
+    // The editor is a child of the chart's widget, which may go first.
+    QPointer<QPlainTextEdit> m_pEditor;
 };
 
 class CPlotDataNotation : public CPlotObject {

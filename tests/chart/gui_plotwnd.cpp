@@ -83,4 +83,7 @@ TEST_F(PlotWindow, LabelsEditInPlace)
     EXPECT_EQ(opened, nullptr);
     CPlotLabel::SetPopupChooser(nullptr);
     CPlotLabel::SetPropertiesDialog(nullptr);
+
+    // Left open while the window goes away first (the fixture's tear-down).
+    plot->InsertLabel("open")->Edit();
 }

@@ -137,6 +137,8 @@ void CDC::Impl::SetupPainter(QPainter& p, QPoint shift) const
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Charts and bitmaps go into PDF files without JPEG smearing their lines.
+    p.setRenderHint(QPainter::LosslessImageRendering, true);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.setOpacity(1.0);
     p.resetTransform();
@@ -568,6 +570,19 @@ CBitmap* CDC::SelectObject(CBitmap* bitmap)
 }
 
 int CDC::SelectObject(CRgn* region) { return SelectClipRgn(region); }
+
+CGdiObject* CDC::SelectObject(CGdiObject* object)
+{
+    if (auto* pen = dynamic_cast<CPen*>(object))
+        return SelectObject(pen);
+    if (auto* brush = dynamic_cast<CBrush*>(object))
+        return SelectObject(brush);
+    if (auto* font = dynamic_cast<CFont*>(object))
+        return SelectObject(font);
+    if (auto* bitmap = dynamic_cast<CBitmap*>(object))
+        return SelectObject(bitmap);
+    return nullptr;
+}
 
 CGdiObject* CDC::SelectStockObject(int index)
 {
@@ -1195,8 +1210,9 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
     QPainter* p = d->P();
     if (!p)
         return FALSE;
+    // The source is opaque: plain drawing copies it, on printers as well
+    // (their engines know no composition modes).
     p->save();
-    p->setCompositionMode(QPainter::CompositionMode_Source);
     p->setRenderHint(QPainter::SmoothPixmapTransform, d->s.stretchMode == HALFTONE);
     p->drawImage(dst, part);
     p->restore();

@@ -198,6 +198,8 @@ public:
     CFont* SelectObject(CFont* font);
     CBitmap* SelectObject(CBitmap* bitmap);
     int SelectObject(CRgn* region);
+    // Whatever kind the object is (e.g. what SelectStockObject returned).
+    CGdiObject* SelectObject(CGdiObject* object);
     // The previous object of the same kind.
     CGdiObject* SelectStockObject(int index);
     CPen* GetCurrentPen() const;

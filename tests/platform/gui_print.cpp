@@ -75,6 +75,16 @@ TEST(Print, TwoLinePageToPdfReadsBack)
     CRect focus(200, 1500, 2000, 1600);
     dc.DrawFocusRect(&focus);
     dc.SetROP2(R2_COPYPEN);
+    // A bitmap stretched onto the page (the printed chart and logo).
+    CDC mem;
+    mem.CreateCompatibleDC(&dc);
+    CBitmap bmp;
+    bmp.CreateCompatibleBitmap(&dc, 30, 20);
+    CBitmap* oldBmp = mem.SelectObject(&bmp);
+    CRect all(0, 0, 30, 20);
+    mem.FillSolidRect(&all, RGB(255, 0, 0));
+    EXPECT_TRUE(dc.StretchBlt(200, 2000, 1500, 1000, &mem, 0, 0, 30, 20, SRCCOPY));
+    mem.SelectObject(oldBmp);
     EXPECT_GT(dc.EndPage(), 0);
     EXPECT_GT(dc.EndDoc(), 0);
 
@@ -96,6 +106,12 @@ TEST(Print, TwoLinePageToPdfReadsBack)
     yMin = std::stod(box.substr(a + 6));
     yMax = std::stod(box.substr(b + 6));
     EXPECT_NEAR(yMax - yMin, 13.0, 3.5);
+    // The bitmap went onto the page as an image, not JPEG-compressed.
+    const std::string images = Shell("pdfimages -list '" + pdf + "' 2>/dev/null");
+    if (!images.empty()) {
+        EXPECT_NE(images.find("image"), std::string::npos) << images;
+        EXPECT_EQ(images.find("jpeg"), std::string::npos) << images;
+    }
 }
 
 TEST(Print, PagesAndDocumentsInOrder)

@@ -259,7 +259,7 @@ void CMeasureConversation::StepBeginMeasuring()
     m_host.EnableMenuItem(MenuItem::FileOpen, false);
     m_host.EnableMenuItem(MenuItem::FileSave, false);
     m_host.EnableMenuItem(MenuItem::Print, true);
-    m_scale = ValueScale{m_rec.m_iDecimalDivisor, InternalChannelOperator(m_rec.m_iOperator), m_rec.m_dOperand};
+    m_scale = ValueScale{m_rec.m_iDecimalDivisor, CAlgebra::OperatorFor(m_rec.m_iOperator), m_rec.m_dOperand};
     m_bSinkActive = m_host.AnyChannelActive();
     SelectSampleMode();
     m_host.ShowModeLabel(m_mode.label);

@@ -47,29 +47,13 @@ SlowStreamResult ParseSlowStream(std::string_view buffer)
     return r;
 }
 
-namespace {
-double OpAdd(double v, double o) { return v + o; }
-double OpSub(double v, double o) { return v - o; }
-double OpMul(double v, double o) { return v * o; }
-double OpDiv(double v, double o) { return v / o; }
-} // namespace
-
-ChannelOperatorFn InternalChannelOperator(int operatorIndex)
-{
-    switch (operatorIndex) {
-    case 1: return OpSub;
-    case 2: return OpMul;
-    case 3: return OpDiv;
-    default: return OpAdd;
-    }
-}
-
 static double Apply(double value, const ValueScale& scale)
 {
     // A divisor of 0 can only come from a record nobody filled; plotting
     // infinities helps no one.
     const double scaled = value / (scale.divisor == 0 ? 1 : scale.divisor);
-    return (scale.op ? scale.op : OpAdd)(scaled, scale.operand);
+    CAlgebra algebra;
+    return (algebra.*(scale.op ? scale.op : &CAlgebra::Add))(scaled, scale.operand);
 }
 
 double ConvertFrameReading(int reading, const ValueScale& scale)

@@ -4,6 +4,7 @@
 // may drop, so a chunk costs time in proportion to its length.
 #pragma once
 
+#include "controls/CAlgebra.h"
 #include "platform/CString.h"
 #include "platform/Types.h"
 
@@ -32,16 +33,10 @@ struct SlowStreamResult {
 // CR LF is dropped without a value.
 SlowStreamResult ParseSlowStream(std::string_view buffer);
 
-// The channel operator: value op operand. Stands in for the operations of
-// CAlgebra until the controls library provides them; the signature matches
-// so the measure page can swap in CAlgebra's members.
-using ChannelOperatorFn = double (*)(double value, double operand);
-// 0 add, 1 subtract, 2 multiply, 3 divide (no test for 0); anything else adds.
-ChannelOperatorFn InternalChannelOperator(int operatorIndex);
-
+// The channel operator is CAlgebra's (operator index -> OperatorFor).
 struct ValueScale {
     int divisor = 1;
-    ChannelOperatorFn op = nullptr; // nullptr adds
+    CAlgebra::Operation op = &CAlgebra::Add;
     double operand = 0.0;
 };
 

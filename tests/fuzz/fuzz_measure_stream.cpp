@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DecodeVersion(bytes, record);
     ExtractHeaderAnswer(CString(bytes));
 
-    const ValueScale scale{record.m_iDecimalDivisor, InternalChannelOperator(data[0] & 7), 1.5};
+    const ValueScale scale{record.m_iDecimalDivisor, CAlgebra::OperatorFor(data[0] & 7), 1.5};
     const std::size_t chunk = (data[0] % 17) + 1;
     std::string fast, slow;
     for (std::size_t i = 0; i < bytes.size(); i += chunk) {

@@ -7,7 +7,7 @@
 using namespace std::string_literals;
 
 namespace {
-const ValueScale kMilli{1000, nullptr, 0.0};
+const ValueScale kMilli{1000, &CAlgebra::Add, 0.0};
 }
 
 TEST(FrameParser, ReadingsAreSignedBigEndianAndScaled)
@@ -112,22 +112,20 @@ TEST(LineParser, EndMarkAndOverlongGarbage)
 
 TEST(ValueConversion, OperatorsAndLineValues)
 {
-    EXPECT_DOUBLE_EQ(InternalChannelOperator(0)(2.0, 3.0), 5.0);
-    EXPECT_DOUBLE_EQ(InternalChannelOperator(1)(2.0, 3.0), -1.0);
-    EXPECT_DOUBLE_EQ(InternalChannelOperator(2)(2.0, 3.0), 6.0);
-    EXPECT_DOUBLE_EQ(InternalChannelOperator(3)(3.0, 2.0), 1.5);
-    EXPECT_DOUBLE_EQ(InternalChannelOperator(7)(2.0, 3.0), 5.0);
-    EXPECT_DOUBLE_EQ(InternalChannelOperator(-1)(2.0, 3.0), 5.0);
+    // Operator index 7 means add; divide comes after the divisor.
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(2000, ValueScale{1000, CAlgebra::OperatorFor(7), 3.0}), 5.0);
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(3000, ValueScale{1000, CAlgebra::OperatorFor(3), 2.0}), 1.5);
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(2000, ValueScale{1000, CAlgebra::OperatorFor(2), 3.0}), 6.0);
 
     EXPECT_EQ(LineReading("-1,234"), -1234);
     EXPECT_EQ(LineReading(" 12.34"), 1234);
     EXPECT_DOUBLE_EQ(ConvertLineValue("-1,234", kMilli), -1.234);
     // Divided first, operated after: the same as a frame with that reading.
-    const ValueScale sub{1000, InternalChannelOperator(1), 5.5};
+    const ValueScale sub{1000, CAlgebra::OperatorFor(1), 5.5};
     EXPECT_DOUBLE_EQ(ConvertLineValue(" 1,234", sub), 1.234 - 5.5);
     EXPECT_DOUBLE_EQ(ConvertFrameReading(1234, sub), 1.234 - 5.5);
     // An unfilled divisor does not make infinities.
-    EXPECT_DOUBLE_EQ(ConvertFrameReading(7, ValueScale{0, nullptr, 0.0}), 7.0);
+    EXPECT_DOUBLE_EQ(ConvertFrameReading(7, ValueScale{0, &CAlgebra::Add, 0.0}), 7.0);
 }
 
 TEST(ValueConversion, ValueTextUsesOnlyNumberFormats)

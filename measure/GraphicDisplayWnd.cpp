@@ -1,0 +1,537 @@
+#include "measure/GraphicDisplayWnd.h"
+
+#include "platform/Bmp.h"
+#include "platform/DialogStyles.h"
+#include "platform/Text1252.h"
+
+#include <QImage>
+
+#include <cfloat>
+#include <cmath>
+#include <climits>
+
+namespace {
+constexpr double kEpsilon = DBL_EPSILON;
+constexpr int kSeedCurves = CDataManager::kCurves;
+
+struct TextPair {
+    int id;
+    const char* utf8;
+};
+
+CDlgTextArray MakeTexts(std::initializer_list<TextPair> pairs)
+{
+    CDlgTextArray out;
+    out.reserve(pairs.size());
+    for (const TextPair& p : pairs)
+        out.push_back({p.id, vx::FromUtf8(p.utf8)});
+    return out;
+}
+} // namespace
+
+CGraphicDisplayWnd::CGraphicDisplayWnd() : m_pStore(std::make_unique<CDataManager>())
+{
+    static const char* const kMenuDefaults[kMenuTextCount] = {
+        "Selektieren", "Zoom in", "Zoom out", "Verschieben", "Cursor", "Raster ein/aus",
+        "Auf X-Achse einpassen", "Auf Y-Achse einpassen", "Legende anzeigen", "Graph ein/aus",
+        "Graph ausmessen", "Rücksetzen", "Eigenschaften"};
+    for (int i = 0; i < kMenuTextCount; ++i)
+        m_strMenu[i] = vx::FromUtf8(kMenuDefaults[i]);
+    VX_ON_MESSAGE(RangeSliderChangedMessage(), OnIntervalChange);
+    VX_ON_MESSAGE(WM_PLOT_ZOOMCHANGED, OnZoomChanged);
+}
+
+CGraphicDisplayWnd::~CGraphicDisplayWnd()
+{
+    // The chart goes before the store whose arrays it draws from.
+    m_pPlot.reset();
+    m_pRangeSlider.reset();
+    m_pScrollSlider.reset();
+    m_pStore.reset();
+}
+
+BOOL CGraphicDisplayWnd::CreateDisplay(CWnd* parent, UINT id, int /*flag*/)
+{
+    if (m_pPlot)
+        return FALSE;
+    if (!IsWindow()) {
+        CRect where(0, 0, 0, 0);
+        if (parent)
+            if (CWnd* placeholder = parent->GetDlgItem(static_cast<int>(id))) {
+                placeholder->GetWindowRect(&where);
+                parent->ScreenToClient(&where);
+            }
+        if (!Create(kClassName, "", WS_CHILD | WS_VISIBLE, where, parent, id))
+            return FALSE;
+    }
+
+    CRect client;
+    GetClientRect(&client);
+    auto plot = std::make_unique<CPlot>();
+    if (!plot->Create(WS_CHILD | WS_VISIBLE, client, this, 0))
+        return FALSE;
+    m_pPlot = std::move(plot);
+    m_pPlot->SetInnerColor(m_crInner);
+    m_pPlot->SetBackColor(m_crBack);
+    m_pPlot->SetOuterColor(m_crOuter);
+
+    // A throw-away curve makes the chart create X axis 0 and Y axis 0.
+    ChartPoint seed[2] = {{0.0, 0.0}, {0.0, 0.0}};
+    m_pPlot->SetData(seed, 2, 0, 0, 0, true, false, false);
+    m_pPlot->SetShowLegend(false);
+    m_pReadout = m_pPlot->InsertLabel(CString());
+    if (m_pReadout)
+        m_pReadout->SetVisible(false);
+    m_pPlot->DeleteCurve(0);
+    m_pPlot->GetXAxis(0).SetShowMarker(false);
+    m_pPlot->GetYAxis(0).SetShowMarker(false);
+
+    auto scroll = std::make_unique<CNiceSliderCtrl>();
+    if (scroll->Create(WS_CHILD | WS_BORDER | WS_TABSTOP | TBS_AUTOTICKS | TBS_BOTH | TBS_NOTICKS, CRect(0, 0, 0, 0),
+                       this, kScrollSliderId)) {
+        scroll->ModifyStyleEx(0, WS_EX_CLIENTEDGE);
+        scroll->ShowWindow(SW_SHOW);
+        scroll->SetNotifyWnd(this);
+        scroll->SetRange(0, kScrollScale, FALSE);
+        m_pScrollSlider = std::move(scroll);
+    }
+    auto range = std::make_unique<CRangeSlider>();
+    if (range->Create(WS_CHILD | WS_TABSTOP, CRect(0, 0, 0, 0), this, kRangeSliderId)) {
+        range->SetNotifyWnd(this);
+        range->ShowWindow(SW_SHOW);
+        m_pRangeSlider = std::move(range);
+    }
+    Layout();
+
+    // Ten curves on ten Y axes; the chart creates a curve and its axis only
+    // from points, so each is seeded once and then emptied.
+    for (int n = 0; n < kSeedCurves; ++n) {
+        for (int x = 0; x < 10; ++x)
+            for (int y = 0; y < 3; ++y)
+                addPoint(n, x, y);
+        showCurve(n, true, true, true);
+    }
+    for (int n = 0; n < kSeedCurves; ++n)
+        showCurve(n, true, false, false);
+    for (int n = 0; n < kSeedCurves; ++n)
+        SetCurveLineSize(n, 1);
+    for (int n = 0; n < kSeedCurves; ++n)
+        SetYAxisTitle(n, CString());
+    for (int n = 0; n < kSeedCurves; ++n)
+        ClearCurve(n);
+
+    SetDefaultDialogTexts();
+    return TRUE;
+}
+
+void CGraphicDisplayWnd::SetDefaultDialogTexts()
+{
+    m_ChartTexts = MakeTexts({{-1, "Einstellungen"}, {-2, "Diagramm"}, {2, "Abbrechen"}, {5002, "Übernehmen"},
+                              {1001, "Hintergrund"}, {1002, "Außen"}, {1003, "Innen"}, {6050, "Legende"},
+                              {6076, "Fangen"}, {1004, "Fangradius"}, {1005, "X-Achse"}, {1006, "Y-Achse"},
+                              {1007, "Kurve"}, {6052, "Pufferung"}});
+    m_AxisTexts = MakeTexts({{-1, "Einstellungen"}, {-2, "Achse"}, {2, "Abbrechen"}, {5002, "Übernehmen"},
+                             {1015, "Bezeichner"}, {6002, "Bez. Schriftart"}, {6001, "Schriftart"},
+                             {6009, "Sichtbar"}, {6009, "Sichtbar"}, {6039, "Aut. anpassen"}, {6058, "Markierung"},
+                             {6014, "Raster"}, {6015, "Zeitachse"}, {1016, "Dezimalstellen"}, {1022, "Pfeilgröße"},
+                             {1017, "Schrittgröße"}, {1023, "Mark.Größe"}, {1018, "Rasterstil"}, {1024, "Position"},
+                             {1019, "Farbe"}, {1025, "Rasterfarbe"}, {1020, "Minimum"}, {1021, "Maximum"},
+                             {1026, "Teilung"}});
+    m_CurveTexts = MakeTexts({{-1, "Einstellungen"}, {-2, "Meßkurve"}, {2, "Abbrechen"}, {5002, "Übernehmen"},
+                              {1008, "Bezeichn."}, {1009, "Stil"}, {1010, "Linienbreite"}, {1011, "Meßpunktgröße"},
+                              {1012, "Linienart"}, {1013, "Linienfarbe"}, {6009, "Sichtbar"}, {1014, "Bezeichner"},
+                              {6038, "Markierung"}, {6062, "Typ"}, {6059, "Symbol"}, {6011, "Füllen"},
+                              {6012, "Transparent"}});
+}
+
+void CGraphicDisplayWnd::Layout()
+{
+    if (!IsWindow())
+        return;
+    CRect client;
+    GetClientRect(&client);
+    CRect chart = client;
+    if (m_bRangeSliderOnTop)
+        chart.top += m_nRangeSliderHeight;
+    else
+        chart.bottom -= m_nRangeSliderHeight;
+    if (m_bScrollSliderOnTop)
+        chart.top += m_nScrollSliderHeight;
+    else
+        chart.bottom -= m_nScrollSliderHeight;
+
+    CRect scroll = client;
+    if (m_bScrollSliderOnTop)
+        scroll.bottom = client.top + m_nScrollSliderHeight;
+    else
+        scroll.top = client.bottom - m_nScrollSliderHeight;
+
+    CRect range = client;
+    const bool sameSide = (m_bRangeSliderOnTop != 0) == (m_bScrollSliderOnTop != 0);
+    if (m_bRangeSliderOnTop) {
+        range.top = client.top + (sameSide ? m_nScrollSliderHeight : 0);
+        range.bottom = range.top + m_nRangeSliderHeight;
+    } else {
+        range.bottom = client.bottom - (sameSide ? m_nScrollSliderHeight : 0);
+        range.top = range.bottom - m_nRangeSliderHeight;
+    }
+    if (m_pPlot && m_pPlot->IsWindow())
+        m_pPlot->MoveWindow(&chart, TRUE);
+    if (m_pScrollSlider && m_pScrollSlider->IsWindow())
+        m_pScrollSlider->MoveWindow(&scroll, TRUE);
+    if (m_pRangeSlider && m_pRangeSlider->IsWindow())
+        m_pRangeSlider->MoveWindow(&range, TRUE);
+}
+
+void CGraphicDisplayWnd::OnSize(UINT type, int cx, int cy)
+{
+    CWnd::OnSize(type, cx, cy);
+    Layout();
+}
+
+void CGraphicDisplayWnd::OnPaint()
+{
+    // The chart and the two strips cover the whole client area.
+    CWnd::OnPaint();
+}
+
+void CGraphicDisplayWnd::OnDestroy()
+{
+    KillTimer(kApplyTimer);
+    m_nTimer1 = 0;
+    CWnd::OnDestroy();
+}
+
+void CGraphicDisplayWnd::Redraw()
+{
+    if (!m_pPlot || !m_pPlot->IsWindow())
+        return;
+    m_pPlot->Invalidate(TRUE);
+    m_pPlot->UpdateWindow();
+}
+
+// ---------------------------------------------------------------------------
+// Data path
+
+int CGraphicDisplayWnd::addPoint(int curve, double x, double y)
+{
+    CSingleLock lock(&m_lock, true);
+    return m_pStore->addPoint(curve, x, y, this);
+}
+
+void CGraphicDisplayWnd::OnCurveArrayMoved(int curve, std::uintptr_t oldAddress, ChartPoint* newArray, unsigned count)
+{
+    // Only a pointer swap: the axes keep the range the user sees, and the
+    // chart never draws from the array the store just gave up.
+    if (!HasCurve(curve))
+        return;
+    CPlotDataSerie& serie = m_pPlot->GetCurve(curve);
+    if (reinterpret_cast<std::uintptr_t>(serie.GetPoints()) != oldAddress)
+        return;
+    const int shown = serie.GetCount() < static_cast<int>(count) ? serie.GetCount() : static_cast<int>(count);
+    serie.SetPoints(newArray, shown, false);
+}
+
+bool CGraphicDisplayWnd::ClearCurve(int curve)
+{
+    CSingleLock lock(&m_lock, true);
+    if (!m_pStore->resetCurve(curve))
+        return false;
+    showCurve(curve, false, false, false);
+    // The chart refuses an empty binding, so it is emptied here: a curve
+    // left bound to the last run's points would show (and export) them.
+    if (HasCurve(curve)) {
+        CPlotDataSerie& serie = m_pPlot->GetCurve(curve);
+        ChartPoint* array = m_pStore->getPointsForBinding(curve);
+        if (array)
+            serie.SetPoints(array, 0, false);
+    }
+    return true;
+}
+
+void CGraphicDisplayWnd::showCurve(int curve, bool show, bool withAxis, bool resetRange)
+{
+    if (m_bRangeBusy)
+        return;
+    CSingleLock lock(&m_lock, true);
+    m_bRangeBusy = true;
+    if (curve >= 0 && curve < CDataManager::kCurves && m_pPlot) {
+        ChartPoint* array = m_pStore->getPointsForBinding(curve);
+        if (!array) {
+            m_bRangeBusy = false;
+            return;
+        }
+        const unsigned count = m_pStore->getPointCount(curve);
+        if (count > 0)
+            m_pPlot->SetData(array, static_cast<long>(count), curve, 0, curve, false, false, resetRange);
+        if (HasCurve(curve)) {
+            CPlotDataSerie& serie = m_pPlot->GetCurve(curve);
+            serie.SetShowMarker(false);
+            serie.SetMarker(1);
+            serie.SetMarkerSize(1);
+            if (HasYAxis(curve)) {
+                CPlotAxis& axis = m_pPlot->GetYAxis(curve);
+                axis.SetVisible(curve == 0 ? true : withAxis);
+                if (withAxis)
+                    axis.SetPlacement(curve >= 8 ? 1 : 0);
+            }
+            m_pPlot->ShowCurve(curve, show);
+        }
+    }
+    m_bRangeBusy = false;
+}
+
+int CGraphicDisplayWnd::GetPointCount(int curve) const
+{
+    CSingleLock lock(&m_lock, true);
+    return static_cast<int>(m_pStore->getPointCount(curve));
+}
+
+double CGraphicDisplayWnd::GetPointX(int curve, int index) const
+{
+    CSingleLock lock(&m_lock, true);
+    const ChartPoint* p = m_pStore->getPoints(curve);
+    if (!p || index < 0 || static_cast<unsigned>(index) >= m_pStore->getPointCount(curve))
+        return 0.0;
+    return p[index].x;
+}
+
+double CGraphicDisplayWnd::GetPointY(int curve, int index) const
+{
+    CSingleLock lock(&m_lock, true);
+    const ChartPoint* p = m_pStore->getPoints(curve);
+    if (!p || index < 0 || static_cast<unsigned>(index) >= m_pStore->getPointCount(curve))
+        return 0.0;
+    return p[index].y;
+}
+
+bool CGraphicDisplayWnd::SaveBitmap(const CString& path)
+{
+    if (!m_pPlot || !m_pPlot->IsWindow())
+        return false;
+    CRect client;
+    m_pPlot->GetClientRect(&client);
+    if (client.Width() <= 0 || client.Height() <= 0)
+        return false;
+    QImage image(client.Width(), client.Height(), QImage::Format_RGB32);
+    m_pPlot->RenderTo(image);
+    return vx::SaveBmpFile(path.GetString(), image);
+}
+
+// ---------------------------------------------------------------------------
+// Curve and axis looks
+
+void CGraphicDisplayWnd::SetCurveLineSize(int curve, int width)
+{
+    if (!HasCurve(curve) || !HasYAxis(curve))
+        return;
+    m_pPlot->GetCurve(curve).SetLineSize(width);
+    Redraw();
+}
+
+void CGraphicDisplayWnd::SetCurveLabel(int curve, const CString& label)
+{
+    if (!HasCurve(curve) || !HasYAxis(curve))
+        return;
+    m_pPlot->GetCurve(curve).SetLabel(label);
+    Redraw();
+}
+
+void CGraphicDisplayWnd::SetCurveColor(int curve, COLORREF color)
+{
+    if (!HasCurve(curve) || !HasYAxis(curve))
+        return;
+    m_pPlot->GetCurve(curve).SetColor(color);
+    Redraw();
+}
+
+void CGraphicDisplayWnd::SetYAxisFlag(int axis, bool autoScale)
+{
+    if (!HasYAxis(axis) || !HasCurve(axis))
+        return;
+    m_pPlot->GetYAxis(axis).SetAutoScale(autoScale);
+    Redraw();
+}
+
+void CGraphicDisplayWnd::SetYAxisLabel(int axis, const CString& format)
+{
+    if (!HasYAxis(axis) || !HasCurve(axis))
+        return;
+    m_pPlot->GetYAxis(axis).SetDisplayFmt(format);
+    Redraw();
+}
+
+void CGraphicDisplayWnd::SetYAxisTitle(int axis, const CString& title)
+{
+    if (!HasYAxis(axis) || !HasCurve(axis))
+        return;
+    m_pPlot->GetYAxis(axis).SetLabel(title);
+    Redraw();
+}
+
+void CGraphicDisplayWnd::SetXAxisTitle(const CString& title)
+{
+    if (!m_pPlot || m_pPlot->GetXAxisCount() < 1)
+        return;
+    m_pPlot->GetXAxis(0).SetLabel(title);
+    Redraw();
+}
+
+// ---------------------------------------------------------------------------
+// Visible x window and sliders
+
+int CGraphicDisplayWnd::ScrollPosition(double x, double newest)
+{
+    const double q = x / newest * kScrollScale;
+    if (!std::isfinite(q) || q >= static_cast<double>(INT_MAX) || q <= static_cast<double>(INT_MIN))
+        return 0;
+    const int pos = static_cast<int>(q);
+    return pos < 0 ? 0 : (pos > kScrollScale ? kScrollScale : pos);
+}
+
+bool CGraphicDisplayWnd::StoreHasPoints() const
+{
+    for (int n = 0; n < CDataManager::kCurves; ++n)
+        if (m_pStore->getPointCount(n) > 0)
+            return true;
+    return false;
+}
+
+void CGraphicDisplayWnd::SetXRange(double from, double to)
+{
+    if (m_bRangeBusy)
+        return;
+    m_bRangeBusy = true;
+    CSingleLock lock(&m_lock, true);
+    if (m_pPlot && m_pPlot->GetXAxisCount() > 0 && std::isfinite(from) && std::isfinite(to)) {
+        m_dX0 = from < to ? from : to;
+        m_dX1 = from < to ? to : from;
+        m_pPlot->GetXAxis(0).SetRange(m_dX0, m_dX1);
+        UpdateScrollControls();
+        Redraw();
+    }
+    m_bRangeBusy = false;
+}
+
+void CGraphicDisplayWnd::SetFollowWidth(double width)
+{
+    m_dFollowWidth = width;
+    SetScrollMode(1);
+}
+
+void CGraphicDisplayWnd::SetScrollMode(int mode)
+{
+    m_nScrollMode = mode;
+    // Without points there is no extent to show: the window stays.
+    if (!StoreHasPoints())
+        return;
+    double from = m_dX0, to = m_dX1;
+    if (mode == 1) {
+        if (m_dFollowWidth > kEpsilon) {
+            const double newest = m_pStore->getAbsoluteXMax();
+            from = newest - m_dFollowWidth;
+            to = newest;
+        }
+    } else {
+        from = m_pStore->getAbsoluteXMin();
+        to = m_pStore->getAbsoluteXMax();
+    }
+    SetXRange(from, to);
+}
+
+void CGraphicDisplayWnd::UpdateScrollControls()
+{
+    // The sliders echo what they are given; those echoes are not the user's.
+    m_bNoTimer = true;
+    const double x0 = m_dX0, x1 = m_dX1;
+    if (m_pRangeSlider) {
+        m_pRangeSlider->SetMinMax(x0, x1);
+        m_pRangeSlider->SetRange(x0, x1);
+        m_pRangeSlider->SetVisualMinMax(x0, x1);
+    }
+    m_nScrollPos = ScrollPosition(x1, m_pStore->getAbsoluteXMax());
+    if (m_pScrollSlider)
+        m_pScrollSlider->SetPos(m_nScrollPos);
+    m_bNoTimer = false;
+}
+
+LRESULT CGraphicDisplayWnd::OnIntervalChange(WPARAM, LPARAM)
+{
+    if (m_bInSliderHandler || m_bNoTimer || !m_pRangeSlider)
+        return 0;
+    m_bInSliderHandler = true;
+    m_pRangeSlider->GetRange(m_dX0, m_dX1);
+    m_dFollowWidth = m_dX1 - m_dX0;
+    double newest = m_pStore->getAbsoluteXMax();
+    if (newest < kEpsilon)
+        newest = kEpsilon;
+    m_nScrollPos = ScrollPosition(m_dX1, newest);
+    if (m_pScrollSlider)
+        m_pScrollSlider->SetPos(m_nScrollPos);
+    m_nTimer1 = SetTimer(kApplyTimer, kApplyDelayMs);
+    m_bInSliderHandler = false;
+    return 0;
+}
+
+void CGraphicDisplayWnd::OnHScroll(UINT sbCode, UINT pos, CWnd* scrollBar)
+{
+    if (!m_bInSliderHandler && m_pScrollSlider && StoreHasPoints() &&
+        (scrollBar == nullptr || scrollBar == m_pScrollSlider.get())) {
+        m_bInSliderHandler = true;
+        m_nScrollPos = m_pScrollSlider->GetPos();
+        const double newest = m_pStore->getAbsoluteXMax();
+        const double x1 = m_nScrollPos * newest / kScrollScale;
+        double x0;
+        if (m_dFollowWidth > kEpsilon) {
+            x0 = x1 - m_dFollowWidth;
+            if (x0 < 0.0)
+                x0 = 0.0;
+        } else {
+            x0 = m_pStore->getAbsoluteXMin();
+        }
+        m_dX0 = x0;
+        m_dX1 = x1;
+        if (x1 >= x0 && m_pRangeSlider) {
+            m_pRangeSlider->SetRange(x0, x1);
+            m_pRangeSlider->SetVisualMinMax(x0, x1);
+        }
+        if (!m_bNoTimer)
+            m_nTimer1 = SetTimer(kApplyTimer, kApplyDelayMs);
+        m_bInSliderHandler = false;
+    }
+    CWnd::OnHScroll(sbCode, pos, scrollBar);
+}
+
+void CGraphicDisplayWnd::OnTimer(UINT_PTR id)
+{
+    if (id != kApplyTimer) {
+        CWnd::OnTimer(id);
+        return;
+    }
+    KillTimer(kApplyTimer);
+    m_nTimer1 = 0;
+    if (m_pPlot && m_pPlot->GetXAxisCount() > 0) {
+        if (std::fabs(m_dX1 - m_dX0) > kEpsilon)
+            m_pPlot->GetXAxis(0).SetRange(m_dX0, m_dX1);
+        Redraw();
+    }
+}
+
+LRESULT CGraphicDisplayWnd::OnZoomChanged(WPARAM, LPARAM)
+{
+    if (!m_pPlot || m_pPlot->GetXAxisCount() < 1)
+        return 0;
+    double step = 0.0;
+    m_pPlot->GetXAxis(0).GetRange(&m_dX0, &m_dX1, &step);
+    m_bNoTimer = true;
+    if (m_pRangeSlider) {
+        m_pRangeSlider->SetRange(m_dX0, m_dX1);
+        m_pRangeSlider->SetVisualMinMax(m_dX0, m_dX1);
+        m_pRangeSlider->Invalidate(TRUE);
+    }
+    m_nScrollPos = ScrollPosition(m_dX1, m_pStore->getAbsoluteXMax());
+    if (m_pScrollSlider)
+        m_pScrollSlider->SetPos(m_nScrollPos);
+    m_bNoTimer = false;
+    return 0;
+}

@@ -674,6 +674,15 @@ int CDC::SetStretchBltMode(int mode)
     return old;
 }
 
+int CDC::SetPolyFillMode(int mode)
+{
+    const int old = d->s.polyFillMode;
+    if (mode == ALTERNATE || mode == WINDING)
+        d->s.polyFillMode = mode;
+    return old;
+}
+int CDC::GetPolyFillMode() const { return d->s.polyFillMode; }
+
 CPoint CDC::SetWindowOrg(int x, int y)
 {
     const QPoint old = d->s.windowOrg;

@@ -222,6 +222,9 @@ public:
     UINT SetTextAlign(UINT flags);
     UINT GetTextAlign() const;
     int SetStretchBltMode(int mode);
+    // ALTERNATE (the default) or WINDING, for Polygon.
+    int SetPolyFillMode(int mode);
+    int GetPolyFillMode() const;
     CPoint SetWindowOrg(int x, int y);
     CPoint SetWindowOrg(POINT p) { return SetWindowOrg(p.x, p.y); }
     CPoint GetWindowOrg() const;
@@ -294,6 +297,11 @@ public:
     BOOL BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, DWORD rop);
     BOOL StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc,
                     int srcWidth, int srcHeight, DWORD rop);
+    // PATCOPY (the current brush), DSTINVERT, BLACKNESS, WHITENESS.
+    BOOL PatBlt(int x, int y, int width, int height, DWORD rop)
+    {
+        return StretchBlt(x, y, width, height, nullptr, 0, 0, 0, 0, rop);
+    }
     BOOL AlphaBlend(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc,
                     int srcWidth, int srcHeight, BLENDFUNCTION blend);
     // Draws an image (e.g. a bitmap read from a file) stretched into the

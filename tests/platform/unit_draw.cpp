@@ -127,6 +127,9 @@ TEST(DcGeometry, PolygonFillsAlternate)
     EXPECT_EQ(c.At(20, 21), kWhite);   // centre
     EXPECT_EQ(c.At(20, 8), kBlack);    // top point
     EXPECT_EQ(c.At(8, 15), kBlack);    // left point
+    c.dc.SetPolyFillMode(WINDING);
+    c.dc.Polygon(star, 5);
+    EXPECT_EQ(c.At(20, 21), kBlack);
 }
 
 TEST(DcGeometry, ColorRefIsBlueGreenRed)

@@ -63,7 +63,13 @@ BOOL CEinrichtenDlg::OnInitDialog()
 void CEinrichtenDlg::OnChildActivate()
 {
     CMyPropertyPage::OnChildActivate();
-    RefreshPage();
+    // Coming back to this tab does not activate the nested page again, but
+    // the parameter page must still bring the device home and drop answers
+    // meant for another page.
+    if (m_ParameterDlg.IsShownFlag() && GetActiveNestedPage() == &m_ParameterDlg)
+        m_ParameterDlg.RunActivation();
+    else
+        RefreshPage();
 }
 
 void CEinrichtenDlg::OnDataReceived(int byteCount, int port)
@@ -74,6 +80,11 @@ void CEinrichtenDlg::OnDataReceived(int byteCount, int port)
 
 void CEinrichtenDlg::SetLanguageTexts()
 {
+    // The nested pages' own texts follow a language switch as well; their
+    // activation work (home keys, menus) does not run for it.
+    for (int i = 0; i < kNestedCount; ++i)
+        if (GetNestedPage(i)->IsWindow())
+            GetNestedPage(i)->SetLanguageTexts();
     CTabCtrl* tab = m_NestedSheet.IsWindow() ? m_NestedSheet.GetTabControl() : nullptr;
     if (!tab)
         return;

@@ -1,7 +1,173 @@
 #include "pages/ParameterDlg.h"
 
+#include "app/StringTable.h"
+#include "platform/DDX.h"
+#include "platform/Modal.h"
+#include "platform/Timer.h"
+#include "port/CPortMan.h"
+
+#include <algorithm>
+
 VX_IMPLEMENT_DYNAMIC(CParameterDlg, CMyPropertyPage)
 
-CParameterDlg::CParameterDlg() : CMyPropertyPage(IDD, 0) {}
+const char* const CParameterDlg::kTextChars =
+    "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz,.;:-_#'+*/^\xB0!\xA7$%%&/()=?`\xB4><| ";
+
+CParameterDlg::CParameterDlg()
+    : CMyPropertyPage(IDD, 0), m_Read([](UINT id) {
+          CString text;
+          vx::LookupProgramString(id, text);
+          return text;
+      })
+{
+    VX_ON_COMMAND(IDC_READ, OnReadButton);
+    VX_ON_CONTROL_RANGE(EN_CHANGE, IDC_NAME_FIRST, IDC_UNIT_FIRST + kParameterRows - 1, OnEditChanged);
+}
 
 CParameterDlg::~CParameterDlg() = default;
+
+void CParameterDlg::DoDataExchange(CDataExchange* dx)
+{
+    CMyPropertyPage::DoDataExchange(dx);
+    for (int i = 0; i < 3 * kParameterRows; ++i)
+        DDX_Control(dx, IDC_NAME_FIRST + i, m_Edits[i]);
+    for (int r = 0; r < kParameterRows; ++r) {
+        ParameterRowTexts& row = m_Read.Row(r);
+        DDX_Text(dx, IDC_NAME_FIRST + r, row.name);
+        DDX_Text(dx, IDC_NOMINAL_FIRST + r, row.nominal);
+        DDX_Text(dx, IDC_UNIT_FIRST + r, row.unit);
+        DDX_Text(dx, IDC_TYPE_FIRST + r, row.type);
+        DDX_Text(dx, IDC_P0_FIRST + r, row.p0);
+        DDX_Text(dx, IDC_P100_FIRST + r, row.p100);
+    }
+}
+
+BOOL CParameterDlg::OnInitDialog()
+{
+    CMyPropertyPage::OnInitDialog();
+    for (int r = 0; r < kParameterRows; ++r) {
+        NameEdit(r).SetLimitText(8);
+        NominalEdit(r).SetLimitText(5);
+        UnitEdit(r).SetLimitText(3);
+    }
+    for (int r = 0; r < kParameterRows; ++r)
+        NameEdit(r).Init(kTextChars, 0, 1000, 2000, 3000, m_pLanguageOffset, false, nullptr, 0);
+    for (int r = 0; r < kParameterRows; ++r)
+        NominalEdit(r).Init(kNumberChars, 0, 1000, 2000, 3000, m_pLanguageOffset, true, ",", 0);
+    for (int r = 0; r < kParameterRows; ++r)
+        UnitEdit(r).Init(kTextChars, 0, 1000, 2000, 3000, m_pLanguageOffset, false, nullptr, 0);
+    return TRUE;
+}
+
+void CParameterDlg::SetLanguageTexts()
+{
+    const int offset = LanguageOffset();
+    m_Read.SetLanguageOffset(offset);
+    SetDlgItemTextFromId(5100 + offset, IDC_READ);
+    SetDlgItemTextFromId(5101 + offset, IDC_SEND);
+    SetDlgItemTextFromId(5177 + offset, IDC_TITLE_NAME);
+    SetDlgItemTextFromId(5178 + offset, IDC_TITLE_NOMINAL);
+    SetDlgItemTextFromId(5179 + offset, IDC_TITLE_UNIT);
+    SetDlgItemTextFromId(5197 + offset, IDC_TITLE_TYPE);
+}
+
+void CParameterDlg::RefreshPage()
+{
+    // Writing the table back to the device is not offered.
+    if (CWnd* w = GetDlgItem(IDC_SEND))
+        w->ShowWindow(SW_HIDE);
+    if (CWnd* w = GetDlgItem(IDC_READ))
+        w->ShowWindow(SW_SHOW);
+    EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
+    EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, false);
+    EnableMenuItemOfMain(WM_ENABLE_PRINT, m_Read.PrintAllowed() == 1);
+}
+
+void CParameterDlg::ShowButtons(bool show)
+{
+    for (int id : {IDC_READ, IDC_SEND})
+        if (CWnd* w = GetDlgItem(id))
+            w->ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void CParameterDlg::OnChildActivate()
+{
+    Default();
+    RunActivation();
+}
+
+void CParameterDlg::RunActivation()
+{
+    SetLanguageTexts();
+    RefreshPage();
+    for (int r = 0; r < kParameterRows; ++r)
+        if (CWnd* w = GetDlgItem(IDC_TYPE_FIRST + r))
+            w->ShowWindow(SW_SHOW);
+    Perform(m_Read.Activate());
+}
+
+void CParameterDlg::OnShowWindow(BOOL show, UINT status)
+{
+    CMyPropertyPage::OnShowWindow(show, status);
+    m_bShown = show != FALSE;
+}
+
+void CParameterDlg::OnReadButton() { Perform(m_Read.StartRead()); }
+
+void CParameterDlg::OnDataReceived(int byteCount, int port)
+{
+    if (byteCount <= 0 || !m_pReceiveStrings || port < 0 || port >= kReceiveTextCount)
+        return;
+    // The conversation keeps its own copy of the answer: it gets only what
+    // this chunk added.
+    const CString& rx = m_pReceiveStrings[port];
+    Perform(m_Read.OnBytes(rx.Right(std::min(byteCount, rx.GetLength()))));
+}
+
+void CParameterDlg::OnTimer(UINT_PTR id) { Perform(m_Read.OnTimer(static_cast<UINT>(id))); }
+
+void CParameterDlg::OnEditChanged(UINT id)
+{
+    const int index = static_cast<int>(id) - IDC_NAME_FIRST;
+    if (index < 0 || index >= 3 * kParameterRows)
+        return;
+    CMyEdit& edit = m_Edits[index];
+    if (!edit.IsWindow() || !edit.IsValueChanged() || edit.IsChangeCheckLocked())
+        return;
+    ParameterRowTexts& row = m_Read.Row(index % kParameterRows);
+    CString& target = index < kParameterRows ? row.name : index < 2 * kParameterRows ? row.nominal : row.unit;
+    target = edit.GetWindowTextString();
+}
+
+void CParameterDlg::Perform(const CParameterRead::Actions& actions)
+{
+    using A = ParameterReadAction;
+    for (const A& a : actions) {
+        switch (a.kind) {
+        case A::PageSend:
+            if (!a.bytes.IsEmpty())
+                SendCommandByte(CurrentChannel(), static_cast<BYTE>(a.bytes[0]));
+            break;
+        case A::DirectSend:
+            if (CPortMan* port = TargetPort(CurrentChannel())) {
+                SelectChannel(CurrentChannel());
+                port->WriteFrame(reinterpret_cast<const BYTE*>(a.bytes.GetString()), a.bytes.GetLength());
+            }
+            break;
+        case A::SetTimer: vx::SetTimer(this, a.id, a.ms); break;
+        case A::KillTimer: vx::KillTimer(this, a.id); break;
+        case A::Sleep: ::Sleep(a.ms); break;
+        case A::EmptyReceiveText: ClearAnswerText(); break;
+        case A::UpdateForm:
+            if (IsWindow())
+                UpdateData(FALSE);
+            break;
+        case A::HideButtons: ShowButtons(false); break;
+        case A::RefreshPage: RefreshPage(); break;
+        case A::MessageBox: AfxMessageBox(a.bytes, MB_OK); break;
+        case A::StartSend:
+            // Only the send starts a pre-read, and the send is not offered.
+            break;
+        }
+    }
+}

@@ -118,9 +118,13 @@ void CLoggerReadout::OnHeaderData(int n)
     m_host.ShowTexts();
     m_strRaw = m_strRaw.Mid(etx + 1);
     m_nCounter = m_strRaw.GetLength();
-    // The mode line may have come in the same chunk.
-    if (!m_strRaw.IsEmpty())
+    // The mode line may have come in the same chunk. If it is not there
+    // yet, the line still gets its second of silence before the page lets go.
+    if (!m_strRaw.IsEmpty()) {
         ParseLoggerMode(0, false);
+        if (m_handler == Handler::Mode)
+            m_host.SetTimer(ModeTimer, kModeWaitMs);
+    }
 }
 
 void CLoggerReadout::ParseLoggerMode(int n, bool forceCut)

@@ -170,6 +170,7 @@ QPainter* CDC::Impl::P()
         SetupPainter(painter, QPoint());
         geometryDirty = false;
     }
+    drawn = true;
     return &painter;
 }
 
@@ -204,6 +205,7 @@ QRgb* CDC::Impl::Pixels()
     // drawing into the old buffer; end the painter first in that case.
     if (!image->isDetached() && painter.isActive())
         EndPainter();
+    drawn = true;
     return reinterpret_cast<QRgb*>(image->bits());
 }
 

@@ -65,6 +65,7 @@ struct CDC::Impl {
     CBitmap defaultBitmap;
     bool geometryDirty = true;
     bool clipRectsDirty = true;
+    bool drawn = false;                      // anything drawn (window DCs show only then)
     std::vector<QRect> clipRects;            // device, within the target
 
     ~Impl();

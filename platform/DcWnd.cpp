@@ -102,7 +102,7 @@ CPaintDC::CPaintDC(CWnd* wnd) : m_wnd(wnd)
 CPaintDC::~CPaintDC()
 {
     QWidget* peer = m_wnd ? m_wnd->GetPeer() : nullptr;
-    const bool drew = IsImageTarget();
+    const bool drew = IsImageTarget();   // a paint is always shown, drawn on or not
     DeleteDC();
     if (peer && drew)
         VxSurface::For(peer)->Present(QRect(m_rcPaint.left, m_rcPaint.top, m_rcPaint.Width(), m_rcPaint.Height()),
@@ -123,7 +123,8 @@ CClientDC::CClientDC(CWnd* wnd) : m_wnd(wnd)
 CClientDC::~CClientDC()
 {
     QWidget* peer = m_wnd ? m_wnd->GetPeer() : nullptr;
-    const bool drew = IsImageTarget();
+    // A DC only used for measuring text shows nothing.
+    const bool drew = IsImageTarget() && d->drawn;
     QRect all;
     if (drew && GetImage())
         all = GetImage()->rect();

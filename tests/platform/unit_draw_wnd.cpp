@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -35,6 +37,7 @@ TEST(DrawWindow, PaintDcReachesTheScreenAndClientDcDrawsBetweenPaints)
     ASSERT_TRUE(top.Create(nullptr, "Fenster", WS_POPUP | WS_VISIBLE, CRect(0, 0, 120, 90), nullptr, 0));
     Canvas canvas;
     ASSERT_TRUE(canvas.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 80), &top, 1));
+    QCoreApplication::processEvents();   // the window gets exposed
     const QImage shot = canvas.GetPeer()->grab().toImage();
     ASSERT_GE(canvas.paints, 1);
     EXPECT_EQ(shot.pixelColor(50, 30), QColor(0, 128, 255));
@@ -61,6 +64,30 @@ TEST(DrawWindow, PaintDcReachesTheScreenAndClientDcDrawsBetweenPaints)
     }
     // Showing client-DC drawings never runs the window's own painting.
     EXPECT_EQ(canvas.paints, paintsBefore);
+    // A client DC that only measures shows nothing.
+    int presents = 0;
+    struct Counter : QObject {
+        int* n;
+        explicit Counter(int* c) : n(c) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                ++*n;
+            return false;
+        }
+    } counter(&presents);
+    canvas.GetPeer()->installEventFilter(&counter);
+    {
+        CClientDC dc(&canvas);
+        EXPECT_GT(dc.GetTextExtent(CString("abc")).cx, 0);
+    }
+    EXPECT_EQ(presents, 0);
+    {
+        CClientDC dc(&canvas);
+        dc.SetPixel(1, 1, RGB(1, 2, 3));
+    }
+    EXPECT_EQ(presents, 1);
+    canvas.GetPeer()->removeEventFilter(&counter);
 
     // A window resized gets a surface of its new size.
     canvas.MoveWindow(10, 10, 60, 30);

@@ -9,6 +9,7 @@
 
 #include <QImage>
 
+#include <map>
 #include <set>
 #include <string_view>
 
@@ -47,9 +48,13 @@ TEST(Resources, ControlsStayInsideTheirDialog)
     }
 }
 
-TEST(Resources, IdsAreNotDefinedTwiceAcrossFiles)
+// A later file may replace a dialog with a fuller version of the same dialog
+// (same caption); anything else defined twice is two things under one id.
+TEST(Resources, IdsAreNotTakenTwice)
 {
-    std::set<unsigned> dialogs, menus, strings;
+    std::map<unsigned, std::pair<std::string, CString>> dialogs;
+    std::set<unsigned> menus;
+    std::map<unsigned, CString> strings;
     for (const auto& f : vxres::EmbeddedFiles()) {
         if (!IsTextFile(f))
             continue;
@@ -58,12 +63,18 @@ TEST(Resources, IdsAreNotDefinedTwiceAcrossFiles)
         if (!vx::ParseResources(std::string_view(reinterpret_cast<const char*>(f.data), f.size),
                                 f.name, set, err))
             continue;
-        for (const auto& d : set.dialogs)
-            EXPECT_TRUE(dialogs.insert(d.id).second) << f.name << ": dialog " << d.id;
+        for (const auto& d : set.dialogs) {
+            auto [it, fresh] = dialogs.emplace(d.id, std::make_pair(std::string(f.name), d.caption));
+            EXPECT_TRUE(fresh || it->second.second == d.caption)
+                << f.name << ": dialog " << d.id << " \"" << d.caption.GetString() << "\" is also \""
+                << it->second.second.GetString() << "\" in " << it->second.first;
+        }
         for (const auto& m : set.menus)
             EXPECT_TRUE(menus.insert(m.id).second) << f.name << ": menu " << m.id;
-        for (const auto& [id, text] : set.strings)
-            EXPECT_TRUE(strings.insert(id).second) << f.name << ": string " << id;
+        for (const auto& [id, text] : set.strings) {
+            auto [it, fresh] = strings.emplace(id, text);
+            EXPECT_TRUE(fresh || it->second == text) << f.name << ": string " << id;
+        }
     }
 }
 

@@ -72,6 +72,25 @@ TEST(DcGeometry, RectangleAndFillRectLeaveOutRightAndBottomEdge)
     EXPECT_EQ(f.Row(4, 0, 6), ".......");
 }
 
+TEST(DcGeometry, EllipseStaysInsideItsRectangle)
+{
+    for (const CRect r : {CRect(2, 3, 12, 9), CRect(1, 1, 20, 20), CRect(4, 4, 7, 6)}) {
+        Canvas c(24, 24);
+        c.dc.SelectStockObject(BLACK_BRUSH);
+        c.dc.Ellipse(&r);
+        int minX = 99, minY = 99, maxX = -1, maxY = -1;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                if (c.At(x, y) != kWhite) {
+                    minX = std::min(minX, x);
+                    minY = std::min(minY, y);
+                    maxX = std::max(maxX, x);
+                    maxY = std::max(maxY, y);
+                }
+        EXPECT_EQ(CRect(minX, minY, maxX + 1, maxY + 1), r);
+    }
+}
+
 TEST(DcGeometry, RectangleWithoutPenFillsOnePixelLess)
 {
     Canvas c(10, 10);

@@ -7,7 +7,13 @@ VX_IMPLEMENT_DYNAMIC(CEinrichtenDlg, CMyPropertyPage)
 
 CEinrichtenDlg::CEinrichtenDlg() : CMyPropertyPage(IDD, 0) {}
 
-CEinrichtenDlg::~CEinrichtenDlg() = default;
+CEinrichtenDlg::~CEinrichtenDlg()
+{
+    // The sheet is destroyed after the pages it lists: let it forget them
+    // while they still exist.
+    while (m_NestedSheet.GetPageCount() > 0)
+        m_NestedSheet.RemovePage(m_NestedSheet.GetPage(0));
+}
 
 CMyPropertyPage* CEinrichtenDlg::GetNestedPage(int index)
 {

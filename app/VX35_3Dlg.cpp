@@ -59,6 +59,8 @@ CVX35_3Dlg::~CVX35_3Dlg()
     if (IsWindow())
         DestroyWindow();
     ShutdownPort();
+    while (m_PropertySheet.GetPageCount() > 0)
+        m_PropertySheet.RemovePage(m_PropertySheet.GetPage(0));
 }
 
 // ---- Start-up ---------------------------------------------------------------------

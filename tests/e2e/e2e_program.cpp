@@ -166,7 +166,7 @@ TEST_F(ProgramE2E, ManyChunksAreTakenInOrderWithoutStallingTheWindow)
     CPortMan* port = dlg->GetChannelTable()[0].m_pPortMan;
     // Status requests straight to the port, each answered by the device;
     // the window keeps serving the reader in between.
-    constexpr int kRequests = 3000;
+    constexpr int kRequests = 10000;
     int answers = 0;
     auto count = [&] {
         answers = 0;

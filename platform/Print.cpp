@@ -5,6 +5,8 @@
 #include "platform/Text1252.h"
 #include "platform/Wnd.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -45,12 +47,13 @@ INT_PTR CPrintDialog::DoModal()
     if (const std::optional<vx::ModalAnswer> answer = vx::ScriptedModal(call)) {
         if (answer->result != IDOK)
             return IDCANCEL;
-        // A scripted OK prints to the PDF file named in the answer, or to
-        // the default printer.
-        if (!answer->text.IsEmpty()) {
-            m_printer->setOutputFormat(QPrinter::PdfFormat);
-            m_printer->setOutputFileName(vx::ToQString(answer->text));
-        }
+        // A scripted OK prints to the PDF file named in the answer; without
+        // a name to a scratch PDF, so a test never prints on paper.
+        QString out = vx::ToQString(answer->text);
+        if (out.isEmpty())
+            out = QDir::temp().filePath(QStringLiteral("vx35-print-%1.pdf").arg(QCoreApplication::applicationPid()));
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
+        m_printer->setOutputFileName(out);
         m_ok = true;
         return IDOK;
     }

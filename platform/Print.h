@@ -2,8 +2,9 @@
 //
 // CPrintDialog::DoModal goes through the modal seam (Modal.h, kind Print):
 // in the program it shows the Qt print dialog; a scripted answer of IDOK
-// prints to the PDF file named in the answer's text (or to the default
-// printer when the text is empty), so no test ever blocks. The printer is set to
+// prints to the PDF file named in the answer's text (a scratch PDF in the
+// temporary folder when the text is empty), so no test ever blocks or
+// prints on paper. The printer is set to
 // 600 dpi; callers scale by GetDeviceCaps(LOGPIXELSX/Y).
 #pragma once
 

@@ -114,6 +114,15 @@ TEST(Print, TwoLinePageToPdfReadsBack)
     }
 }
 
+TEST(Print, ScriptedOkWithoutFileNeverReachesPaper)
+{
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, {}, 0, {}});
+    CPrintDialog dlg(FALSE);
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(dlg.PrintToFile());
+    EXPECT_EQ(dlg.GetResolutionX(), 600);
+}
+
 TEST(Print, PagesAndDocumentsInOrder)
 {
     const std::string pdf = TempPath("print_pages.pdf");

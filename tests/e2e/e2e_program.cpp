@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <unistd.h>
 #include <functional>
 #include <memory>
 
@@ -183,4 +184,24 @@ TEST_F(ProgramE2E, ManyChunksAreTakenInOrderWithoutStallingTheWindow)
     ASSERT_TRUE(Pump([&] { return count() >= kRequests; }, 30000)) << answers;
     dlg->FlushTerminal();
     EXPECT_EQ(dlg->GetTerminal().GetWindowTextString().Right(4), CString("OK\r\n").Right(4));
+}
+
+TEST_F(ProgramE2E, BeendenWhileTheReaderWaitsToDeliverDoesNotHang)
+{
+    auto sim = std::make_unique<SimDevice>(dir.filePath("busy.log").toStdString(),
+                                           std::vector<std::string>{"--delay", "0"});
+    ASSERT_TRUE(sim->Started());
+    ASSERT_TRUE(PointLink(link, sim->Path()));
+    OpenDialog();
+    ASSERT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    CPortMan* port = dlg->GetChannelTable()[0].m_pPortMan;
+    // Answers pile up while this thread does not serve the reader.
+    for (int i = 0; i < 500; ++i)
+        port->PutByte('D');
+    usleep(200 * 1000);
+    const auto start = std::chrono::steady_clock::now();
+    dlg->SendMessage(WM_COMMAND, ID_DATEI_BEENDEN, 0);
+    CloseDialog();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_LT(ms.count(), 2000);
 }

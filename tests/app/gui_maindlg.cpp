@@ -369,6 +369,7 @@ TEST_F(MainDialogTest, ScreenshotsInGermanAndFrench)
         dlg->ShowTerminal(true);
         Feed("VX35 V1.05 H1\r\nSTATUS OK 0000\r\n");
         Feed(std::string("\x30\x02\x0D\x0A", 4));
+        dlg->SetHexMode(language == vx::kLanguageFrench);
         dlg->FlushTerminal();
         QWidget* w = dlg->GetPeer();
         ASSERT_NE(w, nullptr);

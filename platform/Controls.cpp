@@ -1027,6 +1027,17 @@ int CComboBox::GetLBText(int index, CString& text) const
     return text.GetLength();
 }
 
+int CComboBox::GetLBText(int index, char* buffer) const
+{
+    CString s;
+    const int n = GetLBText(index, s);
+    if (n >= 0 && buffer) {
+        std::copy(s.str().begin(), s.str().end(), buffer);
+        buffer[n] = '\0';
+    }
+    return n;
+}
+
 CString CComboBox::GetLBText(int index) const
 {
     CString s;
@@ -1171,16 +1182,8 @@ LRESULT CComboBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return SetCurSel(static_cast<int>(static_cast<INT_PTR>(wParam)));
     case CB_GETLBTEXTLEN:
         return GetLBTextLen(static_cast<int>(wParam));
-    case CB_GETLBTEXT: {
-        CString s;
-        const int n = GetLBText(static_cast<int>(wParam), s);
-        if (n >= 0 && lParam) {
-            char* out = reinterpret_cast<char*>(lParam);
-            std::copy(s.str().begin(), s.str().end(), out);
-            out[n] = '\0';
-        }
-        return n;
-    }
+    case CB_GETLBTEXT:
+        return GetLBText(static_cast<int>(wParam), reinterpret_cast<char*>(lParam));
     case CB_SETITEMDATA:
         return SetItemData(static_cast<int>(wParam), static_cast<UINT_PTR>(lParam));
     case CB_GETITEMDATA:
@@ -1630,11 +1633,44 @@ int CSpinButtonCtrl::GetPos32(BOOL* error) const
     return static_cast<int>(v);
 }
 
+namespace {
+// Up and down keys in the buddy step the up-down (UDS_ARROWKEYS).
+class VxBuddyKeys : public QObject {
+public:
+    VxBuddyKeys(CSpinButtonCtrl* spin, QObject* parent) : QObject(parent), m_spin(spin), m_serial(spin->GetSerial()) {}
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress || !CWnd::IsLive(m_spin, m_serial) || m_spin->GetBuddy() != buddy)
+            return false;
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key != Qt::Key_Up && key != Qt::Key_Down)
+            return false;
+        m_spin->Step(key == Qt::Key_Up ? +1 : -1);
+        return true;
+    }
+    CWnd* buddy = nullptr;
+
+private:
+    CSpinButtonCtrl* m_spin;
+    std::uint64_t m_serial;
+};
+} // namespace
+
+void CSpinButtonCtrl::attachBuddy(CWnd* buddy)
+{
+    m_buddy = buddy;
+    m_buddySerial = buddy ? buddy->GetSerial() : 0;
+    if (buddy && buddy->GetPeer() && GetPeer() && (GetStyle() & UDS_ARROWKEYS)) {
+        auto* keys = new VxBuddyKeys(this, GetPeer());
+        keys->buddy = buddy;
+        buddy->GetPeer()->installEventFilter(keys);
+    }
+}
+
 CWnd* CSpinButtonCtrl::SetBuddy(CWnd* buddy)
 {
     CWnd* old = m_buddy;
-    m_buddy = buddy;
-    m_buddySerial = buddy ? buddy->GetSerial() : 0;
+    attachBuddy(buddy);
     if (buddy && (GetStyle() & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT)) && buddy->GetParent() == GetParent()) {
         // Sits on the buddy's edge; the buddy gives up that width.
         CRect b, me;

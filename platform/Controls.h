@@ -343,6 +343,7 @@ public:
     int GetCurSel() const;             // CB_ERR (-1) when nothing is selected
     int SetCurSel(int index);          // -1 clears; CB_ERR when out of range
     int GetLBText(int index, CString& text) const;
+    int GetLBText(int index, char* buffer) const;   // buffer of GetLBTextLen + 1 bytes
     CString GetLBText(int index) const;
     int GetLBTextLen(int index) const;
     int SetItemData(int index, UINT_PTR data);
@@ -365,6 +366,7 @@ protected:
 
 private:
     friend class CControlWnd;
+    friend class CDialog;
     friend class VxComboBox;
     friend class VxOwnerDrawDelegate;
     bool isOwnerDraw() const { return (GetStyle() & CBS_OWNERDRAWFIXED) != 0; }
@@ -463,7 +465,10 @@ protected:
 
 private:
     friend class CControlWnd;
+    friend class CDialog;
     void writeBuddy();
+    // Takes buddy without moving either window.
+    void attachBuddy(CWnd* buddy);
     int m_lower = 0;
     int m_upper = 100;
     int m_pos = 0;

@@ -341,15 +341,29 @@ BOOL CDialog::SubclassDlgItem(UINT id, CWnd* wnd)
     }
 
     BOOL ok = FALSE;
-    if (auto* cc = dynamic_cast<CControlWnd*>(wnd))
+    auto* oldSpin = dynamic_cast<CSpinButtonCtrl*>(old);
+    auto* newSpin = dynamic_cast<CSpinButtonCtrl*>(wnd);
+    auto* cc = dynamic_cast<CControlWnd*>(wnd);
+    if (cc && !(oldSpin && newSpin))
         ok = cc->CreateControl(text, style, rect, this, id, old->GetExStyle());
-    else
+    else   // an up-down keeps the buddy it has, not the sibling made last
         ok = wnd->CreateEx(old->GetExStyle(), className, text, style, rect, this, id);
     if (!ok)
         return FALSE;
     if (auto* ob = dynamic_cast<CButton*>(old))
         if (auto* nb = dynamic_cast<CButton*>(wnd))
             nb->SetCheck(ob->GetCheck());
+    if (auto* oc = dynamic_cast<CComboBox*>(old))
+        if (auto* nc = dynamic_cast<CComboBox*>(wnd))
+            nc->m_dropHeight = oc->m_dropHeight;
+    if (oldSpin && newSpin) {
+        newSpin->m_lower = oldSpin->m_lower;
+        newSpin->m_upper = oldSpin->m_upper;
+        newSpin->m_pos = oldSpin->m_pos;
+        CWnd* buddy = oldSpin->GetBuddy();
+        if (buddy && CWnd::IsLive(buddy, oldSpin->m_buddySerial))
+            newSpin->attachBuddy(buddy);
+    }
     wnd->GetPeer()->stackUnder(oldPeer);
     QWidget::setTabOrder(oldPeer, wnd->GetPeer());
     old->DestroyWindow();

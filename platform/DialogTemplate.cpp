@@ -355,6 +355,7 @@ private:
             else if (f == "wrap") style |= UDS_WRAP;
             else if (f == "horizontal") style |= UDS_HORZ;
             else if (f == "nothousands") style |= UDS_NOTHOUSANDS;
+            else if (f == "arrowkeys") style |= UDS_ARROWKEYS;
             else return Fail("unknown up-down flag '" + f + "'");
         } else if (k == K::DateTime) {
             if (f == "time") setType(0xF, DTS_TIMEFORMAT);

@@ -274,6 +274,22 @@ TEST_F(Controls, TrackbarClampsCodeSilentlyAndReportsTheUser)
     EXPECT_EQ(dlg.notes[1].code, TB_ENDTRACK);
     EXPECT_GT(bar->GetPos(), 10);
 
+    // A drag reports each place while moving and the last one at release.
+    dlg.ClearNotes();
+    slider->setSliderDown(true);
+    slider->setSliderPosition(40);
+    slider->setSliderPosition(45);
+    slider->setSliderDown(false);
+    ASSERT_EQ(dlg.notes.size(), 4u);
+    EXPECT_EQ(dlg.notes[0].code, TB_THUMBTRACK);
+    EXPECT_EQ(dlg.notes[0].pos, 40);
+    EXPECT_EQ(dlg.notes[1].code, TB_THUMBTRACK);
+    EXPECT_EQ(dlg.notes[1].pos, 45);
+    EXPECT_EQ(dlg.notes[2].code, TB_THUMBPOSITION);
+    EXPECT_EQ(dlg.notes[2].pos, 45);
+    EXPECT_EQ(dlg.notes[3].code, TB_ENDTRACK);
+    EXPECT_EQ(bar->GetPos(), 45);
+
     // The channel spans the thumb's centre travel inside the control.
     CRect ch;
     bar->GetChannelRect(&ch);
@@ -306,6 +322,8 @@ TEST_F(Controls, UpDownWritesItsBuddyWithinA32BitRange)
 
     buddy->SetWindowText("250");
     EXPECT_EQ(spin->GetPos32(), 250) << "the position is read back from the buddy";
+    PressKeyIn(buddy, Qt::Key_Up);
+    EXPECT_EQ(buddy->GetWindowTextString(), "251") << "arrow keys in the buddy step";
     BOOL error = FALSE;
     buddy->SetWindowText("abc");
     spin->GetPos32(&error);

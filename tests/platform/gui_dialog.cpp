@@ -24,6 +24,8 @@ end
 dialog 961 100 60 "Bound"
   edit   1020  5  5  60  12
   custom 1021  5 25  60  30 class=PlotWnd
+  edit   1022 70  5  25  12
+  updown 1023 95  5  10  12 autobuddy setbuddyint alignright arrowkeys
 end
 )";
 
@@ -226,12 +228,14 @@ public:
     BoundDlg() : RecordingDlg(961) {}
     BoundEdit edit;
     PlotLike plot;
+    CSpinButtonCtrl spin;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override
     {
         DDX_Control(dx, 1020, edit);
         DDX_Control(dx, 1021, plot);
+        DDX_Control(dx, 1023, spin);
     }
 };
 
@@ -251,6 +255,20 @@ TEST(Dialog, DdxControlBindsMembersInPlace)
 
     dlg.UpdateData(FALSE);   // binding happens once
     EXPECT_EQ(dlg.GetDlgItem(1020), &dlg.edit);
+
+    // A bound up-down keeps the buddy the template gave it, whose width
+    // it took only once.
+    EXPECT_EQ(dlg.spin.GetBuddy(), dlg.GetDlgItem(1022));
+    CRect buddyRect(70, 5, 95, 17);
+    dlg.MapDialogRect(&buddyRect);
+    CRect spinRect;
+    dlg.spin.GetClientRect(&spinRect);
+    CRect buddyNow;
+    dlg.GetDlgItem(1022)->GetClientRect(&buddyNow);
+    EXPECT_EQ(buddyNow.Width(), buddyRect.Width() - spinRect.Width());
+    dlg.spin.SetRange32(0, 10);
+    dlg.spin.SetPos32(3);
+    EXPECT_EQ(dlg.GetDlgItem(1022)->GetWindowTextString(), "3");
 
     // The member's handlers see the user's typing and may swallow it.
     dlg.ShowWindow(SW_SHOW);

@@ -425,10 +425,22 @@ protected:
             return false;
         switch (e->type()) {
         case QEvent::ShowToParent:
-            show();
+            if (m_client->windowState() & Qt::WindowMinimized)
+                showMinimized();
+            else if (m_client->windowState() & Qt::WindowMaximized)
+                showMaximized();
+            else
+                show();
             break;
         case QEvent::HideToParent:
             hide();
+            break;
+        case QEvent::WindowStateChange:
+            if (isVisible()) {
+                m_adjusting = true;
+                setWindowState(m_client->windowState());
+                m_adjusting = false;
+            }
             break;
         case QEvent::Move: {
             // The program moved its dialog (to screen coordinates): the
@@ -453,6 +465,16 @@ protected:
         return false;
     }
     void resizeEvent(QResizeEvent*) override { layoutChildren(); }
+    void changeEvent(QEvent* e) override
+    {
+        // The dialog answers IsZoomed/IsIconic from its own widget.
+        if (e->type() == QEvent::WindowStateChange && m_client) {
+            m_adjusting = true;
+            m_client->setWindowState(windowState());
+            m_adjusting = false;
+        }
+        QWidget::changeEvent(e);
+    }
     void closeEvent(QCloseEvent* e) override
     {
         e->ignore();

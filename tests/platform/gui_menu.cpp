@@ -137,6 +137,14 @@ TEST_F(Menus, MenuBarLiesAboveTheClientArea)
     EXPECT_EQ(client, CRect(0, 0, 320, 200));
     dlg.ShowWindow(SW_HIDE);
     EXPECT_FALSE(window->isVisible());
+    dlg.ShowWindow(SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(dlg.IsZoomed());
+    window->showNormal();
+    EXPECT_FALSE(dlg.IsZoomed()) << "the user restoring the window is seen by the dialog";
+    dlg.ShowWindow(SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(window->windowState() & Qt::WindowMaximized) << "maximizing a shown dialog";
+    dlg.ShowWindow(SW_RESTORE);
 
     // Closing the window cancels the dialog.
     dlg.ShowWindow(SW_SHOW);

@@ -95,18 +95,18 @@ BOOL CDatenloggerDlg::PreTranslateMessage(MSG* msg)
     if (msg && msg->message == WM_KEYDOWN) {
         if (msg->wParam == VK_ESCAPE)
             return TRUE;
-        if ((GetKeyState(VK_CONTROL) & 0x8000) && HandleClipboardKey(static_cast<UINT>(msg->wParam)))
+        if ((GetKeyState(VK_CONTROL) & 0x8000) && HandleClipboardKey(msg->hwnd, static_cast<UINT>(msg->wParam)))
             return TRUE;
     }
     return CMyPropertyPage::PreTranslateMessage(msg);
 }
 
-bool CDatenloggerDlg::HandleClipboardKey(UINT key)
+bool CDatenloggerDlg::HandleClipboardKey(CWnd* focus, UINT key)
 {
     if (key != 'A' && key != 'C' && key != 'X')
         return false;
-    CWnd* focus = CWnd::GetFocus();
-    auto* edit = dynamic_cast<CEdit*>(focus);
+    // A key message goes to the window that has the focus.
+    auto* edit = dynamic_cast<CEdit*>(focus ? focus : CWnd::GetFocus());
     if (!edit || edit->GetParent() != this)
         return false;
     if (key == 'A') {

@@ -59,7 +59,7 @@ private:
 
     // Ctrl+A selects the focused field; Ctrl+C and Ctrl+X copy its
     // selection (the fields are read-only, so nothing is cut).
-    bool HandleClipboardKey(UINT key);
+    bool HandleClipboardKey(CWnd* focus, UINT key);
 
     Host m_Host;
     CLoggerReadout m_Readout;

@@ -1,0 +1,378 @@
+// The device pages in a sheet of their own, with a recording port and the
+// manual clock: what goes on the wire and when, what the pages show, and
+// which File menu items they grey.
+#include "app/StringTable.h"
+#include "measure/MessenDlgEinstellen.h"
+#include "pages/BefehleDlg.h"
+#include "pages/DatenloggerDlg.h"
+#include "pages/DatumDlg.h"
+#include "pages/EinrichtenDlg.h"
+#include "pages/FirmenkopfDlg.h"
+#include "pages/ParameterDlg.h"
+#include "pages/SteuernDlg.h"
+#include "platform/Clipboard.h"
+#include "platform/Modal.h"
+#include "platform/Profile.h"
+#include "platform/PropertySheet.h"
+#include "platform/Timer.h"
+#include "port/CPortMan.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Write {
+    std::int64_t atMs;
+    std::string bytes;
+};
+
+class RecordingPort : public CPortMan {
+public:
+    RecordingPort() { m_Dcb.PortState = 0; }
+    bool PutByte(BYTE b) override { return Record(std::string(1, static_cast<char>(b))); }
+    bool WriteString(const CString& t) override { return Record(t.str()); }
+    bool WriteFrame(const BYTE* d, int n) override
+    {
+        return Record(std::string(reinterpret_cast<const char*>(d), static_cast<size_t>(n)));
+    }
+    std::string All() const
+    {
+        std::string s;
+        for (const auto& w : writes)
+            s += w.bytes;
+        return s;
+    }
+    std::vector<Write> writes;
+
+private:
+    bool Record(std::string b)
+    {
+        writes.push_back({vx::NowMs(), std::move(b)});
+        return true;
+    }
+};
+
+// Stands in for the main dialog: owns the shared page state and the port,
+// hosts the pages in a sheet and records the File menu messages.
+class PageFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        clock = &vx::UseManualClock(1000);
+        table[0].m_pPortMan = &port;
+    }
+    void TearDown() override
+    {
+        if (sheet && sheet->IsWindow())
+            sheet->DestroyWindow();
+        sheet.reset();
+        table[0].m_pPortMan = nullptr;
+    }
+
+    void Wire(CMyPropertyPage& page)
+    {
+        CPageSharedState s;
+        s.pChannelTable = table;
+        s.pReceiveStrings = rx;
+        s.pLanguageOffset = &language;
+        s.pConnectionMode = &connection;
+        s.pCurrentChannel = &channel;
+        s.pBusyFlag = &busy;
+        s.pOperatingMode = &operating;
+        s.pArrivalStatus = &arrival;
+        page.SetSharedState(s);
+    }
+    // Creating the sheet activates its first page.
+    void Host(std::initializer_list<CMyPropertyPage*> pages)
+    {
+        sheet = std::make_unique<CPropertySheet>();
+        for (CMyPropertyPage* p : pages) {
+            Wire(*p);
+            sheet->AddPage(p);
+        }
+        for (UINT msg : {WM_ENABLE_FILE_OPEN, WM_ENABLE_FILE_SAVE, WM_ENABLE_PRINT})
+            sheet->MapMessageFn(msg, [this, msg](WPARAM, LPARAM l) {
+                menu.push_back({msg, l});
+                return LRESULT(0);
+            });
+        ASSERT_TRUE(sheet->Create(nullptr, WS_POPUP | WS_VISIBLE));
+    }
+    void Feed(CMyPropertyPage& page, const std::string& bytes, int port = 0)
+    {
+        rx[port] += CString(bytes.data(), static_cast<int>(bytes.size()));
+        page.OnDataReceived(static_cast<int>(bytes.size()), port);
+    }
+    // Every page send leaves exactly one write followed by 25 ms of quiet.
+    void ExpectPaced(size_t first, size_t count)
+    {
+        for (size_t i = first + 1; i < first + count && i < port.writes.size(); ++i)
+            EXPECT_EQ(port.writes[i].atMs - port.writes[i - 1].atMs, 25) << "write " << i;
+    }
+    std::string Menu() const
+    {
+        std::string s;
+        for (auto [msg, on] : menu)
+            s += (msg == WM_ENABLE_FILE_OPEN ? "O" : msg == WM_ENABLE_FILE_SAVE ? "S" : "P") + std::to_string(on) + " ";
+        return s;
+    }
+
+    vx::ManualClock* clock = nullptr;
+    RecordingPort port;
+    ChannelRecord table[kChannelCount];
+    CString rx[kReceiveTextCount];
+    int language = 0, connection = 0, channel = 0, busy = 0, operating = 0;
+    BYTE arrival = 0;
+    std::unique_ptr<CPropertySheet> sheet;
+    std::vector<std::pair<UINT, LPARAM>> menu;
+};
+
+CString Text(CWnd& page, int id)
+{
+    CWnd* w = page.GetDlgItem(id);
+    return w ? w->GetWindowTextString() : CString("<missing>");
+}
+
+// A key pressed with Ctrl on a control, through the real event path.
+void CtrlKey(CWnd* control, int qtKey)
+{
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::ControlModifier);
+    QCoreApplication::sendEvent(control->GetPeer(), &press);
+}
+
+std::string Echo(int keys) { return std::string(static_cast<size_t>(keys) * 10, 'x'); }
+
+} // namespace
+
+// ---- Commands, date and company header pages --------------------------------------
+
+TEST_F(PageFixture, CommandsPageSendsHomeKeysOnActivationAndOneRequestPerButton)
+{
+    CBefehleDlg page;
+    Host({&page});
+    EXPECT_EQ(port.All(), "nnnnn");
+    ExpectPaced(0, 5);
+    // The refresh greys Open first; the activation then greys all three.
+    EXPECT_EQ(Menu(), "O0 O0 S0 P0 ");
+    rx[0] = "old";
+    port.writes.clear();
+    page.SendMessage(WM_COMMAND, CBefehleDlg::IDC_STATUS_LONG);
+    page.SendMessage(WM_COMMAND, CBefehleDlg::IDC_VERSION);
+    EXPECT_EQ(port.All(), "EV");
+    EXPECT_TRUE(rx[0].IsEmpty());
+    EXPECT_EQ(Text(page, CBefehleDlg::IDC_VERSION), "Versions Nr.");
+    EXPECT_EQ(Text(page, CBefehleDlg::IDC_SENSOR), "Sensorparameter");
+}
+
+TEST_F(PageFixture, DatePageShowsTheAnswerAndSetsTheClockFromThePc)
+{
+    vx::SetLocalTimeOverride(QDateTime(QDate(2009, 3, 1), QTime(8, 5, 3)));
+    CDatumDlg page;
+    Host({&page});
+    EXPECT_TRUE(port.All().empty()) << "the date page sends no home keys";
+    page.SendMessage(WM_COMMAND, CDatumDlg::IDC_READ);
+    EXPECT_EQ(port.All(), "b");
+    Feed(page, "01.03.09  08:05:03 and more text\r\n");
+    EXPECT_EQ(Text(page, CDatumDlg::IDC_DATE), "01.03.09 08:05:03");
+
+    page.SetDlgItemText(CDatumDlg::IDC_DATE, "typed by the user");
+    port.writes.clear();
+    page.SendMessage(WM_COMMAND, CDatumDlg::IDC_WRITE);
+    ASSERT_EQ(port.writes.size(), 1u) << "the frame leaves in one write";
+    EXPECT_EQ(port.writes[0].bytes, std::string("a\0" "01.03.09 08:05:03" "\x4D\x2C", 21));
+    EXPECT_EQ(Text(page, CDatumDlg::IDC_DATE), "01.03.09 08:05:03");
+    vx::SetLocalTimeOverride(std::nullopt);
+}
+
+TEST_F(PageFixture, HeaderPageStripsTheAnswerAndSendsWithoutEtx)
+{
+    CFirmenkopfDlg page;
+    Host({&page});
+    EXPECT_EQ(Menu(), "O0 S0 P1 ") << "activation enables Print";
+    page.RefreshPage();
+    EXPECT_EQ(Menu(), "O0 S0 P1 O0 S0 P0 ");
+    page.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_READ);
+    EXPECT_EQ(port.All(), "d");
+    Feed(page, "\r\nFirma");
+    Feed(page, " GmbH\x03");
+    EXPECT_EQ(page.m_strHeader, "Firma GmbH");
+
+    port.writes.clear();
+    page.SetDlgItemText(CFirmenkopfDlg::IDC_HEADER, CString("Line 1\nLi\x03ne 2", 14));
+    page.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_WRITE);
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0].bytes, "cLine 1\r\nLine 2\x03");
+}
+
+// ---- Control page -------------------------------------------------------------------
+
+TEST_F(PageFixture, ControlPageIdentifiesTheDeviceAfterTheEchoOfSixEscKeys)
+{
+    CSteuernDlg page;
+    Host({&page});
+    EXPECT_EQ(port.All(), "nnnnnn");
+    ExpectPaced(0, 6);
+    EXPECT_EQ(Menu(), "S0 P0 O0 O0 S0 P0 ");
+    EXPECT_EQ(Text(page, CSteuernDlg::IDC_MODEL), "VX 35");
+
+    Feed(page, std::string(49, 'x'));
+    EXPECT_EQ(port.All(), "nnnnnn");
+    Feed(page, "x");
+    EXPECT_EQ(port.All(), "nnnnnnV");
+    EXPECT_TRUE(vx::HasTimer(&page, 1));
+    Feed(page, "VX35 H1 105\r\n");
+    EXPECT_EQ(table[0].m_iDeviceVariant, 800);
+    EXPECT_FALSE(vx::HasTimer(&page, 1));
+
+    // The display follows once the 50 bytes after 'V' are in.
+    Feed(page, std::string(40, 'y'));
+    EXPECT_TRUE(page.GetDisplayText().IsEmpty());
+    Feed(page, "ABCDEFGHIJ%sL");
+    EXPECT_EQ(Text(page, CSteuernDlg::IDC_DISPLAY), "DEFGHIJ%");
+}
+
+TEST_F(PageFixture, ControlPageVariantDependsOnTheFirstChunkAfterVersionOnly)
+{
+    CSteuernDlg page;
+    Host({&page});
+    Feed(page, Echo(5));
+    Feed(page, "VX35 ");
+    Feed(page, "H1 105\r\n");
+    EXPECT_EQ(table[0].m_iDeviceVariant, 700);
+
+    // Activation starts over; a silent device leaves the variant alone.
+    page.SendMessage(CSteuernDlg::WM_ACTIVATE_CONTROL);
+    Feed(page, Echo(6));
+    clock->advance(250);
+    EXPECT_FALSE(vx::HasTimer(&page, 1));
+    EXPECT_EQ(table[0].m_iDeviceVariant, 700);
+    EXPECT_EQ(page.GetConversation().GetHandler(), CControlConversation::Handler::DisplayFirst);
+}
+
+TEST_F(PageFixture, ControlPageButtonsPlayTheirSequencesWithPauses)
+{
+    CSteuernDlg page;
+    Host({&page});
+    port.writes.clear();
+    const std::int64_t start = vx::NowMs();
+    page.SendMessage(WM_COMMAND, 1038); // "Datum"
+    EXPECT_EQ(port.All(), "nnnnnlklllllllkkl");
+    // 16 paced keys, the 1000 ms pause, then the last key.
+    ASSERT_EQ(port.writes.size(), 17u);
+    ExpectPaced(0, 16);
+    EXPECT_EQ(port.writes[16].atMs - port.writes[15].atMs, 1025);
+    EXPECT_EQ(vx::NowMs() - start, 17 * 25 + 1000);
+
+    port.writes.clear();
+    page.SendMessage(WM_COMMAND, 1044); // "3 Kalib"
+    EXPECT_EQ(port.All(), "nnnnnlkllllkmklllkmmmklllkk");
+    ExpectPaced(0, 27);
+}
+
+TEST_F(PageFixture, ControlPageKeypadZonesLieOnTheDrawnKeys)
+{
+    CSteuernDlg page;
+    Host({&page});
+    ASSERT_FALSE(page.IsLargeLayout());
+    const QImage keypad = page.GetKeypad().GetImage();
+    ASSERT_FALSE(keypad.isNull());
+    const CRect shown = page.GetKeypad().GetImageRect();
+    // The picture is shown at its own size, so image pixels are click pixels.
+    EXPECT_EQ(shown.Width(), keypad.width());
+    EXPECT_EQ(shown.Height(), keypad.height());
+    const QRgb housing = qRgb(26, 70, 28);
+    struct Zone {
+        char key;
+        int x, y;
+    };
+    // A point in each zone of both layouts (the large ones scaled to this
+    // picture) must fall on a key, not on the housing colour.
+    for (Zone z : {Zone{'l', 64, 36}, Zone{'m', 64, 106}, Zone{'k', 31, 67}, Zone{'n', 91, 67}, Zone{'l', 63, 35},
+                   Zone{'m', 63, 106}, Zone{'k', 31, 67}, Zone{'n', 94, 67}}) {
+        EXPECT_NE(keypad.pixel(z.x, z.y), housing) << z.key;
+        EXPECT_EQ(KeypadHitTest(z.x, z.y, false), z.key);
+    }
+    port.writes.clear();
+    // Zone bounds are exclusive; in the large layout (60, 30) is a corner.
+    EXPECT_EQ(KeypadHitTest(60, 30, true), 0);
+    EXPECT_EQ(KeypadHitTest(61, 31, true), 'l');
+    page.SendMessage(WM_WNDIMAGE_CLICK, CSteuernDlg::IDC_KEYPAD, CWndImage::ClickParam(50, 30));
+    EXPECT_EQ(port.All(), "");
+    page.SendMessage(WM_WNDIMAGE_CLICK, CSteuernDlg::IDC_KEYPAD, CWndImage::ClickParam(61, 31));
+    page.SendMessage(WM_WNDIMAGE_CLICK, CSteuernDlg::IDC_KEYPAD, CWndImage::ClickParam(90, 60));
+    EXPECT_EQ(port.All(), "ln");
+}
+
+TEST_F(PageFixture, ControlPageTextsFollowTheLanguage)
+{
+    CSteuernDlg page;
+    Host({&page});
+    EXPECT_EQ(Text(page, 1037), "Logg Mode");
+    language = 1000;
+    page.SetLanguageTexts();
+    EXPECT_EQ(Text(page, 1028), "Measuring Mode");
+    EXPECT_EQ(Text(page, 1044), "3 Calib");
+}
+
+// ---- Data logger page ----------------------------------------------------------------
+
+TEST_F(PageFixture, LoggerPageReadsOutShowsAndEndsAfterSilence)
+{
+    CDatenloggerDlg page;
+    Host({&page});
+    EXPECT_EQ(port.All(), "nnnnn");
+    EXPECT_EQ(Menu(), "O0 P0 S1 ");
+    Feed(page, Echo(5));
+    port.writes.clear();
+
+    page.SendMessage(WM_COMMAND, CDatenloggerDlg::IDC_READ);
+    EXPECT_EQ(port.All(), "A");
+    EXPECT_FALSE(page.GetDlgItem(CDatenloggerDlg::IDC_READ)->IsWindowVisible());
+    Feed(page, "\r\nQUORIN Messtechnik\x03" "AUTO    10 sec  \r\n");
+    EXPECT_EQ(busy, 1);
+    Feed(page, " 12,34 Nm  \r\n");
+    clock->advance(300);
+    Feed(page, " 12,35 Nm  \r\n");
+    clock->advance(499);
+    EXPECT_TRUE(page.m_strRecords.IsEmpty());
+    clock->advance(1);
+    EXPECT_EQ(page.m_strHeader, "QUORIN Messtechnik");
+    EXPECT_EQ(page.m_strMode, "AUTO    10 sec  ");
+    EXPECT_EQ(page.m_strRecords, " 12,34 Nm  \r\n 12,35 Nm  \r\n");
+    EXPECT_EQ(busy, 0);
+    EXPECT_TRUE(page.GetDlgItem(CDatenloggerDlg::IDC_READ)->IsWindowVisible());
+    clock->advance(2000);
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty()) << "no give-up box after a good read-out";
+}
+
+TEST_F(PageFixture, LoggerPageCopiesTheFocusedFieldsSelection)
+{
+    CDatenloggerDlg page;
+    Host({&page});
+    page.m_strRecords = " 1,00 Nm  \r\n";
+    page.UpdateData(FALSE);
+    CWnd* records = page.GetDlgItem(CDatenloggerDlg::IDC_RECORDS);
+    sheet->GetPeer()->activateWindow();
+    QCoreApplication::processEvents();
+    records->SetFocus();
+    ASSERT_EQ(QApplication::focusWidget(), records->GetPeer());
+    vx::SetClipboardText("before");
+    CtrlKey(records, Qt::Key_A);
+    CtrlKey(records, Qt::Key_X);
+    EXPECT_EQ(vx::GetClipboardText(), " 1,00 Nm  \r\n");
+    EXPECT_EQ(records->GetWindowTextString(), " 1,00 Nm  \r\n") << "Ctrl+X copies only";
+    MSG esc{records, WM_KEYDOWN, VK_ESCAPE, 0};
+    EXPECT_TRUE(page.PreTranslateMessage(&esc));
+}

@@ -196,12 +196,7 @@ public:
     VxOwnerDrawButton(CButton* owner, QWidget* parent) : QPushButton(parent), m_owner(owner) {}
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        m_owner->paintOwnerDraw(this);
-        Q_UNUSED(p);
-    }
+    void paintEvent(QPaintEvent*) override { m_owner->paintOwnerDraw(this); }
 
 private:
     CButton* m_owner;

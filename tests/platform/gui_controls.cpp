@@ -31,6 +31,7 @@ dialog 900 300 200 "Controls"
   edit      140 200   5  40 12
   updown    141 240   5  10 12 autobuddy setbuddyint alignright
   tab       150 110  80 150 60
+  button    160 200  40  40 14 "" ownerdraw
   defbutton   1 200 180  40 14 "OK"
   button      2 250 180  40 14 "Cancel"
 end
@@ -254,6 +255,34 @@ TEST(OwnerDrawCombo, MeasureAndDrawReachTheDialog)
     EXPECT_EQ(dlg.lastData, 42u);
     const QColor mid = img.pixelColor(img.width() / 3, img.height() / 2);
     EXPECT_EQ(mid, QColor(255, 0, 0)) << "the dialog's drawing shows in the field";
+}
+
+// A colour-button-like control draws itself when its dialog leaves the
+// drawing to the default.
+class SwatchButton : public CButton {
+public:
+    int draws = 0;
+    void DrawItem(LPDRAWITEMSTRUCT dis) override
+    {
+        ++draws;
+        CRect r(dis->rcItem);
+        dis->hDC->FillSolidRect(&r, RGB(0, 0, 255));
+    }
+};
+
+TEST(OwnerDrawButton, DrawsItselfThroughTheDefaultHandling)
+{
+    InstallTemplates(kControls);
+    RecordingDlg dlg(900);
+    ASSERT_TRUE(dlg.Create(900));
+    SwatchButton swatch;
+    ASSERT_TRUE(dlg.SubclassDlgItem(160, &swatch));
+    dlg.ShowWindow(SW_SHOW);
+    const QImage img = swatch.GetPeer()->grab().toImage();
+    EXPECT_GE(swatch.draws, 1);
+    EXPECT_EQ(img.pixelColor(img.width() / 2, img.height() / 2), QColor(0, 0, 255));
+    swatch.Click();
+    EXPECT_EQ(dlg.Count(WM_COMMAND, 160, BN_CLICKED), 1);
 }
 
 TEST_F(Controls, TrackbarClampsCodeSilentlyAndReportsTheUser)

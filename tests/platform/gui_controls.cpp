@@ -7,6 +7,8 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QListWidget>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -443,6 +445,41 @@ end
     EXPECT_EQ(back.GetSecond(), 3);
     EXPECT_EQ(back.GetYear(), 2009);
     EXPECT_EQ(dlg.Count(WM_NOTIFY, 11, DTN_DATETIMECHANGE), 0);
+
+    // The user's change is reported.
+    auto* edit = static_cast<QDateTimeEdit*>(date->GetPeer());
+    edit->setDate(QDate(2010, 5, 6));
+    EXPECT_EQ(dlg.Count(WM_NOTIFY, 10, DTN_DATETIMECHANGE), 1);
+    date->GetTime(back);
+    EXPECT_EQ(back.GetDay(), 6);
+}
+
+TEST(ListBox, ItemsDataAndSelection)
+{
+    InstallTemplates(R"(
+dialog 904 100 80
+  list 10 5 5 80 60
+end
+)");
+    RecordingDlg dlg(904);
+    ASSERT_TRUE(dlg.Create(904));
+    auto* list = dynamic_cast<CListBox*>(dlg.GetDlgItem(10));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("ttyS0")), 0);
+    list->AddString("ttyUSB0");
+    list->SetItemData(1, 77);
+    EXPECT_EQ(list->GetCurSel(), LB_ERR);
+    list->SetCurSel(1);
+    EXPECT_EQ(list->GetCurSel(), 1);
+    EXPECT_EQ(list->GetItemData(1), 77u);
+    CString text;
+    list->GetText(1, text);
+    EXPECT_EQ(text, "ttyUSB0");
+    EXPECT_EQ(dlg.Count(WM_COMMAND, 10, LBN_SELCHANGE), 0) << "code does not notify";
+    static_cast<QListWidget*>(list->GetPeer())->setCurrentRow(0);
+    EXPECT_EQ(dlg.Count(WM_COMMAND, 10, LBN_SELCHANGE), 1);
+    list->ResetContent();
+    EXPECT_EQ(list->GetCount(), 0);
 }
 
 TEST(ToolTips, RectanglesInsideAWindowHaveTheirOwnTexts)

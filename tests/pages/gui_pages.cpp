@@ -26,6 +26,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -375,4 +376,130 @@ TEST_F(PageFixture, LoggerPageCopiesTheFocusedFieldsSelection)
     EXPECT_EQ(records->GetWindowTextString(), " 1,00 Nm  \r\n") << "Ctrl+X copies only";
     MSG esc{records, WM_KEYDOWN, VK_ESCAPE, 0};
     EXPECT_TRUE(page.PreTranslateMessage(&esc));
+}
+
+// ---- Parameter page ----------------------------------------------------------------
+
+namespace {
+
+CString ParameterRecord(int row)
+{
+    CString r;
+    r.Format("Sens%02d  ", row);
+    r += static_cast<char>(0x05);
+    r += static_cast<char>(((row / 10) << 4) | (row % 10));
+    r += CString("Nm", 2) + CString('\0');
+    r += static_cast<char>(0x52);
+    r += CString("\x03\xE8\x75", 3);
+    r += static_cast<char>(0x30 + row);
+    r += CString("\r\n", 2);
+    return r;
+}
+
+const std::string kFactoryWords("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00\x10\x00\x00", 16);
+
+} // namespace
+
+class ParameterPageTest : public PageFixture {
+protected:
+    // Plays the device: answers each request once it is on the wire, in
+    // pieces of `piece` bytes, until the read is over or time runs out.
+    void Converse(size_t piece = 1000)
+    {
+        size_t answered = 0;
+        for (int step = 0; step < 400 && !page.GetRead().PrintAllowed(); ++step) {
+            if (port.writes.size() > answered) {
+                const std::string w = port.writes.back().bytes;
+                answered = port.writes.size();
+                std::string answer;
+                if (w == "V")
+                    answer = "VX35 H2 105\r\n";
+                else if (w == "W")
+                    answer = kFactoryWords;
+                else if (w.size() == 2 && w[0] == 'f')
+                    answer = ParameterRecord(w[1]).str();
+                for (size_t i = 0; i < answer.size(); i += piece)
+                    Feed(page, answer.substr(i, piece));
+                continue;
+            }
+            clock->advance(50);
+        }
+    }
+    CParameterDlg page;
+};
+
+TEST_F(ParameterPageTest, ActivationHidesSendGreysFilesAndSendsHomeKeys)
+{
+    Host({&page});
+    EXPECT_EQ(port.All(), "nnnnn");
+    EXPECT_FALSE(page.GetDlgItem(CParameterDlg::IDC_SEND)->IsWindowVisible());
+    EXPECT_TRUE(page.GetDlgItem(CParameterDlg::IDC_READ)->IsWindowVisible());
+    EXPECT_EQ(Menu(), "O0 S0 P0 ");
+}
+
+TEST_F(ParameterPageTest, ReadFillsAllTenRowsAndAllowsPrinting)
+{
+    Host({&page});
+    port.writes.clear();
+    menu.clear();
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    EXPECT_FALSE(page.GetDlgItem(CParameterDlg::IDC_READ)->IsWindowVisible());
+    Converse();
+    ASSERT_EQ(page.GetRead().PrintAllowed(), 1);
+    const std::string wire = port.All();
+    EXPECT_EQ(wire.substr(0, 7), "nnnnnVW");
+    for (int r = 1; r <= 10; ++r) {
+        EXPECT_NE(wire.find(std::string("f") + static_cast<char>(r)), std::string::npos) << r;
+        EXPECT_EQ(Text(page, CParameterDlg::IDC_NAME_FIRST + r - 1), page.GetRead().Row(r - 1).name);
+    }
+    EXPECT_EQ(page.GetRead().Row(0).name.Left(6), "Sens01");
+    EXPECT_EQ(Text(page, CParameterDlg::IDC_NAME_FIRST + 9).Left(6), "Sens10");
+    EXPECT_EQ(Text(page, CParameterDlg::IDC_UNIT_FIRST + 9), "Nm");
+    EXPECT_FALSE(Text(page, CParameterDlg::IDC_TYPE_FIRST + 9).IsEmpty());
+    EXPECT_NE(Menu().find("P1"), std::string::npos) << Menu();
+}
+
+TEST_F(ParameterPageTest, RecordsInSevenBytePiecesGiveTheSameTable)
+{
+    Host({&page});
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    Converse(7);
+    ASSERT_EQ(page.GetRead().PrintAllowed(), 1);
+    for (int r = 0; r < 10; ++r) {
+        CString name;
+        name.Format("Sens%02d", r + 1);
+        EXPECT_EQ(Text(page, CParameterDlg::IDC_NAME_FIRST + r).Left(6), name);
+        EXPECT_EQ(Text(page, CParameterDlg::IDC_P100_FIRST + r), page.GetRead().Row(r).p100);
+    }
+    const std::string wire = port.All();
+    EXPECT_EQ(std::count(wire.begin(), wire.end(), 'f'), 10) << "no row asked twice";
+}
+
+TEST_F(ParameterPageTest, SilentDeviceGetsTheTimeoutTextInTheLanguage)
+{
+    language = 1000;
+    Host({&page});
+    vx::ModalScript::Clear();
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    clock->advance(5000);
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.front(), "Timeout Channel 1");
+    EXPECT_TRUE(page.GetDlgItem(CParameterDlg::IDC_READ)->IsWindowVisible());
+}
+
+TEST_F(ParameterPageTest, TypedTextReachesTheRowAndFieldsRefuseWhatTheyMayNotTake)
+{
+    Host({&page});
+    page.SetDlgItemText(CParameterDlg::IDC_NAME_FIRST + 2, "Kraft 1");
+    EXPECT_EQ(page.GetRead().Row(2).name, "Kraft 1");
+    EXPECT_FALSE(page.NominalEdit(0).IsAllowed("-1"));
+    EXPECT_TRUE(page.NameEdit(0).IsAllowed("a b"));
+    EXPECT_EQ(page.NameEdit(0).GetRememberedLimit(), 8u);
+    EXPECT_EQ(page.NominalEdit(0).GetRememberedLimit(), 5u);
+    EXPECT_EQ(page.UnitEdit(0).GetRememberedLimit(), 3u);
+    language = 1000;
+    page.SetLanguageTexts();
+    EXPECT_EQ(Text(page, CParameterDlg::IDC_TITLE_UNIT), "Unit");
+    EXPECT_EQ(Text(page, 1370), "0 %");
 }

@@ -97,3 +97,18 @@ TEST(DrawWindow, PaintDcReachesTheScreenAndClientDcDrawsBetweenPaints)
     EXPECT_EQ(box, CRect(0, 0, 60, 30));
     top.DestroyWindow();
 }
+
+TEST(DrawWindow, WindowFontsComeFromTheLogfont)
+{
+    CWnd top;
+    ASSERT_TRUE(top.Create(nullptr, "Fenster", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
+    CFont font;
+    font.CreateFont(-15, 0, 0, 0, FW_BOLD, 1, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Courier New");
+    top.SetFont(&font);
+    const QFont qf = top.GetPeer()->font();
+    EXPECT_EQ(qf.family(), QStringLiteral("Liberation Mono"));
+    EXPECT_EQ(qf.pixelSize(), 15);
+    EXPECT_TRUE(qf.bold());
+    EXPECT_TRUE(qf.italic());
+    top.DestroyWindow();
+}

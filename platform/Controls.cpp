@@ -682,7 +682,9 @@ void CEdit::ReplaceSel(const char* text, BOOL)
         if (auto* le = qobject_cast<QLineEdit*>(GetPeer())) {
             le->insert(q);
         } else if (auto* t = qobject_cast<QPlainTextEdit*>(GetPeer())) {
-            t->textCursor().insertText(q);
+            QTextCursor c = t->textCursor();
+            c.insertText(q);
+            t->setTextCursor(c);
         }
     }
     const QString now = qtText();

@@ -515,6 +515,9 @@ end
     term->AppendText(" [0D] [0A]\r\nnext");
     EXPECT_EQ(term->GetTextLength(), 40000 + 16);
     EXPECT_EQ(term->GetWindowTextString().Right(6), "\r\nnext");
+    term->AppendText("A");
+    term->AppendText("B");
+    EXPECT_EQ(term->GetWindowTextString().Right(6), "nextAB") << "appends keep their order";
 }
 
 } // namespace

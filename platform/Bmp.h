@@ -3,8 +3,9 @@
 // The writer produces the chart's bitmap file: 32 bits per pixel, rows
 // bottom-up, BI_RGB, with a 4-byte colour table after the 40-byte header, so
 // the pixels start at offset 58. The reader takes the pixel offset from the
-// file header (never assumes it), understands 1, 4, 8, 24 and 32 bits per
-// pixel uncompressed, top-down and bottom-up, and refuses anything damaged.
+// file header (never assumes it), understands 1, 4, 8, 16, 24 and 32 bits
+// per pixel (uncompressed or with bit-field masks), top-down and bottom-up,
+// and refuses anything damaged.
 #pragma once
 
 #include "platform/Types.h"

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -284,6 +285,32 @@ TEST(Dialog, DdxControlBindsMembersInPlace)
 
     dlg.plot.GetPeer()->grab();
     EXPECT_GE(dlg.plot.paints, 1);
+}
+
+} // namespace
+
+namespace {
+
+// The program itself is one modal dialog: the real loop must show the
+// window, keep events flowing and return what EndDialog was given.
+TEST(Dialog, RealModalLoopRunsUntilEndDialog)
+{
+    InstallTemplates(kDialogs);
+    vx::ModalScript::Activate(false);
+    ValuesDlg dlg;
+    bool wasVisible = false;
+    QTimer::singleShot(0, [&] {
+        wasVisible = dlg.GetPeer() && dlg.GetPeer()->isVisible();
+        dlg.SetDlgItemText(1011, "4");
+        dlg.SendDlgItemMessage(IDOK, BM_CLICK);
+    });
+    QTimer::singleShot(5000, [&] { dlg.EndDialog(-5); });   // never hang the suite
+    const INT_PTR result = dlg.DoModal();
+    vx::ModalScript::Activate(true);
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(wasVisible);
+    EXPECT_EQ(dlg.count, 4);
+    EXPECT_FALSE(dlg.IsWindow());
 }
 
 } // namespace

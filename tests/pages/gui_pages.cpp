@@ -2,6 +2,7 @@
 // manual clock: what goes on the wire and when, what the pages show, and
 // which File menu items they grey.
 #include "app/StringTable.h"
+#include "measure/ChannelConfig.h"
 #include "measure/MessenDlgEinstellen.h"
 #include "pages/BefehleDlg.h"
 #include "pages/DatenloggerDlg.h"
@@ -502,4 +503,120 @@ TEST_F(ParameterPageTest, TypedTextReachesTheRowAndFieldsRefuseWhatTheyMayNotTak
     page.SetLanguageTexts();
     EXPECT_EQ(Text(page, CParameterDlg::IDC_TITLE_UNIT), "Unit");
     EXPECT_EQ(Text(page, 1370), "0 %");
+}
+
+// ---- Setup page and its nested sheet ---------------------------------------------------
+
+class SetupPageTest : public PageFixture {
+protected:
+    void Open()
+    {
+        for (int i = 0; i < CEinrichtenDlg::kNestedCount; ++i)
+            Wire(*setup.GetNestedPage(i));
+        Host({&setup});
+    }
+    CString NestedTab(int i) { return setup.GetNestedSheet().GetTabControl()->GetItemText(i); }
+    CEinrichtenDlg setup;
+};
+
+TEST_F(SetupPageTest, NestedPagesInOrderWithTextsThatFollowTheLanguage)
+{
+    Open();
+    const char* german[] = {"Firmenkopf", "Datum", "Parameter", "Befehle", "Messen Konfiguration"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(NestedTab(i), german[i]);
+    EXPECT_TRUE(dynamic_cast<CFirmenkopfDlg*>(setup.GetNestedPage(0)));
+    EXPECT_TRUE(dynamic_cast<CMessenDlgEinstellen*>(setup.GetNestedPage(4)));
+    language = 1000;
+    setup.SetLanguageTexts();
+    EXPECT_EQ(NestedTab(0), "Header");
+    EXPECT_EQ(NestedTab(3), "Command");
+    EXPECT_EQ(Text(*setup.GetNestedPage(0), CFirmenkopfDlg::IDC_READ), "Read");
+}
+
+TEST_F(SetupPageTest, ReceivedDataGoesOnlyToTheShownNestedPage)
+{
+    Open();
+    auto* header = static_cast<CFirmenkopfDlg*>(setup.GetNestedPage(0));
+    auto* date = static_cast<CDatumDlg*>(setup.GetNestedPage(1));
+    Feed(setup, "\r\nQUORIN\x03");
+    EXPECT_EQ(header->m_strHeader, "QUORIN");
+    EXPECT_TRUE(date->m_strDate.IsEmpty());
+
+    port.writes.clear();
+    setup.GetNestedSheet().SetActivePage(3);
+    EXPECT_EQ(port.All(), "nnnnn") << "the commands page brings the device home";
+    setup.GetNestedSheet().SetActivePage(1);
+    rx[0].Empty();
+    Feed(setup, "07.12.26  05:30:00\r\n");
+    EXPECT_EQ(date->m_strDate, "07.12.26 05:30:00");
+    EXPECT_EQ(header->m_strHeader, "QUORIN");
+}
+
+TEST_F(SetupPageTest, ComingBackToTheTabReactivatesAShownParameterPage)
+{
+    CDatenloggerDlg other;
+    Wire(other);
+    for (int i = 0; i < CEinrichtenDlg::kNestedCount; ++i)
+        Wire(*setup.GetNestedPage(i));
+    Host({&setup, &other});
+    setup.GetNestedSheet().SetActivePage(2);
+    sheet->SetActivePage(1);
+    port.writes.clear();
+    sheet->SetActivePage(0);
+    // Five from the parameter page; the logger page sent its own before.
+    EXPECT_EQ(port.All(), "nnnnn");
+}
+
+// ---- Measure configuration page ----------------------------------------------------------
+
+class MeasureConfigTest : public PageFixture {
+protected:
+    void SetUp() override
+    {
+        PageFixture::SetUp();
+        vx::WriteProfileString("Messenkonfiguration", nullptr, nullptr);
+        vx::WriteProfileString("Optionen", nullptr, nullptr);
+    }
+    CString Stored(int i) { return vx::GetProfileString("Messenkonfiguration", ChannelConfigKey(i)); }
+    CMessenDlgEinstellen page;
+};
+
+TEST_F(MeasureConfigTest, FirstRunShowsZeroesAndATypedConstantIsStoredAtOnce)
+{
+    Host({&page});
+    EXPECT_EQ(Text(page, CMessenDlgEinstellen::IDC_CONSTANT_FIRST), "0.000000");
+    page.SetDlgItemText(CMessenDlgEinstellen::IDC_CONSTANT_FIRST, "5,5");
+    EXPECT_EQ(Stored(0), "65535; 0; 0; 5.500000");
+    page.SetDlgItemText(CMessenDlgEinstellen::IDC_CONSTANT_FIRST, "5,5,");
+    EXPECT_EQ(Stored(0), "65535; 0; 0; 5.500000") << "an invalid number writes nothing";
+    EXPECT_FALSE(page.GetDlgItem(CMessenDlgEinstellen::IDC_PORT_FIRST + 1)->IsWindowVisible());
+    EXPECT_TRUE(page.GetDlgItem(CMessenDlgEinstellen::IDC_PORT_FIRST)->IsWindowVisible());
+}
+
+TEST_F(MeasureConfigTest, SaveKeepsHiddenRowsAndRefusesStoredChartTypesItDoesNotOffer)
+{
+    vx::WriteProfileString("Messenkonfiguration", "KANAL 0", "0; 2; 1; 1.500000");
+    vx::WriteProfileString("Messenkonfiguration", "KANAL 2", "7; 3; 1; 3.250000");
+    vx::WriteProfileInt("Optionen", "Diagrammtyp", 3);
+    port.m_Dcb.m_strPortName = "/dev/ttyUSB0";
+    table[0].m_iChannelId = 0;
+    Host({&page});
+    EXPECT_EQ(page.GetChartType(), 0);
+    EXPECT_EQ(page.GetRecord(0).op, 2);
+    EXPECT_EQ(Text(page, CMessenDlgEinstellen::IDC_CONSTANT_FIRST), "1.500000");
+    page.SaveConfiguration();
+    EXPECT_EQ(Stored(2), "7; 3; 1; 3.250000");
+    EXPECT_EQ(Stored(0), "0; 2; 1; 1.500000");
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Diagrammtyp", -1), 0);
+    EXPECT_EQ(port.m_Dcb.m_strPortName, "/dev/ttyUSB0") << "no port taken off line";
+}
+
+TEST_F(MeasureConfigTest, CancelledInterfaceDialogStillSaves)
+{
+    Host({&page});
+    vx::ModalScript::AnswerDialog(IDCANCEL);
+    page.SendMessage(WM_COMMAND, CMessenDlgEinstellen::IDC_PORT_FIRST);
+    EXPECT_EQ(Stored(0), "65535; 0; 1; 0.000000");
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Schnittstellenanbindung", -1), 0);
 }

@@ -21,6 +21,19 @@ CPropertyPage::CPropertyPage() = default;
 
 CPropertyPage::CPropertyPage(UINT templateId, UINT captionId) : CDialog(templateId), m_captionId(captionId) {}
 
+CPropertyPage::~CPropertyPage()
+{
+    // Pages and their sheet are members of one dialog, destroyed in either
+    // order: a page that goes first leaves the sheet.
+    if (CPropertySheet* sheet = GetSheet())
+        sheet->forget(this);
+}
+
+CPropertySheet* CPropertyPage::GetSheet() const
+{
+    return m_sheet && CWnd::IsLive(m_sheet, m_sheetSerial) ? m_sheet : nullptr;
+}
+
 CString CPropertyPage::GetCaption() const
 {
     CString s;
@@ -35,6 +48,7 @@ CString CPropertyPage::GetCaption() const
 BOOL CPropertyPage::CreatePage(CPropertySheet* sheet, const RECT& where)
 {
     m_sheet = sheet;
+    m_sheetSerial = sheet->GetSerial();
     m_pParentWnd = sheet;
     if (!CreateFromTemplate(sheet, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_CHILD, &where))
         return FALSE;
@@ -57,11 +71,20 @@ CPropertySheet::CPropertySheet(const char* caption, CWnd* parent, UINT selectPag
 {
 }
 
-CPropertySheet::~CPropertySheet()
+CPropertySheet::~CPropertySheet() = default;
+
+void CPropertySheet::forget(CPropertyPage* page)
 {
-    for (CPropertyPage* p : m_pages)
-        if (p->m_sheet == this)
-            p->m_sheet = nullptr;
+    const int i = GetPageIndex(page);
+    if (i < 0)
+        return;
+    m_pages.erase(m_pages.begin() + i);
+    if (m_tab.GetPeer())
+        m_tab.DeleteItem(i);
+    if (i < m_active)
+        --m_active;
+    else if (i == m_active)
+        m_active = m_pages.empty() ? 0 : std::min(m_active, GetPageCount() - 1);
 }
 
 void CPropertySheet::AddPage(CPropertyPage* page)
@@ -70,6 +93,7 @@ void CPropertySheet::AddPage(CPropertyPage* page)
         return;
     m_pages.push_back(page);
     page->m_sheet = this;
+    page->m_sheetSerial = GetSerial();
     if (m_created) {
         m_tab.InsertItem(GetPageCount() - 1, page->GetCaption(), reinterpret_cast<LPARAM>(page));
         if (m_pages.size() == 1)
@@ -86,6 +110,7 @@ void CPropertySheet::RemovePage(CPropertyPage* page)
         page->DestroyWindow();
     m_pages.erase(m_pages.begin() + i);
     page->m_sheet = nullptr;
+    page->m_sheetSerial = 0;
     if (!m_created) {
         m_active = std::clamp(m_active, 0, std::max(0, GetPageCount() - 1));
         return;

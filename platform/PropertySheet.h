@@ -25,8 +25,11 @@ public:
     // captionId: string table id of the tab text; 0 takes the template's caption.
     explicit CPropertyPage(UINT templateId, UINT captionId = 0);
 
+    ~CPropertyPage() override;
+
     CString GetCaption() const;
-    CPropertySheet* GetSheet() const { return m_sheet; }
+    // Null when the page is in no sheet (or its sheet is gone).
+    CPropertySheet* GetSheet() const;
 
     // A page is ended by its sheet, not by OK/Cancel of its own.
     void OnOK() override {}
@@ -39,6 +42,7 @@ private:
     friend class CPropertySheet;
     BOOL CreatePage(CPropertySheet* sheet, const RECT& where);
     CPropertySheet* m_sheet = nullptr;
+    std::uint64_t m_sheetSerial = 0;
 };
 
 class CPropertySheet : public CWnd {
@@ -76,7 +80,9 @@ protected:
     void OnDestroy() override;
 
 private:
+    friend class CPropertyPage;
     void activate(int index);
+    void forget(CPropertyPage* page);
     CRect pageRect() const;
 
     std::vector<CPropertyPage*> m_pages;

@@ -5,6 +5,8 @@
 
 #include "platform/PropertySheet.h"
 
+#include <memory>
+
 namespace {
 
 const char* kSheetTemplates = R"(
@@ -236,6 +238,40 @@ TEST_F(Sheets, PagesFitTheSheetWhichFitsItsLargestPage)
     CRect inter;
     EXPECT_TRUE(inter.IntersectRect(pageOnScreen, sheetOnScreen));
     EXPECT_EQ(inter, pageOnScreen) << "the page lies inside the sheet";
+}
+
+} // namespace
+
+namespace {
+
+// Pages and sheets are members of one dialog and die in either order.
+TEST(SheetLifetime, PagesAndSheetMayGoInEitherOrder)
+{
+    InstallTemplates(kSheetTemplates);
+    std::vector<std::string> log;
+    RecordingDlg host(950);
+    ASSERT_TRUE(host.Create(950));
+    CPropertySheet sheet;
+    auto first = std::make_unique<CountingPage>(953, &log, "first");
+    CountingPage second(954, &log, "second");
+    sheet.AddPage(first.get());
+    sheet.AddPage(&second);
+    ASSERT_TRUE(sheet.Create(&host, WS_CHILD | WS_VISIBLE, 0));
+    EXPECT_EQ(sheet.GetActivePage(), first.get());
+    first.reset();
+    EXPECT_EQ(sheet.GetPageCount(), 1);
+    EXPECT_EQ(sheet.GetTabControl()->GetItemCount(), 1);
+    sheet.SetActivePage(0);
+    EXPECT_EQ(sheet.GetActivePage(), &second);
+    EXPECT_EQ(second.activations, 1);
+    {
+        auto gone = std::make_unique<CPropertySheet>();
+        CountingPage orphan(953, &log, "orphan");
+        gone->AddPage(&orphan);
+        EXPECT_EQ(orphan.GetSheet(), gone.get());
+        gone.reset();
+        EXPECT_EQ(orphan.GetSheet(), nullptr);
+    }
 }
 
 } // namespace

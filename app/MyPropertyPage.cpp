@@ -84,6 +84,11 @@ void CMyPropertyPage::SetDlgItemTextFromIdAppend(UINT stringId, int controlId, c
     }
 }
 
+CMyPropertyPage* CMyPropertyPage::GetNestedPage(int)
+{
+    return nullptr;
+}
+
 BOOL CMyPropertyPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();

@@ -62,6 +62,9 @@ public:
     // The caller adds the language offset to stringId.
     virtual void SetDlgItemTextFromId(UINT stringId, int controlId);
     virtual void SetDlgItemTextFromIdAppend(UINT stringId, int controlId, const char* suffix);
+    // A page with a nested sheet (the setup page) gives its pages here, so
+    // the main dialog can wire and translate them; null for others.
+    virtual CMyPropertyPage* GetNestedPage(int index);
 
     // Five 'n' by page send: the device's home menu.
     void SendHomeKeys(int channel);

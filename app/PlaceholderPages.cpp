@@ -2,12 +2,53 @@
 
 #include "app/StringTable.h"
 
-VX_IMPLEMENT_DYNAMIC(CEmptyPage, CMyPropertyPage)
-VX_IMPLEMENT_DYNAMIC(CEinrichtenDlg, CMyPropertyPage)
+#include <mutex>
 
-CEinrichtenDlg::CEinrichtenDlg() : CMyPropertyPage(IDD, 0) {}
+VX_IMPLEMENT_DYNAMIC(CShellEmptyPage, CMyPropertyPage)
+VX_IMPLEMENT_DYNAMIC(CShellSetupPage, CMyPropertyPage)
 
-CEinrichtenDlg::~CEinrichtenDlg()
+namespace {
+std::mutex g_factoryMutex;
+MainPageFactory g_factory;
+} // namespace
+
+void SetMainPageFactory(MainPageFactory factory)
+{
+    std::lock_guard<std::mutex> lock(g_factoryMutex);
+    g_factory = std::move(factory);
+}
+
+CMainPageSet MakeShellPages()
+{
+    CMainPageSet set;
+    set.tabs[0] = std::make_unique<CShellSetupPage>();
+    set.tabs[1] = std::make_unique<CShellEmptyPage>(109);
+    set.tabs[2] = std::make_unique<CShellEmptyPage>(111);
+    set.tabs[3] = std::make_unique<CShellEmptyPage>(112);
+    return set;
+}
+
+CMainPageSet MakeMainPages()
+{
+    MainPageFactory factory;
+    {
+        std::lock_guard<std::mutex> lock(g_factoryMutex);
+        factory = g_factory;
+    }
+    if (factory) {
+        CMainPageSet set = factory();
+        bool complete = true;
+        for (const auto& p : set.tabs)
+            complete = complete && p != nullptr;
+        if (complete)
+            return set;
+    }
+    return MakeShellPages();
+}
+
+CShellSetupPage::CShellSetupPage() : CMyPropertyPage(IDD, 0) {}
+
+CShellSetupPage::~CShellSetupPage()
 {
     // The sheet is destroyed after the pages it lists: let it forget them
     // while they still exist.
@@ -15,26 +56,26 @@ CEinrichtenDlg::~CEinrichtenDlg()
         m_NestedSheet.RemovePage(m_NestedSheet.GetPage(0));
 }
 
-CMyPropertyPage* CEinrichtenDlg::GetNestedPage(int index)
+CMyPropertyPage* CShellSetupPage::GetNestedPage(int index)
 {
     switch (index) {
-    case 0: return &m_FirmenkopfDlg;
-    case 1: return &m_DatumDlg;
-    case 2: return &m_ParameterDlg;
-    case 3: return &m_BefehleDlg;
-    case 4: return &m_MessenDlgEinstellen;
+    case 0: return &m_Header;
+    case 1: return &m_Date;
+    case 2: return &m_Parameter;
+    case 3: return &m_Commands;
+    case 4: return &m_MeasureConfig;
     default: return nullptr;
     }
 }
 
-CMyPropertyPage* CEinrichtenDlg::GetActiveNestedPage() const
+CMyPropertyPage* CShellSetupPage::GetActiveNestedPage() const
 {
     if (!m_NestedSheet.IsWindow())
         return nullptr;
     return dynamic_cast<CMyPropertyPage*>(m_NestedSheet.GetActivePage());
 }
 
-BOOL CEinrichtenDlg::OnInitDialog()
+BOOL CShellSetupPage::OnInitDialog()
 {
     CMyPropertyPage::OnInitDialog();
     for (int i = 0; i < kNestedCount; ++i)
@@ -57,8 +98,6 @@ BOOL CEinrichtenDlg::OnInitDialog()
             tab->MoveWindow(t.left, t.top, r.Width() - 2 * t.left, r.Height() - 2 * t.top);
         }
     }
-    // Pages wired after the main dialog set them up keep their pointers;
-    // the channel table is the one every nested page must share with us.
     for (int i = 0; i < kNestedCount; ++i)
         if (GetNestedPage(i)->m_pChannelTable == nullptr)
             GetNestedPage(i)->m_pChannelTable = m_pChannelTable;
@@ -67,54 +106,48 @@ BOOL CEinrichtenDlg::OnInitDialog()
     return TRUE;
 }
 
-void CEinrichtenDlg::OnChildActivate()
+void CShellSetupPage::OnChildActivate()
 {
     CMyPropertyPage::OnChildActivate();
     RefreshPage();
 }
 
-void CEinrichtenDlg::OnDataReceived(int byteCount, int port)
+void CShellSetupPage::OnDataReceived(int byteCount, int port)
 {
     if (CMyPropertyPage* page = GetActiveNestedPage())
         page->OnDataReceived(byteCount, port);
 }
 
-void CEinrichtenDlg::SetLanguageTexts()
+void CShellSetupPage::SetLanguageTexts()
 {
     CTabCtrl* tab = m_NestedSheet.IsWindow() ? m_NestedSheet.GetTabControl() : nullptr;
     if (!tab)
         return;
     static const UINT ids[kNestedCount] = {5122, 5123, 5124, 5131, 5136};
-    for (int i = 0; i < kNestedCount; ++i) {
-        CString text = LoadLanguageText(ids[i]);
-        TCITEM item;
-        item.mask = TCIF_TEXT;
-        item.pszText = text.GetBuffer();
-        tab->SetItem(i, &item);
-        text.ReleaseBuffer();
-    }
+    for (int i = 0; i < kNestedCount; ++i)
+        tab->SetItemText(i, LoadLanguageText(ids[i]));
 }
 
-void CEinrichtenDlg::RefreshPage()
+void CShellSetupPage::RefreshPage()
 {
     EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
     EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, false);
     EnableMenuItemOfMain(WM_ENABLE_PRINT, false);
 }
 
-void CEinrichtenDlg::PrintPage(CPage* page)
+void CShellSetupPage::PrintPage(CPage* page)
 {
     if (CMyPropertyPage* p = GetActiveNestedPage())
         p->PrintPage(page);
 }
 
-void CEinrichtenDlg::OnFileOpen()
+void CShellSetupPage::OnFileOpen()
 {
     if (CMyPropertyPage* p = GetActiveNestedPage())
         p->OnFileOpen();
 }
 
-void CEinrichtenDlg::OnFileSave()
+void CShellSetupPage::OnFileSave()
 {
     if (CMyPropertyPage* p = GetActiveNestedPage())
         p->OnFileSave();

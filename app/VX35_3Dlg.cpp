@@ -34,7 +34,7 @@ constexpr int kLanguages[4] = {vx::kLanguageGerman, vx::kLanguageEnglish, vx::kL
                                vx::kLanguageSpanish};
 } // namespace
 
-CVX35_3Dlg::CVX35_3Dlg(CWnd* parent) : CDialog(IDD, parent)
+CVX35_3Dlg::CVX35_3Dlg(CWnd* parent) : CDialog(IDD, parent), m_Pages(MakeMainPages())
 {
     VX_ON_MESSAGE(WM_PORT_DATA, OnPortData);
     VX_ON_MESSAGE(WM_ENABLE_FILE_OPEN, OnEnableFileOpen);
@@ -132,26 +132,23 @@ void CVX35_3Dlg::WirePages()
     s.pOperatingMode = &m_iOperatingMode;
     s.pArrivalStatus = &m_byArrival;
     for (int i = 0; i < kPageCount; ++i)
-        GetPage(i)->SetSharedState(s);
+        if (CMyPropertyPage* page = GetPage(i))
+            page->SetSharedState(s);
 }
 
 CMyPropertyPage* CVX35_3Dlg::GetPage(int index)
 {
-    switch (index) {
-    case 0: return &m_EinrichtenDlg;
-    case 1: return &m_MessenDlg;
-    case 2: return &m_SteuernDlg;
-    case 3: return &m_DatenloggerDlg;
-    default: return m_EinrichtenDlg.GetNestedPage(index - 4);
-    }
+    if (index >= 0 && index < 4)
+        return m_Pages.tabs[static_cast<size_t>(index)].get();
+    if (index >= 4 && index < kPageCount)
+        return m_Pages.tabs[0]->GetNestedPage(index - 4);
+    return nullptr;
 }
 
 void CVX35_3Dlg::EmbedSheet()
 {
-    m_PropertySheet.AddPage(&m_EinrichtenDlg);
-    m_PropertySheet.AddPage(&m_MessenDlg);
-    m_PropertySheet.AddPage(&m_SteuernDlg);
-    m_PropertySheet.AddPage(&m_DatenloggerDlg);
+    for (auto& page : m_Pages.tabs)
+        m_PropertySheet.AddPage(page.get());
     m_PropertySheet.Create(this, WS_CHILD | WS_VISIBLE);
     if (CWnd* placeholder = GetDlgItem(IDC_SHEET_PLACEHOLDER)) {
         CRect r;

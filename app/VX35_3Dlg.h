@@ -143,10 +143,8 @@ private:
 
     // Members in the order the program builds them.
     CPropertySheet m_PropertySheet;
-    CEinrichtenDlg m_EinrichtenDlg;
-    CMessenDlg m_MessenDlg;
-    CSteuernDlg m_SteuernDlg;
-    CDatenloggerDlg m_DatenloggerDlg;
+    // Setup, measure, control, data logger (MakeMainPages).
+    CMainPageSet m_Pages;
     CRichEditCtrlExtended m_Terminal;
     CIconMenu m_Menu;
     CDocumentationDlgTiny m_Documentation;

@@ -139,7 +139,7 @@ TEST_F(MainDialogTest, DataReachesOnlyTheShownPageAndTheShownNestedPage)
     EXPECT_EQ(dlg->GetPage(4)->m_dwReceivedBytes, 3u);   // nested tab 0 is shown
     for (int i : {1, 2, 3, 5, 6, 7, 8})
         EXPECT_EQ(dlg->GetPage(i)->m_dwReceivedBytes, 0u) << i;
-    static_cast<CEinrichtenDlg*>(dlg->GetPage(0))->GetNestedSheet().SetActivePage(3);
+    static_cast<CShellSetupPage*>(dlg->GetPage(0))->GetNestedSheet().SetActivePage(3);
     Feed("de");
     EXPECT_EQ(dlg->GetPage(7)->m_dwReceivedBytes, 2u);
     dlg->GetSheet().SetActivePage(2);
@@ -283,7 +283,7 @@ TEST_F(MainDialogTest, MenuStatesFollowThePagesAndSurviveALanguageSwitch)
     EXPECT_EQ(text, CString("&Fichier"));
     EXPECT_EQ(TabText(2), CString("Commande"));
     // The nested tabs follow at once.
-    auto& nested = static_cast<CEinrichtenDlg*>(dlg->GetPage(0))->GetNestedSheet();
+    auto& nested = static_cast<CShellSetupPage*>(dlg->GetPage(0))->GetNestedSheet();
     EXPECT_EQ(nested.GetTabControl()->GetItemText(0), vx::FromUtf8("En-tête"));
 }
 

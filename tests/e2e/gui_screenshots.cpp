@@ -1,0 +1,74 @@
+// Screenshots of the program's main dialog with its real pages, offscreen,
+// in German and French, with bytes in the terminal. Written to the build
+// folder for a person to look at.
+#include "../app/support_fakeport.h"
+
+#include "app/PlaceholderPages.h"
+#include "app/StringTable.h"
+#include "app/VX35_3Dlg.h"
+#include "measure/MessenDlg.h"
+#include "pages/DatenloggerDlg.h"
+#include "pages/EinrichtenDlg.h"
+#include "pages/SteuernDlg.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+namespace {
+void Settle()
+{
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        vx::ProcessPendingMessages();
+    }
+}
+} // namespace
+
+TEST(Screenshots, MainDialogWithItsPagesInGermanAndFrench)
+{
+    vxres::InstallResources();
+    vx::InstallStringTable();
+    SetMainPageFactory([] {
+        CMainPageSet set;
+        set.tabs[0] = std::make_unique<CEinrichtenDlg>();
+        set.tabs[1] = std::make_unique<CMessenDlg>();
+        set.tabs[2] = std::make_unique<CSteuernDlg>();
+        set.tabs[3] = std::make_unique<CDatenloggerDlg>();
+        return set;
+    });
+    vx::WriteProfileString("SerPort1", "Port", "OffLine");
+    for (int language : {vx::kLanguageGerman, vx::kLanguageFrench}) {
+        vx::WriteProfileInt("Optionen", "Sprache", language);
+        auto dlg = std::make_unique<CVX35_3Dlg>();
+        dlg->SetPortManFactory([](CWnd* owner) { return std::unique_ptr<CPortManGui>(new FakePortMan(owner)); });
+        ASSERT_TRUE(dlg->Create(CVX35_3Dlg::IDD));
+        dlg->ShowWindow(SW_SHOW);
+        dlg->ShowTerminal(true);
+        const std::string bytes = "VX35 H2 1.05\r\nVX35 STATUS OK\r\n";
+        dlg->SendMessage(WM_PORT_DATA, bytes.size(), reinterpret_cast<LPARAM>(bytes.data()));
+        const std::string value("\x30\x02\x0D\x0A", 4);
+        dlg->SendMessage(WM_PORT_DATA, value.size(), reinterpret_cast<LPARAM>(value.data()));
+        dlg->SetHexMode(language == vx::kLanguageFrench);
+        const char* tag = language == vx::kLanguageGerman ? "de" : "fr";
+        for (int tab = 0; tab < 4; ++tab) {
+            dlg->GetSheet().SetActivePage(tab);
+            Settle();
+            dlg->FlushTerminal();
+            const QImage shot = dlg->GetPeer()->window()->grab().toImage();
+            const QString name = QStringLiteral("%1/screen_%2_tab%3.png")
+                                     .arg(QString::fromLatin1(VX35_BINARY_DIR), QString::fromLatin1(tag))
+                                     .arg(tab);
+            EXPECT_TRUE(shot.save(name));
+        }
+        dlg->DestroyWindow();
+        dlg.reset();
+    }
+    SetMainPageFactory({});
+}

@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QImage>
 #include <QKeyEvent>
 #include <QWidget>
@@ -619,4 +620,78 @@ TEST_F(MeasureConfigTest, CancelledInterfaceDialogStillSaves)
     page.SendMessage(WM_COMMAND, CMessenDlgEinstellen::IDC_PORT_FIRST);
     EXPECT_EQ(Stored(0), "65535; 0; 1; 0.000000");
     EXPECT_EQ(vx::GetProfileInt("Optionen", "Schnittstellenanbindung", -1), 0);
+}
+
+// ---- Screenshots ---------------------------------------------------------------------------
+// Written for a person to look at (VX35_SHOT_DIR, else the temp folder);
+// the checks only make sure something was drawn where the pages put it.
+
+namespace {
+
+QString ShotPath(const char* name)
+{
+    QString dir = qEnvironmentVariable("VX35_SHOT_DIR");
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + QStringLiteral("/vx35-page-shots");
+    QDir().mkpath(dir);
+    return dir + QStringLiteral("/") + QString::fromLatin1(name);
+}
+
+QImage Shoot(CWnd& wnd, const char* name)
+{
+    QCoreApplication::processEvents();
+    const QImage image = wnd.GetPeer()->grab().toImage();
+    image.save(ShotPath(name));
+    return image;
+}
+
+} // namespace
+
+TEST_F(PageFixture, ScreenshotsOfTheControlPageInBothLanguages)
+{
+    for (int lang : {0, 1000}) {
+        language = lang;
+        CSteuernDlg page;
+        Host({&page});
+        Feed(page, Echo(5));
+        Feed(page, "x");
+        Feed(page, "VX35 H1 105\r\n");
+        Feed(page, std::string(40, ' '));
+        Feed(page, " 1.234 Nm\r\n");
+        const QImage shot = Shoot(*sheet, lang ? "control_en.png" : "control_de.png");
+        ASSERT_FALSE(shot.isNull());
+        // The display field shows the device's line on its green.
+        CRect display;
+        page.GetDlgItem(CSteuernDlg::IDC_DISPLAY)->GetWindowRect(&display);
+        sheet->ScreenToClient(&display);
+        EXPECT_EQ(shot.pixelColor(display.left + 3, display.top + 3), QColor(190, 240, 20));
+        sheet->DestroyWindow();
+        sheet.reset();
+    }
+}
+
+TEST_F(PageFixture, ScreenshotsOfTheSetupPageInBothLanguages)
+{
+    for (int lang : {0, 1000}) {
+        language = lang;
+        CEinrichtenDlg setup;
+        for (int i = 0; i < CEinrichtenDlg::kNestedCount; ++i)
+            Wire(*setup.GetNestedPage(i));
+        Host({&setup});
+        Feed(setup, "\r\nQUORIN Messtechnik\r\nMusterstrasse 1\x03");
+        ASSERT_FALSE(Shoot(*sheet, lang ? "setup_en.png" : "setup_de.png").isNull());
+        setup.GetNestedSheet().SetActivePage(4);
+        ASSERT_FALSE(Shoot(*sheet, lang ? "setup_measure_en.png" : "setup_measure_de.png").isNull());
+        sheet->DestroyWindow();
+        sheet.reset();
+    }
+}
+
+TEST_F(ParameterPageTest, ScreenshotOfTheFilledParameterPage)
+{
+    Host({&page});
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    Converse();
+    ASSERT_EQ(page.GetRead().PrintAllowed(), 1);
+    ASSERT_FALSE(Shoot(*sheet, "parameter_de.png").isNull());
 }

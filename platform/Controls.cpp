@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -2101,8 +2102,8 @@ private:
 
 CToolTipCtrl::~CToolTipCtrl()
 {
-    for (QObject* f : m_filters)
-        delete f;
+    for (const QPointer<QObject>& f : m_filters)
+        delete f.data();
 }
 
 BOOL CToolTipCtrl::Create(CWnd*, DWORD)
@@ -2115,15 +2116,13 @@ void CToolTipCtrl::watch(CWnd* wnd)
 {
     if (!wnd || !wnd->GetPeer())
         return;
-    for (QObject* f : m_filters)
+    std::erase_if(m_filters, [](const QPointer<QObject>& f) { return f.isNull(); });
+    for (const QPointer<QObject>& f : m_filters)
         if (f->parent() == wnd->GetPeer())
             return;
     auto* f = new VxTipFilter(this, wnd, wnd->GetPeer());
     wnd->GetPeer()->installEventFilter(f);
-    m_filters.push_back(f);
-    QObject::connect(f, &QObject::destroyed, [this, f] {
-        m_filters.erase(std::remove(m_filters.begin(), m_filters.end(), f), m_filters.end());
-    });
+    m_filters.emplace_back(f);
 }
 
 BOOL CToolTipCtrl::AddTool(CWnd* wnd, const char* text, const RECT* rect, UINT_PTR toolId)

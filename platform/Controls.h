@@ -10,6 +10,7 @@
 #include "DialogStyles.h"
 #include "Wnd.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <vector>
@@ -556,7 +557,7 @@ private:
         CString text;
     };
     std::vector<Tool> m_tools;
-    std::vector<QObject*> m_filters;
+    std::vector<QPointer<QObject>> m_filters;   // live on the watched windows' widgets
     bool m_active = true;
     void watch(CWnd* wnd);
 };

@@ -497,6 +497,14 @@ TEST(ToolTips, RectanglesInsideAWindowHaveTheirOwnTexts)
     EXPECT_TRUE(tips.TipTextAt(&dlg, CPoint(25, 5)).IsEmpty());
     tips.Activate(FALSE);
     EXPECT_TRUE(tips.TipTextAt(&dlg, CPoint(5, 5)).IsEmpty());
+
+    // A window that goes before its tooltip control leaves nothing behind.
+    CToolTipCtrl outliving;
+    {
+        RecordingDlg popup(900);
+        ASSERT_TRUE(popup.Create(900));
+        outliving.AddTool(&popup, "Tip");
+    }
 }
 
 TEST(RichEdit, TerminalTextIsSetAndAppendedWhole)

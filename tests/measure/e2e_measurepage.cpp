@@ -1,0 +1,302 @@
+// The measure page against the simulated device on a real pseudo-terminal:
+// the page's port manager reads the terminal, its chunks reach the page on
+// the UI thread as the main dialog delivers them, and the real clock runs.
+#include "app/StringTable.h"
+#include "measure/MessenDlg.h"
+#include "platform/Modal.h"
+#include "platform/Profile.h"
+#include "platform/PropertySheet.h"
+#include "platform/Timer.h"
+#include "port/CPortManGui.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+// vx35sim on a pipe: the first line it prints is the terminal's path.
+class Sim {
+public:
+    explicit Sim(std::vector<std::string> args)
+    {
+        int in[2], out[2];
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
+            return;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, in[0], 0);
+        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+        args.insert(args.begin(), VX35SIM_PATH);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&m_pid, VX35SIM_PATH, &fa, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&fa);
+        close(in[0]);
+        close(out[1]);
+        m_stdin = in[1];
+        m_stdout = out[0];
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        std::string line;
+        while (m_pid > 0 && std::chrono::steady_clock::now() < end) {
+            pollfd p{m_stdout, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            char c;
+            if (read(m_stdout, &c, 1) != 1)
+                break;
+            if (c == '\n') {
+                path = line;
+                break;
+            }
+            line += c;
+        }
+    }
+    ~Sim()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+        if (m_stdin >= 0)
+            close(m_stdin);
+        if (m_stdout >= 0)
+            close(m_stdout);
+    }
+    std::string path;
+
+private:
+    pid_t m_pid = -1;
+    int m_stdin = -1;
+    int m_stdout = -1;
+};
+
+// Takes the port's chunks the way the main dialog does: append to receive
+// text 0, then tell the shown page.
+class Owner : public CWnd {
+public:
+    Owner(CString& text, CMessenDlg& page) : m_text(text), m_page(page)
+    {
+        VX_ON_MESSAGE(WM_PORT_DATA, OnPortData);
+    }
+    LRESULT OnPortData(WPARAM count, LPARAM bytes)
+    {
+        const int n = static_cast<int>(count);
+        if (n > 0 && bytes)
+            m_text.Append(reinterpret_cast<const char*>(bytes), n);
+        if (m_page.IsWindow())
+            m_page.OnDataReceived(n, 0);
+        return 0;
+    }
+
+private:
+    CString& m_text;
+    CMessenDlg& m_page;
+};
+
+struct Rig {
+    explicit Rig(std::vector<std::string> simArgs) : sim(std::move(simArgs))
+    {
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        vx::ModalScript::Clear();
+        vx::WriteProfileString("Messenkonfiguration", nullptr, nullptr);
+        vx::WriteProfileString("Messenkonfiguration", "KANAL 0", "0; 0; 1; 0.000000");
+    }
+    ~Rig() { Close(); }
+
+    bool Open()
+    {
+        if (sim.path.empty())
+            return false;
+        if (!owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0))
+            return false;
+        port = std::make_unique<CPortManGui>(&owner, WM_PORT_DATA, WM_PORT_STATUS);
+        port->m_Dcb.m_strPortName = sim.path.c_str();
+        port->m_Dcb.m_dwBaudRate = 115200;
+        if (port->Open() != 0)
+            return false;
+        table[0].m_pPortMan = port.get();
+        CPageSharedState s;
+        s.pChannelTable = table;
+        s.pReceiveStrings = receive;
+        s.pLanguageOffset = &languageOffset;
+        s.pConnectionMode = &zero;
+        s.pCurrentChannel = &zero;
+        s.pBusyFlag = &busy;
+        s.pOperatingMode = &zero;
+        s.pArrivalStatus = &arrival;
+        page.SetSharedState(s);
+        sheet.AddPage(&page);
+        return sheet.Create(nullptr, WS_POPUP | WS_VISIBLE);
+    }
+    // Closing as the program does: the page's window goes first, then the
+    // port it writes through.
+    void Close()
+    {
+        if (sheet.IsWindow())
+            sheet.DestroyWindow();
+        table[0].m_pPortMan = nullptr;
+        port.reset();
+        if (owner.IsWindow())
+            owner.DestroyWindow();
+    }
+    void Pump(int ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    bool PumpUntil(const std::function<bool()>& done, int maxMs)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+        while (std::chrono::steady_clock::now() < end) {
+            if (done())
+                return true;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return done();
+    }
+    void Click(int id) { page.SendMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }
+    bool Measuring() { return page.GetConversation().IsRunning(); }
+    int Points() { return page.GetDisplay().GetPointCount(0); }
+
+    Sim sim;
+    ChannelRecord table[kChannelCount];
+    CString receive[kReceiveTextCount];
+    int languageOffset = 0;
+    int zero = 0;
+    int busy = 0;
+    BYTE arrival = 0;
+    CMessenDlg page;
+    CPropertySheet sheet;
+    Owner owner{receive[0], page};
+    std::unique_ptr<CPortManGui> port;
+};
+
+} // namespace
+
+TEST(MeasurePageDevice, PcModeGivesAHundredPointsASecondWithoutLoss)
+{
+    Rig r({"--sample-mode", "0"});
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 6000));
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    EXPECT_EQ(r.table[0].m_iDeviceVariant, 700);
+    EXPECT_TRUE(r.page.IsValueRequestRunning());
+    r.Pump(300);
+    const int before = r.Points();
+    r.Pump(10000);
+    const int during = r.Points() - before;
+    EXPECT_NEAR(during, 1000, 20);
+    r.Click(CMessenDlg::IDC_STOP);
+    EXPECT_FALSE(r.page.IsValueRequestRunning());
+    r.Pump(200);
+    const int n = r.Points();
+    ASSERT_GT(n, 1000);
+    // One point per answered request, 0.01 s apart, in order.
+    for (int i = 1; i < n; ++i)
+        ASSERT_NEAR(r.page.GetDisplay().GetPointX(0, i) - r.page.GetDisplay().GetPointX(0, i - 1), 0.01, 1e-9) << i;
+    // Everything stored is on the chart after Stop.
+    EXPECT_EQ(r.page.GetDisplay().GetPlot()->GetCurve(0).GetCount(), n);
+    CString value;
+    r.page.GetDlgItemText(CMessenDlg::IDC_VALUE, value);
+    EXPECT_FALSE(value.IsEmpty());
+}
+
+TEST(MeasurePageDevice, AutoHundredMillisecondsIsDevicePacedFrames)
+{
+    Rig r({"--sample-mode", "8", "--auto-rate", "3"});
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 6000));
+    EXPECT_FALSE(r.page.IsValueRequestRunning());
+    CString mode;
+    r.page.GetDlgItemText(CMessenDlg::IDC_MODE, mode);
+    EXPECT_EQ(mode, "AUTO 100ms");
+    r.Pump(2500);
+    const int n = r.Points();
+    EXPECT_GE(n, 15);
+    EXPECT_LE(n, 60);
+    if (n > 1)
+        EXPECT_NEAR(r.page.GetDisplay().GetPointX(0, 1), 0.1, 1e-9);
+    r.Click(CMessenDlg::IDC_STOP);
+}
+
+TEST(MeasurePageDevice, AutoOneSecondIsTextLines)
+{
+    Rig r({"--sample-mode", "8", "--auto-rate", "4"});
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 6000));
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Points() >= 2; }, 4000));
+    EXPECT_NEAR(r.page.GetDisplay().GetPointX(0, 1), 1.0, 1e-9);
+    CString value;
+    r.page.GetDlgItemText(CMessenDlg::IDC_VALUE, value);
+    // Line modes show each value at once, with the unit.
+    EXPECT_NE(value.Find("kN"), -1) << value.GetString();
+    r.Click(CMessenDlg::IDC_STOP);
+}
+
+TEST(MeasurePageDevice, TheDevicesEndMarkStopsAFrameRun)
+{
+    Rig r({"--sample-mode", "8", "--auto-rate", "3"});
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 6000));
+    r.Pump(500);
+    // ESC on the device's own keypad ends measuring there: it sends its end
+    // mark and nothing more.
+    r.port->PutByte('n');
+    ASSERT_TRUE(r.PumpUntil([&] { return !r.Measuring(); }, 2000));
+    EXPECT_TRUE(r.page.GetDlgItem(CMessenDlg::IDC_START)->IsWindowVisible());
+    const int n = r.Points();
+    r.Pump(400);
+    EXPECT_EQ(r.Points(), n);
+}
+
+TEST(MeasurePageDevice, AnswersInThreeBytePiecesStillIdentifyAndMeasure)
+{
+    Rig r({"--sample-mode", "0", "--split", "3"});
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 6000));
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    EXPECT_EQ(r.table[0].m_bIdentified, 1);
+    EXPECT_FALSE(r.table[0].m_strSensorName.IsEmpty());
+    EXPECT_FALSE(r.page.GetConversation().GetHeader().IsEmpty());
+    r.Pump(1000);
+    EXPECT_GE(r.Points(), 80);
+    r.Click(CMessenDlg::IDC_STOP);
+}
+
+TEST(MeasurePageDevice, ClosingDuringAPcRunStopsTheTickBeforeThePortGoes)
+{
+    Rig r({"--sample-mode", "0"});
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.page.IsValueRequestRunning(); }, 6000));
+    r.Pump(300);
+    r.Close();
+    EXPECT_FALSE(r.page.IsValueRequestRunning());
+}

@@ -264,6 +264,18 @@ TEST_F(PageFixture, ControlPageVariantDependsOnTheFirstChunkAfterVersionOnly)
     EXPECT_EQ(page.GetConversation().GetHandler(), CControlConversation::Handler::DisplayFirst);
 }
 
+TEST_F(PageFixture, ControlPageSkipsTheLastHomeKeyEchoHandedOverAfterVersion)
+{
+    CSteuernDlg page;
+    Host({&page});
+    for (int i = 0; i < 5; ++i)
+        Feed(page, "MESSEN  \r\n");
+    ASSERT_EQ(port.All(), "nnnnnnV");
+    Feed(page, "MESSEN  \r\n");
+    Feed(page, "VX35 H1 105\r\n");
+    EXPECT_EQ(table[0].m_iDeviceVariant, 800);
+}
+
 TEST_F(PageFixture, ControlPageButtonsPlayTheirSequencesWithPauses)
 {
     CSteuernDlg page;

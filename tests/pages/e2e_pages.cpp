@@ -1,0 +1,362 @@
+// The device pages against the simulated device. Most cases run the device
+// in-process on the program's manual clock, so a 25 s logger read-out takes
+// no real time: the page's writes go straight into the device, and the
+// device's due answers reach the page the way the main dialog delivers a
+// chunk (appended to receive text 0, then the page is told). One case runs
+// vx35sim on a real pseudo-terminal with the real clock.
+#include "app/StringTable.h"
+#include "pages/DatenloggerDlg.h"
+#include "pages/DatumDlg.h"
+#include "pages/FirmenkopfDlg.h"
+#include "pages/ParameterDlg.h"
+#include "pages/SteuernDlg.h"
+#include "platform/Modal.h"
+#include "platform/PropertySheet.h"
+#include "platform/Timer.h"
+#include "port/CPortManGui.h"
+#include "res/Resources.h"
+#include "sim/Vx35Device.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+class PlatformClock : public vx35sim::Clock {
+public:
+    std::int64_t nowMs() const override { return vx::NowMs(); }
+};
+
+// The line to the in-process device.
+class DevicePort : public CPortMan {
+public:
+    explicit DevicePort(vx35sim::Vx35Device& device) : m_device(device) { m_Dcb.PortState = 0; }
+    bool PutByte(BYTE b) override { return Put(std::string(1, static_cast<char>(b))); }
+    bool WriteString(const CString& t) override { return Put(t.str()); }
+    bool WriteFrame(const BYTE* d, int n) override
+    {
+        return Put(std::string(reinterpret_cast<const char*>(d), static_cast<size_t>(n)));
+    }
+    std::string sent;
+
+private:
+    bool Put(const std::string& bytes)
+    {
+        sent += bytes;
+        m_device.receive(bytes);
+        return true;
+    }
+    vx35sim::Vx35Device& m_device;
+};
+
+class SimulatedDeviceTest : public ::testing::Test {
+protected:
+    SimulatedDeviceTest() : clock(vx::UseManualClock(1000)), device(deviceClock), port(device)
+    {
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        table[0].m_pPortMan = &port;
+    }
+    ~SimulatedDeviceTest() override
+    {
+        if (sheet && sheet->IsWindow())
+            sheet->DestroyWindow();
+    }
+    void Host(CMyPropertyPage& p)
+    {
+        page = &p;
+        CPageSharedState s;
+        s.pChannelTable = table;
+        s.pReceiveStrings = rx;
+        s.pLanguageOffset = &language;
+        s.pConnectionMode = &connection;
+        s.pCurrentChannel = &channel;
+        s.pBusyFlag = &busy;
+        s.pOperatingMode = &operating;
+        s.pArrivalStatus = &arrival;
+        p.SetSharedState(s);
+        sheet = std::make_unique<CPropertySheet>();
+        sheet->AddPage(&p);
+        ASSERT_TRUE(sheet->Create(nullptr, WS_POPUP));
+        Pump(100);
+    }
+    // Lets time pass in 5 ms steps, handing the device's answers to the page.
+    void Pump(int ms)
+    {
+        for (int t = 0; t < ms; t += 5) {
+            clock.advance(5);
+            const vx35sim::Bytes bytes = device.pollBytes();
+            if (bytes.empty())
+                continue;
+            rx[0].Append(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()));
+            page->OnDataReceived(static_cast<int>(bytes.size()), 0);
+        }
+    }
+    template <class Pred>
+    bool PumpUntil(Pred done, int maxMs)
+    {
+        for (int t = 0; t < maxMs; t += 50) {
+            if (done())
+                return true;
+            Pump(50);
+        }
+        return done();
+    }
+
+    vx::ManualClock& clock;
+    PlatformClock deviceClock;
+    vx35sim::Vx35Device device;
+    DevicePort port;
+    ChannelRecord table[kChannelCount];
+    CString rx[kReceiveTextCount];
+    int language = 0, connection = 0, channel = 0, busy = 0, operating = 0;
+    BYTE arrival = 0;
+    std::unique_ptr<CPropertySheet> sheet;
+    CMyPropertyPage* page = nullptr;
+};
+
+} // namespace
+
+TEST_F(SimulatedDeviceTest, LoggerReadOutOfTwoThousandRecordsShowsEveryRecord)
+{
+    device.config().logger.modeLine = "HAND    ";
+    device.config().logger.records.clear();
+    std::string expected;
+    for (int i = 0; i < 2000; ++i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%3d,%02d Nm  %02d:%02d:%02d", i / 100, i % 100, i / 3600, (i / 60) % 60,
+                      i % 60);
+        device.config().logger.records.push_back(line);
+        expected += line;
+        expected += "\r\n";
+    }
+    CDatenloggerDlg logger;
+    Host(logger);
+    logger.StartLoggerReadout();
+    ASSERT_TRUE(PumpUntil([&] { return !logger.GetReadout().IsReadoutRunning(); }, 120000));
+    EXPECT_EQ(logger.GetReadout().GetModeText(), "HAND    ");
+    EXPECT_TRUE(logger.GetReadout().IsManualMode());
+    EXPECT_EQ(logger.GetReadout().GetHeaderText(), device.header().c_str());
+    const std::string shown = logger.m_strRecords.str();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 2000);
+    EXPECT_TRUE(shown == expected) << "records differ from the device's";
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    EXPECT_EQ(busy, 0);
+}
+
+TEST_F(SimulatedDeviceTest, ControlPageTellsTheTwoVariantsApart)
+{
+    for (const char* model : {"H1", "H2"}) {
+        device.config().model = model;
+        CSteuernDlg control;
+        Host(control);
+        ASSERT_TRUE(PumpUntil([&] { return table[0].m_iDeviceVariant != 0; }, 2000)) << model;
+        EXPECT_EQ(table[0].m_iDeviceVariant, std::string(model) == "H1" ? 800 : 700);
+        // A key pressed on the picture moves the device and the display follows.
+        control.SendMessage(WM_COMMAND, 1028);
+        Pump(200);
+        EXPECT_EQ(control.GetDisplayText().GetLength(), 8);
+        table[0].m_iDeviceVariant = 0;
+        sheet->DestroyWindow();
+        sheet.reset();
+    }
+}
+
+TEST_F(SimulatedDeviceTest, DeviceTakesTheDatePagesClockFrame)
+{
+    vx::SetLocalTimeOverride(QDateTime(QDate(2026, 12, 7), QTime(6, 30, 15)));
+    CDatumDlg date;
+    Host(date);
+    date.WriteDeviceDate();
+    Pump(50);
+    EXPECT_EQ(device.droppedFrames(), 0);
+    const vx35sim::CivilTime t = device.deviceTime();
+    EXPECT_EQ(t.year, 2026);
+    EXPECT_EQ(t.month, 12);
+    EXPECT_EQ(t.day, 7);
+    EXPECT_EQ(t.hour, 6);
+    EXPECT_EQ(t.minute, 30);
+    date.ReadDeviceDate();
+    Pump(100);
+    EXPECT_EQ(date.m_strDate.Left(8), "07.12.26");
+    vx::SetLocalTimeOverride(std::nullopt);
+}
+
+TEST_F(SimulatedDeviceTest, HeaderRoundTripsThroughTheDevice)
+{
+    CFirmenkopfDlg header;
+    Host(header);
+    header.m_strHeader = "QUORIN\r\nHalle 3";
+    header.UpdateData(FALSE);
+    header.SendCompanyHeader();
+    Pump(50);
+    header.m_strHeader.Empty();
+    header.ReadCompanyHeader();
+    Pump(200);
+    EXPECT_EQ(header.m_strHeader, "QUORIN\r\nHalle 3");
+}
+
+TEST_F(SimulatedDeviceTest, ParameterTableReadInSevenBytePiecesEqualsTheWholeRead)
+{
+    std::vector<ParameterRowTexts> whole;
+    for (int split : {0, 7}) {
+        device.config().faults.splitBytes = split;
+        CParameterDlg parameters;
+        Host(parameters);
+        parameters.OnReadButton();
+        ASSERT_TRUE(PumpUntil([&] { return parameters.GetRead().PrintAllowed() == 1; }, 30000)) << split;
+        for (int r = 0; r < kParameterRows; ++r) {
+            const ParameterRowTexts& row = parameters.GetRead().Row(r);
+            if (split == 0) {
+                whole.push_back(row);
+                continue;
+            }
+            EXPECT_EQ(row.name, whole[r].name) << r;
+            EXPECT_EQ(row.nominal, whole[r].nominal) << r;
+            EXPECT_EQ(row.unit, whole[r].unit) << r;
+            EXPECT_EQ(row.type, whole[r].type) << r;
+            EXPECT_EQ(row.p0, whole[r].p0) << r;
+            EXPECT_EQ(row.p100, whole[r].p100) << r;
+        }
+        sheet->DestroyWindow();
+        sheet.reset();
+    }
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+}
+
+// ---- vx35sim on a pseudo-terminal, real clock ------------------------------------------
+
+namespace {
+
+class SimProcess {
+public:
+    explicit SimProcess(std::vector<std::string> args)
+    {
+        int in[2], out[2];
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
+            return;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, in[0], 0);
+        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+        args.insert(args.begin(), VX35SIM_PATH);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&m_pid, VX35SIM_PATH, &fa, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&fa);
+        close(in[0]);
+        close(out[1]);
+        m_stdin = in[1];
+        m_stdout = out[0];
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        std::string line;
+        while (m_pid > 0 && std::chrono::steady_clock::now() < end) {
+            pollfd p{m_stdout, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            char c;
+            if (read(m_stdout, &c, 1) != 1)
+                break;
+            if (c == '\n') {
+                path = line;
+                break;
+            }
+            line += c;
+        }
+    }
+    ~SimProcess()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+        if (m_stdin >= 0)
+            close(m_stdin);
+        if (m_stdout >= 0)
+            close(m_stdout);
+    }
+    std::string path;
+
+private:
+    pid_t m_pid = -1;
+    int m_stdin = -1;
+    int m_stdout = -1;
+};
+
+// Hands the port's chunks to the page as the main dialog does.
+class Owner : public CWnd {
+public:
+    Owner(CString& text, CMyPropertyPage& page) : m_text(text), m_page(page)
+    {
+        VX_ON_MESSAGE(WM_PORT_DATA, OnPortData);
+    }
+    LRESULT OnPortData(WPARAM count, LPARAM bytes)
+    {
+        const int n = static_cast<int>(count);
+        if (n > 0 && bytes)
+            m_text.Append(reinterpret_cast<const char*>(bytes), n);
+        if (m_page.IsWindow())
+            m_page.OnDataReceived(n, 0);
+        return 0;
+    }
+
+private:
+    CString& m_text;
+    CMyPropertyPage& m_page;
+};
+
+} // namespace
+
+TEST(ControlPageOnTheLine, IdentifiesAVariant800Device)
+{
+    vxres::InstallResources();
+    vx::InstallStringTable();
+    SimProcess sim({"--model", "H1"});
+    ASSERT_FALSE(sim.path.empty());
+    ChannelRecord table[kChannelCount];
+    CString rx[kReceiveTextCount];
+    int language = 0, connection = 0, channel = 0, busy = 0, operating = 0;
+    BYTE arrival = 0;
+    CSteuernDlg control;
+    Owner owner(rx[0], control);
+    ASSERT_TRUE(owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    {
+        CPortManGui port(&owner, WM_PORT_DATA, WM_PORT_STATUS);
+        port.m_Dcb.m_strPortName = sim.path.c_str();
+        port.m_Dcb.m_dwBaudRate = 115200;
+        ASSERT_EQ(port.Open(), 0);
+        table[0].m_pPortMan = &port;
+        CPageSharedState s{table, rx, &language, &connection, &channel, &busy, &operating, &arrival};
+        control.SetSharedState(s);
+        CPropertySheet sheet;
+        sheet.AddPage(&control);
+        ASSERT_TRUE(sheet.Create(nullptr, WS_POPUP));
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (table[0].m_iDeviceVariant == 0 && std::chrono::steady_clock::now() < end)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(table[0].m_iDeviceVariant, 800);
+        sheet.DestroyWindow();
+        port.GoOffline(false);
+        table[0].m_pPortMan = nullptr;
+    }
+    owner.DestroyWindow();
+}

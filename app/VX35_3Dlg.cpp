@@ -667,10 +667,13 @@ void CVX35_3Dlg::OnDestroy()
     m_bClosing = true;
     KillTimer(kTerminalTimer);
     SaveStateForExit();
-    CDialog::OnDestroy();
-    // The page windows are gone by now, so no page tick writes through
-    // record 0 any more: the port can go.
+    // The pages go first: the measure page stops its tick when its window
+    // is destroyed, and that tick writes through record 0's port manager.
+    // Only then may the port be closed and its manager deleted.
+    if (m_PropertySheet.IsWindow())
+        m_PropertySheet.DestroyWindow();
     ShutdownPort();
+    CDialog::OnDestroy();
 }
 
 void CVX35_3Dlg::ShutdownPort()

@@ -379,3 +379,33 @@ TEST_F(MainDialogTest, ScreenshotsInGermanAndFrench)
         Close();
     }
 }
+
+TEST_F(MainDialogTest, PagesAreGoneBeforeThePortManagerIsDeleted)
+{
+    bool pageAliveAtPortDeletion = true;
+    struct Watch : FakePortMan {
+        using FakePortMan::FakePortMan;
+        std::function<void()> onDelete;
+        ~Watch() override
+        {
+            if (onDelete)
+                onDelete();
+        }
+    };
+    dlg = std::make_unique<CVX35_3Dlg>();
+    Watch* watch = nullptr;
+    dlg->SetPortManFactory([&](CWnd* owner) {
+        auto w = std::make_unique<Watch>(owner);
+        watch = w.get();
+        return std::unique_ptr<CPortManGui>(std::move(w));
+    });
+    ASSERT_TRUE(dlg->Create(CVX35_3Dlg::IDD));
+    dlg->GetSheet().SetActivePage(1);
+    CMyPropertyPage* page = dlg->GetPage(1);
+    ASSERT_TRUE(page->IsWindow());
+    watch->onDelete = [&] { pageAliveAtPortDeletion = page->IsWindow(); };
+    dlg->DestroyWindow();
+    EXPECT_FALSE(pageAliveAtPortDeletion);
+    EXPECT_EQ(dlg->GetPortMan(), nullptr);
+    EXPECT_EQ(dlg->GetChannelTable()[0].m_pPortMan, nullptr);
+}

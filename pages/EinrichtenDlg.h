@@ -30,7 +30,7 @@ public:
 
     // The nested pages in tab order (company header, date, parameter,
     // commands, measure configuration).
-    CMyPropertyPage* GetNestedPage(int index);
+    CMyPropertyPage* GetNestedPage(int index) override;
     CMyPropertyPage* GetActiveNestedPage() const;
     CPropertySheet& GetNestedSheet() { return m_NestedSheet; }
 

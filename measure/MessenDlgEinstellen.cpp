@@ -139,6 +139,25 @@ void CMessenDlgEinstellen::LoadConfiguration()
             m_Constant[r].SetWindowText(vx::Format("%f", m_Records[r].value).c_str());
             CheckDlgButton(IDC_DISPLAY_FIRST + r, m_Records[r].display ? 1 : 0);
         }
+        // The derived channel's controls stay hidden, but show its record.
+        const CString channel = LoadLanguageText(5147);
+        for (int id : {1085, 1086}) {
+            auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(id));
+            if (!combo)
+                continue;
+            combo->ResetContent();
+            for (int c = 1; c <= kRows; ++c)
+                combo->SetItemData(combo->AddString(CString::Formatted("%s %d", channel.GetString(), c)), c);
+            const int wanted = id == 1085 ? m_Records[6].channelX : m_Records[6].channelY;
+            combo->SetCurSel(wanted >= 1 && wanted <= kRows ? wanted - 1 : -1);
+        }
+        if (auto* op = dynamic_cast<CComboBox*>(GetDlgItem(1084))) {
+            op->ResetContent();
+            for (const char* text : kOperators)
+                op->AddString(text);
+            op->SetCurSel(m_Records[6].op >= 0 && m_Records[6].op < 4 ? m_Records[6].op : -1);
+        }
+        CheckDlgButton(1093, m_Records[6].display ? 1 : 0);
         RefreshPortText();
     }
     // Only the time chart is offered; any other stored type would act on

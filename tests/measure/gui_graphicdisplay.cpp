@@ -214,11 +214,11 @@ TEST_F(Display, ScrollSliderMovesTheWindowAfterFiftyQuietMilliseconds)
     EXPECT_DOUBLE_EQ(AxisMax(), 50);
 
     // Without a follow width the window starts at the first x.
-    Fill(0, 1.0);
-    wnd.SetXRange(0, 100);
-    wnd.SetScrollMode(2);
-    wnd.SendMessage(WM_HSCROLL, 5u, reinterpret_cast<LPARAM>(wnd.GetScrollSlider()));
-    EXPECT_DOUBLE_EQ(wnd.GetX1(), 100);
+    wnd.SetFollowWidth(0);
+    wnd.GetScrollSlider()->SetPos(5000);
+    wnd.SendMessage(WM_HSCROLL, (5000u << 16) | 4u, reinterpret_cast<LPARAM>(wnd.GetScrollSlider()));
+    EXPECT_DOUBLE_EQ(wnd.GetX0(), 0);
+    EXPECT_DOUBLE_EQ(wnd.GetX1(), 50);
 }
 
 TEST_F(Display, RangeSliderAndZoomMoveEachOther)

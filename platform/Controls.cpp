@@ -141,6 +141,20 @@ constexpr int kItemDataRole = Qt::UserRole + 1;
 
 // ---- CControlWnd --------------------------------------------------------------
 
+CControlWnd::~CControlWnd()
+{
+    // The widget outlives this object by a moment (CWnd deletes it); no
+    // signal of it may reach the parts already gone.
+    delete m_ctx;
+}
+
+QObject* CControlWnd::Ctx()
+{
+    if (!m_ctx)
+        m_ctx = new QObject;
+    return m_ctx;
+}
+
 BOOL CControlWnd::CreateControl(const char* text, DWORD style, const RECT& rect, CWnd* parent, UINT id,
                                 DWORD exStyle)
 {
@@ -241,7 +255,7 @@ QWidget* CButton::CreatePeer(QWidget* qtParent)
     }
     if ((GetStyle() & BS_PUSHLIKE) && !qobject_cast<QPushButton*>(b))
         b->setCheckable(true);
-    QObject::connect(b, &QAbstractButton::clicked, b, [this](bool) { userClicked(); });
+    QObject::connect(b, &QAbstractButton::clicked, Ctx(), [this](bool) { userClicked(); });
     return b;
 }
 
@@ -529,7 +543,12 @@ private:
 };
 
 CEdit::CEdit() = default;
-CEdit::~CEdit() = default;
+
+CEdit::~CEdit()
+{
+    if (auto* e = qobject_cast<QLineEdit*>(GetPeer()))
+        e->setValidator(nullptr);
+}
 
 QWidget* CEdit::CreatePeer(QWidget* qtParent)
 {
@@ -545,7 +564,7 @@ QWidget* CEdit::CreatePeer(QWidget* qtParent)
         if (!(style & WS_BORDER) && !(GetExStyle() & WS_EX_CLIENTEDGE))
             t->setFrameStyle(QFrame::NoFrame);
         t->setTabChangesFocus(true);
-        QObject::connect(t, &QPlainTextEdit::textChanged, t, [this] { userChanged(); });
+        QObject::connect(t, &QPlainTextEdit::textChanged, Ctx(), [this] { userChanged(); });
         return t;
     }
     auto* e = new VxLineEdit(this, qtParent);
@@ -554,7 +573,7 @@ QWidget* CEdit::CreatePeer(QWidget* qtParent)
         e->setEchoMode(QLineEdit::Password);
     e->setAlignment((style & ES_CENTER) ? Qt::AlignHCenter : (style & ES_RIGHT) ? Qt::AlignRight : Qt::AlignLeft);
     e->setFrame((style & WS_BORDER) || (GetExStyle() & WS_EX_CLIENTEDGE));
-    QObject::connect(e, &QLineEdit::textChanged, e, [this](const QString&) { userChanged(); });
+    QObject::connect(e, &QLineEdit::textChanged, Ctx(), [this](const QString&) { userChanged(); });
     return e;
 }
 
@@ -907,16 +926,16 @@ QWidget* CComboBox::CreatePeer(QWidget* qtParent)
     c->setInsertPolicy(QComboBox::NoInsert);
     if (isOwnerDraw())
         c->setItemDelegate(new VxOwnerDrawDelegate(this, c));
-    QObject::connect(c, &QComboBox::currentIndexChanged, c, [this](int) {
+    QObject::connect(c, &QComboBox::currentIndexChanged, Ctx(), [this](int) {
         if (!m_settingFromCode)
             NotifyCommand(CBN_SELCHANGE);
     });
-    QObject::connect(c, &QComboBox::activated, c, [this](int) {
+    QObject::connect(c, &QComboBox::activated, Ctx(), [this](int) {
         if (!m_settingFromCode)
             NotifyCommand(CBN_SELENDOK);
     });
     if (c->isEditable())
-        QObject::connect(c, &QComboBox::editTextChanged, c, [this](const QString&) {
+        QObject::connect(c, &QComboBox::editTextChanged, Ctx(), [this](const QString&) {
             if (!m_settingFromCode)
                 NotifyCommand(CBN_EDITCHANGE);
         });
@@ -1208,11 +1227,11 @@ QWidget* CListBox::CreatePeer(QWidget* qtParent)
 {
     auto* l = new QListWidget(qtParent);
     l->setSelectionMode(QAbstractItemView::SingleSelection);
-    QObject::connect(l, &QListWidget::currentRowChanged, l, [this](int) {
+    QObject::connect(l, &QListWidget::currentRowChanged, Ctx(), [this](int) {
         if (!m_settingFromCode && (GetStyle() & LBS_NOTIFY))
             NotifyCommand(LBN_SELCHANGE);
     });
-    QObject::connect(l, &QListWidget::itemDoubleClicked, l, [this](QListWidgetItem*) {
+    QObject::connect(l, &QListWidget::itemDoubleClicked, Ctx(), [this](QListWidgetItem*) {
         if (GetStyle() & LBS_NOTIFY)
             NotifyCommand(LBN_DBLCLK);
     });
@@ -1381,20 +1400,20 @@ QWidget* CSliderCtrl::CreatePeer(QWidget* qtParent)
         s->setTickPosition(QSlider::TicksBothSides);
     else if (st & TBS_AUTOTICKS)
         s->setTickPosition(vertical ? QSlider::TicksRight : QSlider::TicksBelow);
-    QObject::connect(s, &QSlider::sliderPressed, s, [s] { s->m_dragMoved = false; });
-    QObject::connect(s, &QSlider::sliderMoved, s, [this, s](int) {
+    QObject::connect(s, &QSlider::sliderPressed, Ctx(), [s] { s->m_dragMoved = false; });
+    QObject::connect(s, &QSlider::sliderMoved, Ctx(), [this, s](int) {
         if (m_settingFromCode)
             return;
         s->m_dragMoved = true;
         scrollNotify(TB_THUMBTRACK);
     });
-    QObject::connect(s, &QSlider::sliderReleased, s, [this, s] {
+    QObject::connect(s, &QSlider::sliderReleased, Ctx(), [this, s] {
         if (s->m_dragMoved)
             scrollNotify(TB_THUMBPOSITION);
         s->m_dragMoved = false;
         scrollNotify(TB_ENDTRACK);
     });
-    QObject::connect(s, &QSlider::actionTriggered, s, [this](int action) {
+    QObject::connect(s, &QSlider::actionTriggered, Ctx(), [this](int action) {
         if (m_settingFromCode)
             return;
         UINT code = 0;
@@ -1553,8 +1572,8 @@ QWidget* CSpinButtonCtrl::CreatePeer(QWidget* qtParent)
         b->setFocusPolicy(Qt::NoFocus);
         b->setObjectName(b == up ? QStringLiteral("up") : QStringLiteral("down"));
     }
-    QObject::connect(up, &QToolButton::clicked, w, [this] { Step(+1); });
-    QObject::connect(down, &QToolButton::clicked, w, [this] { Step(-1); });
+    QObject::connect(up, &QToolButton::clicked, Ctx(), [this] { Step(+1); });
+    QObject::connect(down, &QToolButton::clicked, Ctx(), [this] { Step(-1); });
     // The two halves follow the control's size.
     struct Layout : QObject {
         QToolButton *up, *down;
@@ -1761,7 +1780,7 @@ QWidget* CDateTimeCtrl::CreatePeer(QWidget* qtParent)
     d->setDateTime(QDateTime::currentDateTime());
     if (GetStyle() & DTS_RIGHTALIGN)
         d->setAlignment(Qt::AlignRight);
-    QObject::connect(d, &QDateTimeEdit::dateTimeChanged, d, [this](const QDateTime&) {
+    QObject::connect(d, &QDateTimeEdit::dateTimeChanged, Ctx(), [this](const QDateTime&) {
         if (!m_settingFromCode)
             NotifyParent(DTN_DATETIMECHANGE);
     });

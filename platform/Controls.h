@@ -198,6 +198,8 @@ using LPMEASUREITEMSTRUCT = MEASUREITEMSTRUCT*;
 class CControlWnd : public CWnd {
     VX_DECLARE_DYNAMIC(CControlWnd)
 public:
+    CControlWnd() = default;
+    ~CControlWnd() override;
     // Creates the control as a child of parent at rect (pixels).
     BOOL CreateControl(const char* text, DWORD style, const RECT& rect, CWnd* parent, UINT id,
                        DWORD exStyle = 0);
@@ -207,8 +209,13 @@ protected:
     void NotifyCommand(UINT code);
     // WM_NOTIFY to the parent; returns the handler's result.
     LRESULT NotifyParent(UINT code, NMHDR* header = nullptr);
+    // The receiver of the widget's signals; gone with this object.
+    QObject* Ctx();
     // True while code (not the user) changes the widget; signals then stay quiet.
     bool m_settingFromCode = false;
+
+private:
+    QObject* m_ctx = nullptr;
 };
 
 class CButton : public CControlWnd {

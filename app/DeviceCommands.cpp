@@ -1,17 +1,11 @@
 #include "app/DeviceCommands.h"
 
+#include "telegram/CheckBytes.h"
+
 CheckBytes TextCheckBytes(const CString& text)
 {
-    unsigned s1 = 0;
-    unsigned s2 = 0;
-    for (unsigned char b : text.str()) {
-        s1 = (s1 + b) & 0xFFu;
-        s2 += s1;
-        if (s2 > 0xFFu)
-            s2 += 1;
-        s2 &= 0xFFu;
-    }
-    return {static_cast<BYTE>(s1), static_cast<BYTE>(s2)};
+    const auto pair = telegram::CheckBytes(text.bytes(), static_cast<size_t>(text.GetLength()));
+    return {pair[0], pair[1]};
 }
 
 CString DeviceDateTimeText(int year, int month, int day, int hour, int minute, int second)

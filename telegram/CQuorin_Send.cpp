@@ -1,5 +1,7 @@
 #include "telegram/CQuorin_Send.h"
 
+#include "telegram/CheckBytes.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -215,17 +217,9 @@ void CQuorin_Send::QuorSend_SingleCharText(std::string& out, char ch) { out.assi
 
 void CQuorin_Send::QuorSend_Checksum(const std::uint8_t* first, std::uint8_t out[2], int count)
 {
-    unsigned s1 = 0;
-    unsigned s2 = 0;
-    for (int i = 0; i <= count; ++i) {
-        s1 = (s1 + first[i]) & 0xFF;
-        s2 += s1;
-        // End-around carry: the device drops 255, not 256.
-        if (s2 > 255)
-            s2 -= 255;
-    }
-    out[0] = static_cast<std::uint8_t>(s1);
-    out[1] = static_cast<std::uint8_t>(s2);
+    const auto pair = telegram::CheckBytes(first, count < 0 ? 0 : static_cast<size_t>(count) + 1);
+    out[0] = pair[0];
+    out[1] = pair[1];
 }
 
 void CQuorin_Send::QuorSend_StuffToText(std::string& out, std::string_view frame)

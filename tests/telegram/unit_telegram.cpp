@@ -1,4 +1,5 @@
 #include "telegram/CQuorin_Send.h"
+#include "telegram/CheckBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -186,6 +187,32 @@ TEST(TelegramFrame, ChecksumCarriesAndStuffingDoublesAllButTheStart)
     EXPECT_TRUE(CQuorin_Send::QuorSend_StuffInPlace(buf, len, 6));
     EXPECT_EQ(len, 6);
     EXPECT_EQ(Hex(std::string(reinterpret_cast<char*>(buf), 6)), "02 02 02 00 02 02");
+}
+
+// The text frames of the one-letter commands use the same pair over the text
+// alone; the device rejects a date or row frame whose pair is off by one.
+TEST(TelegramFrame, TextCheckBytesMatchTheDeviceGoldens)
+{
+    auto pair = [](const std::string& text) {
+        const auto p = telegram::CheckBytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        return Hex(Bytes({p[0], p[1]}));
+    };
+    EXPECT_EQ(pair("abc"), "26 4B");
+    EXPECT_EQ(pair(""), "00 00");
+    EXPECT_EQ(pair("01.03.09 08:05:03"), "4D 2C");
+    EXPECT_EQ(pair(std::string(300, '\xFF')), "D4 4A");
+    EXPECT_EQ(pair(Bytes({0x80, 0x00})), "80 01");
+    EXPECT_EQ(pair(Bytes({0xFF, 0x00})), "FF FF");
+    static_assert(telegram::CheckBytes(nullptr, 0)[1] == 0);
+
+    // The frame helper counts one byte fewer than it sums.
+    const std::string row = Bytes({0x53, 0x65, 0x6e, 0x73, 0x6f, 0x72, 0x31, 0x20, 0x01, 0x25, 0x4e,
+                                   0x6d, 0x20, 0x53, 0x03, 0xe8, 0x75, 0x30, 0x12, 0x35, 0x12, 0x34});
+    std::uint8_t s[2];
+    CQuorin_Send::QuorSend_Checksum(reinterpret_cast<const std::uint8_t*>(row.data()), s,
+                                    static_cast<int>(row.size()) - 1);
+    EXPECT_EQ(Hex(Bytes({s[0], s[1]})), "3C B4");
+    EXPECT_EQ(pair(row), "3C B4");
 }
 
 TEST(TelegramFrame, LocalDecimalAndSingleChar)

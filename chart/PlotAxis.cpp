@@ -576,7 +576,16 @@ void CPlotAxis::Draw(CDCEx* target)
     if (m_bAutoScale) {
         m_dGap = vertical ? 2.0 * m_nArrowSize : 4.0 * m_nArrowSize;
         m_dKeyExtent = MeasureKeyExtent();
-        AutoScale(TickCount(dc));
+        // The rounded ends have texts of another width, which can change
+        // how many ticks fit; settle now rather than on the next paint.
+        int n = TickCount(dc);
+        for (int round = 0; round < 4; ++round) {
+            AutoScale(n);
+            const int again = TickCount(dc);
+            if (again == n)
+                break;
+            n = again;
+        }
     }
     m_dSpan = m_dShownMax - m_dShownMin;
     const bool rangeOk = std::isfinite(m_dShownMin) && std::isfinite(m_dShownMax) &&

@@ -136,16 +136,27 @@ bool AutoScaleTime(int n, double* min, double* max, double* step)
     // Day fractions carry about a microsecond of noise; the span is taken
     // in whole milliseconds so that 45 s over 9 ticks is 5 s, not 10.
     auto toMs = [](double day) { return std::nearbyint((day - kUnixEpochDay) * 86400.0 * 1000.0); };
-    const double msLo = toMs(*min), msHi = toMs(*max);
-    const double s = TimeStepSeconds((msHi - msLo) / 1000.0, n);
+    double lo = toMs(*min) / 1000.0, hi = toMs(*max) / 1000.0;
+    // Widening the ends can call for the next longer step; settle here so
+    // that the next paint shows what this one did.
+    double s = 0.0;
+    for (int round = 0; round < 8; ++round) {
+        const double next = TimeStepSeconds(hi - lo, n);
+        if (!(next > 0.0))
+            break;
+        // Ends on whole seconds since 1970: the minimum down, the maximum up.
+        const double nlo = std::floor(std::nearbyint(lo) / next) * next;
+        const double nhi = std::ceil(std::nearbyint(hi) / next) * next;
+        const bool settled = next == s && nlo == lo && nhi == hi;
+        s = next;
+        lo = nlo;
+        hi = nhi;
+        if (settled)
+            break;
+    }
     if (!(s > 0.0))
         return false;
     *step = s / 86400.0;
-    // Ends on whole seconds since 1970: the minimum down, the maximum up.
-    const double secLo = std::nearbyint(msLo / 1000.0);
-    const double secHi = std::nearbyint(msHi / 1000.0);
-    const double lo = std::floor(secLo / s) * s;
-    const double hi = std::ceil(secHi / s) * s;
     *min = lo / 86400.0 + kUnixEpochDay;
     *max = hi / 86400.0 + kUnixEpochDay;
     return true;

@@ -483,3 +483,32 @@ TEST(Paint, ARefilledArrayIsCheckedForOrderAgain)
     EXPECT_FALSE(c.GetSegments().empty());
     EXPECT_TRUE(SameSegments(c.GetSegments(), ReferenceSegments(plot, c)));
 }
+
+TEST(Paint, AutoscaleSettlesOnTheFirstPaint)
+{
+    // Rounding 97.3 up to 100 gives a wider scale text, so fewer ticks fit
+    // and the step grows; the next paint must not show another scale.
+    FixedMetrics metrics;
+    for (int width : {485, 781, 855}) {
+        TestPlot plot;
+        plot.SetShowLegend(false);
+        ChartPoint pts[2] = {{0, 0.3}, {97.3, 1234.5}};
+        plot.SetData(pts, 2, 0, 0, 0, true, false, false);
+        QImage img = BlankImage(width, 300);
+        plot.RenderTo(img);
+        double lo1, hi1, st1, ylo1, yhi1, yst1;
+        plot.GetXAxis(0).GetRange(&lo1, &hi1, &st1);
+        plot.GetYAxis(0).GetRange(&ylo1, &yhi1, &yst1);
+        for (int k = 0; k < 3; ++k)
+            plot.RenderTo(img);
+        double lo2, hi2, st2, ylo2, yhi2, yst2;
+        plot.GetXAxis(0).GetRange(&lo2, &hi2, &st2);
+        plot.GetYAxis(0).GetRange(&ylo2, &yhi2, &yst2);
+        EXPECT_EQ(lo1, lo2) << width;
+        EXPECT_EQ(hi1, hi2) << width;
+        EXPECT_EQ(st1, st2) << width;
+        EXPECT_EQ(ylo1, ylo2) << width;
+        EXPECT_EQ(yhi1, yhi2) << width;
+        EXPECT_EQ(yst1, yst2) << width;
+    }
+}

@@ -119,13 +119,27 @@ TEST(TickStep, TimeSteps)
     EXPECT_DOUBLE_EQ(TimeStepSeconds(100, 0), 0);
     EXPECT_DOUBLE_EQ(TimeStepSeconds(0.3, 1), 1);
 
-    // 2026-01-01 12:00:07 .. 12:00:52 over 9 ticks: 5 s steps.
+    // 2026-01-01 12:00:07 .. 12:00:52 over 10 ticks: 5 s steps.
     const double day = 46023.0;
     double lo = day + (12 * 3600 + 7) / 86400.0, hi = day + (12 * 3600 + 52) / 86400.0, step = 0;
-    ASSERT_TRUE(AutoScaleTime(9, &lo, &hi, &step));
+    ASSERT_TRUE(AutoScaleTime(10, &lo, &hi, &step));
     EXPECT_DOUBLE_EQ(step * 86400, 5.0);
     EXPECT_NEAR((lo - day) * 86400, 12 * 3600 + 5, 1e-4);
     EXPECT_NEAR((hi - day) * 86400, 12 * 3600 + 55, 1e-4);
+
+    // 3 s .. 103 s over 10: 10 s steps would widen to 0..110, which asks
+    // for 15 s; the range settles at once and a second pass keeps it.
+    lo = day + 3 / 86400.0;
+    hi = day + 103 / 86400.0;
+    ASSERT_TRUE(AutoScaleTime(10, &lo, &hi, &step));
+    EXPECT_NEAR(step * 86400, 15.0, 1e-6);
+    EXPECT_NEAR((lo - day) * 86400, 0.0, 1e-4);
+    EXPECT_NEAR((hi - day) * 86400, 120.0, 1e-4);
+    double lo2 = lo, hi2 = hi, step2 = 0;
+    ASSERT_TRUE(AutoScaleTime(10, &lo2, &hi2, &step2));
+    EXPECT_EQ(lo2, lo);
+    EXPECT_EQ(hi2, hi);
+    EXPECT_EQ(step2, step);
 }
 
 TEST(TickStep, LogRanges)

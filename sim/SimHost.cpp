@@ -104,6 +104,34 @@ bool WatchStdin()
     return isatty(STDIN_FILENO) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
 }
 
+// Points path at target through a temporary link and a rename, so a client
+// watching path never sees it missing or half made. Anything at path that is
+// not a symbolic link is left alone.
+std::optional<std::string> PointLink(const std::string& path, const char* target)
+{
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode))
+        return "'" + path + "' exists and is not a symbolic link";
+    const std::string temp = path + ".vx35sim-" + std::to_string(getpid());
+    unlink(temp.c_str());
+    if (symlink(target, temp.c_str()) != 0 || rename(temp.c_str(), path.c_str()) != 0) {
+        const std::string why = std::strerror(errno);
+        unlink(temp.c_str());
+        return "cannot make the link '" + path + "': " + why;
+    }
+    return std::nullopt;
+}
+
+// Removes the link only while it still points at this simulator's terminal:
+// a newer simulator may have taken the name over.
+void RemoveLinkIfOurs(const std::string& path, const char* target)
+{
+    char buf[512];
+    const ssize_t n = readlink(path.c_str(), buf, sizeof buf - 1);
+    if (n > 0 && std::string(buf, static_cast<std::size_t>(n)) == target)
+        unlink(path.c_str());
+}
+
 } // namespace
 
 std::string UsageText()
@@ -124,6 +152,9 @@ std::string UsageText()
            "  --delay MS       delay before every answer (default 5)\n"
            "  --silent CMD     never answer these command letters (repeatable)\n"
            "  --log FILE       write every byte received and sent, with times\n"
+           "  --link PATH      keep a symbolic link PATH to the terminal (replaced\n"
+           "                   when it exists, removed at exit), so a restarted\n"
+           "                   simulator is found under the same name\n"
            "  --help           show this text\n";
 }
 
@@ -141,7 +172,8 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
             continue;
         }
         static const char* const kWithValue[] = {"--sample-mode", "--auto-rate", "--model", "--split",
-                                                 "--delay",       "--silent",    "--log"};
+                                                 "--delay",       "--silent",    "--log",
+                                                 "--link"};
         bool known = false;
         for (const char* k : kWithValue)
             known = known || name == k;
@@ -187,6 +219,10 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
             if (value.empty())
                 return bad("expected a file name");
             out.logFile = value;
+        } else if (name == "--link") {
+            if (value.empty())
+                return bad("expected a path");
+            out.linkPath = value;
         }
     }
     return std::nullopt;
@@ -223,6 +259,18 @@ int RunHost(const HostOptions& options)
     // it the master reports a hang-up until someone opens the path.
     const int keepSlave = open(slaveName, O_RDWR | O_NOCTTY | O_CLOEXEC);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    if (!options.linkPath.empty()) {
+        if (const auto error = PointLink(options.linkPath, slaveName)) {
+            std::fprintf(stderr, "vx35sim: %s\n", error->c_str());
+            if (keepSlave >= 0)
+                close(keepSlave);
+            close(master);
+            if (logFile)
+                std::fclose(logFile);
+            return 1;
+        }
+    }
 
     int sigPipe[2] = {-1, -1};
     if (pipe2(sigPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -300,6 +348,8 @@ int RunHost(const HostOptions& options)
     }
 
     log.note(seconds(), "end");
+    if (!options.linkPath.empty())
+        RemoveLinkIfOurs(options.linkPath, slaveName);
     if (keepSlave >= 0)
         close(keepSlave);
     close(master);

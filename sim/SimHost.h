@@ -11,6 +11,7 @@ namespace vx35sim {
 struct HostOptions {
     DeviceConfig device;
     std::string logFile;
+    std::string linkPath; // a symbolic link kept pointing at the terminal
     bool help = false;
 };
 
@@ -21,7 +22,8 @@ std::string UsageText();
 
 // Hosts the device on a fresh pseudo-terminal: prints the slave path as the
 // first line on stdout, then serves until SIGINT, SIGTERM, SIGHUP, end of
-// input on stdin, or the device leaving the line. Each line read on stdin
+// input on stdin, or the device leaving the line. With a link path the link
+// points at the terminal while the device serves. Each line read on stdin
 // is the device's own trigger (one HAND or TRIGGER value). Returns the
 // process exit code.
 int RunHost(const HostOptions& options);

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -322,6 +323,59 @@ TEST(SimPty, ExitsCleanlyOnSignalOrEndOfInput)
     ASSERT_FALSE(interrupted.path().empty());
     interrupted.signal(SIGINT);
     EXPECT_EQ(interrupted.wait(), 0);
+}
+
+// A restarted simulator gets another terminal; a link lets a client that
+// stored one name find the device again, as a replugged adapter would be.
+TEST(SimPty, LinkFollowsTheTerminalAcrossRestarts)
+{
+    char dirTemplate[] = "/tmp/vx35sim-link-XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    const std::string dir = dirTemplate;
+    const std::string link = dir + "/ttyVX35";
+    auto target = [&link] {
+        char buf[512];
+        const ssize_t n = readlink(link.c_str(), buf, sizeof buf - 1);
+        return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+    };
+
+    std::string firstPath;
+    {
+        SimProcess first({"--link", link});
+        firstPath = first.path();
+        EXPECT_EQ(target(), firstPath);
+        RawPort port(link);
+        ASSERT_TRUE(port.ok());
+        EXPECT_EQ(port.ask("V", 13), "VX35 H2 105\r\n");
+
+        // A second simulator takes the name over; the first one, ending
+        // later, must not remove the link it no longer owns.
+        SimProcess second({"--link", link, "--model", "W2"});
+        EXPECT_EQ(target(), second.path());
+        first.signal(SIGTERM);
+        EXPECT_EQ(first.wait(), 0);
+        EXPECT_EQ(target(), second.path());
+        RawPort again(link);
+        EXPECT_EQ(again.ask("V", 13), "VX35 W2 105\r\n");
+        second.signal(SIGTERM);
+        EXPECT_EQ(second.wait(), 0);
+        struct stat st {};
+        EXPECT_NE(lstat(link.c_str(), &st), 0) << "link left behind";
+    }
+
+    // Something that is not a link is never replaced.
+    {
+        std::ofstream(link) << "keep";
+        SimProcess refused({"--link", link});
+        EXPECT_EQ(refused.wait(), 1);
+        EXPECT_EQ(refused.readAll(1), "");
+        std::ifstream in(link);
+        std::string content;
+        in >> content;
+        EXPECT_EQ(content, "keep");
+        unlink(link.c_str());
+    }
+    rmdir(dir.c_str());
 }
 
 TEST(SimPty, RejectsBadOptionsWithExitCode2)

@@ -20,12 +20,9 @@ class CDC;
 
 // ---- Notification codes ---------------------------------------------------
 constexpr UINT BN_CLICKED = 0;
-constexpr UINT EN_SETFOCUS = 0x0100;
-constexpr UINT EN_KILLFOCUS = 0x0200;
 constexpr UINT EN_CHANGE = 0x0300;
 constexpr UINT EN_MAXTEXT = 0x0501;
 constexpr UINT CBN_SELCHANGE = 1;
-constexpr UINT CBN_DBLCLK = 2;
 constexpr UINT CBN_EDITCHANGE = 5;
 constexpr UINT CBN_DROPDOWN = 7;
 constexpr UINT CBN_CLOSEUP = 8;

@@ -197,6 +197,14 @@ TEST_F(Controls, ComboKeepsItemDataAndReportsNoSelectionAsMinusOne)
     // The user's choice notifies.
     static_cast<QComboBox*>(combo->GetPeer())->setCurrentIndex(1);
     EXPECT_EQ(dlg.Count(WM_COMMAND, 120, CBN_SELCHANGE), 1);
+    // Opening and closing the list is reported (the curve page applies its
+    // symbol choice on close-up).
+    combo->ShowDropDown(TRUE);
+    EXPECT_TRUE(combo->GetDroppedState());
+    combo->ShowDropDown(FALSE);
+    EXPECT_FALSE(combo->GetDroppedState());
+    EXPECT_EQ(dlg.Count(WM_COMMAND, 120, CBN_DROPDOWN), 1);
+    EXPECT_EQ(dlg.Count(WM_COMMAND, 120, CBN_CLOSEUP), 1);
     combo->SendMessage(CB_RESETCONTENT);
     EXPECT_EQ(combo->GetCount(), 0);
     EXPECT_EQ(combo->SendMessage(CB_GETCURSEL), CB_ERR);

@@ -314,3 +314,28 @@ TEST(Dialog, RealModalLoopRunsUntilEndDialog)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Dialog, TemplateFlagsSetTheControlsState)
+{
+    InstallTemplates(R"(
+dialog 962 100 40
+  edit   10 5 5 40 12 disabled
+  button 11 50 5 40 14 "Senden" hidden
+  picture 12 5 20 10 10 image=64999
+end
+)");
+    RecordingDlg dlg(962);
+    ASSERT_TRUE(dlg.Create(962));
+    dlg.ShowWindow(SW_SHOW);
+    EXPECT_FALSE(dlg.GetDlgItem(10)->IsWindowEnabled());
+    EXPECT_FALSE(dlg.GetDlgItem(10)->GetPeer()->isEnabled());
+    EXPECT_FALSE(dlg.GetDlgItem(11)->IsWindowVisible());
+    EXPECT_FALSE(dlg.GetDlgItem(11)->GetPeer()->isVisible());
+    dlg.GetDlgItem(11)->ShowWindow(SW_SHOW);
+    EXPECT_TRUE(dlg.GetDlgItem(11)->GetPeer()->isVisible());
+    EXPECT_NE(dlg.GetDlgItem(12), nullptr) << "a picture without its bitmap still takes its place";
+}
+
+} // namespace

@@ -233,6 +233,12 @@ QWidget* CButton::CreatePeer(QWidget* qtParent)
     if (type == BS_GROUPBOX) {
         auto* g = new QGroupBox(qtParent);
         g->setAttribute(Qt::WA_TransparentForMouseEvents);
+        // The frame line runs through the middle of the title, which sits
+        // a little in from the left edge, as dialog templates expect.
+        g->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+            "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+            " left: 7px; padding: 0 2px; }"));
         return g;
     }
     if (type == BS_AUTORADIOBUTTON || type == 0x4) {

@@ -204,6 +204,45 @@ TEST(CPortManWrite, TickBytesNeverLandInsideAFrame)
     EXPECT_EQ(zeros, ticks.load());
 }
 
+// Writers on other threads keep going while the port is taken off line and
+// brought back: a write reported as done reached the device, and nothing
+// reaches it while it is off line.
+TEST(CPortManWrite, GoOfflineUnderTrafficLetsNothingThroughAfterTheClose)
+{
+    TestPty pty;
+    CPortMan man;
+    OpenOn(man, pty.path);
+
+    std::atomic<bool> stop {false};
+    std::atomic<int> delivered {0};
+    std::thread tick([&] {
+        while (!stop) {
+            if (man.PutByte('0'))
+                ++delivered;
+        }
+    });
+    std::string wire;
+    for (int round = 0; round < 10; ++round) {
+        std::this_thread::sleep_for(2ms);
+        wire += pty.ReceiveAvailable();
+        ASSERT_TRUE(man.GoOffline(false));
+        // A write that got in before the close is counted just after it.
+        std::this_thread::sleep_for(20ms);
+        const int atClose = delivered.load();
+        std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(delivered.load(), atClose) << "a write succeeded on a closed port";
+        wire += pty.Receive(static_cast<size_t>(atClose) - wire.size(), 1s);
+        EXPECT_EQ(wire.size(), static_cast<size_t>(atClose));
+        EXPECT_EQ(pty.ReceiveAvailable(), "");
+        ASSERT_TRUE(man.Reopen());
+    }
+    stop = true;
+    tick.join();
+    wire += pty.Receive(static_cast<size_t>(delivered.load()) - wire.size(), 1s);
+    EXPECT_EQ(wire.size(), static_cast<size_t>(delivered.load()));
+    EXPECT_EQ(wire.find_first_not_of('0'), std::string::npos);
+}
+
 TEST(CPortManRemoval, PeerGoneIsReportedAfterItsLastBytes)
 {
     TestPty pty;

@@ -608,6 +608,10 @@ bool IsValidDisplayFmt(const CString& fmt)
             while (i < s.size() && s[i] >= '0' && s[i] <= '9' && ++digits <= 3)
                 ++i;
         }
+        // "l" means nothing for a double but is commonly typed; "L" or any
+        // other size would read an argument that is not there.
+        if (i < s.size() && s[i] == 'l')
+            ++i;
         if (i >= s.size() || !std::strchr("eEfFgG", s[i]) || s[i] == '\0')
             return false;
         ++conversions;

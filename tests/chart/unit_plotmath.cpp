@@ -365,6 +365,9 @@ TEST(Formats, DisplayFormatsAreValidatedBeforeUse)
     EXPECT_FALSE(IsValidDisplayFmt("plain"));
     EXPECT_FALSE(IsValidDisplayFmt("%d"));
     EXPECT_FALSE(IsValidDisplayFmt("%99999f"));
+    EXPECT_EQ(FormatValue("%6.2lf", 2.5), CString("  2.50"));
+    EXPECT_FALSE(IsValidDisplayFmt("%Lf"));
+    EXPECT_FALSE(IsValidDisplayFmt("%llf"));
     EXPECT_EQ(FormatValue("%s%n", 1.5), CString("1.500"));
     EXPECT_EQ(FormatValue("%.1f", -0.01), CString("0.0"));
     EXPECT_EQ(FormatValue("%.1f", -0.5), CString("-0.5"));

@@ -298,6 +298,14 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     }
 
     bool started = false;
+    // A finite value the axis cannot show (not above 0 on a log axis) is a
+    // hole in the curve: the line starts again after it. Non-finite values
+    // are only skipped.
+    bool broken = false;
+    auto unshown = [&broken](double v) {
+        if (std::isfinite(v))
+            broken = true;
+    };
     double prevX = 0, prevY = 0;
     int prevCol = 0;
     int i = begin;
@@ -305,6 +313,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         const ChartPoint& p = pts[i];
         const double fx = ValueToPixelF(sx, p.x);
         if (std::isnan(fx)) {
+            unshown(p.x);
             ++i;
             continue;
         }
@@ -316,13 +325,15 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         }
         const double fy = ValueToPixelF(sy, p.y);
         if (std::isnan(fy)) {
+            unshown(p.y);
             ++i;
             continue;
         }
         const double x = col, y = ClampPixel(fy);
-        if (!started) {
+        if (!started || broken) {
             w.Start(x, y);
             started = true;
+            broken = false;
         } else {
             const CPoint a(ClampPixel(prevX), ClampPixel(prevY)), b(col, ClampPixel(fy));
             if (plot.PtInRect(a) || plot.PtInRect(b))

@@ -166,6 +166,18 @@ TEST(Paint, SegmentsFollowTheSkipRuleAndThePlot)
     plot.SetData(one, 1, 0, 0, 0, false, false, false);
     plot.RenderTo(img);
     EXPECT_TRUE(plot.GetCurve(0).GetSegments().empty());
+
+    // On a log axis a value at or below 0 is a hole: no segment bridges it.
+    // A non-finite value is only skipped.
+    ChartPoint holes[6] = {{6, 10}, {7, -5}, {8, 10}, {9, 50}, {10, NAN}, {11, 20}};
+    plot.SetData(holes, 6, 0, 0, 0, false, false, false);
+    plot.GetYAxis(0).SetLinear(false);
+    plot.GetYAxis(0).SetRange(1, 100);
+    plot.RenderTo(img);
+    const auto& segs = plot.GetCurve(0).GetSegments();
+    ASSERT_EQ(segs.size(), 2u);
+    EXPECT_EQ(segs[0].x1, plot.GetXAxis(0).GetPointForValue({8, 0}).x);
+    EXPECT_EQ(segs[1].x2, plot.GetXAxis(0).GetPointForValue({11, 0}).x);
 }
 
 TEST(Paint, FollowViewCostIsBoundedByTheVisiblePoints)

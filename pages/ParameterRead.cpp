@@ -6,7 +6,7 @@ using Action = ParameterReadAction;
 
 constexpr const char* kDeviceCodes[] = {"T1", "T2", "F1", "H1", "H2", "H3", "W2", "W3"};
 constexpr int kHomeKeys = 5;
-// A version answer this long may still be growing; see OnVersionBytes.
+// A version answer this long may still be growing; see OnVersionAnswer.
 constexpr int kVersionMinimum = 6;
 
 Action Make(Action::Kind kind, UINT id = 0, UINT ms = 0, CString bytes = CString())
@@ -107,16 +107,22 @@ void CParameterRead::RunStep(Actions& out)
     case Step::None:
         break;
     case Step::RequestVersion:
-        EmptyAnswer(out);
-        m_handler = Handler::Version;
-        out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
-        PageSend(out, 'V');
+        RequestVersion(out);
         break;
     case Step::VersionSettled:
         if (m_handler == Handler::Version)
             DecideVersion(out);
         break;
     }
+}
+
+void CParameterRead::RequestVersion(Actions& out)
+{
+    EmptyAnswer(out);
+    m_handler = Handler::Version;
+    // Armed before 'V' leaves, so the 25 ms pause counts against the answer.
+    out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
+    PageSend(out, 'V');
 }
 
 CParameterRead::Actions CParameterRead::OnBytes(const CString& chunk)
@@ -126,15 +132,15 @@ CParameterRead::Actions CParameterRead::OnBytes(const CString& chunk)
         return out;
     m_work += chunk;
     switch (m_handler) {
-    case Handler::Version: OnVersionBytes(out); break;
-    case Handler::FactoryWords: OnFactoryWordsBytes(out); break;
-    case Handler::Row: OnRowBytes(out); break;
+    case Handler::Version: OnVersionAnswer(out); break;
+    case Handler::FactoryWords: OnFactoryWordsAnswer(out); break;
+    case Handler::Row: ParseRowRecord(out); break;
     case Handler::Ignore: break;
     }
     return out;
 }
 
-void CParameterRead::OnVersionBytes(Actions& out)
+void CParameterRead::OnVersionAnswer(Actions& out)
 {
     out.push_back(Make(Action::KillTimer, kAnswerTimer));
     if (m_work.GetLength() < kVersionMinimum) {
@@ -176,7 +182,7 @@ void CParameterRead::DecideVersion(Actions& out)
     }
 }
 
-void CParameterRead::OnFactoryWordsBytes(Actions& out)
+void CParameterRead::OnFactoryWordsAnswer(Actions& out)
 {
     if (m_work.GetLength() < kFactoryWordsAnswerSize) {
         out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
@@ -190,7 +196,7 @@ void CParameterRead::OnFactoryWordsBytes(Actions& out)
     out.push_back(Make(Action::Sleep, 0, kRecordWaitMs));
 }
 
-void CParameterRead::OnRowBytes(Actions& out)
+void CParameterRead::ParseRowRecord(Actions& out)
 {
     // Records are gathered across chunks: asking again for a record that is
     // merely split would have the device's second copy read as the next row.

@@ -98,12 +98,13 @@ private:
 
     Actions Start(bool intoForm);
     void RunStep(Actions& out);
+    void RequestVersion(Actions& out);
     void EmptyAnswer(Actions& out);
     void RequestRow(Actions& out, int row);
     void DecideVersion(Actions& out);
-    void OnVersionBytes(Actions& out);
-    void OnFactoryWordsBytes(Actions& out);
-    void OnRowBytes(Actions& out);
+    void OnVersionAnswer(Actions& out);
+    void OnFactoryWordsAnswer(Actions& out);
+    void ParseRowRecord(Actions& out);
     void AnswerTimeout(Actions& out);
     void GiveUp(Actions& out);
     CString Load(UINT id) const;

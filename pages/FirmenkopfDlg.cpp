@@ -69,6 +69,24 @@ void CFirmenkopfDlg::SendCompanyHeader()
 
 void CFirmenkopfDlg::PrintPage(CPage* page)
 {
-    if (page && page->GetDC())
-        page->GetDC()->TextOut(200, 200, m_strHeader);
+    CDC* dc = page ? page->GetDC() : nullptr;
+    if (!dc)
+        return;
+    // A header has several lines; one TextOut would print their breaks as
+    // characters on a single line.
+    const int lineHeight = dc->GetTextExtent("Xg").cy;
+    int y = 200;
+    int start = 0;
+    const CString& text = m_strHeader;
+    while (start <= text.GetLength()) {
+        int end = text.Find('\n', start);
+        if (end < 0)
+            end = text.GetLength();
+        CString line = text.Mid(start, end - start);
+        if (!line.IsEmpty() && line[line.GetLength() - 1] == '\r')
+            line = line.Left(line.GetLength() - 1);
+        dc->TextOut(200, y, line);
+        y += lineHeight;
+        start = end + 1;
+    }
 }

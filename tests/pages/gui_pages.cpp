@@ -12,11 +12,13 @@
 #include "pages/ParameterDlg.h"
 #include "pages/SteuernDlg.h"
 #include "platform/Clipboard.h"
+#include "platform/Dc.h"
 #include "platform/Modal.h"
 #include "platform/Profile.h"
 #include "platform/PropertySheet.h"
 #include "platform/Timer.h"
 #include "port/CPortMan.h"
+#include "print/Page.h"
 #include "res/Resources.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +219,30 @@ TEST_F(PageFixture, HeaderPageStripsTheAnswerAndSendsWithoutEtx)
     page.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_WRITE);
     ASSERT_EQ(port.writes.size(), 1u);
     EXPECT_EQ(port.writes[0].bytes, "cLine 1\r\nLine 2\x03");
+}
+
+TEST_F(PageFixture, HeaderPrintsEachOfItsLinesOnALineOfItsOwn)
+{
+    CFirmenkopfDlg page;
+    page.m_strHeader = "QUORIN\r\nHalle 3";
+    QImage paper(1200, 800, QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    CDC dc;
+    dc.AttachImage(&paper);
+    CPage print(&dc);
+    page.PrintPage(&print);
+    // Bands of rows with ink: one per printed line.
+    int bands = 0;
+    bool inked = false;
+    for (int y = 0; y < paper.height(); ++y) {
+        bool row = false;
+        for (int x = 0; x < paper.width() && !row; ++x)
+            row = paper.pixel(x, y) != qRgb(255, 255, 255);
+        if (row && !inked)
+            ++bands;
+        inked = row;
+    }
+    EXPECT_EQ(bands, 2);
 }
 
 // ---- Control page -------------------------------------------------------------------

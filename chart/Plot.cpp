@@ -428,6 +428,18 @@ void CPlot::Paint(CDCEx* dc, const CRect& frame, bool printing)
     dc->FillSolidRect(&inner, low ? RGB(255, 255, 255) : m_crOuter);
 
     LayoutAxes(dc, inner);
+    // Rounding a range changes its scale texts and so the room its axis
+    // takes: round first and lay out again, so that the next paint does
+    // not move the plot.
+    bool rounded = false;
+    for (auto* axes : {&m_XAxes, &m_YAxes})
+        for (auto& a : *axes)
+            if (a->GetAutoScale()) {
+                a->PrepareScale(dc);
+                rounded = true;
+            }
+    if (rounded)
+        LayoutAxes(dc, inner);
     dc->FillSolidRect(&m_PlotRect, low ? RGB(255, 255, 255) : m_crInner);
     for (auto& a : m_XAxes) {
         a->SetOriginY(m_PlotRect.bottom);

@@ -555,6 +555,24 @@ void CPlotAxis::DrawBandsAndMarkers(CDCEx* dc)
     dc->SetBkMode(oldMode);
 }
 
+void CPlotAxis::PrepareScale(CDC* dc)
+{
+    if (!m_bAutoScale)
+        return;
+    m_dGap = m_nKind == 1 ? 2.0 * m_nArrowSize : 4.0 * m_nArrowSize;
+    m_dKeyExtent = MeasureKeyExtent();
+    // The rounded ends have texts of another width, which can change how
+    // many ticks fit; settle now rather than on the next paint.
+    int n = TickCount(dc);
+    for (int round = 0; round < 4; ++round) {
+        AutoScale(n);
+        const int again = TickCount(dc);
+        if (again == n)
+            break;
+        n = again;
+    }
+}
+
 void CPlotAxis::Draw(CDCEx* target)
 {
     // An invisible axis still lays itself out so that mapping keeps working;
@@ -573,20 +591,7 @@ void CPlotAxis::Draw(CDCEx* target)
     const bool vertical = m_nKind == 1;
     const CRect plot = WindowPlot(*this);
 
-    if (m_bAutoScale) {
-        m_dGap = vertical ? 2.0 * m_nArrowSize : 4.0 * m_nArrowSize;
-        m_dKeyExtent = MeasureKeyExtent();
-        // The rounded ends have texts of another width, which can change
-        // how many ticks fit; settle now rather than on the next paint.
-        int n = TickCount(dc);
-        for (int round = 0; round < 4; ++round) {
-            AutoScale(n);
-            const int again = TickCount(dc);
-            if (again == n)
-                break;
-            n = again;
-        }
-    }
+    PrepareScale(dc);
     m_dSpan = m_dShownMax - m_dShownMin;
     const bool rangeOk = std::isfinite(m_dShownMin) && std::isfinite(m_dShownMax) &&
                          m_dShownMax > m_dShownMin &&

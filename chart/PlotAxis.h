@@ -134,6 +134,9 @@ public:
 
     // Tick rounding as drawing runs it; n ticks.
     void AutoScale(int n);
+    // With autoscale on: the tick step and rounded range for the current
+    // layout, as Draw computes them first (nothing is drawn).
+    void PrepareScale(CDC* dc);
 
     // Members, in the record's terms.
     std::vector<PlotValueBand> m_Bands;

@@ -523,4 +523,18 @@ TEST(Paint, AutoscaleSettlesOnTheFirstPaint)
         EXPECT_EQ(yhi1, yhi2) << width;
         EXPECT_EQ(yst1, yst2) << width;
     }
+
+    // -9.7 rounds to -10, a wider text: the plot makes room for it at once
+    // instead of moving on the second paint.
+    TestPlot plot;
+    std::vector<ChartPoint> wave;
+    for (int i = 0; i <= 100; ++i)
+        wave.push_back({i * 0.097, 9.7 * std::sin(i * 0.1)});
+    plot.SetData(wave.data(), 101, 0, 0, 0, true, false, false);
+    QImage first = BlankImage(600, 400), second = BlankImage(600, 400);
+    plot.RenderTo(first);
+    const CRect r = plot.GetPlotRect();
+    plot.RenderTo(second);
+    EXPECT_EQ(plot.GetPlotRect(), r);
+    EXPECT_TRUE(first == second);
 }

@@ -1,0 +1,71 @@
+// Growth of the live chart's point store: points appended one by one as the
+// value stream delivers them, 10 million per run (a day at 100 values/s is
+// 8.6 million). Reports the rate and the memory held per point: the array's
+// capacity, and the process's peak resident growth while it grew.
+#include "measure/CDataManager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+// The process's peak resident set (VmHWM) and current (VmRSS) in bytes.
+long ProcStatusBytes(const char* key)
+{
+    std::ifstream f("/proc/self/status");
+    std::string name;
+    long kb = 0;
+    while (f >> name) {
+        if (name == key) {
+            f >> kb;
+            return kb * 1024;
+        }
+        f.ignore(1 << 10, '\n');
+    }
+    return 0;
+}
+
+// Resets the peak resident set so each run measures its own.
+void ResetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+void AddPoint(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    double capacityBytesPerPoint = 0.0;
+    double peakBytesPerPoint = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetPeak();
+        const long before = ProcStatusBytes("VmRSS:");
+        state.ResumeTiming();
+        {
+            CDataManager store;
+            double x = 0.0;
+            for (int i = 0; i < n; ++i) {
+                store.addPoint(0, x, i & 1023, nullptr);
+                x += 0.01;
+            }
+            benchmark::DoNotOptimize(store.getAbsoluteXMax());
+            state.PauseTiming();
+            capacityBytesPerPoint = store.getCapacity(0) * sizeof(ChartPoint) / static_cast<double>(n);
+            peakBytesPerPoint = (ProcStatusBytes("VmHWM:") - before) / static_cast<double>(n);
+        }
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    state.counters["points/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * n, benchmark::Counter::kIsRate);
+    state.counters["capacity B/pt"] = capacityBytesPerPoint;
+    state.counters["peak RSS B/pt"] = peakBytesPerPoint;
+}
+
+} // namespace
+
+BENCHMARK(AddPoint)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+BENCHMARK_MAIN();

@@ -20,15 +20,16 @@ enum {
     IDC_DOC_LBL_DECSEP = 1034,
 };
 
-void FillCombo(CComboBox* combo, std::initializer_list<CString> texts, int selected)
+int FillCombo(CComboBox* combo, std::initializer_list<CString> texts, int selected)
 {
     if (!combo)
-        return;
+        return CB_ERR;
     combo->ResetContent();
     for (const CString& t : texts)
         combo->AddString(t);
     if (combo->SetCurSel(selected) == CB_ERR)
         combo->SetCurSel(0);
+    return combo->GetCurSel();
 }
 } // namespace
 
@@ -96,11 +97,12 @@ BOOL CDocumentationDlgTiny::OnInitDialog()
 
     SetDlgItemText(IDC_DOC_HEADLINE, m_strHeadline);
     SetDlgItemText(IDC_DOC_COMMENT, m_strComment);
-    FillCombo(dynamic_cast<CComboBox*>(GetDlgItem(IDC_DOC_LINEEND)), {"CR LF", "LF CR", "CR", "LF"},
-              m_record.values[0]);
-    FillCombo(dynamic_cast<CComboBox*>(GetDlgItem(IDC_DOC_COLSEP)), {"TAB", ";", ",", ".", text(5172)},
-              m_record.values[1]);
-    FillCombo(dynamic_cast<CComboBox*>(GetDlgItem(IDC_DOC_DECSEP)), {".", ","}, m_record.values[3]);
+    m_shownLineEnd = FillCombo(dynamic_cast<CComboBox*>(GetDlgItem(IDC_DOC_LINEEND)),
+                               {"CR LF", "LF CR", "CR", "LF"}, m_record.values[0]);
+    m_shownColumnSeparator = FillCombo(dynamic_cast<CComboBox*>(GetDlgItem(IDC_DOC_COLSEP)),
+                                       {"TAB", ";", ",", ".", text(5172)}, m_record.values[1]);
+    m_shownDecimalSeparator = FillCombo(dynamic_cast<CComboBox*>(GetDlgItem(IDC_DOC_DECSEP)), {".", ","},
+                                        m_record.values[3]);
     CheckDlgButton(IDC_DOC_PHYSUNIT, m_record.values[5] ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
 }
@@ -109,14 +111,14 @@ void CDocumentationDlgTiny::OnOK()
 {
     GetDlgItemText(IDC_DOC_HEADLINE, m_strHeadline);
     GetDlgItemText(IDC_DOC_COMMENT, m_strComment);
-    auto selection = [this](int id, int current) {
+    auto selection = [this](int id, int shown, int current) {
         auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(id));
         const int sel = combo ? combo->GetCurSel() : CB_ERR;
-        return sel == CB_ERR ? current : sel;
+        return (sel == CB_ERR || sel == shown) ? current : sel;
     };
-    m_record.values[0] = selection(IDC_DOC_LINEEND, m_record.values[0]);
-    m_record.values[1] = selection(IDC_DOC_COLSEP, m_record.values[1]);
-    m_record.values[3] = selection(IDC_DOC_DECSEP, m_record.values[3]);
+    m_record.values[0] = selection(IDC_DOC_LINEEND, m_shownLineEnd, m_record.values[0]);
+    m_record.values[1] = selection(IDC_DOC_COLSEP, m_shownColumnSeparator, m_record.values[1]);
+    m_record.values[3] = selection(IDC_DOC_DECSEP, m_shownDecimalSeparator, m_record.values[3]);
     m_record.values[5] = IsDlgButtonChecked(IDC_DOC_PHYSUNIT) == BST_CHECKED ? 1 : 0;
     SaveToProfile();
     CDialog::OnOK();

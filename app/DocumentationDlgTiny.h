@@ -43,4 +43,9 @@ public:
 
 private:
     const int* m_pLanguageOffset = nullptr;
+    // What the three lists showed when the dialog opened: a stored index
+    // they cannot show is kept unless the user picks another entry.
+    int m_shownLineEnd = -1;
+    int m_shownColumnSeparator = -1;
+    int m_shownDecimalSeparator = -1;
 };

@@ -1,6 +1,7 @@
 #include "app/SchnittstellenAuswahlDlg.h"
 
 #include "app/StringTable.h"
+#include "platform/Modal.h"
 #include "port/CDcb.h"
 #include "port/CPortMan.h"
 #include "port/PortList.h"
@@ -90,20 +91,27 @@ void CSchnittstellenAuswahlDlg::OnOK()
             m_dwChosenBaud = static_cast<DWORD>(rates->GetItemData(sel));
     }
     const int index = GetRecordIndex();
-    if (m_pChannelTable && index >= 0 && index < kChannelCount)
-        ApplyChoice(m_pChannelTable[index], m_strChosenPort, m_dwChosenBaud);
+    if (m_pChannelTable && index >= 0 && index < kChannelCount
+        && !ApplyChoice(m_pChannelTable[index], m_strChosenPort, m_dwChosenBaud)) {
+        // The port stays off line; without a word the user would only see
+        // the device not answering.
+        const CPortMan* man = m_pChannelTable[index].m_pPortMan;
+        AfxMessageBox(m_strChosenPort + ": " + man->GetLastErrorText(), MB_OK | MB_ICONWARNING);
+    }
     CDialog::OnOK();
 }
 
-void CSchnittstellenAuswahlDlg::ApplyChoice(ChannelRecord& record, const CString& port, DWORD baud)
+bool CSchnittstellenAuswahlDlg::ApplyChoice(ChannelRecord& record, const CString& port, DWORD baud)
 {
     CPortMan* man = record.m_pPortMan;
     if (!man)
-        return;
+        return true;
     man->GoOffline(false);
     man->m_Dcb.m_strPortName = port;
     man->m_Dcb.m_dwBaudRate = baud;
+    bool opened = true;
     if (!man->m_Dcb.IsOffLineName())
-        man->Reopen();
+        opened = man->Reopen();
     man->m_Dcb.SaveToProfile();
+    return opened;
 }

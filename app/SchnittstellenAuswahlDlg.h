@@ -34,6 +34,7 @@ public:
     void OnOK() override;
 
     // Puts the choice into effect on the record's port manager: off line,
-    // new name and rate, open again unless switched off, store.
-    static void ApplyChoice(ChannelRecord& record, const CString& port, DWORD baud);
+    // new name and rate, open again unless switched off, store. False when
+    // the chosen port could not be opened.
+    static bool ApplyChoice(ChannelRecord& record, const CString& port, DWORD baud);
 };

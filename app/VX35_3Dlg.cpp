@@ -231,15 +231,24 @@ void CVX35_3Dlg::LayoutControls()
     ScreenToClient(&sheet);
     const int margin = 6;
     const int width = sheet.right + margin;
+    // The terminal lines up with the tabs' frame, which the sheet insets
+    // from its own window.
+    CRect frame = sheet;
+    if (CTabCtrl* tab = m_PropertySheet.GetTabControl()) {
+        tab->GetWindowRect(&frame);
+        ScreenToClient(&frame);
+        if (frame.IsRectEmpty())
+            frame = sheet;
+    }
     int y = sheet.bottom + 4;
     CWnd* hex = GetDlgItem(IDC_INHEX);
     if (hex) {
-        hex->MoveWindow(sheet.left + 2, y, 120, 18);
+        hex->MoveWindow(frame.left, y, 120, 18);
         y += 22;
     }
     const int terminalHeight = 150;
     if (m_Terminal.IsWindow())
-        m_Terminal.MoveWindow(sheet.left, y, sheet.Width(), terminalHeight);
+        m_Terminal.MoveWindow(frame.left, y, frame.Width(), terminalHeight);
     m_iFullHeight = y + terminalHeight + margin;
     m_iCompactHeight = sheet.bottom + margin;
     CRect client;

@@ -5,10 +5,13 @@
 #include "app/StringTable.h"
 #include "platform/Modal.h"
 #include "platform/Profile.h"
+#include "platform/Text1252.h"
 #include "port/CPortMan.h"
 #include "res/Resources.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 namespace {
 struct Resources : ::testing::Test {
@@ -83,6 +86,22 @@ TEST_F(DocumentationSettings, DialogEditsAndStoresTheFormat)
     EXPECT_EQ(stored.GetColumnSeparatorChar(), '\t');
 }
 
+TEST_F(DocumentationSettings, IndexesTheListsCannotShowSurviveAnUntouchedOk)
+{
+    CDocumentationDlgTiny doc;
+    doc.m_record.values = {9, 7, 0, 5, 0, 1};
+    vx::ModalScript::AnswerDialog([](CWnd* w) {
+        auto* d = static_cast<CDocumentationDlgTiny*>(w);
+        d->SetDlgItemText(1011, "nur der Kommentar");
+        d->OnOK();
+        return IDOK;
+    });
+    EXPECT_EQ(doc.DoModal(), IDOK);
+    EXPECT_EQ(doc.m_record.values, (std::array<std::int32_t, 6>{9, 7, 0, 5, 0, 1}));
+    EXPECT_EQ(doc.GetColumnSeparatorChar(), '$');
+    EXPECT_EQ(doc.GetComment(), CString("nur der Kommentar"));
+}
+
 TEST_F(InterfaceSelection, OkSwitchesThePortAndStoresItCancelChangesNothing)
 {
     CPortMan man;
@@ -116,4 +135,35 @@ TEST_F(InterfaceSelection, OkSwitchesThePortAndStoresItCancelChangesNothing)
     EXPECT_EQ(man.m_Dcb.m_dwBaudRate, 9600u);
     EXPECT_EQ(vx::GetProfileString("SerPort1", "Port", ""), CString("OffLine"));
     EXPECT_NE(man.GetPortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+}
+
+TEST_F(InterfaceSelection, APortThatCannotBeOpenedIsReportedAndLeftOffLine)
+{
+    CPortMan man;
+    man.m_Dcb.m_strSection = "SerPort1";
+    man.m_Dcb.m_strPortName = "OffLine";
+    ChannelRecord table[kChannelCount];
+    table[0].m_pPortMan = &man;
+
+    // A directory: present, so it is offered, but it never opens as a port.
+    QTemporaryDir notAPort;
+    ASSERT_TRUE(notAPort.isValid());
+    const CString missing = vx::FromQString(notAPort.path());
+    CSchnittstellenAuswahlDlg dlg;
+    dlg.m_pChannelTable = table;
+    dlg.m_extraPorts.push_back(missing);
+    vx::ModalScript::Clear();
+    vx::ModalScript::AnswerDialog([&](CWnd* w) {
+        auto* d = static_cast<CSchnittstellenAuswahlDlg*>(w);
+        auto* ports = static_cast<CComboBox*>(d->GetDlgItem(1020));
+        ports->SetCurSel(ports->FindStringExact(-1, missing));
+        d->OnOK();
+        return IDOK;
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(man.m_Dcb.m_strPortName, missing);
+    EXPECT_NE(man.GetPortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    const auto texts = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].Find(missing), 0);
 }

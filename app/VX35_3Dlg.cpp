@@ -346,12 +346,13 @@ LRESULT CVX35_3Dlg::OnPortData(WPARAM count, LPARAM bytes)
     // steps so the cost per chunk stays small.
     if (text.GetLength() > kReceiveTextCap)
         text.Delete(0, text.GetLength() - kReceiveTextCap * 3 / 4);
-    if (m_bTerminalShown) {
-        // What the terminal shows is the text as it stood when this chunk
-        // came, before the page takes its answer out of it.
-        m_strTerminalSnapshot = text.Right(CRichEditCtrlExtended::kTextTailBytes);
+    // What the terminal shows is the text as it stood when this chunk came,
+    // before the page takes its answer out of it. Taken while the terminal
+    // is hidden too, so showing it again shows the latest bytes, not the
+    // ones from before it was hidden.
+    m_strTerminalSnapshot = text.Right(CRichEditCtrlExtended::kTextTailBytes);
+    if (m_bTerminalShown)
         ScheduleTerminal();
-    }
     if (CMyPropertyPage* page = GetActivePage())
         page->OnDataReceived(n, port);
     return 0;

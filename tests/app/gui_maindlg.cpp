@@ -170,6 +170,19 @@ TEST_F(MainDialogTest, TerminalRedrawIsCoalescedOnTheTimer)
     EXPECT_EQ(dlg->GetTerminal().GetWindowTextString(), CString("abcdef"));
 }
 
+TEST_F(MainDialogTest, TerminalShownAgainShowsWhatCameWhileItWasHidden)
+{
+    Open();
+    dlg->ShowTerminal(true);
+    Feed("old\r\n");
+    EXPECT_EQ(TerminalText(), "old\r\n");
+    dlg->ShowTerminal(false);
+    dlg->ReceiveText(0).Empty();   // a page took its answer
+    Feed("new\r\n");
+    dlg->ShowTerminal(true);
+    EXPECT_EQ(TerminalText(), "new\r\n");
+}
+
 TEST_F(MainDialogTest, ReceiveTextAndTerminalStayBoundedUnderALongStream)
 {
     Open();

@@ -51,10 +51,17 @@ TEST(Screenshots, MainDialogWithItsPagesInGermanAndFrench)
         ASSERT_TRUE(dlg->Create(CVX35_3Dlg::IDD));
         dlg->ShowWindow(SW_SHOW);
         dlg->ShowTerminal(true);
-        const std::string bytes = "VX35 H2 1.05\r\nVX35 STATUS OK\r\n";
-        dlg->SendMessage(WM_PORT_DATA, bytes.size(), reinterpret_cast<LPARAM>(bytes.data()));
-        const std::string value("\x30\x02\x0D\x0A", 4);
-        dlg->SendMessage(WM_PORT_DATA, value.size(), reinterpret_cast<LPARAM>(value.data()));
+        auto feed = [&](const std::string& bytes) {
+            dlg->SendMessage(WM_PORT_DATA, bytes.size(), reinterpret_cast<LPARAM>(bytes.data()));
+        };
+        // A conversation as the device holds it: the company header page
+        // (shown first) gets its read-back; then, on another tab, a request
+        // empties the text and version and status come in.
+        feed("\r\nPr\xFC" "flabor Nord\r\nMessplatz 2\x03");
+        dlg->GetSheet().SetActivePage(1);
+        Settle();
+        dlg->ReceiveText(0).Empty();
+        feed("VX35 H2 1.05\r\nVX35 STATUS OK\r\n");
         dlg->SetHexMode(language == vx::kLanguageFrench);
         const char* tag = language == vx::kLanguageGerman ? "de" : "fr";
         for (int tab = 0; tab < 4; ++tab) {

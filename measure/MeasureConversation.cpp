@@ -37,15 +37,16 @@ void CMeasureConversation::OnStart()
 
 void CMeasureConversation::OnStop()
 {
-    m_host.EnableTabs(true);
-    m_host.StopValueRequests();
+    // The conversation ends first and always: a late answer, or one that
+    // arrives while a box below is open, must not resume it.
+    m_answerStep = AnswerStep::Ignore;
     m_host.KillTimer(kTimerId);
     m_timerStep = TimerStep::None;
+    m_bEndMarkSeen = false;
+    m_host.StopValueRequests();
+    m_host.EnableTabs(true);
     m_host.ShowStartButton(true);
     m_host.ShowDeviceButtons(true);
-    // Always: a late answer must not resume a conversation the user stopped.
-    m_answerStep = AnswerStep::Ignore;
-    m_bEndMarkSeen = false;
     if (m_bRunning || m_bBegan) {
         m_bRunning = false;
         m_bBegan = false;
@@ -92,27 +93,40 @@ void CMeasureConversation::OnMMTimer()
 {
     if (m_bTickBusy.exchange(true))
         return;
-    m_host.PutBytes(CString(DeviceCmd::ValueRequest));
+    RequestValue();
     m_bTickBusy.store(false);
+}
+
+void CMeasureConversation::RequestValue()
+{
+    // No pacing pause here: the tick is the pace.
+    m_host.PutBytes(CString(DeviceCmd::ValueRequest));
+}
+
+void CMeasureConversation::OnAnswerIgnore()
+{
+    m_host.ReceiveText().Empty();
+}
+
+void CMeasureConversation::OnCollectAnswer()
+{
+    CString& rx = m_host.ReceiveText();
+    m_strCollected += rx;
+    rx.Empty();
+    if (m_strCollected.GetLength() > kCollectCap)
+        m_strCollected.Empty();
 }
 
 void CMeasureConversation::OnDataReceived(int byteCount)
 {
     const int n = byteCount < 0 ? 0 : byteCount;
     switch (m_answerStep) {
-    case AnswerStep::Ignore: m_host.ReceiveText().Empty(); break;
+    case AnswerStep::Ignore: OnAnswerIgnore(); break;
     case AnswerStep::Sensor: OnSensorAnswer(n); break;
     case AnswerStep::StatusLong: OnStatusLongAnswer(n); break;
     case AnswerStep::Header: OnHeaderAnswer(n, false); break;
     case AnswerStep::Version: OnVersionAnswer(n, false); break;
-    case AnswerStep::Collect: {
-        CString& rx = m_host.ReceiveText();
-        m_strCollected += rx;
-        rx.Empty();
-        if (m_strCollected.GetLength() > kCollectCap)
-            m_strCollected.Empty();
-        break;
-    }
+    case AnswerStep::Collect: OnCollectAnswer(); break;
     case AnswerStep::FastStream: ParseFast(); break;
     case AnswerStep::SlowStream: ParseSlow(); break;
     }
@@ -243,11 +257,17 @@ void CMeasureConversation::StepStartDevice()
     m_strAnswer.Empty();
     m_strCollected.Empty();
     m_answerStep = AnswerStep::Collect;
+    SendStartKeys();
+    ArmTimer(TimerStep::BeginMeasuring, kStartWaitMs);
+}
+
+void CMeasureConversation::SendStartKeys()
+{
+    // From any screen back home, then into the measuring screen.
     for (int i = 0; i < DeviceCmd::HomeKeyCount; ++i)
         m_host.SendCommandByte(DeviceCmd::KeyEsc);
     m_host.SendCommandByte(DeviceCmd::KeyEnter);
     m_host.SendCommandByte(DeviceCmd::KeyEnter);
-    ArmTimer(TimerStep::BeginMeasuring, kStartWaitMs);
 }
 
 void CMeasureConversation::StepBeginMeasuring()
@@ -259,8 +279,14 @@ void CMeasureConversation::StepBeginMeasuring()
     m_host.EnableMenuItem(MenuItem::FileOpen, false);
     m_host.EnableMenuItem(MenuItem::FileSave, false);
     m_host.EnableMenuItem(MenuItem::Print, true);
+    // A sensor answer that never came leaves no format: whole numbers then,
+    // on the value display and on the Y axis alike.
+    if (m_rec.m_strDisplayFormat.IsEmpty())
+        m_rec.m_strDisplayFormat = "%.0f ";
+    if (m_rec.m_iDecimalDivisor == 0)
+        m_rec.m_iDecimalDivisor = 1;
     m_scale = ValueScale{m_rec.m_iDecimalDivisor, CAlgebra::OperatorFor(m_rec.m_iOperator), m_rec.m_dOperand};
-    m_bSinkActive = m_host.AnyChannelActive();
+    DisableInactiveSinks();
     SelectSampleMode();
     m_host.ShowModeLabel(m_mode.label);
     m_strValueText.Empty();
@@ -268,6 +294,12 @@ void CMeasureConversation::StepBeginMeasuring()
     m_dLastX = 0.0;
     m_bRunning = true;
     m_bBegan = true;
+}
+
+void CMeasureConversation::DisableInactiveSinks()
+{
+    // Values of a run nobody charts are still parsed and shown as text.
+    m_bSinkActive = m_host.AnyChannelActive();
 }
 
 void CMeasureConversation::SelectSampleMode()
@@ -280,17 +312,10 @@ void CMeasureConversation::SelectSampleMode()
     m_mode = LookupSampleMode(m_rec.m_bySampleMode, m_rec.m_byAutoRate);
     // Without a parser nothing may pile up in the receive text.
     m_answerStep = AnswerStep::Ignore;
-    if (m_mode.stream == StreamKind::Frame) {
-        if (m_rec.m_iDeviceVariant == 700)
-            m_answerStep = AnswerStep::FastStream;
-        else
-            m_host.ShowBox(0, MeasureText::kNoFrameParser);
-    } else if (m_mode.stream == StreamKind::Line) {
-        if (m_rec.m_iDeviceVariant == 700)
-            m_answerStep = AnswerStep::SlowStream;
-        else
-            m_host.ShowBox(0, MeasureText::kNoLineParser);
-    }
+    if (m_mode.stream == StreamKind::Frame)
+        InstallFastParser();
+    else if (m_mode.stream == StreamKind::Line)
+        InstallSlowParser();
     if (m_mode.pcPaced) {
         m_host.ShowDeviceButtons(false);
         m_host.StartValueRequests(kValueRequestPeriodMs);
@@ -298,6 +323,22 @@ void CMeasureConversation::SelectSampleMode()
     m_host.SetXAxisTitle(m_mode.xTitle);
     m_host.ClearCurve(0);
     m_host.MarkMeasureStart();
+}
+
+void CMeasureConversation::InstallFastParser()
+{
+    if (m_rec.m_iDeviceVariant == 700)
+        m_answerStep = AnswerStep::FastStream;
+    else
+        m_host.ShowBox(0, MeasureText::kNoFrameParser);
+}
+
+void CMeasureConversation::InstallSlowParser()
+{
+    if (m_rec.m_iDeviceVariant == 700)
+        m_answerStep = AnswerStep::SlowStream;
+    else
+        m_host.ShowBox(0, MeasureText::kNoLineParser);
 }
 
 void CMeasureConversation::StartRefresh()

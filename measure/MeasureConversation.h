@@ -93,6 +93,8 @@ public:
     // The periodic tick; runs on the host's timer thread. An overlapping
     // tick is skipped.
     void OnMMTimer();
+    // What each tick runs: one value request ('0') straight to the port.
+    void RequestValue();
 
     bool IsRunning() const { return m_bRunning; }
     AnswerStep GetAnswerStep() const { return m_answerStep; }
@@ -111,8 +113,14 @@ private:
     void OnVersionAnswer(int n, bool timedOut);
     void OnAnswerTimeout();
     void StepStartDevice();
+    void SendStartKeys();
     void StepBeginMeasuring();
+    void DisableInactiveSinks();
     void SelectSampleMode();
+    void InstallFastParser();
+    void InstallSlowParser();
+    void OnAnswerIgnore();
+    void OnCollectAnswer();
     void StartRefresh();
     void UpdateCurves();
     void ParseFast();

@@ -104,7 +104,14 @@ void CMessenDlg::RefreshPage()
 {
     EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
     EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, true);
-    m_Display.SetMenuTextPan("Verschieben");
+    // A refresh (a device came back) must not turn the pan item German.
+    m_Display.SetMenuTextPan(PanMenuText());
+}
+
+CString CMessenDlg::PanMenuText() const
+{
+    const int offset = LanguageOffset();
+    return offset == 1000 || offset == 2000 || offset == 3000 ? "scrolling" : "Verschieben";
 }
 
 void CMessenDlg::OnChildActivate()
@@ -128,13 +135,13 @@ void CMessenDlg::SetChartMenuTexts()
     if (offset == 1000 || offset == 2000 || offset == 3000) {
         m_Display.SetMenuTextZoomIn("zoom in");
         m_Display.SetMenuTextZoomOut("zoom out");
-        m_Display.SetMenuTextPan("scrolling");
+        m_Display.SetMenuTextPan(PanMenuText());
         m_Display.SetMenuTextGrid(offset == 3000 ? "grid on/off" : "Grid on/off");
         m_Display.SetMenuTextLegend("show Legend");
     } else {
         m_Display.SetMenuTextZoomIn("Zoom in");
         m_Display.SetMenuTextZoomOut("Zoom out");
-        m_Display.SetMenuTextPan("Verschieben");
+        m_Display.SetMenuTextPan(PanMenuText());
         m_Display.SetMenuTextGrid("Raster ein/aus");
         m_Display.SetMenuTextLegend("Legende anzeigen");
     }
@@ -184,19 +191,33 @@ void CMessenDlg::OnShowWindow(BOOL show, UINT status)
     if (!show) {
         // Leaving the tab: no value request may reach another page's
         // conversation.
-        m_Tick.Stop();
+        MMTimer_Stop();
         vx::KillTimer(this, CMeasureConversation::kTimerId);
     }
 }
 
 void CMessenDlg::OnDestroy()
 {
-    m_Tick.Stop();
+    MMTimer_Stop();
     vx::KillTimer(this, CMeasureConversation::kTimerId);
     CMyPropertyPage::OnDestroy();
 }
 
 void CMessenDlg::OnSysCommand(UINT id, LPARAM lParam) { CMyPropertyPage::OnSysCommand(id, lParam); }
+
+bool CMessenDlg::MMTimer_Start(UINT periodMs)
+{
+    m_Tick.Stop();
+    CMeasureConversation* conversation = &GetConversation();
+    if (periodMs == 0
+        || !m_Tick.Start(std::chrono::milliseconds(periodMs), [conversation] { conversation->OnMMTimer(); })) {
+        AfxMessageBox(kTickFailed, MB_OK);
+        return false;
+    }
+    return true;
+}
+
+void CMessenDlg::MMTimer_Stop() { m_Tick.Stop(); }
 
 void CMessenDlg::OnTimer(UINT_PTR id) { GetConversation().OnTimer(static_cast<UINT>(id)); }
 
@@ -319,15 +340,9 @@ bool CMessenDlg::Host::AnyChannelActive()
     return m_page.m_pChannelTable && ::AnyChannelActive(m_page.m_pChannelTable);
 }
 
-void CMessenDlg::Host::StartValueRequests(UINT periodMs)
-{
-    m_page.m_Tick.Stop();
-    CMeasureConversation* conversation = &m_page.GetConversation();
-    if (!m_page.m_Tick.Start(std::chrono::milliseconds(periodMs), [conversation] { conversation->OnMMTimer(); }))
-        AfxMessageBox(kTickFailed, MB_OK);
-}
+void CMessenDlg::Host::StartValueRequests(UINT periodMs) { m_page.MMTimer_Start(periodMs); }
 
-void CMessenDlg::Host::StopValueRequests() { m_page.m_Tick.Stop(); }
+void CMessenDlg::Host::StopValueRequests() { m_page.MMTimer_Stop(); }
 
 void CMessenDlg::Host::ShowModeLabel(const CString& label) { m_page.SetDlgItemText(IDC_MODE, label.GetString()); }
 

@@ -61,6 +61,13 @@ public:
     // The channel's operator applied with record 0's constant.
     double ApplyChannelOperator(int channel, double value);
 
+    // The periodic value request of the PC-paced mode. Starting stops a
+    // running tick first; false (after the box) when no tick could start.
+    // Stopping joins the tick thread and may be called any number of times,
+    // but never from the tick itself.
+    bool MMTimer_Start(UINT periodMs);
+    void MMTimer_Stop();
+
     CGraphicDisplayWnd& GetDisplay() { return m_Display; }
     CMeasureConversation& GetConversation();
     bool IsValueRequestRunning() const { return m_Tick.IsRunning(); }
@@ -121,6 +128,8 @@ private:
     };
 
     void SetChartMenuTexts();
+    // The pan item's text in the page's language.
+    CString PanMenuText() const;
     void SetChartDialogTexts();
     void ShowControl(int id, bool show);
 

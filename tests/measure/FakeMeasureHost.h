@@ -56,7 +56,7 @@ public:
     void ShowCurve(int, bool) override { log.push_back("show"); }
     void SetXAxisTitle(const CString& t) override { log.push_back("xtitle " + t.str()); }
     void SetYAxisTitle(const CString& t) override { log.push_back("ytitle " + t.str()); }
-    void SetYAxisLabel(const CString&) override {}
+    void SetYAxisLabel(const CString& f) override { log.push_back("ylabel " + f.str()); }
     void SetCurveLabel(const CString&) override {}
     void SetCurveColor(COLORREF) override {}
     void SetYAxisFlag(bool) override {}

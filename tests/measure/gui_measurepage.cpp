@@ -203,8 +203,9 @@ TEST(MeasurePage, TextsByLanguageAndChartMenuTexts)
     EXPECT_EQ(d.GetMenuText(CGraphicDisplayWnd::MenuGrid), "Grid on/off");
     EXPECT_EQ(d.GetMenuText(CGraphicDisplayWnd::MenuCursor), "");
     EXPECT_EQ(d.GetMenuText(CGraphicDisplayWnd::MenuProperties), "");
+    // A refresh keeps the pan item in the page's language.
     r.page.RefreshPage();
-    EXPECT_EQ(d.GetMenuText(CGraphicDisplayWnd::MenuPan), "Verschieben");
+    EXPECT_EQ(d.GetMenuText(CGraphicDisplayWnd::MenuPan), "scrolling");
     // The page's property-page texts: German, without "Typ".
     const CDlgTextArray& curve = d.GetCurveDialogTexts();
     ASSERT_EQ(curve.size(), 16u);

@@ -134,6 +134,25 @@ TEST_F(Fixture, SilenceAtSensorRequestGivesTimeoutThenStartKeysThenMeasuring)
     EXPECT_DOUBLE_EQ(host.points[1].first, 0.1);
 }
 
+TEST_F(Fixture, RecordNeverDescribedBySensorShowsWholeNumbers)
+{
+    answers.clear();
+    record.m_bySampleMode = 12; // device-paced frames
+    record.m_iDeviceVariant = 700;
+    record.m_iDecimalDivisor = 0;
+    record.m_strDisplayFormat.Empty();
+    conv.OnStart();
+    host.RunUntil(4000);
+    host.Deliver(4100, "\x00\x0C\r\n"s);
+    host.RunUntil(6000);
+    ASSERT_EQ(host.points.size(), 1u);
+    EXPECT_DOUBLE_EQ(host.points[0].second, 12.0);
+    EXPECT_EQ(host.valueText, "12 ");
+    // The Y axis gets a format it can print, not an empty one.
+    EXPECT_TRUE(host.Logged("ylabel %.0f "));
+    EXPECT_EQ(record.m_strDisplayFormat, "%.0f ");
+}
+
 TEST_F(Fixture, PortOffLineShowsBoxAndSendsNothingAfterFirstKey)
 {
     host.portState = 3;

@@ -1,7 +1,7 @@
 #include "app/DocumentationDlgTiny.h"
 
+#include "app/ApplicationProfile.h"
 #include "app/StringTable.h"
-#include "platform/Profile.h"
 
 VX_IMPLEMENT_DYNAMIC(CDocumentationDlgTiny, CDialog)
 
@@ -38,20 +38,20 @@ CDocumentationDlgTiny::CDocumentationDlgTiny(CWnd* parent) : CDialog(IDD, parent
 void CDocumentationDlgTiny::LoadFromProfile()
 {
     std::vector<BYTE> bytes;
-    if (vx::GetProfileBinary(kSection, kRecordEntry, bytes))
+    if (ApplicationProfile::GetBinary(kSection, kRecordEntry, bytes))
         m_record = DocumentationRecord::FromBytes(CString(bytes.data(), static_cast<int>(bytes.size())));
     else
         m_record = DocumentationRecord();
-    m_strHeadline = vx::GetProfileString(kSection, "Headline", "");
-    m_strComment = vx::GetProfileString(kSection, "Comment", "");
+    m_strHeadline = ApplicationProfile::GetString(kSection, "Headline", "");
+    m_strComment = ApplicationProfile::GetString(kSection, "Comment", "");
 }
 
 void CDocumentationDlgTiny::SaveToProfile() const
 {
     const CString bytes = m_record.ToBytes();
-    vx::WriteProfileBinary(kSection, kRecordEntry, bytes.bytes(), static_cast<UINT>(bytes.GetLength()));
-    vx::WriteProfileString(kSection, "Headline", m_strHeadline);
-    vx::WriteProfileString(kSection, "Comment", m_strComment);
+    ApplicationProfile::WriteBinary(kSection, kRecordEntry, bytes.bytes(), static_cast<UINT>(bytes.GetLength()));
+    ApplicationProfile::WriteString(kSection, "Headline", m_strHeadline);
+    ApplicationProfile::WriteString(kSection, "Comment", m_strComment);
 }
 
 void CDocumentationDlgTiny::GetLineEnd(CString& text, int& index) const

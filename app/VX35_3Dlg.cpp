@@ -1,5 +1,6 @@
 #include "app/VX35_3Dlg.h"
 
+#include "app/ApplicationProfile.h"
 #include "app/DeviceCommands.h"
 #include "app/SchnittstellenAuswahlDlg.h"
 #include "app/StringTable.h"
@@ -10,7 +11,6 @@
 #include "platform/Modal.h"
 #include "platform/Numbers.h"
 #include "platform/Print.h"
-#include "platform/Profile.h"
 #include "platform/Text1252.h"
 #include "platform/Timer.h"
 #include "port/CPortManGui.h"
@@ -70,8 +70,8 @@ BOOL CVX35_3Dlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowText("VX35 VS Version 1.05");
 
-    m_iOperatingMode = static_cast<int>(vx::GetProfileInt(kSectionOptions, "Betriebsart", 0));
-    m_iConnectionMode = static_cast<int>(vx::GetProfileInt(kSectionOptions, "Schnittstellenanbindung", 0));
+    m_iOperatingMode = ApplicationProfile::GetInt(kSectionOptions, "Betriebsart", 0);
+    m_iConnectionMode = ApplicationProfile::GetInt(kSectionOptions, "Schnittstellenanbindung", 0);
 
     OpenPort();
     WirePages();
@@ -80,13 +80,13 @@ BOOL CVX35_3Dlg::OnInitDialog()
     EmbedSheet();
 
     // First start: the desktop's language; afterwards the user's choice.
-    const int stored = static_cast<int>(vx::GetProfileInt(kSectionOptions, "Sprache", -1));
+    const int stored = ApplicationProfile::GetInt(kSectionOptions, "Sprache", -1);
     if (stored == vx::kLanguageGerman || stored == vx::kLanguageEnglish || stored == vx::kLanguageFrench
         || stored == vx::kLanguageSpanish) {
         m_iLanguageOffset = stored;
     } else {
         m_iLanguageOffset = LanguageForLocale(vx::FromQString(QLocale::system().name()));
-        vx::WriteProfileInt(kSectionOptions, "Sprache", m_iLanguageOffset);
+        ApplicationProfile::WriteInt(kSectionOptions, "Sprache", m_iLanguageOffset);
     }
     BuildMenu();
     ApplyLanguage();
@@ -95,7 +95,7 @@ BOOL CVX35_3Dlg::OnInitDialog()
     m_Documentation.LoadFromProfile();
 
     LayoutControls();
-    ShowTerminal(vx::GetProfileInt(kSectionWindow, "BcdHexState", 1) != 0);
+    ShowTerminal(ApplicationProfile::GetInt(kSectionWindow, "BcdHexState", 1) != 0);
     RestoreWindowState();
     BuildBitmapPaths();
 
@@ -172,10 +172,10 @@ int CVX35_3Dlg::LanguageForLocale(const CString& localeName)
 
 void CVX35_3Dlg::ReadChannelConfiguration()
 {
-    CString value = vx::GetProfileString("Messenkonfiguration", "KANAL 0", nullptr);
+    CString value = ApplicationProfile::GetString("Messenkonfiguration", "KANAL 0", nullptr);
     if (value.IsEmpty()) {
         value.Format("%d; %d; %d; %f", 0, 0, 1, 0.0);
-        vx::WriteProfileString("Messenkonfiguration", "KANAL 0", value);
+        ApplicationProfile::WriteString("Messenkonfiguration", "KANAL 0", value);
     }
     int id = 0, op = 0, display = 1;
     double constant = 0.0;
@@ -515,7 +515,7 @@ void CVX35_3Dlg::OnLanguageCommand(UINT id)
 void CVX35_3Dlg::SetLanguage(int offset)
 {
     m_iLanguageOffset = offset;
-    vx::WriteProfileInt(kSectionOptions, "Sprache", offset);
+    ApplicationProfile::WriteInt(kSectionOptions, "Sprache", offset);
     BuildMenu();
     ApplyLanguage();
 }
@@ -585,20 +585,20 @@ void CVX35_3Dlg::SaveWindowState()
     if (!IsIconic()) {
         CRect r;
         GetWindowRect(&r);
-        vx::WriteProfileInt(kSectionWindow, "Left", r.left);
-        vx::WriteProfileInt(kSectionWindow, "Top", r.top);
-        vx::WriteProfileInt(kSectionWindow, "Width", r.Width());
-        vx::WriteProfileInt(kSectionWindow, "Height", r.Height());
-        vx::WriteProfileInt(kSectionWindow, "Maximized", IsZoomed() ? 1 : 0);
+        ApplicationProfile::WriteInt(kSectionWindow, "Left", r.left);
+        ApplicationProfile::WriteInt(kSectionWindow, "Top", r.top);
+        ApplicationProfile::WriteInt(kSectionWindow, "Width", r.Width());
+        ApplicationProfile::WriteInt(kSectionWindow, "Height", r.Height());
+        ApplicationProfile::WriteInt(kSectionWindow, "Maximized", IsZoomed() ? 1 : 0);
     }
-    vx::WriteProfileInt(kSectionWindow, "BcdHexState", m_bTerminalShown ? 1 : 0);
+    ApplicationProfile::WriteInt(kSectionWindow, "BcdHexState", m_bTerminalShown ? 1 : 0);
 }
 
 void CVX35_3Dlg::RestoreWindowState()
 {
     const int missing = -32768;
-    const int left = static_cast<int>(vx::GetProfileInt(kSectionWindow, "Left", missing));
-    const int top = static_cast<int>(vx::GetProfileInt(kSectionWindow, "Top", missing));
+    const int left = ApplicationProfile::GetInt(kSectionWindow, "Left", missing);
+    const int top = ApplicationProfile::GetInt(kSectionWindow, "Top", missing);
     if (left == missing || top == missing)
         return;
     CRect r;
@@ -622,7 +622,7 @@ void CVX35_3Dlg::RestoreWindowState()
     if (placed.left != x || placed.top != y)
         SetWindowPos(nullptr, 2 * x - placed.left, 2 * y - placed.top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (vx::GetProfileInt(kSectionWindow, "Maximized", 0) != 0)
+    if (ApplicationProfile::GetInt(kSectionWindow, "Maximized", 0) != 0)
         ShowWindow(SW_SHOWMAXIMIZED);
 }
 

@@ -122,6 +122,8 @@ constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_INSERT = 0x2D;
 constexpr UINT VK_DELETE = 0x2E;
+constexpr UINT VK_ADD = 0x6B;        // numeric pad
+constexpr UINT VK_SUBTRACT = 0x6D;   // numeric pad
 constexpr UINT VK_F1 = 0x70;
 
 // Common header of WM_NOTIFY data.

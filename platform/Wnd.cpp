@@ -114,8 +114,16 @@ CPoint paramPoint(LPARAM l)
 }
 WPARAM makeWParam(UINT lo, UINT hi) { return static_cast<WPARAM>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16)); }
 
-UINT virtualKey(int key)
+UINT virtualKey(int key, Qt::KeyboardModifiers mods)
 {
+    // The numeric pad's plus and minus have codes of their own (the chart
+    // zooms with them); the main keyboard's do not stand in for them.
+    if (mods & Qt::KeypadModifier) {
+        if (key == Qt::Key_Plus)
+            return VK_ADD;
+        if (key == Qt::Key_Minus)
+            return VK_SUBTRACT;
+    }
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
         return static_cast<UINT>('A' + (key - Qt::Key_A));
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
@@ -203,7 +211,7 @@ public:
         MSG msg;
         msg.hwnd = wnd;
         msg.message = e->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP;
-        msg.wParam = virtualKey(ke->key());
+        msg.wParam = virtualKey(ke->key(), ke->modifiers());
         msg.lParam = ke->isAutoRepeat() ? (1 << 30) : 0;
         for (CWnd* p = wnd; p; p = p->GetParent()) {
             const std::uint64_t serial = p->GetSerial();
@@ -1324,7 +1332,7 @@ bool VxWndAccess::handleQtEvent(CWnd* w, QObject*, QEvent* e)
             return false;   // propagated from a focused child
         auto* ke = static_cast<QKeyEvent*>(e);
         KeyEventScope keyScope(ke->modifiers());
-        const UINT vk = virtualKey(ke->key());
+        const UINT vk = virtualKey(ke->key(), ke->modifiers());
         const LPARAM lp = 1 | (ke->isAutoRepeat() ? (1 << 30) : 0);
         bool keyDefault = true;
         if (vk)

@@ -8,6 +8,8 @@
 #include <QFile>
 
 #include <cstdlib>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -36,6 +38,14 @@ TEST(Profile, StringsRoundTripAs1252Bytes)
     EXPECT_EQ(vx::GetProfileString("Optionen", "Logo"), special);
     EXPECT_EQ(vx::GetProfileString("Messenkonfiguration", "KANAL 3", "dflt"), CString("dflt"));
     EXPECT_EQ(vx::GetProfileString("Messenkonfiguration", "KANAL 3"), CString(""));
+    // Texts the settings file format treats specially come back as written
+    // (the export settings hold a ',' separator, paths hold '\\').
+    const char* awkward[] = {",", "a, b", " padded ", "\"quoted\"", "C:\\x\\y", "#1", "k=v", "@at", "", "true"};
+    for (size_t i = 0; i < std::size(awkward); ++i)
+        ASSERT_TRUE(vx::WriteProfileString("Export", ("Wert " + std::to_string(i)).c_str(), awkward[i]));
+    vx::ReloadProfile();
+    for (size_t i = 0; i < std::size(awkward); ++i)
+        EXPECT_EQ(vx::GetProfileString("Export", ("Wert " + std::to_string(i)).c_str(), "dflt"), CString(awkward[i]));
     // Written at once and readable as UTF-8 by a user who opens the file.
     EXPECT_TRUE(fileContents().contains("[Messenkonfiguration]"));
     EXPECT_TRUE(QString::fromUtf8(fileContents()).contains(QString::fromUtf8("\xC3\xA4\xC3\xB6\xC3\xBC")));

@@ -55,6 +55,7 @@ protected:
         log.push_back("key " + std::to_string(ch));
         Default();
     }
+    void OnKeyUp(UINT ch, UINT, UINT) override { log.push_back("keyup " + std::to_string(ch)); }
     void OnChar(UINT ch, UINT r, UINT f) override
     {
         log.push_back(std::string("char ") + static_cast<char>(ch));
@@ -265,6 +266,21 @@ TEST_F(WndTest, KeysPassPreTranslateThenKeyDownAndCharFilters)
     QKeyEvent ctrlA(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "\x01");
     QApplication::sendEvent(child.GetPeer(), &ctrlA);
     EXPECT_EQ(top.log.back(), "pre ctrl+A");
+
+    // The numeric pad's plus and minus arrive with their own codes, down and
+    // up; the main keyboard's plus is only a character.
+    for (auto [key, vk] : {std::pair{Qt::Key_Plus, VK_ADD}, std::pair{Qt::Key_Minus, VK_SUBTRACT}}) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::KeypadModifier, key == Qt::Key_Plus ? "+" : "-");
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::KeypadModifier);
+        QApplication::sendEvent(child.GetPeer(), &down);
+        EXPECT_EQ(child.log[child.log.size() - 2], "key " + std::to_string(vk));
+        QApplication::sendEvent(child.GetPeer(), &up);
+        EXPECT_EQ(child.log.back(), "keyup " + std::to_string(vk));
+    }
+    child.log.clear();
+    QKeyEvent mainPlus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier, "+");
+    QApplication::sendEvent(child.GetPeer(), &mainPlus);
+    EXPECT_EQ(child.log, std::vector<std::string>{"char +"});
 }
 
 TEST_F(WndTest, PaintingHappensInsideThePeersPaintEvent)

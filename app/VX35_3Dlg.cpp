@@ -251,6 +251,7 @@ void CVX35_3Dlg::LayoutControls()
         m_Terminal.MoveWindow(frame.left, y, frame.Width(), terminalHeight);
     m_iFullHeight = y + terminalHeight + margin;
     m_iCompactHeight = sheet.bottom + margin;
+    m_iTerminalRightMargin = width - frame.right;
     CRect client;
     GetClientRect(&client);
     CRect window;
@@ -258,6 +259,23 @@ void CVX35_3Dlg::LayoutControls()
     const int extraW = window.Width() - client.Width();
     const int extraH = window.Height() - client.Height();
     SetWindowPos(nullptr, 0, 0, width + extraW, m_iFullHeight + extraH, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CVX35_3Dlg::OnSize(UINT type, int cx, int cy)
+{
+    CDialog::OnSize(type, cx, cy);
+    if (type == SIZE_MINIMIZED || m_iFullHeight <= 0 || !m_Terminal.IsWindow())
+        return;
+    // The pages keep the size their templates give; a larger (or maximised)
+    // window gives the room to the terminal instead of leaving it empty.
+    CRect t;
+    m_Terminal.GetWindowRect(&t);
+    ScreenToClient(&t);
+    const int margin = 6;
+    const int right = std::max(t.left + kTerminalMinWidth, cx - m_iTerminalRightMargin);
+    const int bottom = std::max(t.top + kTerminalMinHeight, cy - margin);
+    if (right != t.right || bottom != t.bottom)
+        m_Terminal.MoveWindow(t.left, t.top, right - t.left, bottom - t.top);
 }
 
 void CVX35_3Dlg::ShowTerminal(bool show)
@@ -268,7 +286,7 @@ void CVX35_3Dlg::ShowTerminal(bool show)
     if (m_Terminal.IsWindow())
         m_Terminal.ShowWindow(show ? SW_SHOW : SW_HIDE);
     m_Menu.SetItemChecked(ID_OPTIONEN_TERMINAL, show);
-    if (IsWindow() && m_iFullHeight > 0) {
+    if (IsWindow() && m_iFullHeight > 0 && !IsZoomed()) {
         CRect client, window;
         GetClientRect(&client);
         GetWindowRect(&window);

@@ -39,6 +39,9 @@ public:
     enum { IDD = 102, IDC_SHEET_PLACEHOLDER = 1000, IDC_TERMINAL = 1001, IDC_INHEX = 1002 };
     static constexpr UINT_PTR kTerminalTimer = 4711;
     static constexpr UINT kTerminalRefreshMs = 50;
+    // The terminal never shrinks below this when the window is made small.
+    static constexpr int kTerminalMinWidth = 100;
+    static constexpr int kTerminalMinHeight = 40;
     // Each receive text keeps at most this much; older bytes go first.
     static constexpr int kReceiveTextCap = 1 << 20;
     static constexpr const char* kSectionOptions = "Optionen";
@@ -116,6 +119,7 @@ protected:
     void OnCancel() override;
     void OnDestroy() override;
     void OnTimer(UINT_PTR id) override;
+    void OnSize(UINT type, int cx, int cy) override;
     BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) override;
 
 private:
@@ -169,4 +173,5 @@ private:
     PortManFactory m_portManFactory;
     int m_iFullHeight = 0;      // client height with the terminal shown
     int m_iCompactHeight = 0;   // and without it
+    int m_iTerminalRightMargin = 0;  // client width beyond the terminal's right edge
 };

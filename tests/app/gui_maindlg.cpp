@@ -183,6 +183,32 @@ TEST_F(MainDialogTest, TerminalShownAgainShowsWhatCameWhileItWasHidden)
     EXPECT_EQ(TerminalText(), "new\r\n");
 }
 
+TEST_F(MainDialogTest, ALargerWindowGivesItsRoomToTheTerminal)
+{
+    Open();
+    dlg->ShowTerminal(true);
+    auto terminalRect = [&] {
+        CRect r;
+        dlg->GetTerminal().GetWindowRect(&r);
+        return r;
+    };
+    const CRect before = terminalRect();
+    CRect window;
+    dlg->GetWindowRect(&window);
+    dlg->SetWindowPos(nullptr, 0, 0, window.Width() + 200, window.Height() + 100, SWP_NOMOVE | SWP_NOZORDER);
+    const CRect grown = terminalRect();
+    EXPECT_EQ(grown.Width(), before.Width() + 200);
+    EXPECT_EQ(grown.Height(), before.Height() + 100);
+    EXPECT_EQ(grown.TopLeft(), before.TopLeft());
+    // Back to the size it had: the terminal too.
+    dlg->SetWindowPos(nullptr, 0, 0, window.Width(), window.Height(), SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(terminalRect(), before);
+    // Far too small: the terminal keeps a usable size.
+    dlg->SetWindowPos(nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_GE(terminalRect().Height(), CVX35_3Dlg::kTerminalMinHeight);
+    EXPECT_GE(terminalRect().Width(), CVX35_3Dlg::kTerminalMinWidth);
+}
+
 TEST_F(MainDialogTest, ReceiveTextAndTerminalStayBoundedUnderALongStream)
 {
     Open();

@@ -2,6 +2,7 @@
 // blocking cross-thread send, pages post notifications to each other, and
 // shutdown must never hang on a sender.
 #include "platform/Messages.h"
+#include "platform/Modal.h"
 #include "platform/Timer.h"
 #include "platform/Wnd.h"
 
@@ -91,6 +92,25 @@ TEST(CrossThreadSend, IsNotServedWhileTheUiThreadSleeps)
     pumpUntil([&] { return returned.load(); });
     reader.join();
     EXPECT_EQ(wnd.chunks.size(), 1u);
+}
+
+TEST(CrossThreadSend, IsServedInsideAModalLoop)
+{
+    // A message box waiting for the user must not hold up the device's
+    // answers: the reader's chunks and posted notes reach the page meanwhile.
+    Recorder wnd;
+    std::atomic<bool> sent{false};
+    std::thread reader([&] {
+        const std::string chunk = "OK\r\n";
+        wnd.SendMessage(WM_PORTDATA, chunk.size(), reinterpret_cast<LPARAM>(chunk.data()));
+        wnd.PostMessage(WM_USER + 1, 7);
+        sent = true;
+    });
+    const auto limit = std::chrono::steady_clock::now() + 10s;
+    vx::RunModalLoop([&] { return !wnd.notes.empty() || std::chrono::steady_clock::now() > limit; });
+    reader.join();
+    EXPECT_EQ(wnd.chunks, std::vector<std::string>{"OK\r\n"});
+    EXPECT_EQ(wnd.notes, std::vector<int>{7});
 }
 
 TEST(CrossThreadSend, UiThreadWaitingForTheSenderKeepsServingIt)

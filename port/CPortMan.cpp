@@ -392,6 +392,14 @@ void CPortMan::DeliveryLoop()
             }
             chunk = std::move(m_queue.front());
             m_queue.pop_front();
+            // What arrived while the owner was busy goes out as one chunk,
+            // as one read of the device would have returned it: the pages'
+            // answer rules count on echoes piling up while the UI sleeps.
+            while (!m_queue.empty()
+                   && chunk.size() + m_queue.front().size() <= static_cast<size_t>(m_iReadBlockSize)) {
+                chunk.insert(chunk.end(), m_queue.front().begin(), m_queue.front().end());
+                m_queue.pop_front();
+            }
             m_queuedBytes -= chunk.size();
         }
         try {

@@ -101,6 +101,40 @@ TEST(CPortManReceive, ReadBlockSizeBoundsEachChunk)
         EXPECT_LE(c.size(), 16u);
 }
 
+TEST(CPortManReceive, BytesThatArriveWhileTheOwnerIsBusyComeAsOneChunk)
+{
+    // The owner takes a while over the first chunk (the UI thread sleeping
+    // between key sends); the device's echoes meanwhile must reach it
+    // together, as one read of the line would have returned them.
+    TestPty pty;
+    CPortMan man;
+    std::mutex m;
+    std::vector<std::string> chunks;
+    std::atomic<bool> release {false};
+    man.SetDataCallback([&](const BYTE* p, int n) {
+        {
+            std::lock_guard<std::mutex> lk(m);
+            chunks.emplace_back(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+        }
+        WaitFor([&] { return release.load(); });
+    });
+    OpenOn(man, pty.path);
+    pty.Send("first");
+    ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> lk(m); return chunks.size() == 1; }));
+    for (int i = 0; i < 3; ++i) {
+        pty.Send("ECHO" + std::to_string(i) + "\r\n");
+        struct timespec ts {0, 20000000};
+        nanosleep(&ts, nullptr);
+    }
+    release = true;
+    ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> lk(m); return chunks.size() == 2; }));
+    struct timespec ts {0, 50000000};
+    nanosleep(&ts, nullptr);
+    std::lock_guard<std::mutex> lk(m);
+    ASSERT_EQ(chunks.size(), 2u);
+    EXPECT_EQ(chunks[1], "ECHO0\r\nECHO1\r\nECHO2\r\n");
+}
+
 TEST(CPortManWrite, BytesStringsAndFramesReachTheDevice)
 {
     TestPty pty;

@@ -205,3 +205,23 @@ TEST_F(ProgramE2E, BeendenWhileTheReaderWaitsToDeliverDoesNotHang)
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     EXPECT_LT(ms.count(), 2000);
 }
+
+TEST_F(ProgramE2E, ClosedWhileTheDeviceWasAwayTheNextStartOpensIt)
+{
+    auto sim = StartDevice("away.log");
+    OpenDialog();
+    ASSERT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    sim->Stop();
+    ASSERT_TRUE(Pump([&] { return PortState() == PORTSTATE_REMOVED; }));
+    // Closed with the device gone: the home keys go nowhere, and the
+    // removal must not be stored as the port's setting.
+    dlg->SendMessage(WM_CLOSE);
+    CloseDialog();
+    EXPECT_EQ(vx::GetProfileString("SerPort1", "Port", ""), CString(link.c_str()));
+
+    auto back = StartDevice("away-back.log");
+    OpenDialog();
+    EXPECT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    dlg->GetPage(7)->SendCommandByte(0, 'D');
+    EXPECT_TRUE(Pump([&] { return dlg->ReceiveText(0).Find("\r\n") >= 0; }));
+}

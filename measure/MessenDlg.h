@@ -71,6 +71,10 @@ public:
     CGraphicDisplayWnd& GetDisplay() { return m_Display; }
     CMeasureConversation& GetConversation();
     bool IsValueRequestRunning() const { return m_Tick.IsRunning(); }
+    // Value requests sent by the tick, and ticks skipped because the
+    // previous one ran late (since the last start).
+    std::uint64_t GetValueRequestCount() const { return m_Tick.TickCount(); }
+    std::uint64_t GetSkippedRequestCount() const { return m_Tick.SkippedCount(); }
     const CDateTimeText* GetDateTimeText() const { return m_pDateTime.get(); }
 
     CString m_strValueText;

@@ -5,13 +5,59 @@
 #include "pages/EinrichtenDlg.h"
 #include "pages/SteuernDlg.h"
 #include "platform/App.h"
+#include "platform/Messages.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
+}
+
+// Ctrl+C in the terminal that started the program, or a session ending,
+// closes the main window as its close button would: the device goes back
+// to its home menu and the settings are saved. A second signal while that
+// runs ends the program the hard way.
+void CloseOnTerminationSignals(QSocketNotifier*& notifier)
+{
+    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char buf[16];
+        while (read(g_signalPipe[0], buf, sizeof buf) > 0) {
+        }
+        for (int sig : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(sig, SIG_DFL);
+        if (CWnd* main = AfxGetMainWnd())
+            main->PostMessage(WM_CLOSE);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &sa, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     vx::InitApplication();
+    QSocketNotifier* signalNotifier = nullptr;
+    CloseOnTerminationSignals(signalNotifier);
     SetMainPageFactory([] {
         CMainPageSet set;
         set.tabs[0] = std::make_unique<CEinrichtenDlg>();
@@ -26,6 +72,10 @@ int main(int argc, char** argv)
         app.InitInstance();
         rc = app.ExitInstance();
     }
+    delete signalNotifier;
+    for (int fd : g_signalPipe)
+        if (fd >= 0)
+            close(fd);
     vx::ShutdownApplication();
     return rc;
 }

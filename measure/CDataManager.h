@@ -40,6 +40,10 @@ public:
     const ChartPoint* getPoints(int curve) const;
     ChartPoint* getPointsForBinding(int curve);
 
+    // Whether the caller runs on the thread that made the store (the UI
+    // thread), the only one that may change or bind its arrays.
+    bool IsOwnerThread() const { return std::this_thread::get_id() == m_thread; }
+
     // Smallest first x over curves with points, or DBL_MAX.
     double getAbsoluteXMin() const;
     // Largest newest x over curves with points, or -DBL_MAX.

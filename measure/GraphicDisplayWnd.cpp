@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include <cassert>
 #include <cfloat>
 #include <cmath>
 #include <climits>
@@ -251,6 +252,9 @@ bool CGraphicDisplayWnd::ClearCurve(int curve)
 
 void CGraphicDisplayWnd::showCurve(int curve, bool show, bool withAxis, bool resetRange)
 {
+    // The chart paints from the store's arrays without a lock: binding them
+    // from another thread would race with the paint.
+    assert(m_pStore->IsOwnerThread());
     if (m_bRangeBusy)
         return;
     CSingleLock lock(&m_lock, true);
@@ -283,12 +287,14 @@ void CGraphicDisplayWnd::showCurve(int curve, bool show, bool withAxis, bool res
 
 int CGraphicDisplayWnd::GetPointCount(int curve) const
 {
+    assert(m_pStore->IsOwnerThread());
     CSingleLock lock(&m_lock, true);
     return static_cast<int>(m_pStore->getPointCount(curve));
 }
 
 double CGraphicDisplayWnd::GetPointX(int curve, int index) const
 {
+    assert(m_pStore->IsOwnerThread());
     CSingleLock lock(&m_lock, true);
     const ChartPoint* p = m_pStore->getPoints(curve);
     if (!p || index < 0 || static_cast<unsigned>(index) >= m_pStore->getPointCount(curve))
@@ -298,6 +304,7 @@ double CGraphicDisplayWnd::GetPointX(int curve, int index) const
 
 double CGraphicDisplayWnd::GetPointY(int curve, int index) const
 {
+    assert(m_pStore->IsOwnerThread());
     CSingleLock lock(&m_lock, true);
     const ChartPoint* p = m_pStore->getPoints(curve);
     if (!p || index < 0 || static_cast<unsigned>(index) >= m_pStore->getPointCount(curve))
@@ -399,6 +406,7 @@ bool CGraphicDisplayWnd::StoreHasPoints() const
 
 void CGraphicDisplayWnd::SetXRange(double from, double to)
 {
+    assert(m_pStore->IsOwnerThread());
     if (m_bRangeBusy)
         return;
     m_bRangeBusy = true;

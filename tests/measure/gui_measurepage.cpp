@@ -122,6 +122,24 @@ TEST(MeasurePage, SilenceAtTheSensorRequestGivesTheTimeoutBoxInEnglishThenStartK
     r.Click(CMessenDlg::IDC_STOP);
 }
 
+TEST(MeasurePage, LeavingTheTabAfterATimeoutEndsValueRequests)
+{
+    // After a time-out the tabs are free while PC-mode requests run; no '0'
+    // may follow the user to another page's conversation.
+    MeasurePageRig r;
+    r.answers.erase('C');
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    r.RunTo(4000);
+    ASSERT_TRUE(r.page.IsValueRequestRunning());
+    r.page.ShowWindow(SW_HIDE);
+    EXPECT_FALSE(r.page.IsValueRequestRunning());
+    const std::string sent = r.port.Text();
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    r.RunTo(4600);
+    EXPECT_EQ(r.port.Text(), sent);
+}
+
 TEST(MeasurePage, PortOffLineGivesTheBoxAndNothingAfterTheFirstEsc)
 {
     MeasurePageRig r;

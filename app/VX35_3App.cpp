@@ -2,7 +2,12 @@
 
 #include "app/StringTable.h"
 #include "app/VX35_3Dlg.h"
+#include "platform/Bmp.h"
 #include "res/Resources.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 
 #include <clocale>
 #include <cstdio>
@@ -21,6 +26,10 @@ BOOL CVX35_3App::InitInstance()
     if (!vxres::InstallResources(&errors))
         std::fprintf(stderr, "vx35vs: resources: %s\n", errors.c_str());
     vx::InstallStringTable();
+    // The window icon is the square mark at the left of the logo.
+    const QImage logo = vx::LoadResourceBitmap(CVX35_3Dlg::kLogoBitmapId);
+    if (!logo.isNull() && logo.width() >= 114 && logo.height() >= 116)
+        QApplication::setWindowIcon(QIcon(QPixmap::fromImage(logo.copy(2, 4, 112, 112))));
 
     CVX35_3Dlg dlg;
     m_pMainWnd = &dlg;

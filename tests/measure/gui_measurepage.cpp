@@ -260,6 +260,22 @@ TEST(MeasurePage, ClosingDuringAPcRunJoinsTheTick)
     EXPECT_EQ(r.port.Count(), n);
 }
 
+TEST(MeasurePage, StartingTheValueRequestsAgainReplacesTheRunningTick)
+{
+    MeasurePageRig r;
+    ASSERT_TRUE(r.Open());
+    ASSERT_TRUE(r.page.MMTimer_Start(10));
+    EXPECT_TRUE(r.page.MMTimer_Start(10));
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    EXPECT_TRUE(r.page.IsValueRequestRunning());
+    r.page.MMTimer_Stop();
+    r.page.MMTimer_Stop();
+    EXPECT_FALSE(r.page.IsValueRequestRunning());
+    const size_t n = r.port.Count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    EXPECT_EQ(r.port.Count(), n);
+}
+
 TEST(MeasurePage, ScreenshotWhileMeasuring)
 {
     MeasurePageRig r;

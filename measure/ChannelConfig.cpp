@@ -34,7 +34,8 @@ bool ParseChannelConfig(const CString& value, ChannelRecord& record)
 
 CString FormatChannelConfig(int channelId, int operatorIndex, int active, double operand)
 {
-    return CString::Formatted("%d; %d; %d; %f", channelId, operatorIndex, active, operand);
+    // The profile is read back with atof semantics in the C locale.
+    return CString(vx::Format("%d; %d; %d; %f", channelId, operatorIndex, active, operand));
 }
 
 bool AnyChannelActive(const ChannelRecord* table, int count)

@@ -141,6 +141,8 @@ TEST(ValueConversion, ValueTextUsesOnlyNumberFormats)
 
 #include "measure/ChannelConfig.h"
 
+#include <clocale>
+
 TEST(ChannelConfig, ReadsLikeTheProfileWritesIt)
 {
     ChannelRecord r;
@@ -164,4 +166,17 @@ TEST(ChannelConfig, ReadsLikeTheProfileWritesIt)
     table[6].m_bActive = 1;
     EXPECT_TRUE(AnyChannelActive(table));
     EXPECT_EQ(ChannelConfigKey(3), "KANAL 3");
+}
+
+TEST(ChannelConfig, GermanDesktopLocaleStillWritesAndReadsAPoint)
+{
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.utf8"))
+        GTEST_SKIP() << "no German locale installed";
+    const CString text = FormatChannelConfig(0, 1, 1, 5.5);
+    ChannelRecord r;
+    ParseChannelConfig(text, r);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(text, "0; 1; 1; 5.500000");
+    EXPECT_DOUBLE_EQ(r.m_dOperand, 5.5);
 }

@@ -260,6 +260,26 @@ TEST(MeasurePage, ClosingDuringAPcRunJoinsTheTick)
     EXPECT_EQ(r.port.Count(), n);
 }
 
+TEST(MeasurePage, StopBeforeAnyValueLeavesADrawableChart)
+{
+    // Stop right after measuring began: the x window is 0..0, which the
+    // chart and both sliders must survive painting.
+    MeasurePageRig r;
+    r.frames = false;
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    r.RunTo(3600);
+    r.Click(CMessenDlg::IDC_STOP);
+    CGraphicDisplayWnd& d = r.page.GetDisplay();
+    EXPECT_EQ(d.GetPointCount(0), 0);
+    EXPECT_DOUBLE_EQ(d.GetX0(), 0.0);
+    EXPECT_DOUBLE_EQ(d.GetX1(), 0.0);
+    EXPECT_EQ(d.GetScrollPosition(), 0);
+    QWidget* w = r.sheet.GetPeer();
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(w->grab().toImage().isNull());
+}
+
 TEST(MeasurePage, StartingTheValueRequestsAgainReplacesTheRunningTick)
 {
     MeasurePageRig r;

@@ -599,15 +599,19 @@ void CVX35_3Dlg::SaveWindowState()
 {
     if (!IsWindow())
         return;
-    // A minimised window has no position worth coming back to.
-    if (!IsIconic()) {
+    // A minimised window has no position worth coming back to, and a
+    // maximised one keeps the normal position it had before, so that
+    // leaving the maximised state later goes back there.
+    if (IsZoomed()) {
+        ApplicationProfile::WriteInt(kSectionWindow, "Maximized", 1);
+    } else if (!IsIconic()) {
         CRect r;
         GetWindowRect(&r);
         ApplicationProfile::WriteInt(kSectionWindow, "Left", r.left);
         ApplicationProfile::WriteInt(kSectionWindow, "Top", r.top);
         ApplicationProfile::WriteInt(kSectionWindow, "Width", r.Width());
         ApplicationProfile::WriteInt(kSectionWindow, "Height", r.Height());
-        ApplicationProfile::WriteInt(kSectionWindow, "Maximized", IsZoomed() ? 1 : 0);
+        ApplicationProfile::WriteInt(kSectionWindow, "Maximized", 0);
     }
     ApplicationProfile::WriteInt(kSectionWindow, "BcdHexState", m_bTerminalShown ? 1 : 0);
 }
@@ -617,21 +621,31 @@ void CVX35_3Dlg::RestoreWindowState()
     const int missing = -32768;
     const int left = ApplicationProfile::GetInt(kSectionWindow, "Left", missing);
     const int top = ApplicationProfile::GetInt(kSectionWindow, "Top", missing);
-    if (left == missing || top == missing)
-        return;
+    if (left != missing && top != missing)
+        RestoreWindowPlacement(left, top);
+    if (ApplicationProfile::GetInt(kSectionWindow, "Maximized", 0) != 0)
+        ShowWindow(SW_SHOWMAXIMIZED);
+}
+
+void CVX35_3Dlg::RestoreWindowPlacement(int left, int top)
+{
     CRect r;
     GetWindowRect(&r);
     int x = left, y = top;
+    // A window the user made larger comes back at that size; never smaller
+    // than the layout needs.
+    int w = std::max(r.Width(), ApplicationProfile::GetInt(kSectionWindow, "Width", 0));
+    int h = std::max(r.Height(), ApplicationProfile::GetInt(kSectionWindow, "Height", 0));
     // A screen that is gone (a second monitor unplugged) must not leave the
     // window out of reach.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
-        const int w = std::min(r.Width(), avail.width());
-        const int h = std::min(r.Height(), avail.height());
-        x = std::clamp(x, avail.left(), avail.left() + avail.width() - w);
-        y = std::clamp(y, avail.top(), avail.top() + avail.height() - h);
+        w = std::min(w, std::max(r.Width(), avail.width()));
+        h = std::min(h, std::max(r.Height(), avail.height()));
+        x = std::clamp(x, avail.left(), std::max(avail.left(), avail.left() + avail.width() - std::min(w, avail.width())));
+        y = std::clamp(y, avail.top(), std::max(avail.top(), avail.top() + avail.height() - std::min(h, avail.height())));
     }
-    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     // Positions are stored as GetWindowRect reports them; where the window
     // system places the frame differently, correct once so the window comes
     // back exactly where it was instead of creeping at every start.
@@ -640,8 +654,6 @@ void CVX35_3Dlg::RestoreWindowState()
     if (placed.left != x || placed.top != y)
         SetWindowPos(nullptr, 2 * x - placed.left, 2 * y - placed.top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (ApplicationProfile::GetInt(kSectionWindow, "Maximized", 0) != 0)
-        ShowWindow(SW_SHOWMAXIMIZED);
 }
 
 // ---- Shutdown --------------------------------------------------------------------------------

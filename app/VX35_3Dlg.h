@@ -140,6 +140,7 @@ private:
     void ReadChannelConfiguration();
     void BuildBitmapPaths();
     void LayoutControls();
+    void RestoreWindowPlacement(int left, int top);
     void RefreshVisiblePage();
     void GreyFileItems();
     void SaveStateForExit();

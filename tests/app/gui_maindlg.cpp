@@ -354,6 +354,40 @@ TEST_F(MainDialogTest, WindowStateAndTerminalStateRoundTripAndAreClampedOnScreen
     EXPECT_GE(r.top, avail.top());
 }
 
+TEST_F(MainDialogTest, AWindowMadeLargerComesBackAtItsSizeButNeverSmallerThanTheLayout)
+{
+    const char* section = "AllViewState\\Configs\\WindowPos";
+    Open();
+    CRect layout;
+    dlg->GetWindowRect(&layout);
+    dlg->SetWindowPos(nullptr, 20, 20, layout.Width() + 120, layout.Height() + 80, SWP_NOZORDER);
+    dlg->SaveWindowState();
+    Close();
+
+    Open();
+    CRect r;
+    dlg->GetWindowRect(&r);
+    EXPECT_EQ(r.Width(), layout.Width() + 120);
+    EXPECT_EQ(r.Height(), layout.Height() + 80);
+    Close();
+
+    vx::WriteProfileInt(section, "Width", 10);
+    vx::WriteProfileInt(section, "Height", 10);
+    Open();
+    dlg->GetWindowRect(&r);
+    EXPECT_EQ(r.Width(), layout.Width());
+    EXPECT_EQ(r.Height(), layout.Height());
+    Close();
+
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    vx::WriteProfileInt(section, "Width", avail.width() * 3);
+    vx::WriteProfileInt(section, "Height", avail.height() * 3);
+    Open();
+    dlg->GetWindowRect(&r);
+    EXPECT_LE(r.Width(), std::max(avail.width(), layout.Width()));
+    EXPECT_LE(r.Height(), std::max(avail.height(), layout.Height()));
+}
+
 TEST_F(MainDialogTest, BusyFlagTogglesOnlyOnChange)
 {
     Open();

@@ -132,11 +132,19 @@ void CParameterDlg::OnEditChanged(UINT id)
     if (index < 0 || index >= 3 * kParameterRows)
         return;
     CMyEdit& edit = m_Edits[index];
-    if (!edit.IsWindow() || !edit.IsValueChanged() || edit.IsChangeCheckLocked())
+    if (!edit.IsWindow())
+        return;
+    // The edit's own check keeps its remembered value current, but it is
+    // not what decides: a nominal typed from "12" to "12,0" keeps its value,
+    // and the decimals the user typed must still reach the row.
+    edit.IsValueChanged();
+    if (edit.IsChangeCheckLocked())
         return;
     ParameterRowTexts& row = m_Read.Row(index % kParameterRows);
     CString& target = index < kParameterRows ? row.name : index < 2 * kParameterRows ? row.nominal : row.unit;
-    target = edit.GetWindowTextString();
+    const CString text = edit.GetWindowTextString();
+    if (text != target)
+        target = text;
 }
 
 void CParameterDlg::Perform(const CParameterRead::Actions& actions)

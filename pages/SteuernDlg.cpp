@@ -1,5 +1,6 @@
 #include "pages/SteuernDlg.h"
 
+#include "app/VX35_3Dlg.h"
 #include "platform/DDX.h"
 #include "platform/Dc.h"
 #include "print/Page.h"
@@ -93,9 +94,12 @@ void CSteuernDlg::PrintPage(CPage* page)
     if (!page)
         return;
     page->DrawFrame(5.5, 0.0, 5.5, 8.0, 5, 0);
-    // The logo lies in the program's data folder; CPage looks there when
-    // the name is not found in the working directory.
-    page->PrintBitmapFile(5.0, 5.0, 8.0, 8.0, kLogoFile);
+    // The logo is the program's own file, wherever the program was started
+    // from: a file of that name in the working directory is not ours.
+    CString logo(kLogoFile);
+    if (auto* main = dynamic_cast<CVX35_3Dlg*>(GetTopLevelParent()); main && !main->m_strLogoBitmapPath.IsEmpty())
+        logo = main->m_strLogoBitmapPath;
+    page->PrintBitmapFile(5.0, 5.0, 8.0, 8.0, logo);
 }
 
 void CSteuernDlg::OnChildActivate()

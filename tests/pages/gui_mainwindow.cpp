@@ -10,7 +10,10 @@
 #include "pages/DatenloggerDlg.h"
 #include "pages/EinrichtenDlg.h"
 #include "pages/SteuernDlg.h"
+#include "platform/Bmp.h"
+#include "platform/Dc.h"
 #include "platform/Profile.h"
+#include "print/Page.h"
 #include "platform/Timer.h"
 #include "res/Resources.h"
 
@@ -19,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <memory>
@@ -112,4 +116,28 @@ TEST_F(MainWindowPages, ScreenshotOfTheControlTab)
     ASSERT_FALSE(shot.isNull());
     shot.save(dir + QStringLiteral("/main_control_de.png"));
     EXPECT_EQ(static_cast<CSteuernDlg*>(dlg->GetPage(2))->GetDisplayText(), "MESSEN  ");
+}
+
+TEST_F(MainWindowPages, ControlPagePrintsTheProgramsLogoNotOneInTheWorkingDirectory)
+{
+    auto* control = dynamic_cast<CSteuernDlg*>(dlg->GetPage(2));
+    ASSERT_NE(control, nullptr);
+    ASSERT_FALSE(dlg->m_strLogoBitmapPath.IsEmpty());
+    dlg->GetSheet().SetActivePage(2);
+    QTemporaryDir cwd;
+    ASSERT_TRUE(cwd.isValid());
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(cwd.path());
+    QImage decoy(4, 4, QImage::Format_RGB32);
+    decoy.fill(Qt::red);
+    vx::SaveBmpFile(CSteuernDlg::kLogoFile, decoy);
+
+    QImage paper(1200, 1600, QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    CDC dc;
+    dc.AttachImage(&paper);
+    CPage print(&dc);
+    control->PrintPage(&print);
+    QDir::setCurrent(before);
+    EXPECT_EQ(print.GetLastBitmapPath(), dlg->m_strLogoBitmapPath);
 }

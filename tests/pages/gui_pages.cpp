@@ -533,6 +533,12 @@ TEST_F(ParameterPageTest, TypedTextReachesTheRowAndFieldsRefuseWhatTheyMayNotTak
     Host({&page});
     page.SetDlgItemText(CParameterDlg::IDC_NAME_FIRST + 2, "Kraft 1");
     EXPECT_EQ(page.GetRead().Row(2).name, "Kraft 1");
+    // Same value, other text: the typed decimals must not be lost.
+    page.SetDlgItemText(CParameterDlg::IDC_NOMINAL_FIRST + 4, "12");
+    page.SetDlgItemText(CParameterDlg::IDC_NOMINAL_FIRST + 4, "12,0");
+    EXPECT_EQ(page.GetRead().Row(4).nominal, "12,0");
+    page.SetDlgItemText(CParameterDlg::IDC_NOMINAL_FIRST + 4, "012,0");
+    EXPECT_EQ(page.GetRead().Row(4).nominal, "012,0");
     EXPECT_FALSE(page.NominalEdit(0).IsAllowed("-1"));
     EXPECT_TRUE(page.NameEdit(0).IsAllowed("a b"));
     EXPECT_EQ(page.NameEdit(0).GetRememberedLimit(), 8u);

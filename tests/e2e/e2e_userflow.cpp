@@ -1,0 +1,414 @@
+// The whole program as a test engineer uses it at the bench: the main dialog
+// with its real pages, its port opened from the profile onto the simulated
+// device over a real pseudo-terminal, the platform's real clock. Each case
+// walks one tab's flows and leaves a screenshot of the tab in the build
+// folder for a person to look at.
+#include "support_sim.h"
+
+#include "app/PlaceholderPages.h"
+#include "app/StringTable.h"
+#include "app/VX35_3Dlg.h"
+#include "measure/MessenDlg.h"
+#include "pages/BefehleDlg.h"
+#include "pages/DatenloggerDlg.h"
+#include "pages/DatumDlg.h"
+#include "pages/EinrichtenDlg.h"
+#include "pages/FirmenkopfDlg.h"
+#include "pages/ParameterDlg.h"
+#include "pages/SteuernDlg.h"
+#include "platform/Clipboard.h"
+#include "platform/Messages.h"
+#include "platform/Modal.h"
+#include "platform/Profile.h"
+#include "platform/Text1252.h"
+#include "port/CPortManGui.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool Pump(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        vx::ProcessPendingMessages();
+    }
+    return true;
+}
+
+void PumpFor(int ms)
+{
+    Pump([] { return false; }, ms);
+}
+
+class UserFlow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        SetMainPageFactory([] {
+            CMainPageSet set;
+            set.tabs[0] = std::make_unique<CEinrichtenDlg>();
+            set.tabs[1] = std::make_unique<CMessenDlg>();
+            set.tabs[2] = std::make_unique<CSteuernDlg>();
+            set.tabs[3] = std::make_unique<CDatenloggerDlg>();
+            return set;
+        });
+        link = dir.filePath("vx35-link").toStdString();
+        vx::WriteProfileString("SerPort1", nullptr, nullptr);
+        vx::WriteProfileString("SerPort1", "Port", link.c_str());
+        vx::WriteProfileInt("SerPort1", "BaudRate", 115200);
+        vx::WriteProfileInt("Optionen", "Sprache", 0);
+    }
+    void TearDown() override
+    {
+        if (dlg && dlg->IsWindow())
+            dlg->DestroyWindow();
+        dlg.reset();
+        sim.reset();
+        SetMainPageFactory({});
+    }
+
+    // The device first, then the program, as a user switches them on.
+    void Start(const std::vector<std::string>& simArgs = {})
+    {
+        sim = std::make_unique<SimDevice>(dir.filePath("device.log").toStdString(), simArgs);
+        ASSERT_TRUE(sim->Started());
+        ASSERT_TRUE(PointLink(link, sim->Path()));
+        dlg = std::make_unique<CVX35_3Dlg>();
+        ASSERT_TRUE(dlg->Create(CVX35_3Dlg::IDD));
+        dlg->ShowWindow(SW_SHOW);
+        ASSERT_NE(dlg->GetPortMan(), nullptr);
+        ASSERT_EQ(dlg->GetPortMan()->GetPortState(), static_cast<DWORD>(PORTSTATE_ONLINE))
+            << dlg->GetPortMan()->GetLastErrorText().str();
+        PumpFor(100);
+    }
+
+    void ShowTab(int tab)
+    {
+        dlg->GetSheet().SetActivePage(tab);
+        PumpFor(50);
+    }
+
+    // Everything the device received so far, in order.
+    std::string DeviceGot() const
+    {
+        std::string all;
+        for (const auto& [ms, bytes] : sim->Received())
+            all += bytes;
+        return all;
+    }
+    bool DeviceGets(const std::string& tail, int timeoutMs = 3000)
+    {
+        return Pump([&] { return DeviceGot().find(tail) != std::string::npos; }, timeoutMs);
+    }
+
+    CString Terminal()
+    {
+        dlg->FlushTerminal();
+        return dlg->GetTerminal().GetWindowTextString();
+    }
+
+    void Screenshot(const char* name)
+    {
+        PumpFor(60);
+        dlg->FlushTerminal();
+        const QImage shot = dlg->GetPeer()->window()->grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_TRUE(shot.save(QStringLiteral("%1/userflow_%2.png")
+                                  .arg(QString::fromLatin1(VX35_BINARY_DIR), QString::fromLatin1(name))));
+    }
+
+    template <class T>
+    T* Page(int index)
+    {
+        auto* page = dynamic_cast<T*>(dlg->GetPage(index));
+        EXPECT_NE(page, nullptr) << index;
+        return page;
+    }
+
+    // Start on the measure tab, until the chart holds `points` points and
+    // the page has shown a value (its first display refresh comes late).
+    void MeasureUntil(CMessenDlg* page, int points, int timeoutMs)
+    {
+        page->OnStart();
+        ASSERT_TRUE(Pump([&] { return page->GetConversation().IsRunning(); }, 6000)) << DeviceGot();
+        ASSERT_TRUE(Pump([&] { return page->GetDisplay().GetPointCount(0) >= points; }, timeoutMs))
+            << page->GetDisplay().GetPointCount(0);
+        ASSERT_TRUE(Pump([&] { return !page->m_strValueText.IsEmpty(); }, 3000));
+        PumpFor(250);   // one more refresh, so the chart has painted
+    }
+
+    QTemporaryDir dir;
+    std::string link;
+    std::unique_ptr<SimDevice> sim;
+    std::unique_ptr<CVX35_3Dlg> dlg;
+};
+
+int CountLines(const CString& text)
+{
+    int n = 0;
+    for (int p = text.Find("\r\n"); p >= 0; p = text.Find("\r\n", p + 2))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+// ---- Measure tab ----------------------------------------------------------------
+
+TEST_F(UserFlow, MeasureInPcModeShowsNumberWithUnitAndChartPointsUntilStop)
+{
+    Start();
+    ShowTab(1);
+    auto* page = Page<CMessenDlg>(1);
+    ASSERT_NE(page, nullptr);
+    MeasureUntil(page, 50, 5000);
+    EXPECT_TRUE(page->IsValueRequestRunning());
+    const CString value = page->m_strValueText;
+    EXPECT_NE(value.FindOneOf("0123456789"), -1) << value.str();
+    EXPECT_NE(value.Find("kN"), -1) << value.str();   // the sensor's unit
+    // The device is asked for every value.
+    const std::string got = DeviceGot();
+    EXPECT_GE(std::count(got.begin(), got.end(), '0'), 50);
+    Screenshot("measure_pc");
+
+    page->OnStop();
+    EXPECT_FALSE(page->IsValueRequestRunning());
+    EXPECT_FALSE(page->GetConversation().IsRunning());
+    PumpFor(200);
+    const int points = page->GetDisplay().GetPointCount(0);
+    const std::string stopped = DeviceGot();
+    const size_t requests = std::count(stopped.begin(), stopped.end(), '0');
+    PumpFor(200);
+    EXPECT_EQ(page->GetDisplay().GetPointCount(0), points) << "no values after Stop";
+    const std::string after = DeviceGot();
+    EXPECT_EQ(static_cast<size_t>(std::count(after.begin(), after.end(), '0')), requests);
+}
+
+TEST_F(UserFlow, MeasureInAutoModesIsPacedByTheDevice)
+{
+    struct Case {
+        const char* rate;
+        int points;
+        double minStepMs;
+    };
+    for (const Case c : {Case{"3", 10, 80.0}, Case{"4", 2, 800.0}}) {
+        SCOPED_TRACE(c.rate);
+        Start({"--sample-mode", "8", "--auto-rate", c.rate});
+        ShowTab(1);
+        auto* page = Page<CMessenDlg>(1);
+        ASSERT_NE(page, nullptr);
+        MeasureUntil(page, c.points, 6000);
+        EXPECT_FALSE(page->IsValueRequestRunning()) << "the device paces, the PC does not ask";
+        const std::string got = DeviceGot();
+        EXPECT_EQ(got.find('0'), std::string::npos);
+        const CString value = page->m_strValueText;
+        EXPECT_NE(value.FindOneOf("0123456789"), -1) << value.str();
+        EXPECT_NE(value.Find("kN"), -1) << value.str();
+        Screenshot(c.rate[0] == '3' ? "measure_auto100ms" : "measure_auto1s");
+        page->OnStop();
+        EXPECT_FALSE(page->GetConversation().IsRunning());
+        dlg->DestroyWindow();
+        dlg.reset();
+        sim.reset();
+    }
+}
+
+// ---- Setup tab ------------------------------------------------------------------
+
+TEST_F(UserFlow, SetupTabHeaderDateCommandsAndParameters)
+{
+    Start();
+    auto* setup = Page<CEinrichtenDlg>(0);
+    auto* header = Page<CFirmenkopfDlg>(4);
+    ASSERT_TRUE(setup && header);
+
+    // Company header: send a new one, clear the field, read it back.
+    setup->GetNestedSheet().SetActivePage(0);
+    PumpFor(50);
+    const CString sent = "BENCH 7 USERFLOW\r\nHALLE 3";
+    header->GetDlgItem(CFirmenkopfDlg::IDC_HEADER)->SetWindowText(sent);
+    header->SendCompanyHeader();
+    ASSERT_TRUE(DeviceGets("HALLE 3"));
+    PumpFor(300);
+    header->GetDlgItem(CFirmenkopfDlg::IDC_HEADER)->SetWindowText("");
+    header->m_strHeader.Empty();
+    header->ReadCompanyHeader();
+    ASSERT_TRUE(Pump([&] { return header->m_strHeader == sent; }, 3000)) << header->m_strHeader.str();
+    EXPECT_EQ(header->GetDlgItem(CFirmenkopfDlg::IDC_HEADER)->GetWindowTextString(), sent);
+    Screenshot("setup_header");
+
+    // Date: set the device clock to the PC's, read it back.
+    auto* date = Page<CDatumDlg>(5);
+    ASSERT_NE(date, nullptr);
+    setup->GetNestedSheet().SetActivePage(1);
+    PumpFor(50);
+    const CString now = CDatumDlg::NowDeviceText();
+    date->WriteDeviceDate();
+    PumpFor(300);
+    date->m_strDate.Empty();
+    date->ReadDeviceDate();
+    ASSERT_TRUE(Pump([&] { return !date->m_strDate.IsEmpty(); }, 3000));
+    // Minutes may tick over between set and read; the day may not.
+    EXPECT_NE(date->m_strDate.Find(now.Left(8)), -1) << date->m_strDate.str() << " / " << now.str();
+    Screenshot("setup_date");
+
+    // Commands page: each button's answer shows in the terminal.
+    auto* commands = Page<CBefehleDlg>(7);
+    ASSERT_NE(commands, nullptr);
+    setup->GetNestedSheet().SetActivePage(3);
+    ASSERT_TRUE(DeviceGets("nnnnn"));
+    dlg->ShowTerminal(true);
+    dlg->SetHexMode(false);
+    commands->OnStatus();
+    ASSERT_TRUE(Pump([&] { return Terminal().Find("STATUS") >= 0; }, 3000)) << Terminal().str();
+    commands->OnVersion();
+    ASSERT_TRUE(Pump([&] { return Terminal().Find("VX35 H2") >= 0; }, 3000)) << Terminal().str();
+    // The terminal shows the answer to the latest request, binary ones too.
+    for (auto request : {&CBefehleDlg::OnStatusLong, &CBefehleDlg::OnSensorParameter}) {
+        const CString before = Terminal();
+        (commands->*request)();
+        ASSERT_TRUE(Pump([&] { return !Terminal().IsEmpty() && Terminal() != before; }, 3000));
+        EXPECT_EQ(Terminal().GetLength(), dlg->ReceiveText(0).GetLength());
+    }
+    dlg->SetHexMode(true);
+    EXPECT_EQ(Terminal().Left(2), CString(" ["));
+    Screenshot("setup_commands");
+
+    // Parameter page: a read fills rows 1 to 10.
+    auto* params = Page<CParameterDlg>(6);
+    ASSERT_NE(params, nullptr);
+    setup->GetNestedSheet().SetActivePage(2);
+    PumpFor(300);
+    params->OnReadButton();
+    ASSERT_TRUE(Pump([&] { return !params->NameEdit(9).GetWindowTextString().IsEmpty(); }, 10000));
+    PumpFor(300);
+    for (int r = 0; r < 10; ++r) {
+        EXPECT_FALSE(params->NameEdit(r).GetWindowTextString().IsEmpty()) << r;
+        EXPECT_FALSE(params->UnitEdit(r).GetWindowTextString().IsEmpty()) << r;
+    }
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty())
+        << vx::ModalScript::MessageBoxTexts().front().str();
+    Screenshot("setup_parameters");
+}
+
+// ---- Control tab ----------------------------------------------------------------
+
+TEST_F(UserFlow, ControlTabIdentifiesTheDeviceAndPlaysAMenuSequence)
+{
+    Start({"--model", "H1"});
+    ShowTab(2);
+    auto* control = Page<CSteuernDlg>(2);
+    ASSERT_NE(control, nullptr);
+    ASSERT_TRUE(Pump([&] { return dlg->GetChannelTable()[0].m_iDeviceVariant == 800; }, 3000))
+        << dlg->GetChannelTable()[0].m_iDeviceVariant;
+    EXPECT_NE(DeviceGot().find("nnnnnnV"), std::string::npos) << DeviceGot();
+    PumpFor(300);
+
+    const size_t mark = DeviceGot().size();
+    control->SendMessage(WM_COMMAND, 1035, 0);
+    ASSERT_TRUE(Pump([&] { return DeviceGot().size() >= mark + 8; }, 3000));
+    PumpFor(300);
+    EXPECT_EQ(DeviceGot().substr(mark), "nnnnnlkk");
+    // The device's display line reaches the page's display.
+    EXPECT_FALSE(control->GetDisplayText().IsEmpty());
+    Screenshot("control");
+
+    // Language: French while the page is shown, then German again.
+    CWnd* button = control->GetDlgItem(1035);
+    ASSERT_NE(button, nullptr);
+    const CString german = button->GetWindowTextString();
+    dlg->SendMessage(WM_COMMAND, ID_SPRACHE_FRANCAIS, 0);
+    PumpFor(100);
+    EXPECT_EQ(dlg->GetLanguageOffset(), vx::kLanguageFrench);
+    const CString french = button->GetWindowTextString();
+    EXPECT_NE(french, german);
+    EXPECT_FALSE(french.IsEmpty());
+    Screenshot("control_fr");
+    dlg->SendMessage(WM_COMMAND, ID_SPRACHE_DEUTSCH, 0);
+    PumpFor(100);
+    EXPECT_EQ(button->GetWindowTextString(), german);
+    EXPECT_EQ(dlg->GetSheet().GetActiveIndex(), 2);
+}
+
+// ---- Data logger tab, printing, closing ----------------------------------------
+
+TEST_F(UserFlow, LoggerReadOutCopyPrintAndClose)
+{
+    Start();
+    ShowTab(3);
+    auto* logger = Page<CDatenloggerDlg>(3);
+    ASSERT_NE(logger, nullptr);
+    ASSERT_TRUE(DeviceGets("nnnnn"));
+    PumpFor(300);
+    logger->StartLoggerReadout();
+    ASSERT_TRUE(Pump([&] { return CountLines(logger->m_strRecords) >= 24; }, 8000))
+        << logger->m_strRecords.str();
+    ASSERT_TRUE(Pump([&] { return logger->GetDlgItem(CDatenloggerDlg::IDC_READ)->IsWindowVisible(); }, 3000));
+    EXPECT_EQ(logger->m_strMode, "AUTO    10 sec  ");
+    EXPECT_NE(logger->m_strRecords.Find(" kN"), -1);
+    EXPECT_NE(logger->m_strHeader.Find("VX35 SIMULATOR"), -1) << logger->m_strHeader.str();
+    Screenshot("logger");
+
+    // Ctrl+A, Ctrl+C in the records field puts them on the clipboard.
+    CWnd* records = logger->GetDlgItem(CDatenloggerDlg::IDC_RECORDS);
+    dlg->GetPeer()->window()->activateWindow();
+    PumpFor(20);
+    records->SetFocus();
+    PumpFor(20);
+    vx::SetClipboardText("before");
+    for (int key : {Qt::Key_A, Qt::Key_C}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+        QCoreApplication::sendEvent(records->GetPeer(), &press);
+    }
+    EXPECT_EQ(vx::GetClipboardText(), records->GetWindowTextString());
+    EXPECT_NE(vx::GetClipboardText().Find(" kN"), -1);
+
+    // File > Print of the shown page into a PDF.
+    const QString pdf = dir.filePath(QStringLiteral("logger.pdf"));
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, vx::FromQString(pdf), 0, {}});
+    dlg->SendMessage(WM_COMMAND, ID_DATEI_DRUCKEN, 0);
+    PumpFor(50);
+    ASSERT_TRUE(QFile::exists(pdf));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (text.waitForStarted(5000) && text.waitForFinished(10000)) {
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        EXPECT_TRUE(printed.contains(QStringLiteral("VX35 SIMULATOR"))) << printed.toStdString();
+        EXPECT_TRUE(printed.contains(QStringLiteral(" kN"))) << printed.toStdString();
+    }
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+
+    // Closing the window sends the device home: five Esc keys, nothing else.
+    PumpFor(300);
+    const size_t mark = DeviceGot().size();
+    dlg->SendMessage(WM_CLOSE);
+    dlg->DestroyWindow();
+    dlg.reset();
+    ASSERT_TRUE(Pump([&] { return DeviceGot().size() >= mark + 5; }, 3000));
+    PumpFor(200);
+    EXPECT_EQ(DeviceGot().substr(mark), "nnnnn");
+}

@@ -2,6 +2,8 @@
 
 #include "app/StringTable.h"
 
+#include <algorithm>
+
 VX_IMPLEMENT_DYNAMIC(CEinrichtenDlg, CMyPropertyPage)
 
 CEinrichtenDlg::CEinrichtenDlg() : CMyPropertyPage(IDD, 0) {}
@@ -39,15 +41,23 @@ BOOL CEinrichtenDlg::OnInitDialog()
         placeholder->GetWindowRect(&r);
         ScreenToClient(&r);
         placeholder->ShowWindow(SW_HIDE);
-        m_NestedSheet.SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(),
-                                   SWP_NOZORDER | SWP_NOACTIVATE);
-        // The tabs take the placeholder's whole width, so all five texts fit
-        // in every language.
+        // The sheet comes sized for its largest page (the parameter table);
+        // it fills the placeholder but never cuts that page's last row off,
+        // as long as this page has room for it.
+        CRect natural, client;
+        m_NestedSheet.GetWindowRect(&natural);
+        GetClientRect(&client);
+        const int width = std::min(std::max(r.Width(), natural.Width()), std::max(r.Width(), client.right - r.left));
+        const int height =
+            std::min(std::max(r.Height(), natural.Height()), std::max(r.Height(), client.bottom - r.top));
+        m_NestedSheet.SetWindowPos(nullptr, r.left, r.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        // The tabs take the sheet's whole width, so all five texts fit in
+        // every language.
         if (CTabCtrl* tab = m_NestedSheet.GetTabControl()) {
             CRect t;
             tab->GetWindowRect(&t);
             m_NestedSheet.ScreenToClient(&t);
-            tab->MoveWindow(t.left, t.top, r.Width() - 2 * t.left, r.Height() - 2 * t.top);
+            tab->MoveWindow(t.left, t.top, width - 2 * t.left, height - 2 * t.top);
         }
     }
     // Pages wired after the main dialog set them up keep their pointers;

@@ -577,6 +577,16 @@ TEST_F(SetupPageTest, NestedPagesInOrderWithTextsThatFollowTheLanguage)
     EXPECT_EQ(NestedTab(0), "Header");
     EXPECT_EQ(NestedTab(3), "Command");
     EXPECT_EQ(Text(*setup.GetNestedPage(0), CFirmenkopfDlg::IDC_READ), "Read");
+    // The parameter table is the tallest nested page: its last row must lie
+    // inside the tab's frame, within the setup page.
+    setup.GetNestedSheet().SetActivePage(2);
+    CRect lastCell, pane, outer;
+    setup.GetNestedPage(2)->GetDlgItem(CParameterDlg::IDC_P100_FIRST + 9)->GetWindowRect(&lastCell);
+    setup.GetNestedSheet().GetTabControl()->GetWindowRect(&pane);
+    setup.GetWindowRect(&outer);
+    EXPECT_LT(lastCell.bottom, pane.bottom);
+    EXPECT_LT(lastCell.right, pane.right);
+    EXPECT_LE(pane.bottom, outer.bottom);
 }
 
 TEST_F(SetupPageTest, ReceivedDataGoesOnlyToTheShownNestedPage)
@@ -724,8 +734,12 @@ TEST_F(PageFixture, ScreenshotsOfTheSetupPageInBothLanguages)
         Host({&setup});
         Feed(setup, "\r\nQUORIN Messtechnik\r\nMusterstrasse 1\x03");
         ASSERT_FALSE(Shoot(*sheet, lang ? "setup_en.png" : "setup_de.png").isNull());
-        setup.GetNestedSheet().SetActivePage(4);
-        ASSERT_FALSE(Shoot(*sheet, lang ? "setup_measure_en.png" : "setup_measure_de.png").isNull());
+        const char* nested[] = {nullptr, "setup_date", "setup_parameter", "setup_commands", "setup_measure"};
+        for (int i = 1; i < CEinrichtenDlg::kNestedCount; ++i) {
+            setup.GetNestedSheet().SetActivePage(i);
+            const std::string name = std::string(nested[i]) + (lang ? "_en.png" : "_de.png");
+            ASSERT_FALSE(Shoot(*sheet, name.c_str()).isNull());
+        }
         sheet->DestroyWindow();
         sheet.reset();
     }

@@ -753,3 +753,19 @@ TEST_F(ParameterPageTest, ScreenshotOfTheFilledParameterPage)
     ASSERT_EQ(page.GetRead().PrintAllowed(), 1);
     ASSERT_FALSE(Shoot(*sheet, "parameter_de.png").isNull());
 }
+
+TEST_F(PageFixture, ScreenshotOfTheLoggerPageAfterAReadOut)
+{
+    CDatenloggerDlg page;
+    Host({&page});
+    Feed(page, Echo(5));
+    page.SendMessage(WM_COMMAND, CDatenloggerDlg::IDC_READ);
+    Feed(page, "\r\nQUORIN Messtechnik\r\nHalle 3\x03" "HAND    \r\n");
+    std::string records;
+    for (int i = 0; i < 30; ++i)
+        records += " 12,3" + std::to_string(i % 10) + " Nm  08:05:" + (i < 10 ? "0" : "") + std::to_string(i) + "\r\n";
+    Feed(page, records);
+    clock->advance(600);
+    ASSERT_EQ(page.m_strMode, "HAND    ");
+    ASSERT_FALSE(Shoot(*sheet, "logger_de.png").isNull());
+}

@@ -141,3 +141,26 @@ TEST_F(MainWindowPages, ControlPagePrintsTheProgramsLogoNotOneInTheWorkingDirect
     QDir::setCurrent(before);
     EXPECT_EQ(print.GetLastBitmapPath(), dlg->m_strLogoBitmapPath);
 }
+
+TEST_F(MainWindowPages, ScreenshotOfTheSetupTabWithTheParameterTable)
+{
+    auto* setup = dynamic_cast<CEinrichtenDlg*>(dlg->GetPage(0));
+    ASSERT_NE(setup, nullptr);
+    dlg->GetSheet().SetActivePage(0);
+    setup->GetNestedSheet().SetActivePage(2);
+    QCoreApplication::processEvents();
+    QString dir = qEnvironmentVariable("VX35_SHOT_DIR");
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + QStringLiteral("/vx35-page-shots");
+    QDir().mkpath(dir);
+    const QImage shot = dlg->GetPeer()->window()->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    shot.save(dir + QStringLiteral("/main_setup_parameter_de.png"));
+    // The table's last row lies inside the nested tab and the setup page.
+    CRect lastCell, pane, page;
+    setup->GetNestedPage(2)->GetDlgItem(1391)->GetWindowRect(&lastCell);
+    setup->GetNestedSheet().GetTabControl()->GetWindowRect(&pane);
+    setup->GetWindowRect(&page);
+    EXPECT_LT(lastCell.bottom, pane.bottom);
+    EXPECT_LE(pane.bottom, page.bottom);
+}

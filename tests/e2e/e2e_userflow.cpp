@@ -239,6 +239,34 @@ TEST_F(UserFlow, MeasureInAutoModesIsPacedByTheDevice)
 
 // ---- Setup tab ------------------------------------------------------------------
 
+TEST_F(UserFlow, SetupTabShowsEveryNestedPageWholeInsideItsFrame)
+{
+    Start();
+    auto* setup = Page<CEinrichtenDlg>(0);
+    ASSERT_NE(setup, nullptr);
+    CPropertySheet& nested = setup->GetNestedSheet();
+    CTabCtrl* tab = nested.GetTabControl();
+    ASSERT_NE(tab, nullptr);
+    // The frame the pages sit in: the tab control less its tab strip.
+    CRect frame;
+    tab->GetClientRect(&frame);
+    tab->AdjustRect(FALSE, &frame);
+    tab->ClientToScreen(&frame);
+    CRect room;
+    setup->GetWindowRect(&room);
+    for (int i = 0; i < 5; ++i) {
+        nested.SetActivePage(i);
+        PumpFor(20);
+        CRect page;
+        dlg->GetPage(4 + i)->GetWindowRect(&page);
+        EXPECT_LE(page.bottom, frame.bottom) << "nested page " << i;
+        EXPECT_LE(page.right, frame.right) << "nested page " << i;
+    }
+    CRect sheet;
+    nested.GetWindowRect(&sheet);
+    EXPECT_LE(sheet.bottom, room.bottom);
+}
+
 TEST_F(UserFlow, SetupTabHeaderDateCommandsAndParameters)
 {
     Start();

@@ -62,11 +62,6 @@ void CWinApp::SetRegistryKey(const char* company)
     m_strRegistryKey = company ? company : "";
 }
 
-CWinApp* AfxGetApp()
-{
-    return g_app;
-}
-
 CWnd* AfxGetMainWnd()
 {
     return g_app ? g_app->m_pMainWnd : nullptr;

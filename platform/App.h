@@ -74,6 +74,5 @@ public:
     CString m_strRegistryKey;
 };
 
-CWinApp* AfxGetApp();
 // The application's main window (null before it is set).
 CWnd* AfxGetMainWnd();

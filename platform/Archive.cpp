@@ -283,10 +283,7 @@ void CArchive::WriteObject(const CObject* object)
         m_storedClasses[cls] = static_cast<WORD>(m_storedClasses.size() + 1);
     }
     m_storedObjects[object] = static_cast<WORD>(m_storedObjects.size() + 1);
-    const UINT saved = m_schema;
-    m_schema = cls->m_wSchema;
     const_cast<CObject*>(object)->Serialize(*this);
-    m_schema = saved;
 }
 
 CObject* CArchive::ReadObject(const CRuntimeClass* expected)
@@ -331,16 +328,12 @@ CObject* CArchive::ReadObject(const CRuntimeClass* expected)
         Throw(CArchiveException::badClass);
     const size_t slot = m_loadedObjects.size();
     m_loadedObjects.push_back(object);
-    const UINT saved = m_schema;
-    m_schema = cls->m_wSchema;
     try {
         object->Serialize(*this);
     } catch (...) {
         m_loadedObjects.resize(slot);
         delete object;
-        m_schema = saved;
         throw;
     }
-    m_schema = saved;
     return object;
 }

@@ -102,9 +102,6 @@ public:
     // given), badSchema when the stored schema differs from the class's.
     CObject* ReadObject(const CRuntimeClass* expected);
 
-    // Schema of the object being read (valid inside Serialize).
-    UINT GetObjectSchema() const { return m_schema; }
-
 private:
     void FillBuffer(UINT needed);
     void WriteTag(WORD tag);
@@ -116,7 +113,6 @@ private:
     std::vector<BYTE> m_buf;
     size_t m_pos = 0;     // loading: next byte in m_buf; storing: bytes held
     size_t m_len = 0;     // loading: valid bytes in m_buf
-    UINT m_schema = 0;
 
     std::map<const CRuntimeClass*, WORD> m_storedClasses;
     std::map<const CObject*, WORD> m_storedObjects;

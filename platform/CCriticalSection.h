@@ -8,7 +8,6 @@ class CCriticalSection {
 public:
     void Lock() { m_m.lock(); }
     void Unlock() { m_m.unlock(); }
-    bool TryLock() { return m_m.try_lock(); }
     std::recursive_mutex& native() { return m_m; }
 
 private:
@@ -37,7 +36,6 @@ public:
             m_locked = false;
         }
     }
-    bool IsLocked() const { return m_locked; }
     CSingleLock(const CSingleLock&) = delete;
     CSingleLock& operator=(const CSingleLock&) = delete;
 

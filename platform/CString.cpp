@@ -69,12 +69,6 @@ char* CString::GetBuffer(int minLength)
     return m_s.data();
 }
 
-char* CString::GetBufferSetLength(int length)
-{
-    m_s.resize(Clamp(length, static_cast<size_t>(length < 0 ? 0 : length)));
-    return m_s.data();
-}
-
 void CString::ReleaseBuffer(int newLength)
 {
     if (newLength < 0)
@@ -123,18 +117,6 @@ CString CString::Mid(int first, int count) const
 {
     const size_t f = Clamp(first, m_s.size());
     return CString(m_s.substr(f, Clamp(count, m_s.size() - f)));
-}
-
-CString CString::SpanIncluding(const char* set) const
-{
-    const size_t n = m_s.find_first_not_of(set ? set : "");
-    return CString(m_s.substr(0, n == std::string::npos ? m_s.size() : n));
-}
-
-CString CString::SpanExcluding(const char* set) const
-{
-    const size_t n = m_s.find_first_of(set ? set : "");
-    return CString(m_s.substr(0, n == std::string::npos ? m_s.size() : n));
 }
 
 int CString::Find(char ch, int start) const
@@ -307,12 +289,6 @@ CString& CString::MakeLower()
 {
     for (char& c : m_s)
         c = static_cast<char>(ToLower1252(static_cast<unsigned char>(c)));
-    return *this;
-}
-
-CString& CString::MakeReverse()
-{
-    std::reverse(m_s.begin(), m_s.end());
     return *this;
 }
 

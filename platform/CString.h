@@ -38,7 +38,6 @@ public:
     // Writable buffer of at least minLength bytes; ReleaseBuffer(-1) cuts at
     // the first zero, ReleaseBuffer(n) sets the length to n.
     char* GetBuffer(int minLength = 0);
-    char* GetBufferSetLength(int length);
     void ReleaseBuffer(int newLength = -1);
 
     CString& operator=(const char* s) { m_s = s ? s : ""; return *this; }
@@ -67,8 +66,6 @@ public:
     CString Right(int count) const;
     CString Mid(int first) const;
     CString Mid(int first, int count) const;
-    CString SpanIncluding(const char* set) const;
-    CString SpanExcluding(const char* set) const;
 
     // -1 when absent; a start beyond the end finds nothing.
     int Find(char ch, int start = 0) const;
@@ -98,7 +95,6 @@ public:
     // ASCII and the Latin-1 letters of code page 1252.
     CString& MakeUpper();
     CString& MakeLower();
-    CString& MakeReverse();
 
     // printf-style, always with '.' as the decimal mark.
     void Format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));

@@ -19,16 +19,6 @@ POSITION CObList::AddHead(CObject* p)
     return m_l.front();
 }
 
-POSITION CObList::InsertBefore(POSITION pos, CObject* p)
-{
-    if (!pos)
-        return AddHead(p);
-    auto it = Locate(pos);
-    Node* n = new Node{p};
-    m_l.insert(it, n);
-    return n;
-}
-
 POSITION CObList::InsertAfter(POSITION pos, CObject* p)
 {
     if (!pos)
@@ -41,26 +31,7 @@ POSITION CObList::InsertAfter(POSITION pos, CObject* p)
     return n;
 }
 
-CObject* CObList::RemoveHead()
-{
-    Node* n = m_l.front();
-    m_l.pop_front();
-    CObject* v = n->value;
-    delete n;
-    return v;
-}
-
-CObject* CObList::RemoveTail()
-{
-    Node* n = m_l.back();
-    m_l.pop_back();
-    CObject* v = n->value;
-    delete n;
-    return v;
-}
-
 POSITION CObList::GetHeadPosition() const { return m_l.empty() ? nullptr : m_l.front(); }
-POSITION CObList::GetTailPosition() const { return m_l.empty() ? nullptr : m_l.back(); }
 
 CObject*& CObList::GetNext(POSITION& pos)
 {
@@ -68,14 +39,6 @@ CObject*& CObList::GetNext(POSITION& pos)
     Node* n = *it;
     ++it;
     pos = it == m_l.end() ? nullptr : *it;
-    return n->value;
-}
-
-CObject*& CObList::GetPrev(POSITION& pos)
-{
-    auto it = Locate(pos);
-    Node* n = *it;
-    pos = it == m_l.begin() ? nullptr : *std::prev(it);
     return n->value;
 }
 

@@ -20,18 +20,6 @@ public:
     const T& GetAt(int i) const { return m_v.at(static_cast<size_t>(i)); }
     T& ElementAt(int i) { return m_v.at(static_cast<size_t>(i)); }
     void SetAt(int i, ARG v) { m_v.at(static_cast<size_t>(i)) = v; }
-    void SetAtGrow(int i, ARG v)
-    {
-        if (i >= GetSize())
-            SetSize(i + 1);
-        m_v.at(static_cast<size_t>(i)) = v;
-    }
-    void InsertAt(int i, ARG v, int count = 1)
-    {
-        if (i > GetSize())
-            SetSize(i);
-        m_v.insert(m_v.begin() + i, static_cast<size_t>(count), v);
-    }
     void RemoveAt(int i, int count = 1)
     {
         if (i < 0 || i >= GetSize() || count <= 0)
@@ -65,16 +53,10 @@ public:
     bool IsEmpty() const { return m_l.empty(); }
     POSITION AddTail(CObject* p);
     POSITION AddHead(CObject* p);
-    POSITION InsertBefore(POSITION pos, CObject* p);
     POSITION InsertAfter(POSITION pos, CObject* p);
     CObject* GetHead() const { return m_l.front()->value; }
-    CObject* GetTail() const { return m_l.back()->value; }
-    CObject* RemoveHead();
-    CObject* RemoveTail();
     POSITION GetHeadPosition() const;
-    POSITION GetTailPosition() const;
     CObject*& GetNext(POSITION& pos);
-    CObject*& GetPrev(POSITION& pos);
     CObject*& GetAt(POSITION pos);
     void SetAt(POSITION pos, CObject* p) { GetAt(pos) = p; }
     void RemoveAt(POSITION pos);

@@ -59,11 +59,6 @@ HCURSOR SetCursor(HCURSOR cursor)
     return old;
 }
 
-HCURSOR GetCursor()
-{
-    return g_current;
-}
-
 namespace vx {
 
 void BeginWaitCursor()

@@ -9,7 +9,6 @@
 HCURSOR LoadStandardCursor(HCURSOR idc);
 // Returns the cursor set before.
 HCURSOR SetCursor(HCURSOR cursor);
-HCURSOR GetCursor();
 
 namespace vx {
 

@@ -213,8 +213,6 @@ COleDateTime::COleDateTime(std::time_t t)
     SetDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 
-COleDateTime COleDateTime::GetCurrentTime() { return COleDateTime(std::time(nullptr)); }
-
 int COleDateTime::SetDateTime(int year, int month, int day, int hour, int minute, int second)
 {
     if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||

@@ -20,9 +20,7 @@ public:
     COleDateTimeSpan(long days, int hours, int minutes, int seconds);
     void SetDateTimeSpan(long days, int hours, int minutes, int seconds);
 
-    double GetTotalDays() const { return m_span; }
     double GetTotalHours() const { return m_span * 24.0; }
-    double GetTotalMinutes() const { return m_span * 1440.0; }
     double GetTotalSeconds() const { return m_span * 86400.0; }
     // Components of the span rounded to whole seconds; negative spans give
     // negative components.
@@ -57,12 +55,9 @@ public:
     COleDateTime(int year, int month, int day, int hour, int minute, int second);
     explicit COleDateTime(std::time_t t);
 
-    static COleDateTime GetCurrentTime();
-
     // Sets the status invalid (and returns 1) for an impossible date or one
     // outside the years 100 to 9999.
     int SetDateTime(int year, int month, int day, int hour, int minute, int second);
-    int SetDate(int year, int month, int day) { return SetDateTime(year, month, day, 0, 0, 0); }
     int SetTime(int hour, int minute, int second) { return SetDateTime(1899, 12, 30, hour, minute, second); }
 
     DateTimeStatus GetStatus() const { return m_status; }

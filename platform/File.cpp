@@ -217,11 +217,3 @@ void CFile::Remove(LPCTSTR fileName)
         throw CFileException(CFileException::CauseFromErrno(err), err, CString(fileName ? fileName : ""));
     }
 }
-
-void CFile::Rename(LPCTSTR oldName, LPCTSTR newName)
-{
-    if (!oldName || !newName || ::rename(oldName, newName) != 0) {
-        const int err = (oldName && newName) ? errno : ENOENT;
-        throw CFileException(CFileException::CauseFromErrno(err), err, CString(oldName ? oldName : ""));
-    }
-}

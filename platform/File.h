@@ -63,7 +63,6 @@ public:
     virtual void Write(const void* buffer, UINT count);
     virtual ULONGLONG Seek(LONGLONG offset, UINT from);
     void SeekToBegin() { Seek(0, begin); }
-    ULONGLONG SeekToEnd() { return Seek(0, end); }
     virtual ULONGLONG GetPosition() const;
     virtual ULONGLONG GetLength() const;
     virtual void SetLength(ULONGLONG length);
@@ -77,7 +76,6 @@ public:
     CString GetFileName() const;
 
     static void Remove(LPCTSTR fileName);
-    static void Rename(LPCTSTR oldName, LPCTSTR newName);
 
 private:
     [[noreturn]] void Fail(int err) const;

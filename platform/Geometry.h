@@ -74,15 +74,6 @@ public:
         }
         return true;
     }
-    bool UnionRect(const RECT& a, const RECT& b)
-    {
-        const CRect ra(a), rb(b);
-        if (ra.IsRectEmpty()) { *this = rb; return !IsRectEmpty(); }
-        if (rb.IsRectEmpty()) { *this = ra; return !IsRectEmpty(); }
-        SetRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                std::max(a.bottom, b.bottom));
-        return true;
-    }
     friend bool operator==(const CRect& a, const CRect& b)
     {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

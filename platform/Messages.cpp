@@ -262,12 +262,6 @@ void ShutdownMessages()
     g_sendDone.notify_all();
 }
 
-bool IsMessagesShutDown()
-{
-    std::lock_guard lock(g_mutex);
-    return g_shutdown;
-}
-
 void ResetMessagesForTest()
 {
     ShutdownMessages();

@@ -172,7 +172,6 @@ bool ServeSendsUntil(const std::function<bool()>& done,
 // Ends message delivery for good: every blocked cross-thread send returns 0
 // unhandled, later ones return 0 at once, and posted messages are dropped.
 void ShutdownMessages();
-bool IsMessagesShutDown();
 
 // Test support: forget queued messages, revive delivery after a shutdown.
 void ResetMessagesForTest();

@@ -63,7 +63,6 @@ CString fileNameOf(const CString& path)
 namespace vx {
 
 void ModalScript::Activate(bool active) { g_active = active; }
-bool ModalScript::IsActive() { return g_active; }
 
 void ModalScript::Answer(ModalKind kind, ModalAnswer answer)
 {

@@ -80,7 +80,6 @@ struct ModalAnswer {
 class ModalScript {
 public:
     static void Activate(bool active);
-    static bool IsActive();
 
     static void Answer(ModalKind kind, ModalAnswer answer);
     static void AnswerMessageBox(int id) { Answer(ModalKind::MessageBox, {id, {}, 0, {}}); }

@@ -58,6 +58,4 @@ CString FromUtf8(std::string_view utf8)
     return FromQString(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
-std::string ToUtf8(const CString& text) { return ToQString(text).toStdString(); }
-
 } // namespace vx

@@ -21,6 +21,5 @@ CString FromQString(const QString& text);
 
 // UTF-8 (source literals, resource files) to code page 1252 bytes.
 CString FromUtf8(std::string_view utf8);
-std::string ToUtf8(const CString& text);
 
 } // namespace vx

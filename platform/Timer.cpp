@@ -161,11 +161,6 @@ void ManualClock::advance(std::int64_t ms)
         g_manualNow = std::max(g_manualNow, target);
 }
 
-void ManualClock::fireDue()
-{
-    advance(0);
-}
-
 std::int64_t NowMs()
 {
     std::lock_guard lock(g_mutex);
@@ -185,20 +180,6 @@ ManualClock& UseManualClock(std::int64_t startMs)
     }
     armRealTimer();
     return clock;
-}
-
-void UseRealClock()
-{
-    {
-        std::lock_guard lock(g_mutex);
-        if (!g_manual)
-            return;
-        const std::int64_t now = realNow();
-        rebase(g_manualNow, now);
-        g_localBase = g_localBase - g_manualNow + now;
-        g_manual = false;
-    }
-    armRealTimer();
 }
 
 bool IsManualClock()

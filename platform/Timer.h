@@ -36,8 +36,6 @@ public:
     std::int64_t now() const;
     // Moves time on by ms and fires every timer due up to then.
     void advance(std::int64_t ms);
-    // Fires what is due now without moving time.
-    void fireDue();
 };
 
 // Milliseconds on the current clock (steady; not wall time).
@@ -46,7 +44,6 @@ std::int64_t NowMs();
 // Switches to the manual clock starting at startMs; returns it. Live timers
 // are kept and re-based so their remaining time is unchanged.
 ManualClock& UseManualClock(std::int64_t startMs = 0);
-void UseRealClock();
 bool IsManualClock();
 
 UINT_PTR SetTimer(CWnd* wnd, UINT_PTR id, UINT elapseMs);

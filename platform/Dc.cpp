@@ -148,7 +148,7 @@ void CDC::Impl::SetupPainter(QPainter& p, QPoint shift) const
         p.setClipping(false);
     const QPoint off = Offset() - shift;
     p.setTransform(QTransform::fromTranslate(off.x(), off.y()));
-    p.setBrushOrigin(s.brushOrg - Offset());
+    p.setBrushOrigin(-Offset());
 }
 
 QPainter* CDC::Impl::P()
@@ -273,17 +273,13 @@ QPen CDC::Impl::MakePen(COLORREF color, bool gapPass) const
     return pen;
 }
 
-QBrush CDC::Impl::MakeBrush(int style, int hatch, COLORREF color, const QImage& pattern) const
+QBrush CDC::Impl::MakeBrush(int style, int hatch, COLORREF color) const
 {
     switch (style) {
     case BS_NULL: return QBrush(Qt::NoBrush);
     case BS_HATCHED:
         return QBrush(HatchImage(hatch, vx::PixelFromColorRef(color), s.bkMode == OPAQUE,
                                  vx::PixelFromColorRef(s.bkColor)));
-    case BS_PATTERN:
-        if (!pattern.isNull())
-            return QBrush(pattern);
-        return QBrush(Qt::NoBrush);
     default: return QBrush(ToQColor(color));
     }
 }
@@ -516,13 +512,10 @@ BOOL CDC::ShareTarget(CDC* other)
 
 void CDC::ReleaseShared() { d = std::make_shared<Impl>(); }
 
-const void* CDC::GetSafeHdc() const { return d->kind == Impl::Kind::None ? nullptr : this; }
 BOOL CDC::IsPrinting() const { return d->kind == Impl::Kind::Printer; }
 bool CDC::IsImageTarget() const { return d->HasPixels(); }
 QImage* CDC::GetImage() const { return d->HasPixels() ? d->image : nullptr; }
 QPrinter* CDC::GetPrinter() const { return d->printer.get(); }
-
-QPainter* CDC::GetPainter() { return d->P(); }
 
 // ---- Objects ----------------------------------------------------------------
 
@@ -547,7 +540,6 @@ CBrush* CDC::SelectObject(CBrush* brush)
     d->s.brushStyle = brush->Style();
     d->s.brushHatch = brush->Hatch();
     d->s.brushColor = brush->Color();
-    d->s.brushPattern = brush->Pattern();
     return old;
 }
 
@@ -598,9 +590,7 @@ CGdiObject* CDC::SelectStockObject(int index)
 }
 
 CPen* CDC::GetCurrentPen() const { return d->s.penObj; }
-CBrush* CDC::GetCurrentBrush() const { return d->s.brushObj; }
 CFont* CDC::GetCurrentFont() const { return d->s.fontObj; }
-CBitmap* CDC::GetCurrentBitmap() const { return d->s.bitmapObj; }
 
 // ---- State ------------------------------------------------------------------
 
@@ -661,21 +651,6 @@ int CDC::SetBkMode(int mode)
 }
 int CDC::GetBkMode() const { return d->s.bkMode; }
 
-UINT CDC::SetTextAlign(UINT flags)
-{
-    const UINT old = d->s.textAlign;
-    d->s.textAlign = flags;
-    return old;
-}
-UINT CDC::GetTextAlign() const { return d->s.textAlign; }
-
-int CDC::SetStretchBltMode(int mode)
-{
-    const int old = d->s.stretchMode;
-    d->s.stretchMode = mode;
-    return old;
-}
-
 int CDC::SetPolyFillMode(int mode)
 {
     const int old = d->s.polyFillMode;
@@ -683,7 +658,6 @@ int CDC::SetPolyFillMode(int mode)
         d->s.polyFillMode = mode;
     return old;
 }
-int CDC::GetPolyFillMode() const { return d->s.polyFillMode; }
 
 CPoint CDC::SetWindowOrg(int x, int y)
 {
@@ -692,26 +666,11 @@ CPoint CDC::SetWindowOrg(int x, int y)
     d->Invalidate();
     return CPoint(old.x(), old.y());
 }
-CPoint CDC::GetWindowOrg() const { return CPoint(d->s.windowOrg.x(), d->s.windowOrg.y()); }
 
 CPoint CDC::SetViewportOrg(int x, int y)
 {
     const QPoint old = d->s.viewportOrg;
     d->s.viewportOrg = QPoint(x, y);
-    d->Invalidate();
-    return CPoint(old.x(), old.y());
-}
-CPoint CDC::OffsetViewportOrg(int dx, int dy)
-{
-    const QPoint old = d->s.viewportOrg;
-    return SetViewportOrg(old.x() + dx, old.y() + dy);
-}
-CPoint CDC::GetViewportOrg() const { return CPoint(d->s.viewportOrg.x(), d->s.viewportOrg.y()); }
-
-CPoint CDC::SetBrushOrg(int x, int y)
-{
-    const QPoint old = d->s.brushOrg;
-    d->s.brushOrg = QPoint(x, y);
     d->Invalidate();
     return CPoint(old.x(), old.y());
 }
@@ -822,14 +781,6 @@ int CDC::GetClipBox(RECT* rect) const
         DPtoLP(rect);
     }
     return CRgn::Kind(visible);
-}
-
-BOOL CDC::PtVisible(int x, int y) const
-{
-    const QPoint p = QPoint(x, y) + d->Offset();
-    if (!d->DeviceRect().contains(p))
-        return FALSE;
-    return !d->s.hasClip || d->s.clip.contains(p);
 }
 
 // ---- Lines and shapes -----------------------------------------------------------
@@ -963,23 +914,6 @@ BOOL CDC::Ellipse(int l, int t, int r, int b)
     return TRUE;
 }
 
-BOOL CDC::RoundRect(int l, int t, int r, int b, int ew, int eh)
-{
-    if (!d->CanDraw())
-        return FALSE;
-    const QRect rc = Norm(l, t, r, b);
-    if (rc.isEmpty())
-        return TRUE;
-    const int m = std::max(1, d->s.penWidth);
-    d->Figure(rc.translated(d->Offset()).adjusted(-m, -m, m, m), [&](QPainter& p) {
-        const QRect box(rc.left(), rc.top(), rc.width() - 1, rc.height() - 1);
-        PenAndBrush(*d, p, [&](QPainter& q, bool) {
-            q.drawRoundedRect(box, ew / 2.0, eh / 2.0, Qt::AbsoluteSize);
-        });
-    });
-    return TRUE;
-}
-
 BOOL CDC::Polygon(const POINT* points, int count)
 {
     if (!points || count < 2 || !d->CanDraw())
@@ -1003,7 +937,7 @@ void CDC::FillRect(const RECT* rect, CBrush* brush)
     if (rc.width() <= 0 || rc.height() <= 0)
         return;
     if (QPainter* p = d->P())
-        p->fillRect(rc, d->MakeBrush(brush->Style(), brush->Hatch(), brush->Color(), brush->Pattern()));
+        p->fillRect(rc, d->MakeBrush(brush->Style(), brush->Hatch(), brush->Color()));
 }
 
 void CDC::FillSolidRect(const RECT* rect, COLORREF color)
@@ -1022,33 +956,6 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
         return;
     if (QPainter* p = d->P())
         p->fillRect(rc, ToQColor(color));
-}
-
-void CDC::FrameRect(const RECT* rect, CBrush* brush)
-{
-    if (!rect || !brush)
-        return;
-    const CRect r(*rect);
-    if (r.IsRectEmpty())
-        return;
-    const CRect sides[4] = {
-        CRect(r.left, r.top, r.right, r.top + 1), CRect(r.left, r.bottom - 1, r.right, r.bottom),
-        CRect(r.left, r.top + 1, r.left + 1, r.bottom - 1), CRect(r.right - 1, r.top + 1, r.right, r.bottom - 1)};
-    for (const CRect& s : sides)
-        FillRect(&s, brush);
-}
-
-void CDC::InvertRect(const RECT* rect)
-{
-    if (!rect || !d->CanDraw())
-        return;
-    const QRect rc = Norm(rect->left, rect->top, rect->right, rect->bottom).translated(d->Offset());
-    if (d->HasPixels()) {
-        d->FillDevice(rc, [](QRgb p) { return p ^ 0x00FFFFFFu; });
-        return;
-    }
-    if (QPainter* p = d->P())
-        p->fillRect(rc.translated(-d->Offset()), Qt::black);
 }
 
 void CDC::Draw3dRect(const RECT* rect, COLORREF topLeft, COLORREF bottomRight)
@@ -1116,24 +1023,11 @@ BOOL CDC::FillRgn(CRgn* region, CBrush* brush)
     if (!region || !brush || !brush->IsCreated() || !d->CanDraw())
         return FALSE;
     if (QPainter* p = d->P()) {
-        const QBrush b = d->MakeBrush(brush->Style(), brush->Hatch(), brush->Color(), brush->Pattern());
+        const QBrush b = d->MakeBrush(brush->Style(), brush->Hatch(), brush->Color());
         for (const QRect& r : region->Region())
             p->fillRect(r.translated(-d->Offset()), b);
     }
     return TRUE;
-}
-
-BOOL CDC::PaintRgn(CRgn* region)
-{
-    if (!d->s.brushObj)
-        return FALSE;
-    CBrush current;
-    current.CreateSolidBrush(d->s.brushColor);
-    if (d->s.brushStyle == BS_HATCHED)
-        current.CreateHatchBrush(d->s.brushHatch, d->s.brushColor);
-    else if (d->s.brushStyle == BS_NULL)
-        return TRUE;
-    return FillRgn(region, &current);
 }
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF color)
@@ -1224,7 +1118,7 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
     // The source is opaque: plain drawing copies it, on printers as well
     // (their engines know no composition modes).
     p->save();
-    p->setRenderHint(QPainter::SmoothPixmapTransform, d->s.stretchMode == HALFTONE);
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
     p->drawImage(dst, part);
     p->restore();
     return TRUE;

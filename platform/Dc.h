@@ -51,24 +51,9 @@ constexpr DWORD WHITENESS = 0x00FF0062;
 constexpr DWORD DSTINVERT = 0x00550009;
 constexpr DWORD PATCOPY = 0x00F00021;
 
-constexpr int BLACKONWHITE = 1;
-constexpr int WHITEONBLACK = 2;
-constexpr int COLORONCOLOR = 3;
-constexpr int HALFTONE = 4;
-
 // Background modes.
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
-
-// Text alignment.
-constexpr UINT TA_NOUPDATECP = 0;
-constexpr UINT TA_UPDATECP = 1;
-constexpr UINT TA_LEFT = 0;
-constexpr UINT TA_RIGHT = 2;
-constexpr UINT TA_CENTER = 6;
-constexpr UINT TA_TOP = 0;
-constexpr UINT TA_BOTTOM = 8;
-constexpr UINT TA_BASELINE = 24;
 
 // DrawText formats.
 constexpr UINT DT_TOP = 0x0000;
@@ -184,8 +169,6 @@ public:
     // leaves the other DC as it is.
     BOOL ShareTarget(CDC* other);
     void ReleaseShared();
-    // Non-null while the DC has a target.
-    const void* GetSafeHdc() const;
     BOOL IsPrinting() const;
     bool IsImageTarget() const;
     // The image drawn on, or null (printer, information DC).
@@ -203,9 +186,7 @@ public:
     // The previous object of the same kind.
     CGdiObject* SelectStockObject(int index);
     CPen* GetCurrentPen() const;
-    CBrush* GetCurrentBrush() const;
     CFont* GetCurrentFont() const;
-    CBitmap* GetCurrentBitmap() const;
 
     // ---- State ----
     int SaveDC();
@@ -219,20 +200,12 @@ public:
     COLORREF GetBkColor() const;
     int SetBkMode(int mode);
     int GetBkMode() const;
-    UINT SetTextAlign(UINT flags);
-    UINT GetTextAlign() const;
-    int SetStretchBltMode(int mode);
     // ALTERNATE (the default) or WINDING, for Polygon.
     int SetPolyFillMode(int mode);
-    int GetPolyFillMode() const;
     CPoint SetWindowOrg(int x, int y);
     CPoint SetWindowOrg(POINT p) { return SetWindowOrg(p.x, p.y); }
-    CPoint GetWindowOrg() const;
     CPoint SetViewportOrg(int x, int y);
     CPoint SetViewportOrg(POINT p) { return SetViewportOrg(p.x, p.y); }
-    CPoint OffsetViewportOrg(int dx, int dy);
-    CPoint GetViewportOrg() const;
-    CPoint SetBrushOrg(int x, int y);
     void LPtoDP(POINT* points, int count = 1) const;
     void LPtoDP(RECT* rect) const;
     void DPtoLP(POINT* points, int count = 1) const;
@@ -247,7 +220,6 @@ public:
     int ExcludeClipRect(const RECT* rect) { return ExcludeClipRect(rect->left, rect->top, rect->right, rect->bottom); }
     // Logical bounds of what can be drawn; returns the region kind.
     int GetClipBox(RECT* rect) const;
-    BOOL PtVisible(int x, int y) const;
 
     // ---- Lines and shapes ----
     CPoint MoveTo(int x, int y);
@@ -260,19 +232,15 @@ public:
     BOOL Rectangle(const RECT* rect) { return Rectangle(rect->left, rect->top, rect->right, rect->bottom); }
     BOOL Ellipse(int l, int t, int r, int b);
     BOOL Ellipse(const RECT* rect) { return Ellipse(rect->left, rect->top, rect->right, rect->bottom); }
-    BOOL RoundRect(int l, int t, int r, int b, int ew, int eh);
     BOOL Polygon(const POINT* points, int count);
     void FillRect(const RECT* rect, CBrush* brush);
     void FillSolidRect(const RECT* rect, COLORREF color);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
-    void FrameRect(const RECT* rect, CBrush* brush);
-    void InvertRect(const RECT* rect);
     void Draw3dRect(const RECT* rect, COLORREF topLeft, COLORREF bottomRight);
     void Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight);
     // Dotted, inverting: drawing it twice restores the pixels.
     void DrawFocusRect(const RECT* rect);
     BOOL FillRgn(CRgn* region, CBrush* brush);
-    BOOL PaintRgn(CRgn* region);
     COLORREF SetPixel(int x, int y, COLORREF color);
     COLORREF SetPixel(POINT p, COLORREF color) { return SetPixel(p.x, p.y, color); }
     // CLR_INVALID (0xFFFFFFFF) outside the image or on a printer.
@@ -289,7 +257,6 @@ public:
     int DrawText(const char* text, int count, RECT* rect, UINT format);
     CSize GetTextExtent(const CString& text) const;
     CSize GetTextExtent(const char* text, int count) const;
-    CSize GetOutputTextExtent(const CString& text) const { return GetTextExtent(text); }
     BOOL GetTextMetrics(TEXTMETRIC* tm) const;
 
     // ---- Blits ----
@@ -297,11 +264,6 @@ public:
     BOOL BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, DWORD rop);
     BOOL StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc,
                     int srcWidth, int srcHeight, DWORD rop);
-    // PATCOPY (the current brush), DSTINVERT, BLACKNESS, WHITENESS.
-    BOOL PatBlt(int x, int y, int width, int height, DWORD rop)
-    {
-        return StretchBlt(x, y, width, height, nullptr, 0, 0, 0, 0, rop);
-    }
     BOOL AlphaBlend(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc,
                     int srcWidth, int srcHeight, BLENDFUNCTION blend);
     // Draws an image (e.g. a bitmap read from a file) stretched into the
@@ -320,10 +282,6 @@ public:
     int AbortDoc();
     // Portrait or landscape for the pages started from now on.
     BOOL SetPageOrientation(bool landscape);
-
-    // The painter behind the DC for code that needs Qt directly; set up with
-    // the DC's origin and clip. Drawing through it bypasses raster operations.
-    QPainter* GetPainter();
 
     // Opaque state, named here only so the implementation files can share it.
     struct Impl;

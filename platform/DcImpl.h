@@ -23,7 +23,6 @@ struct DcState {
     int brushStyle = BS_SOLID;
     int brushHatch = 0;
     COLORREF brushColor = RGB(255, 255, 255);
-    QImage brushPattern;
 
     CFont* fontObj = nullptr;
     LOGFONT lf;
@@ -36,13 +35,10 @@ struct DcState {
     COLORREF bkColor = RGB(255, 255, 255);
     int bkMode = OPAQUE;
     int rop = R2_COPYPEN;
-    UINT textAlign = 0;
-    int stretchMode = BLACKONWHITE;
     int polyFillMode = ALTERNATE;
 
     QPoint windowOrg;
     QPoint viewportOrg;
-    QPoint brushOrg;
     QPoint cur;
 
     bool hasClip = false;
@@ -92,8 +88,8 @@ struct CDC::Impl {
 
     QPen MakePen(COLORREF color, bool gapPass) const;
     bool StyledPen() const { return s.penWidth <= 1 && s.penStyle >= PS_DASH && s.penStyle <= PS_DASHDOTDOT; }
-    QBrush MakeBrush(int style, int hatch, COLORREF color, const QImage& pattern) const;
-    QBrush CurrentBrush() const { return MakeBrush(s.brushStyle, s.brushHatch, s.brushColor, s.brushPattern); }
+    QBrush MakeBrush(int style, int hatch, COLORREF color) const;
+    QBrush CurrentBrush() const { return MakeBrush(s.brushStyle, s.brushHatch, s.brushColor); }
 
     // Draws a pen/brush figure: straight on the target for R2_COPYPEN, else
     // through a coverage mask whose pixels are combined with the target's

@@ -91,36 +91,24 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width)
     return out;
 }
 
-// One line of text with its reference point at (x, y) by the alignment
-// flags, turned by the font's escapement around that point.
-void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, UINT align, int* advance)
+// One line of text with its top left corner at ref, turned by the font's
+// escapement around that point.
+void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text)
 {
     const QFontMetrics fm = Metrics(d);
     const int w = fm.horizontalAdvance(text);
     const int asc = fm.ascent();
     const int desc = fm.descent();
-    int dx = 0;
-    if ((align & TA_CENTER) == TA_CENTER)
-        dx = -w / 2;
-    else if (align & TA_RIGHT)
-        dx = -w;
-    int base = asc;
-    if ((align & TA_BASELINE) == TA_BASELINE)
-        base = 0;
-    else if (align & TA_BOTTOM)
-        base = -desc;
-    if (advance)
-        *advance = w;
 
     p.save();
     p.translate(ref);
     if (d.s.lf.lfEscapement != 0)
         p.rotate(-d.s.lf.lfEscapement / 10.0);
     if (d.s.bkMode == OPAQUE)
-        p.fillRect(QRect(dx, base - asc, w, asc + desc), ToQColor(d.s.bkColor));
+        p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
     p.setFont(d.s.font);
     p.setPen(ToQColor(d.s.textColor));
-    p.drawText(QPoint(dx, base), text);
+    p.drawText(QPoint(0, asc), text);
     p.restore();
 }
 
@@ -138,22 +126,10 @@ BOOL CDC::TextOut(int x, int y, const char* text, int count)
     if (count < 0)
         count = static_cast<int>(std::strlen(text));
     const QString qs = vx::ToQString(CString(text, count));
-    const bool updateCp = (d->s.textAlign & TA_UPDATECP) != 0;
-    const QPoint ref = updateCp ? d->s.cur : QPoint(x, y);
-    int w = 0;
     if (QPainter* p = d->P())
-        DrawLine(*d, *p, ref, qs, d->s.textAlign, &w);
+        DrawLine(*d, *p, QPoint(x, y), qs);
     else if (!d->CanDraw())
         return FALSE;
-    else
-        w = Metrics(*d).horizontalAdvance(qs);
-    if (updateCp) {
-        const UINT h = d->s.textAlign & TA_CENTER;
-        if (h == TA_LEFT)
-            d->s.cur.rx() += w;
-        else if (h == TA_RIGHT)
-            d->s.cur.rx() -= w;
-    }
     return TRUE;
 }
 
@@ -222,7 +198,7 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
             x = rect->left + (width - w) / 2;
         else if (format & DT_RIGHT)
             x = rect->right - w;
-        DrawLine(*d, *p, QPoint(x, y), l, TA_LEFT | TA_TOP, nullptr);
+        DrawLine(*d, *p, QPoint(x, y), l);
         y += lineH;
     }
     p->restore();

@@ -48,22 +48,6 @@ BOOL CPen::CreatePen(int style, int width, COLORREF color)
     return TRUE;
 }
 
-BOOL CPen::CreatePenIndirect(const LOGPEN* lp)
-{
-    return lp ? CreatePen(static_cast<int>(lp->lopnStyle), lp->lopnWidth.x, lp->lopnColor) : FALSE;
-}
-
-int CPen::GetLogPen(LOGPEN* lp) const
-{
-    if (!m_created || !lp)
-        return 0;
-    lp->lopnStyle = static_cast<UINT>(m_style);
-    lp->lopnWidth.x = m_width;
-    lp->lopnWidth.y = 0;
-    lp->lopnColor = m_color;
-    return sizeof(LOGPEN);
-}
-
 bool CPen::LoadStock(int index)
 {
     switch (index) {
@@ -97,7 +81,6 @@ BOOL CBrush::CreateSolidBrush(COLORREF color)
     m_style = BS_SOLID;
     m_hatch = 0;
     m_color = color & 0x00FFFFFFu;
-    m_pattern = QImage();
     m_created = true;
     m_stock = false;
     return TRUE;
@@ -111,43 +94,6 @@ BOOL CBrush::CreateHatchBrush(int hatch, COLORREF color)
     m_style = BS_HATCHED;
     m_hatch = hatch;
     return TRUE;
-}
-
-BOOL CBrush::CreatePatternBrush(CBitmap* bitmap)
-{
-    if (!bitmap || !bitmap->IsCreated() || !bitmap->Image())
-        return FALSE;
-    CreateSolidBrush(0);
-    m_style = BS_PATTERN;
-    m_pattern = bitmap->Image()->copy();
-    return TRUE;
-}
-
-BOOL CBrush::CreateBrushIndirect(const LOGBRUSH* lb)
-{
-    if (!lb)
-        return FALSE;
-    switch (lb->lbStyle) {
-    case BS_SOLID: return CreateSolidBrush(lb->lbColor);
-    case BS_HATCHED: return CreateHatchBrush(static_cast<int>(lb->lbHatch), lb->lbColor);
-    case BS_NULL:
-        CreateSolidBrush(0);
-        m_style = BS_NULL;
-        return TRUE;
-    default: return FALSE;
-    }
-}
-
-BOOL CBrush::CreateSysColorBrush(int index) { return CreateSolidBrush(GetSysColor(index)); }
-
-int CBrush::GetLogBrush(LOGBRUSH* lb) const
-{
-    if (!m_created || !lb)
-        return 0;
-    lb->lbStyle = static_cast<UINT>(m_style);
-    lb->lbColor = m_color;
-    lb->lbHatch = static_cast<UINT_PTR>(m_hatch);
-    return sizeof(LOGBRUSH);
 }
 
 bool CBrush::LoadStock(int index)
@@ -390,38 +336,6 @@ BOOL CBitmap::CreateCompatibleBitmap(CDC*, int width, int height)
     return TRUE;
 }
 
-BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
-{
-    if (width <= 0 || height <= 0 || planes != 1)
-        return FALSE;
-    if (bitsPerPixel != 1 && bitsPerPixel != 24 && bitsPerPixel != 32)
-        return FALSE;
-    if (!CreateCompatibleBitmap(nullptr, width, height))
-        return FALSE;
-    if (!bits)
-        return TRUE;
-    const auto* src = static_cast<const BYTE*>(bits);
-    // Rows of device-dependent bitmaps are padded to 16 bits.
-    const int stride = ((width * static_cast<int>(bitsPerPixel) + 15) / 16) * 2;
-    for (int y = 0; y < height; ++y) {
-        auto* dst = reinterpret_cast<QRgb*>(m_image->scanLine(y));
-        const BYTE* row = src + static_cast<size_t>(y) * stride;
-        for (int x = 0; x < width; ++x) {
-            if (bitsPerPixel == 1) {
-                const bool set = row[x / 8] & (0x80 >> (x % 8));
-                dst[x] = set ? 0xFFFFFFFFu : 0xFF000000u;
-            } else if (bitsPerPixel == 24) {
-                const BYTE* p = row + 3 * x;
-                dst[x] = qRgb(p[2], p[1], p[0]);
-            } else {
-                const BYTE* p = row + 4 * x;
-                dst[x] = qRgb(p[2], p[1], p[0]);
-            }
-        }
-    }
-    return TRUE;
-}
-
 BOOL CBitmap::FromImage(const QImage& image)
 {
     if (image.isNull())
@@ -433,8 +347,6 @@ BOOL CBitmap::FromImage(const QImage& image)
 }
 
 BOOL CBitmap::LoadBitmap(UINT resourceId) { return FromImage(vx::LoadResourceBitmap(resourceId)); }
-
-BOOL CBitmap::LoadBitmapFile(const char* path) { return FromImage(vx::LoadBmpFile(path)); }
 
 int CBitmap::GetBitmap(BITMAP* bm) const
 {
@@ -482,32 +394,11 @@ BOOL CRgn::CreateRectRgn(int l, int t, int r, int b)
     return TRUE;
 }
 
-BOOL CRgn::CreateRectRgnIndirect(LPCRECT rect)
-{
-    return rect ? CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom) : FALSE;
-}
-
 BOOL CRgn::CreateEllipticRgn(int l, int t, int r, int b)
 {
     CRect rc(l, t, r, b);
     rc.NormalizeRect();
     SetRegion(QRegion(QRect(rc.left, rc.top, rc.Width(), rc.Height()), QRegion::Ellipse));
-    return TRUE;
-}
-
-BOOL CRgn::CreateEllipticRgnIndirect(LPCRECT rect)
-{
-    return rect ? CreateEllipticRgn(rect->left, rect->top, rect->right, rect->bottom) : FALSE;
-}
-
-BOOL CRgn::CreatePolygonRgn(const POINT* points, int count, int fillMode)
-{
-    if (!points || count < 2)
-        return FALSE;
-    QPolygon poly;
-    for (int i = 0; i < count; ++i)
-        poly << QPoint(points[i].x, points[i].y);
-    SetRegion(QRegion(poly, fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill));
     return TRUE;
 }
 
@@ -541,38 +432,7 @@ int CRgn::CombineRgn(const CRgn* a, const CRgn* b, int mode)
     return Kind(m_region);
 }
 
-int CRgn::OffsetRgn(int dx, int dy)
-{
-    if (!m_created)
-        return ERROR;
-    m_region.translate(dx, dy);
-    return Kind(m_region);
-}
-
 BOOL CRgn::PtInRegion(int x, int y) const { return m_region.contains(QPoint(x, y)); }
-
-BOOL CRgn::RectInRegion(LPCRECT rect) const
-{
-    if (!rect)
-        return FALSE;
-    CRect rc(*rect);
-    rc.NormalizeRect();
-    return m_region.intersects(QRect(rc.left, rc.top, rc.Width(), rc.Height()));
-}
-
-int CRgn::GetRgnBox(LPRECT rect) const
-{
-    if (!rect || !m_created)
-        return ERROR;
-    const QRect b = m_region.boundingRect();
-    if (m_region.isEmpty())
-        *rect = CRect(0, 0, 0, 0);
-    else
-        *rect = CRect(b.left(), b.top(), b.left() + b.width(), b.top() + b.height());
-    return Kind(m_region);
-}
-
-BOOL CRgn::EqualRgn(const CRgn* other) const { return other && m_region == other->m_region; }
 
 // ---- System colours and metrics ----------------------------------------
 

@@ -39,7 +39,6 @@ constexpr int BS_SOLID = 0;
 constexpr int BS_NULL = 1;
 constexpr int BS_HOLLOW = BS_NULL;
 constexpr int BS_HATCHED = 2;
-constexpr int BS_PATTERN = 3;
 constexpr int HS_HORIZONTAL = 0;  // -----
 constexpr int HS_VERTICAL = 1;    // |||||
 constexpr int HS_FDIAGONAL = 2;   // \\\\\ (top left to bottom right)
@@ -124,18 +123,6 @@ struct LOGFONT {
 static_assert(sizeof(LOGFONT) == 60, "LOGFONT is stored byte for byte");
 using LPLOGFONT = LOGFONT*;
 
-struct LOGPEN {
-    UINT lopnStyle = PS_SOLID;
-    POINT lopnWidth;
-    COLORREF lopnColor = 0;
-};
-
-struct LOGBRUSH {
-    UINT lbStyle = BS_SOLID;
-    COLORREF lbColor = 0;
-    UINT_PTR lbHatch = 0;
-};
-
 struct BITMAP {
     LONG bmType = 0;
     LONG bmWidth = 0;
@@ -151,13 +138,10 @@ public:
     ~CGdiObject() override = default;
     // False when the object was never created (or is deleted).
     bool IsCreated() const { return m_created; }
-    // Non-null while created; lets "if (obj.GetSafeHandle())" style checks work.
-    const void* GetSafeHandle() const { return m_created ? this : nullptr; }
     operator bool() const = delete;
     virtual BOOL DeleteObject();
     // Stock objects come from one static table; a stock object cannot be deleted.
     BOOL CreateStockObject(int index);
-    bool IsStock() const { return m_stock; }
 
 protected:
     CGdiObject() = default;
@@ -173,8 +157,6 @@ public:
     CPen() = default;
     CPen(int style, int width, COLORREF color) { CreatePen(style, width, color); }
     BOOL CreatePen(int style, int width, COLORREF color);
-    BOOL CreatePenIndirect(const LOGPEN* lp);
-    int GetLogPen(LOGPEN* lp) const;
 
     int Style() const { return m_style; }
     int Width() const { return m_width; }
@@ -200,15 +182,10 @@ public:
     CBrush(int hatch, COLORREF color) { CreateHatchBrush(hatch, color); }
     BOOL CreateSolidBrush(COLORREF color);
     BOOL CreateHatchBrush(int hatch, COLORREF color);
-    BOOL CreatePatternBrush(CBitmap* bitmap);
-    BOOL CreateBrushIndirect(const LOGBRUSH* lb);
-    BOOL CreateSysColorBrush(int index);
-    int GetLogBrush(LOGBRUSH* lb) const;
 
     int Style() const { return m_style; }
     int Hatch() const { return m_hatch; }
     COLORREF Color() const { return m_color; }
-    const QImage& Pattern() const { return m_pattern; }
 
     static CBrush* FromStock(int index);
 
@@ -219,7 +196,6 @@ private:
     int m_style = BS_SOLID;
     int m_hatch = 0;
     COLORREF m_color = 0;
-    QImage m_pattern;
 };
 
 class CFont : public CGdiObject {
@@ -257,12 +233,8 @@ public:
     CBitmap() = default;
     // Black, RGB32, of the given size (at least 1 x 1).
     BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
-    // Only 32 and 24 bits per pixel of top-down rows, or 1 bit per pixel
-    // monochrome (set bit = white), are understood.
-    BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
     // The program's own bitmaps: res/<id>.bmp (see Bmp.h for the lookup).
     BOOL LoadBitmap(UINT resourceId);
-    BOOL LoadBitmapFile(const char* path);
     BOOL FromImage(const QImage& image);
     int GetBitmap(BITMAP* bm) const;
     CSize GetSize() const;
@@ -285,20 +257,12 @@ class CRgn : public CGdiObject {
 public:
     CRgn() = default;
     BOOL CreateRectRgn(int l, int t, int r, int b);
-    BOOL CreateRectRgnIndirect(LPCRECT rect);
     BOOL CreateEllipticRgn(int l, int t, int r, int b);
-    BOOL CreateEllipticRgnIndirect(LPCRECT rect);
-    BOOL CreatePolygonRgn(const POINT* points, int count, int fillMode);
     void SetRectRgn(int l, int t, int r, int b);
     void SetRectRgn(LPCRECT rect);
     int CombineRgn(const CRgn* a, const CRgn* b, int mode);
-    int CopyRgn(const CRgn* src) { return CombineRgn(src, nullptr, RGN_COPY); }
-    int OffsetRgn(int dx, int dy);
     BOOL PtInRegion(int x, int y) const;
     BOOL PtInRegion(POINT p) const { return PtInRegion(p.x, p.y); }
-    BOOL RectInRegion(LPCRECT rect) const;
-    int GetRgnBox(LPRECT rect) const;
-    BOOL EqualRgn(const CRgn* other) const;
 
     const QRegion& Region() const { return m_region; }
     void SetRegion(const QRegion& r) { m_region = r; m_created = true; }

@@ -22,7 +22,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QSlider>
 #include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
@@ -735,12 +734,6 @@ int CEdit::GetLineCount() const
     if (auto* t = qobject_cast<QPlainTextEdit*>(GetPeer()))
         return std::max(1, t->document()->blockCount());
     return 1;
-}
-
-void CEdit::LineScroll(int lines, int)
-{
-    if (auto* t = qobject_cast<QPlainTextEdit*>(GetPeer()))
-        t->verticalScrollBar()->setValue(t->verticalScrollBar()->value() + lines);
 }
 
 void CEdit::ScrollCaret()
@@ -1492,22 +1485,10 @@ void CSliderCtrl::SetPos(int pos)
     }
 }
 
-void CSliderCtrl::SetPageSize(int size)
-{
-    if (VxSlider* s = Slider(this))
-        s->setPageStep(size);
-}
-
 void CSliderCtrl::SetLineSize(int size)
 {
     if (VxSlider* s = Slider(this))
         s->setSingleStep(size);
-}
-
-void CSliderCtrl::SetTicFreq(int freq)
-{
-    if (VxSlider* s = Slider(this))
-        s->setTickInterval(freq);
 }
 
 void CSliderCtrl::GetChannelRect(RECT* rect) const
@@ -1613,12 +1594,6 @@ void CSpinButtonCtrl::SetRange32(int lower, int upper)
     m_lower = lower;
     m_upper = upper;
     m_pos = std::clamp(m_pos, std::min(lower, upper), std::max(lower, upper));
-}
-
-void CSpinButtonCtrl::GetRange32(int& lower, int& upper) const
-{
-    lower = m_lower;
-    upper = m_upper;
 }
 
 int CSpinButtonCtrl::SetPos32(int pos)
@@ -2032,16 +2007,6 @@ int CTabCtrl::SetCurSel(int index)
     return old;
 }
 
-BOOL CTabCtrl::GetItemRect(int index, RECT* rect) const
-{
-    VxTabWidget* t = Tabs(this);
-    if (!t || !rect || index < 0 || index >= t->bar()->count())
-        return FALSE;
-    const QRect r = t->bar()->tabRect(index).translated(t->bar()->pos());
-    *rect = CRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
-    return TRUE;
-}
-
 void CTabCtrl::AdjustRect(BOOL larger, RECT* rect) const
 {
     VxTabWidget* t = Tabs(this);
@@ -2157,20 +2122,6 @@ BOOL CToolTipCtrl::AddTool(CWnd* wnd, const char* text, const RECT* rect, UINT_P
     m_tools.push_back({wnd, toolId, rect ? CRect(*rect) : CRect(), CString(text)});
     watch(wnd);
     return TRUE;
-}
-
-void CToolTipCtrl::DelTool(CWnd* wnd, UINT_PTR toolId)
-{
-    m_tools.erase(std::remove_if(m_tools.begin(), m_tools.end(),
-                                 [&](const Tool& t) { return t.wnd == wnd && t.id == toolId; }),
-                  m_tools.end());
-}
-
-void CToolTipCtrl::UpdateTipText(const char* text, CWnd* wnd, UINT_PTR toolId)
-{
-    for (Tool& t : m_tools)
-        if (t.wnd == wnd && t.id == toolId)
-            t.text = text;
 }
 
 void CToolTipCtrl::Activate(BOOL activate) { m_active = activate != FALSE; }

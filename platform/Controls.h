@@ -296,7 +296,6 @@ public:
     void SetModify(BOOL modified = TRUE) { m_modified = modified != FALSE; }
     BOOL SetReadOnly(BOOL readOnly = TRUE);
     int GetLineCount() const;
-    void LineScroll(int lines, int chars = 0);
     void ScrollCaret();
     void Copy();
     void Cut();
@@ -422,9 +421,7 @@ public:
     int GetRangeMax() const;
     int GetPos() const;
     void SetPos(int pos);   // clamped to the range
-    void SetPageSize(int size);
     void SetLineSize(int size);
-    void SetTicFreq(int freq);
     // The track the thumb's centre runs along, in client coordinates: the
     // position maps linearly from its left (minimum) to its right (maximum).
     void GetChannelRect(RECT* rect) const;
@@ -453,7 +450,6 @@ public:
 
     void SetRange(short lower, short upper) { SetRange32(lower, upper); }
     void SetRange32(int lower, int upper);
-    void GetRange32(int& lower, int& upper) const;
     int SetPos(int pos) { return SetPos32(pos); }
     int SetPos32(int pos);   // clamped; returns the previous position
     int GetPos() const { return GetPos32(); }
@@ -522,7 +518,6 @@ public:
     LPARAM GetItemData(int index) const;
     int GetCurSel() const;
     int SetCurSel(int index);   // returns the previous selection
-    BOOL GetItemRect(int index, RECT* rect) const;
     // Between the whole control and its display area below the tabs.
     void AdjustRect(BOOL larger, RECT* rect) const;
     // As the user's click on tab index.
@@ -538,18 +533,14 @@ private:
     void userSelect(int index);
 };
 
-// Tooltips for whole windows or rectangles inside them; Qt shows them, so
-// RelayEvent has nothing to do.
+// Tooltips for whole windows or rectangles inside them; Qt shows them.
 class CToolTipCtrl : public CWnd {
     VX_DECLARE_DYNAMIC(CToolTipCtrl)
 public:
     ~CToolTipCtrl() override;
     BOOL Create(CWnd* parent, DWORD style = 0);
     BOOL AddTool(CWnd* wnd, const char* text, const RECT* rect = nullptr, UINT_PTR toolId = 0);
-    void DelTool(CWnd* wnd, UINT_PTR toolId = 0);
-    void UpdateTipText(const char* text, CWnd* wnd, UINT_PTR toolId = 0);
     void Activate(BOOL activate);
-    void RelayEvent(MSG*) {}
     // The text shown at a point of wnd (client coordinates); empty when none.
     CString TipTextAt(CWnd* wnd, CPoint point) const;
 

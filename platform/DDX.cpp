@@ -227,69 +227,10 @@ void DDX_CBIndex(CDataExchange* dx, int id, int& value)
         c->SetCurSel(value);
 }
 
-void DDX_CBString(CDataExchange* dx, int id, CString& value)
-{
-    auto* c = dynamic_cast<CComboBox*>(dx->PrepareCtrl(id));
-    if (!c)
-        return;
-    if (dx->m_bSaveAndValidate) {
-        value = c->GetWindowTextString();
-    } else if ((c->GetStyle() & CBS_TYPEMASK) == CBS_DROPDOWNLIST) {
-        c->SelectString(-1, value);
-    } else {
-        c->SetWindowText(value);
-    }
-}
-
-void DDX_LBIndex(CDataExchange* dx, int id, int& value)
-{
-    auto* l = dynamic_cast<CListBox*>(dx->PrepareCtrl(id));
-    if (!l)
-        return;
-    if (dx->m_bSaveAndValidate)
-        value = l->GetCurSel();
-    else
-        l->SetCurSel(value);
-}
-
-void DDX_Slider(CDataExchange* dx, int id, int& value)
-{
-    auto* s = dynamic_cast<CSliderCtrl*>(dx->PrepareCtrl(id));
-    if (!s)
-        return;
-    if (dx->m_bSaveAndValidate)
-        value = s->GetPos();
-    else
-        s->SetPos(value);
-}
-
-void DDX_DateTimeCtrl(CDataExchange* dx, int id, COleDateTime& value)
-{
-    auto* d = dynamic_cast<CDateTimeCtrl*>(dx->PrepareCtrl(id));
-    if (!d)
-        return;
-    if (dx->m_bSaveAndValidate)
-        d->GetTime(value);
-    else
-        d->SetTime(value);
-}
-
 void DDV_MinMaxInt(CDataExchange* dx, int value, int minVal, int maxVal)
 {
     if (dx->m_bSaveAndValidate && (value < minVal || value > maxVal))
         Refuse(dx, CString::Formatted("Please enter an integer between %d and %d.", minVal, maxVal));
-}
-
-void DDV_MinMaxUInt(CDataExchange* dx, UINT value, UINT minVal, UINT maxVal)
-{
-    if (dx->m_bSaveAndValidate && (value < minVal || value > maxVal))
-        Refuse(dx, CString::Formatted("Please enter an integer between %u and %u.", minVal, maxVal));
-}
-
-void DDV_MinMaxLong(CDataExchange* dx, long value, long minVal, long maxVal)
-{
-    if (dx->m_bSaveAndValidate && (value < minVal || value > maxVal))
-        Refuse(dx, CString::Formatted("Please enter an integer between %ld and %ld.", minVal, maxVal));
 }
 
 void DDV_MinMaxDouble(CDataExchange* dx, double value, double minVal, double maxVal)
@@ -297,11 +238,6 @@ void DDV_MinMaxDouble(CDataExchange* dx, double value, double minVal, double max
     if (dx->m_bSaveAndValidate && (value < minVal || value > maxVal))
         Refuse(dx, CString::Formatted("Please enter a number between %.*g and %.*g.", DBL_DIG, minVal, DBL_DIG,
                                       maxVal));
-}
-
-void DDV_MinMaxFloat(CDataExchange* dx, float value, float minVal, float maxVal)
-{
-    DDV_MinMaxDouble(dx, value, minVal, maxVal);
 }
 
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars)

@@ -6,7 +6,6 @@
 #pragma once
 
 #include "CString.h"
-#include "DateTime.h"
 #include "Types.h"
 
 class CWnd;
@@ -51,16 +50,8 @@ void DDX_Check(CDataExchange* dx, int id, int& value);
 void DDX_Radio(CDataExchange* dx, int id, int& value);
 // Combo box selection index (-1: none).
 void DDX_CBIndex(CDataExchange* dx, int id, int& value);
-// Combo text: the edit text (drop-down) or the selected item's text.
-void DDX_CBString(CDataExchange* dx, int id, CString& value);
-void DDX_LBIndex(CDataExchange* dx, int id, int& value);
-void DDX_Slider(CDataExchange* dx, int id, int& value);
-void DDX_DateTimeCtrl(CDataExchange* dx, int id, COleDateTime& value);
 
 void DDV_MinMaxInt(CDataExchange* dx, int value, int minVal, int maxVal);
-void DDV_MinMaxUInt(CDataExchange* dx, UINT value, UINT minVal, UINT maxVal);
-void DDV_MinMaxLong(CDataExchange* dx, long value, long minVal, long maxVal);
 void DDV_MinMaxDouble(CDataExchange* dx, double value, double minVal, double maxVal);
-void DDV_MinMaxFloat(CDataExchange* dx, float value, float minVal, float maxVal);
 // On save: refuses longer texts; on load: limits typing in the edit.
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars);

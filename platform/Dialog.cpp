@@ -285,26 +285,6 @@ void CDialog::CheckRadioButton(int firstId, int lastId, int checkId)
     }
 }
 
-int CDialog::GetCheckedRadioButton(int firstId, int lastId) const
-{
-    for (CWnd* c : GetChildren()) {
-        const int id = c->GetDlgCtrlID();
-        if (id >= firstId && id <= lastId)
-            if (auto* b = dynamic_cast<CButton*>(c); b && b->GetCheck() == BST_CHECKED)
-                return id;
-    }
-    return 0;
-}
-
-void CDialog::GotoDlgCtrl(CWnd* ctl)
-{
-    if (!ctl)
-        return;
-    ctl->SetFocus();
-    if (auto* e = dynamic_cast<CEdit*>(ctl))
-        e->SetSel(0, -1);
-}
-
 DWORD CDialog::GetDefID() const
 {
     return (static_cast<DWORD>(DC_HASDEFID) << 16) | (m_defId ? m_defId : static_cast<UINT>(IDOK));

@@ -51,15 +51,12 @@ public:
 
     // Dialog units to pixels, with the program's one fixed mapping.
     void MapDialogRect(RECT* rect) const;
-    UINT GetTemplateId() const { return m_templateId; }
     const vx::DialogTemplate* GetTemplate() const;
 
     void CheckDlgButton(int id, UINT check);
     UINT IsDlgButtonChecked(int id) const;
     // Checks `check` and clears the other buttons with ids first..last.
     void CheckRadioButton(int firstId, int lastId, int checkId);
-    int GetCheckedRadioButton(int firstId, int lastId) const;
-    void GotoDlgCtrl(CWnd* ctl);
     // The button that Enter presses (IDOK unless a template or code says).
     DWORD GetDefID() const;
     void SetDefID(UINT id);
@@ -74,7 +71,6 @@ public:
     // positions are below it, and the window is taller by its height.
     CMenu* GetMenu() const { return m_menu; }
     BOOL SetMenu(CMenu* menu);
-    void DrawMenuBar() {}
 
     BOOL PreTranslateMessage(MSG* msg) override;
 

@@ -274,20 +274,6 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idOrPopup, const char* text)
     return TRUE;
 }
 
-BOOL CMenu::InsertMenu(UINT position, UINT flags, UINT_PTR idOrPopup, const char* text)
-{
-    if (!m_d)
-        return FALSE;
-    Found f = FindItem(m_d.get(), position, flags);
-    Data* target = f.menu ? f.menu : m_d.get();
-    const size_t at = f.menu ? f.index : target->items.size();
-    std::shared_ptr<Data> owner = f.menu && f.menu != m_d.get() ? f.menu->items[f.index].sub : m_d;
-    Data::Item it = MakeItem(flags, idOrPopup, text, owner ? owner : m_d);
-    target->items.insert(target->items.begin() + static_cast<long>(at), std::move(it));
-    Changed(m_d.get());
-    return TRUE;
-}
-
 BOOL CMenu::ModifyMenu(UINT position, UINT flags, UINT_PTR idOrPopup, const char* text)
 {
     Found f = FindItem(m_d.get(), position, flags);

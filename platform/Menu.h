@@ -51,10 +51,8 @@ public:
     // MF_POPUP: idOrPopup is the CMenu* of the submenu (its items are
     // shared, so later changes through either object show in both).
     BOOL AppendMenu(UINT flags, UINT_PTR idOrPopup = 0, const char* text = nullptr);
-    BOOL InsertMenu(UINT position, UINT flags, UINT_PTR idOrPopup = 0, const char* text = nullptr);
     BOOL ModifyMenu(UINT position, UINT flags, UINT_PTR idOrPopup = 0, const char* text = nullptr);
     BOOL RemoveMenu(UINT position, UINT flags);
-    BOOL DeleteMenu(UINT position, UINT flags) { return RemoveMenu(position, flags); }
 
     // Previous state (MF_ENABLED, MF_GRAYED, MF_DISABLED), or kMenuError
     // when there is no such item.

@@ -10,7 +10,6 @@
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 namespace vx {
 
@@ -82,31 +81,11 @@ INT_PTR CPrintDialog::DoModal()
     return IDOK;
 }
 
-BOOL CPrintDialog::GetDefaults()
-{
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return FALSE;
-    m_printer = std::make_shared<QPrinter>(info, QPrinter::HighResolution);
-    m_printer->setResolution(kPrinterDpi);
-    m_ok = true;
-    return TRUE;
-}
-
 BOOL CPrintDialog::CreatePrinterDC(CDC& dc)
 {
     if (!m_ok || !m_printer)
         return FALSE;
     return dc.AttachPrinter(m_printer);
-}
-
-CString CPrintDialog::GetDeviceName() const
-{
-    if (!m_printer)
-        return CString();
-    if (m_printer->outputFormat() == QPrinter::PdfFormat)
-        return CString("PDF");
-    return vx::FromQString(m_printer->printerName());
 }
 
 bool CPrintDialog::PrintToFile() const
@@ -115,4 +94,3 @@ bool CPrintDialog::PrintToFile() const
 }
 
 int CPrintDialog::GetResolutionX() const { return m_printer ? m_printer->resolution() : kPrinterDpi; }
-int CPrintDialog::GetResolutionY() const { return m_printer ? m_printer->resolution() : kPrinterDpi; }

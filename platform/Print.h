@@ -28,7 +28,6 @@ constexpr DWORD PD_PRINTSETUP = 0x00000040;
 constexpr DWORD PD_RETURNDC = 0x00000100;
 constexpr DWORD PD_HIDEPRINTTOFILE = 0x00100000;
 constexpr DWORD PD_USEDEVMODECOPIES = 0x00040000;
-constexpr DWORD PD_RETURNDEFAULT = 0x00000400;
 
 constexpr int kPrinterDpi = 600;
 
@@ -44,15 +43,10 @@ public:
 
     // 1 (OK) or 2 (Cancel).
     INT_PTR DoModal();
-    // The default printer without asking (PD_RETURNDEFAULT); false when
-    // there is none.
-    BOOL GetDefaults();
     // Attaches the chosen printer to a DC; false before an OK.
     BOOL CreatePrinterDC(CDC& dc);
-    CString GetDeviceName() const;
-    // Dots per inch of the chosen printer (600 x 600).
+    // Dots per inch of the chosen printer (the same both ways).
     int GetResolutionX() const;
-    int GetResolutionY() const;
     bool PrintToFile() const;
     QPrinter* GetPrinter() const { return m_printer.get(); }
 

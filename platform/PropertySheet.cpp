@@ -161,13 +161,6 @@ CTabCtrl* CPropertySheet::GetTabControl() const
     return m_created ? const_cast<CTabCtrl*>(&m_tab) : nullptr;
 }
 
-void CPropertySheet::SetTitle(const char* title)
-{
-    m_caption = title;
-    if (GetPeer())
-        SetWindowText(title);
-}
-
 QWidget* CPropertySheet::CreatePeer(QWidget* qtParent)
 {
     QWidget* w = CWnd::CreatePeer(qtParent);

@@ -64,7 +64,6 @@ public:
     BOOL SetActivePage(CPropertyPage* page);
     // Null before Create.
     CTabCtrl* GetTabControl() const;
-    void SetTitle(const char* title);
 
     // Creates the sheet window (modeless, no buttons) sized to its largest
     // page; style -1 means a visible child of parent. With WS_POPUP the

@@ -110,22 +110,6 @@ int CRectTracker::HitTest(POINT p) const
     return hitNothing;
 }
 
-int CRectTracker::CursorForHit(int hit)
-{
-    switch (hit) {
-    case hitTopLeft:
-    case hitBottomRight: return IDC_SIZENWSE;
-    case hitTopRight:
-    case hitBottomLeft: return IDC_SIZENESW;
-    case hitTop:
-    case hitBottom: return IDC_SIZENS;
-    case hitLeft:
-    case hitRight: return IDC_SIZEWE;
-    case hitMiddle: return IDC_SIZEALL;
-    default: return 0;
-    }
-}
-
 bool CRectTracker::BeginTrack(POINT p)
 {
     const int hit = HitTest(p);

@@ -28,10 +28,7 @@ public:
     void GetTrueRect(RECT* rect) const;
     // Which part of the tracker a point lies on.
     int HitTest(POINT p) const;
-    // The cursor (IDC_SIZENWSE ... of Wnd.h) for a hit, 0 for none.
-    static int CursorForHit(int hit);
     CRect GetHandleRect(int hit) const;
-    int GetHandleSize() const { return m_nHandleSize; }
 
     // Drag: BeginTrack answers whether the point hit the tracker; TrackMove
     // moves or resizes m_rect; EndTrack finishes and answers whether the

@@ -557,19 +557,6 @@ CWnd* CWnd::GetDlgItem(int id) const
     return nullptr;
 }
 
-CWnd* CWnd::GetWindow(UINT cmd) const
-{
-    if (cmd == GW_CHILD)
-        return m_children.empty() ? nullptr : m_children.front();
-    if (cmd == GW_HWNDNEXT && m_parent) {
-        const auto& sib = m_parent->m_children;
-        auto it = std::find(sib.begin(), sib.end(), this);
-        if (it != sib.end() && ++it != sib.end())
-            return *it;
-    }
-    return nullptr;
-}
-
 // ---- Text --------------------------------------------------------------
 
 void CWnd::SetWindowText(const char* text)
@@ -881,8 +868,6 @@ void CWnd::InvalidateRect(const RECT* rect, BOOL)
     m_peer->update(r.left, r.top, r.Width(), r.Height());
 }
 
-void CWnd::ValidateRect(const RECT*) {}
-
 void CWnd::UpdateWindow()
 {
     // Qt keeps no per-widget "update pending" flag we could test cheaply;
@@ -941,11 +926,6 @@ CWnd* CWnd::SetCapture()
     if (m_peer && m_peer->isVisible())
         m_peer->grabMouse();
     return old;
-}
-
-CWnd* CWnd::GetCapture()
-{
-    return g_capture;
 }
 
 BOOL ReleaseCapture()

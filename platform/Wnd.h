@@ -137,7 +137,6 @@ public:
     // The peer widget (null before Create). A subclass that wraps a Qt
     // control creates its widget in CreatePeer.
     QWidget* GetPeer() const { return m_peer; }
-    QWidget* GetSafeHwnd() const { return m_peer; }
     bool IsWindow() const { return m_peer != nullptr; }
     static CWnd* FromPeer(const QWidget* peer);
     // Nearest window whose peer is w or one of w's ancestors.
@@ -164,9 +163,6 @@ public:
     // Direct child with that id, else null.
     CWnd* GetDlgItem(int id) const;
     const std::vector<CWnd*>& GetChildren() const { return m_children; }
-    CWnd* GetWindow(UINT cmd) const;   // GW_CHILD, GW_HWNDNEXT
-    static constexpr UINT GW_HWNDNEXT = 2;
-    static constexpr UINT GW_CHILD = 5;
 
     // ---- Text ------------------------------------------------------------
     void SetWindowText(const char* text);
@@ -208,7 +204,6 @@ public:
     // ---- Painting --------------------------------------------------------
     void Invalidate(BOOL erase = TRUE);
     void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
-    void ValidateRect(const RECT* rect);
     // Paints now when an update is pending.
     void UpdateWindow();
     BOOL RedrawWindow(const RECT* rect = nullptr, void* region = nullptr,
@@ -231,7 +226,6 @@ public:
     CWnd* SetFocus();
     static CWnd* GetFocus();
     CWnd* SetCapture();
-    static CWnd* GetCapture();
     // The class cursor shown when WM_SETCURSOR is left to the default.
     void SetClassCursor(HCURSOR cursor);
     UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, void* unused = nullptr);

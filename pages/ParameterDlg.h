@@ -35,6 +35,7 @@ public:
     void OnDataReceived(int byteCount, int port) override;
     void SetLanguageTexts() override;
     void RefreshPage() override;
+    void PrintPage(CPage* page) override;
     BOOL OnInitDialog() override;
 
     void OnReadButton();
@@ -56,6 +57,8 @@ protected:
 
 private:
     void OnEditChanged(UINT id);
+    void PrintHeader(CPage* page);
+    void PrintFrame(CPage* page);
     void Perform(const CParameterRead::Actions& actions);
     void ShowButtons(bool show);
 

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
 
 #include <csignal>
 #include <fcntl.h>
@@ -17,6 +19,23 @@
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+
+// A message box or dialog open on top (the start-up port warning, say)
+// would keep the main window's close waiting: those go first, one after the
+// other as their loops return.
+void CloseModalsThenMainWindow()
+{
+    CWnd* main = AfxGetMainWnd();
+    QWidget* mainWindow = main && main->GetPeer() ? main->GetPeer()->window() : nullptr;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != mainWindow) {
+        modal->close();
+        QTimer::singleShot(50, [] { CloseModalsThenMainWindow(); });
+        return;
+    }
+    if (main)
+        main->PostMessage(WM_CLOSE);
+}
 
 void OnTerminationSignal(int)
 {
@@ -39,8 +58,7 @@ void CloseOnTerminationSignals(QSocketNotifier*& notifier)
         }
         for (int sig : {SIGINT, SIGTERM, SIGHUP})
             std::signal(sig, SIG_DFL);
-        if (CWnd* main = AfxGetMainWnd())
-            main->PostMessage(WM_CLOSE);
+        CloseModalsThenMainWindow();
     });
     struct sigaction sa {};
     sa.sa_handler = OnTerminationSignal;

@@ -532,3 +532,71 @@ TEST_F(UserFlow, ClosingWhileMeasuringEndsTheRequestsAndSendsTheDeviceHome)
     const std::string got = DeviceGot();
     EXPECT_EQ(got.find('0', got.find("nnnnn", mark)), std::string::npos) << got.substr(mark);
 }
+
+TEST_F(UserFlow, LanguageSwitchWhileMeasuringAndASecondRun)
+{
+    Start();
+    ShowTab(1);
+    auto* page = Page<CMessenDlg>(1);
+    ASSERT_NE(page, nullptr);
+    page->OnStart();
+    ASSERT_TRUE(Pump([&] { return page->GetDisplay().GetPointCount(0) >= 20; }, 6000));
+
+    // The language changes under a running measurement: it goes on, and the
+    // user still cannot leave the tab.
+    dlg->SendMessage(WM_COMMAND, ID_SPRACHE_FRANCAIS, 0);
+    PumpFor(50);
+    EXPECT_TRUE(page->GetConversation().IsRunning());
+    EXPECT_TRUE(page->IsValueRequestRunning());
+    EXPECT_FALSE(dlg->GetSheet().GetTabControl()->IsWindowEnabled());
+    const int before = page->GetDisplay().GetPointCount(0);
+    ASSERT_TRUE(Pump([&] { return page->GetDisplay().GetPointCount(0) >= before + 20; }, 3000));
+    ASSERT_TRUE(Pump([&] { return !page->m_strValueText.IsEmpty(); }, 3000));
+    Screenshot("measure_fr");
+    page->OnStop();
+    EXPECT_TRUE(dlg->GetSheet().GetTabControl()->IsWindowEnabled());
+    dlg->SendMessage(WM_COMMAND, ID_SPRACHE_DEUTSCH, 0);
+    PumpFor(100);
+
+    // A second run starts a fresh curve.
+    const int first = page->GetDisplay().GetPointCount(0);
+    ASSERT_GE(first, 40);
+    page->OnStart();
+    ASSERT_TRUE(Pump([&] { return page->GetConversation().IsRunning(); }, 6000));
+    EXPECT_LT(page->GetDisplay().GetPointCount(0), first);
+    ASSERT_TRUE(Pump([&] { return page->GetDisplay().GetPointCount(0) >= 20; }, 3000));
+    page->OnStop();
+    EXPECT_FALSE(page->IsValueRequestRunning());
+}
+
+TEST_F(UserFlow, DevicePulledWhileMeasuringThenBack)
+{
+    Start();
+    dlg->GetPortMan()->SetWatchInterval(100);
+    ShowTab(1);
+    auto* page = Page<CMessenDlg>(1);
+    ASSERT_NE(page, nullptr);
+    page->OnStart();
+    ASSERT_TRUE(Pump([&] { return page->GetDisplay().GetPointCount(0) >= 20; }, 6000));
+
+    sim->Stop();
+    ASSERT_TRUE(Pump([&] { return dlg->GetPortMan()->GetPortState() == PORTSTATE_REMOVED; }, 3000));
+    PumpFor(300);
+    const int points = page->GetDisplay().GetPointCount(0);
+    page->OnStop();
+    EXPECT_FALSE(page->IsValueRequestRunning());
+    EXPECT_EQ(page->GetDisplay().GetPointCount(0), points);
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    EXPECT_LE(boxes.size(), 1u) << "one notice at most, not one per value request";
+
+    // Plugged in again: the next run measures.
+    sim = std::make_unique<SimDevice>(dir.filePath("back.log").toStdString());
+    ASSERT_TRUE(sim->Started());
+    ASSERT_TRUE(PointLink(link, sim->Path()));
+    ASSERT_TRUE(Pump([&] { return dlg->GetPortMan()->GetPortState() == PORTSTATE_ONLINE; }, 8000));
+    ShowTab(1);
+    page->OnStart();
+    ASSERT_TRUE(Pump([&] { return page->GetConversation().IsRunning(); }, 6000)) << DeviceGot();
+    ASSERT_TRUE(Pump([&] { return page->GetDisplay().GetPointCount(0) >= 20; }, 3000));
+    page->OnStop();
+}

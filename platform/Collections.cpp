@@ -13,12 +13,6 @@ POSITION CObList::AddTail(CObject* p)
     return m_l.back();
 }
 
-POSITION CObList::AddHead(CObject* p)
-{
-    m_l.push_front(new Node{p});
-    return m_l.front();
-}
-
 POSITION CObList::InsertAfter(POSITION pos, CObject* p)
 {
     if (!pos)

@@ -52,7 +52,6 @@ public:
     int GetCount() const { return static_cast<int>(m_l.size()); }
     bool IsEmpty() const { return m_l.empty(); }
     POSITION AddTail(CObject* p);
-    POSITION AddHead(CObject* p);
     POSITION InsertAfter(POSITION pos, CObject* p);
     CObject* GetHead() const { return m_l.front()->value; }
     POSITION GetHeadPosition() const;

@@ -1096,18 +1096,6 @@ int CComboBox::FindStringExact(int startAfter, const char* text) const
     return CB_ERR;
 }
 
-int CComboBox::SelectString(int startAfter, const char* prefix)
-{
-    const int n = GetCount();
-    const CString p(prefix);
-    for (int k = 0; k < n; ++k) {
-        const int i = (startAfter + 1 + k) % n;
-        if (GetLBText(i).Left(p.GetLength()).CompareNoCase(p) == 0)
-            return SetCurSel(i);
-    }
-    return CB_ERR;
-}
-
 void CComboBox::ShowDropDown(BOOL show)
 {
     if (QComboBox* c = Combo(this)) {

@@ -353,7 +353,6 @@ public:
     int SetItemData(int index, UINT_PTR data);
     UINT_PTR GetItemData(int index) const;   // CB_ERR when out of range
     int FindStringExact(int startAfter, const char* text) const;
-    int SelectString(int startAfter, const char* prefix);
     void ShowDropDown(BOOL show = TRUE);
     BOOL GetDroppedState() const;
     int GetItemHeight(int index) const;

@@ -233,13 +233,6 @@ void DDV_MinMaxInt(CDataExchange* dx, int value, int minVal, int maxVal)
         Refuse(dx, CString::Formatted("Please enter an integer between %d and %d.", minVal, maxVal));
 }
 
-void DDV_MinMaxDouble(CDataExchange* dx, double value, double minVal, double maxVal)
-{
-    if (dx->m_bSaveAndValidate && (value < minVal || value > maxVal))
-        Refuse(dx, CString::Formatted("Please enter a number between %.*g and %.*g.", DBL_DIG, minVal, DBL_DIG,
-                                      maxVal));
-}
-
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars)
 {
     if (dx->m_bSaveAndValidate) {

@@ -52,6 +52,5 @@ void DDX_Radio(CDataExchange* dx, int id, int& value);
 void DDX_CBIndex(CDataExchange* dx, int id, int& value);
 
 void DDV_MinMaxInt(CDataExchange* dx, int value, int minVal, int maxVal);
-void DDV_MinMaxDouble(CDataExchange* dx, double value, double minVal, double maxVal);
 // On save: refuses longer texts; on load: limits typing in the edit.
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars);

@@ -667,14 +667,6 @@ CPoint CDC::SetWindowOrg(int x, int y)
     return CPoint(old.x(), old.y());
 }
 
-CPoint CDC::SetViewportOrg(int x, int y)
-{
-    const QPoint old = d->s.viewportOrg;
-    d->s.viewportOrg = QPoint(x, y);
-    d->Invalidate();
-    return CPoint(old.x(), old.y());
-}
-
 void CDC::LPtoDP(POINT* points, int count) const
 {
     const QPoint off = d->Offset();
@@ -1016,18 +1008,6 @@ void CDC::DrawFocusRect(const RECT* rect)
             p->drawPoint(pt - d->Offset());
         p->restore();
     }
-}
-
-BOOL CDC::FillRgn(CRgn* region, CBrush* brush)
-{
-    if (!region || !brush || !brush->IsCreated() || !d->CanDraw())
-        return FALSE;
-    if (QPainter* p = d->P()) {
-        const QBrush b = d->MakeBrush(brush->Style(), brush->Hatch(), brush->Color());
-        for (const QRect& r : region->Region())
-            p->fillRect(r.translated(-d->Offset()), b);
-    }
-    return TRUE;
 }
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF color)

@@ -204,8 +204,6 @@ public:
     int SetPolyFillMode(int mode);
     CPoint SetWindowOrg(int x, int y);
     CPoint SetWindowOrg(POINT p) { return SetWindowOrg(p.x, p.y); }
-    CPoint SetViewportOrg(int x, int y);
-    CPoint SetViewportOrg(POINT p) { return SetViewportOrg(p.x, p.y); }
     void LPtoDP(POINT* points, int count = 1) const;
     void LPtoDP(RECT* rect) const;
     void DPtoLP(POINT* points, int count = 1) const;
@@ -240,7 +238,6 @@ public:
     void Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight);
     // Dotted, inverting: drawing it twice restores the pixels.
     void DrawFocusRect(const RECT* rect);
-    BOOL FillRgn(CRgn* region, CBrush* brush);
     COLORREF SetPixel(int x, int y, COLORREF color);
     COLORREF SetPixel(POINT p, COLORREF color) { return SetPixel(p.x, p.y, color); }
     // CLR_INVALID (0xFFFFFFFF) outside the image or on a printer.

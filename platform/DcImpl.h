@@ -38,7 +38,6 @@ struct DcState {
     int polyFillMode = ALTERNATE;
 
     QPoint windowOrg;
-    QPoint viewportOrg;
     QPoint cur;
 
     bool hasClip = false;
@@ -69,7 +68,7 @@ struct CDC::Impl {
     bool HasPixels() const { return image != nullptr && (kind == Kind::Image || kind == Kind::Memory); }
     bool CanDraw() const;
     QPaintDevice* Device() const;
-    QPoint Offset() const { return s.viewportOrg - s.windowOrg; }
+    QPoint Offset() const { return -s.windowOrg; }
     QRect DeviceRect() const;
 
     // The painter, begun on the target with origin and clip applied; null

@@ -415,23 +415,6 @@ void CRgn::SetRectRgn(LPCRECT rect)
         SetRectRgn(rect->left, rect->top, rect->right, rect->bottom);
 }
 
-int CRgn::CombineRgn(const CRgn* a, const CRgn* b, int mode)
-{
-    if (!a || (mode != RGN_COPY && !b))
-        return ERROR;
-    QRegion r;
-    switch (mode) {
-    case RGN_AND: r = a->m_region.intersected(b->m_region); break;
-    case RGN_OR: r = a->m_region.united(b->m_region); break;
-    case RGN_XOR: r = a->m_region.xored(b->m_region); break;
-    case RGN_DIFF: r = a->m_region.subtracted(b->m_region); break;
-    case RGN_COPY: r = a->m_region; break;
-    default: return ERROR;
-    }
-    SetRegion(r);
-    return Kind(m_region);
-}
-
 BOOL CRgn::PtInRegion(int x, int y) const { return m_region.contains(QPoint(x, y)); }
 
 // ---- System colours and metrics ----------------------------------------

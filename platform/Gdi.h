@@ -260,7 +260,6 @@ public:
     BOOL CreateEllipticRgn(int l, int t, int r, int b);
     void SetRectRgn(int l, int t, int r, int b);
     void SetRectRgn(LPCRECT rect);
-    int CombineRgn(const CRgn* a, const CRgn* b, int mode);
     BOOL PtInRegion(int x, int y) const;
     BOOL PtInRegion(POINT p) const { return PtInRegion(p.x, p.y); }
 

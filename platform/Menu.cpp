@@ -294,16 +294,6 @@ BOOL CMenu::ModifyMenu(UINT position, UINT flags, UINT_PTR idOrPopup, const char
     return TRUE;
 }
 
-BOOL CMenu::RemoveMenu(UINT position, UINT flags)
-{
-    Found f = FindItem(m_d.get(), position, flags);
-    if (!f.menu)
-        return FALSE;
-    f.menu->items.erase(f.menu->items.begin() + static_cast<long>(f.index));
-    Changed(m_d.get());
-    return TRUE;
-}
-
 UINT CMenu::EnableMenuItem(UINT item, UINT enable)
 {
     Found f = FindItem(m_d.get(), item, enable);

@@ -52,7 +52,6 @@ public:
     // shared, so later changes through either object show in both).
     BOOL AppendMenu(UINT flags, UINT_PTR idOrPopup = 0, const char* text = nullptr);
     BOOL ModifyMenu(UINT position, UINT flags, UINT_PTR idOrPopup = 0, const char* text = nullptr);
-    BOOL RemoveMenu(UINT position, UINT flags);
 
     // Previous state (MF_ENABLED, MF_GRAYED, MF_DISABLED), or kMenuError
     // when there is no such item.

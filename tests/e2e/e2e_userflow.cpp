@@ -31,6 +31,7 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -599,4 +600,64 @@ TEST_F(UserFlow, DevicePulledWhileMeasuringThenBack)
     ASSERT_TRUE(Pump([&] { return page->GetConversation().IsRunning(); }, 6000)) << DeviceGot();
     ASSERT_TRUE(Pump([&] { return page->GetDisplay().GetPointCount(0) >= 20; }, 3000));
     page->OnStop();
+}
+
+TEST_F(UserFlow, ClosingDuringALoggerReadOut)
+{
+    Start();
+    ShowTab(3);
+    auto* logger = Page<CDatenloggerDlg>(3);
+    ASSERT_NE(logger, nullptr);
+    PumpFor(300);
+    logger->StartLoggerReadout();
+    ASSERT_TRUE(Pump([&] { return !logger->m_strHeader.IsEmpty(); }, 3000));
+    EXPECT_FALSE(dlg->GetSheet().GetTabControl()->IsWindowEnabled()) << "the read-out holds the tab";
+    const size_t mark = DeviceGot().size();
+    dlg->SendMessage(WM_CLOSE);
+    dlg->DestroyWindow();
+    dlg.reset();
+    ASSERT_TRUE(Pump([&] { return DeviceGot().size() >= mark + 5; }, 3000));
+    PumpFor(200);
+    EXPECT_EQ(DeviceGot().substr(mark), "nnnnn");
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+}
+
+TEST_F(UserFlow, ControlTabKeypadPictureTakesClicksOnItsKeys)
+{
+    Start();
+    ShowTab(2);
+    auto* control = Page<CSteuernDlg>(2);
+    ASSERT_NE(control, nullptr);
+    ASSERT_TRUE(DeviceGets("nnnnnnV"));
+    PumpFor(300);
+    ASSERT_FALSE(control->IsLargeLayout());
+    QWidget* keypad = control->GetKeypad().GetPeer();
+    // Where the keys are drawn in the picture (read off the screenshot).
+    struct Key {
+        QPoint at;
+        const char* sent;
+    };
+    for (const Key& key : {Key{{64, 36}, "l"}, Key{{64, 105}, "m"}, Key{{91, 68}, "n"}, Key{{31, 68}, "k"}}) {
+        const size_t mark = DeviceGot().size();
+        const QPointF global(keypad->mapToGlobal(key.at));
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(key.at), global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(keypad, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(key.at), global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(keypad, &release);
+        ASSERT_TRUE(Pump([&] { return DeviceGot().size() > mark; }, 2000)) << key.sent;
+        PumpFor(100);
+        EXPECT_EQ(DeviceGot().substr(mark), key.sent);
+    }
+    QMouseEvent esc(QEvent::MouseButtonPress, QPointF(91, 68), QPointF(keypad->mapToGlobal(QPoint(91, 68))),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendEvent(keypad, &esc);
+        PumpFor(60);
+    }
+    // Once the page has seen enough of the device's lines it mirrors its
+    // display: home again after the Esc keys.
+    ASSERT_TRUE(Pump([&] { return control->GetDisplayText().Find("MESSEN") >= 0; }, 2000))
+        << control->GetDisplayText().str();
 }

@@ -676,9 +676,18 @@ void CVX35_3Dlg::ReturnDeviceToHome()
 
 void CVX35_3Dlg::OnCancel()
 {
-    // Close and Esc: the device goes back to its home menu first.
+    // Close and Esc: the device goes back to its home menu first. The shown
+    // page is hidden before that: pages stop their own traffic then (the
+    // measure page its value requests), which must not run between the
+    // keys or after them.
     if (!m_bClosing) {
         m_bClosing = true;
+        if (CMyPropertyPage* page = GetActivePage()) {
+            for (int i = 0; CMyPropertyPage* nested = page->GetNestedPage(i); ++i)
+                if (nested->IsWindow() && nested->IsWindowVisible())
+                    nested->ShowWindow(SW_HIDE);
+            page->ShowWindow(SW_HIDE);
+        }
         ReturnDeviceToHome();
     }
     SaveStateForExit();

@@ -3,6 +3,7 @@
 // language, window state, printing and the two ways of closing.
 #include "support_fakeport.h"
 
+#include "app/PlaceholderPages.h"
 #include "app/StringTable.h"
 #include "app/VX35_3Dlg.h"
 #include "platform/Cursor.h"
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -289,6 +291,41 @@ TEST_F(MainDialogTest, EscSendsTheDeviceHomeAndBeendenDoesNot)
     dlg->SendMessage(WM_COMMAND, ID_DATEI_BEENDEN, 0);
     EXPECT_TRUE(port->writes.empty());
     EXPECT_TRUE(dlg->IsClosing());
+}
+
+TEST_F(MainDialogTest, TheShownPageIsHiddenBeforeTheHomeKeysGoOut)
+{
+    // Hidden, the measure page stops its value requests; none may run
+    // between the keys.
+    struct Recorder : CShellEmptyPage {
+        Recorder() : CShellEmptyPage(109) {}
+        std::function<void()> onHide;
+        void OnShowWindow(BOOL show, UINT status) override
+        {
+            CShellEmptyPage::OnShowWindow(show, status);
+            if (!show && onHide)
+                onHide();
+        }
+    };
+    Recorder* recorder = nullptr;
+    SetMainPageFactory([&] {
+        CMainPageSet set = MakeShellPages();
+        auto r = std::make_unique<Recorder>();
+        recorder = r.get();
+        set.tabs[1] = std::move(r);
+        return set;
+    });
+    vx::UseManualClock(0);
+    Open();
+    SetMainPageFactory({});
+    dlg->GetSheet().SetActivePage(1);
+    port->writes.clear();
+    size_t writesWhenHidden = 99;
+    recorder->onHide = [&] { writesWhenHidden = port->writes.size(); };
+    dlg->SendMessage(WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(writesWhenHidden, 0u);
+    EXPECT_EQ(port->AllBytes(), "nnnnn");
+    recorder->onHide = nullptr;
 }
 
 TEST_F(MainDialogTest, EnterDoesNotEndTheProgram)

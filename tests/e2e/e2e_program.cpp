@@ -4,8 +4,13 @@
 // exit, a pulled device and its return.
 #include "support_sim.h"
 
+#include "app/PlaceholderPages.h"
 #include "app/StringTable.h"
 #include "app/VX35_3Dlg.h"
+#include "measure/MessenDlg.h"
+#include "pages/DatenloggerDlg.h"
+#include "pages/EinrichtenDlg.h"
+#include "pages/SteuernDlg.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
 #include "port/CPortManGui.h"
@@ -16,6 +21,7 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <unistd.h>
 #include <functional>
@@ -224,4 +230,40 @@ TEST_F(ProgramE2E, ClosedWhileTheDeviceWasAwayTheNextStartOpensIt)
     EXPECT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
     dlg->GetPage(7)->SendCommandByte(0, 'D');
     EXPECT_TRUE(Pump([&] { return dlg->ReceiveText(0).Find("\r\n") >= 0; }));
+}
+
+TEST_F(ProgramE2E, ClosingWhileMeasuringStopsTheValueRequestsBeforeTheHomeKeys)
+{
+    SetMainPageFactory([] {
+        CMainPageSet set;
+        set.tabs[0] = std::make_unique<CEinrichtenDlg>();
+        set.tabs[1] = std::make_unique<CMessenDlg>();
+        set.tabs[2] = std::make_unique<CSteuernDlg>();
+        set.tabs[3] = std::make_unique<CDatenloggerDlg>();
+        return set;
+    });
+    auto sim = StartDevice("measure.log");
+    OpenDialog();
+    SetMainPageFactory({});
+    ASSERT_EQ(PortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    dlg->GetSheet().SetActivePage(1);
+    auto* page = dynamic_cast<CMessenDlg*>(dlg->GetPage(1));
+    ASSERT_NE(page, nullptr);
+    page->OnStart();
+    ASSERT_TRUE(Pump([&] { return page->IsValueRequestRunning(); }, 6000));
+    auto got = [&] {
+        std::string all;
+        for (const auto& [ms, bytes] : sim->Received())
+            all += bytes;
+        return all;
+    };
+    ASSERT_TRUE(Pump([&] { const std::string g = got(); return std::count(g.begin(), g.end(), '0') >= 20; }, 6000));
+    const size_t mark = got().size();
+
+    dlg->SendMessage(WM_CLOSE);
+    CloseDialog();
+    ASSERT_TRUE(Pump([&] { return got().find("nnnnn", mark) != std::string::npos; }, 3000)) << got().substr(mark);
+    usleep(200 * 1000);
+    const std::string all = got();
+    EXPECT_EQ(all.find('0', all.find("nnnnn", mark)), std::string::npos) << all.substr(mark);
 }

@@ -282,6 +282,7 @@ TEST_F(UserFlow, SetupTabShowsEveryNestedPageWholeInsideItsFrame)
         EXPECT_LE(page.bottom, frame.bottom) << "nested page " << i;
         EXPECT_LE(page.right, frame.right) << "nested page " << i;
     }
+    Screenshot("setup_configuration");
     CRect sheet;
     nested.GetWindowRect(&sheet);
     EXPECT_LE(sheet.bottom, room.bottom);

@@ -243,6 +243,11 @@ void CDC::Impl::SelectDefaults()
         // The device font of a printer: 10 points at its resolution.
         lf.lfHeight = -std::lround(10.0 * dpiY / 72.0);
         lf.lfWeight = FW_NORMAL;
+        if (!printerFont) {
+            printerFont = std::make_unique<CFont>();
+            printerFont->CreateFontIndirect(&lf);
+        }
+        font = printerFont.get();
     }
     ApplyFont(lf, font);
 }

@@ -58,6 +58,9 @@ struct CDC::Impl {
     DcState s;
     std::vector<DcState> saved;
     CBitmap defaultBitmap;
+    // A printer starts with its own 10-point font, which selecting "the old
+    // font" back must restore; the stock object would bring the screen's.
+    std::unique_ptr<CFont> printerFont;
     bool geometryDirty = true;
     bool clipRectsDirty = true;
     bool drawn = false;                      // anything drawn (window DCs show only then)

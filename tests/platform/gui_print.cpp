@@ -149,3 +149,29 @@ TEST(Print, PagesAndDocumentsInOrder)
     EXPECT_NE(Shell("pdftotext -f 2 -l 2 '" + pdf + "' - 2>/dev/null").find("Seite zwei"), std::string::npos);
     EXPECT_EQ(Shell("pdftotext -f 2 -l 2 '" + pdf + "' - 2>/dev/null").find("Seite eins"), std::string::npos);
 }
+
+TEST(Print, SelectingTheOldFontBackRestoresThePrintersOwnFont)
+{
+    // Pages print with a font of their own and select the returned one back,
+    // then go on with plain text: that text must not shrink to a screen-sized
+    // font on a 600 dpi page.
+    const std::string pdf = TempPath("print_font.pdf");
+    CDC dc;
+    ASSERT_TRUE(dc.AttachPrinter(vx::MakePrinter(pdf.c_str())));
+    ASSERT_GT(dc.StartDoc("Schrift"), 0);
+    ASSERT_GT(dc.StartPage(), 0);
+    const int before = dc.GetTextExtent(CString("X")).cy;
+    EXPECT_GT(before, 60);   // about 10 points at 600 dpi
+    CFont big;
+    LOGFONT lf {};
+    lf.lfHeight = -200;
+    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "Arial");
+    ASSERT_TRUE(big.CreateFontIndirect(&lf));
+    CFont* old = dc.SelectObject(&big);
+    ASSERT_NE(old, nullptr);
+    dc.TextOut(300, 300, CString("Titel"));
+    dc.SelectObject(old);
+    EXPECT_EQ(dc.GetTextExtent(CString("X")).cy, before);
+    ASSERT_GT(dc.EndPage(), 0);
+    ASSERT_GT(dc.EndDoc(), 0);
+}

@@ -514,8 +514,6 @@ TEST_F(UserFlow, SetupTabFollowsTheLanguageWhileShown)
 
 TEST_F(UserFlow, ClosingWhileMeasuringEndsTheRequestsAndSendsTheDeviceHome)
 {
-    GTEST_SKIP() << "the main dialog sends the home keys while the measure page's value requests still run "
-                    "(CVX35_3Dlg::OnCancel before the page's tick is stopped); left to the shell's owner";
     Start();
     ShowTab(1);
     auto* page = Page<CMessenDlg>(1);

@@ -209,7 +209,7 @@ TEST_F(ProgramE2E, BeendenWhileTheReaderWaitsToDeliverDoesNotHang)
     dlg->SendMessage(WM_COMMAND, ID_DATEI_BEENDEN, 0);
     CloseDialog();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    EXPECT_LT(ms.count(), 2000);
+    EXPECT_LT(ms.count(), 10000); // a hang, not a speed check
 }
 
 TEST_F(ProgramE2E, ClosedWhileTheDeviceWasAwayTheNextStartOpensIt)

@@ -5,7 +5,7 @@
 #include <mutex>
 
 VX_IMPLEMENT_DYNAMIC(CShellEmptyPage, CMyPropertyPage)
-VX_IMPLEMENT_DYNAMIC(CShellSetupPage, CMyPropertyPage)
+VX_IMPLEMENT_DYNAMIC(CShellSetupPage, CNestedSheetPage)
 
 namespace {
 std::mutex g_factoryMutex;
@@ -46,16 +46,6 @@ CMainPageSet MakeMainPages()
     return MakeShellPages();
 }
 
-CShellSetupPage::CShellSetupPage() : CMyPropertyPage(IDD, 0) {}
-
-CShellSetupPage::~CShellSetupPage()
-{
-    // The sheet is destroyed after the pages it lists: let it forget them
-    // while they still exist.
-    while (m_NestedSheet.GetPageCount() > 0)
-        m_NestedSheet.RemovePage(m_NestedSheet.GetPage(0));
-}
-
 CMyPropertyPage* CShellSetupPage::GetNestedPage(int index)
 {
     switch (index) {
@@ -66,89 +56,4 @@ CMyPropertyPage* CShellSetupPage::GetNestedPage(int index)
     case 4: return &m_MeasureConfig;
     default: return nullptr;
     }
-}
-
-CMyPropertyPage* CShellSetupPage::GetActiveNestedPage() const
-{
-    if (!m_NestedSheet.IsWindow())
-        return nullptr;
-    return dynamic_cast<CMyPropertyPage*>(m_NestedSheet.GetActivePage());
-}
-
-BOOL CShellSetupPage::OnInitDialog()
-{
-    CMyPropertyPage::OnInitDialog();
-    for (int i = 0; i < kNestedCount; ++i)
-        m_NestedSheet.AddPage(GetNestedPage(i));
-    CWnd* placeholder = GetDlgItem(IDC_PLACEHOLDER);
-    m_NestedSheet.Create(this, WS_CHILD | WS_VISIBLE);
-    if (placeholder) {
-        CRect r;
-        placeholder->GetWindowRect(&r);
-        ScreenToClient(&r);
-        placeholder->ShowWindow(SW_HIDE);
-        m_NestedSheet.SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(),
-                                   SWP_NOZORDER | SWP_NOACTIVATE);
-        // The tabs take the placeholder's whole width, so all five texts fit
-        // in every language.
-        if (CTabCtrl* tab = m_NestedSheet.GetTabControl()) {
-            CRect t;
-            tab->GetWindowRect(&t);
-            m_NestedSheet.ScreenToClient(&t);
-            tab->MoveWindow(t.left, t.top, r.Width() - 2 * t.left, r.Height() - 2 * t.top);
-        }
-    }
-    for (int i = 0; i < kNestedCount; ++i)
-        if (GetNestedPage(i)->m_pChannelTable == nullptr)
-            GetNestedPage(i)->m_pChannelTable = m_pChannelTable;
-    SetLanguageTexts();
-    RefreshPage();
-    return TRUE;
-}
-
-void CShellSetupPage::OnChildActivate()
-{
-    CMyPropertyPage::OnChildActivate();
-    RefreshPage();
-}
-
-void CShellSetupPage::OnDataReceived(int byteCount, int port)
-{
-    if (CMyPropertyPage* page = GetActiveNestedPage())
-        page->OnDataReceived(byteCount, port);
-}
-
-void CShellSetupPage::SetLanguageTexts()
-{
-    CTabCtrl* tab = m_NestedSheet.IsWindow() ? m_NestedSheet.GetTabControl() : nullptr;
-    if (!tab)
-        return;
-    static const UINT ids[kNestedCount] = {5122, 5123, 5124, 5131, 5136};
-    for (int i = 0; i < kNestedCount; ++i)
-        tab->SetItemText(i, LoadLanguageText(ids[i]));
-}
-
-void CShellSetupPage::RefreshPage()
-{
-    EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
-    EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, false);
-    EnableMenuItemOfMain(WM_ENABLE_PRINT, false);
-}
-
-void CShellSetupPage::PrintPage(CPage* page)
-{
-    if (CMyPropertyPage* p = GetActiveNestedPage())
-        p->PrintPage(page);
-}
-
-void CShellSetupPage::OnFileOpen()
-{
-    if (CMyPropertyPage* p = GetActiveNestedPage())
-        p->OnFileOpen();
-}
-
-void CShellSetupPage::OnFileSave()
-{
-    if (CMyPropertyPage* p = GetActiveNestedPage())
-        p->OnFileSave();
 }

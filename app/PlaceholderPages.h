@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/MyPropertyPage.h"
+#include "app/NestedSheetPage.h"
 
 #include <array>
 #include <functional>
@@ -17,35 +18,18 @@ public:
     void OnDataReceived(int byteCount, int) override { m_dwReceivedBytes += static_cast<DWORD>(byteCount); }
 };
 
-// The setup tab: a nested sheet of five pages; the main dialog's calls go
-// on to whichever nested page is shown.
-class CShellSetupPage : public CMyPropertyPage {
+// The setup tab with five empty nested pages.
+class CShellSetupPage : public CNestedSheetPage {
     VX_DECLARE_DYNAMIC(CShellSetupPage)
 public:
-    enum { IDD = 108, IDC_PLACEHOLDER = 1029 };
-    static constexpr int kNestedCount = 5;
+    enum { IDD = 108 };
 
-    CShellSetupPage();
-    ~CShellSetupPage() override;
+    CShellSetupPage() : CNestedSheetPage(IDD) {}
+    ~CShellSetupPage() override { DetachNestedPages(); }
 
-    void OnDataReceived(int byteCount, int port) override;
-    void SetLanguageTexts() override;
-    void RefreshPage() override;
-    void PrintPage(CPage* page) override;
-    void OnFileOpen() override;
-    void OnFileSave() override;
     CMyPropertyPage* GetNestedPage(int index) override;
 
-    BOOL OnInitDialog() override;
-
-    CMyPropertyPage* GetActiveNestedPage() const;
-    CPropertySheet& GetNestedSheet() { return m_NestedSheet; }
-
-protected:
-    void OnChildActivate() override;
-
 private:
-    CPropertySheet m_NestedSheet;
     // Company header, date, parameter, commands, measure configuration.
     CShellEmptyPage m_Header{113};
     CShellEmptyPage m_Date{114};

@@ -2,7 +2,7 @@
 // pseudo-terminal: open from the profile, a page's command reaches the
 // device and its answer the receive text and the terminal, the home keys at
 // exit, a pulled device and its return.
-#include "support_sim.h"
+#include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
 #include "app/StringTable.h"

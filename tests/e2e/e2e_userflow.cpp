@@ -3,7 +3,7 @@
 // device over a real pseudo-terminal, the platform's real clock. Each case
 // walks one tab's flows and leaves a screenshot of the tab in the build
 // folder for a person to look at.
-#include "support_sim.h"
+#include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
 #include "app/StringTable.h"

@@ -9,6 +9,7 @@
 #include "platform/Timer.h"
 #include "port/CPortManGui.h"
 #include "res/Resources.h"
+#include "tests/support/SimDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -23,72 +24,10 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace {
-
-// vx35sim on a pipe: the first line it prints is the terminal's path.
-class Sim {
-public:
-    explicit Sim(std::vector<std::string> args)
-    {
-        int in[2], out[2];
-        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
-            return;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, in[0], 0);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        args.insert(args.begin(), VX35SIM_PATH);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&m_pid, VX35SIM_PATH, &fa, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&fa);
-        close(in[0]);
-        close(out[1]);
-        m_stdin = in[1];
-        m_stdout = out[0];
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        std::string line;
-        while (m_pid > 0 && std::chrono::steady_clock::now() < end) {
-            pollfd p{m_stdout, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            char c;
-            if (read(m_stdout, &c, 1) != 1)
-                break;
-            if (c == '\n') {
-                path = line;
-                break;
-            }
-            line += c;
-        }
-    }
-    ~Sim()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-        if (m_stdin >= 0)
-            close(m_stdin);
-        if (m_stdout >= 0)
-            close(m_stdout);
-    }
-    std::string path;
-
-private:
-    pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_stdout = -1;
-};
 
 // Takes the port's chunks the way the main dialog does: append to receive
 // text 0, then tell the shown page.
@@ -114,7 +53,7 @@ private:
 };
 
 struct Rig {
-    explicit Rig(std::vector<std::string> simArgs) : sim(std::move(simArgs))
+    explicit Rig(const std::vector<std::string>& simArgs) : sim("", simArgs)
     {
         vxres::InstallResources();
         vx::InstallStringTable();
@@ -126,12 +65,12 @@ struct Rig {
 
     bool Open()
     {
-        if (sim.path.empty())
+        if (!sim.Started())
             return false;
         if (!owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0))
             return false;
         port = std::make_unique<CPortManGui>(&owner, WM_PORT_DATA, WM_PORT_STATUS);
-        port->m_Dcb.m_strPortName = sim.path.c_str();
+        port->m_Dcb.m_strPortName = sim.Path().c_str();
         port->m_Dcb.m_dwBaudRate = 115200;
         if (port->Open() != 0)
             return false;
@@ -180,7 +119,7 @@ struct Rig {
     bool Measuring() { return page.GetConversation().IsRunning(); }
     int Points() { return page.GetDisplay().GetPointCount(0); }
 
-    Sim sim;
+    SimDevice sim;
     ChannelRecord table[kChannelCount];
     CString receive[kReceiveTextCount];
     int languageOffset = 0;

@@ -16,6 +16,7 @@
 #include "port/CPortManGui.h"
 #include "res/Resources.h"
 #include "sim/Vx35Device.h"
+#include "tests/support/SimDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -30,11 +31,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -244,64 +242,6 @@ TEST_F(SimulatedDeviceTest, ParameterTableReadInSevenBytePiecesEqualsTheWholeRea
 
 namespace {
 
-class SimProcess {
-public:
-    explicit SimProcess(std::vector<std::string> args)
-    {
-        int in[2], out[2];
-        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
-            return;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, in[0], 0);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        args.insert(args.begin(), VX35SIM_PATH);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&m_pid, VX35SIM_PATH, &fa, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&fa);
-        close(in[0]);
-        close(out[1]);
-        m_stdin = in[1];
-        m_stdout = out[0];
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        std::string line;
-        while (m_pid > 0 && std::chrono::steady_clock::now() < end) {
-            pollfd p{m_stdout, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            char c;
-            if (read(m_stdout, &c, 1) != 1)
-                break;
-            if (c == '\n') {
-                path = line;
-                break;
-            }
-            line += c;
-        }
-    }
-    ~SimProcess()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-        if (m_stdin >= 0)
-            close(m_stdin);
-        if (m_stdout >= 0)
-            close(m_stdout);
-    }
-    std::string path;
-
-private:
-    pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_stdout = -1;
-};
-
 // Hands the port's chunks to the page as the main dialog does.
 class Owner : public CWnd {
 public:
@@ -330,8 +270,8 @@ TEST(ControlPageOnTheLine, IdentifiesAVariant800Device)
 {
     vxres::InstallResources();
     vx::InstallStringTable();
-    SimProcess sim({"--model", "H1"});
-    ASSERT_FALSE(sim.path.empty());
+    SimDevice sim("", {"--model", "H1"});
+    ASSERT_FALSE(!sim.Started());
     ChannelRecord table[kChannelCount];
     CString rx[kReceiveTextCount];
     int language = 0, connection = 0, channel = 0, busy = 0, operating = 0;
@@ -341,7 +281,7 @@ TEST(ControlPageOnTheLine, IdentifiesAVariant800Device)
     ASSERT_TRUE(owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
     {
         CPortManGui port(&owner, WM_PORT_DATA, WM_PORT_STATUS);
-        port.m_Dcb.m_strPortName = sim.path.c_str();
+        port.m_Dcb.m_strPortName = sim.Path().c_str();
         port.m_Dcb.m_dwBaudRate = 115200;
         ASSERT_EQ(port.Open(), 0);
         table[0].m_pPortMan = &port;

@@ -1,6 +1,8 @@
-// vx35sim as a child process for the end-to-end tests: started with a log
-// file, its terminal reachable through a stable symlink (as a USB adapter's
-// by-id link would be), stopped on request to play a pulled cable.
+// vx35sim as a child process for the end-to-end tests: its terminal's path
+// is read from its first line; with a log file every byte it received is
+// kept with its time; stopped on request to play a pulled cable. Tests that
+// need a stable port name point a link at the terminal (PointLink, or the
+// simulator's own --link).
 #pragma once
 
 #include <string>
@@ -8,15 +10,17 @@
 
 class SimDevice {
 public:
-    SimDevice(const std::string& logFile, const std::vector<std::string>& extraArgs = {});
+    // An empty logFile starts the simulator without a log.
+    explicit SimDevice(const std::string& logFile, const std::vector<std::string>& extraArgs = {});
     ~SimDevice();
     SimDevice(const SimDevice&) = delete;
     SimDevice& operator=(const SimDevice&) = delete;
 
     bool Started() const { return !m_path.empty(); }
     const std::string& Path() const { return m_path; }
-    // Ends the simulator: its side of the terminal closes.
-    void Stop();
+    // Ends the simulator: its side of the terminal closes. Its exit code,
+    // -1 when it was not running or did not exit normally.
+    int Stop();
     // The log's received ("RX") bytes with the time each chunk came, in ms.
     std::vector<std::pair<double, std::string>> Received() const;
 

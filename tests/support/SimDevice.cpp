@@ -1,4 +1,4 @@
-#include "support_sim.h"
+#include "tests/support/SimDevice.h"
 
 #include <chrono>
 #include <csignal>
@@ -23,7 +23,11 @@ SimDevice::SimDevice(const std::string& logFile, const std::vector<std::string>&
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, in[0], 0);
     posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    std::vector<std::string> all{VX35SIM_PATH, "--log", logFile};
+    std::vector<std::string> all{VX35SIM_PATH};
+    if (!logFile.empty()) {
+        all.push_back("--log");
+        all.push_back(logFile);
+    }
     all.insert(all.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (std::string& a : all)
@@ -61,17 +65,21 @@ SimDevice::~SimDevice()
         close(m_stdout);
 }
 
-void SimDevice::Stop()
+int SimDevice::Stop()
 {
+    int code = -1;
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
+        int status = 0;
+        if (waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status))
+            code = WEXITSTATUS(status);
         m_pid = -1;
     }
     if (m_stdin >= 0) {
         close(m_stdin);
         m_stdin = -1;
     }
+    return code;
 }
 
 std::vector<std::pair<double, std::string>> SimDevice::Received() const

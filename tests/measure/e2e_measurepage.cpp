@@ -9,6 +9,7 @@
 #include "platform/Timer.h"
 #include "port/CPortManGui.h"
 #include "res/Resources.h"
+#include "tests/support/PageOwner.h"
 #include "tests/support/SimDevice.h"
 
 #include <gtest/gtest.h>
@@ -28,29 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Takes the port's chunks the way the main dialog does: append to receive
-// text 0, then tell the shown page.
-class Owner : public CWnd {
-public:
-    Owner(CString& text, CMessenDlg& page) : m_text(text), m_page(page)
-    {
-        VX_ON_MESSAGE(WM_PORT_DATA, OnPortData);
-    }
-    LRESULT OnPortData(WPARAM count, LPARAM bytes)
-    {
-        const int n = static_cast<int>(count);
-        if (n > 0 && bytes)
-            m_text.Append(reinterpret_cast<const char*>(bytes), n);
-        if (m_page.IsWindow())
-            m_page.OnDataReceived(n, 0);
-        return 0;
-    }
-
-private:
-    CString& m_text;
-    CMessenDlg& m_page;
-};
 
 struct Rig {
     explicit Rig(const std::vector<std::string>& simArgs) : sim("", simArgs)
@@ -128,7 +106,7 @@ struct Rig {
     BYTE arrival = 0;
     CMessenDlg page;
     CPropertySheet sheet;
-    Owner owner{receive[0], page};
+    PageOwner owner{receive[0], page};
     std::unique_ptr<CPortManGui> port;
 };
 

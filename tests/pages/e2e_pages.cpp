@@ -16,6 +16,7 @@
 #include "port/CPortManGui.h"
 #include "res/Resources.h"
 #include "sim/Vx35Device.h"
+#include "tests/support/PageOwner.h"
 #include "tests/support/SimDevice.h"
 
 #include <gtest/gtest.h>
@@ -240,32 +241,6 @@ TEST_F(SimulatedDeviceTest, ParameterTableReadInSevenBytePiecesEqualsTheWholeRea
 
 // ---- vx35sim on a pseudo-terminal, real clock ------------------------------------------
 
-namespace {
-
-// Hands the port's chunks to the page as the main dialog does.
-class Owner : public CWnd {
-public:
-    Owner(CString& text, CMyPropertyPage& page) : m_text(text), m_page(page)
-    {
-        VX_ON_MESSAGE(WM_PORT_DATA, OnPortData);
-    }
-    LRESULT OnPortData(WPARAM count, LPARAM bytes)
-    {
-        const int n = static_cast<int>(count);
-        if (n > 0 && bytes)
-            m_text.Append(reinterpret_cast<const char*>(bytes), n);
-        if (m_page.IsWindow())
-            m_page.OnDataReceived(n, 0);
-        return 0;
-    }
-
-private:
-    CString& m_text;
-    CMyPropertyPage& m_page;
-};
-
-} // namespace
-
 TEST(ControlPageOnTheLine, IdentifiesAVariant800Device)
 {
     vxres::InstallResources();
@@ -277,7 +252,7 @@ TEST(ControlPageOnTheLine, IdentifiesAVariant800Device)
     int language = 0, connection = 0, channel = 0, busy = 0, operating = 0;
     BYTE arrival = 0;
     CSteuernDlg control;
-    Owner owner(rx[0], control);
+    PageOwner owner(rx[0], control);
     ASSERT_TRUE(owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
     {
         CPortManGui port(&owner, WM_PORT_DATA, WM_PORT_STATUS);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+class CArchive;
 class CDCEx;
 
 // One finished measurement between two curve points.
@@ -125,6 +126,35 @@ public:
     // Colour table for new curves.
     static COLORREF CurveColor(int curve);
 
+    // ---- persistence, bitmap export and printing ----
+    // Parts of the stored state, combinable.
+    static constexpr UINT kStoreAppearance = 1;
+    static constexpr UINT kStoreCurvesAndAxes = 2;
+    static constexpr UINT kStoreObjects = 4;
+    static constexpr UINT kPrintCommand = 60007;
+    using CWnd::Serialize;
+    // Storing writes the parts in flags; loading reads what the stored flag
+    // word names (flags is ignored) and appends to the chart. A damaged
+    // archive throws its exception and leaves the chart as it was.
+    void Serialize(CArchive& ar, UINT flags);
+    // False without writing anything for flags 0 or a file that cannot be
+    // created; archive and file errors are passed on as exceptions.
+    bool Save(const char* fileName, UINT flags);
+    // Replaces the chart's curves, axes and objects with the file's. False
+    // when the file cannot be opened; a damaged file throws and the chart
+    // keeps its state.
+    bool Load(const char* fileName);
+    // The last paint as a 32-bit .bmp; false before any paint or when the
+    // file cannot be written.
+    bool SaveBitmap(const char* fileName);
+    // Asks for a printer and prints the chart on one page; nothing happens
+    // when the dialog is cancelled.
+    void OnPrint();
+    // Prints on an open printer context: lays the chart out on the page in
+    // screen pixels and lets the context scale it up. Returns the layout
+    // rectangle used.
+    CRect PrintOn(CDCEx* printerDC);
+
 protected:
     void OnPaint() override;
     BOOL OnEraseBkgnd(CDC* dc) override;
@@ -133,6 +163,9 @@ protected:
     void LayoutLegend(CDCEx* dc, CRect& inner);
     void LayoutAxes(CDCEx* dc, const CRect& inner);
     void DrawMeasures(CDCEx* dc);
+    struct LoadedSection;
+    void ReadSection(CArchive& ar, LoadedSection& section);
+    void ApplySection(LoadedSection& section);
 
     COLORREF m_crBack;
     COLORREF m_crOuter;

@@ -1,0 +1,115 @@
+// A table of named columns read from and written to a delimited text file:
+// one header line of names, then one line per sample. A table holds either
+// numbers or texts, chosen by its read flags. No operation lets an error
+// escape: each records its text (GetLastError) and returns a failure value.
+#pragma once
+
+#include "platform/CString.h"
+#include "platform/Types.h"
+
+#include <cstddef>
+#include <vector>
+
+class CDelimitedDataFile {
+public:
+    static constexpr DWORD RF_READ_AS_DOUBLE = 1;
+    static constexpr DWORD READ_AS_STRING = 2;
+    static constexpr DWORD RF_APPEND_DATA = 4;
+    // Returned by the number getters when no value can be given.
+    static constexpr double kMissingValue = 1234567890987654400.0;
+    // Longest field kept when reading; the rest of a longer field is dropped.
+    static constexpr int kMaxFieldLength = 1023;
+
+    // Corners in either order; both ends included.
+    struct Rect {
+        int firstVariable = 0;
+        int lastVariable = 0;
+        int firstSample = 0;
+        int lastSample = 0;
+        const CDelimitedDataFile* table = nullptr;
+    };
+
+    CDelimitedDataFile();
+    explicit CDelimitedDataFile(DWORD flags);
+    CDelimitedDataFile(const char* fileName, DWORD flags = RF_READ_AS_DOUBLE);
+    explicit CDelimitedDataFile(const Rect& rect);
+    CDelimitedDataFile(const CDelimitedDataFile&) = default;
+    CDelimitedDataFile& operator=(const CDelimitedDataFile&) = default;
+    ~CDelimitedDataFile() = default;
+
+    Rect Select(int firstVariable, int firstSample, int lastVariable, int lastSample) const;
+    static CDelimitedDataFile FromVariable(const CString& name, const std::vector<double>& values);
+    static CDelimitedDataFile FromVariable(const CString& name, const std::vector<CString>& values);
+    void Append(const CDelimitedDataFile& other);
+    CDelimitedDataFile operator+(const CDelimitedDataFile& other) const;
+    void Clear();
+
+    bool ReadFile(const char* fileName, DWORD flags);
+    bool WriteFile(const char* fileName, const CString& delimiter);
+    // The rectangle's names and samples in the same format.
+    bool WriteFile(const Rect& rect, const char* fileName, const CString& delimiter);
+
+    double GetData(int variable, int sample);
+    double GetData(const CString& name, int sample);
+    // Length of the text, or -1. The buffer form fails (error 1) when the
+    // text and its terminator do not fit in size bytes.
+    int GetString(int variable, int sample, CString& text);
+    int GetString(int variable, int sample, char* buffer, size_t size);
+    int GetString(const CString& name, int sample, CString& text);
+    int GetString(const CString& name, int sample, char* buffer, size_t size);
+    int GetVariable(int variable, std::vector<double>& values);
+    int GetVariable(int variable, std::vector<CString>& values);
+    int GetVariable(const CString& name, std::vector<double>& values);
+    int GetVariable(const CString& name, std::vector<CString>& values);
+    int GetVariableName(int variable, CString& name);
+    int GetVariableName(int variable, char* buffer, size_t size);
+    int GetVariableIndex(const CString& name, int start = 0) const;
+    int GetVariableIndex(const CString& name, const CString& fileName, int start = 0);
+
+    bool SetData(int variable, int sample, double value);
+    bool SetString(int variable, int sample, const CString& text);
+    bool AppendData(int variable, double value);
+    bool AppendData(int variable, const std::vector<double>& values);
+    bool AppendString(int variable, const CString& text);
+    bool AppendString(int variable, const std::vector<CString>& texts);
+    bool AddVariable(const CString& name, const double* values, int count);
+    bool AddVariable(const CString& name, const CString* texts, int count);
+    bool AddVariable(const CString& name, const std::vector<double>& values);
+    bool AddVariable(const CString& name, const std::vector<CString>& texts);
+    bool RemoveVariable(int variable);
+
+    int GetNumberOfVariables() const { return static_cast<int>(m_names.size()); }
+    // -1 for a variable that does not exist.
+    int GetNumberOfSamples(int variable) const;
+
+    const CString& GetLastError() const { return m_lastError; }
+    const CString& GetFileName() const { return m_fileName; }
+    const CString& GetDelimiter() const { return m_delimiter; }
+    void SetDelimiter(const CString& d) { m_delimiter = d; }
+    DWORD GetReadFlags() const { return m_dwReadFlags; }
+    void SetReadFlags(DWORD flags) { m_dwReadFlags = flags; }
+    // The table's error texts by code (0 to 8).
+    static const char* ErrorText(int code);
+
+    CString m_delimiter;
+    DWORD m_dwReadFlags = RF_READ_AS_DOUBLE;
+    DWORD m_nReserve = 65535;
+
+private:
+    bool IsNumbers() const { return (m_dwReadFlags & RF_READ_AS_DOUBLE) != 0; }
+    bool IsTexts() const { return (m_dwReadFlags & READ_AS_STRING) != 0; }
+    void Fail(int code) { m_lastError = ErrorText(code); }
+    template <class R, class F>
+    R Guard(int unknownCode, R failure, F&& work);
+    void PushVariable(const CString& name, const CString& file);
+    bool ReadFileImpl(const char* fileName, DWORD flags);
+    void WriteTo(const char* fileName, const Rect& rect) const;
+
+    CString m_fileName;
+    CString m_lastError;
+    std::vector<CString> m_names;
+    std::vector<CString> m_files;
+    // Both kept one per variable, whatever the flags, so that indexes agree.
+    std::vector<std::vector<CString>> m_texts;
+    std::vector<std::vector<double>> m_numbers;
+};

@@ -1,0 +1,189 @@
+// The delimited data file: reading numbers and texts, the column check,
+// writing, and every getter's failure value with its recorded error.
+#include "chart/DataFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+class DataFile : public ::testing::Test {
+protected:
+    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+    std::string Write(const char* name, const std::string& text) const
+    {
+        const std::string p = Path(name);
+        std::ofstream(p, std::ios::binary) << text;
+        return p;
+    }
+    static std::string Slurp(const std::string& p)
+    {
+        std::ifstream in(p, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    QTemporaryDir dir;
+};
+
+std::vector<double> Column(CDelimitedDataFile& t, int v)
+{
+    std::vector<double> c;
+    t.GetVariable(v, c);
+    return c;
+}
+
+}  // namespace
+
+TEST_F(DataFile, ReadsNumbersColumnByColumn)
+{
+    const std::string p = Write("a.csv", "a,b\n1,2\n3,4");
+    CDelimitedDataFile t;
+    ASSERT_TRUE(t.ReadFile(p.c_str(), CDelimitedDataFile::RF_READ_AS_DOUBLE)) << t.GetLastError().GetString();
+    ASSERT_EQ(t.GetNumberOfVariables(), 2);
+    CString name;
+    t.GetVariableName(1, name);
+    EXPECT_EQ(name, "b");
+    EXPECT_EQ(Column(t, 0), (std::vector<double>{1, 3}));
+    EXPECT_EQ(Column(t, 1), (std::vector<double>{2, 4}));
+    EXPECT_EQ(t.GetData("b", 1), 4.0);
+    EXPECT_EQ(t.GetVariableIndex("b", CString(p.c_str())), 1);
+    EXPECT_TRUE(t.GetLastError().IsEmpty());
+}
+
+TEST_F(DataFile, FinalLineFeedAndCrLfAddNothing)
+{
+    const std::string p = Write("a.csv", "a,b\r\n1,2\r\n3,x4\r\n");
+    CDelimitedDataFile t(p.c_str(), CDelimitedDataFile::RF_READ_AS_DOUBLE);
+    ASSERT_EQ(t.GetNumberOfVariables(), 2);
+    EXPECT_EQ(t.GetVariableIndex("b"), 1);
+    // A field without a leading number reads as 0.
+    EXPECT_EQ(Column(t, 1), (std::vector<double>{2, 0}));
+    EXPECT_EQ(t.GetNumberOfSamples(0), 2);
+}
+
+TEST_F(DataFile, ReadsTextsAndAppendsColumnsOnRequest)
+{
+    const std::string p = Write("t.csv", "name;unit\nforce;N\ntorque;N m\n");
+    CDelimitedDataFile t(CDelimitedDataFile::READ_AS_STRING);
+    t.SetDelimiter(";");
+    ASSERT_TRUE(t.ReadFile(p.c_str(), CDelimitedDataFile::READ_AS_STRING));
+    CString text;
+    EXPECT_EQ(t.GetString(1, 1, text), 3);
+    EXPECT_EQ(text, "N m");
+    char buf[4];
+    EXPECT_EQ(t.GetString("unit", 1, buf, sizeof buf), 3);
+    EXPECT_STREQ(buf, "N m");
+    char tiny[3];
+    EXPECT_EQ(t.GetString(1, 1, tiny, sizeof tiny), -1);
+    EXPECT_STREQ(CDelimitedDataFile::ErrorText(1), "ERROR 0001: An unknown error occurred in GetString()!");
+
+    ASSERT_TRUE(t.ReadFile(p.c_str(), CDelimitedDataFile::READ_AS_STRING | CDelimitedDataFile::RF_APPEND_DATA));
+    EXPECT_EQ(t.GetNumberOfVariables(), 4);
+    EXPECT_EQ(t.GetVariableIndex("name", 1), 2);
+    // Searching from the file's first variable plus the start index.
+    EXPECT_EQ(t.GetVariableIndex("unit", CString(p.c_str()), 2), 3);
+}
+
+TEST_F(DataFile, ColumnCountMismatchAndMissingFileFail)
+{
+    CDelimitedDataFile t;
+    const std::string bad = Write("bad.csv", "a,b,c\n1,2\n");
+    EXPECT_FALSE(t.ReadFile(bad.c_str(), 1));
+    EXPECT_EQ(t.GetLastError(), "ERROR 0008: The Number of Headers is different than the Number of Data Columns!");
+
+    const std::string none = Path("none.csv");
+    EXPECT_FALSE(t.ReadFile(none.c_str(), 1));
+    EXPECT_EQ(t.GetLastError(), CString("ERROR 0007: File not found!\nDetails: ") + none.c_str());
+}
+
+TEST_F(DataFile, LongFieldsAreCutAndLinesStayInStep)
+{
+    const std::string p = Write("long.csv", "a,b\n" + std::string(5000, '7') + ",2\n3,4\n");
+    CDelimitedDataFile t(p.c_str(), CDelimitedDataFile::READ_AS_STRING);
+    CString text;
+    EXPECT_EQ(t.GetString(0, 0, text), CDelimitedDataFile::kMaxFieldLength);
+    t.GetString(1, 1, text);
+    EXPECT_EQ(text, "4");
+}
+
+TEST_F(DataFile, GettersReportTheirErrors)
+{
+    CDelimitedDataFile texts = CDelimitedDataFile::FromVariable("s", std::vector<CString>{"x"});
+    EXPECT_EQ(texts.GetData(0, 0), 1.2345678909876544e18);
+    EXPECT_EQ(texts.GetLastError(), "ERROR 0004: GetData() was called while the dwReadFlags was not RF_READ_AS_DOUBLE.");
+
+    CDelimitedDataFile numbers = CDelimitedDataFile::FromVariable("n", std::vector<double>{1.5});
+    CString text;
+    EXPECT_EQ(numbers.GetString(0, 0, text), -1);
+    EXPECT_EQ(numbers.GetLastError(), "ERROR 0003: GetString() was called while the dwReadFlags was not READ_AS_STRING.");
+    EXPECT_EQ(numbers.GetData("zz", 0), CDelimitedDataFile::kMissingValue);
+    EXPECT_EQ(numbers.GetLastError(), "ERROR 0005: Variable name not found!");
+    EXPECT_EQ(numbers.GetVariableIndex("n", CString("nofile.csv")), -1);
+    EXPECT_EQ(numbers.GetLastError(), "ERROR 0006: Filename name not found!");
+    // Indexes past the table fail with the error's own text, never crash.
+    EXPECT_EQ(numbers.GetData(0, 7), CDelimitedDataFile::kMissingValue);
+    EXPECT_FALSE(numbers.GetLastError().IsEmpty());
+    EXPECT_FALSE(numbers.SetData(3, 0, 1.0));
+    EXPECT_FALSE(numbers.AppendData(-1, 1.0));
+    EXPECT_FALSE(numbers.RemoveVariable(1));
+    EXPECT_EQ(numbers.GetNumberOfSamples(5), -1);
+    numbers.Clear();
+    EXPECT_TRUE(numbers.GetLastError().IsEmpty());
+}
+
+TEST_F(DataFile, EditsAppendsAndSelects)
+{
+    CDelimitedDataFile t;
+    const double xs[] = {1, 2, 3};
+    ASSERT_TRUE(t.AddVariable("X1", xs, 3));
+    ASSERT_TRUE(t.AddVariable("Y1", std::vector<double>{10, 20}));
+    EXPECT_TRUE(t.AppendData(1, std::vector<double>{30, 40}));
+    EXPECT_TRUE(t.SetData(0, 2, 3.5));
+    EXPECT_EQ(t.GetNumberOfSamples(1), 4);
+
+    t.Append(t);
+    EXPECT_EQ(t.GetNumberOfVariables(), 4);
+    EXPECT_EQ(t.GetData(3, 3), 40.0);
+    EXPECT_TRUE(t.RemoveVariable(2));
+    EXPECT_EQ(t.GetVariableIndex("Y1", 2), 2);
+
+    // Corners in either order, both ends included.
+    CDelimitedDataFile part(t.Select(1, 3, 0, 1));
+    ASSERT_EQ(part.GetNumberOfVariables(), 2);
+    EXPECT_EQ(Column(part, 0), (std::vector<double>{2, 3.5}));
+    EXPECT_EQ(Column(part, 1), (std::vector<double>{20, 30, 40}));
+
+    const CDelimitedDataFile sum = part + CDelimitedDataFile::FromVariable("Z", std::vector<double>{9});
+    EXPECT_EQ(sum.GetNumberOfVariables(), 3);
+    EXPECT_EQ(part.GetNumberOfVariables(), 2);
+}
+
+TEST_F(DataFile, WritesHeaderAndRowsThatReadBack)
+{
+    CDelimitedDataFile t;
+    t.AddVariable("X1", std::vector<double>{0.5, 1234567.0, -2});
+    t.AddVariable("Y1", std::vector<double>{1, 2});
+    const std::string p = Path("out.csv");
+    ASSERT_TRUE(t.WriteFile(p.c_str(), ";"));
+    // Six significant digits; a shorter column leaves its field empty.
+    EXPECT_EQ(Slurp(p), "X1;Y1\n0.5;1\n1.23457e+06;2\n-2;\n");
+
+    CDelimitedDataFile back;
+    back.SetDelimiter(";");
+    ASSERT_TRUE(back.ReadFile(p.c_str(), 1));
+    EXPECT_EQ(Column(back, 0), (std::vector<double>{0.5, 1234570.0, -2}));
+
+    ASSERT_TRUE(t.WriteFile(t.Select(1, 1, 0, 0), p.c_str(), ","));
+    EXPECT_EQ(Slurp(p), "X1,Y1\n0.5,1\n1.23457e+06,2\n");
+
+    CDelimitedDataFile texts = CDelimitedDataFile::FromVariable("s", std::vector<CString>{"a b", ""});
+    ASSERT_TRUE(texts.WriteFile(p.c_str(), ","));
+    EXPECT_EQ(Slurp(p), "s\na b\n\n");
+
+    EXPECT_FALSE(t.WriteFile(Path("no/such/dir.csv").c_str(), ","));
+    EXPECT_FALSE(t.GetLastError().IsEmpty());
+}

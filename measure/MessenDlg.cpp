@@ -1,6 +1,10 @@
 #include "measure/MessenDlg.h"
 
 #include "app/StringTable.h"
+#include "app/VX35_3Dlg.h"
+#include "measure/SeriesCsv.h"
+#include "print/Page.h"
+#include "platform/File.h"
 #include "measure/ChannelConfig.h"
 #include "platform/DDX.h"
 #include "platform/Modal.h"
@@ -360,3 +364,157 @@ void CMessenDlg::Host::MarkMeasureStart()
 }
 
 void CMessenDlg::Host::AddPoint(int curve, double x, double y) { m_page.m_Display.addPoint(curve, x, y); }
+
+// ---- CSV, bitmap and report ----
+
+namespace {
+
+CVX35_3Dlg* MainDialog(CWnd* page) { return page ? dynamic_cast<CVX35_3Dlg*>(page->GetTopLevelParent()) : nullptr; }
+
+void ReportWriteFailure(const CString& path)
+{
+    AfxMessageBox(CFileException(CFileException::genericException, 0, path).GetErrorMessage(), MB_OK | MB_ICONERROR);
+}
+
+// A file that cannot be written is reported, never passed over.
+bool WriteWholeFile(const CString& path, const CString& bytes)
+{
+    try {
+        CFile file(path.GetString(), CFile::modeCreate | CFile::modeWrite);
+        file.Write(bytes.GetString(), static_cast<UINT>(bytes.GetLength()));
+        file.Close();
+        return true;
+    } catch (const CFileException& e) {
+        AfxMessageBox(e.GetErrorMessage(), MB_OK | MB_ICONERROR);
+        return false;
+    }
+}
+
+} // namespace
+
+void CMessenDlg::OnFileSave()
+{
+    CFileDialog dialog(FALSE, "csv", "*.csv", OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT,
+                       "(*.csv)|*.csv|(*.bmp)|*.bmp|All Files (*.*)|*.*|", this);
+    if (dialog.DoModal() != IDOK)
+        return;
+    const CString path = dialog.GetPathName();
+    // Case matters: only these two exact extensions write anything.
+    const CString ext = dialog.GetFileExt();
+    if (ext == "bmp") {
+        if (!m_Display.SaveBitmap(path))
+            ReportWriteFailure(path);
+    } else if (ext == "csv") {
+        WriteCsv(path);
+    }
+}
+
+bool CMessenDlg::WriteCsv(const CString& path)
+{
+    if (path.IsEmpty())
+        return false;
+    CVX35_3Dlg* main = MainDialog(this);
+    CDocumentationDlgTiny fallback;
+    const CDocumentationDlgTiny& doc = main ? main->GetDocumentation() : fallback;
+
+    SeriesCsvFormat format;
+    int lineEndIndex = 0;
+    doc.GetLineEnd(format.lineEnd, lineEndIndex);
+    doc.GetColumnSeparator(format.columnSeparator);
+    format.decimalSeparator = doc.GetDecimalSeparatorChar();
+    format.physicalUnit = doc.GetPhysicalUnit();
+
+    if (!m_pDateTime)
+        m_pDateTime = std::make_unique<CDateTimeText>(0, 1000, 2000, 3000, LanguageOffset(), false, true);
+    if (!m_pDateTime->SelectDateFormat(LanguageOffset())) {
+        m_pDateTime->SetFromNow(false, true);
+        m_pDateTime->SelectDateFormat(LanguageOffset());
+    }
+
+    const ChannelRecord& channel = m_pChannelTable ? m_pChannelTable[0] : m_SpareRecord;
+    const SensorLabels labels{LoadLanguageText(5177), LoadLanguageText(5178), LoadLanguageText(5165),
+                              LoadLanguageText(5163)};
+    SeriesCsvHeader header;
+    header.companyHeader = GetConversation().GetHeader();
+    header.headline = doc.GetHeadline();
+    header.comment = doc.GetComment();
+    header.date = m_pDateTime->GetDateText();
+    header.time = m_pDateTime->GetTimeText();
+    header.sensorBlock = FormatSensorBlock(channel, labels, format.lineEnd);
+    CString unit = m_strYAxisTitle;
+    unit.Trim();
+
+    const CString text = BuildSeriesCsv(header, format, channel, unit, m_Display.GetPointCount(0),
+                                        [this](int i, double& x, double& y) {
+                                            x = m_Display.GetPointX(0, i);
+                                            y = m_Display.GetPointY(0, i);
+                                        });
+    return WriteWholeFile(path, text);
+}
+
+namespace {
+// Print positions are given for a printer of 600 dots per inch.
+constexpr int kDesignScale = 600;
+int PrinterScale(const CVX35_3Dlg* main)
+{
+    return main && main->GetPrinterScale() > 0 ? main->GetPrinterScale() : kDesignScale;
+}
+} // namespace
+
+void CMessenDlg::PrintPage(CPage* page)
+{
+    if (!page)
+        return;
+    PrintHeader(page);
+    PrintFrame(page);
+
+    CVX35_3Dlg* main = MainDialog(this);
+    if (!main)
+        return;
+    const int s = PrinterScale(main);
+    const CString& path = main->m_strChartBitmapPath;
+    if (!m_Display.SaveBitmap(path)) {
+        ReportWriteFailure(path);
+        return;
+    }
+    CRect rect;
+    if (CWnd* chart = GetDlgItem(IDC_CHART))
+        chart->GetClientRect(&rect);
+    page->PrintBitmap(1100 * s / kDesignScale, 750 * s / kDesignScale, rect.Width() * 8 * s / kDesignScale,
+                      rect.Height() * 11 * s / kDesignScale, path.GetString());
+}
+
+void CMessenDlg::PrintHeader(CPage* page)
+{
+    if (!page)
+        return;
+    CVX35_3Dlg* main = MainDialog(this);
+    if (main) {
+        const int s = PrinterScale(main);
+        page->PrintBitmap(350 * s / kDesignScale, 590 * s / kDesignScale, 850 * s / kDesignScale,
+                          1090 * s / kDesignScale, main->m_strLogoBitmapPath.GetString());
+    }
+    page->PrintText(0.75, 0.0, 0x80, 24, m_strPrintTitle.GetString());
+    page->PrintText(1.15, 0.0, 0x80, 10, m_strPrintProject.GetString());
+    const CString headline = main ? main->GetDocumentation().GetHeadline() : CString();
+    const CString comment = main ? main->GetDocumentation().GetComment() : CString();
+    page->PrintText(0.75, 5.0, 0x80, 10, headline.GetString());
+    page->PrintText(1.0, 5.0, 0x80, 10, comment.GetString());
+}
+
+void CMessenDlg::PrintFrame(CPage* page)
+{
+    if (!page)
+        return;
+    struct Line {
+        double r1, c1, r2, c2;
+        int width, style;
+    };
+    static constexpr Line kLines[] = {
+        {0.5, 0.75, 0.5, 7.0, 2, 0},   {0.5, 1.75, 1.5, 1.75, 2, 0}, {0.5, 6.0, 1.5, 6.0, 2, 0},
+        {1.5, 0.75, 1.5, 7.0, 2, 0},   {0.5, 0.75, 10.5, 0.75, 2, 0}, {0.5, 7.0, 10.5, 7.0, 2, 2},
+        {10.5, 0.75, 10.5, 7.0, 2, 0}, {5.846, 0.05, 5.846, 0.15, 1, 0},
+    };
+    for (const Line& l : kLines)
+        page->DrawFrame(l.r1, l.c1, l.r2, l.c2, l.width, l.style);
+}

@@ -43,6 +43,17 @@ public:
     void SetLanguageTexts() override;
     void RefreshPage() override;
     BOOL OnInitDialog() override;
+    // File > Save: the series of curve 0 as CSV, or the chart as a bitmap,
+    // chosen by the extension of the name given.
+    void OnFileSave() override;
+    // The report: titles, logo, frame and the chart.
+    void PrintPage(CPage* page) override;
+
+    // The series of curve 0 with its header. False when nothing was
+    // written: an empty path, or a file error (reported in a box).
+    bool WriteCsv(const CString& path);
+    void PrintHeader(CPage* page);
+    void PrintFrame(CPage* page);
 
     // ---- buttons ----
     void OnStart();
@@ -117,7 +128,11 @@ private:
         void ClearCurve(int curve) override { m_page.m_Display.ClearCurve(curve); }
         void ShowCurve(int curve, bool show) override { m_page.m_Display.showCurve(curve, show, true, true); }
         void SetXAxisTitle(const CString& title) override { m_page.m_Display.SetXAxisTitle(title); }
-        void SetYAxisTitle(const CString& title) override { m_page.m_Display.SetYAxisTitle(0, title); }
+        void SetYAxisTitle(const CString& title) override
+        {
+            m_page.m_strYAxisTitle = title;
+            m_page.m_Display.SetYAxisTitle(0, title);
+        }
         void SetYAxisLabel(const CString& format) override { m_page.m_Display.SetYAxisLabel(0, format); }
         void SetCurveLabel(const CString& label) override { m_page.m_Display.SetCurveLabel(0, label); }
         void SetCurveColor(COLORREF color) override { m_page.m_Display.SetCurveColor(0, color); }
@@ -138,6 +153,8 @@ private:
     void ShowControl(int id, bool show);
 
     CGraphicDisplayWnd m_Display;
+    // The unit column of the CSV file: curve 0's Y axis title.
+    CString m_strYAxisTitle;
     CFont m_ValueFont;
     std::unique_ptr<CDateTimeText> m_pDateTime;
     Operation m_pfnOperator[kOperatorChannels];

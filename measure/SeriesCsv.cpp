@@ -9,7 +9,7 @@
 
 namespace {
 
-// Accepts text around exactly one "%[.digits]f" (or "%%").
+// Accepts plain text with at most one "%[.digits]f" (and "%%").
 bool IsSingleFloatFormat(const CString& format)
 {
     const char* s = format.GetString();
@@ -35,7 +35,7 @@ bool IsSingleFloatFormat(const CString& format)
         ++conversions;
         i = k;
     }
-    return conversions == 1;
+    return conversions <= 1;
 }
 
 CString FormatDouble(const char* format, double value)

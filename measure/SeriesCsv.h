@@ -16,8 +16,8 @@ CString FormatRate(const ChannelRecord& channel);
 // The X format of the channel's sample mode.
 CString XFormat(const ChannelRecord& channel);
 // value by format ("%.3f" style), '.' replaced by decimalChar; a minus
-// that rounds away is dropped. A format that is not a single floating
-// conversion falls back to "%.0f": the text comes from a device answer.
+// that rounds away is dropped. A format with any conversion but one "%f"
+// falls back to "%.0f": the text comes from a device answer.
 CString FormatNumber(double value, const CString& format, char decimalChar);
 
 // Labels in display order: design, nominal value, rate, sample mode.

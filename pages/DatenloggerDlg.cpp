@@ -1,5 +1,9 @@
 #include "pages/DatenloggerDlg.h"
 
+#include "app/VX35_3Dlg.h"
+#include "pages/LoggerCsv.h"
+#include "platform/File.h"
+
 #include "platform/Clipboard.h"
 #include "platform/Cursor.h"
 #include "platform/DDX.h"
@@ -33,7 +37,7 @@ BOOL CDatenloggerDlg::OnInitDialog()
     CMyPropertyPage::OnInitDialog();
     if (CWnd* w = GetDlgItem(IDC_ERASE))
         w->ShowWindow(SW_HIDE);
-    // The CSV export is not offered on this page yet.
+    // The export is reached through File > Save.
     if (CWnd* w = GetDlgItem(IDC_SAVE))
         w->ShowWindow(SW_HIDE);
     SetLanguageTexts();
@@ -74,8 +78,42 @@ void CDatenloggerDlg::OnErase() { AfxMessageBox(vx::FromUtf8("Schaltfläche ohne
 
 void CDatenloggerDlg::OnFileSave()
 {
-    // Saving the records as a file is not available yet; a running read-out
-    // must never be saved half way in any case.
+    // A running read-out must never be saved half way.
+    if (m_Readout.IsReadoutRunning())
+        return;
+    SaveLoggerCsv();
+}
+
+void CDatenloggerDlg::SaveLoggerCsv()
+{
+    if (CWnd* w = GetDlgItem(IDC_SAVE))
+        w->ShowWindow(SW_HIDE);
+    auto* main = dynamic_cast<CVX35_3Dlg*>(GetTopLevelParent());
+    CDocumentationDlgTiny fallback;
+    const CDocumentationDlgTiny& doc = main ? main->GetDocumentation() : fallback;
+    LoggerCsvFormat format;
+    doc.GetLineEnd(format.lineEnd, format.lineEndIndex);
+    format.columnSeparator = doc.GetColumnSeparatorChar();
+    format.decimalSeparator = doc.GetDecimalSeparatorChar();
+    format.physicalUnit = doc.GetPhysicalUnit();
+
+    const CString records = ConvertLoggerRecords(m_Readout.GetRecordText(), m_Readout.IsManualMode(), format);
+    CFileDialog dialog(FALSE, "csv", "*.csv", OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT,
+                       "(*.csv)|*.csv|All Files (*.*)|*.*|", this);
+    if (dialog.DoModal() == IDOK) {
+        const CString path = dialog.GetPathName();
+        const CString text = BuildLoggerCsv(m_Readout.GetHeaderText(), doc.GetHeadline(), doc.GetComment(),
+                                            m_Readout.GetModeText(), records, format.lineEnd);
+        // A file that cannot be written is reported, never passed over.
+        try {
+            CFile file(path.GetString(), CFile::modeCreate | CFile::modeWrite);
+            file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
+            file.Close();
+        } catch (const CFileException& e) {
+            AfxMessageBox(e.GetErrorMessage(), MB_OK | MB_ICONERROR);
+        }
+    }
+    RefreshPage();
 }
 
 void CDatenloggerDlg::PrintPage(CPage* page)

@@ -31,6 +31,8 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
     void StartLoggerReadout();
+    // The records as a CSV file: converts, asks for the name, writes.
+    void SaveLoggerCsv();
     void OnErase();
 
     const CLoggerReadout& GetReadout() const { return m_Readout; }

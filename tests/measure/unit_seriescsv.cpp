@@ -89,7 +89,9 @@ TEST(SeriesCsv, ADeviceFormatThatIsNotOneFloatIsNeverPassedOn)
     EXPECT_EQ(S(FormatNumber(2.5, "%s", '.')), "2");
     EXPECT_EQ(S(FormatNumber(2.5, "%.1f %n", '.')), "2");
     EXPECT_EQ(S(FormatNumber(2.5, "%.1f%%", '.')), "2.5%");
-    EXPECT_EQ(S(FormatNumber(2.5, "", '.')), "2");
+    EXPECT_EQ(S(FormatNumber(2.5, "%.1f%.1f", '.')), "2");
+    // No format yet (before the first measurement): an empty column.
+    EXPECT_EQ(S(FormatNumber(-2.5, "", '.')), "");
 }
 
 TEST(SeriesCsv, XFormatFollowsTheSampleMode)

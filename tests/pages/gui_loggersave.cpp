@@ -1,0 +1,137 @@
+// File > Save on the logger page: the read-out records as a CSV file.
+#include "app/StringTable.h"
+#include "pages/DatenloggerDlg.h"
+#include "platform/Modal.h"
+#include "platform/PropertySheet.h"
+#include "platform/Timer.h"
+#include "port/CPortMan.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace {
+
+class SilentPort : public CPortMan {
+public:
+    SilentPort() { m_Dcb.PortState = 0; }
+    bool PutByte(BYTE) override { return true; }
+    bool WriteString(const CString&) override { return true; }
+    bool WriteFrame(const BYTE*, int) override { return true; }
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+class LoggerSave : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        clock = &vx::UseManualClock(1000);
+        table[0].m_pPortMan = &port;
+        CPageSharedState s;
+        s.pChannelTable = table;
+        s.pReceiveStrings = rx;
+        s.pLanguageOffset = &language;
+        s.pConnectionMode = &zero;
+        s.pCurrentChannel = &zero;
+        s.pBusyFlag = &busy;
+        s.pOperatingMode = &zero;
+        s.pArrivalStatus = &arrival;
+        page.SetSharedState(s);
+        sheet = std::make_unique<CPropertySheet>();
+        sheet->AddPage(&page);
+        ASSERT_TRUE(sheet->Create(nullptr, WS_POPUP | WS_VISIBLE));
+        dir = QDir::tempPath().toStdString() + "/vx35_loggersave_" + std::to_string(QCoreApplication::applicationPid());
+        QDir().mkpath(QString::fromStdString(dir));
+        vx::ModalScript::Clear();
+    }
+    void TearDown() override
+    {
+        if (sheet && sheet->IsWindow())
+            sheet->DestroyWindow();
+        sheet.reset();
+        table[0].m_pPortMan = nullptr;
+        QDir(QString::fromStdString(dir)).removeRecursively();
+    }
+    void Feed(const std::string& bytes)
+    {
+        rx[0] += CString(bytes.data(), static_cast<int>(bytes.size()));
+        page.OnDataReceived(static_cast<int>(bytes.size()), 0);
+    }
+    void ReadOut()
+    {
+        Feed(std::string(50, 'x'));
+        page.SendMessage(WM_COMMAND, CDatenloggerDlg::IDC_READ);
+        Feed("\r\nQUORIN Messtechnik\x03" "AUTO    10 sec  \r\n");
+        Feed(" 12,34 Nm  \r\n 12,35 Nm  \r\n");
+        clock->advance(500);
+        ASSERT_FALSE(page.GetReadout().IsReadoutRunning());
+    }
+
+    vx::ManualClock* clock = nullptr;
+    SilentPort port;
+    ChannelRecord table[kChannelCount];
+    CString rx[kReceiveTextCount];
+    int language = 0, zero = 0, busy = 0;
+    BYTE arrival = 0;
+    CDatenloggerDlg page;
+    std::unique_ptr<CPropertySheet> sheet;
+    std::string dir;
+};
+
+} // namespace
+
+TEST_F(LoggerSave, SaveWritesTheConvertedRecordsUnderTheHeaderParts)
+{
+    ReadOut();
+    const std::string path = dir + "/records.csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    page.OnFileSave();
+
+    ASSERT_FALSE(vx::ModalScript::Calls().empty());
+    const vx::ModalRecord& call = vx::ModalScript::Calls().back();
+    EXPECT_EQ(call.kind, vx::ModalKind::FileSave);
+    EXPECT_EQ(call.text, "(*.csv)|*.csv|All Files (*.*)|*.*|");
+    EXPECT_EQ(call.caption, "*.csv");
+    EXPECT_EQ(call.flags & 0x2002u, 0x2002u);
+    // No main dialog: the export defaults (CR LF, ';', ',', unit column).
+    EXPECT_EQ(ReadFile(path), "QUORIN Messtechnik\r\n\r\n\r\n\r\n\r\n\r\n\r\nAUTO    10 sec  \r\n\r\n\r\n"
+                              " 12,34;Nm\r\n 12,35;Nm\r\n");
+    EXPECT_TRUE(page.GetDlgItem(CDatenloggerDlg::IDC_READ)->IsWindowVisible());
+}
+
+TEST_F(LoggerSave, CancelWritesNothingAndAFileErrorIsReported)
+{
+    ReadOut();
+    page.OnFileSave();   // no answer queued: Cancel
+    EXPECT_TRUE(QDir(QString::fromStdString(dir)).isEmpty());
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+
+    vx::ModalScript::AnswerFileSave((dir + "/missing/records.csv").c_str());
+    page.OnFileSave();
+    ASSERT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+    EXPECT_NE(vx::ModalScript::MessageBoxTexts()[0].Find("records.csv"), -1);
+}
+
+TEST_F(LoggerSave, TheHiddenSaveButtonRunsTheSameExport)
+{
+    ReadOut();
+    const std::string path = dir + "/button.csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    page.SendMessage(WM_COMMAND, CDatenloggerDlg::IDC_SAVE);
+    EXPECT_NE(ReadFile(path).find(" 12,35;Nm\r\n"), std::string::npos);
+    EXPECT_FALSE(page.GetDlgItem(CDatenloggerDlg::IDC_SAVE)->IsWindowVisible());
+}

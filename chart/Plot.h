@@ -159,6 +159,7 @@ protected:
     void OnPaint() override;
     BOOL OnEraseBkgnd(CDC* dc) override;
     void OnSize(UINT type, int cx, int cy) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
     void LayoutLegend(CDCEx* dc, CRect& inner);
     void LayoutAxes(CDCEx* dc, const CRect& inner);

@@ -252,3 +252,12 @@ void CPlot::OnPrint()
     PrintOn(&dc);
     dc.DeleteDC();
 }
+
+BOOL CPlot::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) == kPrintCommand) {
+        OnPrint();
+        return TRUE;
+    }
+    return CWnd::OnCommand(wParam, lParam);
+}

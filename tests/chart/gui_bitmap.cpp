@@ -119,9 +119,11 @@ TEST_F(ChartOutput, PrintLaysOutInScreenPixelsAndScalesToThePage)
 TEST_F(ChartOutput, PrintCommandAsksForThePrinter)
 {
     const std::string pdf = Path("cancel.pdf");
+    vx::ModalScript::Clear();
     vx::ModalScript::Answer(vx::ModalKind::Print, {IDCANCEL, CString(pdf.c_str()), 0, {}});
-    plot.OnPrint();
-    ASSERT_FALSE(vx::ModalScript::Calls().empty());
+    plot.SendMessage(WM_COMMAND, CPlot::kPrintCommand);
+    ASSERT_EQ(vx::ModalScript::Calls().size(), 1u);
+    EXPECT_EQ(vx::ModalScript::Calls().back().kind, vx::ModalKind::Print);
     EXPECT_EQ(vx::ModalScript::Calls().back().flags, 0x14000Cu);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(pdf)));
 

@@ -2,13 +2,19 @@
 #include "tests/measure/MeasurePageRig.h"
 
 #include "app/DateTimeText.h"
+#include "platform/Dc.h"
+#include "platform/Print.h"
+#include "print/Page.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 
+#include <cstdio>
 #include <ctime>
+#include <map>
+#include <regex>
 #include <fstream>
 #include <iterator>
 
@@ -18,6 +24,24 @@ std::string ReadFile(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+// pdftotext -bbox: word -> top-left corner in points.
+std::map<std::string, std::pair<double, double>> PdfWords(const std::string& pdf)
+{
+    std::string html;
+    if (FILE* p = popen(("pdftotext -bbox '" + pdf + "' -").c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+            html.append(buf, n);
+        pclose(p);
+    }
+    std::map<std::string, std::pair<double, double>> words;
+    std::regex re(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), re); it != std::sregex_iterator(); ++it)
+        words[(*it)[3]] = {std::stod((*it)[1]), std::stod((*it)[2])};
+    return words;
 }
 
 class MeasureSave : public ::testing::Test {
@@ -108,4 +132,25 @@ TEST_F(MeasureSave, AFileThatCannotBeWrittenIsReported)
     EXPECT_NE(boxes[0].Find("series.csv"), -1);
     EXPECT_NE(boxes[1].Find("chart.bmp"), -1);
     EXPECT_FALSE(r.page.WriteCsv(""));
+}
+
+TEST_F(MeasureSave, ThePrintedReportPlacesItsTitlesInTheTitleBand)
+{
+    const std::string pdf = dir + "/report.pdf";
+    CDC dc;
+    dc.AttachPrinter(vx::MakePrinter(pdf.c_str()));
+    ASSERT_GT(dc.StartDoc("report"), 0);
+    ASSERT_GT(dc.StartPage(), 0);
+    {
+        CPage page(&dc);
+        r.page.PrintPage(&page);
+    }
+    dc.EndPage();
+    dc.EndDoc();
+    const auto words = PdfWords(pdf);
+    ASSERT_TRUE(words.count("Diagramm") && words.count("Projektbezeichnung"));
+    // Rows run down the sheet: the project line is 0.4 inch below the title.
+    EXPECT_NEAR(words.at("Projektbezeichnung").second - words.at("Diagramm").second, 28.8, 6.0);
+    EXPECT_NEAR(words.at("Projektbezeichnung").first, words.at("Diagramm").first, 1.5);
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }

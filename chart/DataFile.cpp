@@ -94,7 +94,6 @@ CDelimitedDataFile::CDelimitedDataFile(const Rect& rect) : m_delimiter(",")
         if (!src)
             throw std::invalid_argument("no table");
         m_dwReadFlags = src->m_dwReadFlags;
-        m_delimiter = src->m_delimiter;
         const int v0 = std::min(rect.firstVariable, rect.lastVariable);
         const int v1 = std::max(rect.firstVariable, rect.lastVariable);
         const int s0 = std::min(rect.firstSample, rect.lastSample);

@@ -1,6 +1,7 @@
 #include "telegram/CQuorin_Send.h"
 
 #include "telegram/CheckBytes.h"
+#include "telegram/Float32.h"
 
 #include <algorithm>
 #include <cstring>
@@ -66,6 +67,7 @@ CQuorin_Send::CQuorin_Send()
 {
     for (int i = 0; i < kBlockCount; ++i)
         m_blocks[i].name = kBlockNames[i];
+    m_float = std::make_unique<CFloat32>();
     for (int i = 0; i < 8; ++i) {
         m_bitMask[i] = static_cast<std::uint8_t>(1u << i);
         m_bitMaskInverse[i] = static_cast<std::uint8_t>(~(1u << i));

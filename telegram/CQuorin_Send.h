@@ -12,12 +12,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 // One of the eight parameter blocks the device keeps; the object tracks the
 // last content read and composed per block.
+class CFloat32;
+
 struct BlockDescriptor {
     std::string readContent = "leer READ";
     std::int32_t readState = -2;
@@ -124,7 +128,155 @@ public:
     // Optional trace of the accumulated bytes during collection.
     void QuorSend_SetTrace(std::function<void(const std::string&)> trace) { m_trace = std::move(trace); }
 
+    // ---- Parameter blocks: 40-byte frames carrying the device's settings ----
+    static constexpr int kBlockSize = 40;
+    // Descriptor indices of the block table.
+    enum BlockIndex {
+        kStatorHeader, kStatorHardware, kStatorOperation, kStatorSoftwareConfig,
+        kRotorHeader, kRotorFactoryCalib, kRotorUserCalib, kRotorOperation,
+    };
+    // Block check flags; kBlockEmpty stands alone.
+    static constexpr int kBlockIdNotSet = 1;
+    static constexpr int kBlockIdUnknown = 2;
+    static constexpr int kBlockSumWrong = 4;
+    static constexpr int kBlockWeightedSumWrong = 8;
+    static constexpr int kBlockEmpty = 255;
+
+    // The block blank-padded to at least 40 bytes.
+    static std::string QuorSend_PadBlock(std::string block);
+    // s1, s2 over the 28 bytes from fromId, written big-endian to the four
+    // bytes after them.
+    static void QuorSend_BlockSums(std::uint8_t* fromId);
+    // 0 good, 255 empty, else a sum of kBlock* flags; message (if any) gets
+    // the device's texts. Throws std::invalid_argument below 40 bytes.
+    static std::int32_t QuorSend_CheckBlock(std::string block, std::string* message = nullptr);
+    // The stuffed write frame with fresh sums; corruptSums (1) spoils the
+    // block sums on purpose. Throws std::invalid_argument below 40 bytes.
+    static std::string QuorSend_BlockToTelegram(std::string block, std::uint8_t corruptSums);
+    // The 7-byte start of a block to be written: 02 'F' a1 a2 00 number ID.
+    void QuorSend_BlockHeader(std::string& out, std::uint8_t blockNumber);
+    // The ID that belongs to a block number (0xFF when none does).
+    static std::uint8_t QuorSend_BlockId(std::uint8_t blockNumber);
+
+    // ---- Field codecs (big-endian) ----
+    static int QuorSend_SignedWord(std::uint8_t high, std::uint8_t low);
+    static bool QuorSend_U16ToBytes(std::uint32_t value, std::uint8_t& high, std::uint8_t& low);
+    static bool QuorSend_S16ToBytes(int value, std::uint8_t& high, std::uint8_t& low);
+    static bool QuorSend_U32ToBytes(std::uint32_t value, std::uint8_t bytes[4]);
+    static bool QuorSend_TimeToBytes(std::int64_t time, std::uint8_t bytes[4]);
+    static bool QuorSend_FactorToWord(double factor, std::uint32_t& value);
+    // Broken-down times here have tm_mon 1..12 and a four-digit tm_year.
+    static void QuorSend_TimeFieldText(const std::string& block, std::int64_t* time, std::tm* local,
+                                       std::string* text, std::uint32_t* seconds);
+    static void QuorSend_TimeText(std::string& out, int langOffset, std::string* copy = nullptr,
+                                  const std::int64_t* time = nullptr, const std::tm* local = nullptr);
+    static void QuorSend_DateTimeText(std::string& out, int style, const std::int64_t* time = nullptr,
+                                      const std::tm* local = nullptr, const std::uint32_t* time32 = nullptr);
+    static int QuorSend_VersionText(std::string& out, std::uint32_t value);
+    static char QuorSend_CodeToChar(unsigned code);
+    static std::uint8_t QuorSend_CharToCode(char ch);
+    bool QuorSend_CopyBit(std::uint8_t& target, int targetBit, std::uint8_t source, int sourceBit) const;
+    static std::string QuorSend_BytesToText(const std::uint8_t* bytes, int count);
+    static std::string QuorSend_CharText(char ch);
+    CFloat32& QuorSend_Float() { return *m_float; }
+
+    // ---- Block readers and writers ----
+    // A reader pads the block, keeps it and its check result in the block
+    // table, fills every non-null output and returns the check result.
+    // A writer pads the block, writes the fields whose input is not null,
+    // leaves every other byte and keeps the result as the write content.
+    std::int32_t QuorSend_ReadBlockGetContentStatorHeader(std::string block, std::uint32_t* serial24,
+                                                          std::uint32_t* value32, std::string* message = nullptr);
+    void QuorSend_WriteBlockSetContentStatorHeader(std::string& block, const std::uint32_t* serial24,
+                                                   const std::uint32_t* value32);
+
+    std::int32_t QuorSend_ReadBlockGetContentStatorHardware(std::string block, std::int64_t* time, std::tm* local,
+                                                            std::uint8_t* byte16, std::uint8_t* byte17,
+                                                            std::string* timeText, std::string* message = nullptr);
+    void QuorSend_WriteBlockSetContentStatorHardware(std::string& block, const std::int64_t* time,
+                                                     const std::uint8_t* byte16, const std::uint8_t* byte17);
+
+    std::int32_t QuorSend_ReadBlockGetContentStatorOperation(
+        std::string block, std::int64_t* time, std::tm* local, std::uint8_t* byte12, std::uint8_t* byte12Bit0,
+        std::uint8_t* byte13, std::uint8_t* flag15, std::uint8_t* byte16, std::uint8_t* byte17,
+        std::uint8_t* byte18, std::uint32_t* word19, std::uint32_t* word21, std::string* timeText,
+        std::string* message = nullptr);
+    void QuorSend_WriteBlockSetContentStatorOperation(std::string& block, const std::int64_t* time,
+                                                      const std::uint8_t* byte12, const std::uint8_t* byte13,
+                                                      const std::uint8_t* flag15, const std::uint8_t* byte16,
+                                                      const std::uint8_t* byte17, const std::uint8_t* byte18,
+                                                      const std::uint32_t* word19, const std::uint32_t* word21);
+
+    // Offsets 26..29 hold two like sets of settings ("A" in the even, "B" in
+    // the odd byte).
+    std::int32_t QuorSend_ReadBlockGetContentStatorSoftwareConfiguration(
+        std::string block, std::uint8_t* byte7, double* floatA, double* floatB, std::string* textA,
+        std::string* textB, std::uint8_t* bits5A, std::uint8_t* bits5B, std::uint8_t* bits3A,
+        std::uint8_t* bits3B, std::uint8_t* bits4A, std::uint8_t* bits4B, std::uint8_t* flag7A,
+        std::uint8_t* flag7B, std::uint8_t* flag6A, std::uint8_t* flag6B, std::uint32_t* word30,
+        std::uint8_t* byte32, std::uint8_t* bits2A, std::uint8_t* bits2B, std::string* message = nullptr);
+    void QuorSend_WriteBlockSetContentStatorSoftwareConfiguration(
+        std::string& block, const std::uint8_t* byte7, const double* floatA, const double* floatB,
+        const std::string* textA, const std::string* textB, const std::uint8_t* bits5A,
+        const std::uint8_t* bits5B, const std::uint8_t* bits3A, const std::uint8_t* bits3B,
+        const std::uint8_t* bits4A, const std::uint8_t* bits4B, const std::uint8_t* flag7A,
+        const std::uint8_t* flag7B, const std::uint8_t* flag6A, const std::uint8_t* flag6B,
+        const std::uint32_t* word30, const std::uint8_t* byte32, const std::uint8_t* bits2A,
+        const std::uint8_t* bits2B);
+
+    std::int32_t QuorSend_ReadBlockGetContentRotorHeader(
+        std::string block, std::uint32_t* serial24, std::uint32_t* value32, std::uint8_t* byte14,
+        std::uint8_t* byte15, std::uint32_t* word16, double* version16, std::uint8_t* byte18,
+        std::uint8_t* byte19, std::uint32_t* word20, double* version20, std::uint8_t* byte22,
+        std::string* message = nullptr);
+    void QuorSend_WriteBlockSetContentRotorHeader(std::string& block, const std::uint32_t* serial24,
+                                                  const std::uint32_t* value32, const std::uint8_t* byte14,
+                                                  const std::uint8_t* byte15, const std::uint32_t* word16,
+                                                  const std::uint8_t* byte18, const std::uint8_t* byte19,
+                                                  const std::uint32_t* word20, const std::uint8_t* byte22);
+
+    // userBlock set: only the outputs are filled, the block table is left.
+    std::int32_t QuorSend_ReadBlockGetContentRotorCalibFactory(
+        std::string block, std::int64_t* time, std::tm* local, std::uint32_t* word11, double* factor11,
+        std::int32_t* signed13, std::uint32_t* word15, double* factor15, std::int32_t* signed17,
+        std::uint32_t* word19, double* factor19, std::uint32_t* word21, double* factor21, std::uint32_t* word23,
+        std::uint32_t* word25, std::uint32_t* word27, double* factor27, std::uint32_t* word29,
+        double* factor29, std::string* timeText, std::string* message = nullptr, bool userBlock = false,
+        std::uint32_t* seconds = nullptr);
+    std::int32_t QuorSend_ReadBlockGetContentRotorCalibUser(
+        std::string block, std::int64_t* time, std::tm* local, std::uint32_t* word11, double* factor11,
+        std::int32_t* signed13, std::uint32_t* word15, double* factor15, std::int32_t* signed17,
+        std::uint32_t* word19, double* factor19, std::uint32_t* word21, double* factor21, std::uint32_t* word23,
+        std::uint32_t* word25, std::uint32_t* word27, double* factor27, std::uint32_t* word29,
+        double* factor29, std::string* timeText, std::string* message = nullptr,
+        std::uint32_t* seconds = nullptr);
+    // userBlock selects which descriptor keeps the composed block.
+    void QuorSend_WriteBlockSetContentRotorCalibFactory(
+        std::string& block, const std::int64_t* time, const std::uint32_t* word11, const std::int32_t* signed13,
+        const std::uint32_t* word15, const std::int32_t* signed17, const std::uint32_t* word19,
+        const std::uint32_t* word21, const std::uint32_t* word23, const std::uint32_t* word25,
+        const std::uint32_t* word27, const std::uint32_t* word29, bool userBlock = false);
+    void QuorSend_WriteBlockSetContentRotorCalibUser(
+        std::string& block, const std::int64_t* time, const std::uint32_t* word11, const std::int32_t* signed13,
+        const std::uint32_t* word15, const std::int32_t* signed17, const std::uint32_t* word19,
+        const std::uint32_t* word21, const std::uint32_t* word23, const std::uint32_t* word25,
+        const std::uint32_t* word27, const std::uint32_t* word29);
+    // Raw u16 of a factory calibration block at offset 11, 15, 19, 21, 23 or
+    // 25 (the block is kept as a read); 0 for any other offset.
+    std::uint32_t QuorSend_GetFactoryCalibField(const std::string& block, int offset);
+
+    // The 12-character name travels as two 6-character halves.
+    std::int32_t QuorSend_ReadBlockGetContentRotorOperation(std::string block, std::int64_t* time, std::tm* local,
+                                                            std::string* timeText, std::string* name1,
+                                                            std::string* name2, std::string* message = nullptr);
+    void QuorSend_WriteBlockSetContentRotorOperation(std::string& block, const std::int64_t* time,
+                                                     const std::string* name1, const std::string* name2);
+
 private:
+    // Block table bookkeeping of the readers and writers.
+    std::int32_t KeepRead(int index, const std::string& padded, std::string* message);
+    void KeepWrite(int index, const std::string& block) { m_blocks[index].writeContent = block; }
+
     // Builds 02 cmd a1 a2 LEN data s1 s2, stuffs it into out (if any) and
     // returns the two check bytes.
     void BuildFrame(std::string* out, std::uint8_t cmd, std::uint8_t a1, std::uint8_t a2,
@@ -147,7 +299,7 @@ private:
     // Single-bit masks and their complements for the block field codecs.
     std::uint8_t m_bitMask[8];
     std::uint8_t m_bitMaskInverse[8];
-    // The float converter of the block codecs joins here with them.
+    std::unique_ptr<CFloat32> m_float;
 
     std::function<void(const std::string&)> m_trace;
 };

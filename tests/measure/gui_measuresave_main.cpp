@@ -1,0 +1,110 @@
+// The measure page inside the main dialog: File > Save takes the export
+// settings and texts of the documentation dialog, and the report prints
+// the chart through the main dialog's temporary bitmap.
+#include "tests/app/support_fakeport.h"
+
+#include "app/PlaceholderPages.h"
+#include "app/StringTable.h"
+#include "app/VX35_3Dlg.h"
+#include "measure/MessenDlg.h"
+#include "platform/Dc.h"
+#include "platform/Modal.h"
+#include "platform/Print.h"
+#include "platform/Profile.h"
+#include "platform/Timer.h"
+#include "print/Page.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace {
+
+class MeasureInMain : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        vx::WriteProfileString("Optionen", nullptr, nullptr);
+        vx::WriteProfileString("Messenkonfiguration", nullptr, nullptr);
+        vx::WriteProfileString("SerPort1", nullptr, nullptr);
+        vx::WriteProfileString("SerPort1", "Port", "OffLine");
+        vx::WriteProfileInt("Optionen", "Sprache", 0);
+        vx::UseManualClock(0);
+        SetMainPageFactory([this] {
+            CMainPageSet set = MakeShellPages();
+            auto page = std::make_unique<CMessenDlg>();
+            measure = page.get();
+            set.tabs[1] = std::move(page);
+            return set;
+        });
+        dlg = std::make_unique<CVX35_3Dlg>();
+        dlg->SetPortManFactory([](CWnd* owner) { return std::unique_ptr<CPortManGui>(new FakePortMan(owner)); });
+        ASSERT_TRUE(dlg->Create(CVX35_3Dlg::IDD));
+        SetMainPageFactory({});
+        dlg->GetSheet().SetActivePage(1);
+        vx::ModalScript::Clear();
+        dir = QDir::tempPath().toStdString() + "/vx35_measuremain_" + std::to_string(QCoreApplication::applicationPid());
+        QDir().mkpath(QString::fromStdString(dir));
+    }
+    void TearDown() override
+    {
+        if (dlg && dlg->IsWindow())
+            dlg->DestroyWindow();
+        dlg.reset();
+        QDir(QString::fromStdString(dir)).removeRecursively();
+    }
+
+    std::unique_ptr<CVX35_3Dlg> dlg;
+    CMessenDlg* measure = nullptr;
+    std::string dir;
+};
+
+} // namespace
+
+TEST_F(MeasureInMain, SaveUsesTheDocumentationSettings)
+{
+    ASSERT_NE(measure, nullptr);
+    CDocumentationDlgTiny& doc = dlg->GetDocumentation();
+    doc.m_record.values = {3, 0, 0, 0, 0, 1};   // LF, TAB, '.', unit column
+    doc.m_strHeadline = "Versuch 7";
+    doc.m_strComment = "Zugprobe";
+    const std::string path = dir + "/series.csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    measure->OnFileSave();
+
+    std::ifstream f(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.substr(0, 24), "\n\n\nVersuch 7\nZugprobe\n\n\n");
+    const size_t last = text.rfind('\n', text.size() - 2) + 1;
+    EXPECT_EQ(text.substr(last, 5), "0.00\t");
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+}
+
+TEST_F(MeasureInMain, ThePrintedReportHoldsTheChartBitmap)
+{
+    ASSERT_NE(measure, nullptr);
+    // Keeps the temporary chart bitmap inside the test's own folder.
+    dlg->m_strChartBitmapPath = (dir + "/chart.bmp").c_str();
+    const std::string pdf = dir + "/report.pdf";
+    CDC dc;
+    dc.AttachPrinter(vx::MakePrinter(pdf.c_str()));
+    ASSERT_GT(dc.StartDoc("report"), 0);
+    ASSERT_GT(dc.StartPage(), 0);
+    CPage page(&dc);
+    measure->PrintPage(&page);
+    EXPECT_EQ(page.GetLastBitmapPath(), CPage::ResolveBitmapPath(dlg->m_strChartBitmapPath.GetString()));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(dlg->m_strChartBitmapPath.str())));
+    dc.EndPage();
+    dc.EndDoc();
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+}

@@ -1,6 +1,7 @@
-// Main for every test that needs Qt: headless platform, a private profile
-// folder per test process (tests run in parallel and must not share
-// settings), and the C numeric locale the program itself runs under.
+// Main for every test that needs Qt: headless platform, private profile and
+// data folders per test process (tests run in parallel and must not share
+// settings, and must not write into the user's own folders), and the C
+// numeric locale the program itself runs under.
 // Modal calls are answered by the script so no test can block on a dialog,
 // and each test starts from a clean platform (real clock, no timers, no
 // queued messages).
@@ -32,8 +33,11 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::string tmpl = "/tmp/vx35-test-XXXXXX";
-    if (char* dir = mkdtemp(tmpl.data()))
+    if (char* dir = mkdtemp(tmpl.data())) {
         setenv("XDG_CONFIG_HOME", dir, 1);
+        const std::string data = std::string(dir) + "/data";
+        setenv("XDG_DATA_HOME", data.c_str(), 1);
+    }
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);

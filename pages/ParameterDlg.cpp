@@ -1,6 +1,7 @@
 #include "pages/ParameterDlg.h"
 
 #include "app/StringTable.h"
+#include "pages/ParameterFile.h"
 #include "platform/DDX.h"
 #include "platform/Modal.h"
 #include "platform/Timer.h"
@@ -21,6 +22,7 @@ CParameterDlg::CParameterDlg()
       })
 {
     VX_ON_COMMAND(IDC_READ, OnReadButton);
+    VX_ON_COMMAND(IDC_SEND, OnSendButton);
     VX_ON_CONTROL_RANGE(EN_CHANGE, IDC_NAME_FIRST, IDC_UNIT_FIRST + kParameterRows - 1, OnEditChanged);
 }
 
@@ -114,6 +116,52 @@ void CParameterDlg::OnShowWindow(BOOL show, UINT status)
 
 void CParameterDlg::OnReadButton() { Perform(m_Read.StartRead()); }
 
+void CParameterDlg::OnSendButton()
+{
+    // The rows go out as the fields show them now, not as they were when
+    // the pre-read began.
+    if (m_Read.SendPending() && IsWindow())
+        UpdateData(TRUE);
+    Perform(m_Read.SendButton());
+}
+
+void CParameterDlg::OnFileSave()
+{
+    CFileDialog dlg(FALSE, "csv", "*.csv", OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, "(*.csv)|*.csv|", this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    const int offset = LanguageOffset();
+    auto load = [offset](UINT id) {
+        CString text;
+        vx::LookupProgramString(id + static_cast<UINT>(offset), text);
+        return text;
+    };
+    const ParameterFileTitles titles{load(5177), load(5178), load(5179), load(5197)};
+    ParameterRowTexts rows[kParameterRows];
+    for (int r = 0; r < kParameterRows; ++r)
+        rows[r] = m_Read.Row(r);
+    CString words[kFactoryWordCount];
+    for (int i = 0; i < kFactoryWordCount; ++i)
+        words[i] = m_Read.FactoryWordText(i);
+    WriteParameterTableFile(dlg.GetPathName(), ParameterTableFileText(titles, rows, words));
+}
+
+void CParameterDlg::OnFileOpen()
+{
+    CFileDialog dlg(TRUE, "csv", "*.csv", OFN_FILEMUSTEXIST | OFN_READONLY, "(*.csv)|*.csv|", this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    ParameterRowTexts rows[kParameterRows];
+    for (int r = 0; r < kParameterRows; ++r)
+        rows[r] = m_Read.Row(r);
+    if (!ReadParameterTableFile(dlg.GetPathName(), rows))
+        return;
+    for (int r = 0; r < kParameterRows; ++r)
+        m_Read.Row(r) = rows[r];
+    if (IsWindow())
+        UpdateData(FALSE);
+}
+
 void CParameterDlg::OnDataReceived(int byteCount, int port)
 {
     if (byteCount <= 0 || !m_pReceiveStrings || port < 0 || port >= kReceiveTextCount)
@@ -173,9 +221,7 @@ void CParameterDlg::Perform(const CParameterRead::Actions& actions)
         case A::HideButtons: ShowButtons(false); break;
         case A::RefreshPage: RefreshPage(); break;
         case A::MessageBox: AfxMessageBox(a.bytes, MB_OK); break;
-        case A::StartSend:
-            // Only the send starts a pre-read, and the send is not offered.
-            break;
+        case A::StartSend: OnSendButton(); break;
         }
     }
 }

@@ -39,6 +39,10 @@ public:
     BOOL OnInitDialog() override;
 
     void OnReadButton();
+    // Button "senden" and timer 6666: pre-read, then checks and the rows.
+    void OnSendButton();
+    void OnFileOpen() override;
+    void OnFileSave() override;
     // The page's activation; the setup page runs it too when it becomes
     // the shown tab while this page is its shown nested page.
     void RunActivation();

@@ -74,6 +74,9 @@ public:
     // A chunk of received bytes (only the new ones).
     Actions OnBytes(const CString& chunk);
     Actions OnTimer(UINT id);
+    // The send button and timer 6666: a pre-read first, then (send pending)
+    // the checks and the ten row frames.
+    Actions SendButton();
 
     Handler CurrentHandler() const { return m_handler; }
     // Row being read, 1..10 (meaningful while the handler is Row).

@@ -1,0 +1,98 @@
+#include "pages/ParameterFile.h"
+
+#include "app/Environment.h"
+
+namespace {
+
+const char* const kLineEnd = "\r\n";
+
+CString Line(std::initializer_list<CString> cells)
+{
+    CString line;
+    for (const CString& c : cells) {
+        line += c;
+        line += ';';
+    }
+    line += kLineEnd;
+    return line;
+}
+
+CString Dashes() { return Line({CString('-', 70)}); }
+
+CString FactoryLine(const char* key, const char* title, const CString& second, const CString& first)
+{
+    return Line({key, title, " ", " ", " ", second, first});
+}
+
+} // namespace
+
+CString ParameterTableFileText(const ParameterFileTitles& titles, const ParameterRowTexts rows[kParameterRows],
+                               const CString wordTexts[kFactoryWordCount])
+{
+    CString text = Line({"#", titles.name, titles.nominal, titles.unit, titles.type, "0 %", "100 %"});
+    text += Dashes();
+    for (int r = 0; r < kParameterRows; ++r) {
+        CString number;
+        number.Format("%d", r + 1);
+        const ParameterRowTexts& row = rows[r];
+        text += Line({number, row.name, row.nominal, row.unit, row.type, row.p0, row.p100});
+    }
+    text += Dashes();
+    text += FactoryLine("a", "Werkskalibrierung PASSIV", wordTexts[kPassivSecond], wordTexts[kPassivFirst]);
+    text += FactoryLine("b", "Werkskalibrierung  AKTIV", wordTexts[kAktivSecond], wordTexts[kAktivFirst]);
+    text += FactoryLine("c", "Werkskalibrierung  STROM", wordTexts[kStromSecond], wordTexts[kStromFirst]);
+    text += "[EOF]";
+    text += kLineEnd;
+    return text;
+}
+
+bool WriteParameterTableFile(const char* path, const CString& text)
+{
+    // Truncated: what a longer earlier file held after "[EOF]" would
+    // otherwise stay in it for every other program that reads the table.
+    FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return false;
+    const size_t n = static_cast<size_t>(text.GetLength());
+    const bool written = std::fwrite(text.GetString(), 1, n, file) == n;
+    return std::fclose(file) == 0 && written;
+}
+
+void SetParameterRowCell(const CString& cell, int column, ParameterRowTexts& row)
+{
+    switch (column) {
+    case 2: row.name = cell; break;
+    case 3: row.nominal = cell; break;
+    case 4: row.unit = cell; break;
+    case 5: row.type = cell; break;
+    case 6: row.p0 = cell; break;
+    case 7: row.p100 = cell; break;
+    default: break;
+    }
+}
+
+void ReadParameterTableFile(FILE* file, ParameterRowTexts rows[kParameterRows])
+{
+    CEnvironment env;
+    int line = 0, column = 0;
+    CString cell;
+    bool reset = true;
+    while (env.GetCsvCell(file, line, column, cell, reset)) {
+        reset = false;
+        if (cell.Find("[EOF]") >= 0)
+            break;
+        // Only the line number places a cell; the header is not examined.
+        if (line >= 3 && line < 3 + kParameterRows)
+            SetParameterRowCell(cell, column, rows[line - 3]);
+    }
+}
+
+bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows])
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    ReadParameterTableFile(file, rows);
+    std::fclose(file);
+    return true;
+}

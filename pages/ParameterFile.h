@@ -1,0 +1,30 @@
+// The parameter table file: the page's ten rows and factory word texts as
+// ';'-separated CRLF text, and loading the row texts back from it.
+#pragma once
+
+#include "pages/ParameterCodec.h"
+#include "platform/CString.h"
+
+#include <cstdio>
+
+// Column titles of the header line: name, nominal value, unit, type (the
+// loaded texts of the page's language); "0 %" and "100 %" are fixed.
+struct ParameterFileTitles {
+    CString name, nominal, unit, type;
+};
+
+// The whole file, ending in "[EOF]" CR LF.
+CString ParameterTableFileText(const ParameterFileTitles& titles, const ParameterRowTexts rows[kParameterRows],
+                               const CString wordTexts[kFactoryWordCount]);
+
+// Replaces the file's content; false when it cannot be written.
+bool WriteParameterTableFile(const char* path, const CString& text);
+
+// Cell of column 2..7 of a row line into its text; other columns change nothing.
+void SetParameterRowCell(const CString& cell, int column, ParameterRowTexts& row);
+
+// Row texts from lines 3..12 (rows 1..10) of an open file; the rest of the
+// file is not looked at. Reading stops at "[EOF]".
+void ReadParameterTableFile(FILE* file, ParameterRowTexts rows[kParameterRows]);
+// False, rows untouched, when the file cannot be opened.
+bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows]);

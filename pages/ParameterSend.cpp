@@ -1,0 +1,118 @@
+#include "pages/ParameterSend.h"
+
+#include "app/DeviceCommands.h"
+#include "platform/Numbers.h"
+
+namespace {
+
+CString Fixed(const CString& text, int width)
+{
+    CString padded = text;
+    for (int i = 0; i < width; ++i)
+        padded += ' ';
+    return padded.Left(width);
+}
+
+void AppendWord(CString& out, WORD w)
+{
+    out += static_cast<char>(w >> 8);
+    out += static_cast<char>(w & 0xFF);
+}
+
+} // namespace
+
+int ParameterNominalToBcd(const CString& nominal, BYTE& high, BYTE& low)
+{
+    CString text = nominal;
+    text.Trim();
+    // The field takes '.' as well; its digits must not reach the device as
+    // the nibble of a '.'.
+    text.Replace(".", ",");
+    bool firstPass = true;
+    while (text.GetLength() < 5) {
+        if (firstPass && text.Find(',') < 0)
+            text += ',';
+        else
+            text = "0" + text;
+        firstPass = false;
+    }
+    const int p = text.Find(',');
+    if (p < 1)
+        while (text.GetLength() > 4)
+            text = text.Mid(1);
+    text.Replace(",", "");
+    auto nibble = [&](int i) { return i < text.GetLength() ? (static_cast<BYTE>(text[i]) & 0x0F) : 0; };
+    high = static_cast<BYTE>((nibble(0) << 4) + nibble(1));
+    low = static_cast<BYTE>((nibble(2) << 4) + nibble(3));
+    return p >= 1 && p <= 4 ? p : 0;
+}
+
+CString ParameterRowText(const CString& name, const CString& nominal, const CString& unit,
+                         const ParameterRowRecord& record)
+{
+    CString text = Fixed(name, 8);
+    BYTE high = 0, low = 0;
+    const int decimals = ParameterNominalToBcd(nominal, high, low);
+    text += static_cast<char>(high);
+    text += static_cast<char>(low);
+    text += Fixed(unit, 3);
+    text += static_cast<char>((record.typeCode + decimals) & 0xFF);
+    AppendWord(text, record.raw0);
+    AppendWord(text, record.raw100);
+    AppendWord(text, record.factoryFirst);
+    AppendWord(text, record.factorySecond);
+    return text;
+}
+
+ParameterSendCheck CheckParameterRows(const ParameterRowTexts rows[kParameterRows])
+{
+    for (int r = 0; r < kParameterRows; ++r) {
+        // Read like atof: "12,5" is 12, a text without a number is 0.
+        const double value = vx::StrToDouble(rows[r].nominal);
+        if (!(value <= kParameterNominalMax))
+            return ParameterSendCheck::Range;
+    }
+    for (int r = 0; r < kParameterRows; ++r)
+        if (rows[r].name.IsEmpty() || rows[r].nominal.IsEmpty() || rows[r].unit.IsEmpty())
+            return ParameterSendCheck::Empty;
+    return ParameterSendCheck::Ok;
+}
+
+CParameterRead::Actions ParameterSendActions(const ParameterRowTexts rows[kParameterRows],
+                                             const ParameterRowRecord records[kParameterRows])
+{
+    using A = ParameterReadAction;
+    CParameterRead::Actions out;
+    switch (CheckParameterRows(rows)) {
+    case ParameterSendCheck::Range:
+        out.push_back({A::MessageBox, CString("Check Input Range.")});
+        break;
+    case ParameterSendCheck::Empty:
+        out.push_back({A::MessageBox, CString("Check Input of empty strings.")});
+        break;
+    case ParameterSendCheck::Ok:
+        out.push_back({A::HideButtons, CString()});
+        for (int r = 0; r < kParameterRows; ++r) {
+            const CString text = ParameterRowText(rows[r].name, rows[r].nominal, rows[r].unit, records[r]);
+            out.push_back({A::DirectSend, BuildRowFrame(r, text)});
+            out.push_back({A::Sleep, CString(), 0, kParameterRowSendWaitMs});
+        }
+        break;
+    }
+    out.push_back({A::RefreshPage, CString()});
+    return out;
+}
+
+CParameterRead::Actions CParameterRead::SendButton()
+{
+    if (!m_sendPending) {
+        Actions out = StartPreRead();
+        out.push_back({ParameterReadAction::RefreshPage, CString()});
+        return out;
+    }
+    m_sendPending = false;
+    ParameterRowTexts rows[kParameterRows];
+    for (int r = 0; r < kParameterRows; ++r)
+        rows[r] = m_rows[r];
+    return ParameterSendActions(rows, m_records);
+}

@@ -1,0 +1,234 @@
+// The parameter page's File > Save and File > Open through the file
+// dialogs, and its send of the edited rows on the wire.
+#include "app/DeviceCommands.h"
+#include "app/StringTable.h"
+#include "pages/ParameterDlg.h"
+#include "pages/ParameterSend.h"
+#include "platform/Modal.h"
+#include "platform/PropertySheet.h"
+#include "platform/Timer.h"
+#include "port/CPortMan.h"
+#include "res/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Write {
+    std::int64_t atMs;
+    std::string bytes;
+};
+
+class RecordingPort : public CPortMan {
+public:
+    RecordingPort() { m_Dcb.PortState = 0; }
+    bool PutByte(BYTE b) override { return Record(std::string(1, static_cast<char>(b))); }
+    bool WriteString(const CString& t) override { return Record(t.str()); }
+    bool WriteFrame(const BYTE* d, int n) override
+    {
+        return Record(std::string(reinterpret_cast<const char*>(d), static_cast<size_t>(n)));
+    }
+    std::vector<Write> writes;
+
+private:
+    bool Record(std::string b)
+    {
+        writes.push_back({vx::NowMs(), std::move(b)});
+        return true;
+    }
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+CString DeviceRecord(int row)
+{
+    CString r;
+    r.Format("Dev%02d   ", row);
+    r += CString("\x02\x50", 2);
+    r += CString("kN", 2) + CString('\0');
+    r += static_cast<char>(0x52);
+    r += CString("\x00\x64\x27\x10\x00\x00", 6);
+    return r;
+}
+
+const std::string kFactoryWords("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00\x10\x00\x00", 16);
+
+class ParameterPageFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vxres::InstallResources();
+        vx::InstallStringTable();
+        clock = &vx::UseManualClock(1000);
+        table[0].m_pPortMan = &port;
+        CPageSharedState s;
+        s.pChannelTable = table;
+        s.pReceiveStrings = rx;
+        s.pLanguageOffset = &language;
+        s.pConnectionMode = &zero;
+        s.pCurrentChannel = &zero;
+        s.pBusyFlag = &busy;
+        s.pOperatingMode = &zero;
+        s.pArrivalStatus = &arrival;
+        page.SetSharedState(s);
+        sheet = std::make_unique<CPropertySheet>();
+        sheet->AddPage(&page);
+        ASSERT_TRUE(sheet->Create(nullptr, WS_POPUP | WS_VISIBLE));
+        dir = QDir::tempPath().toStdString() + "/vx35_paramfile_" + std::to_string(QCoreApplication::applicationPid());
+        QDir().mkpath(QString::fromStdString(dir));
+        vx::ModalScript::Clear();
+        port.writes.clear();
+    }
+    void TearDown() override
+    {
+        if (sheet && sheet->IsWindow())
+            sheet->DestroyWindow();
+        sheet.reset();
+        table[0].m_pPortMan = nullptr;
+        QDir(QString::fromStdString(dir)).removeRecursively();
+    }
+    void Feed(const std::string& bytes)
+    {
+        rx[0] += CString(bytes.data(), static_cast<int>(bytes.size()));
+        page.OnDataReceived(static_cast<int>(bytes.size()), 0);
+    }
+    void FillForm(const char* nominal = "12,5")
+    {
+        for (int r = 0; r < kParameterRows; ++r)
+            page.GetRead().Row(r) = {"User", nominal, "Nm", "", "", ""};
+        page.UpdateData(FALSE);
+    }
+    // Plays the device through a pre-read and lets the send's timers run.
+    void Converse()
+    {
+        size_t answered = 0;
+        for (int step = 0; step < 600; ++step) {
+            if (port.writes.size() > answered) {
+                const std::string w = port.writes.back().bytes;
+                answered = port.writes.size();
+                if (w == "V")
+                    Feed("VX35 H2 105\r\n");
+                else if (w == "W")
+                    Feed(kFactoryWords);
+                else if (w.size() == 2 && w[0] == 'f')
+                    Feed(DeviceRecord(w[1]).str());
+                continue;
+            }
+            clock->advance(50);
+        }
+    }
+    std::vector<Write> Frames() const
+    {
+        std::vector<Write> out;
+        for (const Write& w : port.writes)
+            if (w.bytes.size() == 26 && w.bytes[0] == 'e')
+                out.push_back(w);
+        return out;
+    }
+    CString Text(int id) { return page.GetDlgItem(id)->GetWindowTextString(); }
+
+    vx::ManualClock* clock = nullptr;
+    RecordingPort port;
+    ChannelRecord table[kChannelCount];
+    CString rx[kReceiveTextCount];
+    int language = 0, zero = 0, busy = 0;
+    BYTE arrival = 0;
+    CParameterDlg page;
+    std::unique_ptr<CPropertySheet> sheet;
+    std::string dir;
+};
+
+} // namespace
+
+TEST_F(ParameterPageFiles, SaveWritesTheFormUnderGermanTitles)
+{
+    FillForm();
+    const std::string path = dir + "/table.csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    page.OnFileSave();
+
+    ASSERT_EQ(vx::ModalScript::Calls().size(), 1u);
+    const vx::ModalRecord& call = vx::ModalScript::Calls().back();
+    EXPECT_EQ(call.kind, vx::ModalKind::FileSave);
+    EXPECT_EQ(call.text, "(*.csv)|*.csv|");
+    EXPECT_EQ(call.caption, "*.csv");
+    EXPECT_EQ(call.flags & 0x2002u, 0x2002u);
+    const std::string file = ReadFile(path);
+    EXPECT_EQ(file.substr(0, 46), "#;Bezeichnung;Nennwert;Einheit;Typ;0 %;100 %;\r");
+    EXPECT_NE(file.find("\r\n10;User;12,5;Nm;;;;\r\n"), std::string::npos);
+    // No 'W' answer yet: the word texts are still "na".
+    EXPECT_NE(file.find("\r\na;Werkskalibrierung PASSIV; ; ; ;na;na;\r\n"), std::string::npos);
+    EXPECT_EQ(file.substr(file.size() - 7), "[EOF]\r\n");
+}
+
+TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)
+{
+    FillForm();
+    const std::string path = dir + "/in.csv";
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "#;a;b;c;d;e;f;\r\n-;\r\n3;Loaded;7,5;kNm;Typ X;11;22;\r\n[EOF]\r\n";
+    }
+    page.OnFileOpen();   // cancelled: nothing read
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "User");
+
+    vx::ModalScript::AnswerFileOpen(path.c_str());
+    page.OnFileOpen();
+    EXPECT_EQ(vx::ModalScript::Calls().back().flags & 0x1001u, 0x1001u);
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "Loaded");
+    EXPECT_EQ(Text(CParameterDlg::IDC_NOMINAL_FIRST), "7,5");
+    EXPECT_EQ(Text(CParameterDlg::IDC_TYPE_FIRST), "Typ X");
+    EXPECT_EQ(Text(CParameterDlg::IDC_P100_FIRST), "22");
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST + 1), "User");
+    EXPECT_EQ(page.GetRead().PrintAllowed(), 0);
+}
+
+TEST_F(ParameterPageFiles, SendButtonPreReadsThenWritesTenFramesApart)
+{
+    FillForm();
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
+    Converse();
+    const auto frames = Frames();
+    ASSERT_EQ(frames.size(), 10u);
+    for (int r = 0; r < kParameterRows; ++r) {
+        ParameterRowRecord rec;
+        rec.typeCode = 0x50;
+        rec.raw0 = 100;
+        rec.raw100 = 10000;
+        rec.factoryFirst = 0x1235;
+        rec.factorySecond = 0x1234;
+        EXPECT_EQ(frames[r].bytes, BuildRowFrame(r, ParameterRowText("User", "12,5", "Nm", rec)).str()) << r;
+        if (r > 0)
+            EXPECT_EQ(frames[r].atMs - frames[r - 1].atMs, 250) << r;
+    }
+    // The user's texts stay; the device's type came in.
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "User");
+    EXPECT_FALSE(Text(CParameterDlg::IDC_TYPE_FIRST).IsEmpty());
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+}
+
+TEST_F(ParameterPageFiles, EmptyFieldStopsTheSendWithItsMessage)
+{
+    FillForm();
+    page.GetRead().Row(6).unit = "";
+    page.UpdateData(FALSE);
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
+    Converse();
+    EXPECT_TRUE(Frames().empty());
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Check Input of empty strings.");
+}

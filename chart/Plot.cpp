@@ -460,6 +460,8 @@ void CPlot::Paint(CDCEx* dc, const CRect& frame, bool printing)
         if (c->GetVisible() && c->GetShowMarker())
             c->DrawMarkers(dc, m_nMode == 7);
     DrawMeasures(dc);
+    DrawPendingMeasure(dc);
+    DrawCursor(dc);
 
     if (m_nMode == 1 && m_bLeftDown && !m_ZoomRect.IsRectEmpty()) {
         CBrushSelector brush(RGB(150, 150, 255), dc);

@@ -155,11 +155,50 @@ public:
     // rectangle used.
     CRect PrintOn(CDCEx* printerDC);
 
+    // ---- interaction ----
+    void NoOp();
+    void Zoom();
+    void ResetZoom();
+    void Pan();
+    void Cursor();
+    void Measure();
+    void ZoomBack();
+    // Finds what lies under the mouse point. A probe only answers whether
+    // anything does; otherwise selection changes and the parent is told.
+    bool HitTest(bool dblClick, bool probe);
+    CRect GetZoomRect() const { return m_ZoomRect; }
+    BOOL PreTranslateMessage(MSG* msg) override;
+
 protected:
     void OnPaint() override;
     BOOL OnEraseBkgnd(CDC* dc) override;
     void OnSize(UINT type, int cx, int cy) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnLButtonDown(UINT flags, CPoint point) override;
+    void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnLButtonDblClk(UINT flags, CPoint point) override;
+    void OnRButtonDown(UINT flags, CPoint point) override;
+    void OnRButtonUp(UINT flags, CPoint point) override;
+    void OnMouseMove(UINT flags, CPoint point) override;
+    BOOL OnMouseWheel(UINT flags, short delta, CPoint point) override;
+    void OnKeyUp(UINT nChar, UINT repCnt, UINT flags) override;
+    BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) override;
+    bool OnInteractCommand(UINT id);
+    void NotifyParent(UINT msg, WPARAM wParam);
+    void ApplyZoom();
+    void PanTo(CPoint m);
+    void Trend(bool cubic);
+    void DeleteCurrentObject();
+    // Cursor mode: snaps the mouse point to the nearest curve and fills the
+    // read-out box.
+    void TrackCursor();
+    void DrawCursor(CDCEx* dc);
+    void DrawPendingMeasure(CDCEx* dc);
+    // Moves p's y onto the nearest curve point and records it as the
+    // measurement's start (at the press point) or end.
+    void SnapMeasurePoint(CPoint& p);
+    void AddCursorNotation();
 
     void LayoutLegend(CDCEx* dc, CRect& inner);
     void LayoutAxes(CDCEx* dc, const CRect& inner);
@@ -212,4 +251,7 @@ protected:
     CPlotObject* m_pCurrentObject = nullptr;
     QImage m_BackBuffer;
     long long m_nLastPrimitives = 0;
+    // The object whose tracker follows the mouse while the left button is down.
+    CPlotObject* m_pTrackingObject = nullptr;
+    CRectTracker* m_pActiveTracker = nullptr;
 };

@@ -1,0 +1,144 @@
+#include "chart/PlotInteract.h"
+
+#include "platform/Messages.h"
+
+#include <algorithm>
+
+namespace PlotInteract {
+
+CRect ZoomRect(CPoint from, CPoint to, const CRect& plot)
+{
+    CRect r(from.x, from.y, to.x, to.y);
+    r.NormalizeRect();
+    r.left = std::max(r.left, plot.left);
+    r.top = std::max(r.top, plot.top);
+    r.right = std::min(r.right, plot.right);
+    r.bottom = std::min(r.bottom, plot.bottom);
+    return r;
+}
+
+bool ZoomIsBigEnough(const CRect& zoom)
+{
+    return zoom.Width() >= kMinZoomPixels && zoom.Height() >= kMinZoomPixels;
+}
+
+Range WheelStep(Range r, short delta)
+{
+    const double d = (r.max - r.min) / 10.0;
+    return delta < 0 ? Range{r.min - d, r.max - d} : Range{r.min + d, r.max + d};
+}
+
+KeyAxes AxesForKey(UINT key)
+{
+    switch (key) {
+    case VK_HOME:
+    case VK_ADD:
+    case VK_SUBTRACT:
+        return KeyAxes::Both;
+    case VK_LEFT:
+    case VK_RIGHT:
+        return KeyAxes::X;
+    case VK_UP:
+    case VK_DOWN:
+        return KeyAxes::Y;
+    default:
+        return KeyAxes::None;
+    }
+}
+
+bool KeyStep(UINT key, bool xAxis, Range r, double span, Range* out)
+{
+    const double d = span / 10.0;
+    switch (key) {
+    case VK_ADD:
+        *out = {r.min + d, r.max - d};
+        return true;
+    case VK_SUBTRACT:
+        *out = {r.min - d, r.max + d};
+        return true;
+    case VK_LEFT:
+    case VK_DOWN:
+        if (xAxis != (key == VK_LEFT))
+            return false;
+        *out = {r.min + d, r.max + d};
+        return true;
+    case VK_RIGHT:
+    case VK_UP:
+        if (xAxis != (key == VK_RIGHT))
+            return false;
+        *out = {r.min - d, r.max - d};
+        return true;
+    default:
+        return false;
+    }
+}
+
+CPoint CursorKeyStep(UINT key, CPoint p)
+{
+    switch (key) {
+    case VK_LEFT: return CPoint(p.x - 1, p.y);
+    case VK_RIGHT: return CPoint(p.x + 1, p.y);
+    case VK_UP: return CPoint(p.x, p.y - 1);
+    case VK_DOWN: return CPoint(p.x, p.y + 1);
+    default: return p;
+    }
+}
+
+HCURSOR CursorForMode(int mode, bool hover, bool curveSelected)
+{
+    switch (mode) {
+    case kModePan: return IDC_SIZEALL;
+    case kModeZoom:
+    case kModeCursor: return IDC_CROSS;
+    case kModeNone: return hover ? IDC_HAND : 0;
+    case kModePick: return curveSelected ? IDC_SIZENS : 0;
+    default: return 0;
+    }
+}
+
+CRect YMarkerBand(int p, const CRect& plot) { return CRect(plot.left, p - 10, plot.right, p + 10); }
+CRect XMarkerBand(int p, const CRect& plot) { return CRect(p - 10, plot.top, p + 10, plot.bottom); }
+
+CString OneLine(const CString& text)
+{
+    CString s = text;
+    s.Replace("\r", " ");
+    s.Replace("\n", " ");
+    return s;
+}
+
+CString AxisReadoutLine(char axis, int index, const CString& value, const CString& title)
+{
+    CString s = CString::Formatted(" %c[%02d] : ", axis, index + 1);
+    s += OneLine(value);
+    s += " ";
+    s += title;
+    s += "\r\n";
+    return s;
+}
+
+CString CurveReadoutLine(const CString& name, int index, const CString& x, const CString& y)
+{
+    CString s = " ";
+    s += name;
+    s += CString::Formatted("[%02d] : ", index + 1);
+    s += OneLine(x);
+    s += ", ";
+    s += OneLine(y);
+    s += "\r\n";
+    return s;
+}
+
+CString NotationText(int point, const CString& x, const CString& xTitle, const CString& y,
+                     const CString& yTitle)
+{
+    CString s = CString::Formatted("[%d] : ", point + 1);
+    s += x;
+    s += xTitle;
+    s += ",";
+    s += y;
+    s += yTitle;
+    return s;
+}
+
+}  // namespace PlotInteract

@@ -3,6 +3,7 @@
 #include "platform/Messages.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace PlotInteract {
 
@@ -98,6 +99,20 @@ HCURSOR CursorForMode(int mode, bool hover, bool curveSelected)
 
 CRect YMarkerBand(int p, const CRect& plot) { return CRect(plot.left, p - 10, plot.right, p + 10); }
 CRect XMarkerBand(int p, const CRect& plot) { return CRect(p - 10, plot.top, p + 10, plot.bottom); }
+
+void MeasureArrows(int x1, int y1, int x2, int y2, ArrowHead* horizontal, ArrowHead* vertical)
+{
+    // Short legs get the arrow of the other direction, so that a head
+    // never points past the leg it ends.
+    if (std::abs(x2 - x1) > kArrowSize)
+        *horizontal = {4, x1, y1 - 3};
+    else
+        *horizontal = {5, x2 - 3, y1 + 3};
+    if (std::abs(y2 - y1) > kArrowSize)
+        *vertical = {7, x2 - 3, y2 - 6};
+    else
+        *vertical = {6, x2 - 6, y2 - 6};
+}
 
 CString OneLine(const CString& text)
 {

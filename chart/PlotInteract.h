@@ -88,6 +88,17 @@ HCURSOR CursorForMode(int mode, bool hover, bool curveSelected);
 CRect YMarkerBand(int p, const CRect& plot);
 CRect XMarkerBand(int p, const CRect& plot);
 
+// The two arrow heads of a measurement from (x1, y1) across to x2 and then
+// to y2: marker shape index and top-left position of each.
+struct ArrowHead {
+    int kind;
+    int x;
+    int y;
+    bool operator==(const ArrowHead&) const = default;
+};
+constexpr int kArrowSize = 6;
+void MeasureArrows(int x1, int y1, int x2, int y2, ArrowHead* horizontal, ArrowHead* vertical);
+
 // Read-out and notation texts. Value texts come already formatted by their
 // axis; line breaks in them become blanks so that each entry stays one line.
 CString OneLine(const CString& text);

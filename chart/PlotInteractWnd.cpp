@@ -5,6 +5,7 @@
 #include "chart/PlotLabel.h"
 #include "chart/PlotDC.h"
 #include "platform/Cursor.h"
+#include "platform/DateTime.h"
 #include "platform/Messages.h"
 
 #include <algorithm>
@@ -640,6 +641,9 @@ void CPlot::DrawPendingMeasure(CDCEx* dc)
     const int y1 = std::max(m_PressPoint.y, m_PlotRect.top);
     const int x2 = std::min(m_MousePoint.x, m_PlotRect.right);
     const int y2 = std::min(m_MousePoint.y, m_PlotRect.bottom);
+    const COLORREF oldBk = dc->SetBkColor(m_crInner);
+    CQuickFont font("Arial", -11, 700);
+    CFontSelector fsel(&font, dc, false);
     {
         CPenSelector pen(RGB(200, 200, 200), 1, dc, PS_DOT);
         dc->MoveTo(m_PlotRect.left, y1);
@@ -647,10 +651,48 @@ void CPlot::DrawPendingMeasure(CDCEx* dc)
         dc->MoveTo(x2, m_PlotRect.top);
         dc->LineTo(x2, m_PlotRect.bottom);
     }
-    CPenSelector pen(RGB(255, 0, 0), 1, dc, PS_DOT);
-    dc->MoveTo(x1, y1);
-    dc->LineTo(x2, y1);
-    dc->LineTo(x2, y2);
+    {
+        CPenSelector pen(RGB(255, 0, 0), 1, dc, PS_DOT);
+        dc->MoveTo(x1, y1);
+        dc->LineTo(x2, y1);
+        dc->LineTo(x2, y2);
+    }
+    ArrowHead h, v;
+    MeasureArrows(x1, y1, x2, y2, &h, &v);
+    DrawMarkerShape(h.kind, h.x, h.y, kArrowSize, RGB(255, 0, 0), dc);
+    DrawMarkerShape(v.kind, v.x, v.y, kArrowSize, RGB(255, 0, 0), dc);
+
+    const int c1 = m_nCursorCurve, c2 = m_nMeasureEndCurve;
+    if (c1 < 0 || c1 >= GetCurveCount() || c2 < 0 || c2 >= GetCurveCount()) {
+        dc->SetBkColor(oldBk);
+        return;
+    }
+    CPlotDataSerie& s1 = GetCurve(c1);
+    CPlotDataSerie& s2 = GetCurve(c2);
+    CPlotAxis* xa1 = FindXAxis(s1.GetXAxisIndex());
+    CPlotAxis* xa2 = FindXAxis(s2.GetXAxisIndex());
+    CPlotAxis* ya1 = FindYAxis(s1.GetYAxisIndex());
+    if (!xa1 || !xa2 || !ya1) {
+        dc->SetBkColor(oldBk);
+        return;
+    }
+    const double a = xa1->GetValueForPixel(x1);
+    const double b = xa2->GetValueForPixel(x2);
+    const double dx = b - a;
+    const CString xText = xa1->IsTimeAxis() ? COleDateTimeSpan(dx).Format(xa1->GetDisplayFmt())
+                                            : PlotMath::FormatValue(xa1->GetDisplayFmt(), dx);
+    CRect r(x1, y1, x2, y2);
+    if (dc->GetTextExtent(xText).cx < std::abs(x2 - x1))
+        dc->DrawText(xText, &r, DT_SINGLELINE | DT_CENTER | DT_NOCLIP);
+    const int i = xa1->FindPointIndex(a, c1);
+    const int j = xa2->FindPointIndex(b, c2);
+    const double dy = std::fabs(s2.GetY(j) - s1.GetY(i));
+    CString yText = PlotMath::FormatValue(ya1->GetDisplayFmt(), dy);
+    yText += " ";
+    yText += ya1->GetLabel();
+    if (dc->GetTextExtent(yText).cy < std::abs(y2 - y1))
+        dc->DrawText(yText, &r, DT_SINGLELINE | DT_RIGHT | DT_VCENTER | DT_NOCLIP);
+    dc->SetBkColor(oldBk);
 }
 
 void CPlot::SnapMeasurePoint(CPoint& p)

@@ -317,3 +317,16 @@ TEST_F(Interact, MeasureSnapsBothEndsToCurves)
     EXPECT_EQ(m.curve2, 2);
     EXPECT_EQ(m.point2, 2);
 }
+
+TEST_F(Interact, APendingMeasureIsDrawnWhileDragging)
+{
+    plot.SendMessage(WM_PAINT);
+    const long long plain = plot.GetLastPaintPrimitives();
+    Command(kCmdMeasure);
+    Mouse(WM_LBUTTONDOWN, At(20, 10), MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, At(80, 90), MK_LBUTTON);
+    plot.SendMessage(WM_PAINT);
+    EXPECT_GT(plot.GetLastPaintPrimitives(), plain);
+    Mouse(WM_LBUTTONUP, At(80, 90));
+    EXPECT_EQ(plot.GetMeasures().size(), 1u);
+}

@@ -73,3 +73,14 @@ TEST(InteractTexts, ReadoutLinesAndNotation)
     // A percent sign in a title is text, never a conversion.
     EXPECT_EQ(AxisReadoutLine('Y', 0, "1", "%s%n"), CString(" Y[01] : 1 %s%n\r\n"));
 }
+
+TEST(InteractMeasure, ArrowHeadsTurnOnShortLegs)
+{
+    ArrowHead h, v;
+    MeasureArrows(10, 20, 100, 200, &h, &v);
+    EXPECT_EQ(h, (ArrowHead{4, 10, 17}));
+    EXPECT_EQ(v, (ArrowHead{7, 97, 194}));
+    MeasureArrows(10, 20, 16, 26, &h, &v);
+    EXPECT_EQ(h, (ArrowHead{5, 13, 23}));
+    EXPECT_EQ(v, (ArrowHead{6, 10, 20}));
+}

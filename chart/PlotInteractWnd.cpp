@@ -26,6 +26,14 @@ PointPickRecord g_pickRecord;
 
 Range ShownRange(const CPlotAxis& a) { return {a.m_dShownMin, a.m_dShownMax}; }
 
+// The axis search may answer one past the last point; the read-outs and
+// notations need a real point.
+int NearestPoint(const CPlotAxis& axis, double x, int curve, int count)
+{
+    const int i = axis.FindPointIndex(x, curve);
+    return i >= count ? count - 1 : i;
+}
+
 void SetShown(CPlotAxis& a, Range r)
 {
     a.SetShownRange(r.min, r.max, 0.0);
@@ -314,7 +322,8 @@ bool CPlot::HitTest(bool dblClick, bool probe)
                     if (g_pickedPoint < 0) {
                         g_pickedCurve = c;
                         if (CPlotAxis* xa = FindXAxis(s.GetXAxisIndex()))
-                            g_pickedPoint = xa->FindPointIndex(xa->GetValueForPixel(m.x) - s.GetMarkerSize() / 2, c);
+                            g_pickedPoint = NearestPoint(*xa, xa->GetValueForPixel(m.x) - s.GetMarkerSize() / 2, c,
+                                                         s.GetCount());
                     }
                     s.m_bSelected = true;
                     hit = true;
@@ -578,7 +587,7 @@ void CPlot::TrackCursor()
             if (!xa || !ya || s.GetCount() <= 0)
                 continue;
             m_dCursorX = xa->GetValueForPixel(m_MousePoint.x);
-            const int i = xa->FindPointIndex(m_dCursorX, c);
+            const int i = NearestPoint(*xa, m_dCursorX, c, s.GetCount());
             if (i < 0)
                 continue;
             m_dCursorY = s.GetY(i);
@@ -684,8 +693,8 @@ void CPlot::DrawPendingMeasure(CDCEx* dc)
     CRect r(x1, y1, x2, y2);
     if (dc->GetTextExtent(xText).cx < std::abs(x2 - x1))
         dc->DrawText(xText, &r, DT_SINGLELINE | DT_CENTER | DT_NOCLIP);
-    const int i = xa1->FindPointIndex(a, c1);
-    const int j = xa2->FindPointIndex(b, c2);
+    const int i = NearestPoint(*xa1, a, c1, s1.GetCount());
+    const int j = NearestPoint(*xa2, b, c2, s2.GetCount());
     const double dy = std::fabs(s2.GetY(j) - s1.GetY(i));
     CString yText = PlotMath::FormatValue(ya1->GetDisplayFmt(), dy);
     yText += " ";
@@ -706,7 +715,7 @@ void CPlot::SnapMeasurePoint(CPoint& p)
         CPlotAxis* ya = FindYAxis(s.GetYAxisIndex());
         if (!xa || !ya || s.GetCount() <= 0)
             continue;
-        const int i = xa->FindPointIndex(xa->GetValueForPixel(p.x), c);
+        const int i = NearestPoint(*xa, xa->GetValueForPixel(p.x), c, s.GetCount());
         if (i < 0)
             continue;
         const int py = ya->GetPointForValue(ChartPoint{s.GetX(i), s.GetY(i)}).y;
@@ -736,7 +745,7 @@ void CPlot::AddCursorNotation()
     CPlotAxis* ya = FindYAxis(s.GetYAxisIndex());
     if (!xa || !ya)
         return;
-    const int i = xa->FindPointIndex(m_dCursorX, m_nCursorCurve);
+    const int i = NearestPoint(*xa, m_dCursorX, m_nCursorCurve, s.GetCount());
     if (i < 0)
         return;
     auto* n = new CPlotDataNotation;

@@ -330,3 +330,20 @@ TEST_F(Interact, APendingMeasureIsDrawnWhileDragging)
     Mouse(WM_LBUTTONUP, At(80, 90));
     EXPECT_EQ(plot.GetMeasures().size(), 1u);
 }
+
+TEST_F(Interact, ACursorBeyondTheLastPointNotesTheLastPoint)
+{
+    plot.GetXAxis(0).SetRange(0, 120);
+    Repaint();
+    Command(kCmdCursor);
+    Mouse(WM_MOUSEMOVE, At(115, 90));
+    Click(plot.GetCursorPoint());
+    CPlotDataNotation* n = nullptr;
+    for (POSITION pos = plot.GetObjects().GetHeadPosition(); pos;)
+        if (auto* o = dynamic_cast<CPlotDataNotation*>(plot.GetObjects().GetNext(pos)))
+            n = o;
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->m_nCurve, 2);
+    EXPECT_EQ(n->m_nPoint, 2);
+    EXPECT_EQ(n->m_dX, 100.0);
+}

@@ -256,9 +256,34 @@ TEST_F(Interact, CursorModeFillsTheReadoutAndClicksAddNotations)
 
 TEST_F(Interact, RightButtonOpensPropertiesOnlyForThePressedObject)
 {
+    int popups = 0;
+    CPlotLabel::SetPopupChooser([&](CWnd*, CPoint) {
+        ++popups;
+        return 0u;
+    });
+    CPlotLabel* label = plot.InsertLabel("note");
+    ASSERT_NE(label, nullptr);
+    label->SetRect(100, 100, 160, 130);
+    const CPoint on(120, 110);
+
+    // Not pressed last: the parent gets the context request.
+    Mouse(WM_RBUTTONDOWN, on, MK_RBUTTON);
+    Mouse(WM_RBUTTONUP, on);
+    EXPECT_TRUE(Has(Posted(), kNotifyContext, 0));
+    EXPECT_EQ(popups, 0);
+
+    Click(on);
+    Posted();
+    Mouse(WM_RBUTTONDOWN, on, MK_RBUTTON);
+    Mouse(WM_RBUTTONUP, on);
+    EXPECT_EQ(popups, 1);
+    EXPECT_FALSE(Has(Posted(), kNotifyContext, 0));
+
     Mouse(WM_RBUTTONDOWN, At(20, 20), MK_RBUTTON);
     Mouse(WM_RBUTTONUP, At(20, 20));
     EXPECT_TRUE(Has(Posted(), kNotifyContext, 0));
+    EXPECT_EQ(popups, 1);
+    CPlotLabel::SetPopupChooser(nullptr);
 }
 
 TEST_F(Interact, DeleteRemovesASelectedLabelButNeverTheReadout)

@@ -9,6 +9,7 @@
 #include "platform/Timer.h"
 #include "port/CPortMan.h"
 #include "res/Resources.h"
+#include "tests/pages/RecordingPort.h"
 
 #include <gtest/gtest.h>
 
@@ -22,30 +23,6 @@
 #include <vector>
 
 namespace {
-
-struct Write {
-    std::int64_t atMs;
-    std::string bytes;
-};
-
-class RecordingPort : public CPortMan {
-public:
-    RecordingPort() { m_Dcb.PortState = 0; }
-    bool PutByte(BYTE b) override { return Record(std::string(1, static_cast<char>(b))); }
-    bool WriteString(const CString& t) override { return Record(t.str()); }
-    bool WriteFrame(const BYTE* d, int n) override
-    {
-        return Record(std::string(reinterpret_cast<const char*>(d), static_cast<size_t>(n)));
-    }
-    std::vector<Write> writes;
-
-private:
-    bool Record(std::string b)
-    {
-        writes.push_back({vx::NowMs(), std::move(b)});
-        return true;
-    }
-};
 
 std::string ReadFile(const std::string& path)
 {

@@ -6,6 +6,7 @@
 #include "platform/Timer.h"
 #include "port/CPortMan.h"
 #include "res/Resources.h"
+#include "tests/pages/SinglePageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -27,49 +28,11 @@ public:
     bool WriteFrame(const BYTE*, int) override { return true; }
 };
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-class LoggerSave : public ::testing::Test {
+class LoggerSave : public SinglePageFixture<CDatenloggerDlg, SilentPort> {
 protected:
     void SetUp() override
     {
-        vxres::InstallResources();
-        vx::InstallStringTable();
-        clock = &vx::UseManualClock(1000);
-        table[0].m_pPortMan = &port;
-        CPageSharedState s;
-        s.pChannelTable = table;
-        s.pReceiveStrings = rx;
-        s.pLanguageOffset = &language;
-        s.pConnectionMode = &zero;
-        s.pCurrentChannel = &zero;
-        s.pBusyFlag = &busy;
-        s.pOperatingMode = &zero;
-        s.pArrivalStatus = &arrival;
-        page.SetSharedState(s);
-        sheet = std::make_unique<CPropertySheet>();
-        sheet->AddPage(&page);
-        ASSERT_TRUE(sheet->Create(nullptr, WS_POPUP | WS_VISIBLE));
-        dir = QDir::tempPath().toStdString() + "/vx35_loggersave_" + std::to_string(QCoreApplication::applicationPid());
-        QDir().mkpath(QString::fromStdString(dir));
-        vx::ModalScript::Clear();
-    }
-    void TearDown() override
-    {
-        if (sheet && sheet->IsWindow())
-            sheet->DestroyWindow();
-        sheet.reset();
-        table[0].m_pPortMan = nullptr;
-        QDir(QString::fromStdString(dir)).removeRecursively();
-    }
-    void Feed(const std::string& bytes)
-    {
-        rx[0] += CString(bytes.data(), static_cast<int>(bytes.size()));
-        page.OnDataReceived(static_cast<int>(bytes.size()), 0);
+        HostPage("loggersave");
     }
     void ReadOut()
     {
@@ -80,16 +43,6 @@ protected:
         clock->advance(500);
         ASSERT_FALSE(page.GetReadout().IsReadoutRunning());
     }
-
-    vx::ManualClock* clock = nullptr;
-    SilentPort port;
-    ChannelRecord table[kChannelCount];
-    CString rx[kReceiveTextCount];
-    int language = 0, zero = 0, busy = 0;
-    BYTE arrival = 0;
-    CDatenloggerDlg page;
-    std::unique_ptr<CPropertySheet> sheet;
-    std::string dir;
 };
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "port/CPortMan.h"
 #include "res/Resources.h"
 #include "tests/pages/RecordingPort.h"
+#include "tests/pages/SinglePageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +25,6 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
 CString DeviceRecord(int row)
 {
     CString r;
@@ -43,44 +38,12 @@ CString DeviceRecord(int row)
 
 const std::string kFactoryWords("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00\x10\x00\x00", 16);
 
-class ParameterPageFiles : public ::testing::Test {
+class ParameterPageFiles : public SinglePageFixture<CParameterDlg, RecordingPort> {
 protected:
     void SetUp() override
     {
-        vxres::InstallResources();
-        vx::InstallStringTable();
-        clock = &vx::UseManualClock(1000);
-        table[0].m_pPortMan = &port;
-        CPageSharedState s;
-        s.pChannelTable = table;
-        s.pReceiveStrings = rx;
-        s.pLanguageOffset = &language;
-        s.pConnectionMode = &zero;
-        s.pCurrentChannel = &zero;
-        s.pBusyFlag = &busy;
-        s.pOperatingMode = &zero;
-        s.pArrivalStatus = &arrival;
-        page.SetSharedState(s);
-        sheet = std::make_unique<CPropertySheet>();
-        sheet->AddPage(&page);
-        ASSERT_TRUE(sheet->Create(nullptr, WS_POPUP | WS_VISIBLE));
-        dir = QDir::tempPath().toStdString() + "/vx35_paramfile_" + std::to_string(QCoreApplication::applicationPid());
-        QDir().mkpath(QString::fromStdString(dir));
-        vx::ModalScript::Clear();
+        HostPage("paramfile");
         port.writes.clear();
-    }
-    void TearDown() override
-    {
-        if (sheet && sheet->IsWindow())
-            sheet->DestroyWindow();
-        sheet.reset();
-        table[0].m_pPortMan = nullptr;
-        QDir(QString::fromStdString(dir)).removeRecursively();
-    }
-    void Feed(const std::string& bytes)
-    {
-        rx[0] += CString(bytes.data(), static_cast<int>(bytes.size()));
-        page.OnDataReceived(static_cast<int>(bytes.size()), 0);
     }
     void FillForm(const char* nominal = "12,5")
     {
@@ -117,15 +80,6 @@ protected:
     }
     CString Text(int id) { return page.GetDlgItem(id)->GetWindowTextString(); }
 
-    vx::ManualClock* clock = nullptr;
-    RecordingPort port;
-    ChannelRecord table[kChannelCount];
-    CString rx[kReceiveTextCount];
-    int language = 0, zero = 0, busy = 0;
-    BYTE arrival = 0;
-    CParameterDlg page;
-    std::unique_ptr<CPropertySheet> sheet;
-    std::string dir;
 };
 
 } // namespace
@@ -188,8 +142,9 @@ TEST_F(ParameterPageFiles, SendButtonPreReadsThenWritesTenFramesApart)
         rec.factoryFirst = 0x1235;
         rec.factorySecond = 0x1234;
         EXPECT_EQ(frames[r].bytes, BuildRowFrame(r, ParameterRowText("User", "12,5", "Nm", rec)).str()) << r;
-        if (r > 0)
+        if (r > 0) {
             EXPECT_EQ(frames[r].atMs - frames[r - 1].atMs, 250) << r;
+        }
     }
     // The user's texts stay; the device's type came in.
     EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "User");

@@ -432,7 +432,6 @@ protected:
 
 private:
     void scrollNotify(UINT code);
-    int m_pendingAction = -1;
 };
 
 // Up-down control with an optional buddy window (UDS_AUTOBUDDY takes the
@@ -537,6 +536,7 @@ class CToolTipCtrl : public CWnd {
     VX_DECLARE_DYNAMIC(CToolTipCtrl)
 public:
     ~CToolTipCtrl() override;
+    using CWnd::Create;
     BOOL Create(CWnd* parent, DWORD style = 0);
     BOOL AddTool(CWnd* wnd, const char* text, const RECT* rect = nullptr, UINT_PTR toolId = 0);
     void Activate(BOOL activate);

@@ -163,8 +163,9 @@ TEST(MeasurePageDevice, AutoHundredMillisecondsIsDevicePacedFrames)
     const int n = r.Points();
     EXPECT_GE(n, 5);
     EXPECT_LE(n, 60);
-    if (n > 1)
+    if (n > 1) {
         EXPECT_NEAR(r.page.GetDisplay().GetPointX(0, 1), 0.1, 1e-9);
+    }
     r.Click(CMessenDlg::IDC_STOP);
 }
 

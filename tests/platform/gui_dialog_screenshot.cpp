@@ -151,8 +151,9 @@ TEST(DialogScreenshot, TemplatedDialogWithSheetAndMenuBar)
         want.OffsetRect(page.left, page.top);
         const CRect got = InDialog(&dlg, dlg.measure.GetDlgItem(id));
         EXPECT_EQ(got.TopLeft(), want.TopLeft()) << id;
-        if (c->kind != vx::ControlKind::ComboBox)
+        if (c->kind != vx::ControlKind::ComboBox) {
             EXPECT_EQ(got.Size(), want.Size()) << id;
+        }
     }
     // The sheet lies on its placeholder.
     EXPECT_EQ(InDialog(&dlg, &dlg.sheet).TopLeft(), InDialog(&dlg, dlg.GetDlgItem(1000)).TopLeft());

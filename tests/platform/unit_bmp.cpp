@@ -104,8 +104,9 @@ TEST(Bmp, RoundTripIsByteExactAndReadableByOthers)
         EXPECT_NE(file.find("100 x 50"), std::string::npos) << file;
     }
     const std::string id = Shell("identify -format '%w %h' '" + path + "' 2>/dev/null");
-    if (!id.empty())
+    if (!id.empty()) {
         EXPECT_EQ(id, "100 50");
+    }
     if (file.empty() && id.empty())
         GTEST_SKIP() << "neither file nor identify is installed";
 }

@@ -3,12 +3,12 @@
 #include "platform/Numbers.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <stdexcept>
-#include <string>
 
 namespace {
 
@@ -28,34 +28,73 @@ const char* const kErrorTexts[] = {
 // must not reserve gigabytes.
 constexpr size_t kReserveCap = 1024;
 
-// A field read from a byte buffer: up to stop (consumed) or the end.
-struct FieldReader {
-    const std::string& data;
-    size_t pos = 0;
-
-    bool AtEnd() const { return pos >= data.size(); }
-    CString Read(char stop)
+// Lines of a text in order, without their line feed and the CRs before it
+// (files from other systems end their lines with CR LF). The end of the text
+// ends the last line; a text ending in a line feed has no empty line after it.
+class Lines {
+public:
+    explicit Lines(std::string_view text) : m_text(text) {}
+    bool Next(std::string_view& line)
     {
-        const size_t end = std::min(data.find(stop, pos), data.size());
-        const size_t len = std::min<size_t>(end - pos, CDelimitedDataFile::kMaxFieldLength);
-        CString field(data.data() + pos, static_cast<int>(len));
-        pos = end < data.size() ? end + 1 : end;
-        return field;
+        if (m_pos >= m_text.size())
+            return false;
+        size_t end = m_text.find('\n', m_pos);
+        if (end == std::string_view::npos)
+            end = m_text.size();
+        line = m_text.substr(m_pos, end - m_pos);
+        m_pos = end + 1;
+        while (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return true;
     }
+    // The next line that is not empty.
+    bool NextSample(std::string_view& line)
+    {
+        while (Next(line))
+            if (!line.empty())
+                return true;
+        return false;
+    }
+
+private:
+    std::string_view m_text;
+    size_t m_pos = 0;
 };
 
-// Fields of the line starting at pos: 1 + delimiters before its line feed.
-size_t CountFields(const std::string& data, size_t& pos, char delimiter)
+size_t CountFields(std::string_view line, char delimiter)
 {
-    size_t count = 1;
-    while (pos < data.size() && data[pos] != '\n') {
-        if (data[pos] == delimiter)
-            ++count;
-        ++pos;
+    return 1 + static_cast<size_t>(std::count(line.begin(), line.end(), delimiter));
+}
+
+// count fields of a line: the first count - 1 end at a delimiter, the last
+// takes the rest of the line, and fields past the line's end are empty.
+template <class F>
+void SplitFields(std::string_view line, char delimiter, size_t count, F&& take)
+{
+    size_t pos = 0;
+    for (size_t k = 0; k < count; ++k) {
+        if (pos > line.size()) {
+            take(k, std::string_view());
+            continue;
+        }
+        size_t end = k + 1 < count ? line.find(delimiter, pos) : std::string_view::npos;
+        if (end == std::string_view::npos)
+            end = line.size();
+        take(k, line.substr(pos, end - pos));
+        pos = end + 1;
     }
-    if (pos < data.size())
-        ++pos;
-    return count;
+}
+
+double LeadingNumber(std::string_view field)
+{
+    return vx::StrToDouble(std::string(field).c_str());
+}
+
+void AppendNumber(std::string& out, double value)
+{
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
 }
 
 }  // namespace
@@ -78,6 +117,15 @@ R CDelimitedDataFile::Guard(int unknownCode, R failure, F&& work)
     return failure;
 }
 
+CDelimitedDataFile::Variable* CDelimitedDataFile::Find(int variable, int code)
+{
+    if (variable < 0 || variable >= GetNumberOfVariables()) {
+        Fail(code);
+        return nullptr;
+    }
+    return &m_vars[static_cast<size_t>(variable)];
+}
+
 CDelimitedDataFile::CDelimitedDataFile() : m_delimiter(",") {}
 
 CDelimitedDataFile::CDelimitedDataFile(DWORD flags) : m_delimiter(","), m_dwReadFlags(flags) {}
@@ -91,27 +139,28 @@ CDelimitedDataFile::CDelimitedDataFile(const Rect& rect) : m_delimiter(",")
 {
     Guard(0, false, [&] {
         const CDelimitedDataFile* src = rect.table;
-        if (!src)
-            throw std::invalid_argument("no table");
+        if (!src) {
+            Fail(0);
+            return false;
+        }
         m_dwReadFlags = src->m_dwReadFlags;
         const int v0 = std::min(rect.firstVariable, rect.lastVariable);
         const int v1 = std::max(rect.firstVariable, rect.lastVariable);
         const int s0 = std::min(rect.firstSample, rect.lastSample);
         const int s1 = std::max(rect.firstSample, rect.lastSample);
-        if (v0 < 0 || s0 < 0)
-            throw std::out_of_range("rectangle outside the table");
+        if (v0 < 0 || v1 >= src->GetNumberOfVariables() || s0 < 0) {
+            Fail(0);
+            return false;
+        }
         auto slice = [&](const auto& column) {
-            std::decay_t<decltype(column)> out;
-            for (int s = s0; s <= s1 && static_cast<size_t>(s) < column.size(); ++s)
-                out.push_back(column[static_cast<size_t>(s)]);
-            return out;
+            const size_t from = std::min(static_cast<size_t>(s0), column.size());
+            const size_t to = std::min(static_cast<size_t>(s1) + 1, column.size());
+            return std::decay_t<decltype(column)>(column.begin() + static_cast<std::ptrdiff_t>(from),
+                                                  column.begin() + static_cast<std::ptrdiff_t>(to));
         };
         for (int v = v0; v <= v1; ++v) {
-            const size_t i = static_cast<size_t>(v);
-            m_names.push_back(src->m_names.at(i));
-            m_files.push_back(src->m_files.at(i));
-            m_numbers.push_back(slice(src->m_numbers.at(i)));
-            m_texts.push_back(slice(src->m_texts.at(i)));
+            const Variable& from = src->m_vars[static_cast<size_t>(v)];
+            m_vars.push_back(Variable{from.name, from.file, slice(from.numbers), slice(from.texts)});
         }
         return true;
     });
@@ -140,12 +189,9 @@ CDelimitedDataFile CDelimitedDataFile::FromVariable(const CString& name, const s
 void CDelimitedDataFile::Append(const CDelimitedDataFile& other)
 {
     Guard(0, false, [&] {
-        // Copies first: appending a table to itself must not read what it adds.
-        const CDelimitedDataFile src = other;
-        m_names.insert(m_names.end(), src.m_names.begin(), src.m_names.end());
-        m_files.insert(m_files.end(), src.m_files.begin(), src.m_files.end());
-        m_numbers.insert(m_numbers.end(), src.m_numbers.begin(), src.m_numbers.end());
-        m_texts.insert(m_texts.end(), src.m_texts.begin(), src.m_texts.end());
+        // A copy first: appending a table to itself must not read what it adds.
+        const std::vector<Variable> add = other.m_vars;
+        m_vars.insert(m_vars.end(), add.begin(), add.end());
         return true;
     });
 }
@@ -159,151 +205,156 @@ CDelimitedDataFile CDelimitedDataFile::operator+(const CDelimitedDataFile& other
 
 void CDelimitedDataFile::Clear()
 {
-    m_names.clear();
-    m_files.clear();
-    m_numbers.clear();
-    m_texts.clear();
+    m_vars.clear();
     m_lastError.Empty();
-}
-
-void CDelimitedDataFile::PushVariable(const CString& name, const CString& file)
-{
-    m_names.push_back(name);
-    m_files.push_back(file);
-    m_numbers.emplace_back();
-    m_texts.emplace_back();
-    const size_t reserve = std::min<size_t>(m_nReserve, kReserveCap);
-    if (IsNumbers())
-        m_numbers.back().reserve(reserve);
-    if (IsTexts())
-        m_texts.back().reserve(reserve);
 }
 
 // ---- files -------------------------------------------------------------------
 
 bool CDelimitedDataFile::ReadFile(const char* fileName, DWORD flags)
 {
-    return Guard(0, false, [&] { return ReadFileImpl(fileName, flags); });
+    return Guard(0, false, [&] {
+        m_fileName = fileName ? fileName : "";
+        m_dwReadFlags = flags;
+        std::ifstream in(m_fileName.GetString(), std::ios::binary);
+        if (!fileName || !in) {
+            m_lastError = CString(ErrorText(7)) + "\nDetails: " + m_fileName;
+            return false;
+        }
+        const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return Parse(data, flags, m_fileName);
+    });
 }
 
-bool CDelimitedDataFile::ReadFileImpl(const char* fileName, DWORD flags)
+bool CDelimitedDataFile::ReadText(std::string_view text, DWORD flags, const CString& source)
 {
-    m_fileName = fileName ? fileName : "";
+    return Guard(0, false, [&] {
+        m_fileName = source;
+        return Parse(text, flags, source);
+    });
+}
+
+bool CDelimitedDataFile::Parse(std::string_view text, DWORD flags, const CString& source)
+{
     m_dwReadFlags = flags;
-    std::ifstream in(m_fileName.GetString(), std::ios::binary);
-    if (!fileName || !in) {
-        m_lastError = CString(ErrorText(7)) + "\nDetails: " + m_fileName;
-        return false;
-    }
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!(flags & RF_APPEND_DATA))
         Clear();
-
     const char delimiter = m_delimiter.IsEmpty() ? ',' : m_delimiter[0];
-    size_t pos = 0;
-    const size_t headerFields = CountFields(data, pos, delimiter);
-    const size_t dataFields = CountFields(data, pos, delimiter);
-    if (headerFields != dataFields)
-        throw std::runtime_error(ErrorText(8));
 
-    FieldReader reader{data};
-    const size_t first = m_names.size();
-    for (size_t k = 0; k < headerFields; ++k) {
-        const CString name = reader.Read(k + 1 < headerFields ? delimiter : '\n');
-        PushVariable(name, m_fileName);
+    Lines lines(text);
+    std::string_view header;
+    lines.Next(header); // an empty text is one empty name
+    const size_t count = CountFields(header, delimiter);
+    std::string_view line;
+    Lines samples = lines;
+    const bool any = samples.NextSample(line);
+    if (any && CountFields(line, delimiter) != count) {
+        Fail(8);
+        return false;
     }
-    // A final line feed ends the last sample; it does not start an empty one.
-    while (!reader.AtEnd()) {
-        for (size_t k = 0; k < headerFields; ++k) {
-            const CString field = reader.Read(k + 1 < headerFields ? delimiter : '\n');
-            if (!field.IsEmpty() && field[0] == '\n')
-                continue;
-            if (IsNumbers())
-                m_numbers[first + k].push_back(vx::StrToDouble(field.GetString()));
-            if (IsTexts())
-                m_texts[first + k].push_back(field);
-        }
-    }
-    if (!m_names.empty()) {
-        // Files from other systems end their lines with CR LF.
-        CString& last = m_names.back();
-        if (!last.IsEmpty() && (last.Find('\n') >= 0 || last[last.GetLength() - 1] == '\r'))
-            last = last.Left(last.GetLength() - 1);
+
+    const size_t first = m_vars.size();
+    const size_t reserve = std::min<size_t>({m_nReserve, kReserveCap,
+                                             static_cast<size_t>(std::count(text.begin(), text.end(), '\n'))});
+    const bool texts = IsTexts();
+    SplitFields(header, delimiter, count, [&](size_t, std::string_view name) {
+        Variable v{CString(name), source, {}, {}};
+        if (texts)
+            v.texts.reserve(reserve);
+        else
+            v.numbers.reserve(reserve);
+        m_vars.push_back(std::move(v));
+    });
+    while (lines.NextSample(line)) {
+        SplitFields(line, delimiter, count, [&](size_t k, std::string_view field) {
+            Variable& v = m_vars[first + k];
+            if (texts)
+                v.texts.emplace_back(field);
+            else
+                v.numbers.push_back(LeadingNumber(field));
+        });
     }
     return true;
 }
 
-void CDelimitedDataFile::WriteTo(const char* fileName, const Rect& rect) const
+std::string CDelimitedDataFile::Compose(const Rect& rect, const CString& delimiter)
 {
-    // Rows s0..s1; none when s1 < s0 (a table without samples).
+    // rect is ordered and its variables exist; rows past every selected
+    // column are not written, and a shorter column leaves its field empty.
     const CDelimitedDataFile& t = *rect.table;
     const int v0 = rect.firstVariable, v1 = rect.lastVariable;
-    const int s0 = rect.firstSample, s1 = rect.lastSample;
-    if (v0 < 0 || v1 >= t.GetNumberOfVariables() || s0 < 0)
-        throw std::out_of_range("rectangle outside the table");
+    const bool texts = t.IsTexts();
+    int rows = 0;
+    for (int v = v0; v <= v1; ++v)
+        rows = std::max(rows, t.GetNumberOfSamples(v));
+    const int s1 = std::min(rect.lastSample, rows - 1);
+
+    const std::string& between = delimiter.str();
     std::string out;
     for (int v = v0; v <= v1; ++v) {
-        out += t.m_names[static_cast<size_t>(v)].GetString();
-        out += v < v1 ? m_delimiter.GetString() : "\n";
+        out += t.m_vars[static_cast<size_t>(v)].name.str();
+        out += v < v1 ? between : "\n";
     }
-    const bool numbers = (t.m_dwReadFlags & RF_READ_AS_DOUBLE) != 0;
-    for (int s = s0; s <= s1; ++s) {
+    for (int s = rect.firstSample; s <= s1; ++s) {
+        const size_t k = static_cast<size_t>(s);
         for (int v = v0; v <= v1; ++v) {
-            const size_t i = static_cast<size_t>(v), k = static_cast<size_t>(s);
-            // A column shorter than the longest leaves its field empty.
-            if (numbers) {
-                if (k < t.m_numbers[i].size())
-                    out += vx::Format("%g", t.m_numbers[i][k]);
-            } else if (k < t.m_texts[i].size()) {
-                out += t.m_texts[i][k].GetString();
-            }
-            out += v < v1 ? m_delimiter.GetString() : "\n";
+            const Variable& var = t.m_vars[static_cast<size_t>(v)];
+            if (!texts && k < var.numbers.size())
+                AppendNumber(out, var.numbers[k]);
+            else if (texts && k < var.texts.size())
+                out += var.texts[k].str();
+            out += v < v1 ? between : "\n";
         }
     }
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file)
-        throw std::runtime_error(std::string("cannot create ") + fileName);
-    file.write(out.data(), static_cast<std::streamsize>(out.size()));
-    file.close();
-    if (!file)
-        throw std::runtime_error(std::string("cannot write ") + fileName);
+    return out;
+}
+
+bool CDelimitedDataFile::Save(const char* fileName, const std::string& text)
+{
+    std::ofstream file;
+    if (fileName) {
+        file.open(fileName, std::ios::binary | std::ios::trunc);
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
+        file.close();
+    }
+    if (!fileName || !file) {
+        m_lastError = CString(ErrorText(0)) + "\nDetails: " + (fileName ? fileName : "");
+        return false;
+    }
+    return true;
+}
+
+std::string CDelimitedDataFile::WriteText(const CString& delimiter)
+{
+    m_delimiter = delimiter;
+    if (m_vars.empty())
+        return std::string();
+    return Compose(Rect{0, GetNumberOfVariables() - 1, 0, std::numeric_limits<int>::max(), this}, m_delimiter);
 }
 
 bool CDelimitedDataFile::WriteFile(const char* fileName, const CString& delimiter)
 {
-    return Guard(0, false, [&] {
-        m_delimiter = delimiter;
-        if (!fileName)
-            throw std::invalid_argument("no file name");
-        int longest = 0;
-        for (int v = 0; v < GetNumberOfVariables(); ++v)
-            longest = std::max(longest, GetNumberOfSamples(v));
-        if (m_names.empty()) {
-            std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-            if (!file)
-                throw std::runtime_error(std::string("cannot create ") + fileName);
-            return true;
-        }
-        WriteTo(fileName, Rect{0, GetNumberOfVariables() - 1, 0, longest - 1, this});
-        return true;
-    });
+    return Guard(0, false, [&] { return Save(fileName, WriteText(delimiter)); });
 }
 
 bool CDelimitedDataFile::WriteFile(const Rect& rect, const char* fileName, const CString& delimiter)
 {
     return Guard(0, false, [&] {
         m_delimiter = delimiter;
-        if (!fileName || !rect.table)
-            throw std::invalid_argument("no file name or table");
-        WriteTo(fileName, Rect{std::min(rect.firstVariable, rect.lastVariable),
-                               std::max(rect.firstVariable, rect.lastVariable),
-                               std::min(rect.firstSample, rect.lastSample),
-                               std::max(rect.firstSample, rect.lastSample), rect.table});
-        return true;
+        const Rect r{std::min(rect.firstVariable, rect.lastVariable), std::max(rect.firstVariable, rect.lastVariable),
+                     std::min(rect.firstSample, rect.lastSample), std::max(rect.firstSample, rect.lastSample),
+                     rect.table};
+        if (!r.table || r.firstVariable < 0 || r.lastVariable >= r.table->GetNumberOfVariables() ||
+            r.firstSample < 0) {
+            Fail(0);
+            return false;
+        }
+        return Save(fileName, Compose(r, m_delimiter));
     });
 }
 
 // ---- cells and columns ---------------------------------------------------------
+// An index outside the table fails with the operation's own error text.
 
 double CDelimitedDataFile::GetData(int variable, int sample)
 {
@@ -312,7 +363,12 @@ double CDelimitedDataFile::GetData(int variable, int sample)
             Fail(4);
             return kMissingValue;
         }
-        return m_numbers.at(static_cast<size_t>(variable)).at(static_cast<size_t>(sample));
+        const Variable* v = Find(variable, 2);
+        if (!v || sample < 0 || static_cast<size_t>(sample) >= v->numbers.size()) {
+            Fail(2);
+            return kMissingValue;
+        }
+        return v->numbers[static_cast<size_t>(sample)];
     });
 }
 
@@ -333,20 +389,27 @@ int CDelimitedDataFile::GetString(int variable, int sample, CString& text)
             Fail(3);
             return -1;
         }
-        text = m_texts.at(static_cast<size_t>(variable)).at(static_cast<size_t>(sample));
+        const Variable* v = Find(variable, 1);
+        if (!v || sample < 0 || static_cast<size_t>(sample) >= v->texts.size()) {
+            Fail(1);
+            return -1;
+        }
+        text = v->texts[static_cast<size_t>(sample)];
         return text.GetLength();
     });
 }
 
 namespace {
 
-int CopyOut(const CString& text, char* buffer, size_t size)
+// The text with its terminator into the buffer; false when it does not fit.
+bool CopyOut(const CString& text, char* buffer, size_t size)
 {
     const size_t len = static_cast<size_t>(text.GetLength());
     if (!buffer || len + 1 > size)
-        throw std::length_error("buffer too small");
-    std::memcpy(buffer, text.GetString(), len + 1);
-    return static_cast<int>(len);
+        return false;
+    std::memcpy(buffer, text.GetString(), len);
+    buffer[len] = '\0';
+    return true;
 }
 
 }  // namespace
@@ -357,7 +420,11 @@ int CDelimitedDataFile::GetString(int variable, int sample, char* buffer, size_t
     const int n = GetString(variable, sample, text);
     if (n < 0)
         return n;
-    return Guard(1, -1, [&] { return CopyOut(text, buffer, size); });
+    if (!CopyOut(text, buffer, size)) {
+        Fail(1);
+        return -1;
+    }
+    return n;
 }
 
 int CDelimitedDataFile::GetString(const CString& name, int sample, CString& text)
@@ -383,7 +450,10 @@ int CDelimitedDataFile::GetString(const CString& name, int sample, char* buffer,
 int CDelimitedDataFile::GetVariable(int variable, std::vector<double>& values)
 {
     return Guard(2, -1, [&] {
-        values = m_numbers.at(static_cast<size_t>(variable));
+        const Variable* v = Find(variable, 2);
+        if (!v)
+            return -1;
+        values = v->numbers;
         return static_cast<int>(values.size());
     });
 }
@@ -391,7 +461,10 @@ int CDelimitedDataFile::GetVariable(int variable, std::vector<double>& values)
 int CDelimitedDataFile::GetVariable(int variable, std::vector<CString>& values)
 {
     return Guard(2, -1, [&] {
-        values = m_texts.at(static_cast<size_t>(variable));
+        const Variable* v = Find(variable, 2);
+        if (!v)
+            return -1;
+        values = v->texts;
         return static_cast<int>(values.size());
     });
 }
@@ -419,28 +492,40 @@ int CDelimitedDataFile::GetVariable(const CString& name, std::vector<CString>& v
 int CDelimitedDataFile::GetVariableName(int variable, CString& name)
 {
     return Guard(1, -1, [&] {
-        name = m_names.at(static_cast<size_t>(variable));
+        const Variable* v = Find(variable, 1);
+        if (!v)
+            return -1;
+        name = v->name;
         return name.GetLength();
     });
 }
 
 int CDelimitedDataFile::GetVariableName(int variable, char* buffer, size_t size)
 {
-    return Guard(1, -1, [&] { return CopyOut(m_names.at(static_cast<size_t>(variable)), buffer, size); });
+    return Guard(1, -1, [&] {
+        const Variable* v = Find(variable, 1);
+        if (!v)
+            return -1;
+        if (!CopyOut(v->name, buffer, size)) {
+            Fail(1);
+            return -1;
+        }
+        return v->name.GetLength();
+    });
 }
 
 int CDelimitedDataFile::GetVariableIndex(const CString& name, int start) const
 {
-    for (size_t i = static_cast<size_t>(std::max(start, 0)); i < m_names.size(); ++i)
-        if (m_names[i] == name)
+    for (size_t i = static_cast<size_t>(std::max(start, 0)); i < m_vars.size(); ++i)
+        if (m_vars[i].name == name)
             return static_cast<int>(i);
     return -1;
 }
 
 int CDelimitedDataFile::GetVariableIndex(const CString& name, const CString& fileName, int start)
 {
-    for (size_t i = 0; i < m_files.size(); ++i)
-        if (m_files[i] == fileName)
+    for (size_t i = 0; i < m_vars.size(); ++i)
+        if (m_vars[i].file == fileName)
             return GetVariableIndex(name, static_cast<int>(i + static_cast<size_t>(std::max(start, 0))));
     Fail(6);
     return -1;
@@ -449,7 +534,12 @@ int CDelimitedDataFile::GetVariableIndex(const CString& name, const CString& fil
 bool CDelimitedDataFile::SetData(int variable, int sample, double value)
 {
     return Guard(0, false, [&] {
-        m_numbers.at(static_cast<size_t>(variable)).at(static_cast<size_t>(sample)) = value;
+        Variable* v = Find(variable, 0);
+        if (!v || sample < 0 || static_cast<size_t>(sample) >= v->numbers.size()) {
+            Fail(0);
+            return false;
+        }
+        v->numbers[static_cast<size_t>(sample)] = value;
         return true;
     });
 }
@@ -457,43 +547,46 @@ bool CDelimitedDataFile::SetData(int variable, int sample, double value)
 bool CDelimitedDataFile::SetString(int variable, int sample, const CString& text)
 {
     return Guard(0, false, [&] {
-        m_texts.at(static_cast<size_t>(variable)).at(static_cast<size_t>(sample)) = text;
+        Variable* v = Find(variable, 0);
+        if (!v || sample < 0 || static_cast<size_t>(sample) >= v->texts.size()) {
+            Fail(0);
+            return false;
+        }
+        v->texts[static_cast<size_t>(sample)] = text;
         return true;
     });
 }
 
 bool CDelimitedDataFile::AppendData(int variable, double value)
 {
-    return Guard(0, false, [&] {
-        m_numbers.at(static_cast<size_t>(variable)).push_back(value);
-        return true;
-    });
+    return AppendData(variable, std::vector<double>{value});
 }
 
 bool CDelimitedDataFile::AppendData(int variable, const std::vector<double>& values)
 {
     return Guard(0, false, [&] {
-        auto& column = m_numbers.at(static_cast<size_t>(variable));
-        const std::vector<double> copy = values;
-        column.insert(column.end(), copy.begin(), copy.end());
+        Variable* v = Find(variable, 0);
+        if (!v)
+            return false;
+        const std::vector<double> copy = values; // values may be this very column
+        v->numbers.insert(v->numbers.end(), copy.begin(), copy.end());
         return true;
     });
 }
 
 bool CDelimitedDataFile::AppendString(int variable, const CString& text)
 {
-    return Guard(0, false, [&] {
-        m_texts.at(static_cast<size_t>(variable)).push_back(text);
-        return true;
-    });
+    return AppendString(variable, std::vector<CString>{text});
 }
 
 bool CDelimitedDataFile::AppendString(int variable, const std::vector<CString>& texts)
 {
     return Guard(0, false, [&] {
-        auto& column = m_texts.at(static_cast<size_t>(variable));
+        Variable* v = Find(variable, 0);
+        if (!v)
+            return false;
         const std::vector<CString> copy = texts;
-        column.insert(column.end(), copy.begin(), copy.end());
+        v->texts.insert(v->texts.end(), copy.begin(), copy.end());
         return true;
     });
 }
@@ -513,10 +606,7 @@ bool CDelimitedDataFile::AddVariable(const CString& name, const CString* texts, 
 bool CDelimitedDataFile::AddVariable(const CString& name, const std::vector<double>& values)
 {
     return Guard(0, false, [&] {
-        m_names.push_back(name);
-        m_files.emplace_back();
-        m_numbers.push_back(values);
-        m_texts.emplace_back();
+        m_vars.push_back(Variable{name, CString(), values, {}});
         return true;
     });
 }
@@ -524,10 +614,7 @@ bool CDelimitedDataFile::AddVariable(const CString& name, const std::vector<doub
 bool CDelimitedDataFile::AddVariable(const CString& name, const std::vector<CString>& texts)
 {
     return Guard(0, false, [&] {
-        m_names.push_back(name);
-        m_files.emplace_back();
-        m_numbers.emplace_back();
-        m_texts.push_back(texts);
+        m_vars.push_back(Variable{name, CString(), {}, texts});
         return true;
     });
 }
@@ -535,13 +622,9 @@ bool CDelimitedDataFile::AddVariable(const CString& name, const std::vector<CStr
 bool CDelimitedDataFile::RemoveVariable(int variable)
 {
     return Guard(0, false, [&] {
-        if (variable < 0 || variable >= GetNumberOfVariables())
-            throw std::out_of_range("no such variable");
-        const auto at = static_cast<std::ptrdiff_t>(variable);
-        m_names.erase(m_names.begin() + at);
-        m_files.erase(m_files.begin() + at);
-        m_numbers.erase(m_numbers.begin() + at);
-        m_texts.erase(m_texts.begin() + at);
+        if (!Find(variable, 0))
+            return false;
+        m_vars.erase(m_vars.begin() + static_cast<std::ptrdiff_t>(variable));
         return true;
     });
 }
@@ -550,6 +633,6 @@ int CDelimitedDataFile::GetNumberOfSamples(int variable) const
 {
     if (variable < 0 || variable >= GetNumberOfVariables())
         return -1;
-    const size_t i = static_cast<size_t>(variable);
-    return static_cast<int>(IsNumbers() ? m_numbers[i].size() : m_texts[i].size());
+    const Variable& v = m_vars[static_cast<size_t>(variable)];
+    return static_cast<int>(IsNumbers() ? v.numbers.size() : v.texts.size());
 }

@@ -1,13 +1,16 @@
 // A table of named columns read from and written to a delimited text file:
-// one header line of names, then one line per sample. A table holds either
-// numbers or texts, chosen by its read flags. No operation lets an error
-// escape: each records its text (GetLastError) and returns a failure value.
+// one header line of names, then one line per sample. A table holds texts
+// when its read flags ask for texts alone, numbers otherwise. No operation
+// lets an error escape: each records its text (GetLastError) and returns a
+// failure value.
 #pragma once
 
 #include "platform/CString.h"
 #include "platform/Types.h"
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class CDelimitedDataFile {
@@ -17,8 +20,6 @@ public:
     static constexpr DWORD RF_APPEND_DATA = 4;
     // Returned by the number getters when no value can be given.
     static constexpr double kMissingValue = 1234567890987654400.0;
-    // Longest field kept when reading; the rest of a longer field is dropped.
-    static constexpr int kMaxFieldLength = 1023;
 
     // Corners in either order; both ends included.
     struct Rect {
@@ -44,10 +45,20 @@ public:
     CDelimitedDataFile operator+(const CDelimitedDataFile& other) const;
     void Clear();
 
+    // Line 1 names the variables; every further line that is not empty is
+    // one sample. A line's last field takes the rest of the line, a short
+    // line leaves its missing fields empty, and CRs ending a line are not
+    // part of it. The first sample line must have as many fields as the
+    // names (error 8); a file of names alone has no samples.
     bool ReadFile(const char* fileName, DWORD flags);
+    // The same from text in memory; source becomes the file name.
+    bool ReadText(std::string_view text, DWORD flags, const CString& source = CString());
+    // Numbers as the shortest text that reads back as the same double.
     bool WriteFile(const char* fileName, const CString& delimiter);
     // The rectangle's names and samples in the same format.
     bool WriteFile(const Rect& rect, const char* fileName, const CString& delimiter);
+    // What WriteFile would write; the delimiter becomes the given text.
+    std::string WriteText(const CString& delimiter);
 
     double GetData(int variable, int sample);
     double GetData(const CString& name, int sample);
@@ -78,7 +89,7 @@ public:
     bool AddVariable(const CString& name, const std::vector<CString>& texts);
     bool RemoveVariable(int variable);
 
-    int GetNumberOfVariables() const { return static_cast<int>(m_names.size()); }
+    int GetNumberOfVariables() const { return static_cast<int>(m_vars.size()); }
     // -1 for a variable that does not exist.
     int GetNumberOfSamples(int variable) const;
 
@@ -96,20 +107,31 @@ public:
     DWORD m_nReserve = 65535;
 
 private:
-    bool IsNumbers() const { return (m_dwReadFlags & RF_READ_AS_DOUBLE) != 0; }
-    bool IsTexts() const { return (m_dwReadFlags & READ_AS_STRING) != 0; }
+    // Both columns are kept per variable, whatever the flags, so that a
+    // table appended to one of the other kind keeps its values in step.
+    struct Variable {
+        CString name;
+        CString file;
+        std::vector<double> numbers;
+        std::vector<CString> texts;
+    };
+
+    static bool TextsByFlags(DWORD flags)
+    {
+        return (flags & READ_AS_STRING) != 0 && (flags & RF_READ_AS_DOUBLE) == 0;
+    }
+    bool IsTexts() const { return TextsByFlags(m_dwReadFlags); }
+    bool IsNumbers() const { return !IsTexts(); }
     void Fail(int code) { m_lastError = ErrorText(code); }
     template <class R, class F>
     R Guard(int unknownCode, R failure, F&& work);
-    void PushVariable(const CString& name, const CString& file);
-    bool ReadFileImpl(const char* fileName, DWORD flags);
-    void WriteTo(const char* fileName, const Rect& rect) const;
+    // The variable, or null after recording the error of that code.
+    Variable* Find(int variable, int code);
+    bool Parse(std::string_view text, DWORD flags, const CString& source);
+    static std::string Compose(const Rect& rect, const CString& delimiter);
+    bool Save(const char* fileName, const std::string& text);
 
     CString m_fileName;
     CString m_lastError;
-    std::vector<CString> m_names;
-    std::vector<CString> m_files;
-    // Both kept one per variable, whatever the flags, so that indexes agree.
-    std::vector<std::vector<CString>> m_texts;
-    std::vector<std::vector<double>> m_numbers;
+    std::vector<Variable> m_vars;
 };

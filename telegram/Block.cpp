@@ -5,10 +5,11 @@
 #include "telegram/CheckBytes.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace {
 
+constexpr int kLenOffset = 4;
+constexpr std::uint8_t kBlockLen = CQuorin_Send::kBlockSize - 7;
 constexpr int kIdOffset = 6;
 constexpr int kSummedBytes = 28; // ID and content, offsets 6..33
 constexpr int kSumOffset = kIdOffset + kSummedBytes;
@@ -22,12 +23,6 @@ constexpr const char* kTextWeighted = "GewichteteCheckSumme stimmt nicht!       
 constexpr const char* kTextSum = "          CheckSumme stimmt nicht!       ";
 constexpr const char* kTextUnknownId = "Block ID ist nicht bekannt!              ";
 constexpr const char* kTextIdNotSet = "Block ID ist nicht gesetzt 0x00 or 0xFF  ";
-
-void RequireFullBlock(const std::string& block)
-{
-    if (block.size() < static_cast<size_t>(CQuorin_Send::kBlockSize))
-        throw std::invalid_argument("parameter block shorter than 40 bytes");
-}
 
 std::uint8_t* Bytes(std::string& s) { return reinterpret_cast<std::uint8_t*>(s.data()); }
 
@@ -62,7 +57,8 @@ void CQuorin_Send::QuorSend_BlockSums(std::uint8_t* fromId)
 
 std::int32_t CQuorin_Send::QuorSend_CheckBlock(std::string block, std::string* message)
 {
-    RequireFullBlock(block);
+    // A short block is checked as the readers see it: blank-padded.
+    block = QuorSend_PadBlock(std::move(block));
     block.resize(kBlockSize);
     const std::uint8_t* b = Bytes(block);
 
@@ -110,9 +106,12 @@ std::int32_t CQuorin_Send::QuorSend_CheckBlock(std::string block, std::string* m
 
 std::string CQuorin_Send::QuorSend_BlockToTelegram(std::string block, std::uint8_t corruptSums)
 {
-    RequireFullBlock(block);
+    block = QuorSend_PadBlock(std::move(block));
     block.resize(kBlockSize);
     std::uint8_t* b = Bytes(block);
+    // Every block frame carries 33 bytes; whatever LEN the caller left (a
+    // header leaves none) must not cut the telegram short or run past it.
+    b[kLenOffset] = kBlockLen;
     QuorSend_BlockSums(b + kIdOffset);
     if (corruptSums == 1) {
         // Lets the device be tested with a block it must refuse.
@@ -147,7 +146,8 @@ void CQuorin_Send::QuorSend_BlockHeader(std::string& out, std::uint8_t blockNumb
 {
     // The acknowledgement is built for its bookkeeping (last command, reply
     // length); the header itself is laid out unstuffed so that its offsets
-    // hold even when an address byte is 0x02.
+    // hold even when an address byte is 0x02. It already carries the LEN of
+    // the block it starts.
     std::string scratch;
     QuorSend_TelegramAck(scratch, false);
     out.assign(7, '\0');
@@ -155,7 +155,7 @@ void CQuorin_Send::QuorSend_BlockHeader(std::string& out, std::uint8_t blockNumb
     out[1] = 'F';
     out[2] = static_cast<char>(m_address1);
     out[3] = static_cast<char>(m_address2);
-    out[4] = 0;
+    out[kLenOffset] = static_cast<char>(kBlockLen);
     out[5] = static_cast<char>(blockNumber);
     out[6] = static_cast<char>(QuorSend_BlockId(blockNumber));
 }

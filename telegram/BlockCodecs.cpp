@@ -2,6 +2,7 @@
 // the 6-bit character code and single bits.
 #include "telegram/CQuorin_Send.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -29,6 +30,18 @@ bool InRange(const std::tm& tm)
     return tm.tm_sec >= 0 && tm.tm_sec <= 60 && tm.tm_min >= 0 && tm.tm_min <= 60 && tm.tm_hour >= 0 &&
            tm.tm_hour <= 24 && tm.tm_mday >= 1 && tm.tm_mday <= 31 && tm.tm_mon >= 1 && tm.tm_mon <= 12 &&
            tm.tm_year >= 1970 && tm.tm_year <= 3000;
+}
+
+// The 12-hour clock: midnight is 12 AM, noon 12 PM, 13:00 is 1 PM. Hour 24
+// (the range check lets it through) is the next midnight.
+bool IsPm(int hour)
+{
+    return hour % 24 >= 12;
+}
+
+int Hour12(int hour)
+{
+    return hour % 12 == 0 ? 12 : hour % 12;
 }
 
 template <typename... Args>
@@ -89,7 +102,9 @@ bool CQuorin_Send::QuorSend_FactorToWord(double factor, std::uint32_t& value)
         value = 0;
         return false;
     }
-    value = static_cast<std::uint32_t>(factor * 32768.0);
+    // 2.0 itself would need 17 bits; the largest word (just under 2.0) stands
+    // for it rather than 0x10000, which the 16-bit writer turns into 1.0.
+    value = std::min<std::uint32_t>(static_cast<std::uint32_t>(factor * 32768.0), 0xFFFF);
     return true;
 }
 
@@ -135,9 +150,8 @@ void CQuorin_Send::QuorSend_TimeText(std::string& out, int langOffset, std::stri
     } else {
         std::string s;
         if (langOffset == 1000) {
-            const bool pm = tm.tm_hour > 12;
-            s = Printf(pm ? "%2i/%2i/%4i_%2i:%2i:%2i_PM" : "%2i/%2i/%4i_%2i:%2i:%2i_AM", tm.tm_mon, tm.tm_mday,
-                       tm.tm_year, pm ? tm.tm_hour - 12 : tm.tm_hour, tm.tm_min, tm.tm_sec);
+            s = Printf(IsPm(tm.tm_hour) ? "%2i/%2i/%4i_%2i:%2i:%2i_PM" : "%2i/%2i/%4i_%2i:%2i:%2i_AM", tm.tm_mon,
+                       tm.tm_mday, tm.tm_year, Hour12(tm.tm_hour), tm.tm_min, tm.tm_sec);
         } else if (langOffset == 6) {
             s = Printf("%4i/%2i/%2i_%2i:%2i:%2i", tm.tm_year, tm.tm_mon, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
         } else {
@@ -175,9 +189,8 @@ void CQuorin_Send::QuorSend_DateTimeText(std::string& out, int style, const std:
         return;
     }
     const int yy = tm.tm_year % 100;
-    const bool pm = tm.tm_hour > 12;
-    const int hour12 = pm ? tm.tm_hour - 12 : tm.tm_hour;
-    const char* ampm = pm ? "PM" : "AM";
+    const int hour12 = Hour12(tm.tm_hour);
+    const char* ampm = IsPm(tm.tm_hour) ? "PM" : "AM";
     switch (style) {
     case 1: out = Printf("%02d/%02d/%02d", yy, tm.tm_mon, tm.tm_mday); break;
     case 2: out = Printf("%02d.%02d.%04d", tm.tm_mday, tm.tm_mon, tm.tm_year); break;

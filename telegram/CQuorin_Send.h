@@ -148,12 +148,14 @@ public:
     // bytes after them.
     static void QuorSend_BlockSums(std::uint8_t* fromId);
     // 0 good, 255 empty, else a sum of kBlock* flags; message (if any) gets
-    // the device's texts. Throws std::invalid_argument below 40 bytes.
+    // the device's texts. A block shorter than 40 bytes is checked
+    // blank-padded.
     static std::int32_t QuorSend_CheckBlock(std::string block, std::string* message = nullptr);
-    // The stuffed write frame with fresh sums; corruptSums (1) spoils the
-    // block sums on purpose. Throws std::invalid_argument below 40 bytes.
+    // The stuffed write frame of the block blank-padded to 40 bytes, with
+    // LEN 33, fresh sums and frame check bytes; corruptSums (1) spoils the
+    // block sums on purpose.
     static std::string QuorSend_BlockToTelegram(std::string block, std::uint8_t corruptSums);
-    // The 7-byte start of a block to be written: 02 'F' a1 a2 00 number ID.
+    // The 7-byte start of a block to be written: 02 'F' a1 a2 33 number ID.
     void QuorSend_BlockHeader(std::string& out, std::uint8_t blockNumber);
     // The ID that belongs to a block number (0xFF when none does).
     static std::uint8_t QuorSend_BlockId(std::uint8_t blockNumber);

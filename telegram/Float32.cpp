@@ -78,20 +78,26 @@ bool CFloat32::ValueToBytes(const double* value)
     if (value)
         m_value = *value;
     const double v = m_value;
-    if (InZeroBand(v)) {
-        SetWord(0);
-        return true;
-    }
     const std::uint32_t failure = WordOf(m_largestBytes);
     if (std::isnan(v) || std::isinf(v)) {
         SetWord(failure);
         return false;
     }
+    // Zero and whatever lies below the smallest magnitude the format holds
+    // (2^-bias, all bits 0) encode as 0. With wide exponents the zero band
+    // underflows to nothing in a double, so zero is tested on its own.
+    const int bias = static_cast<int>(m_biasPower) - 1;
+    if (v == 0.0 || InZeroBand(v) || std::fabs(v) < std::ldexp(1.0, -bias)) {
+        SetWord(0);
+        m_sign = 1.0f;
+        m_exponent = 0;
+        m_fraction = 0;
+        return true;
+    }
     // frexp is exact where floor(log2()) can be off by one next to a power of two.
     int exp2 = 0;
     const double m = std::frexp(std::fabs(v), &exp2); // |v| = m * 2^exp2, m in [0.5, 1)
     int e = exp2 - 1;
-    const int bias = static_cast<int>(m_biasPower) - 1;
     const int maxE = static_cast<int>((1u << m_exponentBits) - 1u);
     double f = std::round(std::ldexp(2.0 * m - 1.0, m_fractionBits));
     if (f >= std::ldexp(1.0, m_fractionBits)) { // rounding carried into the exponent

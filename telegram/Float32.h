@@ -18,7 +18,9 @@ public:
     // object's own bytes. Unless raw, a value inside the zero band is 0.0.
     double BytesToValue(const std::uint8_t* bytes, bool raw = false);
     // Encodes the value (or the current value when null) into the object's
-    // bytes. A value too large to encode stores 7F FF FF FF and gives false.
+    // bytes. Zero, and any magnitude below the smallest the format holds,
+    // stores 00 00 00 00 whatever the widths. A value too large to encode,
+    // or not a number, stores 7F FF FF FF and gives false.
     bool ValueToBytes(const double* value = nullptr);
 
     // Computes the largest value and the edges of the zero band.

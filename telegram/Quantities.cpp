@@ -319,8 +319,9 @@ bool CQuorinTimer::Start(unsigned delayMs, Callback callback, void* user, EventT
     m_eventId = id;
     auto shared = std::make_shared<Shared>();
     m_shared = shared;
-    // The delay is never below the resolution the timer was set up with.
-    const auto period = std::chrono::milliseconds(std::max(delayMs, m_resolution));
+    // The resolution is only how closely the event keeps to its time; the
+    // delay alone sets when it fires.
+    const auto period = std::chrono::milliseconds(std::max(delayMs, kMinPeriod));
     m_thread = std::thread([shared, period, callback = std::move(callback), user, type, id] {
         auto due = std::chrono::steady_clock::now() + period;
         for (;;) {

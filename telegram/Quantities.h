@@ -71,10 +71,10 @@ int QuorSend_RangeCodeOfValue(std::uint32_t value);
 
 void QuorSend_ChannelAssignmentText(std::string& out, int channel, std::uint8_t code);
 
-// A one-shot or periodic timer event on a thread of its own. The resolution
-// is clamped into [kMinPeriod, kMaxPeriod] (0 asks for the finest). Only one
-// event is active at a time; the callback runs on the timer's thread and may
-// call Stop.
+// A one-shot or periodic timer event on a thread of its own, due every delay
+// (at least kMinPeriod). The resolution, the accuracy asked for, is clamped
+// into [kMinPeriod, kMaxPeriod] (0 asks for the finest). Only one event is
+// active at a time; the callback runs on the timer's thread and may call Stop.
 class CQuorinTimer {
 public:
     enum EventType { OneShot = 0, Periodic = 1 };

@@ -1,6 +1,7 @@
 #include "telegram/SettingCodes.h"
 
 #include <cctype>
+#include <cmath>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -72,6 +73,13 @@ void QuorSend_BrandText(std::string& out, std::uint8_t code, int* index)
 
 int QuorSend_VersionValue(double number)
 {
+    // The word holds three digits and a power of ten up to 15; anything it
+    // cannot hold gets the "no version" word.
+    constexpr int kNoVersion = 0xFFFF;
+    if (number == 0.0)
+        return 0;
+    if (!(number > 0.0) || !std::isfinite(number) || number >= 1e16)
+        return kNoVersion;
     // Fixed six decimals like "%f", but independent of the desktop locale.
     char buf[400];
     auto res = std::to_chars(buf, buf + sizeof buf, number, std::chars_format::fixed, 6);
@@ -98,6 +106,8 @@ int QuorSend_VersionValue(double number)
     }
     if (QuorSend_RoundDigits(t, 3) == 3)
         ++power;
+    if (power > 15)
+        return kNoVersion;
     return power * 0x1000 + DigitAt(t, 0) * 0x100 + DigitAt(t, 1) * 0x10 + DigitAt(t, 2);
 }
 

@@ -15,8 +15,9 @@ void QuorSend_CodeText8(std::string& out, std::uint8_t code, int* index = nullpt
 void QuorSend_BrandText(std::string& out, std::uint8_t code, int* index = nullptr);
 
 // power x 0x1000 + three significant digits as nibbles: 1.05 -> 0x0105,
-// 12.3 -> 0x1123. Negative numbers and numbers of 1e16 or more are not
-// meaningful versions.
+// 12.3 -> 0x1123. A number the word cannot hold (negative, not finite, or
+// 1e16 and more, which needs a power above 15) gives 0xFFFF, the "no
+// version" word that the version text shows empty.
 int QuorSend_VersionValue(double number);
 
 // Rounds the digit text at position (1..length) by the digit found there,

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -14,15 +13,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CQuorin_Send q;
     std::string message;
 
-    try {
-        CQuorin_Send::QuorSend_CheckBlock(bytes, &message);
-    } catch (const std::invalid_argument&) {
-        if (size >= 40)
-            __builtin_trap();
-    }
+    // A block of any length is checked and sent as its blank-padded copy.
     const std::string padded = CQuorin_Send::QuorSend_PadBlock(bytes);
+    std::string paddedMessage;
+    if (CQuorin_Send::QuorSend_CheckBlock(bytes, &message) != CQuorin_Send::QuorSend_CheckBlock(padded, &paddedMessage) ||
+        message != paddedMessage)
+        __builtin_trap();
+    const std::string frame = CQuorin_Send::QuorSend_BlockToTelegram(bytes, 0);
+    if (frame != CQuorin_Send::QuorSend_BlockToTelegram(padded, 0))
+        __builtin_trap();
+    // The write telegram is the whole 40-byte frame, its 0x02 bytes doubled,
+    // and a frame the reply check accepts.
+    std::string unstuffed = frame.substr(0, 1);
+    for (size_t i = 1; i < frame.size(); ++i) {
+        unstuffed += frame[i];
+        if (frame[i] == 0x02)
+            ++i;
+    }
+    if (unstuffed.size() != 40 || unstuffed[4] != 33 || CQuorin_Send::QuorSend_CheckReply(unstuffed, 0) != 0)
+        __builtin_trap();
     // A block sent with fresh sums must pass both checks.
-    const std::string frame = CQuorin_Send::QuorSend_BlockToTelegram(padded, 0);
     std::string refreshed = padded.substr(0, 40);
     CQuorin_Send::QuorSend_BlockSums(reinterpret_cast<std::uint8_t*>(refreshed.data()) + 6);
     const int check = CQuorin_Send::QuorSend_CheckBlock(refreshed);

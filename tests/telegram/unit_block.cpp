@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -34,6 +34,18 @@ std::string GoodBlock(std::uint8_t id)
     b[6] = static_cast<char>(id);
     CQuorin_Send::QuorSend_BlockSums(reinterpret_cast<std::uint8_t*>(b.data()) + 6);
     return b;
+}
+
+// The frame as sent, with every doubled 0x02 after the start taken once.
+std::string Unstuffed(const std::string& sent)
+{
+    std::string frame = sent.substr(0, 1);
+    for (size_t i = 1; i < sent.size(); ++i) {
+        frame += sent[i];
+        if (sent[i] == 0x02)
+            ++i;
+    }
+    return frame;
 }
 
 const std::string kTabs = std::string(20, '\t') + " ";
@@ -107,10 +119,20 @@ TEST(BlockCheck, FlagsAndTextsForIdAndSumFaults)
     EXPECT_EQ(CQuorin_Send::QuorSend_CheckBlock(GoodBlock(0xFF)), 3);
 }
 
-TEST(BlockCheck, ShortBlocksAreRefusedNotOverread)
+TEST(BlockCheck, ShortBlocksAreCheckedBlankPaddedNotOverread)
 {
-    EXPECT_THROW(CQuorin_Send::QuorSend_CheckBlock(std::string(39, '\x10')), std::invalid_argument);
-    EXPECT_THROW(CQuorin_Send::QuorSend_BlockToTelegram(std::string(10, '\x10'), 0), std::invalid_argument);
+    // Checked and sent as the readers see them: padded with blanks.
+    for (const std::string& shortBlock : {std::string(39, '\x10'), GoodBlock(0x10).substr(0, 34), std::string()}) {
+        std::string message, paddedMessage;
+        const std::string padded = CQuorin_Send::QuorSend_PadBlock(shortBlock);
+        EXPECT_EQ(CQuorin_Send::QuorSend_CheckBlock(shortBlock, &message),
+                  CQuorin_Send::QuorSend_CheckBlock(padded, &paddedMessage));
+        EXPECT_EQ(message, paddedMessage);
+        EXPECT_EQ(CQuorin_Send::QuorSend_BlockToTelegram(shortBlock, 0),
+                  CQuorin_Send::QuorSend_BlockToTelegram(padded, 0));
+    }
+    EXPECT_EQ(CQuorin_Send::QuorSend_CheckBlock(GoodBlock(0x10).substr(0, 34)), 12);
+    EXPECT_EQ(CQuorin_Send::QuorSend_BlockToTelegram(std::string(10, '\x10'), 0).size(), 40u);
     EXPECT_EQ(CQuorin_Send::QuorSend_PadBlock("ab"), "ab" + std::string(38, ' '));
     EXPECT_EQ(CQuorin_Send::QuorSend_PadBlock(std::string(45, 'x')).size(), 45u);
 }
@@ -140,13 +162,39 @@ TEST(BlockTelegram, ContentByte0x02IsDoubledOnTheWire)
     EXPECT_EQ(frame.substr(20, 2), Bytes({0x02, 0x02}));
 }
 
+TEST(BlockTelegram, AlwaysCarriesTheWhole40ByteFrame)
+{
+    // Whatever LEN the block holds, the telegram is the 40-byte frame with
+    // LEN 33 and check bytes over offsets 1 to 37.
+    for (int len : {0, 1, 33, 34, 200, 255}) {
+        std::string b = GoodBlock(0x13);
+        b[4] = static_cast<char>(len);
+        const std::string frame = Unstuffed(CQuorin_Send::QuorSend_BlockToTelegram(b, 0));
+        ASSERT_EQ(frame.size(), 40u) << len;
+        EXPECT_EQ(static_cast<std::uint8_t>(frame[4]), 33) << len;
+        EXPECT_EQ(CQuorin_Send::QuorSend_CheckReply(frame, 0), 0) << len;
+    }
+    // A block started by the header goes out whole, not as 7 bytes.
+    CQuorin_Send q;
+    std::string block;
+    q.QuorSend_BlockHeader(block, 0);
+    block = CQuorin_Send::QuorSend_PadBlock(block);
+    std::fill(block.begin() + 7, block.end(), '\0');
+    const std::string frame = Unstuffed(CQuorin_Send::QuorSend_BlockToTelegram(block, 0));
+    ASSERT_EQ(frame.size(), 40u);
+    EXPECT_EQ(Hex(frame, 0, 7), "02 46 00 00 21 00 10");
+    EXPECT_EQ(Hex(frame, 34, 4), "00 10 01 C0");
+    EXPECT_EQ(CQuorin_Send::QuorSend_CheckReply(frame, 0), 0);
+    EXPECT_EQ(CQuorin_Send::QuorSend_CheckBlock(frame), 0);
+}
+
 TEST(BlockHeader, LaysOutNumberAndIdAndRecordsTheAck)
 {
     CQuorin_Send q;
     q.QuorSend_SetAddress(0x02, 0x07);
     std::string h;
     q.QuorSend_BlockHeader(h, 128);
-    EXPECT_EQ(h, Bytes({0x02, 'F', 0x02, 0x07, 0x00, 0x80, 0x40}));
+    EXPECT_EQ(h, Bytes({0x02, 'F', 0x02, 0x07, 33, 0x80, 0x40}));
     EXPECT_EQ(q.QuorSend_GetLastCommand(), 0x06);
     EXPECT_EQ(q.QuorSend_GetReplyLength(), 7);
     q.QuorSend_BlockHeader(h, 5);
@@ -173,8 +221,14 @@ TEST(BlockCodecs, Integers)
     EXPECT_EQ(hi, 0x80);
     EXPECT_EQ(lo, 0x00);
     std::uint32_t w = 7;
+    // 2.0 is held as the largest word, which the 16-bit writer keeps.
     EXPECT_TRUE(CQuorin_Send::QuorSend_FactorToWord(2.0, w));
-    EXPECT_EQ(w, 65536u);
+    EXPECT_EQ(w, 65535u);
+    EXPECT_TRUE(CQuorin_Send::QuorSend_U16ToBytes(w, hi, lo));
+    EXPECT_EQ(hi, 0xFF);
+    EXPECT_EQ(lo, 0xFF);
+    EXPECT_TRUE(CQuorin_Send::QuorSend_FactorToWord(1.99997, w));
+    EXPECT_EQ(w, 65535u);
     EXPECT_TRUE(CQuorin_Send::QuorSend_FactorToWord(0.5, w));
     EXPECT_EQ(w, 16384u);
     EXPECT_FALSE(CQuorin_Send::QuorSend_FactorToWord(-0.1, w));
@@ -242,11 +296,17 @@ TEST_F(UtcZone, TimeTexts)
 
     std::tm noon{};
     noon.tm_year = 2026, noon.tm_mon = 12, noon.tm_mday = 6, noon.tm_hour = 12, noon.tm_min = 5;
-    CQuorin_Send::QuorSend_TimeText(text, 1000, nullptr, nullptr, &noon);
-    EXPECT_EQ(text, "12/06/2026 12:05:00 AM");
-    noon.tm_hour = 13;
-    CQuorin_Send::QuorSend_TimeText(text, 1000, nullptr, nullptr, &noon);
-    EXPECT_EQ(text, "12/06/2026 01:05:00 PM");
+    // The 12-hour clock: noon is 12 PM, midnight 12 AM.
+    for (const auto& [hour, expected] : std::vector<std::pair<int, std::string>>{
+             {12, "12/06/2026 12:05:00 PM"},
+             {13, "12/06/2026 01:05:00 PM"},
+             {0, "12/06/2026 12:05:00 AM"},
+             {11, "12/06/2026 11:05:00 AM"},
+             {23, "12/06/2026 11:05:00 PM"}}) {
+        noon.tm_hour = hour;
+        CQuorin_Send::QuorSend_TimeText(text, 1000, nullptr, nullptr, &noon);
+        EXPECT_EQ(text, expected) << hour;
+    }
     noon.tm_mon = 13;
     CQuorin_Send::QuorSend_TimeText(text, 0, nullptr, nullptr, &noon);
     EXPECT_EQ(text, "ERROR DATE TIME");
@@ -274,6 +334,15 @@ TEST_F(UtcZone, DateTimeStyles)
     for (const auto& [style, expected] : cases) {
         CQuorin_Send::QuorSend_DateTimeText(text, style, nullptr, nullptr, &t);
         EXPECT_EQ(text, expected) << style;
+    }
+    const std::uint32_t midnight = 1796515200; // 2026-12-06 00:00:00
+    for (const auto& [time, six, seven] : std::vector<std::tuple<std::uint32_t, std::string, std::string>>{
+             {midnight, "2026/12/06 12:00:00 AM", "26/12/06 12:00:00 AM"},
+             {midnight + 12 * 3600 + 5 * 60, "2026/12/06 12:05:00 PM", "26/12/06 12:05:00 PM"}}) {
+        CQuorin_Send::QuorSend_DateTimeText(text, 6, nullptr, nullptr, &time);
+        EXPECT_EQ(text, six);
+        CQuorin_Send::QuorSend_DateTimeText(text, 7, nullptr, nullptr, &time);
+        EXPECT_EQ(text, seven);
     }
     CQuorin_Send::QuorSend_DateTimeText(text, 0);
     EXPECT_EQ(text, "ERROR_DATETIME_POINTER");

@@ -66,6 +66,24 @@ TEST(Float32, RoundTripsEveryDecodableValue)
     }
 }
 
+TEST(Float32, ZeroIsZeroAtEveryWidth)
+{
+    for (int exponentBits = 1; exponentBits <= 30; ++exponentBits) {
+        CFloat32 f(&exponentBits);
+        for (double zero : {0.0, -0.0}) {
+            EXPECT_TRUE(f.ValueToBytes(&zero)) << exponentBits;
+            EXPECT_EQ(f.Word(), 0u) << exponentBits;
+            EXPECT_EQ(f.BytesToValue(nullptr), 0.0) << exponentBits;
+        }
+    }
+    // Below the smallest magnitude the widths hold (2^-1023 here) is 0 too.
+    const int exponentBits = 11;
+    CFloat32 f(&exponentBits);
+    const double tiny = 1e-320;
+    EXPECT_TRUE(f.ValueToBytes(&tiny));
+    EXPECT_EQ(f.Word(), 0u);
+}
+
 TEST(Float32, OtherWidths)
 {
     const int exponentBits = 5;

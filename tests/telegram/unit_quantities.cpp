@@ -198,3 +198,16 @@ TEST(QuorinTimer, ResolutionAndEvents)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(shots, 2);
 }
+
+TEST(QuorinTimer, TheDelayNotTheResolutionSetsThePeriod)
+{
+    // The coarsest resolution is 1000 s; a 1 ms event still fires at once.
+    CQuorinTimer timer(CQuorinTimer::kMaxPeriod);
+    std::atomic<int> fired{0};
+    ASSERT_TRUE(timer.Start(1, [&](unsigned, void*) { ++fired; }, nullptr, CQuorinTimer::Periodic));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (fired < 2 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    timer.Stop();
+    EXPECT_GE(fired, 2);
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 
 TEST(SettingCodes, CodeTables)
@@ -57,6 +59,12 @@ TEST(SettingCodes, VersionValue)
     EXPECT_EQ(QuorSend_VersionValue(1.996), 0x0200);
     EXPECT_EQ(QuorSend_VersionValue(0.0), 0);
     EXPECT_EQ(QuorSend_VersionValue(123.0), 0x2123);
+    EXPECT_EQ(QuorSend_VersionValue(9.99e15), 0xF999);
+    // What the word cannot hold is "no version", which reads as an empty text.
+    for (double bad : {-1.5, -0.001, double(NAN), double(INFINITY), 1e16, 9.9999e15, 1e300}) {
+        EXPECT_EQ(QuorSend_VersionValue(bad), 0xFFFF) << bad;
+    }
+    EXPECT_EQ(QuorSend_VersionValue(-0.0), 0);
 }
 
 TEST(SettingCodes, RoundDigits)

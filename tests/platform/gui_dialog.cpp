@@ -324,6 +324,7 @@ dialog 962 100 40
   edit   10 5 5 40 12 disabled
   button 11 50 5 40 14 "Senden" hidden
   picture 12 5 20 10 10 image=64999
+  text   13 50 25 40 8 "Nennwert" font=9
 end
 )");
     RecordingDlg dlg(962);
@@ -336,6 +337,8 @@ end
     dlg.GetDlgItem(11)->ShowWindow(SW_SHOW);
     EXPECT_TRUE(dlg.GetDlgItem(11)->GetPeer()->isVisible());
     EXPECT_NE(dlg.GetDlgItem(12), nullptr) << "a picture without its bitmap still takes its place";
+    EXPECT_EQ(dlg.GetDlgItem(13)->GetPeer()->font().pixelSize(), 9);
+    EXPECT_EQ(dlg.GetDlgItem(10)->GetPeer()->font().pixelSize(), vx::kDialogFontPixels);
 }
 
 } // namespace

@@ -31,6 +31,7 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -260,6 +261,26 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
         for (int i = 0; i < 9; ++i)
             if (CMyPropertyPage* page = dlg->GetPage(i); page && page->IsWindow())
                 fit.Check(page, language.tag);
+
+        // For a person to look at: the commands page and the measure
+        // configuration page, shown in the program's window.
+        if (language.offset == vx::kLanguageFrench || language.offset == vx::kLanguageSpanish) {
+            auto* setup = dynamic_cast<CNestedSheetPage*>(dlg->GetPage(0));
+            ASSERT_NE(setup, nullptr);
+            dlg->GetSheet().SetActivePage(0);
+            for (int n = 0; n < setup->GetNestedSheet().GetPageCount(); ++n) {
+                auto* page = dynamic_cast<CDialog*>(setup->GetNestedSheet().GetPage(n));
+                const UINT id = page && page->GetTemplate() ? page->GetTemplate()->id : 0;
+                if (id != 115 && id != 117 && id != 121)
+                    continue;
+                setup->GetNestedSheet().SetActivePage(n);
+                Settle();
+                const QImage shot = dlg->GetPeer()->window()->grab().toImage();
+                EXPECT_TRUE(shot.save(QStringLiteral("%1/textfit_%2_%3.png")
+                                          .arg(QString::fromLatin1(VX35_BINARY_DIR), QString::fromLatin1(language.tag))
+                                          .arg(id)));
+            }
+        }
 
         // The dialogs the menu opens.
         CSchnittstellenAuswahlDlg port(dlg.get());

@@ -293,9 +293,12 @@ std::vector<CString> CFileDialog::NamedFilters(const char* filter)
         // Qt reads the patterns from the last parentheses of the label.
         if (name.endsWith(QLatin1Char(')')) && name.contains(QLatin1Char('(')))
             name = name.left(name.lastIndexOf(QLatin1Char('('))).trimmed();
+        const bool all = patterns == QStringLiteral("*.*") || patterns == QStringLiteral("*");
+        if (all && name == QStringLiteral("All Files"))
+            name.clear();   // the caller's English words: Qt's translated ones instead
         if (name.isEmpty()) {
             const CString ext = FilterExtension(pattern);
-            if (patterns == QStringLiteral("*.*") || patterns == QStringLiteral("*")) {
+            if (all) {
                 // Qt's own words, so it follows Qt's translation.
                 name = QCoreApplication::translate("QFileDialog", "All Files (*)");
                 name = name.left(name.lastIndexOf(QLatin1Char('('))).trimmed();

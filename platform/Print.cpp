@@ -119,10 +119,12 @@ INT_PTR CPrintDialog::DoModal()
 
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
         // Nothing but the file to print to: the dialog starts on it.
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            folder = QDir::homePath();
         m_printer->setOutputFormat(QPrinter::PdfFormat);
-        m_printer->setOutputFileName(QDir(folder.isEmpty() ? QDir::homePath() : folder)
-                                         .filePath(QCoreApplication::applicationName() + QStringLiteral(".pdf")));
+        m_printer->setOutputFileName(
+            QDir(folder).filePath(QCoreApplication::applicationName() + QStringLiteral(".pdf")));
     }
 
     QPrintDialog dlg(m_printer.get(), m_parent ? m_parent->GetPeer() : nullptr);

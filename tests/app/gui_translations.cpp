@@ -69,7 +69,8 @@ TEST_F(QtTranslations, TheFileDialogAndMessageBoxSpeakTheProgramsLanguage)
     buttons = messageBoxButtons();
     EXPECT_TRUE(buttons.contains(QStringLiteral("Ja"))) << buttons.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(buttons.contains(QStringLiteral("Nein"))) << buttons.join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(CFileDialog::NamedFilters("(*.*)|*.*|").front().Find("Alle Dateien") == 0);
+    EXPECT_EQ(CFileDialog::NamedFilters("(*.*)|*.*|All Files (*.*)|*.*|"),
+              (std::vector<CString>{"Alle Dateien (*.*)", "Alle Dateien (*.*)"}));
 
     ASSERT_TRUE(vx::ApplyProgramLanguage(vx::kLanguageSpanish));
     buttons = fileDialogButtons();

@@ -337,8 +337,16 @@ end
     dlg.GetDlgItem(11)->ShowWindow(SW_SHOW);
     EXPECT_TRUE(dlg.GetDlgItem(11)->GetPeer()->isVisible());
     EXPECT_NE(dlg.GetDlgItem(12), nullptr) << "a picture without its bitmap still takes its place";
-    EXPECT_EQ(dlg.GetDlgItem(13)->GetPeer()->font().pixelSize(), 9);
-    EXPECT_EQ(dlg.GetDlgItem(10)->GetPeer()->font().pixelSize(), vx::kDialogFontPixels);
+    // font= lets a text that would be cut step down, and only such a text.
+    QWidget* label = dlg.GetDlgItem(13)->GetPeer();
+    EXPECT_EQ(label->font().pixelSize(), vx::kDialogFontPixels) << "Nennwert fits";
+    dlg.SetDlgItemText(13, "Valeur nominale");
+    EXPECT_LT(label->font().pixelSize(), vx::kDialogFontPixels);
+    EXPECT_GE(label->font().pixelSize(), 9);
+    dlg.SetDlgItemText(13, "Valeur nominale, bien plus longue");
+    EXPECT_EQ(label->font().pixelSize(), 9) << "never below the template's size";
+    dlg.SetDlgItemText(13, "Nennwert");
+    EXPECT_EQ(label->font().pixelSize(), vx::kDialogFontPixels) << "back to the dialog font";
 }
 
 } // namespace

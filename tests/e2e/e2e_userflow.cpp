@@ -3,6 +3,7 @@
 // device over a real pseudo-terminal, the platform's real clock. Each case
 // walks one tab's flows and leaves a screenshot of the tab in the build
 // folder for a person to look at.
+#include "tests/support/RealMainPages.h"
 #include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
@@ -70,14 +71,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         vxres::InstallResources();
         vx::InstallStringTable();
-        SetMainPageFactory([] {
-            CMainPageSet set;
-            set.tabs[0] = std::make_unique<CEinrichtenDlg>();
-            set.tabs[1] = std::make_unique<CMessenDlg>();
-            set.tabs[2] = std::make_unique<CSteuernDlg>();
-            set.tabs[3] = std::make_unique<CDatenloggerDlg>();
-            return set;
-        });
+        InstallRealMainPages();
         link = dir.filePath("vx35-link").toStdString();
         vx::WriteProfileString("SerPort1", nullptr, nullptr);
         vx::WriteProfileString("SerPort1", "Port", link.c_str());

@@ -5,6 +5,7 @@
 // radio button and group title is measured with its real font against its
 // rectangle. A failure names the file, the dialog, the control and the
 // language.
+#include "tests/support/RealMainPages.h"
 #include "../app/support_fakeport.h"
 
 #include "app/DocumentationDlgTiny.h"
@@ -231,14 +232,7 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
     ASSERT_FALSE(files.empty());
     TextFit fit(files);
 
-    SetMainPageFactory([] {
-        CMainPageSet set;
-        set.tabs[0] = std::make_unique<CEinrichtenDlg>();
-        set.tabs[1] = std::make_unique<CMessenDlg>();
-        set.tabs[2] = std::make_unique<CSteuernDlg>();
-        set.tabs[3] = std::make_unique<CDatenloggerDlg>();
-        return set;
-    });
+    InstallRealMainPages();
     vx::WriteProfileString("SerPort1", "Port", "OffLine");
     for (const Language& language : kLanguages) {
         // The main dialog with all its pages, started in the language.

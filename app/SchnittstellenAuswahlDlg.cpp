@@ -74,15 +74,10 @@ void CSchnittstellenAuswahlDlg::OnOK()
     m_strChosenPort = PORTNAME_OFFLINE;
     if (auto* ports = dynamic_cast<CComboBox*>(GetDlgItem(IDC_IF_PORT))) {
         const int sel = ports->GetCurSel();
-        if (sel != CB_ERR && ports->GetItemData(sel) == 0)
-            m_strChosenPort = ports->GetLBText(sel);
-        else if (sel == CB_ERR) {
-            // A path typed into the field.
-            CString typed = ports->GetWindowTextString();
-            typed.Trim();
-            if (!typed.IsEmpty() && typed[0] == '/')
-                m_strChosenPort = typed;
-        }
+        const CString selText = sel != CB_ERR ? ports->GetLBText(sel) : CString();
+        const bool selIsOff = sel != CB_ERR && ports->GetItemData(sel) != 0;
+        m_strChosenPort = ChoosePort(ports->GetWindowTextString(), sel != CB_ERR, selText, selIsOff,
+                                     vx::LoadText(5149, m_iLanguageOffset));
     }
     m_dwChosenBaud = 115200;
     if (auto* rates = dynamic_cast<CComboBox*>(GetDlgItem(IDC_IF_BAUD))) {
@@ -99,6 +94,19 @@ void CSchnittstellenAuswahlDlg::OnOK()
         AfxMessageBox(m_strChosenPort + ": " + man->GetLastErrorText(), MB_OK | MB_ICONWARNING);
     }
     CDialog::OnOK();
+}
+
+CString CSchnittstellenAuswahlDlg::ChoosePort(CString fieldText, bool hasSelection, const CString& selectedText,
+                                              bool selectedIsOff, const CString& offText)
+{
+    // An editable combo keeps its selection while the user types, so the
+    // field's text is what the user means whenever it differs.
+    fieldText.Trim();
+    if (hasSelection && fieldText == selectedText)
+        return selectedIsOff ? CString(PORTNAME_OFFLINE) : selectedText;
+    if (fieldText.IsEmpty() || fieldText == offText || fieldText == CString(PORTNAME_OFFLINE))
+        return PORTNAME_OFFLINE;
+    return fieldText;
 }
 
 bool CSchnittstellenAuswahlDlg::ApplyChoice(ChannelRecord& record, const CString& port, DWORD baud)

@@ -33,6 +33,11 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
 
+    // The port the user chose: the selected item, unless the field holds a
+    // different text (a typed path), which wins; an empty field or the
+    // "off" text switches the port off.
+    static CString ChoosePort(CString fieldText, bool hasSelection, const CString& selectedText, bool selectedIsOff,
+                              const CString& offText);
     // Puts the choice into effect on the record's port manager: off line,
     // new name and rate, open again unless switched off, store. False when
     // the chosen port could not be opened.

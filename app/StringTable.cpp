@@ -105,6 +105,12 @@ constexpr Entry kTexts[] = {
     {89, "Español", "Español", "Español", "Español"},
     {97, "Typ", "Type", "Type", "Tipo"},
     {98, "Zeitüberschreitung Kanal", "Timeout Channel", "Dépassement de délai canal", "Tiempo agotado canal"},
+    {105, "Es ist kein Drucker eingerichtet. Im Druckdialog kann in eine PDF-Datei gedruckt werden.",
+     "No printer is set up. The print dialog can print to a PDF file instead.",
+     "Aucune imprimante n'est configurée. La boîte d'impression peut imprimer dans un fichier PDF.",
+     "No hay ninguna impresora configurada. El diálogo de impresión puede imprimir en un archivo PDF."},
+    {106, "Die Datei konnte nicht geschrieben werden:", "The file could not be written:",
+     "Impossible d'écrire le fichier :", "No se pudo escribir el archivo:"},
 };
 
 const Entry* Find(int index)

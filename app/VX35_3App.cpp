@@ -3,11 +3,14 @@
 #include "app/StringTable.h"
 #include "app/VX35_3Dlg.h"
 #include "platform/Bmp.h"
+#include "platform/Print.h"
 #include "res/Resources.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPixmap>
+#include <QTranslator>
 
 #include <clocale>
 #include <cstdio>
@@ -37,3 +40,40 @@ BOOL CVX35_3App::InitInstance()
     m_pMainWnd = nullptr;
     return FALSE;
 }
+
+namespace vx {
+
+bool ApplyProgramLanguage(int languageOffset)
+{
+    PrintFailureTexts texts;
+    texts.failed = LoadText(5175, languageOffset);
+    texts.noPrinter = LoadText(5205, languageOffset);
+    texts.notWritable = LoadText(5206, languageOffset);
+    SetPrintFailureTexts(texts);
+
+    // One translator, replaced at each switch; installing it makes Qt send
+    // the language change to every widget.
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    const char* code = languageOffset == kLanguageGerman   ? "de"
+                       : languageOffset == kLanguageFrench  ? "fr"
+                       : languageOffset == kLanguageSpanish ? "es"
+                                                            : nullptr;
+    if (!code)
+        return true;
+    auto* translator = new QTranslator;
+    if (!translator->load(QStringLiteral("qt_") + QLatin1String(code),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
+}
+
+} // namespace vx

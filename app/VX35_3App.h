@@ -9,3 +9,12 @@ public:
     CVX35_3App();
     BOOL InitInstance() override;
 };
+
+namespace vx {
+// What follows the program's language outside its own windows: Qt's own
+// dialogs and standard buttons (Qt's translations for German, French and
+// Spanish; none for English) and the print failure texts. Called at
+// start-up and at every language switch. False when Qt's translations for
+// the language are not installed (the dialogs stay English then).
+bool ApplyProgramLanguage(int languageOffset);
+} // namespace vx

@@ -4,6 +4,7 @@
 #include "app/DeviceCommands.h"
 #include "app/SchnittstellenAuswahlDlg.h"
 #include "app/StringTable.h"
+#include "app/VX35_3App.h"
 #include "platform/App.h"
 #include "platform/Bmp.h"
 #include "platform/Cursor.h"
@@ -454,7 +455,8 @@ bool CVX35_3Dlg::PrintActivePage()
     if (dlg.DoModal() != IDOK)
         return false;
     CDC dc;
-    const CString failed = vx::LoadText(5175, m_iLanguageOffset);
+    // Says why when it can: the file or the printer that failed.
+    const CString failed = dlg.FailureMessage();
     if (!dlg.CreatePrinterDC(dc)) {
         AfxMessageBox(failed, MB_OK | MB_ICONERROR);
         return false;
@@ -579,6 +581,7 @@ void CVX35_3Dlg::BuildMenu()
 
 void CVX35_3Dlg::ApplyLanguage()
 {
+    vx::ApplyProgramLanguage(m_iLanguageOffset);
     if (CTabCtrl* tab = m_PropertySheet.IsWindow() ? m_PropertySheet.GetTabControl() : nullptr) {
         for (int i = 0; i < 4; ++i)
             tab->SetItemText(i, vx::LoadText(kTabTextIds[i], m_iLanguageOffset));

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyleOptionButton>
 #include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
 #include <QStylePainter>
@@ -353,6 +354,7 @@ void CButton::DoSetText(const CString& text)
         g->setTitle(vx::ToQString(text));
     else if (auto* b = qobject_cast<QAbstractButton*>(GetPeer()))
         b->setText(vx::ToQString(text));
+    vx::FitTextFont(GetPeer());
 }
 
 CString CButton::DoGetText() const { return CControlWnd::DoGetText(); }
@@ -445,9 +447,62 @@ void CStatic::DoSetText(const CString& text)
     CControlWnd::DoSetText(text);
     if (auto* l = qobject_cast<QLabel*>(GetPeer()); l && (GetStyle() & SS_TYPEMASK) != SS_BITMAP)
         l->setText(StripMnemonic(vx::ToQString(text)));
+    vx::FitTextFont(GetPeer());
 }
 
 CString CStatic::DoGetText() const { return CControlWnd::DoGetText(); }
+
+namespace vx {
+
+namespace {
+constexpr const char* kMinFontProperty = "vxMinFontPixels";
+constexpr const char* kFontProperty = "vxFontPixels";
+} // namespace
+
+void AllowSmallerFont(QWidget* control, int minimumPixels)
+{
+    if (!control)
+        return;
+    control->setProperty(kFontProperty, control->font().pixelSize());
+    control->setProperty(kMinFontProperty, minimumPixels);
+    FitTextFont(control);
+}
+
+void FitTextFont(QWidget* control)
+{
+    if (!control || !control->property(kMinFontProperty).isValid())
+        return;
+    const int smallest = control->property(kMinFontProperty).toInt();
+    int size = control->property(kFontProperty).toInt();
+    QString text;
+    int room = control->contentsRect().width();
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        text = label->text();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        text = StripMnemonic(button->text());
+        QStyleOptionButton opt;
+        opt.initFrom(button);
+        opt.text = text;
+        const QStyle::SubElement contents = qobject_cast<QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
+                                            : qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                                                  : QStyle::SE_PushButtonContents;
+        room = button->style()->subElementRect(contents, &opt, button).width();
+    }
+    QFont f = control->font();
+    for (; size > smallest; --size) {
+        f.setPixelSize(size);
+        int widest = 0;
+        for (const QString& line : text.split(QLatin1Char('\n')))
+            widest = std::max(widest, QFontMetrics(f).horizontalAdvance(line));
+        if (widest <= room)
+            break;
+    }
+    f.setPixelSize(std::max(size, smallest));
+    if (f != control->font())
+        control->setFont(f);
+}
+
+} // namespace vx
 
 // ---- CEdit ------------------------------------------------------------------------------
 

@@ -574,3 +574,13 @@ public:
 protected:
     QWidget* CreatePeer(QWidget* qtParent) override;
 };
+
+class QWidget;
+namespace vx {
+// A control whose template allows a smaller font (font=<pixels>) keeps its
+// font while its text fits and steps down, a pixel at a time, to that size
+// when the text would be cut; the dialog calls it once the control exists,
+// and the control whenever its text changes. Other controls are left alone.
+void FitTextFont(QWidget* control);
+void AllowSmallerFont(QWidget* control, int minimumPixels);
+} // namespace vx

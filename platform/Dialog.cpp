@@ -98,6 +98,8 @@ CWnd* CDialog::createControl(const vx::ControlTemplate& c)
     if (c.image)
         if (auto* pic = dynamic_cast<CStatic*>(ctl.get()))
             pic->SetImage(vx::LoadResourceBitmap(c.image));
+    if (c.fontPixels > 0)
+        vx::AllowSmallerFont(ctl->GetPeer(), c.fontPixels);
     m_ownedControls.push_back(std::move(ctl));
     return m_ownedControls.back().get();
 }

@@ -308,6 +308,11 @@ private:
             if (r.ec != std::errc() || r.ptr != f.data() + f.size())
                 return Fail("bad bitmap id in '" + f + "'");
         } else if (f.rfind("class=", 0) == 0 && k == K::Custom) c.className = FromUtf8(f.substr(6));
+        else if (f.rfind("font=", 0) == 0) {
+            auto r = std::from_chars(f.data() + 5, f.data() + f.size(), c.fontPixels);
+            if (r.ec != std::errc() || r.ptr != f.data() + f.size() || c.fontPixels < 6 || c.fontPixels > 40)
+                return Fail("bad font size in '" + f + "' (pixels, 6..40)");
+        }
         else if (k == K::Edit || k == K::RichEdit) {
             if (f == "readonly") style |= ES_READONLY;
             else if (f == "multiline") style |= ES_MULTILINE;

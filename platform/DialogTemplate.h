@@ -42,6 +42,7 @@ struct ControlTemplate {
     DWORD exStyle = 0;
     UINT image = 0;   // bitmap id of a picture static
     CString className;
+    int fontPixels = 0;   // a smaller font for a text that needs it; 0: the dialog font
 };
 
 struct DialogTemplate {

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QFont>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -77,6 +78,17 @@ Data* Root(Data* d)
 
 void Fill(QMenu* menu, const Data& d, const std::function<void(UINT)>& chosen);
 
+// Menus use the dialogs' font, not the desktop theme's menu font (which a
+// bar would get by its class, and a popup since it has no parent to inherit
+// from).
+QFont MenuFont()
+{
+    QFont f(QString::fromLatin1(vx::kDialogFontFamily));
+    f.setPixelSize(vx::kDialogFontPixels);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
 void AddItems(QWidget* target, const Data& d, const std::function<void(UINT)>& chosen, bool bar)
 {
     for (const auto& it : d.items) {
@@ -107,6 +119,7 @@ void AddItems(QWidget* target, const Data& d, const std::function<void(UINT)>& c
 
 void Fill(QMenu* menu, const Data& d, const std::function<void(UINT)>& chosen)
 {
+    menu->setFont(MenuFont());
     AddItems(menu, d, chosen, false);
 }
 
@@ -121,6 +134,7 @@ void Rebuild(Data::Bar& b, const Data& root)
         if (QMenu* m = a->menu())
             m->deleteLater();
     bar->clear();
+    bar->setFont(MenuFont());
     CWnd* owner = b.owner;
     const std::uint64_t serial = b.serial;
     AddItems(bar, root, [owner, serial](UINT id) {

@@ -1,6 +1,7 @@
 #include "platform/Modal.h"
 
 #include "platform/App.h"
+#include "platform/Profile.h"
 #include "platform/Text1252.h"
 #include "platform/Wnd.h"
 
@@ -8,8 +9,10 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 
@@ -280,6 +283,69 @@ CString CFileDialog::WithDefaultExtension(const CString& path, const CString& ex
     return path + "." + ext;
 }
 
+std::vector<CString> CFileDialog::NamedFilters(const char* filter)
+{
+    std::vector<CString> out;
+    for (const auto& [label, pattern] : ParseFilter(filter)) {
+        QString patterns = vx::ToQString(pattern).trimmed();
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString name = vx::ToQString(label).trimmed();
+        // Qt reads the patterns from the last parentheses of the label.
+        if (name.endsWith(QLatin1Char(')')) && name.contains(QLatin1Char('(')))
+            name = name.left(name.lastIndexOf(QLatin1Char('('))).trimmed();
+        const bool all = patterns == QStringLiteral("*.*") || patterns == QStringLiteral("*");
+        if (all && name == QStringLiteral("All Files"))
+            name.clear();   // the caller's English words: Qt's translated ones instead
+        if (name.isEmpty()) {
+            const CString ext = FilterExtension(pattern);
+            if (all) {
+                // Qt's own words, so it follows Qt's translation.
+                name = QCoreApplication::translate("QFileDialog", "All Files (*)");
+                name = name.left(name.lastIndexOf(QLatin1Char('('))).trimmed();
+            }
+            else if (ext.CompareNoCase("bmp") == 0)
+                name = QStringLiteral("Bitmap");
+            else if (ext.CompareNoCase("txt") == 0)
+                name = QStringLiteral("Text");
+            else if (!ext.IsEmpty())
+                name = vx::ToQString(ext).toUpper();
+            else
+                name = QStringLiteral("Files");
+        }
+        out.push_back(vx::FromQString(name + QStringLiteral(" (") + patterns + QLatin1Char(')')));
+    }
+    return out;
+}
+
+namespace {
+constexpr const char* kFolderSection = "Dateiauswahl";
+} // namespace
+
+CString CFileDialog::FileKind() const
+{
+    CString kind = m_defExt;
+    if (kind.IsEmpty()) {
+        const auto filters = ParseFilter(m_filter);
+        if (!filters.empty())
+            kind = FilterExtension(filters.front().second);
+    }
+    kind.MakeLower();
+    return kind.IsEmpty() ? CString("all") : kind;
+}
+
+CString CFileDialog::StartFolder() const
+{
+    if (m_ofn.lpstrInitialDir && *m_ofn.lpstrInitialDir)
+        return m_ofn.lpstrInitialDir;
+    const CString kept = vx::GetProfileString(kFolderSection, FileKind(), "");
+    if (!kept.IsEmpty() && QFileInfo(vx::ToQString(kept)).isDir())
+        return kept;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return vx::FromQString(documents);
+    return vx::FromQString(QDir::homePath());
+}
+
 CString CFileDialog::GetFileName() const
 {
     return fileNameOf(m_path);
@@ -314,11 +380,19 @@ int CFileDialog::DoModal()
     call.text = m_filter;
     call.caption = m_fileName;
     call.flags = m_ofn.Flags;
+    call.folder = StartFolder();
+    // The next dialog for this kind of file starts where this one ended.
+    auto keepFolder = [this] {
+        const QString folder = QFileInfo(vx::ToQString(m_path)).absolutePath();
+        if (!folder.isEmpty())
+            vx::WriteProfileString(kFolderSection, FileKind(), vx::FromQString(folder));
+    };
     if (auto answer = vx::ScriptedModal(call)) {
         if (answer->result != IDOK || answer->text.IsEmpty())
             return IDCANCEL;
         m_filterIndex = answer->value ? static_cast<int>(answer->value) : static_cast<int>(m_ofn.nFilterIndex);
         m_path = m_open ? answer->text : WithDefaultExtension(answer->text, extensionFor(m_filterIndex));
+        keepFolder();
         return IDOK;
     }
 
@@ -330,17 +404,8 @@ int CFileDialog::DoModal()
     if (!m_open && !(m_ofn.Flags & OFN_OVERWRITEPROMPT))
         dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     QStringList names;
-    for (const auto& [label, pattern] : filters) {
-        QString patterns = vx::ToQString(pattern);
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        QString text = vx::ToQString(label).trimmed();
-        // Qt reads the patterns from the last parentheses of the label.
-        if (!text.endsWith(QLatin1Char(')')) || !text.contains(QLatin1Char('(')))
-            text += QStringLiteral(" (") + patterns + QLatin1Char(')');
-        else
-            text = text.left(text.lastIndexOf(QLatin1Char('('))) + QLatin1Char('(') + patterns + QLatin1Char(')');
-        names << text;
-    }
+    for (const CString& name : NamedFilters(m_filter))
+        names << vx::ToQString(name);
     if (!names.isEmpty()) {
         dlg.setNameFilters(names);
         const int index = std::clamp<int>(static_cast<int>(m_ofn.nFilterIndex), 1, static_cast<int>(names.size()));
@@ -352,10 +417,7 @@ int CFileDialog::DoModal()
     } else {
         dlg.setDefaultSuffix(vx::ToQString(m_defExt));
     }
-    if (m_ofn.lpstrInitialDir)
-        dlg.setDirectory(vx::ToQString(CString(m_ofn.lpstrInitialDir)));
-    else
-        dlg.setDirectory(QDir::currentPath());
+    dlg.setDirectory(vx::ToQString(call.folder));
     if (!m_fileName.IsEmpty() && m_fileName.FindOneOf("*?") < 0)
         dlg.selectFile(vx::ToQString(m_fileName));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
@@ -364,5 +426,6 @@ int CFileDialog::DoModal()
     if (m_filterIndex < 1)
         m_filterIndex = 1;
     m_path = vx::FromQString(dlg.selectedFiles().first());
+    keepFolder();
     return IDOK;
 }

@@ -61,6 +61,7 @@ struct ModalRecord {
     ModalKind kind = ModalKind::MessageBox;
     CString text;      // message text; dialog title; file dialog filter
     CString caption;   // message-box caption; file dialog initial name
+    CString folder;    // file dialog: the folder it starts in
     UINT flags = 0;    // MB_ type, OFN_ flags
     std::vector<UINT> items;   // popup menu: the enabled command ids offered
     int result = 0;    // what the call returned
@@ -127,6 +128,10 @@ int AfxMessageBox(UINT stringId, UINT type = MB_OK, UINT helpId = UINT(-1));
 // with ';' between several patterns. A typed name without an extension
 // gets the chosen filter's extension (or defExt when that filter has none);
 // with OFN_OVERWRITEPROMPT an existing file must be confirmed.
+// The dialog starts in the folder last used for its kind of file (its
+// default extension, else its first filter's), kept in the profile, else in
+// the user's documents folder (home when there is none); an explicit
+// m_ofn.lpstrInitialDir wins. Filters without a name get one ("CSV (*.csv)").
 class CFileDialog {
 public:
     CFileDialog(BOOL openFileDialog, const char* defExt = nullptr, const char* fileName = nullptr,
@@ -153,6 +158,13 @@ public:
     static CString FilterExtension(const CString& pattern);
     // The path with the extension added when the name has none.
     static CString WithDefaultExtension(const CString& path, const CString& ext);
+    // The filter as the dialog shows it: each label named, patterns in
+    // parentheses ("(*.csv)" -> "CSV (*.csv)", "*.*" -> "All Files (*.*)").
+    static std::vector<CString> NamedFilters(const char* filter);
+    // The kind of file the dialog is for: names the folder kept for it.
+    CString FileKind() const;
+    // The folder the dialog starts in (see above).
+    CString StartFolder() const;
 
     struct {
         DWORD Flags = 0;

@@ -6,6 +6,13 @@
 // temporary folder when the text is empty), so no test ever blocks or
 // prints on paper. The printer is set to
 // 600 dpi; callers scale by GetDeviceCaps(LOGPIXELSX/Y).
+//
+// Print to file (PDF) is always offered, whatever the flags say: it is the
+// desktop's stand-in for the PDF printer that is always there elsewhere,
+// and on a machine without a printer it is the only way to print. When no
+// printer is set up the dialog starts on it. A choice that cannot print (no
+// printer, a file that cannot be written) is told to the user, with the
+// reason, before DoModal returns IDCANCEL.
 #pragma once
 
 #include "platform/CString.h"
@@ -34,8 +41,7 @@ constexpr int kPrinterDpi = 600;
 class CPrintDialog {
 public:
     explicit CPrintDialog(BOOL printSetupOnly,
-                          DWORD flags = PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS |
-                                        PD_HIDEPRINTTOFILE | PD_NOSELECTION,
+                          DWORD flags = PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS | PD_NOSELECTION,
                           CWnd* parent = nullptr);
     ~CPrintDialog();
     CPrintDialog(const CPrintDialog&) = delete;
@@ -49,10 +55,16 @@ public:
     int GetResolutionX() const;
     bool PrintToFile() const;
     QPrinter* GetPrinter() const { return m_printer.get(); }
+    // The message for printing that failed on this dialog's printer: the
+    // failure text and, when it can be told, why.
+    CString FailureMessage() const;
 
     struct PD { DWORD Flags; int nCopies; } m_pd;
 
 private:
+    // IDOK when the chosen printer can print; else tells why, IDCANCEL.
+    INT_PTR Accept();
+
     std::shared_ptr<QPrinter> m_printer;
     bool m_ok = false;
     bool m_setupOnly;
@@ -62,4 +74,22 @@ private:
 namespace vx {
 // A 600 dpi printer; writes a PDF file when pdfPath is given.
 std::shared_ptr<QPrinter> MakePrinter(const char* pdfPath = nullptr);
+
+enum class PrintProblem { None, NoPrinter, FileNotWritable };
+// What stands in the way of printing on the printer: no printer behind a
+// native printer, or an output file that cannot be written (detail gets
+// the system's reason then). The file is not changed.
+PrintProblem CheckPrinter(const QPrinter& printer, CString* detail = nullptr);
+
+// The texts of print failures, in the program's language; the program sets
+// them at every language switch.
+struct PrintFailureTexts {
+    CString failed = "Printing failed";
+    CString noPrinter = "No printer is set up. Choose printing to a PDF file in the print dialog.";
+    CString notWritable = "The file could not be written:";
+};
+void SetPrintFailureTexts(const PrintFailureTexts& texts);
+// "Printing failed", then the reason (with the file and the system's word
+// for a file that cannot be written).
+CString PrintFailureMessage(PrintProblem problem, const CString& file = {}, const CString& detail = {});
 } // namespace vx

@@ -13,6 +13,9 @@
 
 #include <QTemporaryDir>
 
+#include <pty.h>
+#include <unistd.h>
+
 namespace {
 struct Resources : ::testing::Test {
     void SetUp() override
@@ -166,4 +169,65 @@ TEST_F(InterfaceSelection, APortThatCannotBeOpenedIsReportedAndLeftOffLine)
     const auto texts = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].Find(missing), 0);
+}
+
+TEST_F(InterfaceSelection, ATypedPathWinsOverTheSelectedItem)
+{
+    CPortMan man;
+    man.m_Dcb.m_strSection = "SerPort1";
+    man.m_Dcb.m_strPortName = "OffLine";
+    ChannelRecord table[kChannelCount];
+    table[0].m_pPortMan = &man;
+    CSchnittstellenAuswahlDlg dlg;
+    dlg.m_pChannelTable = table;
+    dlg.m_iLanguageOffset = vx::kLanguageEnglish;
+    auto typeIntoField = [&](const CString& text) {
+        vx::ModalScript::AnswerDialog([text](CWnd* w) {
+            auto* d = static_cast<CSchnittstellenAuswahlDlg*>(w);
+            // "off" stays selected while the user types, as in the real combo.
+            EXPECT_EQ(static_cast<CComboBox*>(d->GetDlgItem(1020))->GetCurSel(), 0);
+            d->SetDlgItemText(1020, text);
+            d->OnOK();
+            return IDOK;
+        });
+        return dlg.DoModal();
+    };
+
+    // A path that does not exist: taken, and its failure is told with the reason.
+    vx::ModalScript::Clear();
+    EXPECT_EQ(typeIntoField("/dev/ttyNOPE"), IDOK);
+    EXPECT_EQ(man.m_Dcb.m_strPortName, CString("/dev/ttyNOPE"));
+    EXPECT_EQ(vx::GetProfileString("SerPort1", "Port", ""), CString("/dev/ttyNOPE"));
+    auto texts = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].Find("/dev/ttyNOPE: "), 0);
+    EXPECT_GT(texts[0].GetLength(), CString("/dev/ttyNOPE: ").GetLength());
+
+    // Back from "off" to a link no enumeration offers (a pseudo terminal, as
+    // the simulator uses): it opens.
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    vx::ModalScript::Clear();
+    EXPECT_EQ(typeIntoField(name), IDOK);
+    EXPECT_EQ(man.m_Dcb.m_strPortName, CString(name));
+    EXPECT_EQ(man.GetPortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    man.GoOffline(false);
+    ::close(slave);
+    ::close(master);
+}
+
+TEST(InterfaceChoice, TheFieldTextWinsWhenItDiffersFromTheSelection)
+{
+    const CString off = "off";
+    EXPECT_EQ(CSchnittstellenAuswahlDlg::ChoosePort("/dev/ttyS0", true, "/dev/ttyS0", false, off), CString("/dev/ttyS0"));
+    EXPECT_EQ(CSchnittstellenAuswahlDlg::ChoosePort(" /dev/pts/4 ", true, "/dev/ttyS0", false, off), CString("/dev/pts/4"));
+    EXPECT_EQ(CSchnittstellenAuswahlDlg::ChoosePort("off", true, "off", true, off), CString("OffLine"));
+    EXPECT_EQ(CSchnittstellenAuswahlDlg::ChoosePort("/dev/ttyACM0", true, "off", true, off), CString("/dev/ttyACM0"));
+    EXPECT_EQ(CSchnittstellenAuswahlDlg::ChoosePort("", true, "/dev/ttyS0", false, off), CString("OffLine"));
+    EXPECT_EQ(CSchnittstellenAuswahlDlg::ChoosePort("off", false, "", false, off), CString("OffLine"));
+    // A port really called like the "off" item stays a port when it is the selected item.
+    EXPECT_EQ(CSchnittstellenAuswahlDlg::ChoosePort("off", true, "off", false, off), CString("off"));
 }

@@ -2,6 +2,7 @@
 // pseudo-terminal: open from the profile, a page's command reaches the
 // device and its answer the receive text and the terminal, the home keys at
 // exit, a pulled device and its return.
+#include "tests/support/RealMainPages.h"
 #include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
@@ -234,14 +235,7 @@ TEST_F(ProgramE2E, ClosedWhileTheDeviceWasAwayTheNextStartOpensIt)
 
 TEST_F(ProgramE2E, ClosingWhileMeasuringStopsTheValueRequestsBeforeTheHomeKeys)
 {
-    SetMainPageFactory([] {
-        CMainPageSet set;
-        set.tabs[0] = std::make_unique<CEinrichtenDlg>();
-        set.tabs[1] = std::make_unique<CMessenDlg>();
-        set.tabs[2] = std::make_unique<CSteuernDlg>();
-        set.tabs[3] = std::make_unique<CDatenloggerDlg>();
-        return set;
-    });
+    InstallRealMainPages();
     auto sim = StartDevice("measure.log");
     OpenDialog();
     SetMainPageFactory({});

@@ -3,6 +3,7 @@
 // device over a real pseudo-terminal, the platform's real clock. Each case
 // walks one tab's flows and leaves a screenshot of the tab in the build
 // folder for a person to look at.
+#include "tests/support/RealMainPages.h"
 #include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
@@ -19,6 +20,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Messages.h"
 #include "platform/Modal.h"
+#include "platform/Print.h"
 #include "platform/Profile.h"
 #include "platform/Text1252.h"
 #include "port/CPortManGui.h"
@@ -69,14 +71,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         vxres::InstallResources();
         vx::InstallStringTable();
-        SetMainPageFactory([] {
-            CMainPageSet set;
-            set.tabs[0] = std::make_unique<CEinrichtenDlg>();
-            set.tabs[1] = std::make_unique<CMessenDlg>();
-            set.tabs[2] = std::make_unique<CSteuernDlg>();
-            set.tabs[3] = std::make_unique<CDatenloggerDlg>();
-            return set;
-        });
+        InstallRealMainPages();
         link = dir.filePath("vx35-link").toStdString();
         vx::WriteProfileString("SerPort1", nullptr, nullptr);
         vx::WriteProfileString("SerPort1", "Port", link.c_str());
@@ -226,6 +221,44 @@ TEST_F(UserFlow, MeasureInPcModeShowsNumberWithUnitAndChartPointsUntilStop)
     EXPECT_EQ(page->GetDisplay().GetPointCount(0), points) << "no values after Stop";
     const std::string after = DeviceGot();
     EXPECT_EQ(static_cast<size_t>(std::count(after.begin(), after.end(), '0')), requests);
+}
+
+TEST_F(UserFlow, PrintingTheMeasureReportToAPdfFileAndWhyAPrintFailed)
+{
+    vx::WriteProfileInt("Optionen", "Sprache", vx::kLanguageFrench);
+    Start();
+    ShowTab(1);
+    auto* page = Page<CMessenDlg>(1);
+    ASSERT_NE(page, nullptr);
+    MeasureUntil(page, 20, 5000);
+    page->OnStop();
+    dlg->GetDocumentation().m_strHeadline = "Banc d'essai 7";
+    dlg->GetDocumentation().m_strComment = "Couple moteur";
+
+    // File > Print, the print-to-file choice taken in the dialog.
+    vx::ModalScript::Clear();
+    const QString printed = PrintToText("measure_report");
+    ASSERT_FALSE(vx::ModalScript::Calls().empty());
+    const vx::ModalRecord& offered = vx::ModalScript::Calls().front();
+    EXPECT_EQ(offered.kind, vx::ModalKind::Print);
+    EXPECT_EQ(offered.flags & PD_HIDEPRINTTOFILE, 0u) << "print to file is offered";
+    if (!printed.isEmpty()) {
+        EXPECT_TRUE(printed.contains(QStringLiteral("Banc d'essai 7"))) << printed.toStdString();
+        EXPECT_TRUE(printed.contains(QStringLiteral("Couple moteur"))) << printed.toStdString();
+    }
+
+    // A file in a folder that is not there: the user is told why, in French.
+    const QString absent = dir.filePath(QStringLiteral("absent/rapport.pdf"));
+    vx::ModalScript::Clear();
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, vx::FromQString(absent), 0, {}});
+    dlg->SendMessage(WM_COMMAND, ID_DATEI_DRUCKEN, 0);
+    PumpFor(20);
+    const auto texts = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].Find(vx::FromUtf8("L'impression a échoué")), 0) << texts[0].str();
+    EXPECT_GE(texts[0].Find(vx::FromUtf8("Impossible d'écrire le fichier :")), 0) << texts[0].str();
+    EXPECT_GE(texts[0].Find(vx::FromQString(absent)), 0) << texts[0].str();
+    EXPECT_FALSE(QFile::exists(absent));
 }
 
 TEST_F(UserFlow, MeasureInAutoModesIsPacedByTheDevice)

@@ -1,6 +1,7 @@
 // Screenshots of the program's main dialog with its real pages, offscreen,
 // in German and French, with bytes in the terminal. Written to the build
 // folder for a person to look at.
+#include "tests/support/RealMainPages.h"
 #include "../app/support_fakeport.h"
 
 #include "app/PlaceholderPages.h"
@@ -35,14 +36,7 @@ TEST(Screenshots, MainDialogWithItsPagesInGermanAndFrench)
 {
     vxres::InstallResources();
     vx::InstallStringTable();
-    SetMainPageFactory([] {
-        CMainPageSet set;
-        set.tabs[0] = std::make_unique<CEinrichtenDlg>();
-        set.tabs[1] = std::make_unique<CMessenDlg>();
-        set.tabs[2] = std::make_unique<CSteuernDlg>();
-        set.tabs[3] = std::make_unique<CDatenloggerDlg>();
-        return set;
-    });
+    InstallRealMainPages();
     vx::WriteProfileString("SerPort1", "Port", "OffLine");
     for (int language : {vx::kLanguageGerman, vx::kLanguageFrench}) {
         vx::WriteProfileInt("Optionen", "Sprache", language);

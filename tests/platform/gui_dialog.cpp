@@ -324,6 +324,7 @@ dialog 962 100 40
   edit   10 5 5 40 12 disabled
   button 11 50 5 40 14 "Senden" hidden
   picture 12 5 20 10 10 image=64999
+  text   13 50 25 40 8 "Nennwert" font=9
 end
 )");
     RecordingDlg dlg(962);
@@ -336,6 +337,16 @@ end
     dlg.GetDlgItem(11)->ShowWindow(SW_SHOW);
     EXPECT_TRUE(dlg.GetDlgItem(11)->GetPeer()->isVisible());
     EXPECT_NE(dlg.GetDlgItem(12), nullptr) << "a picture without its bitmap still takes its place";
+    // font= lets a text that would be cut step down, and only such a text.
+    QWidget* label = dlg.GetDlgItem(13)->GetPeer();
+    EXPECT_EQ(label->font().pixelSize(), vx::kDialogFontPixels) << "Nennwert fits";
+    dlg.SetDlgItemText(13, "Valeur nominale");
+    EXPECT_LT(label->font().pixelSize(), vx::kDialogFontPixels);
+    EXPECT_GE(label->font().pixelSize(), 9);
+    dlg.SetDlgItemText(13, "Valeur nominale, bien plus longue");
+    EXPECT_EQ(label->font().pixelSize(), 9) << "never below the template's size";
+    dlg.SetDlgItemText(13, "Nennwert");
+    EXPECT_EQ(label->font().pixelSize(), vx::kDialogFontPixels) << "back to the dialog font";
 }
 
 } // namespace

@@ -87,6 +87,7 @@ TEST(DialogTemplateFormat, RefusesBrokenFilesWithTheirLine)
         {"dialog 1 10 10\n  picture 5 0 0 10 10\nend\n", "image="},
         {"menu 7\n  item 1\nend\n", "needs its text"},
         {"dialog 1 x 10\nend\n", "t.vxr:1:"},
+        {"dialog 1 10 10\n  text 5 0 0 10 10 \"a\" font=2\nend\n", "t.vxr:2: bad font size"},
     };
     for (const auto& c : cases) {
         ResourceSet set;

@@ -6,6 +6,7 @@
 #include "platform/Messages.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -150,6 +151,22 @@ TEST_F(Menus, MenuBarLiesAboveTheClientArea)
     dlg.ShowWindow(SW_SHOW);
     window->close();
     EXPECT_EQ(dlg.cancelCount, 1);
+}
+
+TEST_F(Menus, BarAndItsMenusUseTheDialogFont)
+{
+    auto isDialogFont = [](const QFont& f) {
+        return f.family() == QString::fromLatin1(vx::kDialogFontFamily) && f.pixelSize() == vx::kDialogFontPixels;
+    };
+    EXPECT_TRUE(isDialogFont(bar->font())) << bar->font().toString().toStdString();
+    QMenu* file = bar->actions().at(0)->menu();
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(isDialogFont(file->font())) << file->font().toString().toStdString();
+    QMenu* language = qobject_cast<QMenu*>(FindAction(bar, 32800)->parent());
+    ASSERT_NE(language, nullptr);
+    EXPECT_TRUE(isDialogFont(language->font())) << language->font().toString().toStdString();
+    // The bar is as high as the font needs, not as a larger menu font would make it.
+    EXPECT_LE(bar->sizeHint().height(), QFontMetrics(bar->font()).height() + 12);
 }
 
 TEST(PopupMenu, TheScriptChoosesAndTheOwnerHears)

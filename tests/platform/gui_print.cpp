@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <cstdio>
 #include <fstream>
@@ -40,7 +41,8 @@ TEST(Print, CancelledDialogGivesNoPrinter)
     EXPECT_FALSE(dlg.CreatePrinterDC(dc));
     ASSERT_FALSE(vx::ModalScript::Calls().empty());
     EXPECT_EQ(vx::ModalScript::Calls().back().kind, vx::ModalKind::Print);
-    EXPECT_EQ(vx::ModalScript::Calls().back().flags, 0x14000Cu);
+    // Print to file is offered even to a caller that asks to hide it.
+    EXPECT_EQ(vx::ModalScript::Calls().back().flags, 0x4000Cu);
 }
 
 TEST(Print, TwoLinePageToPdfReadsBack)
@@ -174,4 +176,60 @@ TEST(Print, SelectingTheOldFontBackRestoresThePrintersOwnFont)
     EXPECT_EQ(dc.GetTextExtent(CString("X")).cy, before);
     ASSERT_GT(dc.EndPage(), 0);
     ASSERT_GT(dc.EndDoc(), 0);
+}
+
+TEST(Print, AChoiceThatCannotPrintIsToldWithItsReason)
+{
+    // A file in a folder that does not exist.
+    const std::string missing = TempPath("no-such-folder/report.pdf");
+    vx::ModalScript::Clear();
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, CString(missing.c_str()), 0, {}});
+    CPrintDialog dlg(FALSE);
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    CDC dc;
+    EXPECT_FALSE(dlg.CreatePrinterDC(dc));
+    const auto texts = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].Find("Printing failed"), 0) << texts[0].str();
+    EXPECT_GE(texts[0].Find("The file could not be written:"), 0) << texts[0].str();
+    EXPECT_GE(texts[0].Find(missing.c_str()), 0) << texts[0].str();
+    EXPECT_GT(texts[0].Find("("), 0) << "the system's reason: " << texts[0].str();
+
+    // The texts follow the language the program sets.
+    vx::PrintFailureTexts german;
+    german.failed = "Drucken fehlgeschlagen";
+    german.notWritable = "Die Datei konnte nicht geschrieben werden:";
+    vx::SetPrintFailureTexts(german);
+    EXPECT_EQ(vx::PrintFailureMessage(vx::PrintProblem::FileNotWritable, "/x/y.pdf", "denied"),
+              CString("Drucken fehlgeschlagen\n\nDie Datei konnte nicht geschrieben werden:\n/x/y.pdf (denied)"));
+    vx::SetPrintFailureTexts({});
+    EXPECT_EQ(vx::PrintFailureMessage(vx::PrintProblem::NoPrinter),
+              CString("Printing failed\n\nNo printer is set up. Choose printing to a PDF file in the print dialog."));
+}
+
+TEST(Print, CheckingThePrinterLeavesNoTraceAndKnowsAMissingPrinter)
+{
+    const std::string fresh = TempPath("print_check_fresh.pdf");
+    std::remove(fresh.c_str());
+    auto pdf = vx::MakePrinter(fresh.c_str());
+    EXPECT_EQ(vx::CheckPrinter(*pdf), vx::PrintProblem::None);
+    EXPECT_FALSE(std::ifstream(fresh).good()) << "the check created the file";
+
+    const std::string kept = TempPath("print_check_kept.pdf");
+    std::ofstream(kept) << "earlier report";
+    EXPECT_EQ(vx::CheckPrinter(*vx::MakePrinter(kept.c_str())), vx::PrintProblem::None);
+    std::string content;
+    std::getline(std::ifstream(kept), content);
+    EXPECT_EQ(content, "earlier report");
+
+    CString detail;
+    EXPECT_EQ(vx::CheckPrinter(*vx::MakePrinter(VX35_BINARY_DIR), &detail), vx::PrintProblem::FileNotWritable);
+    EXPECT_FALSE(detail.IsEmpty());
+
+    QPrinter native(QPrinter::HighResolution);
+    native.setPrinterName(QStringLiteral("vx35-no-such-printer"));
+    EXPECT_EQ(vx::CheckPrinter(native), vx::PrintProblem::NoPrinter);
+    EXPECT_EQ(vx::CheckPrinter(*vx::MakePrinter()), QPrinterInfo::availablePrinterNames().isEmpty()
+                                                        ? vx::PrintProblem::NoPrinter
+                                                        : vx::PrintProblem::None);
 }

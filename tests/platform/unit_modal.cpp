@@ -3,11 +3,15 @@
 #include "platform/Modal.h"
 #include "platform/Clipboard.h"
 #include "platform/Cursor.h"
+#include "platform/Profile.h"
+#include "platform/Text1252.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -183,3 +187,48 @@ TEST(Clipboard, CarriesTextAs1252)
 }
 
 } // namespace
+
+TEST(FileDialog, StartsInTheFolderLastUsedForItsKindElseInTheDocuments)
+{
+    QTemporaryDir home;
+    QTemporaryDir work;
+    ASSERT_TRUE(home.isValid() && work.isValid());
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+    const CString documents = vx::FromQString(home.filePath(QStringLiteral("Documents")));
+    const CString workDir = vx::FromQString(work.path());
+    vx::WriteProfileString("Dateiauswahl", nullptr, nullptr);
+    ModalScript::Clear();
+    auto save = [](const char* defExt, const char* filter, const CString& answer) {
+        CFileDialog dlg(FALSE, defExt, nullptr, OFN_OVERWRITEPROMPT, filter);
+        if (!answer.IsEmpty())
+            ModalScript::AnswerFileSave(answer);
+        dlg.DoModal();
+        return ModalScript::Calls().back().folder;
+    };
+    const char* csv = "(*.csv)|*.csv|All Files (*.*)|*.*|";
+    EXPECT_EQ(save("csv", csv, workDir + "/serie"), documents) << "first time: the documents";
+    EXPECT_EQ(save("csv", csv, {}), workDir) << "then where the last CSV went";
+    EXPECT_EQ(save(nullptr, csv, {}), workDir) << "the first filter tells the kind too";
+    EXPECT_EQ(save("bmp", "(*.bmp)|*.bmp|", {}), documents) << "another kind keeps its own folder";
+    {
+        CFileDialog dlg(TRUE, "csv", nullptr, 0, csv);
+        dlg.m_ofn.lpstrInitialDir = "/usr";
+        dlg.DoModal();
+        EXPECT_EQ(ModalScript::Calls().back().folder, CString("/usr")) << "a caller's folder wins";
+    }
+    // A kept folder that is gone, and no documents folder: home.
+    ASSERT_TRUE(QDir(work.path()).removeRecursively());
+    ASSERT_TRUE(QDir(home.path()).rmdir(QStringLiteral("Documents")));
+    EXPECT_EQ(save("csv", csv, {}), vx::FromQString(home.path()));
+    qputenv("HOME", oldHome);
+}
+
+TEST(FileDialog, FiltersCarryAName)
+{
+    EXPECT_EQ(CFileDialog::NamedFilters("(*.csv)|*.csv|(*.bmp)|*.bmp|All Files (*.*)|*.*|"),
+              (std::vector<CString>{"CSV (*.csv)", "Bitmap (*.bmp)", "All Files (*.*)"}));
+    EXPECT_EQ(CFileDialog::NamedFilters("Pictures|*.bmp;*.png|(*.txt)|*.txt|(*.dat)|*.dat|"),
+              (std::vector<CString>{"Pictures (*.bmp *.png)", "Text (*.txt)", "DAT (*.dat)"}));
+}

@@ -110,17 +110,25 @@ TEST_F(MeasureSave, BeforeAnyMeasurementTheCsvListsTheTenStartPoints)
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }
 
-TEST_F(MeasureSave, TheExtensionChoosesTheFormatAndOthersWriteNothing)
+TEST_F(MeasureSave, TheExtensionChoosesTheFormatInAnyCaseAndOthersAreRefusedAloud)
 {
     SaveAs("chart.bmp");
     EXPECT_EQ(ReadFile(dir + "/chart.bmp").substr(0, 2), "BM");
+    SaveAs("x.BMP");
+    EXPECT_EQ(ReadFile(dir + "/x.BMP").substr(0, 2), "BM");
     SaveAs("upper.CSV");
-    SaveAs("other.txt");
-    EXPECT_FALSE(Exists("upper.CSV"));
-    EXPECT_FALSE(Exists("other.txt"));
-    r.page.OnFileSave();   // Cancel
-    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(ReadFile(dir + "/upper.CSV").substr(0, 2), "\r\n");
+    EXPECT_NE(ReadFile(dir + "/upper.CSV").find("0,00;0,000\r\n"), std::string::npos);
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+
+    SaveAs("other.txt");
+    EXPECT_FALSE(Exists("other.txt"));
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].Find("other.txt"), -1);
+    r.page.OnFileSave();   // Cancel
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
 }
 
 TEST_F(MeasureSave, AFileThatCannotBeWrittenIsReported)

@@ -5,6 +5,7 @@
 #include "platform/Dc.h"
 #include "platform/Print.h"
 #include "print/Page.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -131,15 +132,35 @@ TEST_F(MeasureSave, TheExtensionChoosesTheFormatInAnyCaseAndOthersAreRefusedAlou
     EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
 }
 
-TEST_F(MeasureSave, AFileThatCannotBeWrittenIsReported)
+TEST_F(MeasureSave, AFileThatCannotBeWrittenIsReportedWithItsCause)
 {
     SaveAs("missing/series.csv");
     SaveAs("missing/chart.bmp");
     const auto boxes = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_NE(boxes[0].Find("series.csv"), -1);
-    EXPECT_NE(boxes[1].Find("chart.bmp"), -1);
+    EXPECT_EQ(boxes[0], CString(dir + "/missing/series.csv: No such file or directory"));
+    EXPECT_EQ(boxes[1], CString(dir + "/missing/chart.bmp: No such file or directory"));
     EXPECT_FALSE(r.page.WriteCsv(""));
+}
+
+TEST_F(MeasureSave, AFullDiskLeavesTheOldFilesWholeAndNoHalfFile)
+{
+    {
+        std::ofstream(dir + "/series.csv", std::ios::binary) << "yesterday";
+        std::ofstream(dir + "/chart.bmp", std::ios::binary) << "BM old";
+    }
+    {
+        FileSizeLimit full(64);
+        SaveAs("series.csv");
+        SaveAs("chart.bmp");
+    }
+    EXPECT_EQ(ReadFile(dir + "/series.csv"), "yesterday");
+    EXPECT_EQ(ReadFile(dir + "/chart.bmp"), "BM old");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], CString(dir + "/series.csv: File too large"));
+    EXPECT_EQ(boxes[1], CString(dir + "/chart.bmp: File too large"));
 }
 
 TEST_F(MeasureSave, ThePrintedReportPlacesItsTitlesInTheTitleBand)

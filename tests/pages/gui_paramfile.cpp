@@ -11,6 +11,7 @@
 #include "res/Resources.h"
 #include "tests/pages/RecordingPort.h"
 #include "tests/pages/SinglePageFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,34 @@ TEST_F(ParameterPageFiles, SaveWritesTheFormUnderGermanTitles)
     // No 'W' answer yet: the word texts are still "na".
     EXPECT_NE(file.find("\r\na;Werkskalibrierung PASSIV; ; ; ;na;na;\r\n"), std::string::npos);
     EXPECT_EQ(file.substr(file.size() - 7), "[EOF]\r\n");
+}
+
+TEST_F(ParameterPageFiles, FailedSaveAndOpenAreReportedAndKeepTheOldFileAndForm)
+{
+    FillForm();
+    const std::string path = dir + "/table.csv";
+    std::ofstream(path, std::ios::binary) << "#;old table;\r\n[EOF]\r\n";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    {
+        FileSizeLimit full(100);
+        page.OnFileSave();
+    }
+    EXPECT_EQ(ReadFile(path), "#;old table;\r\n[EOF]\r\n");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    vx::ModalScript::AnswerFileSave((dir + "/missing/table.csv").c_str());
+    page.OnFileSave();
+    vx::ModalScript::AnswerFileOpen(dir.c_str());   // a folder
+    page.OnFileOpen();
+    vx::ModalScript::AnswerFileOpen((dir + "/gone.csv").c_str());
+    page.OnFileOpen();
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[0], CString(path + ": File too large"));
+    EXPECT_EQ(boxes[1], CString(dir + "/missing/table.csv: No such file or directory"));
+    EXPECT_EQ(boxes[2], CString(dir + ": Is a directory"));
+    EXPECT_EQ(boxes[3], CString(dir + "/gone.csv: No such file or directory"));
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "User");
 }
 
 TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)

@@ -1,17 +1,16 @@
 // Files written beside their target and renamed over it: a write that fails
 // halfway leaves the old file whole and no stray temporary file, and says why.
 #include "platform/SafeFile.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 
-#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,29 +26,6 @@ void Put(const std::string& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;
 }
-
-// Any write past `bytes` fails with EFBIG while this lives: a full disk
-// that even a privileged test process cannot write past.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 class SafeFile : public ::testing::Test {
 protected:

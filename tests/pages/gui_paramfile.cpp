@@ -17,6 +17,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
 
 #include <fstream>
 #include <iterator>
@@ -80,6 +82,18 @@ protected:
         return out;
     }
     CString Text(int id) { return page.GetDlgItem(id)->GetWindowTextString(); }
+    // Keys as the user types them into the field's own widget (select all,
+    // then the characters), so the field's filter and change handling run.
+    void Type(int id, const QString& text)
+    {
+        auto* line = qobject_cast<QLineEdit*>(page.GetDlgItem(id)->GetPeer());
+        ASSERT_NE(line, nullptr);
+        line->selectAll();
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(line, &press);
+        }
+    }
 
 };
 
@@ -132,6 +146,34 @@ TEST_F(ParameterPageFiles, FailedSaveAndOpenAreReportedAndKeepTheOldFileAndForm)
     EXPECT_EQ(boxes[2], CString(dir + ": Is a directory"));
     EXPECT_EQ(boxes[3], CString(dir + "/gone.csv: No such file or directory"));
     EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "User");
+}
+
+TEST_F(ParameterPageFiles, DegreeSectionAndAcuteTypedInTheFormRoundTripAsWindows1252)
+{
+    FillForm();
+    Type(CParameterDlg::IDC_NAME_FIRST, QString::fromUtf8("T\u00B0\u00A7\u00B4 1"));
+    Type(CParameterDlg::IDC_UNIT_FIRST + 1, QString::fromUtf8("\u00B0\u00A7\u00B4"));
+    Type(CParameterDlg::IDC_NAME_FIRST + 2, QString::fromUtf8("\u00E4x"));   // not in the field's set
+    EXPECT_EQ(page.GetRead().Row(0).name, CString("T\xB0\xA7\xB4 1"));
+    EXPECT_EQ(page.GetRead().Row(1).unit, CString("\xB0\xA7\xB4"));
+    EXPECT_EQ(page.GetRead().Row(2).name, "x");
+
+    const std::string path = dir + "/symbols.csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    page.OnFileSave();
+    const std::string file = ReadFile(path);
+    EXPECT_NE(file.find("\r\n1;T\xB0\xA7\xB4 1;12,5;Nm;;;;\r\n"), std::string::npos);
+    EXPECT_NE(file.find("\r\n2;User;12,5;\xB0\xA7\xB4;;;;\r\n"), std::string::npos);
+    EXPECT_EQ(file.find("\xC2"), std::string::npos) << "no UTF-8 in the table file";
+
+    Type(CParameterDlg::IDC_NAME_FIRST, "other");
+    Type(CParameterDlg::IDC_UNIT_FIRST + 1, "kN");
+    vx::ModalScript::AnswerFileOpen(path.c_str());
+    page.OnFileOpen();
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), CString("T\xB0\xA7\xB4 1"));
+    EXPECT_EQ(Text(CParameterDlg::IDC_UNIT_FIRST + 1), CString("\xB0\xA7\xB4"));
+    EXPECT_EQ(page.GetRead().Row(1).unit, CString("\xB0\xA7\xB4"));
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }
 
 TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)

@@ -2,6 +2,7 @@
 #include "tests/measure/MeasurePageRig.h"
 
 #include "app/DateTimeText.h"
+#include "platform/Cursor.h"
 #include "platform/Dc.h"
 #include "platform/Print.h"
 #include "print/Page.h"
@@ -13,7 +14,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -144,6 +147,36 @@ TEST_F(MeasureSave, AFullDiskLeavesTheOldFilesWholeAndNoHalfFile)
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], CString(dir + "/series.csv: File too large"));
     EXPECT_EQ(boxes[1], CString(dir + "/chart.bmp: File too large"));
+}
+
+TEST_F(MeasureSave, ALongRecordIsWrittenInSlicesWhileTheWindowKeepsWorking)
+{
+    // Several slices' worth of points; between them the page's timers and
+    // messages are served under the wait cursor, and a second save asked
+    // for meanwhile is not started.
+    constexpr int kPoints = 450000;
+    r.page.GetDisplay().ClearCurve(0);
+    for (int i = 0; i < kPoints; ++i)
+        r.page.GetDisplay().addPoint(0, i * 0.01, (i % 1000) * 0.001);
+    bool servedDuringExport = false, waitCursor = false;
+    QTimer::singleShot(0, [&] {
+        const QStringList entries = QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden);
+        servedDuringExport = entries.size() == 1 && entries[0].startsWith(QStringLiteral(".long.csv."));
+        waitCursor = vx::IsWaitCursorShown();
+        vx::ModalScript::AnswerFileSave((dir + "/second.csv").c_str());
+        r.page.OnFileSave();
+    });
+    SaveAs("long.csv");
+    EXPECT_TRUE(servedDuringExport);
+    EXPECT_TRUE(waitCursor);
+    EXPECT_FALSE(vx::IsWaitCursorShown());
+    EXPECT_FALSE(Exists("second.csv"));
+    const std::string text = ReadFile(dir + "/long.csv");
+    const size_t firstPoint = text.find("SCI Mode");
+    ASSERT_NE(firstPoint, std::string::npos);
+    EXPECT_EQ(std::count(text.begin() + static_cast<long>(firstPoint), text.end(), '\n'), kPoints + 4);
+    EXPECT_EQ(text.substr(text.size() - 15), "4499,99;0,999\r\n");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST_F(MeasureSave, ThePrintedReportPlacesItsTitlesInTheTitleBandAtAnyResolution)

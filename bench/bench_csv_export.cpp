@@ -8,6 +8,8 @@
 #include "measure/GraphicDisplayWnd.h"
 #include "measure/SeriesCsv.h"
 
+#include "bench/ProcStatus.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -21,23 +23,6 @@
 #include <vector>
 
 namespace {
-
-long ProcStatusBytes(const char* key)
-{
-    std::ifstream f("/proc/self/status");
-    std::string name;
-    long kb = 0;
-    while (f >> name) {
-        if (name == key) {
-            f >> kb;
-            return kb * 1024;
-        }
-        f.ignore(1 << 10, '\n');
-    }
-    return 0;
-}
-
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 std::string OutputPath()
 {

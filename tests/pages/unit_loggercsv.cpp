@@ -77,9 +77,9 @@ TEST(LoggerCsv, LineEndsOfConvertedLinesOnlyFollowTheSetting)
 
 TEST(LoggerCsv, RecordsWithUmlautsGetTheChosenFormatEverywhere)
 {
-    // 0xC4, 0xD6 and 0xDC are \xC4, \xD6 and \xDC in the 1252 text: they pass
-    // through, and every line still gets the user's separators, decimal
-    // character, unit column and line end.
+    // Ä, Ö and Ü (0xC4, 0xD6, 0xDC in Windows-1252) pass through, and every
+    // line still gets the user's separators, decimal character, unit column
+    // and line end.
     const std::string records = "\xC4" "2345 12,34 Nm  \r\nEND\r\n";
     EXPECT_EQ(S(ConvertLoggerRecords(C(records), false, Format(3, "\n", '\t', '.', false))),
               "\xC4" "2345 12.34\t\nEND\r\n");

@@ -13,7 +13,6 @@
 #include "platform/Text1252.h"
 #include "platform/Timer.h"
 #include "port/CPortMan.h"
-
 #include "platform/Cursor.h"
 
 #include <QCoreApplication>

@@ -26,6 +26,7 @@ struct BcdCase {
 
 TEST(ParameterNominalBcd, DigitsAndDecimalsCode)
 {
+    // ",1234" encodes as 1234 with code 0; the send check refuses it (below).
     const BcdCase cases[] = {
         {"500", 0x05, 0x00, 4},   {"12,5", 0x01, 0x25, 3}, {"5,25", 0x05, 0x25, 2},
         {"01234", 0x12, 0x34, 0}, {",5", 0x00, 0x05, 3},   {",1234", 0x12, 0x34, 0},

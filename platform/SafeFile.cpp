@@ -59,6 +59,11 @@ SafeFileWriter::SafeFileWriter(const char* target) : m_target(target ? target : 
         m_error = EISDIR;
         return;
     }
+    // A file the user may not write stays, as it would for a write in place.
+    if (replacing && ::access(final.c_str(), W_OK) != 0) {
+        m_error = errno;
+        return;
+    }
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = TempNameBeside(final, attempt);
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

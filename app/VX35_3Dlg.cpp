@@ -214,11 +214,10 @@ void CVX35_3Dlg::BuildBitmapPaths()
     m_strLogoBitmapPath = folder + "/" + kLogoFileName;
     m_strChartBitmapPath = folder + "/" + kChartFileName;
     CPage::SetBitmapFallbackDir(folder);
-    if (!QFileInfo::exists(dir + QStringLiteral("/") + QString::fromLatin1(kLogoFileName))) {
-        const QImage logo = vx::LoadResourceBitmap(kLogoBitmapId);
-        if (!logo.isNull())
-            vx::SaveBmpFile(m_strLogoBitmapPath, logo);
-    }
+    // A copy cut short (a full disk at an earlier start) is written anew.
+    const QImage logo = vx::LoadResourceBitmap(kLogoBitmapId);
+    if (!logo.isNull())
+        vx::EnsureBmpFile(m_strLogoBitmapPath, logo);
 }
 
 // ---- Layout, terminal -----------------------------------------------------------

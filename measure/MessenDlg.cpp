@@ -13,7 +13,13 @@
 #include "platform/Text1252.h"
 #include "platform/Timer.h"
 #include "port/CPortMan.h"
+#include "platform/Cursor.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 
 VX_IMPLEMENT_DYNAMIC(CMessenDlg, CMyPropertyPage)
@@ -371,47 +377,82 @@ namespace {
 
 CVX35_3Dlg* MainDialog(CWnd* page) { return page ? dynamic_cast<CVX35_3Dlg*>(page->GetTopLevelParent()) : nullptr; }
 
-void ReportWriteFailure(const CString& path)
+void ReportWriteFailure(const CString& message) { AfxMessageBox(message, MB_OK | MB_ICONERROR); }
+
+// The chart's bitmap; false with "path: reason" in message.
+bool SaveChartBitmap(CGraphicDisplayWnd& display, const CString& path, CString& message)
 {
-    AfxMessageBox(CFileException(CFileException::genericException, 0, path).GetErrorMessage(), MB_OK | MB_ICONERROR);
+    errno = 0;
+    if (display.SaveBitmap(path))
+        return true;
+    const int err = errno;
+    message = CFileException(CFileException::CauseFromErrno(err), err, path).GetErrorMessage();
+    return false;
 }
 
-// A file that cannot be written is reported, never passed over.
-bool WriteWholeFile(const CString& path, const CString& bytes)
-{
-    try {
-        CFile file(path.GetString(), CFile::modeCreate | CFile::modeWrite);
-        file.Write(bytes.GetString(), static_cast<UINT>(bytes.GetLength()));
-        file.Close();
-        return true;
-    } catch (const CFileException& e) {
-        AfxMessageBox(e.GetErrorMessage(), MB_OK | MB_ICONERROR);
-        return false;
+// The live store's curve 0, read by index on the page's thread while the
+// export runs; points that arrive meanwhile are not part of this file.
+class DisplayPoints final : public SeriesPoints {
+public:
+    explicit DisplayPoints(const CGraphicDisplayWnd& display)
+        : m_display(display), m_count(static_cast<size_t>(std::max(0, display.GetPointCount(0))))
+    {
     }
+    size_t Count() const override { return m_count; }
+    void Read(size_t first, size_t n, double* xs, double* ys) const override
+    {
+        for (size_t i = 0; i < n; ++i) {
+            xs[i] = m_display.GetPointX(0, static_cast<int>(first + i));
+            ys[i] = m_display.GetPointY(0, static_cast<int>(first + i));
+        }
+    }
+
+private:
+    const CGraphicDisplayWnd& m_display;
+    size_t m_count;
+};
+
+// About 30 ms of writing: a long record is written in slices with the
+// window's paints, timers and device data served in between (user input
+// waits, as under a wait cursor).
+constexpr size_t kExportSlicePoints = 200000;
+bool g_exporting = false;
+
+CString LowerExtension(const CString& ext)
+{
+    CString lower = ext;
+    for (int i = 0; i < lower.GetLength(); ++i)
+        if (lower[i] >= 'A' && lower[i] <= 'Z')
+            lower.SetAt(i, static_cast<char>(lower[i] - 'A' + 'a'));
+    return lower;
 }
 
 } // namespace
 
 void CMessenDlg::OnFileSave()
 {
+    if (g_exporting)
+        return;
     CFileDialog dialog(FALSE, "csv", "*.csv", OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT,
                        "(*.csv)|*.csv|(*.bmp)|*.bmp|All Files (*.*)|*.*|", this);
     if (dialog.DoModal() != IDOK)
         return;
     const CString path = dialog.GetPathName();
-    // Case matters: only these two exact extensions write anything.
-    const CString ext = dialog.GetFileExt();
+    const CString ext = LowerExtension(dialog.GetFileExt());
     if (ext == "bmp") {
-        if (!m_Display.SaveBitmap(path))
-            ReportWriteFailure(path);
+        CString message;
+        if (!SaveChartBitmap(m_Display, path, message))
+            ReportWriteFailure(message);
     } else if (ext == "csv") {
         WriteCsv(path);
+    } else {
+        ReportWriteFailure(path + ": not saved; the name must end in .csv (measured values) or .bmp (chart).");
     }
 }
 
 bool CMessenDlg::WriteCsv(const CString& path)
 {
-    if (path.IsEmpty())
+    if (path.IsEmpty() || g_exporting)
         return false;
     CVX35_3Dlg* main = MainDialog(this);
     CDocumentationDlgTiny fallback;
@@ -444,12 +485,20 @@ bool CMessenDlg::WriteCsv(const CString& path)
     CString unit = m_strYAxisTitle;
     unit.Trim();
 
-    const CString text = BuildSeriesCsv(header, format, channel, unit, m_Display.GetPointCount(0),
-                                        [this](int i, double& x, double& y) {
-                                            x = m_Display.GetPointX(0, i);
-                                            y = m_Display.GetPointY(0, i);
-                                        });
-    return WriteWholeFile(path, text);
+    const DisplayPoints points(m_Display);
+    SeriesCsvExport job(path, header, format, channel, unit, points);
+    std::unique_ptr<CWaitCursor> wait;
+    if (points.Count() > kExportSlicePoints)
+        wait = std::make_unique<CWaitCursor>();
+    g_exporting = true;
+    while (job.Step(kExportSlicePoints))
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const bool ok = job.Finish();
+    g_exporting = false;
+    wait.reset();
+    if (!ok)
+        ReportWriteFailure(job.ErrorMessage());
+    return ok;
 }
 
 namespace {
@@ -473,8 +522,9 @@ void CMessenDlg::PrintPage(CPage* page)
         return;
     const int s = PrinterScale(main);
     const CString& path = main->m_strChartBitmapPath;
-    if (!m_Display.SaveBitmap(path)) {
-        ReportWriteFailure(path);
+    CString message;
+    if (!SaveChartBitmap(m_Display, path, message)) {
+        ReportWriteFailure(message);
         return;
     }
     CRect rect;

@@ -6,7 +6,10 @@
 #include "app/ChannelRecord.h"
 #include "platform/CString.h"
 
+#include <cstddef>
 #include <functional>
+#include <memory>
+#include <string>
 
 CString PadLabel(const CString& text, int width);
 // "n.a." without a decimal divisor; the unit's first three characters
@@ -43,6 +46,72 @@ struct SeriesCsvHeader {
     CString sensorBlock;   // from FormatSensorBlock
 };
 
+// A number format taken apart once, so each point costs no parsing: the
+// one "%[.digits]f" conversion with its literal text around it, or a text
+// without a conversion. Gives exactly the text FormatNumber gives.
+class SeriesNumberFormat {
+public:
+    SeriesNumberFormat(const CString& format, char decimalChar);
+    void Append(std::string& out, double value) const;
+
+private:
+    std::string m_prefix, m_suffix;
+    int m_precision = 0;
+    bool m_hasConversion = true;
+    char m_decimal;
+};
+
+// The points of the series, read in ranges, so an export never holds a
+// copy of the whole record. The live store gives them by index.
+class SeriesPoints {
+public:
+    virtual ~SeriesPoints() = default;
+    virtual size_t Count() const = 0;
+    // Points first .. first + n - 1 (all within Count()).
+    virtual void Read(size_t first, size_t n, double* xs, double* ys) const = 0;
+};
+
+// Everything before the point lines.
+CString SeriesCsvHeaderText(const SeriesCsvHeader& header, const SeriesCsvFormat& format);
+
+// The point lines: X, separator, Y, optional unit column, line end.
+class SeriesCsvLines {
+public:
+    SeriesCsvLines(const SeriesCsvFormat& format, const ChannelRecord& channel, const CString& unit);
+    void Append(std::string& out, double x, double y) const;
+
+private:
+    SeriesNumberFormat m_x, m_y;
+    std::string m_separator, m_unitPart, m_lineEnd;
+};
+
 // The whole file; point(i, x, y) delivers point i of the series.
 CString BuildSeriesCsv(const SeriesCsvHeader& header, const SeriesCsvFormat& format, const ChannelRecord& channel,
                        const CString& unit, int pointCount, const std::function<void(int, double&, double&)>& point);
+
+// Streams the file to disk in slices: memory stays bounded whatever the
+// record's length, and the caller may keep its window alive between
+// slices. The file appears (replacing an older one) only when every byte
+// was written; a failure leaves the old file and names the cause.
+class SeriesCsvExport {
+public:
+    // The points counted now are the ones written.
+    SeriesCsvExport(const char* path, const SeriesCsvHeader& header, const SeriesCsvFormat& format,
+                    const ChannelRecord& channel, const CString& unit, const SeriesPoints& points);
+    ~SeriesCsvExport();
+    // Writes at most maxPoints further lines; true while lines remain and
+    // nothing failed.
+    bool Step(size_t maxPoints);
+    // Writes the rest and puts the file in place; false on any failure.
+    bool Finish();
+    size_t Total() const { return m_total; }
+    size_t Written() const { return m_next; }
+    // "path: reason" after a failure.
+    CString ErrorMessage() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    size_t m_total = 0;
+    size_t m_next = 0;
+};

@@ -2,7 +2,7 @@
 
 #include "app/VX35_3Dlg.h"
 #include "pages/LoggerCsv.h"
-#include "platform/File.h"
+#include "platform/SafeFile.h"
 
 #include "platform/Clipboard.h"
 #include "platform/Cursor.h"
@@ -104,14 +104,11 @@ void CDatenloggerDlg::SaveLoggerCsv()
         const CString path = dialog.GetPathName();
         const CString text = BuildLoggerCsv(m_Readout.GetHeaderText(), doc.GetHeadline(), doc.GetComment(),
                                             m_Readout.GetModeText(), records, format.lineEnd);
-        // A file that cannot be written is reported, never passed over.
-        try {
-            CFile file(path.GetString(), CFile::modeCreate | CFile::modeWrite);
-            file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
-            file.Close();
-        } catch (const CFileException& e) {
-            AfxMessageBox(e.GetErrorMessage(), MB_OK | MB_ICONERROR);
-        }
+        // A file that cannot be written is reported, never passed over, and
+        // an older file of that name stays whole.
+        CString error;
+        if (!vx::WriteFileSafely(path, text, &error))
+            AfxMessageBox(error, MB_OK | MB_ICONERROR);
     }
     RefreshPage();
 }

@@ -4,55 +4,20 @@
 
 namespace {
 
-constexpr char kDrop = char(0xC4);
-constexpr char kCr = char(0xD6);
-constexpr char kLf = char(0xDC);
-
-bool HasMarker(const char* text, int length)
-{
-    for (int i = 0; i < length; ++i)
-        if (text[i] == kDrop || text[i] == kCr || text[i] == kLf)
-            return true;
-    return false;
-}
-
 bool IsLineEnd(const char* text, int length, int i) { return text[i] == '\r' && i + 1 < length && text[i + 1] == '\n'; }
 
 // A unit of three blanks keeps one blank so the column is not empty;
 // otherwise blanks around the unit go.
-void MarkUnit(std::vector<char>& work, const char* original, int first)
+void MarkUnit(std::vector<bool>& drop, const char* original, int first)
 {
     const bool blank0 = original[first] == ' ';
     const bool blank1 = original[first + 1] == ' ';
     if (blank0)
-        work[first] = kDrop;
+        drop[first] = true;
     if (blank1)
-        work[first + 1] = kDrop;
+        drop[first + 1] = true;
     if (original[first + 2] == ' ' && (!blank0 || !blank1))
-        work[first + 2] = kDrop;
-}
-
-CString PlainRecords(const CString& records, bool manualMode)
-{
-    CString out = records;
-    const char* text = records.GetString();
-    const int length = records.GetLength();
-    int lineStart = 0;
-    for (int i = 0; i < length; ++i) {
-        if (!IsLineEnd(text, length, i))
-            continue;
-        const int lineLength = i - lineStart;
-        lineStart = i + 2;
-        if (manualMode) {
-            if (lineLength > 14) {
-                out.SetAt(i - 13, ',');
-                out.SetAt(i - 9, ',');
-            }
-        } else if (lineLength >= 5) {
-            out.SetAt(i - 5, ',');
-        }
-    }
-    return out;
+        drop[first + 2] = true;
 }
 
 } // namespace
@@ -61,11 +26,11 @@ CString ConvertLoggerRecords(const CString& records, bool manualMode, const Logg
 {
     const char* text = records.GetString();
     const int length = records.GetLength();
-    if (HasMarker(text, length))
-        return PlainRecords(records, manualMode);
 
-    // One work copy for the whole text; no allocation per line.
+    // The work copy takes the new bytes; which bytes go is kept beside it,
+    // so every byte value of the records (umlauts included) passes through.
     std::vector<char> work(text, text + length);
+    std::vector<bool> drop(static_cast<size_t>(length), false);
     auto decimals = [&](int from, int to) {
         for (int k = from; k <= to; ++k)
             if (text[k] == ',')
@@ -87,9 +52,9 @@ CString ConvertLoggerRecords(const CString& records, bool manualMode, const Logg
             work[i - 9] = format.columnSeparator;
             if (!format.physicalUnit) {
                 for (int k = i - 12; k <= i - 9; ++k)
-                    work[k] = kDrop;
+                    drop[k] = true;
             } else {
-                MarkUnit(work, text, i - 12);
+                MarkUnit(drop, text, i - 12);
             }
         } else {
             if (lineLength <= 10)
@@ -98,17 +63,17 @@ CString ConvertLoggerRecords(const CString& records, bool manualMode, const Logg
             work[i - 5] = format.columnSeparator;
             if (!format.physicalUnit) {
                 for (int k = i - 4; k <= i - 2; ++k)
-                    work[k] = kDrop;
+                    drop[k] = true;
             } else {
-                MarkUnit(work, text, i - 4);
+                MarkUnit(drop, text, i - 4);
             }
             if (text[i - 1] == ' ')
-                work[i - 1] = kDrop;
+                drop[i - 1] = true;
         }
         switch (format.lineEndIndex) {
-        case 1: work[i] = kLf; work[i + 1] = kCr; break;
-        case 2: work[i] = kCr; work[i + 1] = kDrop; break;
-        case 3: work[i] = kLf; work[i + 1] = kDrop; break;
+        case 1: work[i] = '\n'; work[i + 1] = '\r'; break;
+        case 2: drop[i + 1] = true; break;
+        case 3: work[i] = '\n'; drop[i + 1] = true; break;
         default: break;
         }
     }
@@ -116,11 +81,9 @@ CString ConvertLoggerRecords(const CString& records, bool manualMode, const Logg
     CString out;
     char* dst = out.GetBuffer(length);
     int n = 0;
-    for (char c : work) {
-        if (c == kDrop)
-            continue;
-        dst[n++] = c == kCr ? '\r' : c == kLf ? '\n' : c;
-    }
+    for (int i = 0; i < length; ++i)
+        if (!drop[i])
+            dst[n++] = work[i];
     out.ReleaseBuffer(n);
     return out;
 }

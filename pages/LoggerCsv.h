@@ -14,8 +14,8 @@ struct LoggerCsvFormat {
 };
 
 // The records with separators, decimal character, unit column and line ends
-// of the format. A text that already holds one of the marker bytes the
-// conversion uses (0xC4, 0xD6, 0xDC) only gets ',' at the column positions.
+// of the format; any byte of the records passes through (umlauts and zero
+// bytes included).
 CString ConvertLoggerRecords(const CString& records, bool manualMode, const LoggerCsvFormat& format);
 
 // The whole file: header, headline, comment and mode blocks, then the

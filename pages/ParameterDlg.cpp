@@ -143,7 +143,9 @@ void CParameterDlg::OnFileSave()
     CString words[kFactoryWordCount];
     for (int i = 0; i < kFactoryWordCount; ++i)
         words[i] = m_Read.FactoryWordText(i);
-    WriteParameterTableFile(dlg.GetPathName(), ParameterTableFileText(titles, rows, words));
+    CString error;
+    if (!WriteParameterTableFile(dlg.GetPathName(), ParameterTableFileText(titles, rows, words), &error))
+        AfxMessageBox(error, MB_OK | MB_ICONERROR);
 }
 
 void CParameterDlg::OnFileOpen()
@@ -154,8 +156,11 @@ void CParameterDlg::OnFileOpen()
     ParameterRowTexts rows[kParameterRows];
     for (int r = 0; r < kParameterRows; ++r)
         rows[r] = m_Read.Row(r);
-    if (!ReadParameterTableFile(dlg.GetPathName(), rows))
+    CString error;
+    if (!ReadParameterTableFile(dlg.GetPathName(), rows, &error)) {
+        AfxMessageBox(error, MB_OK | MB_ICONERROR);
         return;
+    }
     for (int r = 0; r < kParameterRows; ++r)
         m_Read.Row(r) = rows[r];
     if (IsWindow())

@@ -1,6 +1,10 @@
 #include "pages/ParameterFile.h"
 
 #include "app/Environment.h"
+#include "platform/File.h"
+#include "platform/SafeFile.h"
+
+#include <cerrno>
 
 namespace {
 
@@ -46,16 +50,11 @@ CString ParameterTableFileText(const ParameterFileTitles& titles, const Paramete
     return text;
 }
 
-bool WriteParameterTableFile(const char* path, const CString& text)
+bool WriteParameterTableFile(const char* path, const CString& text, CString* error)
 {
-    // Truncated: what a longer earlier file held after "[EOF]" would
-    // otherwise stay in it for every other program that reads the table.
-    FILE* file = std::fopen(path, "wb");
-    if (!file)
-        return false;
-    const size_t n = static_cast<size_t>(text.GetLength());
-    const bool written = std::fwrite(text.GetString(), 1, n, file) == n;
-    return std::fclose(file) == 0 && written;
+    // The whole file is replaced (what a longer earlier file held after
+    // "[EOF]" must not stay), and only once the new one is complete.
+    return vx::WriteFileSafely(path, text, error);
 }
 
 void SetParameterRowCell(const CString& cell, int column, ParameterRowTexts& row)
@@ -87,12 +86,25 @@ void ReadParameterTableFile(FILE* file, ParameterRowTexts rows[kParameterRows])
     }
 }
 
-bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows])
+bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows], CString* error)
 {
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return false;
-    ReadParameterTableFile(file, rows);
-    std::fclose(file);
-    return true;
+    FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    int err = file ? 0 : (path ? errno : ENOENT);
+    if (file) {
+        // Read into a copy: a read error must not leave half a table.
+        ParameterRowTexts read[kParameterRows];
+        for (int r = 0; r < kParameterRows; ++r)
+            read[r] = rows[r];
+        errno = 0;
+        ReadParameterTableFile(file, read);
+        if (std::ferror(file))
+            err = errno ? errno : EIO;
+        std::fclose(file);
+        if (!err)
+            for (int r = 0; r < kParameterRows; ++r)
+                rows[r] = read[r];
+    }
+    if (err && error)
+        *error = CFileException(CFileException::CauseFromErrno(err), err, CString(path ? path : "")).GetErrorMessage();
+    return err == 0;
 }

@@ -17,8 +17,10 @@ struct ParameterFileTitles {
 CString ParameterTableFileText(const ParameterFileTitles& titles, const ParameterRowTexts rows[kParameterRows],
                                const CString wordTexts[kFactoryWordCount]);
 
-// Replaces the file's content; false when it cannot be written.
-bool WriteParameterTableFile(const char* path, const CString& text);
+// Replaces the file's content (by way of a temporary file beside it, so a
+// failure leaves the old file whole); false with "path: reason" in *error
+// when it cannot be written.
+bool WriteParameterTableFile(const char* path, const CString& text, CString* error = nullptr);
 
 // Cell of column 2..7 of a row line into its text; other columns change nothing.
 void SetParameterRowCell(const CString& cell, int column, ParameterRowTexts& row);
@@ -26,5 +28,6 @@ void SetParameterRowCell(const CString& cell, int column, ParameterRowTexts& row
 // Row texts from lines 3..12 (rows 1..10) of an open file; the rest of the
 // file is not looked at. Reading stops at "[EOF]".
 void ReadParameterTableFile(FILE* file, ParameterRowTexts rows[kParameterRows]);
-// False, rows untouched, when the file cannot be opened.
-bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows]);
+// False, rows untouched, with "path: reason" in *error when the file
+// cannot be opened or read (a folder included).
+bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows], CString* error = nullptr);

@@ -22,6 +22,16 @@ const char* const kFactoryNames[3] = {"Werkskalibrierung PASSIV", "Werkskalibrie
 
 CVX35_3Dlg* MainDialog(CWnd* page) { return page ? dynamic_cast<CVX35_3Dlg*>(page->GetTopLevelParent()) : nullptr; }
 
+// The main dialog's printer scale; a page printed without it (on its own
+// sheet) takes the resolution of the printer it draws on.
+int PrinterScale(CWnd* wnd, CPage* page)
+{
+    CVX35_3Dlg* main = MainDialog(wnd);
+    if (main && main->GetPrinterScale() > 0)
+        return main->GetPrinterScale();
+    return page && page->GetDpiX() > 0 ? page->GetDpiX() : kDesignScale;
+}
+
 } // namespace
 
 void CParameterDlg::PrintPage(CPage* page)
@@ -32,8 +42,7 @@ void CParameterDlg::PrintPage(CPage* page)
 
     // The table is plain text in the printer's own font, so it goes first,
     // before the header selects fonts of its own.
-    CVX35_3Dlg* main = MainDialog(this);
-    const int scale = main && main->GetPrinterScale() > 0 ? main->GetPrinterScale() : kDesignScale;
+    const int scale = PrinterScale(this, page);
     auto at = [&](int x, int y, const CString& text) {
         dc->TextOut(x * scale / kDesignScale, y * scale / kDesignScale, text);
     };
@@ -65,8 +74,11 @@ void CParameterDlg::PrintPage(CPage* page)
 void CParameterDlg::PrintHeader(CPage* page)
 {
     CVX35_3Dlg* main = MainDialog(this);
-    if (main && !main->m_strLogoBitmapPath.IsEmpty())
-        page->PrintBitmap(350, 590, 850, 1090, main->m_strLogoBitmapPath);
+    if (main && !main->m_strLogoBitmapPath.IsEmpty()) {
+        const int s = PrinterScale(this, page);
+        page->PrintBitmap(350 * s / kDesignScale, 590 * s / kDesignScale, 850 * s / kDesignScale,
+                          1090 * s / kDesignScale, main->m_strLogoBitmapPath);
+    }
     const CString headline = main ? main->GetDocumentation().GetHeadline() : CString();
     const CString comment = main ? main->GetDocumentation().GetComment() : CString();
     const int offset = LanguageOffset();

@@ -64,14 +64,40 @@ CString ParameterRowText(const CString& name, const CString& nominal, const CStr
     return text;
 }
 
+bool ParameterNominalSendable(const CString& nominal)
+{
+    CString text = nominal;
+    text.Trim();
+    text.Replace(".", ",");
+    int digits = 0, signs = 0;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == ',')
+            ++signs;
+        else
+            return false;
+    }
+    if (digits == 0 || signs > 1)
+        return false;
+    // The device gets four digits and a decimals code; what the read makes
+    // of them must be the number the user typed, or the sensor is scaled
+    // wrongly ("0012,5" would arrive as 12, ",1234" as 1234).
+    BYTE high = 0, low = 0;
+    const int code = ParameterNominalToBcd(text, high, low);
+    CString back = ParameterNominalText(high, low, code);
+    back.Replace(",", ".");
+    text.Replace(",", ".");
+    return vx::StrToDouble(back) == vx::StrToDouble(text);
+}
+
 ParameterSendCheck CheckParameterRows(const ParameterRowTexts rows[kParameterRows])
 {
-    for (int r = 0; r < kParameterRows; ++r) {
-        // Read like atof: "12,5" is 12, a text without a number is 0.
-        const double value = vx::StrToDouble(rows[r].nominal);
-        if (!(value <= kParameterNominalMax))
+    // An empty value is left to the empty check.
+    for (int r = 0; r < kParameterRows; ++r)
+        if (!rows[r].nominal.IsEmpty() && !ParameterNominalSendable(rows[r].nominal))
             return ParameterSendCheck::Range;
-    }
     for (int r = 0; r < kParameterRows; ++r)
         if (rows[r].name.IsEmpty() || rows[r].nominal.IsEmpty() || rows[r].unit.IsEmpty())
             return ParameterSendCheck::Empty;

@@ -9,8 +9,6 @@
 #include "platform/Types.h"
 
 constexpr UINT kParameterRowSendWaitMs = 250;
-// Largest nominal value the four BCD digits can carry.
-constexpr double kParameterNominalMax = 9999.0;
 
 // The nominal value as two BCD bytes; returns the decimals code (1..4: the
 // ',' position from the left, 0 when there is none or it leads).
@@ -21,10 +19,14 @@ int ParameterNominalToBcd(const CString& nominal, BYTE& high, BYTE& low);
 CString ParameterRowText(const CString& name, const CString& nominal, const CString& unit,
                          const ParameterRowRecord& record);
 
+// Digits with at most one decimal sign (',' or '.') whose four digits and
+// decimals code, decoded as the read decodes them, give the same number.
+bool ParameterNominalSendable(const CString& nominal);
+
 enum class ParameterSendCheck { Ok, Range, Empty };
 
-// The range check first (every nominal value read as a number must be at
-// most 9999), then the empty check of all 30 edited texts.
+// The range check first (every non-empty nominal value must be sendable,
+// which keeps it at most 9999), then the empty check of all 30 edited texts.
 ParameterSendCheck CheckParameterRows(const ParameterRowTexts rows[kParameterRows]);
 
 // What the page does once the pre-read is done: either the ten row frames,

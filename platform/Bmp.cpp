@@ -1,16 +1,57 @@
 #include "platform/Bmp.h"
 
+#include "platform/SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// The whole of a regular file; false for a folder, a missing file, a read
+// error or a file larger than limit.
+bool ReadRegularFile(const char* path, std::vector<BYTE>& out, size_t limit)
+{
+    out.clear();
+    int fd;
+    do {
+        fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit;
+    if (ok) {
+        try {
+            out.resize(static_cast<size_t>(st.st_size));
+        } catch (...) {
+            ok = false;
+        }
+    }
+    size_t done = 0;
+    while (ok && done < out.size()) {
+        const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (!ok)
+        out.clear();
+    return ok;
+}
 
 void Put16(std::vector<BYTE>& out, size_t at, unsigned v)
 {
@@ -100,17 +141,28 @@ std::vector<BYTE> EncodeBmp32(const QImage& source)
     return out;
 }
 
-bool SaveBmpFile(const char* path, const QImage& image)
+bool SaveBmpFile(const char* path, const QImage& image, CString* error)
+{
+    if (!path || image.isNull()) {
+        if (error)
+            *error = CString(path ? path : "") + ": no picture to save";
+        return false;
+    }
+    const std::vector<BYTE> bytes = EncodeBmp32(image);
+    return WriteFileSafely(path, bytes.data(), bytes.size(), error);
+}
+
+bool EnsureBmpFile(const char* path, const QImage& image, CString* error)
 {
     if (!path || image.isNull())
-        return false;
-    const std::vector<BYTE> bytes = EncodeBmp32(image);
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!f)
-        return false;
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    f.close();
-    return !f.fail();
+        return SaveBmpFile(path, image, error);
+    const std::vector<BYTE> wanted = EncodeBmp32(image);
+    constexpr size_t kHeaders = 14 + 40;
+    std::vector<BYTE> present;
+    if (ReadRegularFile(path, present, wanted.size()) && present.size() == wanted.size() &&
+        std::memcmp(present.data(), wanted.data(), kHeaders) == 0)
+        return true;
+    return WriteFileSafely(path, wanted.data(), wanted.size(), error);
 }
 
 QImage DecodeBmp(const BYTE* data, size_t size)
@@ -158,6 +210,8 @@ QImage DecodeBmp(const BYTE* data, size_t size)
     const bool topDown = height < 0;
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(topDown ? -height : height);
+    if (static_cast<std::int64_t>(w) * h > kMaxBmpPixels)
+        return QImage();
     const std::uint64_t stride = ((static_cast<std::uint64_t>(bpp) * w + 31) / 32) * 4;
     if (offBits < 14ull + hdrSize || offBits + stride * h > size)
         return QImage();
@@ -215,10 +269,12 @@ QImage LoadBmpFile(const char* path)
 {
     if (!path)
         return QImage();
-    std::ifstream f(path, std::ios::binary);
-    if (!f)
+    // Headers, a full colour table and 32 bits for each pixel the reader
+    // would decode: no readable bitmap is larger.
+    constexpr size_t kLargestBitmap = 14 + 124 + 1024 + 4 * static_cast<size_t>(kMaxBmpPixels);
+    std::vector<BYTE> bytes;
+    if (!ReadRegularFile(path, bytes, kLargestBitmap))
         return QImage();
-    const std::vector<BYTE> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     return DecodeBmp(bytes.data(), bytes.size());
 }
 

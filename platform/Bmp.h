@@ -8,6 +8,7 @@
 // and refuses anything damaged.
 #pragma once
 
+#include "platform/CString.h"
 #include "platform/Types.h"
 
 #include <QImage>
@@ -51,12 +52,23 @@ namespace vx {
 // The file's bytes for an image (any format; written as 32 bits, the fourth
 // byte 0). Empty for a null image.
 std::vector<BYTE> EncodeBmp32(const QImage& image);
-// Writes EncodeBmp32 to a file; false when the image is null or the file
-// cannot be written completely.
-bool SaveBmpFile(const char* path, const QImage& image);
+// Writes EncodeBmp32 to a file through a temporary file beside it, so a
+// failed write leaves the old file as it was; false when the image is null
+// or the file cannot be written completely, with "path: reason" in *error.
+bool SaveBmpFile(const char* path, const QImage& image, CString* error = nullptr);
+// Writes the image unless the file already holds a copy of it (its size and
+// headers match what EncodeBmp32 gives). False when it had to be written
+// and that failed.
+bool EnsureBmpFile(const char* path, const QImage& image, CString* error = nullptr);
+
+// The largest image the reader decodes (256 MiB of pixels): a small file
+// with few bits per pixel must not make the program allocate gigabytes.
+constexpr std::int64_t kMaxBmpPixels = std::int64_t(1) << 26;
 
 // A null image for anything that is not a readable bitmap.
 QImage DecodeBmp(const BYTE* data, size_t size);
+// A null image, never an exception, when the path is missing, is a folder,
+// cannot be read or does not hold a readable bitmap.
 QImage LoadBmpFile(const char* path);
 
 // The program's own bitmaps by resource id: first the ones registered in

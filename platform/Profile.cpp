@@ -1,5 +1,7 @@
 #include "platform/Profile.h"
 
+#include "platform/Messages.h"
+#include "platform/Modal.h"
 #include "platform/Text1252.h"
 
 #include <QByteArray>
@@ -36,10 +38,41 @@ QString keyPath(const char* section, const char* entry)
     return groupPath(section) + QLatin1Char('/') + vx::ToQString(CString(entry ? entry : ""));
 }
 
+// Set while a failed save has been reported and nothing was saved since.
+bool g_failureReported = false;
+CString g_pendingReport;
+
 BOOL flush(QSettings& s)
 {
     s.sync();
-    return s.status() == QSettings::NoError ? TRUE : FALSE;
+    const QSettings::Status status = s.status();
+    if (status == QSettings::NoError) {
+        g_failureReported = false;
+        return TRUE;
+    }
+    if (!g_failureReported) {
+        g_failureReported = true;
+        g_pendingReport = vx::FromQString(s.fileName()) + ": the settings could not be saved (" +
+                          (status == QSettings::AccessError ? "access denied or disk full" : "format error") +
+                          "); changes made now are lost when the program ends.";
+    }
+    return FALSE;
+}
+
+// Shows the report of a failed save once, outside the profile's lock (the
+// box runs a modal loop in which other code may read the profile).
+BOOL Reported(BOOL ok)
+{
+    CString text;
+    {
+        std::lock_guard lock(g_mutex);
+        if (g_pendingReport.IsEmpty() || !vx::IsUiThread())
+            return ok;
+        text = g_pendingReport;
+        g_pendingReport.Empty();
+    }
+    AfxMessageBox(text, MB_OK | MB_ICONERROR);
+    return ok;
 }
 
 } // namespace
@@ -101,32 +134,44 @@ BOOL GetProfileBinary(const char* section, const char* entry, BYTE** data, UINT*
 
 BOOL WriteProfileString(const char* section, const char* entry, const char* value)
 {
-    std::lock_guard lock(g_mutex);
-    QSettings& s = settings();
-    if (!entry)
-        s.remove(groupPath(section));
-    else if (!value)
-        s.remove(keyPath(section, entry));
-    else
-        s.setValue(keyPath(section, entry), ToQString(CString(value)));
-    return flush(s);
+    BOOL ok;
+    {
+        std::lock_guard lock(g_mutex);
+        QSettings& s = settings();
+        if (!entry)
+            s.remove(groupPath(section));
+        else if (!value)
+            s.remove(keyPath(section, entry));
+        else
+            s.setValue(keyPath(section, entry), ToQString(CString(value)));
+        ok = flush(s);
+    }
+    return Reported(ok);
 }
 
 BOOL WriteProfileInt(const char* section, const char* entry, int value)
 {
-    std::lock_guard lock(g_mutex);
-    QSettings& s = settings();
-    s.setValue(keyPath(section, entry), value);
-    return flush(s);
+    BOOL ok;
+    {
+        std::lock_guard lock(g_mutex);
+        QSettings& s = settings();
+        s.setValue(keyPath(section, entry), value);
+        ok = flush(s);
+    }
+    return Reported(ok);
 }
 
 BOOL WriteProfileBinary(const char* section, const char* entry, const BYTE* data, UINT bytes)
 {
-    std::lock_guard lock(g_mutex);
-    QSettings& s = settings();
-    s.setValue(keyPath(section, entry),
-               QByteArray(reinterpret_cast<const char*>(data), data ? static_cast<qsizetype>(bytes) : 0));
-    return flush(s);
+    BOOL ok;
+    {
+        std::lock_guard lock(g_mutex);
+        QSettings& s = settings();
+        s.setValue(keyPath(section, entry),
+                   QByteArray(reinterpret_cast<const char*>(data), data ? static_cast<qsizetype>(bytes) : 0));
+        ok = flush(s);
+    }
+    return Reported(ok);
 }
 
 CString ProfileFilePath()

@@ -24,6 +24,8 @@ BOOL GetProfileBinary(const char* section, const char* entry, BYTE** data, UINT*
 bool GetProfileBinary(const char* section, const char* entry, std::vector<BYTE>& out);
 
 // A null value deletes the entry; a null entry deletes the whole section.
+// FALSE when the profile file could not be written; the first such failure
+// (since the last save that worked) is shown to the user in a message box.
 BOOL WriteProfileString(const char* section, const char* entry, const char* value);
 BOOL WriteProfileInt(const char* section, const char* entry, int value);
 BOOL WriteProfileBinary(const char* section, const char* entry, const BYTE* data, UINT bytes);

@@ -6,6 +6,7 @@
 #include "app/PlaceholderPages.h"
 #include "app/StringTable.h"
 #include "app/VX35_3Dlg.h"
+#include "platform/Bmp.h"
 #include "platform/Cursor.h"
 #include "platform/Messages.h"
 #include "platform/Modal.h"
@@ -26,6 +27,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -518,4 +520,24 @@ TEST_F(MainDialogTest, PagesAreGoneBeforeThePortManagerIsDeleted)
     EXPECT_FALSE(pageAliveAtPortDeletion);
     EXPECT_EQ(dlg->GetPortMan(), nullptr);
     EXPECT_EQ(dlg->GetChannelTable()[0].m_pPortMan, nullptr);
+}
+
+TEST_F(MainDialogTest, ALogoCopyCutShortAtAnEarlierStartIsWrittenAnew)
+{
+    Open();
+    const std::string logo = dlg->m_strLogoBitmapPath.str();
+    const std::vector<BYTE> whole = vx::EncodeBmp32(vx::LoadResourceBitmap(CVX35_3Dlg::kLogoBitmapId));
+    ASSERT_GT(whole.size(), 100u);
+    Close();
+    {
+        // What a full disk leaves: the name, and a part of the file.
+        QFile f(QString::fromStdString(logo));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(reinterpret_cast<const char*>(whole.data()), 100);
+    }
+    Open();
+    QFile f(QString::fromStdString(logo));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes, QByteArray(reinterpret_cast<const char*>(whole.data()), static_cast<qsizetype>(whole.size())));
 }

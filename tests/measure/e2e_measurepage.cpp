@@ -3,6 +3,7 @@
 // the UI thread as the main dialog delivers them, and the real clock runs.
 #include "app/StringTable.h"
 #include "measure/MessenDlg.h"
+#include "measure/SeriesCsv.h"
 #include "platform/Modal.h"
 #include "platform/Profile.h"
 #include "platform/PropertySheet.h"
@@ -15,8 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <cmath>
 #include <csignal>
 #include <memory>
@@ -31,7 +35,7 @@
 namespace {
 
 struct Rig {
-    explicit Rig(const std::vector<std::string>& simArgs) : sim("", simArgs)
+    explicit Rig(const std::vector<std::string>& simArgs, const std::string& simLog = "") : sim(simLog, simArgs)
     {
         vxres::InstallResources();
         vx::InstallStringTable();
@@ -224,4 +228,64 @@ TEST(MeasurePageDevice, ClosingDuringAPcRunStopsTheTickBeforeThePortGoes)
     r.Pump(300);
     r.Close();
     EXPECT_FALSE(r.page.IsValueRequestRunning());
+}
+
+TEST(MeasurePageDevice, TheSeriesCsvHoldsEveryValueTheDeviceSent)
+{
+    const std::string dir = QDir::tempPath().toStdString() + "/vx35_e2e_export_" +
+                            std::to_string(QCoreApplication::applicationPid());
+    QDir().mkpath(QString::fromStdString(dir));
+    Rig r({"--sample-mode", "8", "--auto-rate", "3"}, dir + "/sim.log");
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 6000));
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Points() >= 15; }, 6000));
+    r.Click(CMessenDlg::IDC_STOP);
+    r.Pump(400);
+    const std::string csv = dir + "/series.csv";
+    ASSERT_TRUE(r.page.WriteCsv(csv.c_str()));
+
+    // The values on the wire: in this mode each is one write of a 16-bit
+    // reading, high byte first, and CR LF.
+    std::vector<std::pair<double, int>> sent;
+    double lastStartKeyMs = 0.0;
+    for (const auto& [ms, bytes] : r.sim.Received())
+        if (bytes.find('k') != std::string::npos)
+            lastStartKeyMs = ms;
+    for (const auto& [ms, bytes] : r.sim.Sent())
+        if (bytes.size() == 4 && bytes[2] == '\r' && bytes[3] == '\n')
+            sent.emplace_back(ms, static_cast<std::int16_t>((static_cast<unsigned char>(bytes[0]) << 8) |
+                                                            static_cast<unsigned char>(bytes[1])));
+    // The point lines of the file (default export: ';' and ',').
+    std::vector<std::string> ys;
+    std::ifstream in(csv, std::ios::binary);
+    std::string line;
+    bool points = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t sep = line.find(';');
+        if (points && sep != std::string::npos)
+            ys.push_back(line.substr(sep + 1, line.find(';', sep + 1) - sep - 1));
+        if (line.rfind("SCI Mode", 0) == 0)
+            points = true;
+    }
+    ASSERT_GE(ys.size(), 15u);
+    ASSERT_GE(sent.size(), ys.size());
+    // The page starts its run 3 s after the start keys (the device's
+    // measuring screen needs that long on the real instrument); from then
+    // on every value sent is in the file, in order, none twice.
+    const size_t first = sent.size() - ys.size();
+    EXPECT_GE(sent[first].first, lastStartKeyMs + 3000.0 - 150.0);
+    if (first > 0) {
+        EXPECT_LT(sent[first - 1].first, lastStartKeyMs + 3000.0 + 150.0);
+    }
+    const ChannelRecord& ch = r.table[0];
+    const int divisor = ch.m_iDecimalDivisor ? ch.m_iDecimalDivisor : 1;
+    CString format = ch.m_strDisplayFormat;
+    format.Trim();
+    for (size_t i = 0; i < ys.size(); ++i)
+        EXPECT_EQ(ys[i], FormatNumber(double(sent[first + i].second) / divisor, format, ',').str()) << i;
+    r.Close();
+    QDir(QString::fromStdString(dir)).removeRecursively();
 }

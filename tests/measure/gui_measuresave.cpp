@@ -2,19 +2,24 @@
 #include "tests/measure/MeasurePageRig.h"
 
 #include "app/DateTimeText.h"
+#include "platform/Cursor.h"
 #include "platform/Dc.h"
 #include "platform/Print.h"
 #include "print/Page.h"
+#include "tests/support/FileSizeLimit.h"
+#define VX35_PDF_PRINTING
+#include "tests/support/PdfText.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <map>
-#include <regex>
 #include <fstream>
 #include <iterator>
 
@@ -24,24 +29,6 @@ std::string ReadFile(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-// pdftotext -bbox: word -> top-left corner in points.
-std::map<std::string, std::pair<double, double>> PdfWords(const std::string& pdf)
-{
-    std::string html;
-    if (FILE* p = popen(("pdftotext -bbox '" + pdf + "' -").c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            html.append(buf, n);
-        pclose(p);
-    }
-    std::map<std::string, std::pair<double, double>> words;
-    std::regex re(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
-    for (auto it = std::sregex_iterator(html.begin(), html.end(), re); it != std::sregex_iterator(); ++it)
-        words[(*it)[3]] = {std::stod((*it)[1]), std::stod((*it)[2])};
-    return words;
 }
 
 class MeasureSave : public ::testing::Test {
@@ -110,47 +97,108 @@ TEST_F(MeasureSave, BeforeAnyMeasurementTheCsvListsTheTenStartPoints)
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }
 
-TEST_F(MeasureSave, TheExtensionChoosesTheFormatAndOthersWriteNothing)
+TEST_F(MeasureSave, TheExtensionChoosesTheFormatInAnyCaseAndOthersAreRefusedAloud)
 {
     SaveAs("chart.bmp");
     EXPECT_EQ(ReadFile(dir + "/chart.bmp").substr(0, 2), "BM");
+    SaveAs("x.BMP");
+    EXPECT_EQ(ReadFile(dir + "/x.BMP").substr(0, 2), "BM");
     SaveAs("upper.CSV");
-    SaveAs("other.txt");
-    EXPECT_FALSE(Exists("upper.CSV"));
-    EXPECT_FALSE(Exists("other.txt"));
-    r.page.OnFileSave();   // Cancel
-    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(ReadFile(dir + "/upper.CSV").substr(0, 2), "\r\n");
+    EXPECT_NE(ReadFile(dir + "/upper.CSV").find("0,00;0,000\r\n"), std::string::npos);
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+
+    SaveAs("other.txt");
+    EXPECT_FALSE(Exists("other.txt"));
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].Find("other.txt"), -1);
+    r.page.OnFileSave();   // Cancel
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
 }
 
-TEST_F(MeasureSave, AFileThatCannotBeWrittenIsReported)
+TEST_F(MeasureSave, AFileThatCannotBeWrittenIsReportedWithItsCause)
 {
     SaveAs("missing/series.csv");
     SaveAs("missing/chart.bmp");
     const auto boxes = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_NE(boxes[0].Find("series.csv"), -1);
-    EXPECT_NE(boxes[1].Find("chart.bmp"), -1);
+    EXPECT_EQ(boxes[0], CString(dir + "/missing/series.csv: No such file or directory"));
+    EXPECT_EQ(boxes[1], CString(dir + "/missing/chart.bmp: No such file or directory"));
     EXPECT_FALSE(r.page.WriteCsv(""));
 }
 
-TEST_F(MeasureSave, ThePrintedReportPlacesItsTitlesInTheTitleBand)
+TEST_F(MeasureSave, AFullDiskLeavesTheOldFilesWholeAndNoHalfFile)
 {
-    const std::string pdf = dir + "/report.pdf";
-    CDC dc;
-    dc.AttachPrinter(vx::MakePrinter(pdf.c_str()));
-    ASSERT_GT(dc.StartDoc("report"), 0);
-    ASSERT_GT(dc.StartPage(), 0);
     {
-        CPage page(&dc);
-        r.page.PrintPage(&page);
+        std::ofstream(dir + "/series.csv", std::ios::binary) << "yesterday";
+        std::ofstream(dir + "/chart.bmp", std::ios::binary) << "BM old";
     }
-    dc.EndPage();
-    dc.EndDoc();
-    const auto words = PdfWords(pdf);
-    ASSERT_TRUE(words.count("Diagramm") && words.count("Projektbezeichnung"));
-    // Rows run down the sheet: the project line is 0.4 inch below the title.
-    EXPECT_NEAR(words.at("Projektbezeichnung").second - words.at("Diagramm").second, 28.8, 6.0);
-    EXPECT_NEAR(words.at("Projektbezeichnung").first, words.at("Diagramm").first, 1.5);
+    {
+        FileSizeLimit full(64);
+        SaveAs("series.csv");
+        SaveAs("chart.bmp");
+    }
+    EXPECT_EQ(ReadFile(dir + "/series.csv"), "yesterday");
+    EXPECT_EQ(ReadFile(dir + "/chart.bmp"), "BM old");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], CString(dir + "/series.csv: File too large"));
+    EXPECT_EQ(boxes[1], CString(dir + "/chart.bmp: File too large"));
+}
+
+TEST_F(MeasureSave, ALongRecordIsWrittenInSlicesWhileTheWindowKeepsWorking)
+{
+    // Several slices' worth of points; between them the page's timers and
+    // messages are served under the wait cursor, and a second save asked
+    // for meanwhile is not started.
+    constexpr int kPoints = 450000;
+    r.page.GetDisplay().ClearCurve(0);
+    for (int i = 0; i < kPoints; ++i)
+        r.page.GetDisplay().addPoint(0, i * 0.01, (i % 1000) * 0.001);
+    bool servedDuringExport = false, waitCursor = false;
+    QTimer::singleShot(0, [&] {
+        const QStringList entries = QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden);
+        servedDuringExport = entries.size() == 1 && entries[0].startsWith(QStringLiteral(".long.csv."));
+        waitCursor = vx::IsWaitCursorShown();
+        vx::ModalScript::AnswerFileSave((dir + "/second.csv").c_str());
+        r.page.OnFileSave();
+    });
+    SaveAs("long.csv");
+    EXPECT_TRUE(servedDuringExport);
+    EXPECT_TRUE(waitCursor);
+    EXPECT_FALSE(vx::IsWaitCursorShown());
+    EXPECT_FALSE(Exists("second.csv"));
+    const std::string text = ReadFile(dir + "/long.csv");
+    const size_t firstPoint = text.find("SCI Mode");
+    ASSERT_NE(firstPoint, std::string::npos);
+    EXPECT_EQ(std::count(text.begin() + static_cast<long>(firstPoint), text.end(), '\n'), kPoints + 4);
+    EXPECT_EQ(text.substr(text.size() - 15), "4499,99;0,999\r\n");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(MeasureSave, ThePrintedReportPlacesItsTitlesInTheTitleBandAtAnyResolution)
+{
+    const PdfWord* first[2] = {};
+    std::vector<PdfWord> words[2];
+    const int dpis[2] = {600, 300};
+    for (int k = 0; k < 2; ++k) {
+        const std::string pdf = dir + "/report_" + std::to_string(dpis[k]) + ".pdf";
+        ASSERT_TRUE(PrintToPdf(pdf, dpis[k], [&](CPage& page) { r.page.PrintPage(&page); }));
+        words[k] = ReadPdfWords(pdf);
+        first[k] = FindPdfWord(words[k], "Diagramm");
+        const PdfWord* project = FindPdfWord(words[k], "Projektbezeichnung");
+        ASSERT_TRUE(first[k] && project) << dpis[k];
+        // Rows run down the sheet: the project line is 0.4 inch below the title.
+        EXPECT_NEAR(project->y - first[k]->y, 28.8, 6.0);
+        EXPECT_NEAR(project->x, first[k]->x, 1.5);
+        // Title first, then the project line: the order a reader meets them.
+        EXPECT_EQ(words[k].front().text, "Diagramm");
+    }
+    // The same sheet on either printer.
+    EXPECT_NEAR(first[0]->x, first[1]->x, 1.0);
+    EXPECT_NEAR(first[0]->y, first[1]->y, 1.0);
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }

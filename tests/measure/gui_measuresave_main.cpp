@@ -14,6 +14,8 @@
 #include "platform/Timer.h"
 #include "print/Page.h"
 #include "res/Resources.h"
+#define VX35_PDF_PRINTING
+#include "tests/support/PdfText.h"
 
 #include <gtest/gtest.h>
 
@@ -90,21 +92,41 @@ TEST_F(MeasureInMain, SaveUsesTheDocumentationSettings)
     EXPECT_EQ(text.find('\r'), std::string::npos);
 }
 
-TEST_F(MeasureInMain, ThePrintedReportHoldsTheChartBitmap)
+TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
 {
     ASSERT_NE(measure, nullptr);
     // Keeps the temporary chart bitmap inside the test's own folder.
     dlg->m_strChartBitmapPath = (dir + "/chart.bmp").c_str();
+    dlg->GetDocumentation().m_strHeadline = "Versuch 7";
+    dlg->GetDocumentation().m_strComment = "Zugprobe";
     const std::string pdf = dir + "/report.pdf";
-    CDC dc;
-    dc.AttachPrinter(vx::MakePrinter(pdf.c_str()));
-    ASSERT_GT(dc.StartDoc("report"), 0);
-    ASSERT_GT(dc.StartPage(), 0);
-    CPage page(&dc);
-    measure->PrintPage(&page);
-    EXPECT_EQ(page.GetLastBitmapPath(), CPage::ResolveBitmapPath(dlg->m_strChartBitmapPath.GetString()));
+    CRect chartRect;
+    CString chartPath;
+    ASSERT_TRUE(PrintToPdf(pdf, 600, [&](CPage& page) {
+        measure->PrintPage(&page);
+        chartRect = page.GetLastBitmapRect();
+        chartPath = page.GetLastBitmapPath();
+    }));
+    EXPECT_EQ(chartPath, CPage::ResolveBitmapPath(dlg->m_strChartBitmapPath.GetString()));
     EXPECT_TRUE(QFile::exists(QString::fromStdString(dlg->m_strChartBitmapPath.str())));
-    dc.EndPage();
-    dc.EndDoc();
+    EXPECT_EQ(chartRect.top, 1100);
+    EXPECT_EQ(chartRect.left, 750);
+    // Both the logo and the chart are in the file.
+    FILE* p = popen(("pdfimages -list '" + pdf + "' | tail -n +3 | wc -l").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    int images = 0;
+    EXPECT_EQ(fscanf(p, "%d", &images), 1);
+    pclose(p);
+    EXPECT_EQ(images, 2);
+
+    const auto words = ReadPdfWords(pdf);
+    const PdfWord* title = FindPdfWord(words, "Diagramm");
+    const PdfWord* headline = FindPdfWord(words, "Versuch");
+    const PdfWord* comment = FindPdfWord(words, "Zugprobe");
+    ASSERT_TRUE(title && headline && comment);
+    // Headline and comment five inches right of the title, a quarter inch apart.
+    EXPECT_NEAR(headline->x - title->x, 360.0, 1.0);
+    EXPECT_NEAR(comment->x, headline->x, 1.0);
+    EXPECT_NEAR(comment->y - headline->y, 18.0, 1.0);
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -127,4 +130,108 @@ TEST(SeriesCsv, SensorBlockPadsToTheLongestLabel)
     const CString block = FormatSensorBlock(Sensor(0, 0), kEnglish, "\n");
     EXPECT_EQ(S(block), "Design   : DF-100\nnom Value: 5.000 kN \nRate     : 100/s\nSCI Mode : PC 10ms\n");
     EXPECT_EQ(S(PadLabel("abc", 2)), "abc");
+}
+
+namespace {
+
+std::string Printf(const char* format, double v)
+{
+    char buffer[600];
+    std::snprintf(buffer, sizeof buffer, format, v);
+    return buffer;
+}
+
+class VectorPoints final : public SeriesPoints {
+public:
+    explicit VectorPoints(std::vector<std::pair<double, double>> p) : points(std::move(p)) {}
+    size_t Count() const override { return points.size(); }
+    void Read(size_t first, size_t n, double* xs, double* ys) const override
+    {
+        for (size_t i = 0; i < n; ++i) {
+            xs[i] = points[first + i].first;
+            ys[i] = points[first + i].second;
+        }
+    }
+    std::vector<std::pair<double, double>> points;
+};
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST(SeriesCsv, TheFastNumberTextIsThePrintfText)
+{
+    // Ties, carries, tiny negatives, large values and every precision the
+    // device's formats use; the expectation is printf's own text.
+    std::vector<double> values = {0.0,   -0.0,   0.125,  0.375,   2.5,     -2.5,  0.005, 0.015, 1.005, 9.995,
+                                  -0.0004, -0.0005, -0.0006, 99.995, 1e15,   -1e15, 1e300, 5e-324, 123456.789,
+                                  -1.45, 0.045, 1234.5678, -999.9999};
+    std::uint64_t seed = 88172645463325252ull;
+    for (int i = 0; i < 20000; ++i) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        values.push_back((static_cast<double>(seed % 2000001) - 1000000.0) / std::pow(10.0, double(seed % 7)));
+    }
+    for (const char* format : {"%.0f", "%.1f", "%.2f", "%.3f", "%.4f", "%.12f", "%f", "%.f"}) {
+        SeriesNumberFormat fast(format, '.');
+        for (double v : values) {
+            std::string text;
+            fast.Append(text, v);
+            std::string expected = Printf(format, v);
+            // The two display rules on top of printf.
+            if (v == 0.0 && expected[0] == '-')
+                expected.erase(0, 1);
+            else if (v < 0.0 && expected.find_first_not_of("0-.") == std::string::npos)
+                expected.erase(0, 1);
+            ASSERT_EQ(text, expected) << format << " " << v;
+        }
+    }
+    // Text around the conversion, "%%", and a format with no conversion.
+    std::string text;
+    SeriesNumberFormat("%.1f %%", ',').Append(text, -3.25);
+    EXPECT_EQ(text, "-3,2 %");
+    text.clear();
+    SeriesNumberFormat("n.a.", ',').Append(text, 5.0);
+    EXPECT_EQ(text, "n,a,");
+    text.clear();
+    SeriesNumberFormat("%d", ',').Append(text, 2.5);   // not a float format: "%.0f"
+    EXPECT_EQ(text, "2");
+}
+
+TEST(SeriesCsv, TheStreamedFileIsTheBuiltFileInAnySlicing)
+{
+    const ChannelRecord pc = Sensor(0, 0);
+    const SeriesCsvHeader h{"Kopf", "Versuch", "Kommentar", "07.12.2026", "06:30:00 Uhr",
+                            FormatSensorBlock(pc, kGerman, "\r\n")};
+    const SeriesCsvFormat f{"\r\n", ";", ',', true};
+    std::vector<std::pair<double, double>> points;
+    for (int i = 0; i < 25000; ++i)
+        points.push_back({i * 0.01, std::sin(i * 0.001) * 3.0 - 0.0001});
+    const VectorPoints source(points);
+    const std::string expected = S(Csv(h, f, pc, "kN", points));
+    const std::string path = std::string(VX35_BINARY_DIR) + "/stream_series.csv";
+    for (size_t slice : {size_t(1), size_t(777), size_t(4096), size_t(1) << 30}) {
+        SeriesCsvExport job(path.c_str(), h, f, pc, "kN", source);
+        EXPECT_EQ(job.Total(), points.size());
+        size_t steps = 0;
+        while (job.Step(slice) && steps < 100000)
+            ++steps;
+        ASSERT_TRUE(job.Finish()) << job.ErrorMessage().GetString();
+        EXPECT_EQ(ReadAll(path), expected) << slice;
+    }
+    std::remove(path.c_str());
+}
+
+TEST(SeriesCsv, AStreamThatCannotBeWrittenKeepsTheOldFileAndSaysWhy)
+{
+    const ChannelRecord pc = Sensor(0, 0);
+    const std::string path = std::string(VX35_BINARY_DIR) + "/stream_missing/series.csv";
+    const VectorPoints source({{1.0, 2.0}});
+    SeriesCsvExport job(path.c_str(), SeriesCsvHeader{}, SeriesCsvFormat{}, pc, "", source);
+    EXPECT_FALSE(job.Step(10));
+    EXPECT_FALSE(job.Finish());
+    EXPECT_EQ(job.ErrorMessage(), CString(path + ": No such file or directory"));
 }

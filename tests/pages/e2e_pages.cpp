@@ -11,6 +11,7 @@
 #include "pages/ParameterDlg.h"
 #include "pages/SteuernDlg.h"
 #include "platform/Modal.h"
+#include "platform/Numbers.h"
 #include "platform/PropertySheet.h"
 #include "platform/Timer.h"
 #include "port/CPortManGui.h"
@@ -22,10 +23,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -237,6 +241,97 @@ TEST_F(SimulatedDeviceTest, ParameterTableReadInSevenBytePiecesEqualsTheWholeRea
         sheet.reset();
     }
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+}
+
+TEST_F(SimulatedDeviceTest, LoggerReadOutSavedAsCsvInTheChosenFormat)
+{
+    device.config().logger.modeLine = "HAND    ";
+    device.config().logger.records.clear();
+    std::string expected;
+    for (int i = 0; i < 300; ++i) {
+        char line[40];
+        // One record with an umlaut in its unit: every line still gets the
+        // chosen separators.
+        const char* unit = i == 7 ? "k\xDC " : "Nm ";
+        std::snprintf(line, sizeof line, "%3d,%02d %s 00:%02d:%02d", i / 100, i % 100, unit, i / 60, i % 60);
+        device.config().logger.records.push_back(line);
+        std::snprintf(line, sizeof line, "%3d,%02d;%s;00:%02d:%02d\r\n", i / 100, i % 100, i == 7 ? "k\xDC" : "Nm",
+                      i / 60, i % 60);
+        expected += line;
+    }
+    CDatenloggerDlg logger;
+    Host(logger);
+    logger.StartLoggerReadout();
+    ASSERT_TRUE(PumpUntil([&] { return !logger.GetReadout().IsReadoutRunning(); }, 60000));
+    const std::string dir = QDir::tempPath().toStdString() + "/vx35_e2e_logger_" +
+                            std::to_string(QCoreApplication::applicationPid());
+    QDir().mkpath(QString::fromStdString(dir));
+    const std::string path = dir + "/logger.csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    logger.OnFileSave();
+    std::ifstream f(path, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    // No main dialog: the default export (CR LF, ';', ',', unit column).
+    const std::string head = device.header() + "\r\n\r\n\r\n\r\n\r\n\r\n\r\nHAND    \r\n\r\n\r\n";
+    EXPECT_EQ(file.substr(0, head.size()), head);
+    EXPECT_TRUE(file.size() >= head.size() && file.substr(head.size()) == expected)
+        << "records in the file differ from the device's";
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    QDir(QString::fromStdString(dir)).removeRecursively();
+}
+
+TEST_F(SimulatedDeviceTest, ParameterSendThenReadGivesBackTheEditedTable)
+{
+    CParameterDlg parameters;
+    Host(parameters);
+    parameters.OnReadButton();
+    ASSERT_TRUE(PumpUntil([&] { return parameters.GetRead().PrintAllowed() == 1; }, 30000));
+    ParameterRowTexts before[kParameterRows];
+    for (int r = 0; r < kParameterRows; ++r)
+        before[r] = parameters.GetRead().Row(r);
+
+    // The user's edits, typed into the form's fields.
+    const char* names[kParameterRows] = {"Kraft 1", "T\xB0\xA7\xB4", "Moment", "A", "Zug", "Druck",
+                                         "Welle 7", "X", "Probe_9", "Rotor10"};
+    const char* nominals[kParameterRows] = {"12,5", "500", "5,25", "0,5", "9999", "1.5", "20", "0,125", "7", "100"};
+    const char* units[kParameterRows] = {"kN", "Nm", "\xB0" "C", "N", "kNm", "bar", "mm", "V", "mA", "%"};
+    for (int r = 0; r < kParameterRows; ++r) {
+        parameters.SetDlgItemText(CParameterDlg::IDC_NAME_FIRST + r, names[r]);
+        parameters.SetDlgItemText(CParameterDlg::IDC_NOMINAL_FIRST + r, nominals[r]);
+        parameters.SetDlgItemText(CParameterDlg::IDC_UNIT_FIRST + r, units[r]);
+    }
+    // The page offers no send button; its operation runs the pre-read and
+    // the ten row frames.
+    const std::string wireBefore = port.sent;
+    parameters.OnSendButton();
+    ASSERT_TRUE(PumpUntil([&] { return std::count(port.sent.begin() + wireBefore.size(), port.sent.end(), 'e') >= 10 &&
+                                       !parameters.GetRead().SendPending(); },
+                          30000));
+    Pump(3000);
+    EXPECT_EQ(device.droppedFrames(), 0);
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+
+    for (int r = 0; r < kParameterRows; ++r)
+        parameters.GetRead().Row(r) = ParameterRowTexts{};
+    parameters.UpdateData(FALSE);
+    parameters.OnReadButton();
+    ASSERT_TRUE(PumpUntil([&] { return !parameters.GetRead().Row(9).type.IsEmpty(); }, 30000));
+    Pump(500);
+    for (int r = 0; r < kParameterRows; ++r) {
+        const ParameterRowTexts& row = parameters.GetRead().Row(r);
+        CString name = row.name, unit = row.unit, nominal = row.nominal, typed = nominals[r];
+        name.TrimRight();
+        unit.TrimRight();
+        EXPECT_EQ(name, names[r]) << r;
+        EXPECT_EQ(unit, units[r]) << r;
+        nominal.Replace(",", ".");
+        typed.Replace(",", ".");
+        EXPECT_DOUBLE_EQ(vx::StrToDouble(nominal), vx::StrToDouble(typed)) << r << " " << row.nominal.GetString();
+        // What the user cannot edit stays as the device had it.
+        EXPECT_EQ(row.type, before[r].type) << r;
+        EXPECT_EQ(row.p0, before[r].p0) << r;
+        EXPECT_EQ(row.p100, before[r].p100) << r;
+    }
 }
 
 // ---- vx35sim on a pseudo-terminal, real clock ------------------------------------------

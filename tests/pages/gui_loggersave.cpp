@@ -7,6 +7,7 @@
 #include "port/CPortMan.h"
 #include "res/Resources.h"
 #include "tests/pages/SinglePageFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,22 @@ TEST_F(LoggerSave, CancelWritesNothingAndAFileErrorIsReported)
     page.OnFileSave();
     ASSERT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
     EXPECT_NE(vx::ModalScript::MessageBoxTexts()[0].Find("records.csv"), -1);
+}
+
+TEST_F(LoggerSave, AFullDiskKeepsTheOldFileAndNamesTheCause)
+{
+    ReadOut();
+    const std::string path = dir + "/records.csv";
+    std::ofstream(path, std::ios::binary) << "earlier read-out";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    {
+        FileSizeLimit full(40);
+        page.OnFileSave();
+    }
+    EXPECT_EQ(ReadFile(path), "earlier read-out");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    ASSERT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts()[0], CString(path + ": File too large"));
 }
 
 TEST_F(LoggerSave, TheHiddenSaveButtonRunsTheSameExport)

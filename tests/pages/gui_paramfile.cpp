@@ -11,11 +11,16 @@
 #include "res/Resources.h"
 #include "tests/pages/RecordingPort.h"
 #include "tests/pages/SinglePageFixture.h"
+#include "tests/support/FileSizeLimit.h"
+#define VX35_PDF_PRINTING
+#include "tests/support/PdfText.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
 
 #include <fstream>
 #include <iterator>
@@ -79,6 +84,18 @@ protected:
         return out;
     }
     CString Text(int id) { return page.GetDlgItem(id)->GetWindowTextString(); }
+    // Keys as the user types them into the field's own widget (select all,
+    // then the characters), so the field's filter and change handling run.
+    void Type(int id, const QString& text)
+    {
+        auto* line = qobject_cast<QLineEdit*>(page.GetDlgItem(id)->GetPeer());
+        ASSERT_NE(line, nullptr);
+        line->selectAll();
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(line, &press);
+        }
+    }
 
 };
 
@@ -103,6 +120,62 @@ TEST_F(ParameterPageFiles, SaveWritesTheFormUnderGermanTitles)
     // No 'W' answer yet: the word texts are still "na".
     EXPECT_NE(file.find("\r\na;Werkskalibrierung PASSIV; ; ; ;na;na;\r\n"), std::string::npos);
     EXPECT_EQ(file.substr(file.size() - 7), "[EOF]\r\n");
+}
+
+TEST_F(ParameterPageFiles, FailedSaveAndOpenAreReportedAndKeepTheOldFileAndForm)
+{
+    FillForm();
+    const std::string path = dir + "/table.csv";
+    std::ofstream(path, std::ios::binary) << "#;old table;\r\n[EOF]\r\n";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    {
+        FileSizeLimit full(100);
+        page.OnFileSave();
+    }
+    EXPECT_EQ(ReadFile(path), "#;old table;\r\n[EOF]\r\n");
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    vx::ModalScript::AnswerFileSave((dir + "/missing/table.csv").c_str());
+    page.OnFileSave();
+    vx::ModalScript::AnswerFileOpen(dir.c_str());   // a folder
+    page.OnFileOpen();
+    vx::ModalScript::AnswerFileOpen((dir + "/gone.csv").c_str());
+    page.OnFileOpen();
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[0], CString(path + ": File too large"));
+    EXPECT_EQ(boxes[1], CString(dir + "/missing/table.csv: No such file or directory"));
+    EXPECT_EQ(boxes[2], CString(dir + ": Is a directory"));
+    EXPECT_EQ(boxes[3], CString(dir + "/gone.csv: No such file or directory"));
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "User");
+}
+
+TEST_F(ParameterPageFiles, DegreeSectionAndAcuteTypedInTheFormRoundTripAsWindows1252)
+{
+    FillForm();
+    Type(CParameterDlg::IDC_NAME_FIRST, QString::fromUtf8("T\u00B0\u00A7\u00B4 1"));
+    Type(CParameterDlg::IDC_UNIT_FIRST + 1, QString::fromUtf8("\u00B0\u00A7\u00B4"));
+    Type(CParameterDlg::IDC_NAME_FIRST + 2, QString::fromUtf8("\u00E4x"));   // not in the field's set
+    EXPECT_EQ(page.GetRead().Row(0).name, CString("T\xB0\xA7\xB4 1"));
+    EXPECT_EQ(page.GetRead().Row(1).unit, CString("\xB0\xA7\xB4"));
+    EXPECT_EQ(page.GetRead().Row(2).name, "x");
+
+    const std::string path = dir + "/symbols.csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    page.OnFileSave();
+    const std::string file = ReadFile(path);
+    EXPECT_NE(file.find("\r\n1;T\xB0\xA7\xB4 1;12,5;Nm;;;;\r\n"), std::string::npos);
+    EXPECT_NE(file.find("\r\n2;User;12,5;\xB0\xA7\xB4;;;;\r\n"), std::string::npos);
+    EXPECT_EQ(file.find("\xC2"), std::string::npos) << "no UTF-8 in the table file";
+
+    Type(CParameterDlg::IDC_NAME_FIRST, "other");
+    Type(CParameterDlg::IDC_UNIT_FIRST + 1, "kN");
+    vx::ModalScript::AnswerFileOpen(path.c_str());
+    page.OnFileOpen();
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), CString("T\xB0\xA7\xB4 1"));
+    EXPECT_EQ(Text(CParameterDlg::IDC_UNIT_FIRST + 1), CString("\xB0\xA7\xB4"));
+    EXPECT_EQ(page.GetRead().Row(1).unit, CString("\xB0\xA7\xB4"));
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }
 
 TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)
@@ -163,4 +236,66 @@ TEST_F(ParameterPageFiles, EmptyFieldStopsTheSendWithItsMessage)
     const auto boxes = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "Check Input of empty strings.");
+}
+
+TEST_F(ParameterPageFiles, PrintedSheetKeepsTitlesPositionsAndWordOrderAt600And300Dpi)
+{
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    Converse();
+    ASSERT_EQ(page.GetRead().PrintAllowed(), 1);
+    // Points per 600th of an inch.
+    constexpr double u = 72.0 / 600.0;
+    std::vector<PdfWord> sheets[2];
+    const int dpis[2] = {600, 300};
+    for (int k = 0; k < 2; ++k) {
+        const std::string pdf = dir + "/sheet_" + std::to_string(dpis[k]) + ".pdf";
+        ASSERT_TRUE(PrintToPdf(pdf, dpis[k], [&](CPage& sheet) { page.PrintPage(&sheet); }));
+        const std::vector<PdfWord>& w = sheets[k] = ReadPdfWords(pdf);
+        const PdfWord* name = FindPdfWord(w, "Bezeichnung");
+        ASSERT_NE(name, nullptr) << dpis[k];
+        // Column titles on one line at the table's x positions.
+        const std::pair<const char*, int> titles[] = {{"Nennwert", 1180}, {"Einheit", 1600}, {"Typ", 2000}};
+        for (const auto& [title, x] : titles) {
+            const PdfWord* t = FindPdfWord(w, title);
+            ASSERT_NE(t, nullptr) << title;
+            EXPECT_NEAR(t->x - name->x, (x - 600) * u, 1.0) << title << " " << dpis[k];
+            EXPECT_NEAR(t->y, name->y, 1.0) << title;
+        }
+        const PdfWord* hundred = FindPdfWord(w, "100");
+        ASSERT_NE(hundred, nullptr);
+        EXPECT_NEAR(hundred->x - name->x, (3360 - 600) * u, 1.0);
+        // Rows 152 units apart, below the dashes.
+        for (int r = 0; r < kParameterRows; ++r) {
+            char text[16];
+            std::snprintf(text, sizeof text, "Dev%02d", r + 1);
+            const PdfWord* row = FindPdfWord(w, text);
+            ASSERT_NE(row, nullptr) << text;
+            EXPECT_NEAR(row->x, name->x, 1.0);
+            EXPECT_NEAR(row->y - name->y, (304 + 152 * r) * u, 1.0) << text << " " << dpis[k];
+        }
+        // Each factory line: its second word under "0 %", its first under "100 %".
+        const char* words[3][2] = {{"4660", "4661"}, {"256", "8192"}, {"16", "12288"}};
+        for (int line = 0; line < 3; ++line) {
+            const PdfWord* label = FindPdfWord(w, "Werkskalibrierung", static_cast<size_t>(line));
+            const PdfWord* second = FindPdfWord(w, words[line][0]);
+            const PdfWord* first = FindPdfWord(w, words[line][1]);
+            ASSERT_TRUE(label && second && first) << line;
+            EXPECT_NEAR(label->y - name->y, (2128 + 152 * line) * u, 1.0) << line;
+            EXPECT_NEAR(second->x - name->x, (2680 - 600) * u, 1.0) << line;
+            EXPECT_NEAR(first->x - name->x, (3360 - 600) * u, 1.0) << line;
+            EXPECT_NEAR(second->y, label->y, 1.0);
+            EXPECT_NEAR(first->y, label->y, 1.0);
+        }
+        // The report header above the table.
+        const PdfWord* firmware = FindPdfWord(w, "Firmware");
+        ASSERT_NE(firmware, nullptr);
+        EXPECT_NE(FindPdfWord(w, "H2"), nullptr);
+        EXPECT_LT(firmware->y, name->y);
+    }
+    // One sheet on either printer: same places to a fraction of a point.
+    const PdfWord* a = FindPdfWord(sheets[0], "Dev10");
+    const PdfWord* b = FindPdfWord(sheets[1], "Dev10");
+    ASSERT_TRUE(a && b);
+    EXPECT_NEAR(a->x, b->x, 1.0);
+    EXPECT_NEAR(a->y, b->y, 1.0);
 }

@@ -75,14 +75,21 @@ TEST(LoggerCsv, LineEndsOfConvertedLinesOnlyFollowTheSetting)
     EXPECT_EQ(S(ConvertLoggerRecords(C(kAutoLine), true, Format(3, "\n", ';', '.', true))), kAutoLine);
 }
 
-TEST(LoggerCsv, MarkerBytesInTheRecordsTakeThePlainPath)
+TEST(LoggerCsv, RecordsWithUmlautsGetTheChosenFormatEverywhere)
 {
+    // Ä, Ö and Ü (0xC4, 0xD6, 0xDC in Windows-1252) pass through, and every
+    // line still gets the user's separators, decimal character, unit column
+    // and line end.
     const std::string records = "\xC4" "2345 12,34 Nm  \r\nEND\r\n";
-    // Only ',' at the column position; decimals, units and line ends stay.
     EXPECT_EQ(S(ConvertLoggerRecords(C(records), false, Format(3, "\n", '\t', '.', false))),
-              "\xC4" "2345 12,34,Nm  \r\nEND\r\n");
+              "\xC4" "2345 12.34\t\nEND\r\n");
     EXPECT_EQ(S(ConvertLoggerRecords("\xDC\r\n001   1,50 Nm  12:00:00\r\n", true, Format(3, "\n", '\t', '.', false))),
-              "\xDC\r\n001   1,50,Nm ,12:00:00\r\n");
+              "\xDC\r\n001   1.50\t12:00:00\n");
+    // Decimal comma and ',' columns no longer collide; a short line keeps its
+    // first letter; the umlaut in a unit and a zero byte are kept.
+    const std::string mixed = std::string("M\xD6SSER\r\n0001 12,34 \xB5m  \r\n0002  1,5\0 N   \r\n", 42);
+    EXPECT_EQ(S(ConvertLoggerRecords(C(mixed), false, Format(0, "\r\n", ';', ',', true))),
+              std::string("M\xD6SSER\r\n0001 12,34;\xB5m\r\n0002  1,5\0;N\r\n", 37));
 }
 
 TEST(LoggerCsv, EmptyRecordsStillGiveTheHeaderParts)

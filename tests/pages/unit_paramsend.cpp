@@ -26,6 +26,7 @@ struct BcdCase {
 
 TEST(ParameterNominalBcd, DigitsAndDecimalsCode)
 {
+    // ",1234" encodes as 1234 with code 0; the send check refuses it (below).
     const BcdCase cases[] = {
         {"500", 0x05, 0x00, 4},   {"12,5", 0x01, 0x25, 3}, {"5,25", 0x05, 0x25, 2},
         {"01234", 0x12, 0x34, 0}, {",5", 0x00, 0x05, 3},   {",1234", 0x12, 0x34, 0},
@@ -73,6 +74,22 @@ TEST(ParameterRowText, LongTextsAreCutAndUnknownTypeKeepsItsCode)
     EXPECT_EQ(text.str().substr(14), std::string(8, '\0'));
 }
 
+TEST(ParameterRowText, WorkedFrameOfRowOneByteForByte)
+{
+    // "Sensor1", "12,5", "Nm", type 0x50, 0 % = 1000, 100 % = 30000, PASSIV
+    // words 4661 (first) and 4660 (second).
+    ParameterRowRecord rec;
+    rec.typeCode = 0x50;
+    rec.raw0 = 1000;
+    rec.raw100 = 30000;
+    rec.factoryFirst = 4661;
+    rec.factorySecond = 4660;
+    const CString frame = BuildRowFrame(0, ParameterRowText("Sensor1", "12,5", "Nm", rec));
+    const std::string expected = Bytes({0x65, 0x01, 0x53, 0x65, 0x6e, 0x73, 0x6f, 0x72, 0x31, 0x20, 0x01, 0x25, 0x4e,
+                                        0x6d, 0x20, 0x53, 0x03, 0xe8, 0x75, 0x30, 0x12, 0x35, 0x12, 0x34, 0x3c, 0xb4});
+    EXPECT_EQ(frame.str(), expected);
+}
+
 TEST(ParameterRowText, FrameCarriesRowNumberTextAndSum)
 {
     const CString text = ParameterRowText("Kraft", "9999", "kN", SampleRecord());
@@ -97,16 +114,19 @@ protected:
     ParameterRowTexts rows[kParameterRows];
 };
 
-TEST_F(ParameterSendCheckTest, RangeIsReadLikeAtof)
+TEST_F(ParameterSendCheckTest, OnlyValuesTheDeviceGivesBackUnchangedPass)
 {
-    rows[0].nominal = "9999";
-    rows[1].nominal = "999,5"; // counts as 999
-    rows[2].nominal = ",";     // no number: 0
-    EXPECT_EQ(CheckParameterRows(rows), ParameterSendCheck::Ok);
-    rows[9].nominal = "10000";
-    EXPECT_EQ(CheckParameterRows(rows), ParameterSendCheck::Range);
-    rows[9].nominal = "9999.5";
-    EXPECT_EQ(CheckParameterRows(rows), ParameterSendCheck::Range);
+    for (const char* good : {"9999", "500", "12,5", "5,25", "01234", ",5", "0,500", "5,", "12.5", " 7 ", "0"}) {
+        rows[1].nominal = good;
+        EXPECT_EQ(CheckParameterRows(rows), ParameterSendCheck::Ok) << good;
+    }
+    // Four digits at most; each of these would reach the device as another
+    // number: 1234 for 0,1234, 12 for 12,5, a nibble 0xD for '-'.
+    for (const char* bad : {"10000", "9999.5", "999,55", ",1234", "0012,5", "1,2,3", "1.2,3", "-5", "abc", "1 2",
+                            ",", " ", "12,5kN"}) {
+        rows[1].nominal = bad;
+        EXPECT_EQ(CheckParameterRows(rows), ParameterSendCheck::Range) << bad;
+    }
 }
 
 TEST_F(ParameterSendCheckTest, EmptyFieldsAreFoundOnlyWhenInRange)

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -167,4 +168,66 @@ TEST(Bmp, ResourceBitmapsByIdAndIntoAMemoryDc)
     mem.SelectObject(&bmp);
     EXPECT_EQ(mem.GetPixel(5, 2), vx::ColorRefFromPixel(Pattern(6, 3).pixel(5, 2)));
     EXPECT_FALSE(CBitmap().LoadBitmap(4712));
+}
+
+TEST(Bmp, AFolderOrUnreadablePathGivesANullImageNeverAnException)
+{
+    const std::string folder = TempPath("bmp_folder.bmp");
+    std::system(("mkdir -p '" + folder + "'").c_str());
+    QImage img;
+    EXPECT_NO_THROW(img = vx::LoadBmpFile(folder.c_str()));
+    EXPECT_TRUE(img.isNull());
+    EXPECT_NO_THROW(img = vx::LoadBmpFile("/proc/self/mem"));
+    EXPECT_TRUE(img.isNull());
+    std::system(("rmdir '" + folder + "'").c_str());
+}
+
+TEST(Bmp, ImagesLargerThanTheReaderTakesAreRefused)
+{
+    // 1 bit per pixel, 32768 x 8192: a 32 MiB file that would decode into
+    // a 1 GiB image.
+    const std::uint32_t w = 32768, h = 8192, stride = w / 8, offset = 14 + 40 + 8;
+    std::vector<BYTE> file(offset + static_cast<size_t>(stride) * h, 0);
+    auto put32 = [&](size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + i] = static_cast<BYTE>(v >> (8 * i));
+    };
+    file[0] = 'B', file[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(file.size()));
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    file[26] = 1, file[28] = 1;
+    EXPECT_TRUE(vx::DecodeBmp(file.data(), file.size()).isNull());
+    // The same header with a height the limit allows decodes.
+    put32(22, 16);
+    const QImage small = vx::DecodeBmp(file.data(), offset + stride * 16);
+    EXPECT_EQ(small.size(), QSize(32768, 16));
+}
+
+TEST(Bmp, TheLogoCopyIsRewrittenWhenItIsNotWhole)
+{
+    const std::string path = TempPath("logo_copy.bmp");
+    const QImage logo = Pattern(40, 20);
+    const std::vector<BYTE> whole = vx::EncodeBmp32(logo);
+    // Cut short, as a full disk leaves it.
+    {
+        std::ofstream f(path, std::ios::binary | std::ios::trunc);
+        f.write(reinterpret_cast<const char*>(whole.data()), 100);
+    }
+    ASSERT_TRUE(vx::EnsureBmpFile(path.c_str(), logo));
+    EXPECT_EQ(vx::LoadBmpFile(path.c_str()), logo.convertToFormat(QImage::Format_RGB32));
+    // A whole copy is left alone (same inode: not written again).
+    struct stat before {};
+    stat(path.c_str(), &before);
+    ASSERT_TRUE(vx::EnsureBmpFile(path.c_str(), logo));
+    struct stat after {};
+    stat(path.c_str(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    std::remove(path.c_str());
+
+    CString error;
+    EXPECT_FALSE(vx::SaveBmpFile("/nonexistent/dir/x.bmp", logo, &error));
+    EXPECT_EQ(error, "/nonexistent/dir/x.bmp: No such file or directory");
 }

@@ -1,10 +1,12 @@
 // The per-user profile on QSettings: what the program stores must come back
 // exactly, including the 24-byte export record.
+#include "platform/Modal.h"
 #include "platform/Profile.h"
 #include "platform/Text1252.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include <cstdlib>
@@ -112,3 +114,25 @@ TEST(Profile, BackslashNestsSectionsAndNullsDelete)
 }
 
 } // namespace
+
+TEST(Profile, AFailedSaveIsReportedOnceUntilASaveWorksAgain)
+{
+    ASSERT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 0));
+    const QString file = vx::ToQString(vx::ProfileFilePath());
+    // A folder where the profile file should be: nothing can be saved.
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file));
+    vx::ReloadProfile();
+    vx::ModalScript::Clear();
+    EXPECT_FALSE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
+    EXPECT_FALSE(vx::WriteProfileString("DespiteReset", "Headline", "Versuch"));
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].Find("VX35 VS.conf"), -1);
+    EXPECT_NE(boxes[0].Find("could not be saved"), -1);
+
+    ASSERT_TRUE(QDir().rmdir(file));
+    vx::ReloadProfile();
+    EXPECT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+}

@@ -104,6 +104,11 @@ TEST_F(PrintPageTest, FramesLinesAndBitmapsDrawAndAMissingBitmapIsSkipped)
     EXPECT_EQ(page.GetLastBitmapRect(), CRect(600, 2400, 2400, 3000));
     EXPECT_TRUE(page.PrintBitmap(3600, 600, 4200, 1800, bmp.c_str()));
     EXPECT_FALSE(page.PrintBitmapFile(6.0, 1.0, 7.0, 2.0, "/nonexistent/none.bmp"));
+    // A logo path that names a folder is a missing logo, not the end of
+    // the print (or of the program).
+    bool drawn = true;
+    EXPECT_NO_THROW(drawn = page.PrintBitmap(3600, 600, 4200, 1800, dir.path().toLocal8Bit().constData()));
+    EXPECT_FALSE(drawn);
     page.PrintText(8.0, 1.0, TEXT_LEFT_LINE, 10, "after");
     Finish();
     EXPECT_NE(RunCommand("pdftotext '" + pdf + "' -").find("after"), std::string::npos);

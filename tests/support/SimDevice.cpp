@@ -82,7 +82,11 @@ int SimDevice::Stop()
     return code;
 }
 
-std::vector<std::pair<double, std::string>> SimDevice::Received() const
+std::vector<std::pair<double, std::string>> SimDevice::Received() const { return Logged("RX"); }
+
+std::vector<std::pair<double, std::string>> SimDevice::Sent() const { return Logged("TX"); }
+
+std::vector<std::pair<double, std::string>> SimDevice::Logged(const char* direction) const
 {
     std::vector<std::pair<double, std::string>> rx;
     std::ifstream f(m_log);
@@ -91,7 +95,7 @@ std::vector<std::pair<double, std::string>> SimDevice::Received() const
         std::istringstream in(line);
         double seconds = 0;
         std::string dir, count;
-        if (!(in >> seconds >> dir >> count) || dir != "RX")
+        if (!(in >> seconds >> dir >> count) || dir != direction)
             continue;
         std::string bytes, hex;
         while (in >> hex && hex.size() == 2 && hex[0] != '|')

@@ -23,8 +23,11 @@ public:
     int Stop();
     // The log's received ("RX") bytes with the time each chunk came, in ms.
     std::vector<std::pair<double, std::string>> Received() const;
+    // The log's sent ("TX") bytes, one entry per write, with its time in ms.
+    std::vector<std::pair<double, std::string>> Sent() const;
 
 private:
+    std::vector<std::pair<double, std::string>> Logged(const char* direction) const;
     int m_pid = -1;
     int m_stdin = -1;
     int m_stdout = -1;

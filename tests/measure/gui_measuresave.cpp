@@ -143,7 +143,7 @@ TEST_F(MeasureSave, AFullDiskLeavesTheOldFilesWholeAndNoHalfFile)
     EXPECT_EQ(ReadFile(dir + "/series.csv"), "yesterday");
     EXPECT_EQ(ReadFile(dir + "/chart.bmp"), "BM old");
     EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 2);
-    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    const auto boxes = FileBoxesOnly(vx::ModalScript::MessageBoxTexts());
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], CString(dir + "/series.csv: File too large"));
     EXPECT_EQ(boxes[1], CString(dir + "/chart.bmp: File too large"));

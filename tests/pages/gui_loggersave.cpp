@@ -92,8 +92,9 @@ TEST_F(LoggerSave, AFullDiskKeepsTheOldFileAndNamesTheCause)
     }
     EXPECT_EQ(ReadFile(path), "earlier read-out");
     EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    ASSERT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
-    EXPECT_EQ(vx::ModalScript::MessageBoxTexts()[0], CString(path + ": File too large"));
+    const auto boxes = FileBoxesOnly(vx::ModalScript::MessageBoxTexts());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], CString(path + ": File too large"));
 }
 
 TEST_F(LoggerSave, TheHiddenSaveButtonRunsTheSameExport)

@@ -1,5 +1,6 @@
 #include "chart/PlotLabel.h"
 
+#include "chart/LabelDlg.h"
 #include "chart/Plot.h"
 #include "chart/PlotAxis.h"
 #include "chart/PlotDC.h"
@@ -150,8 +151,12 @@ void CPlotLabel::InvokeProperties()
         if (menu.exec(cursor) == item)
             cmd = kPropertiesCommand;
     }
-    if (cmd == kPropertiesCommand && g_propertiesDialog)
+    if (cmd != kPropertiesCommand)
+        return;
+    if (g_propertiesDialog)
         g_propertiesDialog(this);
+    else
+        CLabelDlg::Run(this);
 }
 
 void CPlotLabel::Serialize(CArchive& ar)

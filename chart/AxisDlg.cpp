@@ -129,6 +129,7 @@ void CAxisDlg::InitFromAxis()
     UpdateData(FALSE);
     ApplyEnabling(m_Values.autoscale != 0, m_Values.timeAxis != 0);
     EnableApply(false);
+    MarkClean();
 }
 
 void CAxisDlg::ApplyEnabling(bool autoscale, bool timeAxis)
@@ -152,7 +153,7 @@ bool CAxisDlg::ControlsValid() const
 
 void CAxisDlg::OnChange()
 {
-    if (!IsActive() || !ControlsValid())
+    if (!BeginChange() || !ControlsValid())
         return;
     const bool timeAxis = IsDlgButtonChecked(IDC_TIME) != 0;
     // An axis that becomes a time axis needs a date format to show.
@@ -183,6 +184,7 @@ bool CAxisDlg::Apply()
     else if (CChartPage* sheet = GetSheet(); sheet && sheet->GetChart() && sheet->GetChart()->IsWindow())
         sheet->GetChart()->Invalidate(TRUE);
     EnableApply(false);
+    MarkClean();
     return true;
 }
 

@@ -93,11 +93,12 @@ void CChartDlg::Reload()
     UpdateData(FALSE);
     Enable(IDC_LEGEND_ALIGN, m_Values.legend != 0);
     EnableApply(false);
+    MarkClean();
 }
 
 void CChartDlg::OnChange()
 {
-    if (!IsActive() || !QuietInt(IDC_SNAP_RANGE, 0, 100))
+    if (!BeginChange() || !QuietInt(IDC_SNAP_RANGE, 0, 100))
         return;
     EnableApply(true);
     Enable(IDC_LEGEND_ALIGN, IsDlgButtonChecked(IDC_LEGEND) != 0);
@@ -149,5 +150,6 @@ bool CChartDlg::Apply()
     ChartDlgLogic::WriteChart(m_Values, *m_pChart, DefaultColour());
     m_pChart->Invalidate(TRUE);
     EnableApply(false);
+    MarkClean();
     return true;
 }

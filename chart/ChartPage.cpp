@@ -63,8 +63,17 @@ void CChartSubPage::OnCancel()
 
 void CChartSubPage::OnApply() { Apply(); }
 
+bool CChartSubPage::BeginChange()
+{
+    if (!IsWindow() || !IsWindowVisible())
+        return false;
+    m_bDirty = true;
+    return true;
+}
+
 LRESULT CChartSubPage::OnColourChanged(WPARAM, LPARAM)
 {
+    m_bDirty = true;
     EnableApply(true);
     return 0;
 }
@@ -339,7 +348,7 @@ void CChartPage::ApplyText(int page, int id, const CString& text)
 bool CChartPage::ApplyAll()
 {
     for (int p = ChartTab; p <= CurveTab; ++p)
-        if (auto* page = dynamic_cast<CChartSubPage*>(GetPage(p)); page && page->IsApplyEnabled())
+        if (auto* page = dynamic_cast<CChartSubPage*>(GetPage(p)); page && (page->IsApplyEnabled() || page->IsDirty()))
             if (!page->Apply())
                 return false;
     return true;

@@ -22,6 +22,8 @@ public:
     virtual void Reload() = 0;
 
     bool IsApplyEnabled() const;
+    // Edited since the object was last read or written, valid or not.
+    bool IsDirty() const { return m_bDirty; }
     void EnableApply(bool enable);
     CChartPage* GetSheet() const { return m_pSheet; }
     void SetSheet(CChartPage* sheet) { m_pSheet = sheet; }
@@ -33,8 +35,10 @@ protected:
     void OnCancel() override;
     void OnApply();
     LRESULT OnColourChanged(WPARAM, LPARAM);
-    // Change handlers act only on a page that is shown.
-    bool IsActive() const { return IsWindow() && IsWindowVisible(); }
+    // Change handlers act only on a page that is shown; true marks the
+    // page as edited.
+    bool BeginChange();
+    void MarkClean() { m_bDirty = false; }
     // Checks without telling anyone (typing "-" on the way to "-5" is not
     // an error yet).
     bool QuietInt(int id, int lo, int hi) const;
@@ -46,4 +50,5 @@ protected:
     static COLORREF DefaultColour();
 
     CChartPage* m_pSheet = nullptr;
+    bool m_bDirty = false;
 };

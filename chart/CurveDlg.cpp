@@ -135,6 +135,7 @@ void CCurveDlg::InitFromCurve()
     UpdateData(FALSE);
     ApplyEnabling(m_Values.fill != 0, m_Values.showMarkers != 0, m_Values.markerKind);
     EnableApply(false);
+    MarkClean();
 }
 
 void CCurveDlg::ApplyEnabling(bool fill, bool markers, int kind)
@@ -150,7 +151,7 @@ void CCurveDlg::ApplyEnabling(bool fill, bool markers, int kind)
 
 void CCurveDlg::OnChange()
 {
-    if (!IsActive() || !QuietInt(IDC_WIDTH, 1, 5) || !QuietInt(IDC_MARKER_SIZE, 1, 20))
+    if (!BeginChange() || !QuietInt(IDC_WIDTH, 1, 5) || !QuietInt(IDC_MARKER_SIZE, 1, 20))
         return;
     EnableApply(true);
     const int kind = IsDlgButtonChecked(IDC_KIND_SYMBOL) ? 1 : 0;
@@ -168,6 +169,7 @@ bool CCurveDlg::Apply()
     if (chart && chart->IsWindow())
         chart->Invalidate(TRUE);
     EnableApply(false);
+    MarkClean();
     return true;
 }
 

@@ -561,12 +561,13 @@ TEST_F(Interact, NothingPointsIntoFreedCurvesOrObjects)
     // Legend rows name curves; the next click walks them.
     plot.SetShowLegend(true);
     Repaint();
+    const CPoint empty = At(30, 30);
     ASSERT_FALSE(plot.GetLegendEntries().empty());
     ASSERT_TRUE(plot.DeleteCurve(2));
-    Click(At(30, 30));
+    Click(empty);
     Repaint();
     plot.DeleteAll();
-    Click(At(30, 30));
+    Click(empty);
 
     // A selected label's tracker answers the cursor question.
     auto pts = Ramp(4, 0, 1, 1, 0);

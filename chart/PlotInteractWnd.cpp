@@ -556,8 +556,12 @@ void CPlot::OnKeyUp(UINT nChar, UINT repCnt, UINT flags)
 
 BOOL CPlot::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message)
 {
-    if (m_pActiveTracker && m_pActiveTracker->HitTest(m_MousePoint) >= 0)
-        return CWnd::OnSetCursor(wnd, hitTest, message);
+    if (m_pActiveTracker) {
+        if (const HCURSOR c = CursorForTrackerHit(m_pActiveTracker->HitTest(m_MousePoint))) {
+            ::SetCursor(LoadStandardCursor(c));
+            return TRUE;
+        }
+    }
     const HCURSOR c = CursorForMode(m_nMode, m_bHover, m_nSelectedCurve >= 0);
     if (c == 0)
         return CWnd::OnSetCursor(wnd, hitTest, message);
@@ -637,11 +641,25 @@ void CPlot::TrackCursor()
 
 void CPlot::DrawCursor(CDCEx* dc)
 {
-    if (m_nMode != kModeCursor || !m_PlotRect.PtInRect(m_MousePoint))
+    if (m_nMode != kModeCursor)
+        return;
+    const CPoint p = m_MousePoint;
+    // Over the X axis below the plot the vertical line still shows where
+    // on the scale the mouse is.
+    const bool overXAxis = p.x >= m_PlotRect.left && p.x < m_PlotRect.right && p.y >= m_PlotRect.bottom;
+    if (!m_PlotRect.PtInRect(p) && !overXAxis)
         return;
     CPenSelector pen(RGB(0, 0, 0), 1, dc, PS_SOLID);
     const int rop = dc->SetROP2(R2_NOTXORPEN);
-    const CPoint p = m_MousePoint;
+    if (overXAxis) {
+        if (m_nOptions & 2) {
+            dc->MoveTo(p.x, m_PlotRect.top);
+            dc->LineTo(p.x, m_PlotRect.bottom);
+        }
+        dc->SetROP2(rop);
+        m_PrevCursorPoint = p;
+        return;
+    }
     if (m_nOptions & 2) {
         dc->MoveTo(p.x, m_PlotRect.top);
         dc->LineTo(p.x, m_PlotRect.bottom);

@@ -107,6 +107,8 @@ void CPlotLabel::Edit()
         return;
     m_pEditor = new QPlainTextEdit(parent);
     m_pEditor->setObjectName("65534");
+    // Lines run on to the right and scroll, as typed; only Return breaks.
+    m_pEditor->setLineWrapMode(QPlainTextEdit::NoWrap);
     CRect r = m_clRect;
     r.DeflateRect(1, 1);
     m_pEditor->setGeometry(r.left, r.top, r.Width(), r.Height());

@@ -99,8 +99,16 @@ BOOL CAxisDlg::OnInitDialog()
     return TRUE;
 }
 
+void CAxisDlg::FollowSheet()
+{
+    // The window names its axis by index (see the curve page).
+    if (CChartPage* sheet = GetSheet())
+        m_pAxis = sheet->GetAxisTarget();
+}
+
 void CAxisDlg::InitFromAxis()
 {
+    FollowSheet();
     if (!IsWindow())
         return;
     // Lists without entries of their own.
@@ -169,6 +177,7 @@ void CAxisDlg::OnChange()
 
 bool CAxisDlg::Apply()
 {
+    FollowSheet();
     if (!m_pAxis || !IsWindow())
         return true;
     if (!UpdateData(TRUE))
@@ -190,6 +199,7 @@ bool CAxisDlg::Apply()
 
 void CAxisDlg::OnTitleFont()
 {
+    FollowSheet();
     CFontDialog dlg(nullptr, CF_SCREENFONTS | CF_EFFECTS, this);
     if (dlg.DoModal() != IDOK)
         return;
@@ -200,6 +210,7 @@ void CAxisDlg::OnTitleFont()
 
 void CAxisDlg::OnScaleFont()
 {
+    FollowSheet();
     CFontDialog dlg(nullptr, CF_SCREENFONTS | CF_EFFECTS, this);
     if (dlg.DoModal() != IDOK)
         return;

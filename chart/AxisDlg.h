@@ -46,6 +46,7 @@ protected:
     void OnScaleFont();
 
 private:
+    void FollowSheet();
     void ApplyEnabling(bool autoscale, bool timeAxis);
     bool ControlsValid() const;
 };

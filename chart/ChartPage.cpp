@@ -232,9 +232,8 @@ void CChartPage::ShowSheet()
 {
     if (!IsWindow() && !CreateSheet())
         return;
-    if (IsWindowVisible())
-        OnShowWindow(TRUE, 0);   // already shown: rebuild as a fresh show would
-    else
+    // Shown already: the user's pending edits stay.
+    if (!IsWindowVisible())
         ShowWindow(SW_SHOW);
 }
 

@@ -115,8 +115,17 @@ BOOL CCurveDlg::OnInitDialog()
     return TRUE;
 }
 
+void CCurveDlg::FollowSheet()
+{
+    // The window names its curve by index; a pointer kept from before
+    // could outlive a deleted curve.
+    if (CChartPage* sheet = GetSheet())
+        m_pCurve = sheet->GetCurveTarget();
+}
+
 void CCurveDlg::InitFromCurve()
 {
+    FollowSheet();
     if (!IsWindow() || !m_pCurve)
         return;
     CPlot* chart = m_pCurve->GetGraph();
@@ -160,6 +169,7 @@ void CCurveDlg::OnChange()
 
 bool CCurveDlg::Apply()
 {
+    FollowSheet();
     if (!m_pCurve || !IsWindow())
         return true;
     if (!UpdateData(TRUE))
@@ -231,6 +241,7 @@ CPlotDataSerie* CCurveDlg::AddDerivedCurve(std::vector<ChartPoint>& points, cons
 
 void CCurveDlg::OnMovingAverage()
 {
+    FollowSheet();
     if (!m_pCurve)
         return;
     const int n = m_pCurve->GetCount();
@@ -262,6 +273,7 @@ void CCurveDlg::OnCubicTrend() { Trend(2); }
 
 void CCurveDlg::Trend(int kind)
 {
+    FollowSheet();
     if (!m_pCurve)
         return;
     CTrendDlg dlg(this);

@@ -57,6 +57,7 @@ protected:
     void OnChange();
 
 private:
+    void FollowSheet();
     void ApplyEnabling(bool fill, bool markers, int kind);
     // Adds points as a new curve on the source's axes named name; the page
     // keeps editing the source. Null when nothing was added.

@@ -353,6 +353,7 @@ TEST_F(ChartSheet, EmptyPartnerListNeverWritesMinusOne)
     chart->DeleteCurve(2);
     chart->DeleteCurve(1);
     chart->GetCurve(0).SetFillPartner(1);
+    sheet->CloseSheet();
     sheet->ShowSheet();
     ShowTab(2);
     CCurveDlg* page = CurvePage();
@@ -383,9 +384,37 @@ TEST_F(ChartSheet, TextRecordsSetCaptionTabsAndControls)
     EXPECT_EQ(Text(ChartPage(), 1001), CString("Fond"));
     EXPECT_EQ(Text(AxisPage(), CAxisDlg::IDC_VISIBLE), CString("Visible"));
     EXPECT_EQ(Text(CurvePage(), IDCANCEL), CString("Annuler"));
-    // A show keeps the texts: the tabs come from the pages' own texts.
+    // The next show keeps the texts: the tabs come from the pages' own texts.
+    sheet->CloseSheet();
     sheet->ShowSheet();
     EXPECT_EQ(tab->GetItemText(0), CString("Diagramme"));
+}
+
+TEST_F(ChartSheet, ColourChosenOnTheCurvePageIsWhatTheChartPaints)
+{
+    auto orangePixels = [this] {
+        chart->SendMessage(WM_PAINT);
+        const QImage& img = chart->GetSnapshot();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += (img.pixel(x, y) & 0xFFFFFFu) == 0xFF6820u;
+        return n;
+    };
+    EXPECT_EQ(orangePixels(), 0);
+    ShowTab(2);
+    CCurveDlg* page = CurvePage();
+    page->m_Colour.SendMessage(BM_CLICK);
+    CColorGridPopup* popup = page->m_Colour.GetPopup();
+    ASSERT_NE(popup, nullptr);
+    const CPoint orange = popup->GetLayout().BoxRect(9).CenterPoint();
+    popup->SendMessage(WM_MOUSEMOVE, 0, Pt(orange.x, orange.y));
+    popup->SendMessage(WM_LBUTTONUP, 0, Pt(orange.x, orange.y));
+    EXPECT_TRUE(Enabled(page, CChartSubPage::IDC_APPLY));
+    EXPECT_EQ(orangePixels(), 0);   // nothing before Apply
+    Click(page, CChartSubPage::IDC_APPLY);
+    EXPECT_EQ(chart->GetCurve(0).GetColor(), RGB(255, 104, 32));
+    EXPECT_GT(orangePixels(), 50);
 }
 
 // ---- analysis commands --------------------------------------------------------------

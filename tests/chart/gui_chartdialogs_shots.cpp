@@ -132,7 +132,9 @@ TEST(ChartDialogShots, PropertyWindowAndColourGridInGermanAndFrench)
         chart->GetCurve(0).SetMarker(3);
         frame.ShowWindow(SW_SHOW);
 
-        CChartPage sheet(chart.get());
+        // The window goes before its chart, which is its owner.
+        auto owned = std::make_unique<CChartPage>(chart.get());
+        CChartPage& sheet = *owned;
         ASSERT_TRUE(sheet.CreateSheet());
         sheet.ShowSheet();
         sheet.ApplyDialogTexts(lang.chart, lang.axis, lang.curve);
@@ -203,7 +205,7 @@ TEST(ChartDialogShots, PropertyWindowAndColourGridInGermanAndFrench)
             curve->OnLinearTrend();
         }
 
-        sheet.DestroyWindow();
+        owned.reset();
         chart->DestroyWindow();
         chart.reset();
         frame.DestroyWindow();

@@ -197,25 +197,19 @@ bool CAxisDlg::Apply()
     return true;
 }
 
-void CAxisDlg::OnTitleFont()
-{
-    FollowSheet();
-    CFontDialog dlg(nullptr, CF_SCREENFONTS | CF_EFFECTS, this);
-    if (dlg.DoModal() != IDOK)
-        return;
-    if (m_pAxis)
-        m_pAxis->SetTitleFont(dlg.GetLogFont());
-    OnChange();
-}
+void CAxisDlg::OnTitleFont() { ChooseFont(true); }
 
-void CAxisDlg::OnScaleFont()
+void CAxisDlg::OnScaleFont() { ChooseFont(false); }
+
+void CAxisDlg::ChooseFont(bool title)
 {
     FollowSheet();
     CFontDialog dlg(nullptr, CF_SCREENFONTS | CF_EFFECTS, this);
     if (dlg.DoModal() != IDOK)
         return;
+    // At once, not at Apply.
     if (m_pAxis)
-        m_pAxis->SetScaleFont(dlg.GetLogFont());
+        title ? m_pAxis->SetTitleFont(dlg.GetLogFont()) : m_pAxis->SetScaleFont(dlg.GetLogFont());
     OnChange();
 }
 

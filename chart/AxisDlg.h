@@ -47,6 +47,7 @@ protected:
 
 private:
     void FollowSheet();
+    void ChooseFont(bool title);
     void ApplyEnabling(bool autoscale, bool timeAxis);
     bool ControlsValid() const;
 };

@@ -104,30 +104,25 @@ void CChartDlg::OnChange()
     Enable(IDC_LEGEND_ALIGN, IsDlgButtonChecked(IDC_LEGEND) != 0);
 }
 
-void CChartDlg::OnChooseX()
-{
-    m_nXAxis = m_XAxes.GetCurSel();
-    if (m_nXAxis < 0)
-        return;
-    if (CChartPage* sheet = GetSheet())
-        sheet->RetargetAxisPageToX(m_nXAxis);
-    m_nYAxis = -1;
-    m_YAxes.SetCurSel(-1);
-    if (m_pChart)
-        m_pChart->SelectXAxis(m_nXAxis);
-}
+void CChartDlg::OnChooseX() { ChooseAxis(true); }
 
-void CChartDlg::OnChooseY()
+void CChartDlg::OnChooseY() { ChooseAxis(false); }
+
+void CChartDlg::ChooseAxis(bool isX)
 {
-    m_nYAxis = m_YAxes.GetCurSel();
-    if (m_nYAxis < 0)
+    CComboBox& chosen = isX ? m_XAxes : m_YAxes;
+    CComboBox& other = isX ? m_YAxes : m_XAxes;
+    const int index = chosen.GetCurSel();
+    if (index < 0)
         return;
+    // One axis is edited at a time: the other list shows none.
+    (isX ? m_nXAxis : m_nYAxis) = index;
+    (isX ? m_nYAxis : m_nXAxis) = -1;
+    other.SetCurSel(-1);
     if (CChartPage* sheet = GetSheet())
-        sheet->RetargetAxisPageToY(m_nYAxis);
-    m_nXAxis = -1;
-    m_XAxes.SetCurSel(-1);
+        isX ? sheet->RetargetAxisPageToX(index) : sheet->RetargetAxisPageToY(index);
     if (m_pChart)
-        m_pChart->SelectYAxis(m_nYAxis);
+        isX ? m_pChart->SelectXAxis(index) : m_pChart->SelectYAxis(index);
 }
 
 void CChartDlg::OnChooseCurve()

@@ -46,4 +46,5 @@ protected:
 
 private:
     void FillLists();
+    void ChooseAxis(bool isX);
 };

@@ -290,19 +290,13 @@ void CChartPage::OnTabChange(NMHDR*, LRESULT* result)
         *result = 0;
 }
 
-void CChartPage::RetargetAxisPageToX(int index)
-{
-    m_bAxisIsX = true;
-    m_nAxisIndex = index;
-    if (m_pAxisDlg) {
-        m_pAxisDlg->SetAxis(GetAxisTarget());
-        m_pAxisDlg->InitFromAxis();
-    }
-}
+void CChartPage::RetargetAxisPageToX(int index) { RetargetAxisPage(true, index); }
 
-void CChartPage::RetargetAxisPageToY(int index)
+void CChartPage::RetargetAxisPageToY(int index) { RetargetAxisPage(false, index); }
+
+void CChartPage::RetargetAxisPage(bool isX, int index)
 {
-    m_bAxisIsX = false;
+    m_bAxisIsX = isX;
     m_nAxisIndex = index;
     if (m_pAxisDlg) {
         m_pAxisDlg->SetAxis(GetAxisTarget());

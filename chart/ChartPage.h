@@ -94,6 +94,7 @@ protected:
 
 private:
     void PlacePage(CDialog* page, bool top);
+    void RetargetAxisPage(bool isX, int index);
     void ResolveTargets();
 
     CTabCtrl* m_pTab = nullptr;

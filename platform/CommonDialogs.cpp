@@ -8,6 +8,7 @@
 #include <QFontDialog>
 
 #include <algorithm>
+#include <optional>
 #include <cstring>
 
 namespace {
@@ -18,6 +19,15 @@ QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValu
 
 COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
 
+std::optional<vx::ModalAnswer> Scripted(vx::ModalKind kind, DWORD flags, const char* title)
+{
+    vx::ModalRecord call;
+    call.kind = kind;
+    call.flags = flags;
+    call.text = title;
+    return vx::ScriptedModal(call);
+}
+
 } // namespace
 
 CColorDialog::CColorDialog(COLORREF initial, DWORD flags, CWnd* parent)
@@ -27,11 +37,7 @@ CColorDialog::CColorDialog(COLORREF initial, DWORD flags, CWnd* parent)
 
 int CColorDialog::DoModal()
 {
-    vx::ModalRecord call;
-    call.kind = vx::ModalKind::Color;
-    call.flags = m_flags;
-    call.text = "Color";
-    if (auto answer = vx::ScriptedModal(call)) {
+    if (auto answer = Scripted(vx::ModalKind::Color, m_flags, "Color")) {
         if (answer->result == IDOK)
             m_color = answer->value;
         return answer->result == IDOK ? IDOK : IDCANCEL;
@@ -68,11 +74,7 @@ LOGFONT CFontDialog::LogFontFrom(const QFont& font)
 
 int CFontDialog::DoModal()
 {
-    vx::ModalRecord call;
-    call.kind = vx::ModalKind::Font;
-    call.flags = m_flags;
-    call.text = "Font";
-    if (auto answer = vx::ScriptedModal(call)) {
+    if (auto answer = Scripted(vx::ModalKind::Font, m_flags, "Font")) {
         if (answer->result != IDOK)
             return IDCANCEL;
         LOGFONT lf;

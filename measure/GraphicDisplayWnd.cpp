@@ -110,6 +110,9 @@ BOOL CGraphicDisplayWnd::CreateDisplay(CWnd* parent, UINT id, int /*flag*/)
     m_pPlot->DeleteCurve(0);
     m_pPlot->GetXAxis(0).SetShowMarker(false);
     m_pPlot->GetYAxis(0).SetShowMarker(false);
+    // The sliders and the zoom choose the x interval exactly; rounding it
+    // to whole ticks would show more than was asked for.
+    m_pPlot->GetXAxis(0).SetAutoScale(false);
 
     auto scroll = std::make_unique<CNiceSliderCtrl>();
     if (scroll->Create(WS_CHILD | WS_BORDER | WS_TABSTOP | TBS_AUTOTICKS | TBS_BOTH | TBS_NOTICKS, CRect(0, 0, 0, 0),

@@ -154,9 +154,13 @@ void CAxisDlg::ApplyEnabling(bool autoscale, bool timeAxis)
 
 bool CAxisDlg::ControlsValid() const
 {
-    return QuietInt(IDC_DECIMALS, 0, 6) && QuietInt(IDC_ARROW, 1, 10) && QuietInt(IDC_TICK, 1, 10)
-           && QuietInt(IDC_MARKER, 1, 20) && QuietInt(IDC_TIME_STEP, 1, 22118400) && QuietDouble(IDC_MIN)
-           && QuietDouble(IDC_MAX) && QuietDouble(IDC_STEP);
+    // Disabled fields do not count: a fresh axis shows its unset range as
+    // numbers beyond what can be typed back.
+    auto ok = [this](int id, bool valid) { return valid || !GetDlgItem(id) || !GetDlgItem(id)->IsWindowEnabled(); };
+    return ok(IDC_DECIMALS, QuietInt(IDC_DECIMALS, 0, 6)) && QuietInt(IDC_ARROW, 1, 10) && QuietInt(IDC_TICK, 1, 10)
+           && QuietInt(IDC_MARKER, 1, 20) && ok(IDC_TIME_STEP, QuietInt(IDC_TIME_STEP, 1, 22118400))
+           && ok(IDC_MIN, QuietDouble(IDC_MIN)) && ok(IDC_MAX, QuietDouble(IDC_MAX))
+           && ok(IDC_STEP, QuietDouble(IDC_STEP));
 }
 
 void CAxisDlg::OnChange()

@@ -310,6 +310,19 @@ TEST_F(ChartSheet, AxisApplyAndTimeAxisSwitch)
     EXPECT_EQ(Sel(page, CAxisDlg::IDC_TIME_UNIT), 3);
 }
 
+TEST_F(ChartSheet, AnAxisWithoutARangeStillTakesItsTitle)
+{
+    auto pts = Line(4);
+    ASSERT_NE(chart->SetData(pts.data(), 4, 3, 3, 2, false, true, false), nullptr);
+    sheet->RetargetAxisPageToY(2);
+    ShowTab(1);
+    Type(AxisPage(), CAxisDlg::IDC_TITLE, "neu");
+    EXPECT_TRUE(Enabled(AxisPage(), CChartSubPage::IDC_APPLY));
+    Click(AxisPage(), CChartSubPage::IDC_APPLY);
+    EXPECT_EQ(chart->GetYAxis(2).GetLabel(), CString("neu"));
+    EXPECT_TRUE(chart->GetYAxis(2).GetAutoScale());
+}
+
 TEST_F(ChartSheet, FillPartnerListMapsToCurveIndexes)
 {
     Choose(ChartPage(), CChartDlg::IDC_CURVES, 1);

@@ -261,6 +261,26 @@ void CPlot::ApplySection(LoadedSection& s)
         m_Objects.AddTail(o.release());
 }
 
+namespace {
+
+// Runs body on an open file: an archive, file or memory error abandons the
+// file and answers false, so no exception leaves a message handler.
+template <class Body>
+bool Guarded(CFile& file, Body body)
+{
+    try {
+        body();
+        return true;
+    } catch (const CArchiveException&) {
+    } catch (const CFileException&) {
+    } catch (const std::bad_alloc&) {
+    }
+    file.Abort();
+    return false;
+}
+
+}  // namespace
+
 bool CPlot::Save(const char* fileName, UINT flags)
 {
     if (flags == 0)
@@ -271,19 +291,12 @@ bool CPlot::Save(const char* fileName, UINT flags)
     CFile file;
     if (!fileName || !file.Open(fileName, CFile::modeCreate | CFile::modeWrite))
         return false;
-    try {
+    return Guarded(file, [&] {
         CArchive ar(&file, CArchive::store, 4096);
         Serialize(ar, flags);
         ar.Close();
         file.Close();
-    } catch (const CArchiveException&) {
-        file.Abort();
-        return false;
-    } catch (const CFileException&) {
-        file.Abort();
-        return false;
-    }
-    return true;
+    });
 }
 
 bool CPlot::Load(const char* fileName)
@@ -292,21 +305,14 @@ bool CPlot::Load(const char* fileName)
     if (!fileName || !file.Open(fileName, CFile::modeRead))
         return false;
     LoadedSection section;
-    try {
+    const bool read = Guarded(file, [&] {
         CArchive ar(&file, CArchive::load, 4096);
         ReadSection(ar, section);
         ar.Close();
         file.Close();
-    } catch (const CArchiveException&) {
-        file.Abort();
+    });
+    if (!read)
         return false;
-    } catch (const CFileException&) {
-        file.Abort();
-        return false;
-    } catch (const std::bad_alloc&) {
-        file.Abort();
-        return false;
-    }
     // Emptied only once the whole file has been read.
     DeleteAll();
     ApplySection(section);

@@ -77,6 +77,16 @@ void CChartDlg::FillLists()
     }
 }
 
+void CChartDlg::RefreshChoices()
+{
+    if (!IsWindow())
+        return;
+    FillLists();
+    m_Curves.SetCurSel(m_nCurve);
+    m_XAxes.SetCurSel(m_nXAxis);
+    m_YAxes.SetCurSel(m_nYAxis);
+}
+
 void CChartDlg::Reload()
 {
     if (!IsWindow())

@@ -26,6 +26,8 @@ public:
     CPlot* GetChart() const { return m_pChart; }
     bool Apply() override;
     void Reload() override;
+    // The axis and curve lists again (a curve was added); other edits stay.
+    void RefreshChoices();
 
     CSpinButtonCtrl m_SnapSpin;
     CComboBox m_Curves, m_YAxes, m_XAxes, m_LegendAlign;

@@ -1,5 +1,6 @@
 #include "chart/CurveDlg.h"
 
+#include "chart/ChartDlg.h"
 #include "chart/ChartPage.h"
 #include "chart/MovingAvgDlg.h"
 #include "chart/Plot.h"
@@ -232,8 +233,14 @@ CPlotDataSerie* CCurveDlg::AddDerivedCurve(std::vector<ChartPoint>& points, cons
     }
     if (source >= 0)
         m_pCurve = &chart->GetCurve(source);
-    if (added)
+    if (added) {
         added->SetLabel(name);
+        // The new curve is a choice on the chart page and a fill partner
+        // here (it comes last, after this curve).
+        m_Partner.AddString(CString::Formatted("%d %s", chart->GetCurveCount(), name.GetString()));
+        if (CChartPage* sheet = GetSheet(); sheet && sheet->GetChartDlg())
+            sheet->GetChartDlg()->RefreshChoices();
+    }
     if (chart->IsWindow())
         chart->Invalidate(TRUE);
     return added;

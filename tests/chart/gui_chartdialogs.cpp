@@ -463,6 +463,14 @@ TEST_F(ChartSheet, MovingAverageAddsANamedCurveOnTheSourceAxes)
     EXPECT_EQ(avg.GetXAxisIndex(), 1);
     EXPECT_EQ(avg.GetYAxisIndex(), 1);
     EXPECT_EQ(CurvePage()->GetCurve(), &chart->GetCurve(1));
+    // Both pages offer the new curve at once.
+    auto* curves = dynamic_cast<CComboBox*>(ChartPage()->GetDlgItem(CChartDlg::IDC_CURVES));
+    ASSERT_EQ(curves->GetCount(), 4);
+    EXPECT_EQ(curves->GetLBText(3), CString("4 C2 AVG, triangular"));
+    EXPECT_EQ(curves->GetCurSel(), 1);
+    auto* partners = dynamic_cast<CComboBox*>(CurvePage()->GetDlgItem(CCurveDlg::IDC_PARTNER));
+    ASSERT_EQ(partners->GetCount(), 3);
+    EXPECT_EQ(partners->GetLBText(2), CString("4 C2 AVG, triangular"));
 
     // 10 points allow windows up to 5; 6 is refused with a message.
     ModalScript::Clear();

@@ -6,7 +6,6 @@
 
 #include <QAbstractButton>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
 VX_IMPLEMENT_DYNAMIC(CColorButton, CButton)

@@ -15,6 +15,8 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <memory>
@@ -752,6 +754,34 @@ TEST_F(ColourButton, ExactlyOneEndMessagePerPopup)
     Key(p, VK_RETURN);
     parent.onMessage = nullptr;
     EXPECT_EQ(parent.Codes(), (Codes{1002, 1003, 1004}));
+}
+
+TEST_F(ColourButton, RealClickAndKeysReachThePopup)
+{
+    QWidget* w = button.GetPeer();
+    const QPointF c(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, c, w->mapToGlobal(c), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, c, w->mapToGlobal(c), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+    CColorGridPopup* p = button.GetPopup();
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->GetPeer()->isVisible());
+    CRect r;
+    p->GetWindowRect(&r);
+    CRect b;
+    button.GetWindowRect(&b);
+    EXPECT_EQ(r.left, b.left);
+    EXPECT_EQ(r.top, b.bottom);
+    QApplication::processEvents();
+    p->GetPeer()->setFocus();
+    for (int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) {
+        QKeyEvent k(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(p->GetPeer(), &k);
+    }
+    EXPECT_EQ(button.GetPopup(), nullptr);
+    EXPECT_EQ(button.GetColour(), RGB(0, 0, 0));
 }
 
 TEST_F(ColourButton, DisabledButtonShowsNoSwatch)

@@ -484,6 +484,15 @@ TEST_F(ChartSheet, MovingAverageAddsANamedCurveOnTheSourceAxes)
     ModalScript::AnswerDialog(IDCANCEL);
     CurvePage()->OnMovingAverage();
     EXPECT_EQ(chart->GetCurveCount(), 4);
+
+    // Every kind of the list, by its list position.
+    const char* kinds[] = {"simple", "linear", "exponential", "triangular", "sine weighted"};
+    for (int k = 0; k < 5; ++k) {
+        AnswerWith({{6063, "2"}}, 6034, k);
+        CurvePage()->OnMovingAverage();
+        ASSERT_EQ(chart->GetCurveCount(), 5 + k);
+        EXPECT_EQ(chart->GetCurve(4 + k).GetLabel(), CString("C2 AVG, ") + kinds[k]);
+    }
 }
 
 TEST_F(ChartSheet, TrendsAddTheirCurvesAndTheFormula)

@@ -78,33 +78,40 @@ LRESULT CChartSubPage::OnColourChanged(WPARAM, LPARAM)
     return 0;
 }
 
+namespace {
+
+// The trimmed text of control id; false when there is no such control.
+bool ControlText(const CWnd* page, int id, CString& text)
+{
+    CWnd* w = page->GetDlgItem(id);
+    if (!w)
+        return false;
+    text = w->GetWindowTextString();
+    text.Trim();
+    return true;
+}
+
+} // namespace
+
 bool CChartSubPage::QuietInt(int id, int lo, int hi) const
 {
-    CWnd* w = GetDlgItem(id);
-    if (!w)
+    CString t;
+    if (!ControlText(this, id, t))
         return true;
-    CString t = w->GetWindowTextString();
-    t.Trim();
-    if (t.IsEmpty())
-        return false;
     char* end = nullptr;
     errno = 0;
-    const long long v = std::strtoll(t.GetString(), &end, 10);
-    return errno == 0 && end && *end == '\0' && v >= lo && v <= hi;
+    const long long v = t.IsEmpty() ? 0 : std::strtoll(t.GetString(), &end, 10);
+    return !t.IsEmpty() && errno == 0 && end && *end == '\0' && v >= lo && v <= hi;
 }
 
 bool CChartSubPage::QuietDouble(int id) const
 {
-    CWnd* w = GetDlgItem(id);
-    if (!w)
+    CString t;
+    if (!ControlText(this, id, t))
         return true;
-    CString t = w->GetWindowTextString();
-    t.Trim();
-    if (t.IsEmpty())
-        return false;
     const char* end = nullptr;
-    const double v = vx::StrToDouble(t.GetString(), &end);
-    return end && *end == '\0' && std::isfinite(v);
+    const double v = t.IsEmpty() ? 0.0 : vx::StrToDouble(t.GetString(), &end);
+    return !t.IsEmpty() && end && *end == '\0' && std::isfinite(v);
 }
 
 void CChartSubPage::DrawLineStyleItem(LPDRAWITEMSTRUCT dis)

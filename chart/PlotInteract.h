@@ -45,8 +45,8 @@ enum Notify : UINT {
     kNotifyHover = WM_USER + 12,
 };
 
-// The data of the point-drag notification; one for the program, rewritten
-// by every drag step.
+// The data of the point-drag notification; one per chart, rewritten by
+// every drag step.
 struct PointPickRecord {
     int curve = -1;
     int point = -1;

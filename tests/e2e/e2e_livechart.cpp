@@ -275,10 +275,15 @@ TEST_F(LiveChart, ScreenshotsOfTheOpenMenu)
         QImage composed;
         QStringList texts;
         vx::ModalScript::Activate(false);
-        QTimer::singleShot(300, [&] {
+        // Polls until the menu is up (it runs its own event loop), grabs it
+        // and closes it, which ends that loop.
+        QTimer poll;
+        poll.setInterval(100);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
             QWidget* popup = QApplication::activePopupWidget();
             if (!popup)
                 return;
+            poll.stop();
             QWidget* top = dlg->GetPeer()->window();
             composed = top->grab().toImage();
             QPainter painter(&composed);
@@ -289,7 +294,9 @@ TEST_F(LiveChart, ScreenshotsOfTheOpenMenu)
                     texts << a->text();
             popup->close();
         });
+        poll.start();
         RightClick(at);
+        poll.stop();
         vx::ModalScript::Activate(true);
         const char* tag = language == vx::kLanguageGerman ? "de" : "fr";
         ASSERT_FALSE(composed.isNull()) << tag;

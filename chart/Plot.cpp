@@ -484,8 +484,10 @@ void CPlot::Paint(CDCEx* dc, const CRect& frame, bool printing)
     DrawPendingMeasure(dc);
     // A live chart repaints under a resting mouse: the read-out follows the
     // data, not the last move. A printout shows no read-out of its own.
-    if (!printing && m_nMode == PlotInteract::kModeCursor && m_bCursorPlaced)
+    if (!printing && m_nMode == PlotInteract::kModeCursor && m_bCursorPlaced) {
+        m_MousePoint = m_CursorMouse;
         TrackCursor();
+    }
     DrawCursor(dc);
 
     if (m_nMode == 1 && m_bLeftDown && !m_ZoomRect.IsRectEmpty()) {

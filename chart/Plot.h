@@ -265,8 +265,10 @@ protected:
     CPlotObject* m_pTrackingObject = nullptr;
     CRectTracker* m_pActiveTracker = nullptr;
     // Cursor mode: the mouse has been over the chart since the mode began,
-    // so a paint may show the read-out for where it rests.
+    // so a paint may show the read-out for where it rests; the point before
+    // snapping, so that the cursor stays with the mouse, not the data.
     bool m_bCursorPlaced = false;
+    CPoint m_CursorMouse;
     // Which value marker is being dragged and which curve point is picked.
     int m_nDraggedXMarker = -1;
     int m_nDraggedYMarker = -1;

@@ -492,6 +492,7 @@ void CPlot::OnMouseMove(UINT flags, CPoint point)
     }
     if (m_nMode == kModeCursor) {
         m_bCursorPlaced = true;
+        m_CursorMouse = m_MousePoint;
         TrackCursor();
         Invalidate(FALSE);
         NotifyParent(kNotifyCursorMoved, 0);
@@ -540,6 +541,7 @@ void CPlot::OnKeyUp(UINT nChar, UINT repCnt, UINT flags)
     }
     if (m_nMode == kModeCursor && which != KeyAxes::Both) {
         m_MousePoint = CursorKeyStep(nChar, m_MousePoint);
+        m_CursorMouse = m_MousePoint;
         TrackCursor();
     } else {
         for (int pass = 0; pass < 2; ++pass) {

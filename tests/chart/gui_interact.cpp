@@ -503,6 +503,12 @@ TEST_F(Interact, ACursorAtRestReadsTheCurveAsItIsNow)
     Repaint();
     EXPECT_GE(plot.GetReadout().GetText().Find(", " + ReadoutValue(52.0) + "\r\n"), 0);
     EXPECT_FALSE(Has(Posted(), kNotifyCursorMoved, 0));
+    // Data that moves away leaves the cursor with the mouse.
+    for (ChartPoint& p : lines[1])
+        p.y = 70.0;
+    Repaint();
+    EXPECT_LT(plot.GetReadout().GetText().Find("Torque"), 0);
+    EXPECT_EQ(plot.GetCursorPoint(), At(50, 50));
 }
 
 TEST_F(Interact, AStoredMeasurementKeepsItsPathAndTexts)

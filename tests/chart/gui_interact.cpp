@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -550,51 +548,6 @@ TEST_F(Interact, PointPickTakesThePointUnderTheMarkersCentre)
     ASSERT_FALSE(parent.picks.empty());
     EXPECT_EQ(parent.picks.back().point, 2);
     EXPECT_EQ(lines[0][1].y, 10.0);
-}
-
-// ---- pointers into freed curves and objects ----
-
-TEST_F(Interact, NothingPointsIntoFreedCurvesOrObjects)
-{
-    QTemporaryDir dir;
-    const std::string file = dir.filePath("other.bin").toStdString();
-    {
-        CPlot other;
-        auto pts = Ramp(4, 0, 1, 1, 0);
-        other.SetData(pts.data(), 4, 0, 0, 0, true, true, true);
-        ASSERT_TRUE(other.Save(file.c_str(), 7));
-    }
-    // Legend rows name curves; the next click walks them.
-    plot.SetShowLegend(true);
-    Repaint();
-    const CPoint empty = At(30, 30);
-    ASSERT_FALSE(plot.GetLegendEntries().empty());
-    ASSERT_TRUE(plot.DeleteCurve(2));
-    Click(empty);
-    Repaint();
-    plot.DeleteAll();
-    Click(empty);
-
-    // A selected label's tracker answers the cursor question.
-    auto pts = Ramp(4, 0, 1, 1, 0);
-    plot.SetData(pts.data(), 4, 0, 0, 0, true, true, true);
-    Repaint();
-    CPlotLabel* label = plot.InsertLabel("note");
-    label->SetRect(100, 100, 160, 130);
-    Click(CPoint(120, 110));
-    ASSERT_NE(plot.m_pActiveTracker, nullptr);
-    ASSERT_TRUE(plot.Load(file.c_str()));
-    EXPECT_EQ(plot.m_pActiveTracker, nullptr);
-    plot.SendMessage(WM_SETCURSOR, 0, 0);
-    Click(CPoint(120, 110));
-
-    // Saving ends the tracking as well.
-    label = plot.InsertLabel("again");
-    label->SetRect(100, 100, 160, 130);
-    Click(CPoint(120, 110));
-    ASSERT_NE(plot.m_pActiveTracker, nullptr);
-    ASSERT_TRUE(plot.Save(file.c_str(), 7));
-    EXPECT_EQ(plot.m_pActiveTracker, nullptr);
 }
 
 // ---- the scale after the user moves a range ----

@@ -337,3 +337,48 @@ TEST_F(Persist, SerializeAppendsToWhatTheChartHolds)
     EXPECT_EQ(dst.GetYAxisCount(), 4);
     EXPECT_EQ(ObjectCount(dst), 3);
 }
+
+// Run under ASan: nothing the chart keeps may point into a curve or object
+// that deleting or loading freed.
+TEST_F(Persist, NothingPointsIntoFreedCurvesOrObjects)
+{
+    const std::string file = Path("other.bin");
+    {
+        CPlot other;
+        auto pts = Ramp(4, 0, 1, 1, 0);
+        other.SetData(pts.data(), 4, 0, 0, 0, true, true, true);
+        ASSERT_TRUE(other.Save(file.c_str(), 7));
+    }
+    TestPlot plot;
+    Fill(plot);
+    QImage img = BlankImage(400, 300);
+    // Legend rows name curves; the next click walks them.
+    plot.SetShowLegend(true);
+    plot.RenderTo(img);
+    ASSERT_FALSE(plot.GetLegendEntries().empty());
+    ASSERT_TRUE(plot.DeleteCurve(1));
+    plot.HitTest(false, false);
+    plot.RenderTo(img);
+    plot.DeleteAll();
+    plot.HitTest(false, false);
+
+    // A selected label's tracker answers the cursor question.
+    Fill(plot);
+    plot.RenderTo(img);
+    CPlotLabel* label = plot.InsertLabel("note");
+    label->SetRect(100, 100, 160, 130);
+    plot.m_MousePoint = CPoint(120, 110);
+    plot.HitTest(false, false);
+    ASSERT_NE(plot.m_pActiveTracker, nullptr);
+    ASSERT_TRUE(plot.Load(file.c_str()));
+    EXPECT_EQ(plot.m_pActiveTracker, nullptr);
+    plot.OnSetCursor(&plot, 0, 0);
+    plot.HitTest(false, false);
+
+    // Saving ends the tracking as well.
+    plot.InsertLabel("again")->SetRect(100, 100, 160, 130);
+    plot.HitTest(false, false);
+    ASSERT_NE(plot.m_pActiveTracker, nullptr);
+    ASSERT_TRUE(plot.Save(file.c_str(), 7));
+    EXPECT_EQ(plot.m_pActiveTracker, nullptr);
+}

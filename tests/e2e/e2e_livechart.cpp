@@ -2,6 +2,7 @@
 // the main dialog with its real pages on the simulated device, real mouse
 // events on the chart, the chart's context menu (answered through the modal
 // seam, or shown for real for the screenshots), and the property window.
+#include "tests/support/EventPump.h"
 #include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
@@ -40,22 +41,8 @@
 
 namespace {
 
-bool Pump(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        vx::ProcessPendingMessages();
-    }
-    return true;
-}
-
-void PumpFor(int ms)
-{
-    Pump([] { return false; }, ms);
-}
+using vxtest::PumpFor;
+using vxtest::PumpUntil;
 
 class LiveChart : public ::testing::Test {
 protected:
@@ -107,10 +94,10 @@ protected:
         page = dynamic_cast<CMessenDlg*>(dlg->GetPage(1));
         ASSERT_NE(page, nullptr);
         page->OnStart();
-        ASSERT_TRUE(Pump([&] { return page->GetConversation().IsRunning(); }, 6000));
-        ASSERT_TRUE(Pump([&] { return page->GetDisplay().GetPointCount(0) >= 150; }, 8000));
+        ASSERT_TRUE(PumpUntil([&] { return page->GetConversation().IsRunning(); }, 6000));
+        ASSERT_TRUE(PumpUntil([&] { return page->GetDisplay().GetPointCount(0) >= 150; }, 8000));
         page->OnStop();
-        ASSERT_TRUE(Pump([&] { return !page->GetConversation().IsRunning(); }, 4000));
+        ASSERT_TRUE(PumpUntil([&] { return !page->GetConversation().IsRunning(); }, 4000));
         PumpFor(300);
         display = &page->GetDisplay();
         plot = display->GetPlot();
@@ -218,7 +205,7 @@ TEST_F(LiveChart, ZoomUndoCursorReadoutAndCurveColourThroughTheMenu)
     EXPECT_GE(readout.Find("[01] : "), 0) << readout.str();
     EXPECT_GE(readout.Find(", " + yAxis.GetValueText(plot->GetCurve(0).GetY(k))), 0) << readout.str();
     // The window's own read-out box follows after the mouse rests.
-    ASSERT_TRUE(Pump([&] { return display->IsReadoutShown(); }, 3500));
+    ASSERT_TRUE(PumpUntil([&] { return display->IsReadoutShown(); }, 3500));
     const CString box = display->GetReadoutLabel()->GetText();
     EXPECT_EQ(box.Find("Kurve 1\n"), 0) << box.str();
     EXPECT_GE(box.Find(CString::Formatted("%f", plot->GetCurve(0).GetY(k))), 0) << box.str();

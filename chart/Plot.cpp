@@ -119,10 +119,19 @@ bool CPlot::DeleteCurve(int curve)
     if (curve < 0 || curve >= GetCurveCount())
         return false;
     m_Curves.erase(m_Curves.begin() + curve);
-    if (m_nSelectedCurve == curve)
-        m_nSelectedCurve = -1;
-    else if (m_nSelectedCurve > curve)
-        --m_nSelectedCurve;
+    // The legend rows point at curves; the next paint builds them again.
+    m_LegendEntries.clear();
+    auto shift = [curve](int& index) {
+        if (index == curve)
+            index = -1;
+        else if (index > curve)
+            --index;
+    };
+    shift(m_nSelectedCurve);
+    shift(m_nCursorCurve);
+    shift(m_nPickedCurve);
+    if (m_nPickedCurve < 0)
+        m_nPickedPoint = -1;
     return true;
 }
 
@@ -229,8 +238,20 @@ bool CPlot::DeleteObject(CPlotObject* object)
     m_Objects.RemoveAt(pos);
     if (m_pCurrentObject == object)
         m_pCurrentObject = nullptr;
+    if (m_pTrackingObject == object)
+        m_pTrackingObject = nullptr;
+    if (m_pActiveTracker == &object->m_Tracker)
+        m_pActiveTracker = nullptr;
     delete object;
     return true;
+}
+
+void CPlot::DropObjectPointers()
+{
+    m_pCurrentObject = nullptr;
+    m_pTrackingObject = nullptr;
+    m_pActiveTracker = nullptr;
+    m_LegendEntries.clear();
 }
 
 void CPlot::DeleteAll()
@@ -246,9 +267,10 @@ void CPlot::DeleteAll()
     }
     m_Objects.RemoveAll();
     m_Objects.AddTail(&m_Readout);
-    m_pCurrentObject = nullptr;
+    DropObjectPointers();
     m_nSelectedCurve = -1;
     m_nCursorCurve = -1;
+    m_nPickedCurve = m_nPickedPoint = -1;
 }
 
 void CPlot::GetMargins(int* l, int* t, int* r, int* b) const
@@ -389,8 +411,8 @@ void CPlot::LayoutAxes(CDCEx* dc, const CRect& inner)
 
 void CPlot::DrawMeasures(CDCEx* dc)
 {
-    // The drawing of a measure belongs to the interaction; only records
-    // that still name existing curve points are considered.
+    // Only records that still name existing curve points are drawn; they
+    // are drawn as they looked while the user measured.
     for (const PlotMeasure& m : m_Measures) {
         if (m.curve1 < 0 || m.curve1 >= GetCurveCount() || m.curve2 < 0 || m.curve2 >= GetCurveCount())
             continue;
@@ -405,9 +427,8 @@ void CPlot::DrawMeasures(CDCEx* dc)
         if (!ax || !ay || !bx || !by)
             continue;
         const ChartPoint p1{a.GetX(m.point1), a.GetY(m.point1)}, p2{b.GetX(m.point2), b.GetY(m.point2)};
-        CPenSelector pen(dc->m_bLowColor ? RGB(0, 0, 0) : RGB(255, 0, 0), 1, dc, PS_DOT);
-        dc->MoveTo(ax->GetPointForValue(p1).x, ay->GetPointForValue(p1).y);
-        dc->LineTo(bx->GetPointForValue(p2).x, by->GetPointForValue(p2).y);
+        DrawMeasure(dc, ax->GetPointForValue(p1).x, ay->GetPointForValue(p1).y, bx->GetPointForValue(p2).x,
+                    by->GetPointForValue(p2).y, m.curve1, m.curve2);
     }
 }
 
@@ -461,6 +482,12 @@ void CPlot::Paint(CDCEx* dc, const CRect& frame, bool printing)
             c->DrawMarkers(dc, m_nMode == 7);
     DrawMeasures(dc);
     DrawPendingMeasure(dc);
+    // A live chart repaints under a resting mouse: the read-out follows the
+    // data, not the last move. A printout shows no read-out of its own.
+    if (!printing && m_nMode == PlotInteract::kModeCursor && m_bCursorPlaced) {
+        m_MousePoint = m_CursorMouse;
+        TrackCursor();
+    }
     DrawCursor(dc);
 
     if (m_nMode == 1 && m_bLeftDown && !m_ZoomRect.IsRectEmpty()) {
@@ -489,7 +516,6 @@ void CPlot::Paint(CDCEx* dc, const CRect& frame, bool printing)
         dc->SetBkMode(mode);
     }
     m_nLastPrimitives = dc->m_nPrimitives;
-    (void)printing;
     dc->RestoreDC(saved);
 }
 

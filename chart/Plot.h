@@ -5,6 +5,7 @@
 #include "chart/ChartPoint.h"
 #include "chart/PlotAxis.h"
 #include "chart/PlotDataSerie.h"
+#include "chart/PlotInteract.h"
 #include "chart/PlotLabel.h"
 #include "platform/Collections.h"
 #include "platform/Wnd.h"
@@ -135,14 +136,15 @@ public:
     using CWnd::Serialize;
     // Storing writes the parts in flags; loading reads what the stored flag
     // word names (flags is ignored) and appends to the chart. A damaged
-    // archive throws its exception and leaves the chart as it was.
+    // archive (also one whose sizes no screen could show) throws its
+    // exception and leaves the chart as it was.
     void Serialize(CArchive& ar, UINT flags);
     // False without writing anything for flags 0 or a file that cannot be
-    // created; archive and file errors are passed on as exceptions.
+    // created, and false when writing fails; nothing is thrown.
     bool Save(const char* fileName, UINT flags);
     // Replaces the chart's curves, axes and objects with the file's. False
-    // when the file cannot be opened; a damaged file throws and the chart
-    // keeps its state.
+    // when the file cannot be opened or is damaged; the chart then keeps
+    // its state. Nothing is thrown.
     bool Load(const char* fileName);
     // The last paint as a 32-bit .bmp; false before any paint or when the
     // file cannot be written.
@@ -152,7 +154,7 @@ public:
     void OnPrint();
     // Prints on an open printer context: lays the chart out on the page in
     // screen pixels and lets the context scale it up. Returns the layout
-    // rectangle used.
+    // rectangle used; the window's own layout is back when it returns.
     CRect PrintOn(CDCEx* printerDC);
 
     // ---- interaction ----
@@ -195,9 +197,17 @@ protected:
     void TrackCursor();
     void DrawCursor(CDCEx* dc);
     void DrawPendingMeasure(CDCEx* dc);
-    // Moves p's y onto the nearest curve point and records it as the
-    // measurement's start (at the press point) or end.
-    void SnapMeasurePoint(CPoint& p);
+    // One measurement from (x1, y1) across to x2 and down to y2, between
+    // the points of curve1 and curve2 found at x1 and x2: guides, the
+    // L-shaped path, arrow heads and the dx/dy texts.
+    void DrawMeasure(CDCEx* dc, int x1, int y1, int x2, int y2, int curve1, int curve2);
+    // Moves p's y onto the nearest point of a visible curve and records it
+    // as the measurement's start or end.
+    void SnapMeasurePoint(CPoint& p, bool start);
+    // Forgets every pointer into curves and objects about to be freed.
+    void DropObjectPointers();
+    // Lays the window out again after another device used the layout.
+    void RestoreScreenLayout();
     void AddCursorNotation();
 
     void LayoutLegend(CDCEx* dc, CRect& inner);
@@ -254,4 +264,15 @@ protected:
     // The object whose tracker follows the mouse while the left button is down.
     CPlotObject* m_pTrackingObject = nullptr;
     CRectTracker* m_pActiveTracker = nullptr;
+    // Cursor mode: the mouse has been over the chart since the mode began,
+    // so a paint may show the read-out for where it rests; the point before
+    // snapping, so that the cursor stays with the mouse, not the data.
+    bool m_bCursorPlaced = false;
+    CPoint m_CursorMouse;
+    // Which value marker is being dragged and which curve point is picked.
+    int m_nDraggedXMarker = -1;
+    int m_nDraggedYMarker = -1;
+    int m_nPickedCurve = -1;
+    int m_nPickedPoint = -1;
+    PlotInteract::PointPickRecord m_PickRecord;
 };

@@ -66,6 +66,7 @@ void CPlotAxis::CopyFrom(const CPlotAxis& o)
     m_dShownMin = o.m_dShownMin;
     m_dShownMax = o.m_dShownMax;
     m_dStep = o.m_dStep;
+    m_bAutoStep = o.m_bAutoStep;
     m_nOriginY = o.m_nOriginY;
     m_nOriginX = o.m_nOriginX;
     m_nKind = o.m_nKind;
@@ -127,6 +128,7 @@ bool CPlotAxis::ApplyRange(double min, double max, double step, bool data)
     }
     m_dShownMin = min;
     m_dShownMax = max;
+    m_bAutoStep = step == 0.0;
     if (!IsLinear())
         m_dStep = 0.0;
     else if (step != 0.0)
@@ -147,9 +149,11 @@ bool CPlotAxis::SetShownRange(double min, double max, double step)
 
 void CPlotAxis::ResetShownRange()
 {
-    m_dShownMin = m_dDataMin;
-    m_dShownMax = m_dDataMax;
-    m_dStep = (m_dDataMax - m_dDataMin) / 10.0;
+    // Through the range rules, so that the step fits the range again.
+    if (!ApplyRange(m_dDataMin, m_dDataMax, 0.0, false)) {
+        m_dShownMin = m_dDataMin;
+        m_dShownMax = m_dDataMax;
+    }
 }
 
 void CPlotAxis::GetRange(double* min, double* max, double* step) const
@@ -166,9 +170,14 @@ bool CPlotAxis::PopZoom()
 {
     if (m_ZoomHistory.empty())
         return false;
-    m_dShownMin = m_ZoomHistory.back().first;
-    m_dShownMax = m_ZoomHistory.back().second;
+    const auto [lo, hi] = m_ZoomHistory.back();
     m_ZoomHistory.pop_back();
+    // The zoomed step would give the restored range several times too
+    // many ticks.
+    if (!ApplyRange(lo, hi, 0.0, false)) {
+        m_dShownMin = lo;
+        m_dShownMax = hi;
+    }
     return true;
 }
 
@@ -197,7 +206,11 @@ double CPlotAxis::PixelStep(double smin, double smax) const
 {
     CClientDC dc(m_pGraph);
     const int extent = m_nKind == 1 ? GetScaleHeight(&dc) : GetScaleWidth(&dc);
-    return (smax - smin) / FreeSize() * extent;
+    const double raw = (smax - smin) / FreeSize() * extent;
+    // Round as autoscale would: 1, 2 or 5 times a power of ten, never
+    // below what the texts need.
+    const double round = m_bTimeAxis ? raw : SnapStep(raw);
+    return round > 0.0 ? round : raw;
 }
 
 int CPlotAxis::TickCount(CDC* dc) const
@@ -557,8 +570,20 @@ void CPlotAxis::DrawBandsAndMarkers(CDCEx* dc)
 
 void CPlotAxis::PrepareScale(CDC* dc)
 {
-    if (!m_bAutoScale)
+    if (!m_bAutoScale) {
+        // The range stays as the user left it; only the step is rounded
+        // for the room the layout now gives.
+        if (!m_bAutoStep || !IsLinear())
+            return;
+        // Not through the autoscale rounding: widening the ends there
+        // would call for a coarser step than the range needs.
+        const int n = TickCount(dc);
+        const double span = m_dShownMax - m_dShownMin;
+        const double step = m_bTimeAxis ? TimeStepSeconds(span * 86400.0, n) / 86400.0 : SnapStep(span / n);
+        if (std::isfinite(step) && step > 0.0)
+            m_dStep = step;
         return;
+    }
     m_dGap = m_nKind == 1 ? 2.0 * m_nArrowSize : 4.0 * m_nArrowSize;
     m_dKeyExtent = MeasureKeyExtent();
     // The rounded ends have texts of another width, which can change how
@@ -645,37 +670,14 @@ void CPlotAxis::Draw(CDCEx* target)
     // Ticks, scale texts and grid.
     const bool ticks = rangeOk && (!vertical || m_nPlacement == 0 || m_nPlacement == 1);
     if (ticks) {
-        struct Tick {
-            double v;
-            bool text;
-        };
-        std::vector<Tick> list;
-        if (IsLinear()) {
-            for (double v : LinearTicks(m_dShownMin, m_dShownMax, m_dStep, vertical))
-                list.push_back({v, true});
-        } else {
-            for (const LogTick& t : LogTicks(m_dShownMin, m_dShownMax))
-                list.push_back({t.value, t.withText});
-        }
-        const AxisScale s = GetScale();
         CQuickFont font(m_lfScale);
         CFontSelector sel(&font, dc, true);
-        for (const Tick& t : list) {
-            const int p = ClampPixel(ValueToPixelF(s, t.v));
-            CSize ts(0, 0);
-            CString text;
-            if (t.text) {
-                text = GetValueText(t.v);
-                MeasureFont mf(dc, m_lfScale);
-                ts = ChartTextSize(dc, text);
-            }
+        for (const Tick& t : GetTicks(dc)) {
+            const int p = t.pixel;
+            const CString& text = t.text;
             if (vertical) {
-                if (t.text) {
-                    CRect r = m_nPlacement == 0
-                                  ? CRect(m_nOriginX - m_nTickSize - ts.cx, p - ts.cy / 2, m_nOriginX - m_nTickSize,
-                                          p - ts.cy / 2 + ts.cy)
-                                  : CRect(m_nOriginX + m_nTickSize, p - ts.cy / 2, m_nOriginX + m_nTickSize + ts.cx,
-                                          p - ts.cy / 2 + ts.cy);
+                if (!text.IsEmpty()) {
+                    CRect r = t.rect;
                     dc->DrawText(text, &r, (m_nPlacement == 0 ? DT_RIGHT : DT_LEFT) | DT_NOCLIP);
                 }
                 CPenSelector pen(m_crGrid, 1, dc, static_cast<int>(m_nGridStyle));
@@ -690,9 +692,8 @@ void CPlotAxis::Draw(CDCEx* target)
                 }
                 dc->SetBkMode(mode);
             } else {
-                if (t.text) {
-                    CRect r(p - ts.cx / 2, m_nOriginY + m_nTickSize, p - ts.cx / 2 + ts.cx,
-                            m_nOriginY + m_nTickSize + ts.cy);
+                if (!text.IsEmpty()) {
+                    CRect r = t.rect;
                     dc->DrawText(text, &r, DT_CENTER | DT_NOCLIP);
                 }
                 CPenSelector pen(m_crGrid, 1, dc, static_cast<int>(m_nGridStyle));
@@ -721,6 +722,54 @@ void CPlotAxis::Draw(CDCEx* target)
     if (m_bSelected && m_bVisible)
         dc->DrawFocusRect(&m_clRect);
     dc->SetTextColor(oldText);
+}
+
+std::vector<CPlotAxis::Tick> CPlotAxis::GetTicks(CDC* dc) const
+{
+    std::vector<Tick> out;
+    const bool vertical = m_nKind == 1;
+    struct Raw {
+        double v;
+        bool text;
+    };
+    std::vector<Raw> list;
+    if (IsLinear()) {
+        double first = m_dShownMin;
+        if (!m_bAutoScale && m_dStep > 0.0 && std::isfinite(m_dStep)) {
+            // A moved range keeps its labels on whole multiples of the step.
+            const double k = std::ceil(m_dShownMin / m_dStep - 1e-9);
+            if (std::isfinite(k))
+                first = k * m_dStep;
+        }
+        for (double v : LinearTicks(first, m_dShownMax, m_dStep, vertical))
+            list.push_back({v, true});
+    } else {
+        for (const LogTick& t : LogTicks(m_dShownMin, m_dShownMax))
+            list.push_back({t.value, t.withText});
+    }
+    const AxisScale s = GetScale();
+    MeasureFont mf(dc, m_lfScale);
+    for (const Raw& r : list) {
+        Tick t;
+        t.value = r.v;
+        t.pixel = ClampPixel(ValueToPixelF(s, r.v));
+        if (r.text) {
+            t.text = GetValueText(r.v);
+            const CSize ts = ChartTextSize(dc, t.text);
+            const int p = t.pixel;
+            if (!vertical)
+                t.rect.SetRect(p - ts.cx / 2, m_nOriginY + m_nTickSize, p - ts.cx / 2 + ts.cx,
+                               m_nOriginY + m_nTickSize + ts.cy);
+            else if (m_nPlacement == 0)
+                t.rect.SetRect(m_nOriginX - m_nTickSize - ts.cx, p - ts.cy / 2, m_nOriginX - m_nTickSize,
+                               p - ts.cy / 2 + ts.cy);
+            else
+                t.rect.SetRect(m_nOriginX + m_nTickSize, p - ts.cy / 2, m_nOriginX + m_nTickSize + ts.cx,
+                               p - ts.cy / 2 + ts.cy);
+        }
+        out.push_back(t);
+    }
+    return out;
 }
 
 // ---- record ----------------------------------------------------------------

@@ -135,8 +135,25 @@ public:
     // Tick rounding as drawing runs it; n ticks.
     void AutoScale(int n);
     // With autoscale on: the tick step and rounded range for the current
-    // layout, as Draw computes them first (nothing is drawn).
+    // layout, as Draw computes them first (nothing is drawn). With it off
+    // and a range the user moved: a round step that fits the layout.
     void PrepareScale(CDC* dc);
+
+    // One tick as the last layout places it: its value, pixel and scale
+    // text (empty for a log tick without one) with the text's rectangle.
+    struct Tick {
+        double value = 0.0;
+        int pixel = 0;
+        CString text;
+        CRect rect;
+    };
+    // The ticks of the shown range, their texts measured on dc. Without
+    // autoscale the ticks stand on whole multiples of the step, so that a
+    // moved range keeps round labels.
+    std::vector<Tick> GetTicks(CDC* dc) const;
+    // True while the step follows the range (every range change but an
+    // explicit step sets it).
+    bool HasAutoStep() const { return m_bAutoStep; }
 
     // Members, in the record's terms.
     std::vector<PlotValueBand> m_Bands;
@@ -168,6 +185,7 @@ public:
     int m_nTickSize = 5;
     COLORREF m_crGrid = RGB(150, 150, 150);
     UINT m_nGridStyle = 2;
+    bool m_bAutoStep = true;
 
 private:
     void CopyFrom(const CPlotAxis& o);

@@ -97,6 +97,22 @@ HCURSOR CursorForMode(int mode, bool hover, bool curveSelected)
     }
 }
 
+HCURSOR CursorForTrackerHit(int hit)
+{
+    switch (hit) {
+    case 0:
+    case 2: return IDC_SIZENWSE;
+    case 1:
+    case 3: return IDC_SIZENESW;
+    case 4:
+    case 6: return IDC_SIZENS;
+    case 5:
+    case 7: return IDC_SIZEWE;
+    case 8: return IDC_SIZEALL;
+    default: return 0;
+    }
+}
+
 CRect YMarkerBand(int p, const CRect& plot) { return CRect(plot.left, p - 10, plot.right, p + 10); }
 CRect XMarkerBand(int p, const CRect& plot) { return CRect(p - 10, plot.top, p + 10, plot.bottom); }
 

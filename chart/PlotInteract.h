@@ -45,8 +45,8 @@ enum Notify : UINT {
     kNotifyHover = WM_USER + 12,
 };
 
-// The data of the point-drag notification; one for the program, rewritten
-// by every drag step.
+// The data of the point-drag notification; one per chart, rewritten by
+// every drag step.
 struct PointPickRecord {
     int curve = -1;
     int point = -1;
@@ -82,6 +82,9 @@ CPoint CursorKeyStep(UINT key, CPoint p);
 
 // The standard cursor for a mode; 0 leaves the framework's default.
 HCURSOR CursorForMode(int mode, bool hover, bool curveSelected);
+// The resize or move cursor over a part of a tracker (CRectTracker's hit
+// codes); 0 off the tracker.
+HCURSOR CursorForTrackerHit(int hit);
 
 // Marker band: the value marker at pixel p catches the mouse within 10
 // pixels across the plot.

@@ -16,14 +16,6 @@ using namespace PlotInteract;
 
 namespace {
 
-// Held across calls and charts: which value marker is being dragged and
-// which curve point is picked.
-int g_draggedXMarker = -1;
-int g_draggedYMarker = -1;
-int g_pickedCurve = -1;
-int g_pickedPoint = -1;
-PointPickRecord g_pickRecord;
-
 Range ShownRange(const CPlotAxis& a) { return {a.m_dShownMin, a.m_dShownMax}; }
 
 // The axis search may answer one past the last point; the read-outs and
@@ -90,6 +82,7 @@ void CPlot::Cursor()
     Pan();
     m_nCursorCurve = -1;
     m_PrevCursorPoint = CPoint(-1, -1);
+    m_bCursorPlaced = false;
     m_nMode = kModeCursor;
     if (m_nOptions & 4)
         m_Readout.SetRect(m_PlotRect.left + 1, m_PlotRect.top, m_PlotRect.left + 150, m_PlotRect.top + 50);
@@ -217,7 +210,7 @@ bool CPlot::HitTest(bool dblClick, bool probe)
     for (int pass = 0; pass < 2; ++pass) {
         const bool isY = pass == 0;
         auto& axes = isY ? m_YAxes : m_XAxes;
-        int& dragged = isY ? g_draggedYMarker : g_draggedXMarker;
+        int& dragged = isY ? m_nDraggedYMarker : m_nDraggedXMarker;
         for (size_t i = 0; i < axes.size(); ++i) {
             CPlotAxis& a = *axes[i];
             if (m_nMode == kModeNone) {
@@ -294,56 +287,68 @@ bool CPlot::HitTest(bool dblClick, bool probe)
         }
     }
 
-    // Curves.
+    // Curves. The parent learns for each visible curve whether it lies
+    // under the mouse: -1 for those that do not, and the index of the one
+    // the test takes, last, so that it stands as the parent's selection.
     if (!probe)
         m_nSelectedCurve = -1;
     if (!m_bLeftDown)
-        g_pickedCurve = g_pickedPoint = -1;
+        m_nPickedCurve = m_nPickedPoint = -1;
+    int taken = -1;
     for (int c = 0; c < GetCurveCount(); ++c) {
         CPlotDataSerie& s = GetCurve(c);
         if (!s.GetVisible())
             continue;
         if (!probe)
             s.m_bSelected = false;
+        bool under = false;
         if (!skipCurves) {
             for (const PlotSegment& g : s.GetSegments()) {
                 CRect r(g.x1, g.y1, g.x2, g.y2);
                 r.NormalizeRect();
                 r.InflateRect(2, 2);
-                if (!r.PtInRect(m) || !CPlotDataSerie::HitSegment(g.x1, g.y1, g.x2, g.y2, m.x, m.y, 4))
-                    continue;
-                if (probe) {
-                    NotifyParent(kNotifyHover, c);
-                    return true;
+                if (r.PtInRect(m) && CPlotDataSerie::HitSegment(g.x1, g.y1, g.x2, g.y2, m.x, m.y, 4)) {
+                    under = true;
+                    break;
                 }
-                if (!hit) {
-                    NotifyParent(dblClick ? kNotifyCurveDbl : kNotifyCurve, c);
-                    m_nSelectedCurve = c;
-                    if (g_pickedPoint < 0) {
-                        g_pickedCurve = c;
-                        if (CPlotAxis* xa = FindXAxis(s.GetXAxisIndex()))
-                            g_pickedPoint = NearestPoint(*xa, xa->GetValueForPixel(m.x) - s.GetMarkerSize() / 2, c,
-                                                         s.GetCount());
-                    }
-                    s.m_bSelected = true;
-                    hit = true;
-                }
-                break;
             }
         }
-        NotifyParent(kNotifyHover, static_cast<WPARAM>(-1));
+        if (!under) {
+            NotifyParent(kNotifyHover, static_cast<WPARAM>(-1));
+            continue;
+        }
+        if (probe) {
+            NotifyParent(kNotifyHover, static_cast<WPARAM>(c));
+            return true;
+        }
+        if (hit)
+            continue;
+        NotifyParent(dblClick ? kNotifyCurveDbl : kNotifyCurve, static_cast<WPARAM>(c));
+        m_nSelectedCurve = c;
+        if (m_nPickedPoint < 0) {
+            m_nPickedCurve = c;
+            // The point under the marker's centre, not the marker's corner.
+            if (CPlotAxis* xa = FindXAxis(s.GetXAxisIndex()))
+                m_nPickedPoint =
+                    NearestPoint(*xa, xa->GetValueForPixel(m.x - s.GetMarkerSize() / 2), c, s.GetCount());
+        }
+        s.m_bSelected = true;
+        hit = true;
+        taken = c;
     }
+    if (taken >= 0)
+        NotifyParent(kNotifyHover, static_cast<WPARAM>(taken));
 
     m_bShowDraggedValue = false;
-    if (m_bLeftDown && g_pickedPoint >= 0 && m_nMode == kModePick && g_pickedCurve < GetCurveCount()) {
-        CPlotDataSerie& s = GetCurve(g_pickedCurve);
+    if (m_bLeftDown && m_nPickedPoint >= 0 && m_nMode == kModePick && m_nPickedCurve < GetCurveCount()) {
+        CPlotDataSerie& s = GetCurve(m_nPickedCurve);
         CPlotAxis* ya = FindYAxis(s.GetYAxisIndex());
         ChartPoint* pts = s.GetPoints();
-        if (ya && pts && g_pickedPoint < s.GetCount()) {
-            g_pickRecord = {g_pickedCurve, g_pickedPoint, pts[g_pickedPoint].y, ya->GetValueForPixel(m.y)};
-            NotifyParent(kNotifyPointDragged, reinterpret_cast<WPARAM>(&g_pickRecord));
-            pts[g_pickedPoint].y = g_pickRecord.newY;
-            m_dDraggedValue = g_pickRecord.newY;
+        if (ya && pts && m_nPickedPoint < s.GetCount()) {
+            m_PickRecord = {m_nPickedCurve, m_nPickedPoint, pts[m_nPickedPoint].y, ya->GetValueForPixel(m.y)};
+            NotifyParent(kNotifyPointDragged, reinterpret_cast<WPARAM>(&m_PickRecord));
+            pts[m_nPickedPoint].y = m_PickRecord.newY;
+            m_dDraggedValue = m_PickRecord.newY;
             m_bShowDraggedValue = true;
             Invalidate(FALSE);
         }
@@ -378,7 +383,10 @@ void CPlot::OnLButtonDown(UINT, CPoint point)
     SetCapture();
     m_PressPoint = point;
     if (m_nMode == kModeMeasure) {
-        SnapMeasurePoint(m_PressPoint);
+        // Each press starts a new measurement; nothing of the last one
+        // carries over into it.
+        m_PendingMeasure = PlotMeasure{};
+        SnapMeasurePoint(m_PressPoint, true);
         point = m_PressPoint;
     }
     m_MousePoint = point;
@@ -388,7 +396,9 @@ void CPlot::OnLButtonDown(UINT, CPoint point)
     POSITION pos = m_Objects.GetHeadPosition();
     while (pos) {
         CPlotObject* o = static_cast<CPlotObject*>(m_Objects.GetNext(pos));
-        if (o->GetRect().PtInRect(point))
+        // A hidden object (the read-out box between uses) is not there for
+        // the user and must not catch the next right click.
+        if (o->GetVisible() && o->GetRect().PtInRect(point))
             m_pCurrentObject = o;
         if (o->m_bTracking && !m_pTrackingObject && o->m_Tracker.BeginTrack(point))
             m_pTrackingObject = o;
@@ -415,10 +425,13 @@ void CPlot::OnLButtonUp(UINT, CPoint point)
         return;
     }
     switch (m_nMode) {
-    case kModeMeasure:
-        SnapMeasurePoint(point);
-        m_Measures.push_back(m_PendingMeasure);
+    case kModeMeasure: {
+        SnapMeasurePoint(point, false);
+        const PlotMeasure& m = m_PendingMeasure;
+        if (m.curve1 >= 0 && m.point1 >= 0 && m.curve2 >= 0 && m.point2 >= 0)
+            m_Measures.push_back(m);
         break;
+    }
     case kModeCursor:
         HitTest(false, false);
         AddCursorNotation();
@@ -470,7 +483,7 @@ void CPlot::OnMouseMove(UINT flags, CPoint point)
 {
     m_bLeftDown = (flags & MK_LBUTTON) != 0;
     if (m_nMode == kModeMeasure && m_bLeftDown)
-        SnapMeasurePoint(point);
+        SnapMeasurePoint(point, false);
     m_MousePoint = point;
     if (m_pTrackingObject && m_bLeftDown) {
         m_pTrackingObject->m_Tracker.TrackMove(point);
@@ -478,6 +491,8 @@ void CPlot::OnMouseMove(UINT flags, CPoint point)
         return;
     }
     if (m_nMode == kModeCursor) {
+        m_bCursorPlaced = true;
+        m_CursorMouse = m_MousePoint;
         TrackCursor();
         Invalidate(FALSE);
         NotifyParent(kNotifyCursorMoved, 0);
@@ -526,6 +541,7 @@ void CPlot::OnKeyUp(UINT nChar, UINT repCnt, UINT flags)
     }
     if (m_nMode == kModeCursor && which != KeyAxes::Both) {
         m_MousePoint = CursorKeyStep(nChar, m_MousePoint);
+        m_CursorMouse = m_MousePoint;
         TrackCursor();
     } else {
         for (int pass = 0; pass < 2; ++pass) {
@@ -542,8 +558,12 @@ void CPlot::OnKeyUp(UINT nChar, UINT repCnt, UINT flags)
 
 BOOL CPlot::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message)
 {
-    if (m_pActiveTracker && m_pActiveTracker->HitTest(m_MousePoint) >= 0)
-        return CWnd::OnSetCursor(wnd, hitTest, message);
+    if (m_pActiveTracker) {
+        if (const HCURSOR c = CursorForTrackerHit(m_pActiveTracker->HitTest(m_MousePoint))) {
+            ::SetCursor(LoadStandardCursor(c));
+            return TRUE;
+        }
+    }
     const HCURSOR c = CursorForMode(m_nMode, m_bHover, m_nSelectedCurve >= 0);
     if (c == 0)
         return CWnd::OnSetCursor(wnd, hitTest, message);
@@ -584,7 +604,7 @@ void CPlot::TrackCursor()
             CPlotDataSerie& s = GetCurve(c);
             CPlotAxis* xa = FindXAxis(s.GetXAxisIndex());
             CPlotAxis* ya = FindYAxis(s.GetYAxisIndex());
-            if (!xa || !ya || s.GetCount() <= 0)
+            if (!s.GetVisible() || !xa || !ya || s.GetCount() <= 0)
                 continue;
             m_dCursorX = xa->GetValueForPixel(m_MousePoint.x);
             const int i = NearestPoint(*xa, m_dCursorX, c, s.GetCount());
@@ -623,11 +643,25 @@ void CPlot::TrackCursor()
 
 void CPlot::DrawCursor(CDCEx* dc)
 {
-    if (m_nMode != kModeCursor || !m_PlotRect.PtInRect(m_MousePoint))
+    if (m_nMode != kModeCursor)
+        return;
+    const CPoint p = m_MousePoint;
+    // Over the X axis below the plot the vertical line still shows where
+    // on the scale the mouse is.
+    const bool overXAxis = p.x >= m_PlotRect.left && p.x < m_PlotRect.right && p.y >= m_PlotRect.bottom;
+    if (!m_PlotRect.PtInRect(p) && !overXAxis)
         return;
     CPenSelector pen(RGB(0, 0, 0), 1, dc, PS_SOLID);
     const int rop = dc->SetROP2(R2_NOTXORPEN);
-    const CPoint p = m_MousePoint;
+    if (overXAxis) {
+        if (m_nOptions & 2) {
+            dc->MoveTo(p.x, m_PlotRect.top);
+            dc->LineTo(p.x, m_PlotRect.bottom);
+        }
+        dc->SetROP2(rop);
+        m_PrevCursorPoint = p;
+        return;
+    }
     if (m_nOptions & 2) {
         dc->MoveTo(p.x, m_PlotRect.top);
         dc->LineTo(p.x, m_PlotRect.bottom);
@@ -650,28 +684,34 @@ void CPlot::DrawPendingMeasure(CDCEx* dc)
     const int y1 = std::max(m_PressPoint.y, m_PlotRect.top);
     const int x2 = std::min(m_MousePoint.x, m_PlotRect.right);
     const int y2 = std::min(m_MousePoint.y, m_PlotRect.bottom);
-    const COLORREF oldBk = dc->SetBkColor(m_crInner);
+    DrawMeasure(dc, x1, y1, x2, y2, m_PendingMeasure.curve1, m_PendingMeasure.curve2);
+}
+
+void CPlot::DrawMeasure(CDCEx* dc, int x1, int y1, int x2, int y2, int c1, int c2)
+{
+    const bool low = dc->m_bLowColor;
+    const COLORREF red = low ? RGB(0, 0, 0) : RGB(255, 0, 0);
+    const COLORREF oldBk = dc->SetBkColor(low ? RGB(255, 255, 255) : m_crInner);
     CQuickFont font("Arial", -11, 700);
     CFontSelector fsel(&font, dc, false);
     {
-        CPenSelector pen(RGB(200, 200, 200), 1, dc, PS_DOT);
+        CPenSelector pen(low ? RGB(0, 0, 0) : RGB(200, 200, 200), 1, dc, PS_DOT);
         dc->MoveTo(m_PlotRect.left, y1);
         dc->LineTo(m_PlotRect.right, y1);
         dc->MoveTo(x2, m_PlotRect.top);
         dc->LineTo(x2, m_PlotRect.bottom);
     }
     {
-        CPenSelector pen(RGB(255, 0, 0), 1, dc, PS_DOT);
+        CPenSelector pen(red, 1, dc, PS_DOT);
         dc->MoveTo(x1, y1);
         dc->LineTo(x2, y1);
         dc->LineTo(x2, y2);
     }
     ArrowHead h, v;
     MeasureArrows(x1, y1, x2, y2, &h, &v);
-    DrawMarkerShape(h.kind, h.x, h.y, kArrowSize, RGB(255, 0, 0), dc);
-    DrawMarkerShape(v.kind, v.x, v.y, kArrowSize, RGB(255, 0, 0), dc);
+    DrawMarkerShape(h.kind, h.x, h.y, kArrowSize, red, dc);
+    DrawMarkerShape(v.kind, v.x, v.y, kArrowSize, red, dc);
 
-    const int c1 = m_nCursorCurve, c2 = m_nMeasureEndCurve;
     if (c1 < 0 || c1 >= GetCurveCount() || c2 < 0 || c2 >= GetCurveCount()) {
         dc->SetBkColor(oldBk);
         return;
@@ -695,25 +735,35 @@ void CPlot::DrawPendingMeasure(CDCEx* dc)
         dc->DrawText(xText, &r, DT_SINGLELINE | DT_CENTER | DT_NOCLIP);
     const int i = NearestPoint(*xa1, a, c1, s1.GetCount());
     const int j = NearestPoint(*xa2, b, c2, s2.GetCount());
-    const double dy = std::fabs(s2.GetY(j) - s1.GetY(i));
-    CString yText = PlotMath::FormatValue(ya1->GetDisplayFmt(), dy);
-    yText += " ";
-    yText += ya1->GetLabel();
-    if (dc->GetTextExtent(yText).cy < std::abs(y2 - y1))
-        dc->DrawText(yText, &r, DT_SINGLELINE | DT_RIGHT | DT_VCENTER | DT_NOCLIP);
+    if (i >= 0 && j >= 0) {
+        const double dy = std::fabs(s2.GetY(j) - s1.GetY(i));
+        CString yText = PlotMath::FormatValue(ya1->GetDisplayFmt(), dy);
+        yText += " ";
+        yText += ya1->GetLabel();
+        if (dc->GetTextExtent(yText).cy < std::abs(y2 - y1))
+            dc->DrawText(yText, &r, DT_SINGLELINE | DT_RIGHT | DT_VCENTER | DT_NOCLIP);
+    }
     dc->SetBkColor(oldBk);
 }
 
-void CPlot::SnapMeasurePoint(CPoint& p)
+void CPlot::SnapMeasurePoint(CPoint& p, bool start)
 {
-    const bool isStart = p == m_PressPoint;
+    // An end that finds no curve is no end: a release away from every
+    // curve must not keep the end of an earlier move.
+    if (start) {
+        m_nCursorCurve = -1;
+        m_PendingMeasure.curve1 = m_PendingMeasure.point1 = -1;
+    } else {
+        m_nMeasureEndCurve = -1;
+        m_PendingMeasure.curve2 = m_PendingMeasure.point2 = -1;
+    }
     int best = 10000000;
     int snapped = p.y;
     for (int c = 0; c < GetCurveCount(); ++c) {
         CPlotDataSerie& s = GetCurve(c);
         CPlotAxis* xa = FindXAxis(s.GetXAxisIndex());
         CPlotAxis* ya = FindYAxis(s.GetYAxisIndex());
-        if (!xa || !ya || s.GetCount() <= 0)
+        if (!s.GetVisible() || !xa || !ya || s.GetCount() <= 0)
             continue;
         const int i = NearestPoint(*xa, xa->GetValueForPixel(p.x), c, s.GetCount());
         if (i < 0)
@@ -722,7 +772,7 @@ void CPlot::SnapMeasurePoint(CPoint& p)
         if (std::abs(p.y - py) < best) {
             best = std::abs(p.y - py);
             snapped = py;
-            if (isStart) {
+            if (start) {
                 m_nCursorCurve = c;
                 m_PendingMeasure.curve1 = c;
                 m_PendingMeasure.point1 = i;

@@ -1,5 +1,6 @@
 #include "chart/PlotLabel.h"
 
+#include "chart/LabelDlg.h"
 #include "chart/Plot.h"
 #include "chart/PlotAxis.h"
 #include "chart/PlotDC.h"
@@ -106,6 +107,8 @@ void CPlotLabel::Edit()
         return;
     m_pEditor = new QPlainTextEdit(parent);
     m_pEditor->setObjectName("65534");
+    // Lines run on to the right and scroll, as typed; only Return breaks.
+    m_pEditor->setLineWrapMode(QPlainTextEdit::NoWrap);
     CRect r = m_clRect;
     r.DeflateRect(1, 1);
     m_pEditor->setGeometry(r.left, r.top, r.Width(), r.Height());
@@ -150,8 +153,12 @@ void CPlotLabel::InvokeProperties()
         if (menu.exec(cursor) == item)
             cmd = kPropertiesCommand;
     }
-    if (cmd == kPropertiesCommand && g_propertiesDialog)
+    if (cmd != kPropertiesCommand)
+        return;
+    if (g_propertiesDialog)
         g_propertiesDialog(this);
+    else
+        CLabelDlg::Run(this);
 }
 
 void CPlotLabel::Serialize(CArchive& ar)

@@ -487,7 +487,8 @@ std::vector<ChartPoint> MovingAverage(Average kind, const ChartPoint* pts, int n
     const double alpha = 2.0 / (period + 1.0);
     for (int i = 1; i < n; ++i) {
         out[i].x = pts[i].x;
-        const int m = std::min(i, period);
+        // The warm-up windows hold every point so far, the first included.
+        const int m = std::min(i + 1, period);
         double sum = 0.0, wsum = 0.0;
         switch (kind) {
         case Average::Simple:

@@ -9,7 +9,10 @@
 #include "platform/File.h"
 #include "platform/Print.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 
 // Everything one section holds, read completely before any of it reaches
@@ -39,6 +42,73 @@ int ReadCount(CArchive& ar, unsigned minRecord)
         return 0;
     PlotRecords::CheckCount(ar, static_cast<unsigned long long>(n), minRecord);
     return n;
+}
+
+// Geometry a file may carry. Beyond these no screen or page shows the
+// chart, and the drawing would loop for minutes or overflow its pixel
+// arithmetic, so a file with more is treated as damaged.
+constexpr int kMaxMargin = 4096;      // margins and axis spacing, pixels
+constexpr int kMaxSnapRange = 1000;   // cursor square and snap distance
+constexpr int kMaxDecoration = 200;   // arrow, tick, key, marker sizes
+constexpr int kMaxLineWidth = 100;
+constexpr int kMaxCoordinate = 1 << 20;
+constexpr double kMaxLayoutValue = 1e6;  // stored gaps, extents, lengths
+constexpr int kMaxFontSize = 1000;
+
+void Require(bool sane)
+{
+    if (!sane)
+        throw CArchiveException(CArchiveException::badSchema);
+}
+
+bool Within(long long v, long long lo, long long hi) { return v >= lo && v <= hi; }
+
+bool SaneRect(const CRect& r)
+{
+    return Within(r.left, -kMaxCoordinate, kMaxCoordinate) && Within(r.top, -kMaxCoordinate, kMaxCoordinate) &&
+           Within(r.right, -kMaxCoordinate, kMaxCoordinate) && Within(r.bottom, -kMaxCoordinate, kMaxCoordinate);
+}
+
+bool SaneFont(const LOGFONT& lf)
+{
+    return Within(lf.lfHeight, -kMaxFontSize, kMaxFontSize) && Within(lf.lfWidth, -kMaxFontSize, kMaxFontSize) &&
+           Within(lf.lfWeight, 0, 1000);
+}
+
+bool SaneLayoutValue(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxLayoutValue; }
+
+void CheckCurve(const CPlotDataSerie& c)
+{
+    Require(SaneRect(c.GetRect()));
+    Require(Within(c.GetLineSize(), 0, kMaxLineWidth));
+    Require(Within(c.GetMarkerSize(), 0, kMaxDecoration));
+}
+
+void CheckAxis(CPlotAxis& a)
+{
+    Require(Within(a.GetArrowSize(), 0, kMaxDecoration));
+    Require(Within(a.GetTickSize(), 0, kMaxDecoration));
+    Require(Within(a.GetKeySize(), 0, kMaxDecoration));
+    Require(Within(a.GetOriginX(), -kMaxCoordinate, kMaxCoordinate));
+    Require(Within(a.GetOriginY(), -kMaxCoordinate, kMaxCoordinate));
+    Require(Within(a.GetLength(), -kMaxCoordinate, kMaxCoordinate));
+    Require(SaneLayoutValue(a.GetGap()) && SaneLayoutValue(a.GetKeyExtent()));
+    // Ranges may be anything finite (an empty axis holds the largest
+    // doubles), but not a value that is no number.
+    Require(!std::isnan(a.m_dDataMin) && !std::isnan(a.m_dDataMax) && !std::isnan(a.m_dShownMin) &&
+            !std::isnan(a.m_dShownMax) && std::isfinite(a.m_dStep) && a.m_dStep >= 0.0 && std::isfinite(a.m_dSpan));
+    Require(SaneFont(a.GetScaleFont()) && SaneFont(a.GetTitleFont()));
+    for (int i = 0; i < a.GetValueMarkerCount(); ++i) {
+        const PlotValueMarker* m = a.GetValueMarker(i);
+        Require(Within(m->penWidth, 0, kMaxLineWidth) && SaneFont(m->font));
+    }
+}
+
+void CheckObject(const CPlotObject& o)
+{
+    Require(SaneRect(o.GetRect()));
+    if (const auto* label = dynamic_cast<const CPlotLabel*>(&o))
+        Require(SaneFont(label->GetLogFont()));
 }
 
 template <class T>
@@ -116,11 +186,20 @@ void CPlot::ReadSection(CArchive& ar, LoadedSection& s)
         ar >> s.doubleBuffer >> s.showLegend >> s.legendAlignment >> s.snap >> s.snapRange;
         ar >> s.margins[0] >> s.margins[1] >> s.margins[2] >> s.margins[3];
         ar >> s.axisSpacing >> s.selectedCurve;
+        for (int m : s.margins)
+            Require(Within(m, 0, kMaxMargin));
+        Require(Within(s.axisSpacing, 0, kMaxMargin));
+        Require(Within(s.snapRange, 0, kMaxSnapRange));
     }
     if (s.flags & kStoreCurvesAndAxes) {
         ReadRecords(ar, this, s.curves, 4);
         ReadRecords(ar, this, s.xAxes, 4);
         ReadRecords(ar, this, s.yAxes, 4);
+        for (auto& c : s.curves)
+            CheckCurve(*c);
+        for (auto* axes : {&s.xAxes, &s.yAxes})
+            for (auto& a : *axes)
+                CheckAxis(*a);
     }
     if (s.flags & kStoreObjects) {
         const int measures = ReadCount(ar, 16);
@@ -141,8 +220,17 @@ void CPlot::ReadSection(CArchive& ar, LoadedSection& s)
             for (auto& known : s.objects)
                 if (known.get() == object)
                     throw CArchiveException(CArchiveException::badIndex);
+            // Only the chart's free objects belong in the list; an axis,
+            // curve or bare base object there is damage. The object was
+            // made by this read and is nobody else's.
+            if (!object->IsKindOf(VX_RUNTIME_CLASS(CPlotLabel)) &&
+                !object->IsKindOf(VX_RUNTIME_CLASS(CPlotDataNotation))) {
+                delete object;
+                throw CArchiveException(CArchiveException::badClass);
+            }
             object->SetGraph(this);
             s.objects.emplace_back(object);
+            CheckObject(*object);
         }
     }
 }
@@ -173,24 +261,42 @@ void CPlot::ApplySection(LoadedSection& s)
         m_Objects.AddTail(o.release());
 }
 
+namespace {
+
+// Runs body on an open file: an archive, file or memory error abandons the
+// file and answers false, so no exception leaves a message handler.
+template <class Body>
+bool Guarded(CFile& file, Body body)
+{
+    try {
+        body();
+        return true;
+    } catch (const CArchiveException&) {
+    } catch (const CFileException&) {
+    } catch (const std::bad_alloc&) {
+    }
+    file.Abort();
+    return false;
+}
+
+}  // namespace
+
 bool CPlot::Save(const char* fileName, UINT flags)
 {
     if (flags == 0)
         return false;
+    // Display state: a stored chart starts without a tracked object.
     m_pCurrentObject = nullptr;
+    m_pActiveTracker = nullptr;
     CFile file;
     if (!fileName || !file.Open(fileName, CFile::modeCreate | CFile::modeWrite))
         return false;
-    try {
+    return Guarded(file, [&] {
         CArchive ar(&file, CArchive::store, 4096);
         Serialize(ar, flags);
         ar.Close();
         file.Close();
-    } catch (...) {
-        file.Abort();
-        throw;
-    }
-    return true;
+    });
 }
 
 bool CPlot::Load(const char* fileName)
@@ -199,15 +305,14 @@ bool CPlot::Load(const char* fileName)
     if (!fileName || !file.Open(fileName, CFile::modeRead))
         return false;
     LoadedSection section;
-    try {
+    const bool read = Guarded(file, [&] {
         CArchive ar(&file, CArchive::load, 4096);
         ReadSection(ar, section);
         ar.Close();
         file.Close();
-    } catch (...) {
-        file.Abort();
-        throw;
-    }
+    });
+    if (!read)
+        return false;
     // Emptied only once the whole file has been read.
     DeleteAll();
     ApplySection(section);
@@ -238,7 +343,24 @@ CRect CPlot::PrintOn(CDCEx* printerDC)
     printerDC->EndPage();
     printerDC->EndDoc();
     m_pPrinterDC = nullptr;
+    // The page left its layout in the axes, curves and legend; the next
+    // click must meet the window's.
+    RestoreScreenLayout();
     return m_PrintRect;
+}
+
+void CPlot::RestoreScreenLayout()
+{
+    if (!IsWindow())
+        return;
+    CRect client;
+    GetClientRect(&client);
+    if (client.Width() > 0 && client.Height() > 0) {
+        if (m_BackBuffer.width() != client.Width() || m_BackBuffer.height() != client.Height())
+            m_BackBuffer = QImage(client.Width(), client.Height(), QImage::Format_RGB32);
+        RenderTo(m_BackBuffer);
+    }
+    Invalidate(FALSE);
 }
 
 void CPlot::OnPrint()

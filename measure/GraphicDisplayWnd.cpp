@@ -1,11 +1,14 @@
 #include "measure/GraphicDisplayWnd.h"
 
 #include "platform/Bmp.h"
+#include "platform/Cursor.h"
 #include "platform/DialogStyles.h"
+#include "platform/Menu.h"
 #include "platform/Text1252.h"
 
 #include <QImage>
 
+#include <algorithm>
 #include <cassert>
 #include <cfloat>
 #include <cmath>
@@ -40,11 +43,28 @@ CGraphicDisplayWnd::CGraphicDisplayWnd() : m_pStore(std::make_unique<CDataManage
         m_strMenu[i] = vx::FromUtf8(kMenuDefaults[i]);
     VX_ON_MESSAGE(RangeSliderChangedMessage(), OnIntervalChange);
     VX_ON_MESSAGE(WM_PLOT_ZOOMCHANGED, OnZoomChanged);
+    VX_ON_MESSAGE(WM_PLOT_CONTEXTMENU, OnPlotContextMenu);
+    VX_ON_MESSAGE(WM_PLOT_SELECTION, OnPlotSelection);
+    VX_ON_COMMAND(kCmdSelect, OnSelectCurve);
+    VX_ON_COMMAND(kCmdZoomIn, OnZoomIn);
+    VX_ON_COMMAND(kCmdZoomOut, OnZoomOut);
+    VX_ON_COMMAND(kCmdPan, OnPanMode);
+    VX_ON_COMMAND(kCmdCursor, OnCursorMode);
+    VX_ON_COMMAND(kCmdGrid, OnGrid);
+    VX_ON_COMMAND(kCmdFitX, OnFitX);
+    VX_ON_COMMAND(kCmdFitY, OnFitY);
+    VX_ON_COMMAND(kCmdLegend, OnLegend);
+    VX_ON_COMMAND(kCmdCurveOnOff, OnCurveOnOff);
+    VX_ON_COMMAND(kCmdMeasure, OnMeasureMode);
+    VX_ON_COMMAND(kCmdReset, OnResetMode);
+    VX_ON_COMMAND(kCmdProperties, OnProperties);
 }
 
 CGraphicDisplayWnd::~CGraphicDisplayWnd()
 {
+    // The property window's pages point into the chart: it goes first.
     // The chart goes before the store whose arrays it draws from.
+    m_pChartPage.reset();
     m_pPlot.reset();
     m_pRangeSlider.reset();
     m_pScrollSlider.reset();
@@ -81,11 +101,18 @@ BOOL CGraphicDisplayWnd::CreateDisplay(CWnd* parent, UINT id, int /*flag*/)
     m_pPlot->SetData(seed, 2, 0, 0, 0, true, false, false);
     m_pPlot->SetShowLegend(false);
     m_pReadout = m_pPlot->InsertLabel(CString());
-    if (m_pReadout)
+    if (m_pReadout) {
         m_pReadout->SetVisible(false);
+        // This window writes to it on its timers: the chart must never
+        // free it on the user's Delete.
+        m_pReadout->SetProtected(true);
+    }
     m_pPlot->DeleteCurve(0);
     m_pPlot->GetXAxis(0).SetShowMarker(false);
     m_pPlot->GetYAxis(0).SetShowMarker(false);
+    // The sliders and the zoom choose the x interval exactly; rounding it
+    // to whole ticks would show more than was asked for.
+    m_pPlot->GetXAxis(0).SetAutoScale(false);
 
     auto scroll = std::make_unique<CNiceSliderCtrl>();
     if (scroll->Create(WS_CHILD | WS_BORDER | WS_TABSTOP | TBS_AUTOTICKS | TBS_BOTH | TBS_NOTICKS, CRect(0, 0, 0, 0),
@@ -103,6 +130,10 @@ BOOL CGraphicDisplayWnd::CreateDisplay(CWnd* parent, UINT id, int /*flag*/)
         m_pRangeSlider = std::move(range);
     }
     Layout();
+
+    // The property window, hidden until the menu shows it.
+    m_pChartPage = std::make_unique<CChartPage>(m_pPlot.get());
+    m_pChartPage->CreateSheet(m_pPlot.get());
 
     // Ten curves on ten Y axes; the chart creates a curve and its axis only
     // from points, so each is seeded once and then emptied.
@@ -199,7 +230,9 @@ void CGraphicDisplayWnd::OnPaint()
 void CGraphicDisplayWnd::OnDestroy()
 {
     KillTimer(kApplyTimer);
-    m_nTimer1 = 0;
+    KillTimer(kReadoutArmTimer);
+    KillTimer(kReadoutHideTimer);
+    m_nTimer1 = m_nTimer2 = m_nTimer3 = 0;
     CWnd::OnDestroy();
 }
 
@@ -512,6 +545,17 @@ void CGraphicDisplayWnd::OnHScroll(UINT sbCode, UINT pos, CWnd* scrollBar)
 
 void CGraphicDisplayWnd::OnTimer(UINT_PTR id)
 {
+    if (id == kReadoutArmTimer) {
+        KillTimer(kReadoutArmTimer);
+        m_nTimer2 = 0;
+        ShowReadout();
+        return;
+    }
+    if (id == kReadoutHideTimer) {
+        HideReadout();
+        Redraw();
+        return;
+    }
     if (id != kApplyTimer) {
         CWnd::OnTimer(id);
         return;
@@ -542,4 +586,232 @@ LRESULT CGraphicDisplayWnd::OnZoomChanged(WPARAM, LPARAM)
         m_pScrollSlider->SetPos(m_nScrollPos);
     m_bNoTimer = false;
     return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Context menu, read-out and the property window
+
+std::vector<LiveMenuItem> CGraphicDisplayWnd::BuildMenu(const CString (&texts)[kMenuTextCount], bool legendShown,
+                                                         bool chartHasAxisAndCurve)
+{
+    static const UINT kIds[kMenuTextCount - 1] = {kCmdSelect, kCmdZoomIn, kCmdZoomOut, kCmdPan,
+                                                  kCmdCursor, kCmdGrid,   kCmdFitX,    kCmdFitY,
+                                                  kCmdLegend, kCmdCurveOnOff, kCmdMeasure, kCmdReset};
+    std::vector<LiveMenuItem> items;
+    for (int i = 0; i < kMenuTextCount - 1; ++i)
+        if (!texts[i].IsEmpty())
+            items.push_back({kIds[i], texts[i], kIds[i] == kCmdLegend && legendShown});
+    if (!texts[MenuProperties].IsEmpty() && chartHasAxisAndCurve) {
+        if (!items.empty())
+            items.push_back({0, CString(), false});
+        items.push_back({kCmdProperties, texts[MenuProperties], false});
+    }
+    return items;
+}
+
+CString CGraphicDisplayWnd::ReadoutText(int curve, double x, const CString& xTitle, double y,
+                                        const CString& curveName)
+{
+    // Fixed formats: titles and names are data, never part of a format.
+    CString text = CString::Formatted("Kurve %i", curve + 1);
+    text += "\n";
+    text += CString::Formatted("%f ", x);
+    text += xTitle;
+    text += "\r\n";
+    text += CString::Formatted("%f ", y);
+    text += curveName;
+    return text;
+}
+
+LRESULT CGraphicDisplayWnd::OnPlotContextMenu(WPARAM, LPARAM)
+{
+    if (!m_pPlot || !m_pPlot->IsWindow())
+        return 0;
+    const std::vector<LiveMenuItem> items =
+        BuildMenu(m_strMenu, m_pPlot->GetShowLegend(), m_pPlot->GetYAxisCount() > 0 && m_pPlot->GetCurveCount() > 0);
+    if (items.empty())
+        return 0;
+    CMenu menu;
+    menu.CreatePopupMenu();
+    for (const LiveMenuItem& item : items) {
+        if (item.command == 0)
+            menu.AppendMenu(MF_SEPARATOR);
+        else
+            menu.AppendMenu(MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED), item.command,
+                            item.text.GetString());
+    }
+    // Where the right button was released, on the screen.
+    CPoint at = m_pPlot->GetCursorPoint();
+    m_pPlot->ClientToScreen(&at);
+    Redraw();
+    // The choice arrives here as WM_COMMAND, never at the chart.
+    menu.TrackPopupMenu(0, at.x, at.y, this);
+    m_pPlot->SendMessage(WM_PAINT);
+    return 0;
+}
+
+LRESULT CGraphicDisplayWnd::OnPlotSelection(WPARAM curve, LPARAM)
+{
+    // A new selection takes the read-out away at once.
+    if (m_bReadoutShown) {
+        HideReadout();
+        Redraw();
+    }
+    const int selected = static_cast<int>(static_cast<INT_PTR>(curve));
+    KillTimer(kReadoutArmTimer);
+    m_nTimer2 = 0;
+    // Armed by the curve now under the mouse, which is the one it shows.
+    if (kReadoutDelayMs > 0 && selected >= 0)
+        m_nTimer2 = SetTimer(kReadoutArmTimer, kReadoutDelayMs);
+    m_nSelectedCurve = selected;
+    return 0;
+}
+
+void CGraphicDisplayWnd::ShowReadout()
+{
+    if (m_bReadoutShown || !m_pReadout || !m_pPlot || m_pPlot->GetXAxisCount() < 1 || m_nSelectedCurve < 0 ||
+        m_nSelectedCurve >= m_pPlot->GetCurveCount() || m_nReadoutWidth <= 0 || m_nReadoutHeight <= 0)
+        return;
+    const CPoint p = m_pPlot->GetCursorPoint();
+    CPlotAxis& xAxis = m_pPlot->GetXAxis(0);
+    CPlotDataSerie& curve = m_pPlot->GetCurve(m_nSelectedCurve);
+    const double x = xAxis.GetValueForPixel(p.x);
+    int i = xAxis.FindPointIndex(x, m_nSelectedCurve);
+    if (i >= curve.GetCount())
+        i = curve.GetCount() - 1;
+    const double y = curve.GetY(i);
+    m_bReadoutShown = true;
+    m_pReadout->SetText(ReadoutText(m_nSelectedCurve, x, xAxis.GetLabel(), y, curve.GetLabel()));
+    m_pReadout->SetRect(p.x, p.y, p.x + m_nReadoutWidth, p.y + m_nReadoutHeight);
+    m_pReadout->SetVisible(true);
+    Redraw();
+    m_nTimer3 = SetTimer(kReadoutHideTimer, kReadoutTimeMs);
+}
+
+void CGraphicDisplayWnd::HideReadout()
+{
+    KillTimer(kReadoutHideTimer);
+    m_nTimer3 = 0;
+    m_bReadoutShown = false;
+    if (m_pReadout)
+        m_pReadout->SetVisible(false);
+}
+
+void CGraphicDisplayWnd::EnterMode(void (CPlot::*mode)())
+{
+    if (!m_pPlot)
+        return;
+    m_pPlot->SetInteractive(true);
+    m_pPlot->NoOp();
+    if (m_pPlot->GetInteractive())
+        (m_pPlot.get()->*mode)();
+}
+
+void CGraphicDisplayWnd::OnSelectCurve()
+{
+    if (m_pPlot && m_nSelectedCurve >= 0 && m_nSelectedCurve < m_pPlot->GetCurveCount())
+        m_pPlot->SelectCurve(m_nSelectedCurve);
+}
+
+void CGraphicDisplayWnd::OnZoomIn() { EnterMode(&CPlot::Zoom); }
+
+void CGraphicDisplayWnd::OnZoomOut()
+{
+    EnterMode(&CPlot::ResetZoom);
+    // The chart does not report a reset; the sliders follow it here.
+    OnZoomChanged(0, 0);
+    Redraw();
+}
+
+void CGraphicDisplayWnd::OnPanMode() { EnterMode(&CPlot::Pan); }
+void CGraphicDisplayWnd::OnCursorMode() { EnterMode(&CPlot::Cursor); }
+
+void CGraphicDisplayWnd::OnGrid()
+{
+    if (!m_pPlot)
+        return;
+    if (m_pPlot->GetXAxisCount() > 0)
+        m_pPlot->GetXAxis(0).SetShowGrid(!m_pPlot->GetXAxis(0).GetShowGrid());
+    for (int i = 0; i < m_pPlot->GetYAxisCount(); ++i)
+        m_pPlot->GetYAxis(i).SetShowGrid(!m_pPlot->GetYAxis(i).GetShowGrid());
+    Redraw();
+}
+
+void CGraphicDisplayWnd::FitVisible(bool xAxis)
+{
+    if (!m_pPlot || (xAxis ? m_pPlot->GetXAxisCount() : m_pPlot->GetYAxisCount()) < 1)
+        return;
+    CWaitCursor wait;
+    // Over what the user sees: a hidden curve (seed points, an earlier
+    // run) must not decide the range.
+    double lo = 0.0, hi = 0.0;
+    bool any = false;
+    {
+        CSingleLock lock(&m_lock, true);
+        for (int c = 0; c < CDataManager::kCurves; ++c) {
+            if (!HasCurve(c) || !m_pPlot->GetCurve(c).GetVisible())
+                continue;
+            const ChartPoint* p = m_pStore->getPoints(c);
+            const unsigned n = m_pStore->getPointCount(c);
+            for (unsigned i = 0; p && i < n; ++i) {
+                const double v = xAxis ? p[i].x : p[i].y;
+                if (!std::isfinite(v))
+                    continue;
+                lo = any ? std::min(lo, v) : v;
+                hi = any ? std::max(hi, v) : v;
+                any = true;
+            }
+        }
+    }
+    if (any)
+        (xAxis ? m_pPlot->GetXAxis(0) : m_pPlot->GetYAxis(0)).SetRange(lo, hi);
+    Redraw();
+}
+
+void CGraphicDisplayWnd::OnFitX() { FitVisible(true); }
+void CGraphicDisplayWnd::OnFitY() { FitVisible(false); }
+
+void CGraphicDisplayWnd::OnLegend()
+{
+    if (!m_pPlot)
+        return;
+    m_pPlot->SetShowLegend(!m_pPlot->GetShowLegend());
+    Redraw();
+}
+
+void CGraphicDisplayWnd::OnCurveOnOff()
+{
+    if (!m_pPlot || m_nSelectedCurve < 0 || m_nSelectedCurve >= m_pPlot->GetCurveCount())
+        return;
+    CPlotDataSerie& curve = m_pPlot->GetCurve(m_nSelectedCurve);
+    m_pPlot->ShowCurve(m_nSelectedCurve, !curve.GetVisible());
+    Redraw();
+}
+
+void CGraphicDisplayWnd::OnMeasureMode()
+{
+    if (!m_pPlot)
+        return;
+    m_pPlot->SetInteractive(true);
+    m_pPlot->NoOp();
+    if (m_pPlot->GetInteractive() && m_pPlot->GetCurveCount() > 0)
+        m_pPlot->Measure();
+    Redraw();
+}
+
+void CGraphicDisplayWnd::OnResetMode()
+{
+    if (!m_pPlot)
+        return;
+    m_pPlot->SetInteractive(false);
+    m_pPlot->NoOp();
+    Redraw();
+}
+
+void CGraphicDisplayWnd::OnProperties()
+{
+    if (!m_pChartPage)
+        return;
+    m_pChartPage->ShowSheet();
+    m_pChartPage->ApplyDialogTexts(m_ChartTexts, m_AxisTexts, m_CurveTexts);
 }

@@ -5,6 +5,7 @@
 // page decides how often the chart is re-bound and repainted.
 #pragma once
 
+#include "chart/ChartPage.h"
 #include "chart/NiceSliderCtrl.h"
 #include "chart/Plot.h"
 #include "chart/RangeSlider.h"
@@ -29,6 +30,14 @@ constexpr UINT WM_PLOT_CONTEXTMENU = WM_USER + 8;
 constexpr UINT WM_PLOT_ZOOMCHANGED = WM_USER + 10;
 constexpr UINT WM_PLOT_SELECTION = WM_USER + 12;
 
+// One entry of the live chart's context menu; command 0 is a separator.
+struct LiveMenuItem {
+    UINT command = 0;
+    CString text;
+    bool checked = false;
+    bool operator==(const LiveMenuItem&) const = default;
+};
+
 class CGraphicDisplayWnd : public CWnd, public CDataStoreOwner {
 public:
     static constexpr const char* kClassName = "GraphicDisplayWnd";
@@ -42,6 +51,36 @@ public:
         MenuSelect, MenuZoomIn, MenuZoomOut, MenuPan, MenuCursor, MenuGrid, MenuFitX, MenuFitY,
         MenuLegend, MenuCurveOnOff, MenuMeasure, MenuReset, MenuProperties
     };
+    // The menu's commands; they are this window's own and never reach the
+    // chart, which gives the same numbers other meanings.
+    enum MenuCommand : UINT {
+        kCmdSelect = 4000,
+        kCmdZoomIn = 60001,
+        kCmdZoomOut = 60002,
+        kCmdPan = 60003,
+        kCmdCursor = 60004,
+        kCmdGrid = 60005,
+        kCmdFitX = 60006,
+        kCmdFitY = 60007,
+        kCmdLegend = 60008,
+        kCmdCurveOnOff = 60009,
+        kCmdMeasure = 60010,
+        kCmdReset = 60011,
+        kCmdProperties = 60012,
+    };
+    static constexpr UINT_PTR kReadoutArmTimer = 2;
+    static constexpr UINT_PTR kReadoutHideTimer = 3;
+    static constexpr UINT kReadoutDelayMs = 2000;
+    static constexpr UINT kReadoutTimeMs = 3000;
+
+    // The menu for these item texts (in menu order; empty leaves an item
+    // out): the legend item is checked while the legend shows, and the
+    // properties item, after a separator, needs a Y axis and a curve.
+    static std::vector<LiveMenuItem> BuildMenu(const CString (&texts)[kMenuTextCount], bool legendShown,
+                                               bool chartHasAxisAndCurve);
+    // The read-out's text for a point of a curve: "Kurve n", then x with
+    // the X title and y with the curve's name.
+    static CString ReadoutText(int curve, double x, const CString& xTitle, double y, const CString& curveName);
 
     CGraphicDisplayWnd();
     ~CGraphicDisplayWnd() override;
@@ -110,6 +149,11 @@ public:
     CRangeSlider* GetRangeSlider() const { return m_pRangeSlider.get(); }
     const CDataManager& GetStore() const { return *m_pStore; }
     CPlotLabel* GetReadoutLabel() const { return m_pReadout; }
+    CChartPage* GetChartPage() const { return m_pChartPage.get(); }
+    // The curve the chart last reported under the mouse, -1 for none.
+    int GetSelectedCurve() const { return m_nSelectedCurve; }
+    bool IsReadoutArmed() const { return m_nTimer2 != 0; }
+    bool IsReadoutShown() const { return m_bReadoutShown; }
 
     // Where the scroll slider stands for a window ending at x when the
     // newest x is newest: x / newest of the scale, 0 when that is no
@@ -122,6 +166,10 @@ public:
     // Slider notifications (also reachable as messages).
     LRESULT OnIntervalChange(WPARAM which, LPARAM);
     LRESULT OnZoomChanged(WPARAM, LPARAM);
+    // Chart notifications: the right button (the menu) and the curve under
+    // the mouse (arms the read-out).
+    LRESULT OnPlotContextMenu(WPARAM, LPARAM);
+    LRESULT OnPlotSelection(WPARAM curve, LPARAM);
 
     void OnCurveArrayMoved(int curve, std::uintptr_t oldAddress, ChartPoint* newArray, unsigned count) override;
 
@@ -139,6 +187,25 @@ private:
     bool HasYAxis(int axis) const { return m_pPlot && axis >= 0 && axis < m_pPlot->GetYAxisCount(); }
     bool StoreHasPoints() const;
     void SetDefaultDialogTexts();
+    void ShowReadout();
+    void HideReadout();
+    // Interaction on, no mode, then the mode of the command.
+    void EnterMode(void (CPlot::*mode)());
+    // X axis 0 or Y axis 0 over every visible curve that has points.
+    void FitVisible(bool xAxis);
+    void OnSelectCurve();
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnPanMode();
+    void OnCursorMode();
+    void OnGrid();
+    void OnFitX();
+    void OnFitY();
+    void OnLegend();
+    void OnCurveOnOff();
+    void OnMeasureMode();
+    void OnResetMode();
+    void OnProperties();
 
     std::unique_ptr<CPlot> m_pPlot;
     std::unique_ptr<CNiceSliderCtrl> m_pScrollSlider;
@@ -168,4 +235,11 @@ private:
     bool m_bRangeBusy = false;
     mutable CCriticalSection m_lock;
     bool m_bNoTimer = false;
+    std::unique_ptr<CChartPage> m_pChartPage;
+    int m_nSelectedCurve = -1;
+    bool m_bReadoutShown = false;
+    UINT_PTR m_nTimer2 = 0;
+    UINT_PTR m_nTimer3 = 0;
+    int m_nReadoutWidth = 100;
+    int m_nReadoutHeight = 50;
 };

@@ -110,8 +110,15 @@ TEST_F(ChartOutput, PrintLaysOutInScreenPixelsAndScalesToThePage)
     const CRect page = plot.PrintOn(&dc);
     EXPECT_EQ(page, CRect(0, 0, w / 4, h / 4));
     EXPECT_FLOAT_EQ(dc.m_fXScale, 4.0f);
-    // The axes were laid out on the page, not on the window.
-    EXPECT_GT(plot.GetPlotRect().Width(), 300);
+    // The page was laid out larger than the window, and the window's own
+    // layout is back at once: a click on the X axis meets it.
+    EXPECT_GT(page.Width(), 300);
+    EXPECT_LT(plot.GetPlotRect().Width(), 300);
+    const CPoint onAxis = plot.GetXAxis(0).GetRect().CenterPoint();
+    EXPECT_LT(onAxis.y, 200);
+    plot.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(onAxis.x, onAxis.y));
+    plot.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(onAxis.x, onAxis.y));
+    EXPECT_TRUE(plot.GetXAxis(0).m_bSelected);
     dc.DeleteDC();
     EXPECT_GT(QFile(QString::fromStdString(pdf)).size(), 0);
 }

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -17,6 +20,7 @@ namespace {
 class RecordingParent : public CWnd {
 public:
     std::vector<std::pair<UINT, WPARAM>> posted;
+    std::vector<LPARAM> lParams;
     LPARAM lastLParam = 0;
     std::vector<PointPickRecord> picks;
 
@@ -25,6 +29,7 @@ protected:
     {
         if ((msg > WM_USER && msg <= WM_USER + 12) || msg == kCmdForward) {
             posted.emplace_back(msg, wParam);
+            lParams.push_back(lParam);
             lastLParam = lParam;
             if (msg == kNotifyPointDragged)
                 picks.push_back(*reinterpret_cast<PointPickRecord*>(wParam));
@@ -68,6 +73,10 @@ protected:
         vx::ProcessPendingMessages();
         auto p = std::move(parent.posted);
         parent.posted.clear();
+        allFromPlot = true;
+        for (LPARAM l : parent.lParams)
+            allFromPlot = allFromPlot && l == reinterpret_cast<LPARAM>(&plot);
+        parent.lParams.clear();
         return p;
     }
     CPoint At(double x, double y)
@@ -91,6 +100,10 @@ protected:
     Range YRange() { return {plot.GetYAxis(0).m_dShownMin, plot.GetYAxis(0).m_dShownMax}; }
     void Command(UINT id) { plot.SendMessage(WM_COMMAND, id, 0); }
 
+    // Shows a curve's value in the read-out text as the axis formats it.
+    CString ReadoutValue(double y) { return plot.GetYAxis(0).GetValueText(y); }
+    // The readout text after the last Posted(): every message carried the chart.
+    bool allFromPlot = true;
     RecordingParent parent;
     TestPlot plot;
     std::vector<ChartPoint> lines[3];
@@ -283,6 +296,15 @@ TEST_F(Interact, RightButtonOpensPropertiesOnlyForThePressedObject)
     Mouse(WM_RBUTTONUP, At(20, 20));
     EXPECT_TRUE(Has(Posted(), kNotifyContext, 0));
     EXPECT_EQ(popups, 1);
+
+    // A hidden object (the read-out box between uses) is not pressed.
+    CPlotLabel& readout = plot.GetReadout();
+    ASSERT_FALSE(readout.GetVisible());
+    readout.SetRect(At(55, 35).x, At(55, 35).y, At(75, 25).x, At(75, 25).y);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP})
+        Mouse(msg, At(65, 30));
+    EXPECT_EQ(popups, 1);
+    EXPECT_TRUE(Has(Posted(), kNotifyContext, 0));
     CPlotLabel::SetPopupChooser(nullptr);
 }
 
@@ -371,4 +393,218 @@ TEST_F(Interact, ACursorBeyondTheLastPointNotesTheLastPoint)
     EXPECT_EQ(n->m_nCurve, 2);
     EXPECT_EQ(n->m_nPoint, 2);
     EXPECT_EQ(n->m_dX, 100.0);
+}
+
+// ---- notifications: order, wParam and lParam ----
+
+TEST_F(Interact, EachNotificationCarriesTheChartInItsOrder)
+{
+    using Seq = std::vector<std::pair<UINT, WPARAM>>;
+    const WPARAM none = static_cast<WPARAM>(-1);
+    Posted();
+    // A click on curve 1 of 3: +3 as it is found, -1 for every other
+    // visible curve, and its own index last, so that it stands as the
+    // parent's selection.
+    Click(At(30, 50));
+    EXPECT_EQ(Posted(), (Seq{{kNotifyHover, none}, {kNotifyCurve, 1}, {kNotifyHover, none}, {kNotifyHover, 1}}));
+    EXPECT_TRUE(allFromPlot);
+    plot.ShowCurve(2, false);
+    Repaint();
+    Mouse(WM_LBUTTONDBLCLK, At(30, 10), MK_LBUTTON);
+    EXPECT_EQ(Posted(), (Seq{{kNotifyCurveDbl, 0}, {kNotifyHover, none}, {kNotifyHover, 0}}));
+    Mouse(WM_LBUTTONDBLCLK, At(30, 70), MK_LBUTTON);
+    EXPECT_EQ(Posted(), (Seq{{kNotifyHover, none}, {kNotifyHover, none}, {kNotifyNothingDbl, 0}}));
+    Mouse(WM_RBUTTONDOWN, At(30, 70), MK_RBUTTON);
+    Mouse(WM_RBUTTONUP, At(30, 70));
+    EXPECT_EQ(Posted(), (Seq{{kNotifyHover, none}, {kNotifyHover, none}, {kNotifyContext, 0}}));
+    // Hover stops at the curve under the mouse.
+    Mouse(WM_MOUSEMOVE, At(30, 50));
+    EXPECT_EQ(Posted(), (Seq{{kNotifyHover, none}, {kNotifyHover, 1}}));
+    EXPECT_TRUE(allFromPlot);
+
+    Command(kCmdCursor);
+    Mouse(WM_MOUSEMOVE, At(30, 30));
+    EXPECT_EQ(Posted(), (Seq{{kNotifyCursorMoved, 0}, {kNotifyHover, none}, {kNotifyHover, none}}));
+    Command(kCmdZoom);
+    Drag(At(20, 80), At(80, 20));
+    EXPECT_EQ(Posted().back(), (std::pair<UINT, WPARAM>{kNotifyZoomed, 0}));
+    Command(kCmdZoomBack);
+    EXPECT_EQ(Posted(), (Seq{{kNotifyZoomed, 0}}));
+    Repaint();
+    Command(kCmdPick);
+    Mouse(WM_LBUTTONDOWN, At(50, 10), MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, At(50, 10), MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, At(50, 10));
+    bool picked = false;
+    for (const auto& [msg, w] : Posted())
+        if (msg == kNotifyPointDragged)
+            picked = w != 0;  // the address of the record, not a value
+    EXPECT_TRUE(picked);
+    EXPECT_TRUE(allFromPlot);
+}
+
+// ---- cursor and measuring ----
+
+TEST_F(Interact, HiddenCurvesAreNeitherReadNorMeasured)
+{
+    plot.GetCurve(1).SetLabel("Torque");
+    plot.ShowCurve(1, false);
+    Repaint();
+    Command(kCmdCursor);
+    const CPoint nearHidden(At(50, 50).x, At(50, 50).y + 3);
+    Mouse(WM_MOUSEMOVE, nearHidden);
+    EXPECT_LT(plot.GetReadout().GetText().Find("Torque"), 0);
+    EXPECT_EQ(plot.GetCursorPoint(), nearHidden);
+
+    Command(kCmdMeasure);
+    Drag(nearHidden, At(80, 90));
+    ASSERT_EQ(plot.GetMeasures().size(), 1u);
+    EXPECT_NE(plot.GetMeasures()[0].curve1, 1);
+    EXPECT_EQ(plot.GetMeasures()[0].curve2, 2);
+}
+
+TEST_F(Interact, AMeasurementNeedsBothEndsOnACurve)
+{
+    Command(kCmdMeasure);
+    Drag(At(20, 10), At(80, 90));
+    ASSERT_EQ(plot.GetMeasures().size(), 1u);
+    // With nothing to snap to, the next drag measures nothing, and nothing
+    // of the first measurement is appended again.
+    for (int c = 0; c < 3; ++c)
+        plot.ShowCurve(c, false);
+    Drag(At(20, 10), At(80, 90));
+    EXPECT_EQ(plot.GetMeasures().size(), 1u);
+}
+
+TEST_F(Interact, ACursorAtRestReadsTheCurveAsItIsNow)
+{
+    plot.GetCurve(1).SetLabel("Torque");
+    Command(kCmdCursor);
+    Mouse(WM_MOUSEMOVE, At(50, 50));
+    Posted();
+    ASSERT_GE(plot.GetReadout().GetText().Find(", " + ReadoutValue(50.0) + "\r\n"), 0);
+    // A live chart: the data moves while the mouse rests.
+    for (ChartPoint& p : lines[1])
+        p.y = 52.0;
+    Repaint();
+    EXPECT_GE(plot.GetReadout().GetText().Find(", " + ReadoutValue(52.0) + "\r\n"), 0);
+    EXPECT_FALSE(Has(Posted(), kNotifyCursorMoved, 0));
+    // Data that moves away leaves the cursor with the mouse.
+    for (ChartPoint& p : lines[1])
+        p.y = 70.0;
+    Repaint();
+    EXPECT_LT(plot.GetReadout().GetText().Find("Torque"), 0);
+    EXPECT_EQ(plot.GetCursorPoint(), At(50, 50));
+}
+
+TEST_F(Interact, AStoredMeasurementKeepsItsPathAndTexts)
+{
+    plot.GetXAxis(0).SetRange(0, 120);
+    Repaint();
+    Command(kCmdMeasure);
+    Drag(At(20, 10), At(80, 90));
+    ASSERT_EQ(plot.GetMeasures().size(), 1u);
+    const PlotMeasure m = plot.GetMeasures()[0];
+    Command(kCmdNoOp);
+    QImage img = BlankImage(400, 300);
+    plot.RenderTo(img);
+    const CPoint a = At(lines[m.curve1][m.point1].x, lines[m.curve1][m.point1].y);
+    const CPoint b = At(lines[m.curve2][m.point2].x, lines[m.curve2][m.point2].y);
+    ASSERT_GT(std::abs(a.y - b.y), 40);
+    // The vertical leg stands at the end's x from the start's height to
+    // the end's, as it did while the user dragged.
+    int red = 0;
+    for (int y = std::min(a.y, b.y) + 8; y < std::max(a.y, b.y) - 8; ++y)
+        if (img.pixel(b.x, y) == qRgb(255, 0, 0))
+            ++red;
+    EXPECT_GT(red, 10);
+}
+
+TEST_F(Interact, PointPickTakesThePointUnderTheMarkersCentre)
+{
+    plot.GetCurve(0).SetMarkerSize(40);
+    Command(kCmdPick);
+    // Half the marker is 20 pixels, a few units on this axis.
+    const double half = 60.0 - plot.GetXAxis(0).GetValueForPixel(At(60, 10).x - 20);
+    ASSERT_GT(half, 0.0);
+    ASSERT_LT(half, 10.0);
+    Mouse(WM_LBUTTONDOWN, At(60, 10), MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, At(60, 10), MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, At(60, 25), MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, At(60, 25));
+    Posted();
+    ASSERT_FALSE(parent.picks.empty());
+    EXPECT_EQ(parent.picks.back().point, 2);
+    EXPECT_EQ(lines[0][1].y, 10.0);
+}
+
+// ---- the scale after the user moves a range ----
+
+namespace {
+
+// The scale texts of an axis as the last paint placed them: no two meet,
+// the step is 1, 2 or 5 times a power of ten and every tick a whole
+// multiple of it.
+void ExpectReadableScale(CPlot& plot, CPlotAxis& axis, const char* what)
+{
+    SCOPED_TRACE(what);
+    QImage img = BlankImage(400, 300);
+    plot.RenderTo(img);
+    CDCEx dc;
+    dc.AttachImage(&img);
+    const std::vector<CPlotAxis::Tick> ticks = axis.GetTicks(&dc);
+    dc.DeleteDC();
+    ASSERT_GE(ticks.size(), 2u) << axis.m_dShownMin << " " << axis.m_dShownMax << " " << axis.GetStep() << " "
+                                << axis.GetKind();
+    const double step = axis.GetStep();
+    ASSERT_GT(step, 0.0);
+    const double mant = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    EXPECT_TRUE(std::fabs(mant - 1) < 1e-6 || std::fabs(mant - 2) < 1e-6 || std::fabs(mant - 5) < 1e-6) << step;
+    for (size_t i = 0; i < ticks.size(); ++i) {
+        const double k = ticks[i].value / step;
+        EXPECT_NEAR(k, std::nearbyint(k), 1e-6) << ticks[i].value;
+        if (i > 0) {
+            CRect both;
+            EXPECT_FALSE(both.IntersectRect(ticks[i - 1].rect, ticks[i].rect))
+                << ticks[i - 1].text.GetString() << " / " << ticks[i].text.GetString();
+        }
+    }
+}
+
+}  // namespace
+
+TEST_F(Interact, EveryRangeTheUserMakesKeepsARoundReadableScale)
+{
+    auto both = [&](const char* what) {
+        ExpectReadableScale(plot, plot.GetXAxis(0), what);
+        ExpectReadableScale(plot, plot.GetYAxis(0), what);
+    };
+    // A finished 14.6 s series shown in full.
+    plot.GetXAxis(0).SetRange(0, 14.6);
+    both("series");
+    plot.GetXAxis(0).SetRange(0, 100);
+    plot.SendMessage(WM_MOUSEWHEEL, static_cast<WPARAM>(MAKELPARAM(0, static_cast<WORD>(static_cast<short>(-120)))), 0);
+    plot.SendMessage(WM_MOUSEWHEEL, static_cast<WPARAM>(MAKELPARAM(MK_SHIFT, 120)), 0);
+    plot.SendMessage(WM_MOUSEWHEEL, static_cast<WPARAM>(MAKELPARAM(0, 120)), 0);
+    both("wheel");
+    plot.SendMessage(WM_KEYUP, VK_HOME, 0);
+    both("home");
+    plot.SendMessage(WM_KEYUP, VK_ADD, 0);
+    both("plus");
+    plot.SendMessage(WM_KEYUP, VK_SUBTRACT, 0);
+    plot.SendMessage(WM_KEYUP, VK_SUBTRACT, 0);
+    both("minus");
+    plot.SendMessage(WM_KEYUP, VK_LEFT, 0);
+    plot.SendMessage(WM_KEYUP, VK_UP, 0);
+    both("arrows");
+    const double before = plot.GetXAxis(0).GetStep();
+    Command(kCmdZoom);
+    Drag(At(13, 77), At(41, 19));
+    both("zoom");
+    Command(kCmdZoomBack);
+    both("zoom back");
+    EXPECT_EQ(plot.GetXAxis(0).GetStep(), before);
+    Command(kCmdPan);
+    Drag(At(50, 50), At(37, 61));
+    both("pan");
 }

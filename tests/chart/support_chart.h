@@ -19,6 +19,9 @@ public:
 class TestPlot : public CPlot {
 public:
     using CPlot::m_bLeftDown;
+    using CPlot::m_pActiveTracker;
+    using CPlot::m_MousePoint;
+    using CPlot::OnSetCursor;
     using CPlot::m_PlotRect;
     using CPlot::m_ZoomRect;
 };

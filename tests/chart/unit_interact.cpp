@@ -2,6 +2,7 @@
 // key steps, cursors and the read-out texts.
 #include "chart/PlotInteract.h"
 #include "platform/Messages.h"
+#include "platform/RectTracker.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,13 @@ TEST(InteractCursor, ShapeFollowsModeAndHover)
     EXPECT_EQ(CursorForMode(kModePick, false, true), IDC_SIZENS);
     EXPECT_EQ(CursorForMode(kModePick, true, false), 0);
     EXPECT_EQ(CursorForMode(kModeMeasure, true, true), 0);
+    // Over a selected label's tracker: the resize direction of the handle.
+    EXPECT_EQ(CursorForTrackerHit(CRectTracker::hitTopLeft), IDC_SIZENWSE);
+    EXPECT_EQ(CursorForTrackerHit(CRectTracker::hitBottomLeft), IDC_SIZENESW);
+    EXPECT_EQ(CursorForTrackerHit(CRectTracker::hitBottom), IDC_SIZENS);
+    EXPECT_EQ(CursorForTrackerHit(CRectTracker::hitLeft), IDC_SIZEWE);
+    EXPECT_EQ(CursorForTrackerHit(CRectTracker::hitMiddle), IDC_SIZEALL);
+    EXPECT_EQ(CursorForTrackerHit(CRectTracker::hitNothing), 0);
 }
 
 TEST(InteractTexts, ReadoutLinesAndNotation)

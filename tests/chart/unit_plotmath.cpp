@@ -293,8 +293,8 @@ TEST(Trends, MovingAverages)
         y[i] = {double(i), double(i + 1)};
     const auto s = MovingAverage(Average::Simple, y, 6, 3);
     ASSERT_EQ(s.size(), 6u);
-    // Warm-up: point 1 averages y[1] only, point 2 y[2], y[1].
-    const double simple[] = {1, 2, 2.5, 3, 4, 5};
+    // Warm-up: the window holds every point so far, y[0] included.
+    const double simple[] = {1, 1.5, 2, 3, 4, 5};
     for (int i = 0; i < 6; ++i)
         EXPECT_DOUBLE_EQ(s[i].y, simple[i]) << i;
 
@@ -303,7 +303,8 @@ TEST(Trends, MovingAverages)
     EXPECT_DOUBLE_EQ(e[2].y, 0.5 * 3 + 0.5 * 1.5);
 
     const auto l = MovingAverage(Average::LinearWeighted, y, 6, 3);
-    EXPECT_DOUBLE_EQ(l[2].y, (2 * 3 + 1 * 2) / 3.0);
+    EXPECT_DOUBLE_EQ(l[1].y, (2 * 2 + 1 * 1) / 3.0);
+    EXPECT_DOUBLE_EQ(l[2].y, (3 * 3 + 2 * 2 + 1 * 1) / 6.0);
     EXPECT_DOUBLE_EQ(l[5].y, (3 * 6 + 2 * 5 + 1 * 4) / 6.0);
 
     // m = 3: h = 2, weights (0.5, 1, 0.5) * 3 over y[i], y[i-1], y[i-2].

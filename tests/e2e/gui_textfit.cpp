@@ -14,6 +14,8 @@
 #include "app/SchnittstellenAuswahlDlg.h"
 #include "app/StringTable.h"
 #include "app/VX35_3Dlg.h"
+#include "chart/ChartPage.h"
+#include "measure/GraphicDisplayWnd.h"
 #include "measure/MessenDlg.h"
 #include "pages/DatenloggerDlg.h"
 #include "pages/EinrichtenDlg.h"
@@ -274,6 +276,26 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
                                           .arg(QString::fromLatin1(VX35_BINARY_DIR), QString::fromLatin1(language.tag))
                                           .arg(id)));
             }
+        }
+
+        // The live chart's property window, with the texts the measure page
+        // gives it, on each of its tabs.
+        for (int i = 0; i < 9; ++i) {
+            auto* measure = dynamic_cast<CMessenDlg*>(dlg->GetPage(i));
+            if (!measure || !measure->IsWindow())
+                continue;
+            CGraphicDisplayWnd& display = measure->GetDisplay();
+            display.SendMessage(WM_COMMAND, CGraphicDisplayWnd::kCmdProperties, 0);
+            Settle();
+            CChartPage* sheet = display.GetChartPage();
+            ASSERT_NE(sheet, nullptr);
+            fit.Check(sheet, language.tag);
+            for (int tab = 0; tab < 3; ++tab) {
+                sheet->SelectPage(tab);
+                Settle();
+                fit.Check(sheet->GetPage(tab), language.tag);
+            }
+            sheet->CloseSheet();
         }
 
         // The dialogs the menu opens.

@@ -1,0 +1,180 @@
+// The whole program's cost while it measures: the main dialog (offscreen)
+// against vx35sim, with the measure tab and the terminal shown, for a fixed
+// time in each case: the tab shown but idle, PC 10 ms and AUTO 10 ms.
+// Reports the process's CPU time (every thread, from getrusage) per second
+// of wall time, and the live chart's paints per second.
+//
+//   bench_program [seconds per case, default 10]
+#include "tests/support/SimDevice.h"
+
+#include "app/PlaceholderPages.h"
+#include "app/StringTable.h"
+#include "app/VX35_3Dlg.h"
+#include "measure/MessenDlg.h"
+#include "pages/DatenloggerDlg.h"
+#include "pages/EinrichtenDlg.h"
+#include "pages/SteuernDlg.h"
+#include "platform/App.h"
+#include "platform/Messages.h"
+#include "platform/Modal.h"
+#include "platform/Profile.h"
+#include "res/Resources.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+double CpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double Now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Runs the event loop as the program's own would (blocking until there is
+// something to do), for ms or until done.
+bool Pump(int ms, const std::function<bool()>& done = {})
+{
+    const double end = Now() + ms / 1000.0;
+    while (Now() < end) {
+        if (done && done())
+            return true;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        vx::ProcessPendingMessages();
+    }
+    return done ? done() : true;
+}
+
+class PaintCounter : public QObject {
+public:
+    QWidget* target = nullptr;
+    long paints = 0;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (o == target && e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+struct Case {
+    const char* name;
+    std::vector<std::string> simArgs;
+    bool measure;
+};
+
+int RunCase(const Case& c, int seconds, const std::string& link)
+{
+    SimDevice sim("", c.simArgs);
+    if (!sim.Started() || !PointLink(link, sim.Path())) {
+        std::fprintf(stderr, "%s: the simulator did not start\n", c.name);
+        return 1;
+    }
+    auto dlg = std::make_unique<CVX35_3Dlg>();
+    if (!dlg->Create(CVX35_3Dlg::IDD)) {
+        std::fprintf(stderr, "%s: no main dialog\n", c.name);
+        return 1;
+    }
+    dlg->ShowWindow(SW_SHOW);
+    dlg->ShowTerminal(true);
+    dlg->GetSheet().SetActivePage(1);
+    auto* page = dynamic_cast<CMessenDlg*>(dlg->GetPage(1));
+    if (!page) {
+        std::fprintf(stderr, "%s: no measure page\n", c.name);
+        return 1;
+    }
+    PaintCounter counter;
+    counter.target = page->GetDisplay().GetPlot() ? page->GetDisplay().GetPlot()->GetPeer() : nullptr;
+    qApp->installEventFilter(&counter);
+    Pump(1000);
+    if (c.measure) {
+        page->OnStart();
+        if (!Pump(8000, [&] { return page->GetConversation().IsRunning(); })) {
+            std::fprintf(stderr, "%s: measuring did not start\n", c.name);
+            return 1;
+        }
+        Pump(1000);
+    }
+    const int pointsBefore = page->GetDisplay().GetStore().getPointCount(0);
+    const long paintsBefore = counter.paints;
+    const double cpu0 = CpuSeconds(), wall0 = Now();
+    Pump(seconds * 1000);
+    const double cpu = CpuSeconds() - cpu0, wall = Now() - wall0;
+    const long paints = counter.paints - paintsBefore;
+    const int points = static_cast<int>(page->GetDisplay().GetStore().getPointCount(0)) - pointsBefore;
+    qApp->removeEventFilter(&counter);
+    std::printf("%-10s wall %6.2f s  cpu %7.3f s  cpu/wall %6.2f %%  chart paints/s %8.1f  points/s %7.1f\n",
+                c.name, wall, cpu, 100.0 * cpu / wall, paints / wall, points / wall);
+    std::fflush(stdout);
+    dlg->SendMessage(WM_CLOSE);
+    if (dlg->IsWindow())
+        dlg->DestroyWindow();
+    dlg.reset();
+    Pump(300);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    char tmpl[] = "/tmp/vx35-bench-XXXXXX";
+    const char* dir = mkdtemp(tmpl);
+    if (!dir)
+        return 1;
+    setenv("XDG_CONFIG_HOME", dir, 1);
+    const std::string data = std::string(dir) + "/data";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    vx::InitApplication();
+    vx::ModalScript::Activate(true);
+    vxres::InstallResources();
+    vx::InstallStringTable();
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const std::string link = std::string(dir) + "/vx35-link";
+    vx::WriteProfileString("SerPort1", "Port", link.c_str());
+    vx::WriteProfileInt("SerPort1", "BaudRate", 115200);
+    vx::WriteProfileInt("Optionen", "Sprache", 0);
+    SetMainPageFactory([] {
+        CMainPageSet set;
+        set.tabs[0] = std::make_unique<CEinrichtenDlg>();
+        set.tabs[1] = std::make_unique<CMessenDlg>();
+        set.tabs[2] = std::make_unique<CSteuernDlg>();
+        set.tabs[3] = std::make_unique<CDatenloggerDlg>();
+        return set;
+    });
+    double load[3] = {};
+    if (getloadavg(load, 3) > 0)
+        std::printf("load average before: %.2f %.2f %.2f\n", load[0], load[1], load[2]);
+    const Case cases[] = {
+        {"idle", {"--sample-mode", "0"}, false},
+        {"PC 10ms", {"--sample-mode", "0"}, true},
+        {"AUTO 10ms", {"--sample-mode", "8", "--auto-rate", "2"}, true},
+    };
+    int rc = 0;
+    for (const Case& c : cases)
+        rc |= RunCase(c, seconds, link);
+    SetMainPageFactory({});
+    vx::ShutdownApplication();
+    return rc;
+}

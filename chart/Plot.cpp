@@ -31,6 +31,8 @@ CPlot::CPlot()
       m_crOuter(GetSysColor(COLOR_APPWORKSPACE)),
       m_crInner(GetSysColor(COLOR_WINDOW))
 {
+    // The paint covers the client area with the back buffer.
+    SetOpaquePaint(true);
     m_Readout.SetRect(100, 100, 200, 175);
     m_Readout.SetVisible(false);
     m_Readout.m_bEditable = false;

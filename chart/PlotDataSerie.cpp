@@ -82,10 +82,29 @@ void CPlotDataSerie::SetPoints(ChartPoint* points, int count, bool copy)
         // The same array bound again: it stays owned if it was.
     }
     m_nCount = count;
+    if (m_pPoints != m_pKnownFor || m_nCount != m_nKnownCount)
+        m_pKnownFor = nullptr;
+}
+
+void CPlotDataSerie::SetKnownExtents(double xmin, double xmax, double ymin, double ymax)
+{
+    m_pKnownFor = m_pPoints;
+    m_nKnownCount = m_nCount;
+    m_dKnown[0] = xmin;
+    m_dKnown[1] = xmax;
+    m_dKnown[2] = ymin;
+    m_dKnown[3] = ymax;
 }
 
 bool CPlotDataSerie::GetExtents(double* xmin, double* xmax, double* ymin, double* ymax) const
 {
+    if (m_pKnownFor && m_pKnownFor == m_pPoints && m_nKnownCount == m_nCount) {
+        *xmin = m_dKnown[0];
+        *xmax = m_dKnown[1];
+        *ymin = m_dKnown[2];
+        *ymax = m_dKnown[3];
+        return true;
+    }
     bool any = false;
     for (int i = 0; i < m_nCount; ++i) {
         const ChartPoint& p = m_pPoints[i];
@@ -273,9 +292,9 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     const int n = m_nCount;
     auto colX = [&](int i) { return ClampPixel(ValueToPixelF(sx, pts[i].x)); };
 
-    // With ascending x on a linear axis the drawn points are exactly the
-    // first point of each pixel column; find them by binary search so a
-    // paint costs the columns on screen, not the length of the series.
+    // With ascending x on a linear axis the points of one pixel column lie
+    // together; binary search finds where each column starts, so a paint
+    // costs the columns on screen plus the points inside them.
     const bool jump = sx.linear && sx.smax > sx.smin && CheckAscending() && std::isfinite(pts[0].x);
     auto firstWithColAtLeast = [&](int lo, int col) {
         int hi = n;
@@ -297,6 +316,72 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         end = std::min(n, e + 1);
     }
 
+    // Where several points share a pixel column, the column is drawn from
+    // its lowest to its highest point, so a short spike in a long series
+    // stays visible; the line goes on from the column's last point.
+    struct Column {
+        double first, low, high, last;
+    };
+    auto columnOf = [&](int from, int col, double firstPixelY) {
+        Column c{firstPixelY, firstPixelY, firstPixelY, firstPixelY};
+        int k = from;
+        if (jump) {
+            const int stop = std::min(end, firstWithColAtLeast(from, col + 1));
+            if (sy.linear) {
+                // Monotone axis: the extremes in value are the extremes on
+                // screen; only they and the last point need mapping.
+                double lo = 0, hi = 0, last = 0;
+                bool any = false;
+                for (; k < stop; ++k) {
+                    const double v = pts[k].y;
+                    if (!std::isfinite(v))
+                        continue;
+                    if (!any) {
+                        lo = hi = v;
+                        any = true;
+                    } else if (v < lo) {
+                        lo = v;
+                    } else if (v > hi) {
+                        hi = v;
+                    }
+                    last = v;
+                }
+                if (any) {
+                    const double a = ValueToPixelF(sy, lo), b = ValueToPixelF(sy, hi);
+                    const double l = ValueToPixelF(sy, last);
+                    if (!std::isnan(a) && !std::isnan(b) && !std::isnan(l)) {
+                        c.low = std::min({c.low, a, b});
+                        c.high = std::max({c.high, a, b});
+                        c.last = l;
+                    }
+                }
+                return std::pair{c, stop};
+            }
+            for (; k < stop; ++k) {
+                const double fy = ValueToPixelF(sy, pts[k].y);
+                if (std::isnan(fy))
+                    continue;
+                c.low = std::min(c.low, fy);
+                c.high = std::max(c.high, fy);
+                c.last = fy;
+            }
+            return std::pair{c, stop};
+        }
+        // Any order: the run of consecutive points in this column.
+        for (; k < end; ++k) {
+            const double fx = ValueToPixelF(sx, pts[k].x);
+            if (std::isnan(fx) || ClampPixel(fx) != col)
+                break;
+            const double fy = ValueToPixelF(sy, pts[k].y);
+            if (std::isnan(fy))
+                continue;
+            c.low = std::min(c.low, fy);
+            c.high = std::max(c.high, fy);
+            c.last = fy;
+        }
+        return std::pair{c, k};
+    };
+
     bool started = false;
     // A finite value the axis cannot show (not above 0 on a log axis) is a
     // hole in the curve: the line starts again after it. Non-finite values
@@ -309,6 +394,10 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     double prevX = 0, prevY = 0;
     int prevCol = 0;
     int i = begin;
+    auto record = [&](const CPoint& a, const CPoint& b) {
+        if (plot.PtInRect(a) || plot.PtInRect(b))
+            m_Segments.push_back({a.x, a.y, b.x, b.y});
+    };
     while (i < end) {
         const ChartPoint& p = pts[i];
         const double fx = ValueToPixelF(sx, p.x);
@@ -319,7 +408,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         }
         const int col = ClampPixel(fx);
         if (started && col == prevCol) {
-            // Same column as the last drawn point: skipped entirely.
+            // Same column as the last drawn one (out-of-order x): skipped.
             i = jump ? firstWithColAtLeast(i, col + 1) : i + 1;
             continue;
         }
@@ -336,8 +425,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
             broken = false;
         } else {
             const CPoint a(ClampPixel(prevX), ClampPixel(prevY)), b(col, ClampPixel(fy));
-            if (plot.PtInRect(a) || plot.PtInRect(b))
-                m_Segments.push_back({a.x, a.y, b.x, b.y});
+            record(a, b);
             if (m_nType == 0)
                 w.Line(prevX, prevY, x, y);
             else
@@ -345,10 +433,21 @@ void CPlotDataSerie::Draw(CDCEx* dc)
             if (m_bFill)
                 polygon.push_back(POINT{b.x, b.y});
         }
+        const auto [c, next] = columnOf(i + 1, col, fy);
+        const double low = ClampPixel(c.low), high = ClampPixel(c.high), last = ClampPixel(c.last);
+        if (low < high) {
+            record(CPoint(col, static_cast<int>(low)), CPoint(col, static_cast<int>(high)));
+            if (m_nType == 0) {
+                w.Line(x, low, x, high);
+            } else {
+                w.Dot(col, static_cast<int>(low));
+                w.Dot(col, static_cast<int>(high));
+            }
+        }
         prevX = x;
-        prevY = y;
+        prevY = last;
         prevCol = col;
-        ++i;
+        i = next;
     }
 
     if (m_bFill && !polygon.empty()) {

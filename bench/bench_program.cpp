@@ -22,6 +22,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 
 #include <chrono>
@@ -49,17 +51,23 @@ double Now()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-// Runs the event loop as the program's own would (blocking until there is
-// something to do), for ms or until done.
+// Runs the event loop as the program's own does (sleeping until there is
+// something to do), for ms or until done, which is asked every 10 ms.
 bool Pump(int ms, const std::function<bool()>& done = {})
 {
-    const double end = Now() + ms / 1000.0;
-    while (Now() < end) {
+    if (done && done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (done && done())
-            return true;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-        vx::ProcessPendingMessages();
-    }
+            loop.quit();
+    });
+    if (done)
+        poll.start();
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
     return done ? done() : true;
 }
 

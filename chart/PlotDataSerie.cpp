@@ -326,7 +326,10 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         Column c{firstPixelY, firstPixelY, firstPixelY, firstPixelY};
         int k = from;
         if (jump) {
-            const int stop = std::min(end, firstWithColAtLeast(from, col + 1));
+            // Sparse points (the usual follow view) leave the column at the
+            // next point: no search then.
+            const int stop = (from >= end || colX(from) > col) ? std::min(from, end)
+                                                                : std::min(end, firstWithColAtLeast(from, col + 1));
             if (sy.linear) {
                 // Monotone axis: the extremes in value are the extremes on
                 // screen; only they and the last point need mapping.

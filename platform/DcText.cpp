@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_map>
 
 using vx::dcdetail::ToQColor;
 
@@ -213,8 +216,30 @@ CSize CDC::GetTextExtent(const char* text, int count) const
         return CSize(0, 0);
     if (count < 0)
         count = static_cast<int>(std::strlen(text));
+    // The chart's axes measure the same scale texts in the same fonts on
+    // every paint; shaping them anew each time dominated a paint. The
+    // extent depends on the font and the device's resolution only.
+    static std::unordered_map<std::string, CSize> cache;
+    static std::mutex lock;
+    std::string key;
+    key.reserve(sizeof(LOGFONT) + 2 * sizeof(int) + static_cast<size_t>(count));
+    key.append(reinterpret_cast<const char*>(&d->s.lf), sizeof(LOGFONT));
+    key.append(reinterpret_cast<const char*>(&d->dpiX), sizeof(int));
+    key.append(reinterpret_cast<const char*>(&d->dpiY), sizeof(int));
+    key.append(text, static_cast<size_t>(count));
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        const auto it = cache.find(key);
+        if (it != cache.end())
+            return it->second;
+    }
     const QFontMetrics fm = Metrics(*d);
-    return CSize(fm.horizontalAdvance(vx::ToQString(CString(text, count))), fm.height());
+    const CSize size(fm.horizontalAdvance(vx::ToQString(CString(text, count))), fm.height());
+    std::lock_guard<std::mutex> guard(lock);
+    if (cache.size() >= 4096)
+        cache.clear();
+    cache.emplace(std::move(key), size);
+    return size;
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const

@@ -585,6 +585,18 @@ TEST(DcText, ExtentsAndDrawTextLayout)
     EXPECT_GE(one.cy, 16);
     EXPECT_LE(one.cy, 20);
     EXPECT_GT(c.dc.GetTextExtent(CString("Wert Wert")).cx, 2 * one.cx);
+    // Measured again after another font was selected: each font its own
+    // extent, whatever was measured before.
+    CFont big;
+    LOGFONT blf = lf;
+    blf.lfHeight = -32;
+    big.CreateFontIndirect(&blf);
+    c.dc.SelectObject(&big);
+    const CSize large = c.dc.GetTextExtent(CString("Wert"));
+    EXPECT_GT(large.cx, one.cx + one.cx / 2);
+    EXPECT_GT(large.cy, one.cy);
+    c.dc.SelectObject(&font);
+    EXPECT_EQ(c.dc.GetTextExtent(CString("Wert")), one);
 
     // DT_CALCRECT measures lines separated by "\r\n" and keeps left/top.
     CRect calc(10, 20, 11, 21);

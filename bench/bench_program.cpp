@@ -22,18 +22,24 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QTimerEvent>
 #include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 
 #include <chrono>
+#include <typeinfo>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <memory>
 #include <string>
 
+#include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -71,14 +77,56 @@ bool Pump(int ms, const std::function<bool()>& done = {})
     return done ? done() : true;
 }
 
+// CPU ticks of each thread of the process, by thread id.
+std::map<int, std::pair<std::string, long>> ThreadTicks()
+{
+    std::map<int, std::pair<std::string, long>> out;
+    DIR* dir = opendir("/proc/self/task");
+    if (!dir)
+        return out;
+    while (dirent* e = readdir(dir)) {
+        const int tid = std::atoi(e->d_name);
+        if (tid <= 0)
+            continue;
+        std::ifstream f("/proc/self/task/" + std::to_string(tid) + "/stat");
+        std::string line;
+        std::getline(f, line);
+        const auto open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 2));
+        std::string field;
+        long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && rest >> field; ++i) {
+            if (i == 14)
+                utime = std::atol(field.c_str());
+            if (i == 15)
+                stime = std::atol(field.c_str());
+        }
+        out[tid] = {line.substr(open + 1, close - open - 1), utime + stime};
+    }
+    closedir(dir);
+    return out;
+}
+
 class PaintCounter : public QObject {
 public:
     QWidget* target = nullptr;
     long paints = 0;
+    std::map<std::string, long> byType;
     bool eventFilter(QObject* o, QEvent* e) override
     {
         if (o == target && e->type() == QEvent::Paint)
             ++paints;
+        if (std::getenv("BENCH_EVENTS")) {
+            std::string k = std::to_string(int(e->type())) + " " + o->metaObject()->className();
+            if (auto* w = qobject_cast<QWidget*>(o))
+                if (CWnd* wnd = CWnd::FromChildWidget(w))
+                    k += std::string(" ") + typeid(*wnd).name() + " " + std::to_string(wnd->GetDlgCtrlID());
+            if (e->type() == QEvent::Timer)
+                k += " id" + std::to_string(static_cast<QTimerEvent*>(e)->timerId());
+            ++byType[k];
+        }
         return false;
     }
 };
@@ -102,7 +150,7 @@ int RunCase(const Case& c, int seconds, const std::string& link)
         return 1;
     }
     dlg->ShowWindow(SW_SHOW);
-    dlg->ShowTerminal(true);
+    dlg->ShowTerminal(!std::getenv("BENCH_NO_TERMINAL"));
     dlg->GetSheet().SetActivePage(1);
     auto* page = dynamic_cast<CMessenDlg*>(dlg->GetPage(1));
     if (!page) {
@@ -123,14 +171,29 @@ int RunCase(const Case& c, int seconds, const std::string& link)
     }
     const int pointsBefore = page->GetDisplay().GetStore().getPointCount(0);
     const long paintsBefore = counter.paints;
+    const auto ticks0 = ThreadTicks();
     const double cpu0 = CpuSeconds(), wall0 = Now();
     Pump(seconds * 1000);
     const double cpu = CpuSeconds() - cpu0, wall = Now() - wall0;
+    const auto ticks1 = ThreadTicks();
     const long paints = counter.paints - paintsBefore;
     const int points = static_cast<int>(page->GetDisplay().GetStore().getPointCount(0)) - pointsBefore;
     qApp->removeEventFilter(&counter);
     std::printf("%-10s wall %6.2f s  cpu %7.3f s  cpu/wall %6.2f %%  chart paints/s %8.1f  points/s %7.1f\n",
                 c.name, wall, cpu, 100.0 * cpu / wall, paints / wall, points / wall);
+    if (std::getenv("BENCH_EVENTS"))
+        for (const auto& [k, n] : counter.byType)
+            if (n / wall > 5)
+                std::printf("    event %-50s %8.1f /s\n", k.c_str(), n / wall);
+    if (std::getenv("BENCH_THREADS")) {
+        const double hz = static_cast<double>(sysconf(_SC_CLK_TCK));
+        for (const auto& [tid, t] : ticks1) {
+            const auto it = ticks0.find(tid);
+            const long d = t.second - (it == ticks0.end() ? 0 : it->second.second);
+            if (d > 0)
+                std::printf("    thread %d %-16s %6.2f %%\n", tid, t.first.c_str(), 100.0 * d / hz / wall);
+        }
+    }
     std::fflush(stdout);
     dlg->SendMessage(WM_CLOSE);
     if (dlg->IsWindow())

@@ -20,6 +20,7 @@
 #include "res/Resources.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <atomic>
 #include <chrono>
@@ -244,5 +245,6 @@ int main(int argc, char** argv)
     port.reset();
     owner.DestroyWindow();
     vx::ShutdownApplication();
+    QDir(QString::fromLocal8Bit(dir)).removeRecursively();
     return rc;
 }

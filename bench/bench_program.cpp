@@ -21,6 +21,7 @@
 #include "res/Resources.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QTimerEvent>
 #include <QEventLoop>
@@ -247,5 +248,6 @@ int main(int argc, char** argv)
         rc |= RunCase(c, seconds, link);
     SetMainPageFactory({});
     vx::ShutdownApplication();
+    QDir(QString::fromLocal8Bit(dir)).removeRecursively();
     return rc;
 }

@@ -7,6 +7,7 @@
 // and how many never arrived.
 //
 //   bench_live_path [frames per run, default 2000000] [runs, default 3]
+#include "bench/BenchSupport.h"
 #include "tests/support/PageOwner.h"
 
 #include "app/StringTable.h"
@@ -46,17 +47,7 @@ namespace {
 
 constexpr double kLineFramesPerSecond = 2880.0;
 
-double Now()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
-double CpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 // The device: answers the conversation's requests, and once told writes
 // the given number of 4-byte frames as fast as the terminal takes them.
@@ -143,8 +134,8 @@ struct Device {
 
 bool Pump(double seconds, const std::function<bool()>& done)
 {
-    const double end = Now() + seconds;
-    while (Now() < end) {
+    const double end = bench::Now() + seconds;
+    while (bench::Now() < end) {
         if (done())
             return true;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -217,7 +208,7 @@ int main(int argc, char** argv)
     int rc = 0;
     for (int run = 0; run < runs; ++run) {
         const unsigned before = store.getPointCount(0);
-        const double t0 = Now(), cpu0 = CpuSeconds();
+        const double t0 = bench::Now(), cpu0 = bench::CpuSeconds();
         device.framesToSend = frames;
         double last = t0;
         unsigned lastCount = before;
@@ -226,11 +217,11 @@ int main(int argc, char** argv)
             const unsigned n = store.getPointCount(0);
             if (n != lastCount) {
                 lastCount = n;
-                last = Now();
+                last = bench::Now();
             }
-            return n - before >= static_cast<unsigned>(frames) || Now() - last > 1.0;
+            return n - before >= static_cast<unsigned>(frames) || bench::Now() - last > 1.0;
         });
-        const double wall = last - t0, cpu = CpuSeconds() - cpu0;
+        const double wall = last - t0, cpu = bench::CpuSeconds() - cpu0;
         const unsigned got = store.getPointCount(0) - before;
         const double rate = got / wall;
         std::printf("run %d: %u of %d frames in %.3f s: %.0f frames/s = %.0f x the line rate; cpu %.3f s; "

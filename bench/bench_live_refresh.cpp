@@ -4,6 +4,8 @@
 // points) against a day's (8.64 million): the cost must not grow with it.
 #include "measure/GraphicDisplayWnd.h"
 
+#include "bench/BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -47,12 +49,5 @@ BENCHMARK(Refresh)->Arg(6'000)->Arg(8'640'000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunQtBenchmarks<QApplication>(argc, argv);
 }

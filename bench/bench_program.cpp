@@ -5,6 +5,7 @@
 // of wall time, and the live chart's paints per second.
 //
 //   bench_program [seconds per case, default 10]
+#include "bench/BenchSupport.h"
 #include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
@@ -46,17 +47,7 @@
 
 namespace {
 
-double CpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
-double Now()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 // Runs the event loop as the program's own does (sleeping until there is
 // something to do), for ms or until done, which is asked every 10 ms.
@@ -173,9 +164,9 @@ int RunCase(const Case& c, int seconds, const std::string& link)
     const int pointsBefore = page->GetDisplay().GetStore().getPointCount(0);
     const long paintsBefore = counter.paints;
     const auto ticks0 = ThreadTicks();
-    const double cpu0 = CpuSeconds(), wall0 = Now();
+    const double cpu0 = bench::CpuSeconds(), wall0 = bench::Now();
     Pump(seconds * 1000);
-    const double cpu = CpuSeconds() - cpu0, wall = Now() - wall0;
+    const double cpu = bench::CpuSeconds() - cpu0, wall = bench::Now() - wall0;
     const auto ticks1 = ThreadTicks();
     const long paints = counter.paints - paintsBefore;
     const int points = static_cast<int>(page->GetDisplay().GetStore().getPointCount(0)) - pointsBefore;

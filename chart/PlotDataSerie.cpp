@@ -217,7 +217,7 @@ struct Walker {
         const CRect far(plot.left - int(kNear), plot.top - int(kNear), plot.right + int(kNear),
                         plot.bottom + int(kNear));
         if (Outcode(sx, sy, far) || Outcode(ex, ey, far)) {
-            if (!ClipToRect(sx, sy, ex, ey, far)) {
+            if (!vx::ClipSegmentToRect(sx, sy, ex, ey, far.left, far.top, far.right, far.bottom)) {
                 dc->MoveTo(ix1, iy1);
                 penX = ix1;
                 penY = iy1;
@@ -233,35 +233,6 @@ struct Walker {
         penKnown = true;
         penX = iex;
         penY = iey;
-    }
-
-    // Liang-Barsky on a rectangle; false when nothing is left.
-    static bool ClipToRect(double& x0, double& y0, double& x1, double& y1, const CRect& r)
-    {
-        double t0 = 0.0, t1 = 1.0;
-        const double dx = x1 - x0, dy = y1 - y0;
-        const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x0 - r.left, r.right - x0, y0 - r.top, r.bottom - y0};
-        for (int i = 0; i < 4; ++i) {
-            if (p[i] == 0.0) {
-                if (q[i] < 0.0)
-                    return false;
-                continue;
-            }
-            const double t = q[i] / p[i];
-            if (p[i] < 0.0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
-            if (t0 > t1)
-                return false;
-        }
-        const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
-        x1 = x0 + t1 * dx;
-        y1 = y0 + t1 * dy;
-        x0 = nx0;
-        y0 = ny0;
-        return true;
     }
 };
 
@@ -322,6 +293,15 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     struct Column {
         double first, low, high, last;
     };
+    // One more point of a column, by its pixel; unshown ones are left out.
+    auto take = [&](Column& c, double y) {
+        const double fy = ValueToPixelF(sy, y);
+        if (std::isnan(fy))
+            return;
+        c.low = std::min(c.low, fy);
+        c.high = std::max(c.high, fy);
+        c.last = fy;
+    };
     auto columnOf = [&](int from, int col, double firstPixelY) {
         Column c{firstPixelY, firstPixelY, firstPixelY, firstPixelY};
         int k = from;
@@ -360,14 +340,8 @@ void CPlotDataSerie::Draw(CDCEx* dc)
                 }
                 return std::pair{c, stop};
             }
-            for (; k < stop; ++k) {
-                const double fy = ValueToPixelF(sy, pts[k].y);
-                if (std::isnan(fy))
-                    continue;
-                c.low = std::min(c.low, fy);
-                c.high = std::max(c.high, fy);
-                c.last = fy;
-            }
+            for (; k < stop; ++k)
+                take(c, pts[k].y);
             return std::pair{c, stop};
         }
         // Any order: the run of consecutive points in this column.
@@ -375,12 +349,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
             const double fx = ValueToPixelF(sx, pts[k].x);
             if (std::isnan(fx) || ClampPixel(fx) != col)
                 break;
-            const double fy = ValueToPixelF(sy, pts[k].y);
-            if (std::isnan(fy))
-                continue;
-            c.low = std::min(c.low, fy);
-            c.high = std::max(c.high, fy);
-            c.last = fy;
+            take(c, pts[k].y);
         }
         return std::pair{c, k};
     };

@@ -359,13 +359,13 @@ std::int64_t MinorSteps(std::int64_t step, std::int64_t major, std::int64_t mino
 // [lo, hi]; false when none can.
 } // namespace
 
-// Liang-Barsky: a and b cut to r; false when nothing of the segment is in r.
-static bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
+bool vx::ClipSegmentToRect(double& x0, double& y0, double& x1, double& y1, double left, double top, double right,
+                           double bottom)
 {
     double t0 = 0.0, t1 = 1.0;
-    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double dx = x1 - x0, dy = y1 - y0;
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+    const double q[4] = {x0 - left, right - x0, y0 - top, bottom - y0};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
             if (q[i] < 0.0)
@@ -380,9 +380,21 @@ static bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
         if (t0 > t1)
             return false;
     }
-    const QPointF start(a.x() + t0 * dx, a.y() + t0 * dy);
-    b = QPointF(a.x() + t1 * dx, a.y() + t1 * dy);
-    a = start;
+    const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
+    x1 = x0 + t1 * dx;
+    y1 = y0 + t1 * dy;
+    x0 = nx0;
+    y0 = ny0;
+    return true;
+}
+
+static bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
+{
+    double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
+    if (!vx::ClipSegmentToRect(x0, y0, x1, y1, r.left(), r.top(), r.right(), r.bottom()))
+        return false;
+    a = QPointF(x0, y0);
+    b = QPointF(x1, y1);
     return true;
 }
 

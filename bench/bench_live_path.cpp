@@ -7,6 +7,7 @@
 // and how many never arrived.
 //
 //   bench_live_path [frames per run, default 2000000] [runs, default 3]
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "tests/support/PageOwner.h"
 
@@ -148,18 +149,9 @@ bool Pump(double seconds, const std::function<bool()>& done)
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    char tmpl[] = "/tmp/vx35-bench-XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    if (!dir)
+    bench::ProgramSetting setting(argc, argv);
+    if (!setting.Ok())
         return 1;
-    setenv("XDG_CONFIG_HOME", dir, 1);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    vx::InitApplication();
-    vx::ModalScript::Activate(true);
-    vxres::InstallResources();
-    vx::InstallStringTable();
     vx::WriteProfileString("Messenkonfiguration", "KANAL 0", "0; 0; 1; 0.000000");
     const int frames = argc > 1 ? std::max(1000, std::atoi(argv[1])) : 2'000'000;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
@@ -235,7 +227,5 @@ int main(int argc, char** argv)
     table[0].m_pPortMan = nullptr;
     port.reset();
     owner.DestroyWindow();
-    vx::ShutdownApplication();
-    QDir(QString::fromLocal8Bit(dir)).removeRecursively();
     return rc;
 }

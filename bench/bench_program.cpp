@@ -5,6 +5,7 @@
 // of wall time, and the live chart's paints per second.
 //
 //   bench_program [seconds per case, default 10]
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "tests/support/SimDevice.h"
 
@@ -199,22 +200,11 @@ int RunCase(const Case& c, int seconds, const std::string& link)
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    char tmpl[] = "/tmp/vx35-bench-XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    if (!dir)
+    bench::ProgramSetting setting(argc, argv);
+    if (!setting.Ok())
         return 1;
-    setenv("XDG_CONFIG_HOME", dir, 1);
-    const std::string data = std::string(dir) + "/data";
-    setenv("XDG_DATA_HOME", data.c_str(), 1);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    vx::InitApplication();
-    vx::ModalScript::Activate(true);
-    vxres::InstallResources();
-    vx::InstallStringTable();
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-    const std::string link = std::string(dir) + "/vx35-link";
+    const std::string link = setting.Folder() + "/vx35-link";
     vx::WriteProfileString("SerPort1", "Port", link.c_str());
     vx::WriteProfileInt("SerPort1", "BaudRate", 115200);
     vx::WriteProfileInt("Optionen", "Sprache", 0);
@@ -238,7 +228,5 @@ int main(int argc, char** argv)
     for (const Case& c : cases)
         rc |= RunCase(c, seconds, link);
     SetMainPageFactory({});
-    vx::ShutdownApplication();
-    QDir(QString::fromLocal8Bit(dir)).removeRecursively();
     return rc;
 }

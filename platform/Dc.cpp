@@ -459,45 +459,58 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
             styleOffset = static_cast<int>((std::int64_t(styleOffset) + steps % period) % period);
     };
 
-    // Only the part of the line that can reach a clip rectangle is walked:
-    // a line millions of pixels long costs what shows of it.
     const std::vector<QRect>& clips = ClipRects();
-    QRect bounds;
-    for (const QRect& c : clips)
-        bounds |= c;
-    if (bounds.isEmpty()) {
-        advanceStyle();
-        return;
-    }
-    const bool xMajor = dx >= dy;
-    std::int64_t f1, l1, f2, l2;
-    const bool hit = xMajor ? StepRange(ax, sx, bounds.left(), bounds.right(), dx, dx, steps, f1, l1) &&
-                                  StepRange(ay, sy, bounds.top(), bounds.bottom(), dy, dx, steps, f2, l2)
-                            : StepRange(ay, sy, bounds.top(), bounds.bottom(), dy, dy, steps, f1, l1) &&
-                                  StepRange(ax, sx, bounds.left(), bounds.right(), dx, dy, steps, f2, l2);
-    if (!hit || std::max(f1, f2) > std::min(l1, l2)) {
-        advanceStyle();
-        return;
-    }
-    const std::int64_t first = std::max(f1, f2), last = std::min(l1, l2);
-    auto at = [&](std::int64_t i, std::int64_t& x, std::int64_t& y) {
-        const std::int64_t minor = MinorSteps(i, steps, xMajor ? dy : dx);
-        x = ax + sx * (xMajor ? i : minor);
-        y = ay + sy * (xMajor ? minor : i);
+    auto within = [](const QRect& c, std::int64_t px0, std::int64_t py0, std::int64_t px1, std::int64_t py1) {
+        return px0 >= c.left() && px0 <= c.right() && py0 >= c.top() && py0 <= c.bottom() && px1 >= c.left() &&
+               px1 <= c.right() && py1 >= c.top() && py1 <= c.bottom();
     };
-    std::int64_t x, y, ex, ey;
-    at(first, x, y);
-    at(last, ex, ey);
-    std::int64_t err = static_cast<std::int64_t>(Wide(dx) - dy - Wide(sx * (x - ax)) * dy + Wide(sy * (y - ay)) * dx);
-
-    // The walked part inside one clip rectangle: no test per pixel.
+    std::int64_t first = 0, last = steps - 1, x = ax, y = ay, err = dx - dy;
+    // Both ends in one clip rectangle (a curve inside its plot): all of the
+    // line shows, and no pixel needs a test.
     bool inside = false;
     for (const QRect& c : clips)
-        if (x >= c.left() && x <= c.right() && y >= c.top() && y <= c.bottom() && ex >= c.left() &&
-            ex <= c.right() && ey >= c.top() && ey <= c.bottom()) {
+        if (within(c, ax, ay, bx, by)) {
             inside = true;
             break;
         }
+    if (!inside) {
+        // Only the part of the line that can reach a clip rectangle is
+        // walked: a line millions of pixels long costs what shows of it.
+        QRect bounds;
+        for (const QRect& c : clips)
+            bounds |= c;
+        if (bounds.isEmpty()) {
+            advanceStyle();
+            return;
+        }
+        const bool xMajor = dx >= dy;
+        std::int64_t f1, l1, f2, l2;
+        const bool hit = xMajor ? StepRange(ax, sx, bounds.left(), bounds.right(), dx, dx, steps, f1, l1) &&
+                                      StepRange(ay, sy, bounds.top(), bounds.bottom(), dy, dx, steps, f2, l2)
+                                : StepRange(ay, sy, bounds.top(), bounds.bottom(), dy, dy, steps, f1, l1) &&
+                                      StepRange(ax, sx, bounds.left(), bounds.right(), dx, dy, steps, f2, l2);
+        if (!hit || std::max(f1, f2) > std::min(l1, l2)) {
+            advanceStyle();
+            return;
+        }
+        first = std::max(f1, f2);
+        last = std::min(l1, l2);
+        auto at = [&](std::int64_t i, std::int64_t& px0, std::int64_t& py0) {
+            const std::int64_t minor = MinorSteps(i, steps, xMajor ? dy : dx);
+            px0 = ax + sx * (xMajor ? i : minor);
+            py0 = ay + sy * (xMajor ? minor : i);
+        };
+        std::int64_t ex, ey;
+        at(first, x, y);
+        at(last, ex, ey);
+        err = static_cast<std::int64_t>(Wide(dx) - dy - Wide(sx * (x - ax)) * dy + Wide(sy * (y - ay)) * dx);
+        // The walked part inside one clip rectangle: no test per pixel.
+        for (const QRect& c : clips)
+            if (within(c, x, y, ex, ey)) {
+                inside = true;
+                break;
+            }
+    }
 
     const std::int64_t count = last - first + 1;
     if (inside && !styled && rop == R2_COPYPEN) {

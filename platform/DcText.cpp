@@ -23,6 +23,65 @@ QFontMetrics Metrics(const CDC::Impl& d)
     return QFontMetrics(d.s.font);
 }
 
+// What a text's metrics depend on: the font and the device's resolution.
+std::string FontKey(const CDC::Impl& d)
+{
+    std::string key;
+    key.append(reinterpret_cast<const char*>(&d.s.lf), sizeof(LOGFONT));
+    key.append(reinterpret_cast<const char*>(&d.dpiX), sizeof(int));
+    key.append(reinterpret_cast<const char*>(&d.dpiY), sizeof(int));
+    return key;
+}
+
+// A chart draws and measures the same few texts in the same few fonts on
+// every paint; metrics objects and the shaping behind a width are costly,
+// so both are kept (bounded: a full cache starts again).
+template <class Value>
+class MetricsCache {
+public:
+    template <class Make>
+    Value Get(std::string key, const Make& make)
+    {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            const auto it = m_map.find(key);
+            if (it != m_map.end())
+                return it->second;
+        }
+        const Value v = make();
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_map.size() >= 4096)
+            m_map.clear();
+        m_map.emplace(std::move(key), v);
+        return v;
+    }
+
+private:
+    std::unordered_map<std::string, Value> m_map;
+    std::mutex m_lock;
+};
+
+struct FontFacts {
+    int ascent, descent, height;
+};
+
+FontFacts Facts(const CDC::Impl& d)
+{
+    static MetricsCache<FontFacts> cache;
+    return cache.Get(FontKey(d), [&] {
+        const QFontMetrics fm = Metrics(d);
+        return FontFacts{fm.ascent(), fm.descent(), fm.height()};
+    });
+}
+
+int Advance(const CDC::Impl& d, const QString& text)
+{
+    static MetricsCache<int> cache;
+    std::string key = FontKey(d);
+    key.append(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2);
+    return cache.Get(std::move(key), [&] { return Metrics(d).horizontalAdvance(text); });
+}
+
 // "&x" shows x (underlined by the system; here plainly), "&&" shows "&".
 QString StripPrefix(const QString& s)
 {
@@ -98,10 +157,10 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width)
 // escapement around that point.
 void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text)
 {
-    const QFontMetrics fm = Metrics(d);
-    const int w = fm.horizontalAdvance(text);
-    const int asc = fm.ascent();
-    const int desc = fm.descent();
+    const FontFacts f = Facts(d);
+    const int w = Advance(d, text);
+    const int asc = f.ascent;
+    const int desc = f.descent;
 
     p.save();
     p.translate(ref);
@@ -153,7 +212,6 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     if (format & DT_EXPANDTABS)
         qs = ExpandTabs(qs);
 
-    const QFontMetrics fm = Metrics(*d);
     const int width = rect->right - rect->left;
     QStringList lines;
     if (format & DT_SINGLELINE) {
@@ -164,18 +222,18 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     } else {
         for (const QString& l : SplitLines(qs)) {
             if (format & DT_WORDBREAK)
-                lines << WrapLine(l, fm, std::max(1, width));
+                lines << WrapLine(l, Metrics(*d), std::max(1, width));
             else
                 lines << l;
         }
     }
-    const int lineH = fm.height();
+    const int lineH = Facts(*d).height;
     const int total = lineH * static_cast<int>(lines.size());
 
     if (format & DT_CALCRECT) {
         int maxW = 0;
         for (const QString& l : lines)
-            maxW = std::max(maxW, fm.horizontalAdvance(l));
+            maxW = std::max(maxW, Advance(*d, l));
         rect->right = rect->left + maxW;
         rect->bottom = rect->top + total;
         return total;
@@ -195,7 +253,7 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     if (!(format & DT_NOCLIP))
         p->setClipRect(QRect(rect->left, rect->top, width, rect->bottom - rect->top), Qt::IntersectClip);
     for (const QString& l : lines) {
-        const int w = fm.horizontalAdvance(l);
+        const int w = Advance(*d, l);
         int x = rect->left;
         if (format & DT_CENTER)
             x = rect->left + (width - w) / 2;
@@ -216,30 +274,7 @@ CSize CDC::GetTextExtent(const char* text, int count) const
         return CSize(0, 0);
     if (count < 0)
         count = static_cast<int>(std::strlen(text));
-    // The chart's axes measure the same scale texts in the same fonts on
-    // every paint; shaping them anew each time dominated a paint. The
-    // extent depends on the font and the device's resolution only.
-    static std::unordered_map<std::string, CSize> cache;
-    static std::mutex lock;
-    std::string key;
-    key.reserve(sizeof(LOGFONT) + 2 * sizeof(int) + static_cast<size_t>(count));
-    key.append(reinterpret_cast<const char*>(&d->s.lf), sizeof(LOGFONT));
-    key.append(reinterpret_cast<const char*>(&d->dpiX), sizeof(int));
-    key.append(reinterpret_cast<const char*>(&d->dpiY), sizeof(int));
-    key.append(text, static_cast<size_t>(count));
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        const auto it = cache.find(key);
-        if (it != cache.end())
-            return it->second;
-    }
-    const QFontMetrics fm = Metrics(*d);
-    const CSize size(fm.horizontalAdvance(vx::ToQString(CString(text, count))), fm.height());
-    std::lock_guard<std::mutex> guard(lock);
-    if (cache.size() >= 4096)
-        cache.clear();
-    cache.emplace(std::move(key), size);
-    return size;
+    return CSize(Advance(*d, vx::ToQString(CString(text, count))), Facts(*d).height);
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const

@@ -5,6 +5,8 @@
 #include "platform/Text1252.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QStaticText>
 
 #include <algorithm>
 #include <cstring>
@@ -63,6 +65,7 @@ private:
 
 struct FontFacts {
     int ascent, descent, height;
+    double exactAscent;
 };
 
 FontFacts Facts(const CDC::Impl& d)
@@ -70,7 +73,22 @@ FontFacts Facts(const CDC::Impl& d)
     static MetricsCache<FontFacts> cache;
     return cache.Get(FontKey(d), [&] {
         const QFontMetrics fm = Metrics(d);
-        return FontFacts{fm.ascent(), fm.descent(), fm.height()};
+        const QFontMetricsF fmf = d.Device() ? QFontMetricsF(d.s.font, d.Device()) : QFontMetricsF(d.s.font);
+        return FontFacts{fm.ascent(), fm.descent(), fm.height(), fmf.ascent()};
+    });
+}
+
+// The laid-out text: drawing it again skips the shaping.
+QStaticText Shaped(const CDC::Impl& d, const QString& text)
+{
+    static MetricsCache<QStaticText> cache;
+    std::string key = FontKey(d);
+    key.append(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2);
+    return cache.Get(std::move(key), [&] {
+        QStaticText st(text);
+        st.setTextFormat(Qt::PlainText);
+        st.setTextWidth(-1);
+        return st;
     });
 }
 
@@ -170,7 +188,8 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text)
         p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
     p.setFont(d.s.font);
     p.setPen(ToQColor(d.s.textColor));
-    p.drawText(QPoint(0, asc), text);
+    // Placed so that its baseline lies where drawText(0, ascent) puts it.
+    p.drawStaticText(QPointF(0.0, asc - f.exactAscent), Shaped(d, text));
     p.restore();
 }
 

@@ -2,6 +2,8 @@
 // whole series in view and with only the last 500 points in view.
 #include "chart/Plot.h"
 
+#include "bench/BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -51,12 +53,5 @@ BENCHMARK(FollowView)->Arg(10'000)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchm
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunQtBenchmarks<QApplication>(argc, argv);
 }

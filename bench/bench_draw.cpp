@@ -3,6 +3,8 @@
 #include "platform/Dc.h"
 #include "platform/Gdi.h"
 
+#include "bench/BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -77,12 +79,5 @@ BENCHMARK(BM_CurveSegmentsWidePen)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunQtBenchmarks<QGuiApplication>(argc, argv);
 }

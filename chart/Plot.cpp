@@ -31,6 +31,8 @@ CPlot::CPlot()
       m_crOuter(GetSysColor(COLOR_APPWORKSPACE)),
       m_crInner(GetSysColor(COLOR_WINDOW))
 {
+    // The paint covers the client area with the back buffer.
+    SetOpaquePaint(true);
     m_Readout.SetRect(100, 100, 200, 175);
     m_Readout.SetVisible(false);
     m_Readout.m_bEditable = false;
@@ -521,6 +523,12 @@ void CPlot::Paint(CDCEx* dc, const CRect& frame, bool printing)
 
 void CPlot::RenderTo(QImage& image)
 {
+    RenderInto(image);
+    m_Snapshot = image.copy();
+}
+
+void CPlot::RenderInto(QImage& image)
+{
     CDCEx dc;
     dc.AttachImage(&image);
     // The screen: no scaling and full colour, whatever the device reports.
@@ -530,7 +538,6 @@ void CPlot::RenderTo(QImage& image)
     dc.m_bKeepClip = false;
     Paint(&dc, CRect(0, 0, image.width(), image.height()), false);
     dc.DeleteDC();
-    m_Snapshot = image.copy();
 }
 
 void CPlot::OnPaint()
@@ -540,10 +547,15 @@ void CPlot::OnPaint()
     GetClientRect(&client);
     if (client.Width() <= 0 || client.Height() <= 0)
         return;
-    if (m_BackBuffer.width() != client.Width() || m_BackBuffer.height() != client.Height())
-        m_BackBuffer = QImage(client.Width(), client.Height(), QImage::Format_RGB32);
-    RenderTo(m_BackBuffer);
-    pdc.DrawImage(&client, m_BackBuffer);
+    // Two buffers in turn: the snapshot shares the one just painted, and the
+    // next paint goes into the other, so no paint copies a whole picture.
+    m_bBackBufferB = !m_bBackBufferB;
+    QImage& buffer = m_bBackBufferB ? m_BackBufferB : m_BackBuffer;
+    if (buffer.width() != client.Width() || buffer.height() != client.Height())
+        buffer = QImage(client.Width(), client.Height(), QImage::Format_RGB32);
+    RenderInto(buffer);
+    m_Snapshot = buffer;
+    pdc.DrawImage(&client, buffer);
 }
 
 BOOL CPlot::OnEraseBkgnd(CDC*) { return TRUE; }

@@ -98,6 +98,8 @@ public:
     // Paints the whole chart into image (its size is the client size) and
     // keeps the snapshot; what the window's own paint does.
     void RenderTo(QImage& image);
+    // RenderTo without keeping a snapshot.
+    void RenderInto(QImage& image);
     CRect GetPlotRect() const { return m_PlotRect; }
     // The last painted picture; null image before the first paint.
     const QImage& GetSnapshot() const { return m_Snapshot; }
@@ -260,6 +262,8 @@ protected:
     CObList m_Objects;
     CPlotObject* m_pCurrentObject = nullptr;
     QImage m_BackBuffer;
+    QImage m_BackBufferB;
+    bool m_bBackBufferB = false;
     long long m_nLastPrimitives = 0;
     // The object whose tracker follows the mouse while the left button is down.
     CPlotObject* m_pTrackingObject = nullptr;

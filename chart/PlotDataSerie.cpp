@@ -82,10 +82,29 @@ void CPlotDataSerie::SetPoints(ChartPoint* points, int count, bool copy)
         // The same array bound again: it stays owned if it was.
     }
     m_nCount = count;
+    if (m_pPoints != m_pKnownFor || m_nCount != m_nKnownCount)
+        m_pKnownFor = nullptr;
+}
+
+void CPlotDataSerie::SetKnownExtents(double xmin, double xmax, double ymin, double ymax)
+{
+    m_pKnownFor = m_pPoints;
+    m_nKnownCount = m_nCount;
+    m_dKnown[0] = xmin;
+    m_dKnown[1] = xmax;
+    m_dKnown[2] = ymin;
+    m_dKnown[3] = ymax;
 }
 
 bool CPlotDataSerie::GetExtents(double* xmin, double* xmax, double* ymin, double* ymax) const
 {
+    if (m_pKnownFor && m_pKnownFor == m_pPoints && m_nKnownCount == m_nCount) {
+        *xmin = m_dKnown[0];
+        *xmax = m_dKnown[1];
+        *ymin = m_dKnown[2];
+        *ymax = m_dKnown[3];
+        return true;
+    }
     bool any = false;
     for (int i = 0; i < m_nCount; ++i) {
         const ChartPoint& p = m_pPoints[i];
@@ -198,7 +217,7 @@ struct Walker {
         const CRect far(plot.left - int(kNear), plot.top - int(kNear), plot.right + int(kNear),
                         plot.bottom + int(kNear));
         if (Outcode(sx, sy, far) || Outcode(ex, ey, far)) {
-            if (!ClipToRect(sx, sy, ex, ey, far)) {
+            if (!vx::ClipSegmentToRect(sx, sy, ex, ey, far.left, far.top, far.right, far.bottom)) {
                 dc->MoveTo(ix1, iy1);
                 penX = ix1;
                 penY = iy1;
@@ -214,35 +233,6 @@ struct Walker {
         penKnown = true;
         penX = iex;
         penY = iey;
-    }
-
-    // Liang-Barsky on a rectangle; false when nothing is left.
-    static bool ClipToRect(double& x0, double& y0, double& x1, double& y1, const CRect& r)
-    {
-        double t0 = 0.0, t1 = 1.0;
-        const double dx = x1 - x0, dy = y1 - y0;
-        const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x0 - r.left, r.right - x0, y0 - r.top, r.bottom - y0};
-        for (int i = 0; i < 4; ++i) {
-            if (p[i] == 0.0) {
-                if (q[i] < 0.0)
-                    return false;
-                continue;
-            }
-            const double t = q[i] / p[i];
-            if (p[i] < 0.0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
-            if (t0 > t1)
-                return false;
-        }
-        const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
-        x1 = x0 + t1 * dx;
-        y1 = y0 + t1 * dy;
-        x0 = nx0;
-        y0 = ny0;
-        return true;
     }
 };
 
@@ -273,9 +263,9 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     const int n = m_nCount;
     auto colX = [&](int i) { return ClampPixel(ValueToPixelF(sx, pts[i].x)); };
 
-    // With ascending x on a linear axis the drawn points are exactly the
-    // first point of each pixel column; find them by binary search so a
-    // paint costs the columns on screen, not the length of the series.
+    // With ascending x on a linear axis the points of one pixel column lie
+    // together; binary search finds where each column starts, so a paint
+    // costs the columns on screen plus the points inside them.
     const bool jump = sx.linear && sx.smax > sx.smin && CheckAscending() && std::isfinite(pts[0].x);
     auto firstWithColAtLeast = [&](int lo, int col) {
         int hi = n;
@@ -297,6 +287,73 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         end = std::min(n, e + 1);
     }
 
+    // Where several points share a pixel column, the column is drawn from
+    // its lowest to its highest point, so a short spike in a long series
+    // stays visible; the line goes on from the column's last point.
+    struct Column {
+        double first, low, high, last;
+    };
+    // One more point of a column, by its pixel; unshown ones are left out.
+    auto take = [&](Column& c, double y) {
+        const double fy = ValueToPixelF(sy, y);
+        if (std::isnan(fy))
+            return;
+        c.low = std::min(c.low, fy);
+        c.high = std::max(c.high, fy);
+        c.last = fy;
+    };
+    auto columnOf = [&](int from, int col, double firstPixelY) {
+        Column c{firstPixelY, firstPixelY, firstPixelY, firstPixelY};
+        int k = from;
+        if (jump) {
+            // Sparse points (the usual follow view) leave the column at the
+            // next point: no search then.
+            const int stop = (from >= end || colX(from) > col) ? std::min(from, end)
+                                                                : std::min(end, firstWithColAtLeast(from, col + 1));
+            if (sy.linear) {
+                // Monotone axis: the extremes in value are the extremes on
+                // screen; only they and the last point need mapping.
+                double lo = 0, hi = 0, last = 0;
+                bool any = false;
+                for (; k < stop; ++k) {
+                    const double v = pts[k].y;
+                    if (!std::isfinite(v))
+                        continue;
+                    if (!any) {
+                        lo = hi = v;
+                        any = true;
+                    } else if (v < lo) {
+                        lo = v;
+                    } else if (v > hi) {
+                        hi = v;
+                    }
+                    last = v;
+                }
+                if (any) {
+                    const double a = ValueToPixelF(sy, lo), b = ValueToPixelF(sy, hi);
+                    const double l = ValueToPixelF(sy, last);
+                    if (!std::isnan(a) && !std::isnan(b) && !std::isnan(l)) {
+                        c.low = std::min({c.low, a, b});
+                        c.high = std::max({c.high, a, b});
+                        c.last = l;
+                    }
+                }
+                return std::pair{c, stop};
+            }
+            for (; k < stop; ++k)
+                take(c, pts[k].y);
+            return std::pair{c, stop};
+        }
+        // Any order: the run of consecutive points in this column.
+        for (; k < end; ++k) {
+            const double fx = ValueToPixelF(sx, pts[k].x);
+            if (std::isnan(fx) || ClampPixel(fx) != col)
+                break;
+            take(c, pts[k].y);
+        }
+        return std::pair{c, k};
+    };
+
     bool started = false;
     // A finite value the axis cannot show (not above 0 on a log axis) is a
     // hole in the curve: the line starts again after it. Non-finite values
@@ -309,6 +366,10 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     double prevX = 0, prevY = 0;
     int prevCol = 0;
     int i = begin;
+    auto record = [&](const CPoint& a, const CPoint& b) {
+        if (plot.PtInRect(a) || plot.PtInRect(b))
+            m_Segments.push_back({a.x, a.y, b.x, b.y});
+    };
     while (i < end) {
         const ChartPoint& p = pts[i];
         const double fx = ValueToPixelF(sx, p.x);
@@ -319,7 +380,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         }
         const int col = ClampPixel(fx);
         if (started && col == prevCol) {
-            // Same column as the last drawn point: skipped entirely.
+            // Same column as the last drawn one (out-of-order x): skipped.
             i = jump ? firstWithColAtLeast(i, col + 1) : i + 1;
             continue;
         }
@@ -336,8 +397,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
             broken = false;
         } else {
             const CPoint a(ClampPixel(prevX), ClampPixel(prevY)), b(col, ClampPixel(fy));
-            if (plot.PtInRect(a) || plot.PtInRect(b))
-                m_Segments.push_back({a.x, a.y, b.x, b.y});
+            record(a, b);
             if (m_nType == 0)
                 w.Line(prevX, prevY, x, y);
             else
@@ -345,10 +405,21 @@ void CPlotDataSerie::Draw(CDCEx* dc)
             if (m_bFill)
                 polygon.push_back(POINT{b.x, b.y});
         }
+        const auto [c, next] = columnOf(i + 1, col, fy);
+        const double low = ClampPixel(c.low), high = ClampPixel(c.high), last = ClampPixel(c.last);
+        if (low < high) {
+            record(CPoint(col, static_cast<int>(low)), CPoint(col, static_cast<int>(high)));
+            if (m_nType == 0) {
+                w.Line(x, low, x, high);
+            } else {
+                w.Dot(col, static_cast<int>(low));
+                w.Dot(col, static_cast<int>(high));
+            }
+        }
         prevX = x;
-        prevY = y;
+        prevY = last;
         prevCol = col;
-        ++i;
+        i = next;
     }
 
     if (m_bFill && !polygon.empty()) {

@@ -43,6 +43,10 @@ public:
     double GetY(int i) const { return (i >= 0 && i < m_nCount) ? m_pPoints[i].y : 0.0; }
     // Extents over the finite points; false when there is none.
     bool GetExtents(double* xmin, double* xmax, double* ymin, double* ymax) const;
+    // Extents the binder keeps anyway (the live store does, as points
+    // arrive): GetExtents answers with them instead of scanning every point,
+    // for as long as the binding stays the same array and count.
+    void SetKnownExtents(double xmin, double xmax, double ymin, double ymax);
 
     void SetLabel(const CString& name) { m_strName = name; }
     CString GetLabel() const { return m_strName; }
@@ -132,4 +136,7 @@ private:
     double m_dAscLastX = 0.0;
     bool m_bAscending = false;
     long long m_nLastDrawCalls = 0;
+    const ChartPoint* m_pKnownFor = nullptr;
+    int m_nKnownCount = -1;
+    double m_dKnown[4] = {};
 };

@@ -16,7 +16,11 @@ const UINT g_rangeChanged =
 
 UINT RangeSliderChangedMessage() { return g_rangeChanged; }
 
-CRangeSlider::CRangeSlider() = default;
+CRangeSlider::CRangeSlider()
+{
+    // The paint fills the whole client area.
+    SetOpaquePaint(true);
+}
 
 BOOL CRangeSlider::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
 {

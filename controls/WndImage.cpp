@@ -5,7 +5,11 @@
 
 VX_IMPLEMENT_DYNAMIC(CWndImage, CWnd)
 
-CWndImage::CWndImage() = default;
+CWndImage::CWndImage()
+{
+    // The paint fills the whole client area.
+    SetOpaquePaint(true);
+}
 CWndImage::~CWndImage() = default;
 
 BOOL CWndImage::CreateOverControl(CWnd* placeholder)

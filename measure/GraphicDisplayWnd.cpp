@@ -238,10 +238,12 @@ void CGraphicDisplayWnd::OnDestroy()
 
 void CGraphicDisplayWnd::Redraw()
 {
+    // The paint follows when control is back in the event loop: a refresh
+    // that re-binds, re-ranges and re-labels the chart several times paints
+    // it once.
     if (!m_pPlot || !m_pPlot->IsWindow())
         return;
     m_pPlot->Invalidate(TRUE);
-    m_pPlot->UpdateWindow();
 }
 
 // ---------------------------------------------------------------------------
@@ -299,8 +301,17 @@ void CGraphicDisplayWnd::showCurve(int curve, bool show, bool withAxis, bool res
             return;
         }
         const unsigned count = m_pStore->getPointCount(curve);
-        if (count > 0)
+        if (count > 0) {
+            // The store keeps the extents as points arrive: handed to the
+            // bound curve, they spare the range reset a scan of the record.
+            double x0, x1, y0, y1;
+            if (HasCurve(curve) && m_pStore->getExtents(curve, &x0, &x1, &y0, &y1)) {
+                CPlotDataSerie& serie = m_pPlot->GetCurve(curve);
+                serie.SetPoints(array, static_cast<int>(count), false);
+                serie.SetKnownExtents(x0, x1, y0, y1);
+            }
             m_pPlot->SetData(array, static_cast<long>(count), curve, 0, curve, false, false, resetRange);
+        }
         if (HasCurve(curve)) {
             CPlotDataSerie& serie = m_pPlot->GetCurve(curve);
             serie.SetShowMarker(false);

@@ -160,7 +160,7 @@ public:
     // number (no points, newest 0), clamped to the scale.
     static int ScrollPosition(double x, double newest);
 
-    // Invalidates the chart and paints it now.
+    // Invalidates the chart; it paints once when the event loop next runs.
     void Redraw();
 
     // Slider notifications (also reachable as messages).

@@ -189,10 +189,9 @@ void CMessenDlg::SetChartDialogTexts()
 
 void CMessenDlg::OnPaint()
 {
+    // The chart repaints itself when its data or view change; invalidating
+    // it from here would repaint the page under it again, without end.
     CMyPropertyPage::OnPaint();
-    if (CPlot* plot = m_Display.GetPlot())
-        if (plot->IsWindow())
-            plot->Invalidate(TRUE);
 }
 
 void CMessenDlg::OnShowWindow(BOOL show, UINT status)

@@ -339,7 +339,94 @@ void CDC::Impl::Figure(QRect bounds, const std::function<void(QPainter&)>& draw)
         p->drawImage(target.topLeft() - Offset(), out);
 }
 
-void CDC::Impl::PixelLine(QPoint a, QPoint b, int& styleOffset)
+namespace {
+
+using Wide = __int128;
+
+// Steps the minor axis has made after `step` steps of the walk below
+// (its closed form): the walk can start anywhere along the line.
+std::int64_t MinorSteps(std::int64_t step, std::int64_t major, std::int64_t minor)
+{
+    const Wide num = Wide(2) * step * minor - major;
+    if (num <= 0)
+        return 0;
+    const Wide den = Wide(2) * major;
+    return static_cast<std::int64_t>((num + den - 1) / den);
+}
+
+// The steps i in [0, steps) whose coordinate start + dir * i * minor / major
+// (exact on the major axis, within a pixel on the minor one) can lie in
+// [lo, hi]; false when none can.
+} // namespace
+
+bool vx::ClipSegmentToRect(double& x0, double& y0, double& x1, double& y1, double left, double top, double right,
+                           double bottom)
+{
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = x1 - x0, dy = y1 - y0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - left, right - x0, y0 - top, bottom - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
+    x1 = x0 + t1 * dx;
+    y1 = y0 + t1 * dy;
+    x0 = nx0;
+    y0 = ny0;
+    return true;
+}
+
+static bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
+{
+    double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
+    if (!vx::ClipSegmentToRect(x0, y0, x1, y1, r.left(), r.top(), r.right(), r.bottom()))
+        return false;
+    a = QPointF(x0, y0);
+    b = QPointF(x1, y1);
+    return true;
+}
+
+namespace {
+
+bool StepRange(std::int64_t start, int dir, std::int64_t lo, std::int64_t hi, std::int64_t minor, std::int64_t major,
+               std::int64_t steps, std::int64_t& first, std::int64_t& last)
+{
+    if (minor == 0) {
+        if (start < lo || start > hi)
+            return false;
+        first = 0;
+        last = steps - 1;
+        return true;
+    }
+    const double k = double(dir) * double(minor) / double(major);  // per step
+    double t0 = (double(lo) - 1.0 - double(start)) / k;
+    double t1 = (double(hi) + 1.0 - double(start)) / k;
+    if (t0 > t1)
+        std::swap(t0, t1);
+    t0 = std::floor(t0) - 1.0;
+    t1 = std::ceil(t1) + 1.0;
+    if (t1 < 0.0 || t0 > double(steps - 1))
+        return false;
+    first = t0 < 0.0 ? 0 : static_cast<std::int64_t>(t0);
+    last = t1 > double(steps - 1) ? steps - 1 : static_cast<std::int64_t>(t1);
+    return first <= last;
+}
+
+} // namespace
+
+void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
 {
     QRgb* px = Pixels();
     if (!px)
@@ -350,38 +437,90 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, int& styleOffset)
     const bool styled = StyledPen();
     const bool opaqueGaps = styled && s.bkMode == OPAQUE;
     const std::vector<int>& pat = DashPattern(s.penStyle);
+    int period = 0;
+    for (int v : pat)
+        period += v;
     const int rop = s.rop;
     if (rop == R2_NOP)
         return;
 
-    const int dx = std::abs(b.x() - a.x());
-    const int dy = std::abs(b.y() - a.y());
-    const int sx = a.x() < b.x() ? 1 : -1;
-    const int sy = a.y() < b.y() ? 1 : -1;
-    const int steps = std::max(dx, dy);
+    // 64 bits: coordinates near the int limits must not wrap.
+    const std::int64_t ax = std::int64_t(a.x()) + shift.x(), ay = std::int64_t(a.y()) + shift.y();
+    const std::int64_t bx = std::int64_t(b.x()) + shift.x(), by = std::int64_t(b.y()) + shift.y();
+    const std::int64_t dx = ax < bx ? bx - ax : ax - bx;
+    const std::int64_t dy = ay < by ? by - ay : ay - by;
+    const int sx = ax < bx ? 1 : -1;
+    const int sy = ay < by ? 1 : -1;
+    const std::int64_t steps = std::max(dx, dy);
     if (steps == 0)
         return;
+    const auto advanceStyle = [&] {
+        if (period > 0)
+            styleOffset = static_cast<int>((std::int64_t(styleOffset) + steps % period) % period);
+    };
 
-    // Whole line inside one clip rectangle: no test per pixel.
-    const QRect box = QRect(a, b).normalized();
     const std::vector<QRect>& clips = ClipRects();
+    auto within = [](const QRect& c, std::int64_t px0, std::int64_t py0, std::int64_t px1, std::int64_t py1) {
+        return px0 >= c.left() && px0 <= c.right() && py0 >= c.top() && py0 <= c.bottom() && px1 >= c.left() &&
+               px1 <= c.right() && py1 >= c.top() && py1 <= c.bottom();
+    };
+    std::int64_t first = 0, last = steps - 1, x = ax, y = ay, err = dx - dy;
+    // Both ends in one clip rectangle (a curve inside its plot): all of the
+    // line shows, and no pixel needs a test.
     bool inside = false;
     for (const QRect& c : clips)
-        if (c.contains(box)) {
+        if (within(c, ax, ay, bx, by)) {
             inside = true;
             break;
         }
+    if (!inside) {
+        // Only the part of the line that can reach a clip rectangle is
+        // walked: a line millions of pixels long costs what shows of it.
+        QRect bounds;
+        for (const QRect& c : clips)
+            bounds |= c;
+        if (bounds.isEmpty()) {
+            advanceStyle();
+            return;
+        }
+        const bool xMajor = dx >= dy;
+        std::int64_t f1, l1, f2, l2;
+        const bool hit = xMajor ? StepRange(ax, sx, bounds.left(), bounds.right(), dx, dx, steps, f1, l1) &&
+                                      StepRange(ay, sy, bounds.top(), bounds.bottom(), dy, dx, steps, f2, l2)
+                                : StepRange(ay, sy, bounds.top(), bounds.bottom(), dy, dy, steps, f1, l1) &&
+                                      StepRange(ax, sx, bounds.left(), bounds.right(), dx, dy, steps, f2, l2);
+        if (!hit || std::max(f1, f2) > std::min(l1, l2)) {
+            advanceStyle();
+            return;
+        }
+        first = std::max(f1, f2);
+        last = std::min(l1, l2);
+        auto at = [&](std::int64_t i, std::int64_t& px0, std::int64_t& py0) {
+            const std::int64_t minor = MinorSteps(i, steps, xMajor ? dy : dx);
+            px0 = ax + sx * (xMajor ? i : minor);
+            py0 = ay + sy * (xMajor ? minor : i);
+        };
+        std::int64_t ex, ey;
+        at(first, x, y);
+        at(last, ex, ey);
+        err = static_cast<std::int64_t>(Wide(dx) - dy - Wide(sx * (x - ax)) * dy + Wide(sy * (y - ay)) * dx);
+        // The walked part inside one clip rectangle: no test per pixel.
+        for (const QRect& c : clips)
+            if (within(c, x, y, ex, ey)) {
+                inside = true;
+                break;
+            }
+    }
 
-    int x = a.x(), y = a.y();
-    int err = dx - dy;
+    const std::int64_t count = last - first + 1;
     if (inside && !styled && rop == R2_COPYPEN) {
         // The common case (a solid curve inside the picture) without tests.
         QRgb* p = px + y * stride + x;
         const qsizetype stepX = sx;
         const qsizetype stepY = sy * stride;
-        for (int i = 0; i < steps; ++i) {
+        for (std::int64_t i = 0; i < count; ++i) {
             *p = pen;
-            const int e2 = 2 * err;
+            const std::int64_t e2 = 2 * err;
             if (e2 > -dy) {
                 err -= dy;
                 p += stepX;
@@ -391,13 +530,13 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, int& styleOffset)
                 p += stepY;
             }
         }
-        styleOffset += steps;
+        advanceStyle();
         return;
     }
-    for (int i = 0; i < steps; ++i) {
+    for (std::int64_t i = first; i <= last; ++i) {
         bool draw = true;
         QRgb colour = pen;
-        if (styled && !PatternOn(pat, styleOffset + i)) {
+        if (styled && period > 0 && !PatternOn(pat, static_cast<int>((styleOffset + i % period) % period))) {
             draw = opaqueGaps;
             colour = gap;
         }
@@ -405,7 +544,7 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, int& styleOffset)
             bool ok = inside;
             if (!ok)
                 for (const QRect& c : clips)
-                    if (c.contains(x, y)) {
+                    if (x >= c.left() && x <= c.right() && y >= c.top() && y <= c.bottom()) {
                         ok = true;
                         break;
                     }
@@ -414,7 +553,7 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, int& styleOffset)
                 d = rop == R2_COPYPEN ? colour : Rop2(rop, colour, d);
             }
         }
-        const int e2 = 2 * err;
+        const std::int64_t e2 = 2 * err;
         if (e2 > -dy) {
             err -= dy;
             x += sx;
@@ -424,7 +563,7 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, int& styleOffset)
             y += sy;
         }
     }
-    styleOffset += steps;
+    advanceStyle();
 }
 
 void CDC::Impl::FillDevice(QRect r, const std::function<QRgb(QRgb)>& f)
@@ -802,18 +941,26 @@ BOOL CDC::LineTo(int x, int y)
         return TRUE;
     if (d->HasPixels() && d->s.penWidth <= 1) {
         int style = 0;
-        d->PixelLine(a + d->Offset(), b + d->Offset(), style);
+        d->PixelLine(a, b, d->Offset(), style);
         return TRUE;
     }
     const int m = std::max(1, d->s.penWidth);
-    const QRect bounds = QRect(a, b).normalized().translated(d->Offset()).adjusted(-m, -m, m, m);
+    // Cut to what can show (the device, widened by the pen) in doubles
+    // first: far ends would overflow the int geometry below.
+    QPointF fa(a), fb(b);
+    const QRectF device = QRectF(d->DeviceRect()).translated(-QPointF(d->Offset())).adjusted(-2 * m, -2 * m, 2 * m, 2 * m);
+    if (!ClipSegment(fa, fb, device))
+        return TRUE;
+    const QPoint ca = fa.toPoint(), cb = fb.toPoint();
+    const QRect bounds = QRect(ca, cb).normalized().translated(d->Offset()).adjusted(-m, -m, m, m);
+    const QLineF line = (fa == QPointF(a) && fb == QPointF(b)) ? QLineF(QLine(a, b)) : QLineF(fa, fb);
     d->Figure(bounds, [&](QPainter& p) {
         if (d->StyledPen() && d->s.bkMode == OPAQUE) {
             p.setPen(d->MakePen(d->s.bkColor, true));
-            p.drawLine(a, b);
+            p.drawLine(line);
         }
         p.setPen(d->MakePen(d->s.penColor, false));
-        p.drawLine(a, b);
+        p.drawLine(line);
     });
     return TRUE;
 }
@@ -827,8 +974,8 @@ BOOL CDC::Polyline(const POINT* points, int count)
     if (d->HasPixels() && d->s.penWidth <= 1) {
         int style = 0;
         for (int i = 1; i < count; ++i)
-            d->PixelLine(QPoint(points[i - 1].x, points[i - 1].y) + d->Offset(),
-                         QPoint(points[i].x, points[i].y) + d->Offset(), style);
+            d->PixelLine(QPoint(points[i - 1].x, points[i - 1].y), QPoint(points[i].x, points[i].y), d->Offset(),
+                         style);
         return TRUE;
     }
     QPolygon poly;

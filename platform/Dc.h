@@ -314,3 +314,11 @@ private:
 using CWindowDC = CClientDC;
 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
+
+namespace vx {
+// Liang-Barsky: the segment (x0, y0)-(x1, y1) cut to the rectangle
+// left..right, top..bottom (edges included); false when nothing of it lies
+// there. In doubles, for ends far beyond what ints hold.
+bool ClipSegmentToRect(double& x0, double& y0, double& x1, double& y1, double left, double top, double right,
+                       double bottom);
+} // namespace vx

@@ -98,7 +98,9 @@ struct CDC::Impl {
     // (on a printer: with white paper). bounds: device units.
     void Figure(QRect bounds, const std::function<void(QPainter&)>& draw);
     // A 1-pixel pen line on an image, end pixel left out.
-    void PixelLine(QPoint a, QPoint b, int& styleOffset);
+    // A one-pixel line from a to b (both moved by shift), walked only where
+    // it can reach the clip.
+    void PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset);
     void FillDevice(QRect r, const std::function<QRgb(QRgb)>& f);
 };
 

@@ -5,9 +5,14 @@
 #include "platform/Text1252.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QStaticText>
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_map>
 
 using vx::dcdetail::ToQColor;
 
@@ -18,6 +23,81 @@ QFontMetrics Metrics(const CDC::Impl& d)
     if (QPaintDevice* dev = d.Device())
         return QFontMetrics(d.s.font, dev);
     return QFontMetrics(d.s.font);
+}
+
+// What a text's metrics depend on: the font and the device's resolution.
+std::string FontKey(const CDC::Impl& d)
+{
+    std::string key;
+    key.append(reinterpret_cast<const char*>(&d.s.lf), sizeof(LOGFONT));
+    key.append(reinterpret_cast<const char*>(&d.dpiX), sizeof(int));
+    key.append(reinterpret_cast<const char*>(&d.dpiY), sizeof(int));
+    return key;
+}
+
+// A chart draws and measures the same few texts in the same few fonts on
+// every paint; metrics objects and the shaping behind a width are costly,
+// so both are kept (bounded: a full cache starts again).
+template <class Value>
+class MetricsCache {
+public:
+    template <class Make>
+    Value Get(std::string key, const Make& make)
+    {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            const auto it = m_map.find(key);
+            if (it != m_map.end())
+                return it->second;
+        }
+        const Value v = make();
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_map.size() >= 4096)
+            m_map.clear();
+        m_map.emplace(std::move(key), v);
+        return v;
+    }
+
+private:
+    std::unordered_map<std::string, Value> m_map;
+    std::mutex m_lock;
+};
+
+struct FontFacts {
+    int ascent, descent, height;
+    double exactAscent;
+};
+
+FontFacts Facts(const CDC::Impl& d)
+{
+    static MetricsCache<FontFacts> cache;
+    return cache.Get(FontKey(d), [&] {
+        const QFontMetrics fm = Metrics(d);
+        const QFontMetricsF fmf = d.Device() ? QFontMetricsF(d.s.font, d.Device()) : QFontMetricsF(d.s.font);
+        return FontFacts{fm.ascent(), fm.descent(), fm.height(), fmf.ascent()};
+    });
+}
+
+// The laid-out text: drawing it again skips the shaping.
+QStaticText Shaped(const CDC::Impl& d, const QString& text)
+{
+    static MetricsCache<QStaticText> cache;
+    std::string key = FontKey(d);
+    key.append(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2);
+    return cache.Get(std::move(key), [&] {
+        QStaticText st(text);
+        st.setTextFormat(Qt::PlainText);
+        st.setTextWidth(-1);
+        return st;
+    });
+}
+
+int Advance(const CDC::Impl& d, const QString& text)
+{
+    static MetricsCache<int> cache;
+    std::string key = FontKey(d);
+    key.append(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2);
+    return cache.Get(std::move(key), [&] { return Metrics(d).horizontalAdvance(text); });
 }
 
 // "&x" shows x (underlined by the system; here plainly), "&&" shows "&".
@@ -95,10 +175,10 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width)
 // escapement around that point.
 void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text)
 {
-    const QFontMetrics fm = Metrics(d);
-    const int w = fm.horizontalAdvance(text);
-    const int asc = fm.ascent();
-    const int desc = fm.descent();
+    const FontFacts f = Facts(d);
+    const int w = Advance(d, text);
+    const int asc = f.ascent;
+    const int desc = f.descent;
 
     p.save();
     p.translate(ref);
@@ -108,7 +188,8 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text)
         p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
     p.setFont(d.s.font);
     p.setPen(ToQColor(d.s.textColor));
-    p.drawText(QPoint(0, asc), text);
+    // Placed so that its baseline lies where drawText(0, ascent) puts it.
+    p.drawStaticText(QPointF(0.0, asc - f.exactAscent), Shaped(d, text));
     p.restore();
 }
 
@@ -150,7 +231,6 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     if (format & DT_EXPANDTABS)
         qs = ExpandTabs(qs);
 
-    const QFontMetrics fm = Metrics(*d);
     const int width = rect->right - rect->left;
     QStringList lines;
     if (format & DT_SINGLELINE) {
@@ -161,18 +241,18 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     } else {
         for (const QString& l : SplitLines(qs)) {
             if (format & DT_WORDBREAK)
-                lines << WrapLine(l, fm, std::max(1, width));
+                lines << WrapLine(l, Metrics(*d), std::max(1, width));
             else
                 lines << l;
         }
     }
-    const int lineH = fm.height();
+    const int lineH = Facts(*d).height;
     const int total = lineH * static_cast<int>(lines.size());
 
     if (format & DT_CALCRECT) {
         int maxW = 0;
         for (const QString& l : lines)
-            maxW = std::max(maxW, fm.horizontalAdvance(l));
+            maxW = std::max(maxW, Advance(*d, l));
         rect->right = rect->left + maxW;
         rect->bottom = rect->top + total;
         return total;
@@ -192,7 +272,7 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     if (!(format & DT_NOCLIP))
         p->setClipRect(QRect(rect->left, rect->top, width, rect->bottom - rect->top), Qt::IntersectClip);
     for (const QString& l : lines) {
-        const int w = fm.horizontalAdvance(l);
+        const int w = Advance(*d, l);
         int x = rect->left;
         if (format & DT_CENTER)
             x = rect->left + (width - w) / 2;
@@ -213,8 +293,7 @@ CSize CDC::GetTextExtent(const char* text, int count) const
         return CSize(0, 0);
     if (count < 0)
         count = static_cast<int>(std::strlen(text));
-    const QFontMetrics fm = Metrics(*d);
-    return CSize(fm.horizontalAdvance(vx::ToQString(CString(text, count))), fm.height());
+    return CSize(Advance(*d, vx::ToQString(CString(text, count))), Facts(*d).height);
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const

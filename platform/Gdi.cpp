@@ -284,11 +284,41 @@ double CellPerEm(const QFont& probe)
 
 } // namespace
 
+namespace {
+
+QFont BuildQFont(const LOGFONT& lf);
+
+} // namespace
+
 QFont CFont::MakeQFont(const LOGFONT& lf)
+{
+    // Every font selection asks for one; building it (and the metrics a
+    // width needs) costs far more than the paint that selects it, and a
+    // chart selects the same few fonts on every paint.
+    static std::map<std::string, QFont> cache;
+    static std::mutex lock;
+    const std::string key(reinterpret_cast<const char*>(&lf), sizeof lf);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        const auto it = cache.find(key);
+        if (it != cache.end())
+            return it->second;
+    }
+    QFont f = BuildQFont(lf);
+    std::lock_guard<std::mutex> guard(lock);
+    if (cache.size() >= 512)
+        cache.clear();
+    cache.emplace(key, f);
+    return f;
+}
+
+namespace {
+
+QFont BuildQFont(const LOGFONT& lf)
 {
     char face[LF_FACESIZE + 1] = {};
     std::memcpy(face, lf.lfFaceName, LF_FACESIZE);
-    QFont f(QString::fromLatin1(MapFaceName(face)));
+    QFont f(QString::fromLatin1(CFont::MapFaceName(face)));
     if (!face[0] && (lf.lfPitchAndFamily & 0x3) == FIXED_PITCH)
         f.setFamily(QStringLiteral("Liberation Mono"));
     f.setStyleHint((lf.lfPitchAndFamily & 0x3) == FIXED_PITCH ? QFont::TypeWriter : QFont::SansSerif);
@@ -319,6 +349,8 @@ QFont CFont::MakeQFont(const LOGFONT& lf)
     }
     return f;
 }
+
+} // namespace
 
 QFont CFont::ToQFont() const { return MakeQFont(m_lf); }
 

@@ -426,6 +426,8 @@ void CWnd::AttachPeer(QWidget* peer)
 {
     installKeyFilter();
     m_peer = peer;
+    if (m_opaquePaint)
+        peer->setAttribute(Qt::WA_OpaquePaintEvent, true);
     g_peers.insert(peer, this);
     auto* link = new PeerLink(this, peer);
     m_link = link;
@@ -866,6 +868,15 @@ void CWnd::InvalidateRect(const RECT* rect, BOOL)
     }
     const CRect r(*rect);
     m_peer->update(r.left, r.top, r.Width(), r.Height());
+}
+
+void CWnd::SetOpaquePaint(bool opaque)
+{
+    m_opaquePaint = opaque;
+    // Without this a repaint of the window repaints its parent's area under
+    // it first, and a parent whose paint invalidates the child never stops.
+    if (m_peer)
+        m_peer->setAttribute(Qt::WA_OpaquePaintEvent, opaque);
 }
 
 void CWnd::UpdateWindow()

@@ -210,6 +210,10 @@ public:
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     // Inside OnPaint: the area to repaint, in client coordinates.
     CRect GetPaintRect() const { return m_paintRect; }
+    // For a window whose OnPaint covers its whole client area: its own
+    // repaints then never repaint the parent under it. May be called before
+    // Create.
+    void SetOpaquePaint(bool opaque);
     // True while the peer is inside its paint event (the drawing layer may
     // then paint on the peer directly).
     bool IsInPaint() const { return m_inPaint; }
@@ -340,6 +344,7 @@ private:
     HCURSOR m_classCursor = 0;
     bool m_dblClks = true;
     bool m_inPaint = false;
+    bool m_opaquePaint = false;
     bool m_destroyed = false;          // had a window that is gone now
     int m_eventDepth = 0;              // Qt events of the peer being handled
     CRect m_rect;                      // without a peer: the stored rectangle

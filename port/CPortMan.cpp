@@ -290,9 +290,14 @@ void CPortMan::StopReader()
 {
     if (!m_reader.joinable() && !m_delivery.joinable())
         return;
-    m_readerStop = true;
+    {
+        // Under the lock: a reader waiting for room sees it.
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        m_readerStop = true;
+    }
+    m_queueCv.notify_all();
     Wake(m_readerWake[1]);
-    // The read thread never waits for anyone but the device.
+    // The read thread waits for nobody but the device and the queue's room.
     if (m_reader.joinable() && m_reader.get_id() != std::this_thread::get_id())
         m_reader.join();
     {
@@ -324,14 +329,19 @@ void CPortMan::ReaderLoop()
             std::lock_guard<std::mutex> lk(m_queueMutex);
             m_queue.emplace_back(buffer.begin(), buffer.begin() + n);
             m_queuedBytes += static_cast<size_t>(n);
-            while (m_queuedBytes > kMaxQueuedBytes && m_queue.size() > 1) {
-                m_queuedBytes -= m_queue.front().size();
-                m_queue.pop_front();
-            }
         }
         m_queueCv.notify_all();
     };
     while (!m_readerStop) {
+        // A full queue stops the reading, never the bytes: they wait in the
+        // terminal's buffer, and the line's own flow control holds the
+        // device, until the owner has taken some.
+        {
+            std::unique_lock<std::mutex> lk(m_queueMutex);
+            m_queueCv.wait(lk, [this] { return m_queuedBytes < kMaxQueuedBytes || m_readerStop; });
+        }
+        if (m_readerStop)
+            break;
         pollfd fds[2] = {{fd, POLLIN, 0}, {m_readerWake[0], POLLIN, 0}};
         const int r = ::poll(fds, 2, -1);
         if (r < 0) {
@@ -402,6 +412,8 @@ void CPortMan::DeliveryLoop()
             }
             m_queuedBytes -= chunk.size();
         }
+        // The reader may be waiting for room.
+        m_queueCv.notify_all();
         try {
             if (m_onData)
                 m_onData(chunk.data(), static_cast<int>(chunk.size()));

@@ -44,8 +44,9 @@ public:
     // Writes give up after this long, so a device that stops reading (flow
     // control held, a peer that never reads) cannot freeze the caller.
     static constexpr int kWriteTimeoutMs = 200;
-    // Read but not yet handed over; beyond this the oldest chunks go, so an
-    // owner that stopped listening cannot exhaust memory.
+    // Read but not yet handed over; at this much the reader stops reading
+    // until the owner takes some, so an owner that stopped listening cannot
+    // exhaust memory and no byte is thrown away.
     static constexpr size_t kMaxQueuedBytes = 8u << 20;
 
     // A factory makes the port for each open; the default is a CSerialPort.

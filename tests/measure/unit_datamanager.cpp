@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -25,33 +26,83 @@ struct FakeChart : CDataStoreOwner {
 
 } // namespace
 
-TEST(CDataManager, GrowsByDoublingAndRebindsTheChart)
+TEST(CDataManager, GrowsInPlaceInSmallStepsWithoutTellingTheChart)
 {
     CDataManager store;
     FakeChart chart;
-    for (unsigned i = 0; i < 10000; ++i)
+    ASSERT_EQ(store.addPoint(0, 0.0, 0.0, &chart), 1);
+    const ChartPoint* first = store.getPoints(0);
+    chart.bound[0] = first;
+    const unsigned firstCapacity = store.getCapacity(0);
+    EXPECT_GE(firstCapacity, CDataManager::kFirstCapacity);
+    EXPECT_LT(firstCapacity, CDataManager::kFirstCapacity + 4096 / sizeof(ChartPoint));
+
+    // A million points: the array never moves, and from 16 384 points on
+    // it never holds more than 20 bytes per point.
+    unsigned capacity = firstCapacity;
+    for (unsigned i = 1; i < 1'000'000; ++i) {
         ASSERT_EQ(store.addPoint(0, i * 0.01, -double(i), &chart), int(i + 1));
-    EXPECT_EQ(store.getCapacity(0), 10000u);
+        if (store.getCapacity(0) != capacity && i >= 4 * CDataManager::kMinStep) {
+            capacity = store.getCapacity(0);
+            EXPECT_LE(capacity * sizeof(ChartPoint), 20.0 * (i + 1)) << i;
+        }
+    }
+    EXPECT_EQ(store.getPoints(0), first);
     EXPECT_TRUE(chart.moves.empty());
-    chart.bound[0] = store.getPoints(0);
-
-    EXPECT_EQ(store.addPoint(0, 100.0, 1.0, &chart), 10001);
-    EXPECT_EQ(store.getCapacity(0), 20000u);
-    ASSERT_EQ(chart.moves.size(), 1u);
-    EXPECT_EQ(chart.moves[0].count, 10000u);
-    EXPECT_EQ(chart.bound[0], store.getPoints(0));
-
     const ChartPoint* p = store.getPoints(0);
-    EXPECT_DOUBLE_EQ(p[9999].y, -9999.0);
-    EXPECT_DOUBLE_EQ(p[10000].x, 100.0);
-    EXPECT_DOUBLE_EQ(p[10001].x, 0.0);
-    EXPECT_DOUBLE_EQ(p[19999].y, 0.0);
+    EXPECT_DOUBLE_EQ(p[999'999].y, -999'999.0);
+    // Slots beyond the points read as zero.
+    EXPECT_DOUBLE_EQ(p[store.getCapacity(0) - 1].x, 0.0);
+}
 
-    // Through several doublings the chart never keeps a stale array.
-    for (int i = 0; i < 35000; ++i)
-        store.addPoint(0, 1.0, 1.0, &chart);
-    EXPECT_EQ(store.getCapacity(0), 80000u);
-    EXPECT_EQ(chart.bound[0], store.getPoints(0));
+TEST(CDataManager, OutgrowingTheReservationMovesThePagesAndRebindsTheChart)
+{
+    CDataManager store(20000);
+    FakeChart chart;
+    for (int i = 0; i < 100; ++i)
+        store.addPoint(1, i, i, &chart);
+    chart.bound[1] = store.getPoints(1);
+    int n = 100;
+    while (chart.moves.empty() && n < 200000)
+        store.addPoint(1, n, n, &chart), ++n;
+    ASSERT_EQ(chart.moves.size(), 1u);
+    EXPECT_EQ(chart.moves[0].curve, 1);
+    EXPECT_EQ(chart.moves[0].count, unsigned(n - 1));
+    EXPECT_EQ(chart.bound[1], store.getPoints(1));
+    // Through further moves every point stays, and the chart never keeps a
+    // stale array.
+    for (; n < 100000; ++n)
+        store.addPoint(1, n, n, &chart);
+    EXPECT_GE(chart.moves.size(), 2u);
+    EXPECT_EQ(chart.bound[1], store.getPoints(1));
+    for (int i = 0; i < n; i += 997)
+        ASSERT_DOUBLE_EQ(store.getPoints(1)[i].y, double(i));
+}
+
+TEST(CDataManager, KeepsRunningExtentsOfTheFinitePoints)
+{
+    CDataManager store;
+    double x0, x1, y0, y1;
+    EXPECT_FALSE(store.getExtents(2, &x0, &x1, &y0, &y1));
+    store.addPoint(2, 5.0, NAN, nullptr);
+    EXPECT_FALSE(store.getExtents(2, &x0, &x1, &y0, &y1));
+    store.addPoint(2, 1.0, 4.0, nullptr);
+    store.addPoint(2, 3.0, -2.0, nullptr);
+    store.addPoint(2, INFINITY, 100.0, nullptr);
+    store.addPoint(2, 2.0, 7.5, nullptr);
+    ASSERT_TRUE(store.getExtents(2, &x0, &x1, &y0, &y1));
+    EXPECT_EQ(x0, 1.0);
+    EXPECT_EQ(x1, 3.0);
+    EXPECT_EQ(y0, -2.0);
+    EXPECT_EQ(y1, 7.5);
+    EXPECT_FALSE(store.getExtents(10, &x0, &x1, &y0, &y1));
+    // A new run starts from nothing.
+    store.resetCurve(2);
+    EXPECT_FALSE(store.getExtents(2, &x0, &x1, &y0, &y1));
+    store.addPoint(2, 9.0, 9.0, nullptr);
+    ASSERT_TRUE(store.getExtents(2, &x0, &x1, &y0, &y1));
+    EXPECT_EQ(x0, 9.0);
+    EXPECT_EQ(y1, 9.0);
 }
 
 TEST(CDataManager, CurveIndexOutsideRangeChangesNothing)
@@ -76,7 +127,7 @@ TEST(CDataManager, ResetKeepsTheArrayForTheNextRun)
     EXPECT_EQ(store.getPointCount(3), 0u);
     EXPECT_EQ(store.addPoint(3, 5, 5, nullptr), 1);
     EXPECT_EQ(store.getPoints(3), before);
-    EXPECT_EQ(store.getCapacity(3), 10000u);
+    EXPECT_GE(store.getCapacity(3), CDataManager::kFirstCapacity);
 }
 
 TEST(CDataManager, AbsoluteXRangeSkipsEmptyCurves)
@@ -103,7 +154,9 @@ TEST(CDataManager, AbsoluteXRangeSkipsEmptyCurves)
 TEST(CDataManager, FullArrayNewestPointIsReadInBounds)
 {
     CDataManager store;
-    for (unsigned i = 0; i < CDataManager::kFirstCapacity; ++i)
+    store.addPoint(0, 0.0, 0, nullptr);
+    const unsigned full = store.getCapacity(0);
+    for (unsigned i = 1; i < full; ++i)
         store.addPoint(0, double(i), 0, nullptr);
-    EXPECT_DOUBLE_EQ(store.getAbsoluteXMax(), 9999.0);
+    EXPECT_DOUBLE_EQ(store.getAbsoluteXMax(), double(full - 1));
 }

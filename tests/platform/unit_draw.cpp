@@ -10,6 +10,9 @@
 #include <QImage>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <vector>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -132,6 +135,102 @@ TEST(DcGeometry, LineToLeavesOutItsEndPixelInEveryDirection)
     z.dc.MoveTo(2, 2);
     z.dc.LineTo(2, 2);
     EXPECT_EQ(z.At(2, 2), kWhite);
+}
+
+namespace {
+
+// The pixels of a one-pixel line from a to b as a full walk over every step
+// marks them (end pixel left out), on a w x h canvas; dashed when pattern is
+// given (on, off, on, off ... lengths).
+std::vector<std::string> ReferenceLine(int w, int h, long long ax, long long ay, long long bx, long long by,
+                                       const std::vector<int>& pattern = {})
+{
+    std::vector<std::string> rows(static_cast<size_t>(h), std::string(static_cast<size_t>(w), '.'));
+    const long long dx = std::llabs(bx - ax), dy = std::llabs(by - ay);
+    const int sx = ax < bx ? 1 : -1, sy = ay < by ? 1 : -1;
+    int period = 0;
+    for (int v : pattern)
+        period += v;
+    long long x = ax, y = ay, err = dx - dy;
+    for (long long i = 0; i < std::max(dx, dy); ++i) {
+        bool on = true;
+        if (period) {
+            int pos = static_cast<int>(i % period);
+            for (size_t k = 0; k < pattern.size(); ++k) {
+                if (pos < pattern[k]) {
+                    on = k % 2 == 0;
+                    break;
+                }
+                pos -= pattern[k];
+            }
+        }
+        if (on && x >= 0 && x < w && y >= 0 && y < h)
+            rows[static_cast<size_t>(y)][static_cast<size_t>(x)] = '#';
+        const long long e2 = 2 * err;
+        if (e2 > -dy) {
+            err -= dy;
+            x += sx;
+        }
+        if (e2 < dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+    return rows;
+}
+
+std::vector<std::string> Rows(const Canvas& c, int w, int h)
+{
+    std::vector<std::string> rows;
+    for (int y = 0; y < h; ++y)
+        rows.push_back(c.Row(y, 0, w - 1));
+    return rows;
+}
+
+} // namespace
+
+TEST(DcGeometry, LinesFarBeyondTheTargetDrawOnlyWhatShowsAndExactly)
+{
+    // Lines that start and end far outside: the same pixels as a walk over
+    // every step, for a few thousand steps; and lines with ends near the
+    // int limits (billions of steps) drawn at once, without wrapping.
+    struct Line {
+        int ax, ay, bx, by;
+    };
+    const Line lines[] = {{-1000, -300, 1000, 400}, {37, -2000, 5, 3000}, {-500, 25, 900, 25},
+                          {60, 60, -3000, -2999}};
+    for (const Line& l : lines) {
+        for (bool dotted : {false, true}) {
+            Canvas c(64, 48);
+            CPen pen(dotted ? PS_DOT : PS_SOLID, 1, kBlack);
+            c.dc.SelectObject(&pen);
+            c.dc.MoveTo(l.ax, l.ay);
+            c.dc.LineTo(l.bx, l.by);
+            const auto want = ReferenceLine(64, 48, l.ax, l.ay, l.bx, l.by,
+                                            dotted ? std::vector<int>{3, 3} : std::vector<int>{});
+            EXPECT_EQ(Rows(c, 64, 48), want) << l.ax << "," << l.ay << " -> " << l.bx << "," << l.by
+                                             << (dotted ? " dotted" : "");
+        }
+    }
+
+    Canvas c(40, 30);
+    CPen pen(PS_SOLID, 1, kBlack);
+    c.dc.SelectObject(&pen);
+    c.dc.MoveTo(INT_MIN + 5, 10);
+    c.dc.LineTo(INT_MAX - 5, 10);
+    EXPECT_EQ(c.Row(10, 0, 39), std::string(40, '#'));
+    c.dc.MoveTo(INT_MIN + 7, INT_MIN + 7);
+    c.dc.LineTo(INT_MAX - 7, INT_MAX - 7);
+    for (int i = 0; i < 30; ++i)
+        EXPECT_EQ(c.At(i, i), kBlack) << i;
+    EXPECT_EQ(Marks(c.Row(20, 0, 39)), 1);  // only the diagonal
+    // A wide pen the same way.
+    CPen wide(PS_SOLID, 3, RGB(255, 0, 0));
+    c.dc.SelectObject(&wide);
+    c.dc.MoveTo(20, INT_MIN + 3);
+    c.dc.LineTo(20, INT_MAX - 3);
+    EXPECT_EQ(c.At(20, 0), RGB(255, 0, 0));
+    EXPECT_EQ(c.At(20, 29), RGB(255, 0, 0));
 }
 
 TEST(DcGeometry, PolygonFillsAlternate)
@@ -486,6 +585,18 @@ TEST(DcText, ExtentsAndDrawTextLayout)
     EXPECT_GE(one.cy, 16);
     EXPECT_LE(one.cy, 20);
     EXPECT_GT(c.dc.GetTextExtent(CString("Wert Wert")).cx, 2 * one.cx);
+    // Measured again after another font was selected: each font its own
+    // extent, whatever was measured before.
+    CFont big;
+    LOGFONT blf = lf;
+    blf.lfHeight = -32;
+    big.CreateFontIndirect(&blf);
+    c.dc.SelectObject(&big);
+    const CSize large = c.dc.GetTextExtent(CString("Wert"));
+    EXPECT_GT(large.cx, one.cx + one.cx / 2);
+    EXPECT_GT(large.cy, one.cy);
+    c.dc.SelectObject(&font);
+    EXPECT_EQ(c.dc.GetTextExtent(CString("Wert")), one);
 
     // DT_CALCRECT measures lines separated by "\r\n" and keeps left/top.
     CRect calc(10, 20, 11, 21);

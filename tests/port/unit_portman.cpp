@@ -472,3 +472,48 @@ TEST(CPortManOpen, OffLineNameIsNotOpenedAndFailuresClose)
     EXPECT_EQ(man.m_Dcb.GetPortText(), "USB9");
     EXPECT_GE(man.GetLastErrorText().Find("not present"), 0);
 }
+
+TEST(CPortManReceive, AFullQueueStopsTheReadingAndLosesNothing)
+{
+    TestPty pty;
+    CPortMan man;
+    std::mutex m;
+    std::condition_variable cv;
+    bool release = false;
+    std::string got;
+    man.SetDataCallback([&](const BYTE* p, int n) {
+        std::unique_lock<std::mutex> lk(m);
+        // The owner is busy with its first chunk while the device goes on.
+        cv.wait(lk, [&] { return release; });
+        got.append(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+    });
+    OpenOn(man, pty.path);
+
+    const size_t total = CPortMan::kMaxQueuedBytes + (2u << 20);
+    std::string sent(total, '\0');
+    for (size_t i = 0; i < total; ++i)
+        sent[i] = static_cast<char>(i % 251);
+    std::atomic<bool> allWritten {false};
+    std::thread device([&] {
+        pty.Send(sent);
+        allWritten = true;
+    });
+    // With a reader that keeps reading, the device is done at once; one that
+    // waits for room holds it up. Either way the owner resumes.
+    WaitFor([&] { return allWritten.load(); }, 2s);
+    {
+        std::lock_guard<std::mutex> lk(m);
+        release = true;
+    }
+    cv.notify_all();
+    device.join();
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            std::lock_guard<std::mutex> lk(m);
+            return got.size() >= total;
+        },
+        10s));
+    std::lock_guard<std::mutex> lk(m);
+    EXPECT_EQ(got.size(), total);
+    EXPECT_TRUE(got == sent) << "bytes lost or out of order";
+}

@@ -5,6 +5,7 @@
 // held per point: the capacity at the end, the worst capacity per point
 // seen after any append from 100 000 points on, and the process's peak
 // resident growth while it grew.
+#include "bench/ProcStatus.h"
 #include "measure/CDataManager.h"
 
 #include <benchmark/benchmark.h>
@@ -13,28 +14,6 @@
 #include <string>
 
 namespace {
-
-// The process's peak resident set (VmHWM) and current (VmRSS) in bytes.
-long ProcStatusBytes(const char* key)
-{
-    std::ifstream f("/proc/self/status");
-    std::string name;
-    long kb = 0;
-    while (f >> name) {
-        if (name == key) {
-            f >> kb;
-            return kb * 1024;
-        }
-        f.ignore(1 << 10, '\n');
-    }
-    return 0;
-}
-
-// Resets the peak resident set so each run measures its own.
-void ResetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 void AddPoint(benchmark::State& state)
 {

@@ -105,6 +105,8 @@ constexpr Entry kTexts[] = {
     {89, "Español", "Español", "Español", "Español"},
     {97, "Typ", "Type", "Type", "Tipo"},
     {98, "Zeitüberschreitung Kanal", "Timeout Channel", "Dépassement de délai canal", "Tiempo agotado canal"},
+    {105, "Verbindung zum Gerät unterbrochen: Messung beendet.", "Connection to the device lost: measurement stopped.",
+     "Connexion avec l'appareil interrompue : mesure arrêtée.", "Conexión con el equipo interrumpida: medición detenida."},
 };
 
 const Entry* Find(int index)

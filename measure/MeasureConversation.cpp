@@ -77,6 +77,18 @@ void CMeasureConversation::OnActivate()
     m_host.SendCommandByte(DeviceCmd::KeyEsc);
 }
 
+bool CMeasureConversation::CheckPort()
+{
+    const bool active = m_bRunning || m_bBegan || m_timerStep != TimerStep::None || m_answerStep != AnswerStep::Ignore;
+    if (!active || m_host.PortState() == 0)
+        return false;
+    // Stop first: the box is modal, and the value requests must not keep
+    // writing into a port that is gone while it shows.
+    OnStop();
+    m_host.ShowBox(MeasureText::kPortGone, CString());
+    return true;
+}
+
 void CMeasureConversation::OnDeviceButton(int controlId)
 {
     char key = 0;
@@ -382,6 +394,8 @@ void CMeasureConversation::InstallSlowParser()
 
 void CMeasureConversation::StartRefresh()
 {
+    if (CheckPort())
+        return;
     ArmTimer(TimerStep::Refresh, kRefreshMs);
     if (m_bNewData) {
         m_bNewData = false;

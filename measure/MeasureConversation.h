@@ -60,6 +60,7 @@ public:
 namespace MeasureText {
 constexpr UINT kSensorRefused = 5180; // + language offset
 constexpr UINT kTimeout = 5198;       // + language offset, then " 1"
+constexpr UINT kPortGone = 5205;      // + language offset: the device went away mid-run
 constexpr const char* kPortOff = "COM Schnittstellen steht auf aus";
 constexpr const char* kNoFrameParser = "Device not supported or not connected (1)";
 constexpr const char* kNoLineParser = "Device not supported or not connected (2)";
@@ -91,6 +92,11 @@ public:
     void OnTimer(UINT id);
     // The page was (re)activated: whatever ran is over for the page's side.
     void OnActivate();
+    // The page's port may have gone off line (a device pulled): a run or a
+    // conversation in progress is stopped, once, with a message. Called on
+    // every refresh tick and when the port's state changes; true when it
+    // stopped one.
+    bool CheckPort();
     // Kontrolle ein/aus, Tara, MIN Reset, MAX Reset (1053..1057): one key
     // each, no answer awaited.
     void OnDeviceButton(int controlId);

@@ -385,3 +385,31 @@ TEST_F(Fixture, ActivationEndsValueRequests)
     EXPECT_EQ(host.SentText(), "");
     EXPECT_FALSE(conv.IsRunning());
 }
+
+// The device pulled mid-run: the run stops at the next refresh, once, with
+// a message; Start is offered again and measures once the port is back.
+TEST_F(Fixture, PortGoneStopsTheRunOnceAndANewStartMeasures)
+{
+    conv.OnStart();
+    host.RunUntil(6000);
+    ASSERT_TRUE(conv.IsRunning());
+    host.portState = 3;
+    host.log.clear();
+    host.RunUntil(6200);
+    EXPECT_FALSE(conv.IsRunning());
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].substr(0, 5), "5205:");
+    EXPECT_TRUE(host.Logged("start+"));
+    EXPECT_FALSE(host.HasTimer(kTickId)); // no more writes into the gone port
+    EXPECT_FALSE(conv.CheckPort());
+    host.RunUntil(9000);
+    EXPECT_EQ(host.boxes.size(), 1u);
+
+    host.portState = 0;
+    host.points.clear();
+    conv.OnStart();
+    host.RunUntil(14000);
+    EXPECT_TRUE(conv.IsRunning());
+    EXPECT_GT(host.points.size(), 100u);
+    EXPECT_EQ(host.boxes.size(), 1u);
+}

@@ -96,10 +96,8 @@ CParameterRead::Actions CParameterRead::OnTimer(UINT id)
     out.push_back(Make(Action::KillTimer, id));
     if (id == kAnswerTimer)
         AnswerTimeout(out);
-    else if (id == kSettleTimer) {
-        if (m_handler == Handler::Row && m_work.GetLength() >= kParameterRecordSize)
-            DecideRowRecord(out);
-    }
+    else if (id == kSettleTimer)
+        OnRecordSettled(out);
     else if (id == kSendTimer)
         out.push_back(Make(Action::StartSend));
     else
@@ -248,6 +246,12 @@ CString PickRecord(const CString& work)
 }
 
 } // namespace
+
+void CParameterRead::OnRecordSettled(Actions& out)
+{
+    if (m_handler == Handler::Row && m_work.GetLength() >= kParameterRecordSize)
+        DecideRowRecord(out);
+}
 
 void CParameterRead::DecideRowRecord(Actions& out)
 {

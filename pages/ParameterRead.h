@@ -118,6 +118,7 @@ private:
     void OnVersionAnswer(Actions& out);
     void OnFactoryWordsAnswer(Actions& out);
     void ParseRowRecord(Actions& out);
+    void OnRecordSettled(Actions& out);
     void DecideRowRecord(Actions& out);
     // Bytes for the current handler, from the page or carried over from the
     // answer before.

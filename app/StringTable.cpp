@@ -111,6 +111,8 @@ constexpr Entry kTexts[] = {
      "No hay ninguna impresora configurada. El diálogo de impresión puede imprimir en un archivo PDF."},
     {106, "Die Datei konnte nicht geschrieben werden:", "The file could not be written:",
      "Impossible d'écrire le fichier :", "No se pudo escribir el archivo:"},
+    {107, "Verbindung zum Gerät unterbrochen: Messung beendet.", "Connection to the device lost: measurement stopped.",
+     "Connexion avec l'appareil interrompue : mesure arrêtée.", "Conexión con el equipo interrumpida: medición detenida."},
 };
 
 const Entry* Find(int index)

@@ -41,6 +41,7 @@ void CMeasureConversation::OnStop()
     // arrives while a box below is open, must not resume it.
     m_answerStep = AnswerStep::Ignore;
     m_host.KillTimer(kTimerId);
+    m_host.KillTimer(kCapTimerId);
     m_timerStep = TimerStep::None;
     m_bEndMarkSeen = false;
     m_host.StopValueRequests();
@@ -68,11 +69,24 @@ void CMeasureConversation::OnActivate()
 {
     m_host.StopValueRequests();
     m_host.KillTimer(kTimerId);
+    m_host.KillTimer(kCapTimerId);
     m_timerStep = TimerStep::None;
     m_answerStep = AnswerStep::Ignore;
     m_bRunning = false;
     m_bBegan = false;
     m_host.SendCommandByte(DeviceCmd::KeyEsc);
+}
+
+bool CMeasureConversation::CheckPort()
+{
+    const bool active = m_bRunning || m_bBegan || m_timerStep != TimerStep::None || m_answerStep != AnswerStep::Ignore;
+    if (!active || m_host.PortState() == 0)
+        return false;
+    // Stop first: the box is modal, and the value requests must not keep
+    // writing into a port that is gone while it shows.
+    OnStop();
+    m_host.ShowBox(MeasureText::kPortGone, CString());
+    return true;
 }
 
 void CMeasureConversation::OnDeviceButton(int controlId)
@@ -134,6 +148,16 @@ void CMeasureConversation::OnDataReceived(int byteCount)
 
 void CMeasureConversation::OnTimer(UINT id)
 {
+    if (id == kCapTimerId) {
+        // An answer that kept growing for too long is taken as it stands.
+        m_host.KillTimer(kCapTimerId);
+        if (m_timerStep == TimerStep::AnswerTimeout) {
+            m_host.KillTimer(kTimerId);
+            m_timerStep = TimerStep::None;
+            OnAnswerTimeout();
+        }
+        return;
+    }
     if (id != kTimerId)
         return;
     m_host.KillTimer(kTimerId);
@@ -149,14 +173,31 @@ void CMeasureConversation::OnTimer(UINT id)
     }
 }
 
-void CMeasureConversation::SendRequest(char command, AnswerStep step)
+void CMeasureConversation::SendRequest(char command, AnswerStep step, const CString& carry)
 {
-    m_host.ReceiveText().Empty();
+    m_host.ReceiveText() = carry;
     m_nAnswerBytes = 0;
     ArmTimer(TimerStep::AnswerTimeout, kAnswerTimeoutMs);
+    m_host.SetTimer(kCapTimerId, kAnswerCapMs);
     m_strAnswer.Empty();
     m_answerStep = step;
     m_host.SendCommandByte(command);
+    if (!carry.IsEmpty() && m_answerStep == step)
+        OnDataReceived(carry.GetLength());
+}
+
+void CMeasureConversation::AnswerGrew(int n)
+{
+    // A slow line: the time-out counts silence, not the whole answer.
+    if (n > 0 && m_timerStep == TimerStep::AnswerTimeout)
+        m_host.SetTimer(kTimerId, kAnswerTimeoutMs);
+}
+
+void CMeasureConversation::EndAnswer()
+{
+    m_host.KillTimer(kTimerId);
+    m_host.KillTimer(kCapTimerId);
+    m_timerStep = TimerStep::None;
 }
 
 void CMeasureConversation::StepRequestSensor()
@@ -173,11 +214,13 @@ void CMeasureConversation::StepRequestSensor()
 void CMeasureConversation::OnSensorAnswer(int n)
 {
     m_nAnswerBytes += static_cast<unsigned>(n);
-    if (m_nAnswerBytes < kSensorAnswerBytes)
+    if (m_nAnswerBytes < kSensorAnswerBytes) {
+        AnswerGrew(n);
         return;
-    m_host.KillTimer(kTimerId);
-    m_timerStep = TimerStep::None;
+    }
+    EndAnswer();
     m_strAnswer = m_host.ReceiveText();
+    const CString carry = m_strAnswer.Mid(kSensorAnswerBytes);
     const SensorAnswer sensor = DecodeAnswer(m_strAnswer.str());
     if (sensor.refused) {
         m_answerStep = AnswerStep::Ignore;
@@ -186,19 +229,20 @@ void CMeasureConversation::OnSensorAnswer(int n)
         return;
     }
     ApplySensorAnswer(sensor, m_rec);
-    SendRequest(DeviceCmd::StatusLong, AnswerStep::StatusLong);
+    SendRequest(DeviceCmd::StatusLong, AnswerStep::StatusLong, carry);
 }
 
 void CMeasureConversation::OnStatusLongAnswer(int n)
 {
     m_nAnswerBytes += static_cast<unsigned>(n);
-    if (m_nAnswerBytes < kStatusLongAnswerBytes)
+    if (m_nAnswerBytes < kStatusLongAnswerBytes) {
+        AnswerGrew(n);
         return;
-    m_host.KillTimer(kTimerId);
-    m_timerStep = TimerStep::None;
+    }
+    EndAnswer();
     m_strAnswer = m_host.ReceiveText();
     DecodeStatusLong(m_strAnswer.str(), m_rec);
-    SendRequest(DeviceCmd::ReadHeader, AnswerStep::Header);
+    SendRequest(DeviceCmd::ReadHeader, AnswerStep::Header, m_strAnswer.Mid(kStatusLongAnswerBytes));
 }
 
 void CMeasureConversation::OnHeaderAnswer(int n, bool timedOut)
@@ -207,26 +251,32 @@ void CMeasureConversation::OnHeaderAnswer(int n, bool timedOut)
     // line went quiet after some of it came.
     m_nAnswerBytes += static_cast<unsigned>(n);
     CString& rx = m_host.ReceiveText();
-    if (!timedOut && rx.Find(DeviceCmd::Etx) < 0)
+    const int etx = rx.Find(DeviceCmd::Etx);
+    if (!timedOut && etx < 0) {
+        AnswerGrew(n);
         return;
-    m_host.KillTimer(kTimerId);
-    m_timerStep = TimerStep::None;
-    m_strHeader = ExtractHeaderAnswer(rx);
+    }
+    EndAnswer();
+    const int end = etx < 0 ? rx.GetLength() : etx + 1;
+    const CString carry = rx.Mid(end);
+    m_strHeader = ExtractHeaderAnswer(rx.Left(end));
     rx.Empty();
-    SendRequest(DeviceCmd::Version, AnswerStep::Version);
+    SendRequest(DeviceCmd::Version, AnswerStep::Version, carry);
 }
 
 void CMeasureConversation::OnVersionAnswer(int n, bool timedOut)
 {
     m_nAnswerBytes += static_cast<unsigned>(n);
     CString& rx = m_host.ReceiveText();
-    if (m_nAnswerBytes < kVersionAnswerBytes || rx.GetLength() < kVersionAnswerBytes)
+    // The answer ends at its first CR LF past the shortest answer; what
+    // follows it is not the version's, however the bytes were cut.
+    const int end = rx.GetLength() < kVersionAnswerBytes ? -1 : rx.Find("\r\n", kVersionAnswerBytes - 2);
+    if (m_nAnswerBytes < kVersionAnswerBytes || rx.GetLength() < kVersionAnswerBytes || (!timedOut && end < 0)) {
+        AnswerGrew(n);
         return;
-    if (!timedOut && rx.Right(2) != CString("\r\n"))
-        return;
-    m_host.KillTimer(kTimerId);
-    m_timerStep = TimerStep::None;
-    DecodeVersion(rx.str(), m_rec);
+    }
+    EndAnswer();
+    DecodeVersion((end < 0 ? rx : rx.Left(end + 2)).str(), m_rec);
     m_rec.m_bIdentified = 1;
     rx.Empty();
     m_strAnswer.Empty();
@@ -236,6 +286,7 @@ void CMeasureConversation::OnVersionAnswer(int n, bool timedOut)
 
 void CMeasureConversation::OnAnswerTimeout()
 {
+    m_host.KillTimer(kCapTimerId);
     if (m_answerStep == AnswerStep::Header && m_nAnswerBytes > 0) {
         OnHeaderAnswer(0, true);
         return;
@@ -343,6 +394,8 @@ void CMeasureConversation::InstallSlowParser()
 
 void CMeasureConversation::StartRefresh()
 {
+    if (CheckPort())
+        return;
     ArmTimer(TimerStep::Refresh, kRefreshMs);
     if (m_bNewData) {
         m_bNewData = false;
@@ -357,11 +410,21 @@ void CMeasureConversation::StartRefresh()
         }
         m_host.ShowValueText(m_strValueText);
     }
-    // A frame whose reading is 0x0D0A, split after its first two bytes,
-    // looks like the end mark; one that is still alone a refresh later, or
-    // that the next bytes show to be no frame, ends the run.
-    if (m_bEndMarkSeen && m_answerStep == AnswerStep::FastStream && m_host.ReceiveText() == "\r\n")
+    CheckEndMark();
+}
+
+void CMeasureConversation::CheckEndMark()
+{
+    if (!m_bEndMarkSeen || ++m_nEndMarkTicks < 2)
+        return;
+    m_bEndMarkSeen = false;
+    if (m_answerStep == AnswerStep::FastStream) {
         OnStop();
+    } else if (m_answerStep == AnswerStep::SlowStream) {
+        // The device ended the run; Stop stays the user's.
+        m_bRunning = false;
+        m_answerStep = AnswerStep::Ignore;
+    }
 }
 
 void CMeasureConversation::UpdateCurves()
@@ -391,18 +454,9 @@ void CMeasureConversation::AddValue(double value)
 void CMeasureConversation::ParseFast()
 {
     CString& rx = m_host.ReceiveText();
-    if (m_bEndMarkSeen) {
-        // What follows the lone CR LF tells: its own CR LF two bytes on
-        // makes it the first half of a frame (reading 0x0D0A); anything else
-        // makes it the device's end mark.
-        if (rx.GetLength() < 4)
-            return;
-        if (rx[2] != '\r' || rx[3] != '\n') {
-            OnStop();
-            return;
-        }
-        m_bEndMarkSeen = false;
-    }
+    // Bytes after a lone CR LF show it was no end mark: a frame whose
+    // reading is 0x0D0A split after its first half, or stray bytes the
+    // parser steps over as it would have in one chunk.
     const FastStreamResult r = ParseFastStream(rx.str());
     for (int reading : r.readings)
         AddValue(ConvertFrameReading(reading, m_scale));
@@ -410,12 +464,21 @@ void CMeasureConversation::ParseFast()
         m_strValueText = FormatValueText(m_rec.m_strDisplayFormat, ConvertFrameReading(r.readings.back(), m_scale),
                                          m_rec.m_strUnit);
     rx.str().erase(0, r.consumed);
-    m_bEndMarkSeen = r.endMark;
+    NoteEndMark(r.endMark);
+}
+
+void CMeasureConversation::NoteEndMark(bool seen)
+{
+    // Called for every chunk: bytes came, so the silence starts over.
+    m_nEndMarkTicks = 0;
+    m_bEndMarkSeen = seen;
 }
 
 void CMeasureConversation::ParseSlow()
 {
     CString& rx = m_host.ReceiveText();
+    if (rx.IsEmpty())
+        return;
     const SlowStreamResult r = ParseSlowStream(rx.str());
     rx.str().erase(0, r.consumed);
     for (const CString& chars : r.values) {
@@ -426,9 +489,5 @@ void CMeasureConversation::ParseSlow()
     // Slow modes deliver a value every second or less often: show it now.
     if (!r.values.empty())
         m_host.ShowValueText(m_strValueText);
-    if (r.endMark) {
-        // The device ended the run; Stop stays the user's.
-        m_bRunning = false;
-        m_answerStep = AnswerStep::Ignore;
-    }
+    NoteEndMark(r.endMark);
 }

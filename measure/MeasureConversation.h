@@ -60,6 +60,7 @@ public:
 namespace MeasureText {
 constexpr UINT kSensorRefused = 5180; // + language offset
 constexpr UINT kTimeout = 5198;       // + language offset, then " 1"
+constexpr UINT kPortGone = 5207;      // + language offset: the device went away mid-run
 constexpr const char* kPortOff = "COM Schnittstellen steht auf aus";
 constexpr const char* kNoFrameParser = "Device not supported or not connected (1)";
 constexpr const char* kNoLineParser = "Device not supported or not connected (2)";
@@ -74,6 +75,10 @@ public:
     static constexpr UINT kStartWaitMs = 3000;
     static constexpr UINT kFirstRefreshMs = 2200;
     static constexpr UINT kRefreshMs = 200;
+    // An answer still growing keeps its time-out away by each chunk it
+    // gets, but not past this cap after the request (timer 2).
+    static constexpr UINT kCapTimerId = 2;
+    static constexpr UINT kAnswerCapMs = 3000;
 
     enum class AnswerStep { Ignore, Sensor, StatusLong, Header, Version, Collect, FastStream, SlowStream };
     enum class TimerStep { None, RequestSensor, AnswerTimeout, StartDevice, BeginMeasuring, Refresh };
@@ -87,6 +92,11 @@ public:
     void OnTimer(UINT id);
     // The page was (re)activated: whatever ran is over for the page's side.
     void OnActivate();
+    // The page's port may have gone off line (a device pulled): a run or a
+    // conversation in progress is stopped, once, with a message. Called on
+    // every refresh tick and when the port's state changes; true when it
+    // stopped one.
+    bool CheckPort();
     // Kontrolle ein/aus, Tara, MIN Reset, MAX Reset (1053..1057): one key
     // each, no answer awaited.
     void OnDeviceButton(int controlId);
@@ -104,7 +114,14 @@ public:
     double GetLastX() const { return m_dLastX; }
 
 private:
-    void SendRequest(char command, AnswerStep step);
+    // carry: bytes that came after the previous answer was complete; they
+    // start this one, as they would have had the reader cut them off.
+    void SendRequest(char command, AnswerStep step, const CString& carry = CString());
+    // Each chunk of an answer still growing restarts its silence time-out.
+    void AnswerGrew(int n);
+    void EndAnswer();
+    void CheckEndMark();
+    void NoteEndMark(bool seen);
     void ArmTimer(TimerStep step, UINT ms);
     void StepRequestSensor();
     void OnSensorAnswer(int n);
@@ -146,7 +163,11 @@ private:
     double m_dLastX = 0.0;
     bool m_bNewData = false;
     bool m_bAxisSetUp = false;
+    // CR LF alone came last; it ends the run only if no value bytes follow
+    // it for a whole refresh period (two refresh ticks), so the run never
+    // depends on whether a chunk happened to end right after it.
     bool m_bEndMarkSeen = false;
+    int m_nEndMarkTicks = 0;
     CString m_strValueText;
     CString m_strYTitle;
     std::atomic<bool> m_bTickBusy{false};

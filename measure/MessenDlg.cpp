@@ -116,6 +116,8 @@ void CMessenDlg::RefreshPage()
     EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, true);
     // A refresh (a device came back) must not turn the pan item German.
     m_Display.SetMenuTextPan(PanMenuText());
+    // The main dialog refreshes the shown page when its port goes off line.
+    GetConversation().CheckPort();
 }
 
 CString CMessenDlg::PanMenuText() const

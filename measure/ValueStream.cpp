@@ -35,12 +35,15 @@ SlowStreamResult ParseSlowStream(std::string_view buffer)
         }
         const size_t p = rest.find("\r\n");
         if (p == std::string_view::npos) {
+            // The value sits 19 bytes before the line end, so the tail that
+            // may still hold it stays: a long line gives the same value
+            // whether it came in one chunk or many.
             if (rest.size() > kSlowLineCap)
-                i += rest.back() == '\r' ? rest.size() - 1 : rest.size();
+                i += rest.size() - kSlowValueReach - (rest.back() == '\r' ? 1 : 0);
             break;
         }
-        if (p >= 19)
-            r.values.emplace_back(rest.substr(p - 19, 6));
+        if (p >= kSlowValueReach)
+            r.values.emplace_back(rest.substr(p - kSlowValueReach, 6));
         i += p + 2;
     }
     r.consumed = i;

@@ -15,19 +15,24 @@
 struct FastStreamResult {
     std::vector<int> readings; // signed 16-bit readings, in order
     size_t consumed = 0;       // frames and skipped garbage
-    // What is left is exactly CR LF: the device ended the run. The two
-    // bytes stay, so a later chunk can still show they were half a frame.
+    // What is left is exactly CR LF: the device may have ended the run. The
+    // two bytes stay, so a later chunk can still show they were half a frame.
     bool endMark = false;
 };
 FastStreamResult ParseFastStream(std::string_view buffer);
 
-// Bytes a line may grow to without CR LF before it is taken for garbage.
+// Bytes a line may grow to without CR LF before its head is taken for
+// garbage; its last kSlowValueReach bytes are kept.
 constexpr size_t kSlowLineCap = 256;
+// The value's first character stands this many bytes before the CR LF.
+constexpr size_t kSlowValueReach = 19;
 
 struct SlowStreamResult {
     std::vector<CString> values; // the six value characters of each line
     size_t consumed = 0;
-    bool endMark = false; // a line of CR LF alone came last
+    // A line of CR LF alone came last. It is consumed; the caller decides
+    // whether it ended the run (nothing followed it for a while).
+    bool endMark = false;
 };
 // Takes every complete line; a line shorter than 19 characters before its
 // CR LF is dropped without a value.

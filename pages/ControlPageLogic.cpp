@@ -83,20 +83,21 @@ void CControlConversation::OnDataReceived(int byteCount)
         m_handler = Handler::VersionAnswer;
         m_host.SendCommandByte(DeviceCmd::Version);
         break;
-    case Handler::VersionAnswer:
-        // Only the first chunk after 'V' is searched.
-        m_host.KillTimer(kTimerId);
-        m_host.SetDeviceVariant(m_host.ReceiveText().Find("H1") >= 0 ? 800 : 700);
-        m_handler = Handler::DisplayFirst;
-        m_host.ShowModelText();
-        break;
-    case Handler::DisplayFirst:
-        m_nCounter += n;
-        if (m_nCounter < kEchoBytes)
+    case Handler::VersionAnswer: {
+        // The variant is decided on the whole answer: up to its line end, or
+        // what came before the line went quiet, however the reader cut it.
+        const CString& rx = m_host.ReceiveText();
+        int end = rx.Find("\r\n");
+        end = end >= 0 ? end + 2 : (rx.GetLength() > kVersionAnswerCap ? kVersionAnswerCap : -1);
+        if (end < 0) {
+            if (n > 0)
+                m_host.SetTimer(kTimerId, kVersionTimeoutMs);
             break;
-        m_handler = Handler::DisplayEvery;
-        ShowDisplay();
+        }
+        DecideVariant(end);
         break;
+    }
+    case Handler::DisplayFirst: CountDisplayBytes(n); break;
     case Handler::DisplayEvery: ShowDisplay(); break;
     }
 }
@@ -111,11 +112,38 @@ void CControlConversation::ShowDisplay()
         rx = rx.Right(10);
 }
 
+void CControlConversation::DecideVariant(int answerLength)
+{
+    m_host.KillTimer(kTimerId);
+    const CString& rx = m_host.ReceiveText();
+    m_host.SetDeviceVariant(rx.Left(answerLength).Find("H1") >= 0 ? 800 : 700);
+    m_handler = Handler::DisplayFirst;
+    m_nCounter = 0;
+    m_host.ShowModelText();
+    // What followed the answer is the display's.
+    CountDisplayBytes(rx.GetLength() - answerLength);
+}
+
+void CControlConversation::CountDisplayBytes(int n)
+{
+    m_nCounter += static_cast<unsigned>(n > 0 ? n : 0);
+    if (m_nCounter < kEchoBytes)
+        return;
+    m_handler = Handler::DisplayEvery;
+    ShowDisplay();
+}
+
 void CControlConversation::OnTimer(UINT /*id*/)
 {
     m_host.KillTimer(kTimerId);
-    // The version answer did not come: the variant stays as it was.
-    if (m_handler == Handler::VersionAnswer)
+    if (m_handler != Handler::VersionAnswer)
+        return;
+    // Silence: the answer is what came, if anything; without an answer the
+    // variant stays as it was.
+    const int got = m_host.ReceiveText().GetLength();
+    if (got > 0)
+        DecideVariant(got > kVersionAnswerCap ? kVersionAnswerCap : got);
+    else
         m_handler = Handler::DisplayFirst;
 }
 

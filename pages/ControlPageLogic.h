@@ -49,7 +49,11 @@ public:
 class CControlConversation {
 public:
     static constexpr UINT kTimerId = 1;
+    // Silence that closes the version answer (or, with nothing come, ends
+    // the wait for it); every chunk of the answer starts it again.
     static constexpr UINT kVersionTimeoutMs = 250;
+    // A version answer without a line end is decided on this many bytes.
+    static constexpr int kVersionAnswerCap = 256;
     // The echoes of the home keys (10 bytes per key) before 'V' goes out,
     // and before the display is trusted again.
     static constexpr unsigned kEchoBytes = 50;
@@ -69,6 +73,8 @@ public:
 
 private:
     void ShowDisplay();
+    void DecideVariant(int answerLength);
+    void CountDisplayBytes(int n);
 
     CControlHost& m_host;
     Handler m_handler = Handler::None;

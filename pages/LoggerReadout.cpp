@@ -132,17 +132,35 @@ void CLoggerReadout::ParseLoggerMode(int n, bool forceCut)
     m_host.KillTimer(ModeTimer);
     TakeReceived(n);
     m_bManual = false;
+    // The mode line is the first complete line that names a mode (the
+    // first word of the list within it); only once the line went quiet is
+    // an unfinished one searched too. Searching the whole text as it grows
+    // would let a word in the records win or lose by how the bytes were cut.
     const ModeWord* found = nullptr;
     int p = -1;
-    for (const ModeWord& w : kModeWords) {
-        p = m_strRaw.Find(w.word);
-        if (p >= 0) {
-            found = &w;
+    int from = 0;
+    while (!found) {
+        const int end = m_strRaw.Find("\r\n", from);
+        if (end < 0 && !forceCut)
             break;
+        const CString line = end < 0 ? m_strRaw.Mid(from) : m_strRaw.Mid(from, end - from);
+        for (const ModeWord& w : kModeWords) {
+            const int at = line.Find(w.word);
+            if (at >= 0) {
+                found = &w;
+                p = from + at;
+                break;
+            }
         }
+        if (end < 0)
+            break;
+        from = end + 2;
     }
-    if (!found)
+    if (!found) {
+        if (!forceCut)
+            m_host.SetTimer(ModeTimer, kModeWaitMs);
         return;
+    }
     const int cut = ModeCut(found->word, p);
     // Cut only a complete line (text and CR LF), unless the line went quiet:
     // a split chunk must not put the tail of the mode line into the records.

@@ -1,5 +1,7 @@
 #include "pages/ParameterRead.h"
 
+#include "app/DeviceCommands.h"
+
 namespace {
 
 using Action = ParameterReadAction;
@@ -38,6 +40,7 @@ CParameterRead::Actions CParameterRead::Activate()
     // cut short must not turn the next read into a write.
     out.push_back(Make(Action::KillTimer, kStepTimer));
     out.push_back(Make(Action::KillTimer, kAnswerTimer));
+    out.push_back(Make(Action::KillTimer, kSettleTimer));
     out.push_back(Make(Action::KillTimer, kSendTimer));
     m_handler = Handler::Ignore;
     m_step = Step::None;
@@ -61,6 +64,7 @@ CParameterRead::Actions CParameterRead::Start(bool intoForm)
     // Whatever a previous read still receives during the home keys is stale.
     m_handler = Handler::Ignore;
     out.push_back(Make(Action::KillTimer, kAnswerTimer));
+    out.push_back(Make(Action::KillTimer, kSettleTimer));
     out.push_back(Make(Action::KillTimer, kSendTimer));
     for (int i = 0; i < kHomeKeys; ++i)
         PageSend(out, 'n');
@@ -92,6 +96,8 @@ CParameterRead::Actions CParameterRead::OnTimer(UINT id)
     out.push_back(Make(Action::KillTimer, id));
     if (id == kAnswerTimer)
         AnswerTimeout(out);
+    else if (id == kSettleTimer)
+        OnRecordSettled(out);
     else if (id == kSendTimer)
         out.push_back(Make(Action::StartSend));
     else
@@ -128,8 +134,14 @@ void CParameterRead::RequestVersion(Actions& out)
 CParameterRead::Actions CParameterRead::OnBytes(const CString& chunk)
 {
     Actions out;
+    Run(out, chunk);
+    return out;
+}
+
+void CParameterRead::Run(Actions& out, const CString& chunk)
+{
     if (chunk.IsEmpty() || m_handler == Handler::Ignore)
-        return out;
+        return;
     m_work += chunk;
     switch (m_handler) {
     case Handler::Version: OnVersionAnswer(out); break;
@@ -137,7 +149,6 @@ CParameterRead::Actions CParameterRead::OnBytes(const CString& chunk)
     case Handler::Row: ParseRowRecord(out); break;
     case Handler::Ignore: break;
     }
-    return out;
 }
 
 void CParameterRead::OnVersionAnswer(Actions& out)
@@ -148,15 +159,22 @@ void CParameterRead::OnVersionAnswer(Actions& out)
         out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
         return;
     }
-    // The answer ends in CR LF. A reader that delivers it in pieces must not
-    // have the rest of it land in the factory-word answer, so an answer
-    // without its line end yet is decided after a short silence.
-    if (m_work[m_work.GetLength() - 1] == '\n') {
+    // The answer ends in CR LF. A line end inside the first few bytes is a
+    // late one of the keys before; what follows the answer's own line end is
+    // the next answer's, so the decision never depends on where the reader
+    // cut the bytes. An answer without its line end yet is decided after a
+    // short silence.
+    const int end = m_work.Find('\n', kVersionMinimum - 1);
+    if (end >= 0) {
         if (m_step == Step::VersionSettled) {
             m_step = Step::None;
             out.push_back(Make(Action::KillTimer, kStepTimer));
         }
+        const CString rest = m_work.Mid(end + 1);
+        m_work = m_work.Left(end + 1);
         DecideVersion(out);
+        if (!rest.IsEmpty())
+            Run(out, rest);
         return;
     }
     m_step = Step::VersionSettled;
@@ -191,23 +209,57 @@ void CParameterRead::OnFactoryWordsAnswer(Actions& out)
     DecodeFactoryWords(m_work, m_words);
     for (int i = 0; i < kFactoryWordCount; ++i)
         m_wordTexts[i].Format("%d", static_cast<int>(m_words[i]));
+    const CString rest = m_work.Mid(kFactoryWordsAnswerSize);
     EmptyAnswer(out);
     RequestRow(out, 1);
     out.push_back(Make(Action::Sleep, 0, kRecordWaitMs));
+    if (!rest.IsEmpty())
+        Run(out, rest);
 }
 
 void CParameterRead::ParseRowRecord(Actions& out)
 {
-    // Records are gathered across chunks: asking again for a record that is
-    // merely split would have the device's second copy read as the next row.
+    // A record has no end mark, and stray bytes (a late CR LF) may come
+    // before it: it is complete only when the line went quiet after 20
+    // bytes, whatever pieces they came in. The answer time-out, not re-armed
+    // by the record's bytes, caps a line that never goes quiet.
     if (m_work.GetLength() < kParameterRecordSize) {
         out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
         return;
     }
+    out.push_back(Make(Action::SetTimer, kSettleTimer, kSettleMs));
+}
+
+namespace {
+
+// The last 20 bytes whose closing pair checks, else simply the last 20.
+CString PickRecord(const CString& work)
+{
+    for (int at = work.GetLength() - kParameterRecordSize; at >= 0; --at) {
+        const CString body = work.Mid(at, kRecordBytesUsed);
+        const CheckBytes cb = TextCheckBytes(body);
+        if (static_cast<BYTE>(work[at + kRecordBytesUsed]) == cb.s1
+            && static_cast<BYTE>(work[at + kRecordBytesUsed + 1]) == cb.s2)
+            return work.Mid(at, kParameterRecordSize);
+    }
+    return work.Right(kParameterRecordSize);
+}
+
+} // namespace
+
+void CParameterRead::OnRecordSettled(Actions& out)
+{
+    if (m_handler == Handler::Row && m_work.GetLength() >= kParameterRecordSize)
+        DecideRowRecord(out);
+}
+
+void CParameterRead::DecideRowRecord(Actions& out)
+{
+    out.push_back(Make(Action::KillTimer, kSettleTimer));
     const int index = m_row - 1;
     ParameterRowTexts decoded;
     ParameterRowRecord record;
-    DecodeRowRecord(m_work.Right(kParameterRecordSize), m_words, m_langOffset, m_load, decoded, record);
+    DecodeRowRecord(PickRecord(m_work), m_words, m_langOffset, m_load, decoded, record);
     ParameterRowTexts& form = m_rows[index];
     ParameterRowTexts& named = m_readIntoForm ? form : m_preRead[index];
     named.name = decoded.name;
@@ -258,6 +310,11 @@ void CParameterRead::AnswerTimeout(Actions& out)
         GiveUp(out);
         return;
     case Handler::Row:
+        if (m_work.GetLength() >= kParameterRecordSize) {
+            // A line that never went quiet: the record is what came.
+            DecideRowRecord(out);
+            return;
+        }
         if (m_retries < kRowRetries) {
             ++m_retries;
             EmptyAnswer(out);

@@ -7,8 +7,14 @@
 // receive text to empty, the form to update, message boxes. The machine also
 // holds the table the page shows, so the page binds its fields to it.
 //
-// Timers: 1 runs the current step, 2 is the answer's silence time-out,
-// 6666 starts the send after a pre-read.
+// Timers: 1 runs the current step, 2 is the answer's time-out, 3 the
+// silence that closes a row record, 6666 starts the send after a pre-read.
+//
+// Every answer is decided on what the line delivered, never on how it was
+// cut: the version at its first line end (or after silence), the factory
+// words at their 16th byte, a row record only once the line went quiet after
+// 20 bytes. Bytes beyond a decided version or word answer are the start of
+// the next answer, whether they came in the same chunk or a later one.
 #pragma once
 
 #include "pages/ParameterCodec.h"
@@ -48,11 +54,15 @@ public:
 
     static constexpr UINT kStepTimer = 1;
     static constexpr UINT kAnswerTimer = 2;
+    static constexpr UINT kSettleTimer = 3;
     static constexpr UINT kSendTimer = 6666;
     static constexpr UINT kStepMs = 250;
     static constexpr UINT kAnswerMs = 1000;
     static constexpr UINT kSendMs = 200;
     static constexpr UINT kRecordWaitMs = 100;
+    // Quiet time after which a row record of 20 bytes or more is complete;
+    // well above the byte time of a slow line.
+    static constexpr UINT kSettleMs = 50;
     static constexpr UINT kTimeoutTextId = 5198;
     // Re-requests of a row whose record stopped short.
     static constexpr int kRowRetries = 3;
@@ -108,6 +118,11 @@ private:
     void OnVersionAnswer(Actions& out);
     void OnFactoryWordsAnswer(Actions& out);
     void ParseRowRecord(Actions& out);
+    void OnRecordSettled(Actions& out);
+    void DecideRowRecord(Actions& out);
+    // Bytes for the current handler, from the page or carried over from the
+    // answer before.
+    void Run(Actions& out, const CString& chunk);
     void AnswerTimeout(Actions& out);
     void GiveUp(Actions& out);
     CString Load(UINT id) const;

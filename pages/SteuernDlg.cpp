@@ -142,6 +142,10 @@ void CSteuernDlg::OnDataReceived(int byteCount, int)
     // a chunk of its own it must not be read as the version answer.
     if (m_Conversation.GetHandler() == Handler::VersionAnswer && IsLateKeyEcho(byteCount)) {
         m_nEchoBytes += n;
+        // Gone from the answer text too: the variant is decided on the
+        // answer's first line end.
+        if (CString* rx = AnswerText(); rx && rx->GetLength() >= kEchoLineBytes)
+            rx->str().erase(rx->str().size() - kEchoLineBytes);
         return;
     }
     if (m_Conversation.GetHandler() == Handler::Identification)

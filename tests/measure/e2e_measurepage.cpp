@@ -34,6 +34,27 @@
 
 namespace {
 
+// The main dialog's part in a pulled device: the port's removal and
+// arrival reach the port manager, then the shown page is refreshed.
+class DeviceOwner : public PageOwner {
+public:
+    DeviceOwner(CString& text, CMyPropertyPage& page, std::unique_ptr<CPortManGui>& port)
+        : PageOwner(text, page), m_page(page), m_port(port)
+    {
+        VX_ON_MESSAGE(WM_DEVICECHANGE, OnDeviceChange);
+    }
+    LRESULT OnDeviceChange(WPARAM event, LPARAM)
+    {
+        if (m_port && m_port->OnDeviceChange(event))
+            m_page.RefreshPage();
+        return 0;
+    }
+
+private:
+    CMyPropertyPage& m_page;
+    std::unique_ptr<CPortManGui>& m_port;
+};
+
 struct Rig {
     explicit Rig(const std::vector<std::string>& simArgs, const std::string& simLog = "") : sim(simLog, simArgs)
     {
@@ -45,14 +66,16 @@ struct Rig {
     }
     ~Rig() { Close(); }
 
-    bool Open()
+    // portPath: a stable link to the simulator's terminal instead of it.
+    bool Open(const std::string& portPath = {})
     {
         if (!sim.Started())
             return false;
         if (!owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0))
             return false;
         port = std::make_unique<CPortManGui>(&owner, WM_PORT_DATA, WM_PORT_STATUS);
-        port->m_Dcb.m_strPortName = sim.Path().c_str();
+        port->SetWatchInterval(50);
+        port->m_Dcb.m_strPortName = (portPath.empty() ? sim.Path() : portPath).c_str();
         port->m_Dcb.m_dwBaudRate = 115200;
         if (port->Open() != 0)
             return false;
@@ -110,8 +133,8 @@ struct Rig {
     BYTE arrival = 0;
     CMessenDlg page;
     CPropertySheet sheet;
-    PageOwner owner{receive[0], page};
     std::unique_ptr<CPortManGui> port;
+    DeviceOwner owner{receive[0], page, port};
 };
 
 } // namespace
@@ -288,4 +311,40 @@ TEST(MeasurePageDevice, TheSeriesCsvHoldsEveryValueTheDeviceSent)
         EXPECT_EQ(ys[i], FormatNumber(double(sent[first + i].second) / divisor, format, ',').str()) << i;
     r.Close();
     QDir(QString::fromStdString(dir)).removeRecursively();
+}
+
+// The device pulled mid-run: the page stops the run once, says so in the
+// user's language, offers Start again, and measures after the device is back.
+TEST(MeasurePageDevice, PulledDeviceStopsTheRunAndANewStartMeasuresWhenItIsBack)
+{
+    char dir[] = "/tmp/vx35pullXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string link = std::string(dir) + "/ttyVX35";
+    Rig r({"--sample-mode", "0", "--link", link});
+    ASSERT_TRUE(r.Open(link));
+    r.languageOffset = 1000;
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring() && r.Points() >= 20; }, 8000));
+    vx::ModalScript::Clear();
+
+    EXPECT_EQ(r.sim.Stop(), 0);
+    ASSERT_TRUE(r.PumpUntil([&] { return !r.Measuring(); }, 3000));
+    EXPECT_FALSE(r.page.IsValueRequestRunning());
+    EXPECT_TRUE(r.page.GetDlgItem(CMessenDlg::IDC_START)->IsWindowVisible());
+    r.Pump(600);
+    const std::vector<CString> boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Connection to the device lost: measurement stopped.");
+
+    SimDevice again("", {"--sample-mode", "0", "--link", link});
+    ASSERT_TRUE(again.Started());
+    ASSERT_TRUE(r.PumpUntil([&] { return r.port->IsOnline(); }, 5000));
+    const int before = r.Points();
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 8000));
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Points() >= 20 && r.Points() != before; }, 5000));
+    r.Click(CMessenDlg::IDC_STOP);
+    r.Close();
+    unlink(link.c_str());
+    rmdir(dir);
 }

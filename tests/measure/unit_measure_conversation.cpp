@@ -204,6 +204,44 @@ TEST_F(Fixture, HeaderInPiecesIsGatheredUntilItsEnd)
     EXPECT_EQ(record.m_iFirmwareVersion, 105);
 }
 
+// One byte every 10 ms: the answer time-out counts silence, so a header
+// longer than 250 ms on the line comes whole; one that never ends is taken
+// at the cap.
+TEST_F(Fixture, SlowLineHeaderComesWholeUpToTheCap)
+{
+    answers.erase('d');
+    conv.OnStart();
+    host.RunUntil(330); // 'd' sent at 325
+    const std::string header = "\r\nQuorin Vandelwerk Pruefstand 7\x03"s;
+    for (size_t i = 0; i < header.size(); ++i)
+        host.Deliver(UINT(340 + 10 * i), header.substr(i, 1));
+    host.RunUntil(1000);
+    EXPECT_EQ(conv.GetHeader(), "Quorin Vandelwerk Pruefstand 7");
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(record.m_iFirmwareVersion, 105);
+
+    FakeMeasureHost h;
+    MeasureRecord rec;
+    CMeasureConversation c{h, rec};
+    h.onTimer = [&c](UINT id) { c.OnTimer(id); };
+    h.onData = [&c](int n) { c.OnDataReceived(n); };
+    h.device = [&h](char b, UINT t) {
+        if (b == 'C')
+            h.Deliver(t + 20, kSensor);
+        if (b == 'E')
+            h.Deliver(t + 20, kStatusPc);
+    };
+    c.OnStart();
+    h.RunUntil(330);
+    for (UINT t = 340; t < 6000; t += 10)
+        h.Deliver(t, "x");
+    h.RunUntil(3320);
+    EXPECT_EQ(c.GetHeader(), "");
+    h.RunUntil(3330); // 3000 ms after 'd'
+    EXPECT_EQ(c.GetHeader().GetLength(), 299);
+    EXPECT_EQ(h.SentText().substr(0, 5), "nCEdV");
+}
+
 TEST_F(Fixture, HeaderWithoutEndIsTakenWhenTheLineGoesQuiet)
 {
     answers['d'] = "\r\nNo end";
@@ -229,15 +267,46 @@ TEST_F(Fixture, FrameEndMarkStopsAtTheNextRefreshUnlessItWasHalfAFrame)
     EXPECT_DOUBLE_EQ(host.points.back().second, 3.338);
 
     host.Deliver(5810, "\r\n");
-    host.RunUntil(5955);
+    host.RunUntil(6155); // the refresh at 5960 came only 150 ms after it
     EXPECT_TRUE(conv.IsRunning());
     host.ClearSent();
-    host.RunUntil(5965); // refresh at 5960 confirms it
+    host.RunUntil(6165); // refresh at 6160: a whole period of silence
     EXPECT_FALSE(conv.IsRunning());
     EXPECT_EQ(host.SentText(), "n");
     EXPECT_TRUE(host.Logged("start+"));
-    host.RunUntil(6500);
+    host.RunUntil(6700);
     EXPECT_EQ(host.SentText(), "n"); // value requests ended with the run
+}
+
+// A lone CR LF in the middle of the stream, followed by value bytes in the
+// next chunk, is stepped over as it is when both come in one chunk.
+TEST_F(Fixture, LoneCrLfFollowedByValuesIsNoEndInEitherStreamKind)
+{
+    for (const std::string& status : {kStatusPc, "\x45\x4C\x04\x00\x08\x04\x00\x00\x00\x00\x0D\x0A"s}) {
+        FakeMeasureHost h;
+        MeasureRecord rec;
+        CMeasureConversation c{h, rec};
+        h.conv = &c;
+        h.onTimer = [&c](UINT id) { c.OnTimer(id); };
+        h.onData = [&c](int n) { c.OnDataReceived(n); };
+        std::map<char, std::string> replies{{'C', kSensor}, {'E', status}, {'d', kHeader}, {'V', kVersion}};
+        h.device = [&h, &replies](char b, UINT t) {
+            if (auto it = replies.find(b); it != replies.end())
+                h.Deliver(t + 20, it->second);
+        };
+        c.OnStart();
+        h.RunUntil(3560);
+        ASSERT_TRUE(c.IsRunning());
+        const bool frames = c.GetMode().stream == StreamKind::Frame;
+        const std::string value = frames ? "\x01\x02\r\n"s : " 0,258 kN          \r\n"s;
+        h.Deliver(3600, value + "\r\n");
+        h.Deliver(3650, value);
+        h.RunUntil(7000);
+        EXPECT_TRUE(c.IsRunning()) << frames;
+        ASSERT_EQ(h.points.size(), 2u) << frames;
+        EXPECT_DOUBLE_EQ(h.points[1].second, 0.258);
+        EXPECT_TRUE(h.boxes.empty());
+    }
 }
 
 TEST_F(Fixture, StopAfterValuesWithoutRefreshKeepsEveryPoint)
@@ -270,7 +339,9 @@ TEST_F(Fixture, LineModeValuesAndDeviceEndMark)
     EXPECT_EQ(host.valueText, "0.500 kN ");
 
     host.Deliver(4700, "\r\n");
-    host.RunUntil(4800);
+    host.RunUntil(5800);
+    EXPECT_TRUE(conv.IsRunning()); // one refresh since: not yet a whole period
+    host.RunUntil(6000);
     EXPECT_FALSE(conv.IsRunning());
     host.log.clear();
     host.ClearSent();
@@ -313,4 +384,32 @@ TEST_F(Fixture, ActivationEndsValueRequests)
     host.RunUntil(4000);
     EXPECT_EQ(host.SentText(), "");
     EXPECT_FALSE(conv.IsRunning());
+}
+
+// The device pulled mid-run: the run stops at the next refresh, once, with
+// a message; Start is offered again and measures once the port is back.
+TEST_F(Fixture, PortGoneStopsTheRunOnceAndANewStartMeasures)
+{
+    conv.OnStart();
+    host.RunUntil(6000);
+    ASSERT_TRUE(conv.IsRunning());
+    host.portState = 3;
+    host.log.clear();
+    host.RunUntil(6200);
+    EXPECT_FALSE(conv.IsRunning());
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].substr(0, 5), "5207:");
+    EXPECT_TRUE(host.Logged("start+"));
+    EXPECT_FALSE(host.HasTimer(kTickId)); // no more writes into the gone port
+    EXPECT_FALSE(conv.CheckPort());
+    host.RunUntil(9000);
+    EXPECT_EQ(host.boxes.size(), 1u);
+
+    host.portState = 0;
+    host.points.clear();
+    conv.OnStart();
+    host.RunUntil(14000);
+    EXPECT_TRUE(conv.IsRunning());
+    EXPECT_GT(host.points.size(), 100u);
+    EXPECT_EQ(host.boxes.size(), 1u);
 }

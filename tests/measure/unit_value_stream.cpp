@@ -107,7 +107,28 @@ TEST(LineParser, EndMarkAndOverlongGarbage)
     std::string junk(300, 'z');
     junk += '\r';
     r = ParseSlowStream(junk);
-    EXPECT_EQ(r.consumed, 300u); // the trailing CR may still meet its LF
+    // The tail that may still hold the value (and the CR that may meet its
+    // LF) stays.
+    EXPECT_EQ(r.consumed, 300u - kSlowValueReach);
+}
+
+// A line longer than the cap gives the same value however it is cut.
+TEST(LineParser, OverlongLineGivesItsValueForEveryCut)
+{
+    std::string line(280, 'z');
+    line += " 7,250 kN          \r\n";
+    const SlowStreamResult whole = ParseSlowStream(line);
+    ASSERT_EQ(whole.values.size(), 1u);
+    EXPECT_EQ(whole.values[0], " 7,250");
+    for (size_t cut = 1; cut < line.size(); ++cut) {
+        std::string rx = line.substr(0, cut);
+        SlowStreamResult first = ParseSlowStream(rx);
+        rx.erase(0, first.consumed);
+        rx += line.substr(cut);
+        const SlowStreamResult second = ParseSlowStream(rx);
+        ASSERT_EQ(first.values.size() + second.values.size(), 1u) << cut;
+        EXPECT_EQ(second.values.empty() ? first.values[0] : second.values[0], " 7,250") << cut;
+    }
 }
 
 TEST(ValueConversion, OperatorsAndLineValues)

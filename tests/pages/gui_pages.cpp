@@ -242,21 +242,21 @@ TEST_F(PageFixture, ControlPageIdentifiesTheDeviceAfterTheEchoOfSixEscKeys)
     EXPECT_EQ(Text(page, CSteuernDlg::IDC_DISPLAY), "DEFGHIJ%");
 }
 
-TEST_F(PageFixture, ControlPageVariantDependsOnTheFirstChunkAfterVersionOnly)
+TEST_F(PageFixture, ControlPageVariantComesFromTheWholeAnswerHoweverItIsCut)
 {
     CSteuernDlg page;
     Host({&page});
     Feed(page, Echo(5));
     Feed(page, "VX35 ");
     Feed(page, "H1 105\r\n");
-    EXPECT_EQ(table[0].m_iDeviceVariant, 700);
+    EXPECT_EQ(table[0].m_iDeviceVariant, 800);
 
     // Activation starts over; a silent device leaves the variant alone.
     page.SendMessage(CSteuernDlg::WM_ACTIVATE_CONTROL);
     Feed(page, Echo(6));
     clock->advance(250);
     EXPECT_FALSE(vx::HasTimer(&page, 1));
-    EXPECT_EQ(table[0].m_iDeviceVariant, 700);
+    EXPECT_EQ(table[0].m_iDeviceVariant, 800);
     EXPECT_EQ(page.GetConversation().GetHandler(), CControlConversation::Handler::DisplayFirst);
 }
 

@@ -65,19 +65,40 @@ TEST_F(Control, VersionRequestAfterFiftyEchoBytes)
     EXPECT_EQ(conv.GetHandler(), CControlConversation::Handler::VersionAnswer);
 }
 
-TEST_F(Control, VariantComesFromTheFirstChunkAfterVersionOnly)
+// The variant comes from the whole answer, up to its line end or the
+// silence after it, whatever pieces the reader made of it.
+TEST_F(Control, VariantComesFromTheWholeAnswerForEveryCut)
 {
+    const std::string answer = "VX35 H1 105\r\n";
+    for (size_t cut = 0; cut < answer.size(); ++cut) {
+        host.variant = 0;
+        conv.OnActivate();
+        Chunk(std::string(50, 'e'));
+        if (cut > 0)
+            Chunk(answer.substr(0, cut));
+        Chunk(answer.substr(cut));
+        EXPECT_EQ(host.variant, 800) << cut;
+        EXPECT_FALSE(host.HasTimer(1));
+        EXPECT_EQ(conv.GetHandler(), CControlConversation::Handler::DisplayFirst);
+    }
+
+    // Without a line end the answer is what came before 250 ms of silence;
+    // each piece starts the silence over.
+    host.variant = 0;
     conv.OnActivate();
     Chunk(std::string(50, 'e'));
-    Chunk("VX35 H1 105\r\n");
+    Chunk("VX35 ");
+    host.Advance(200);
+    Chunk("H1");
+    host.Advance(200);
+    EXPECT_EQ(host.variant, 0);
+    host.Advance(50);
     EXPECT_EQ(host.variant, 800);
-    EXPECT_FALSE(host.HasTimer(1));
 
     host.variant = 0;
     conv.OnActivate();
-    Chunk(std::string(60, 'e'));
-    Chunk("VX35 ");
-    Chunk("H1 105\r\n");
+    Chunk(std::string(50, 'e'));
+    Chunk("VX35 H2 105\r\n");
     EXPECT_EQ(host.variant, 700);
 }
 

@@ -96,6 +96,26 @@ TEST_F(Logger, ListOrderDecidesTheModeWord)
     EXPECT_FALSE(logger.IsManualMode());
 }
 
+// The mode line is the first line naming a mode; a word earlier in the
+// list that stands in the records does not win, however the bytes are cut.
+TEST_F(Logger, ModeWordInTheRecordsDoesNotWinForAnyCut)
+{
+    const std::string stream = "\r\nHead\x03" "TRIGGER2\r\n"s + " 1,00 LOGG off\r\n" + kRec1;
+    for (size_t cut = 0; cut < stream.size(); ++cut) {
+        FakeLoggerHost h;
+        CLoggerReadout l{h};
+        h.onTimer = [&l](UINT id) { l.OnLoggerTimer(id); };
+        h.onData = [&l](int n) { l.OnDataReceived(n); };
+        l.StartLoggerReadout();
+        if (cut > 0)
+            h.Deliver(50, stream.substr(0, cut));
+        h.Deliver(50, stream.substr(cut));
+        h.RunUntil(2000);
+        EXPECT_EQ(l.GetModeText(), "TRIGGER2") << cut;
+        EXPECT_EQ(l.GetRecordText().str(), " 1,00 LOGG off\r\n" + kRec1) << cut;
+    }
+}
+
 TEST_F(Logger, SplitModeLineIsCutOnlyWhenComplete)
 {
     Start();

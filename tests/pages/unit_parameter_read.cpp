@@ -1,5 +1,7 @@
 #include "pages/ParameterRead.h"
 
+#include "app/DeviceCommands.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -40,9 +42,8 @@ const CString kWordsAnswer("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00
 std::string Req(int row) { return std::string("f") + static_cast<char>(row); }
 
 // Carries out the machine's actions against a manual clock and a recording port.
-class ParameterReadTest : public ::testing::Test {
-protected:
-    void Run(const CParameterRead::Actions& actions)
+struct ParameterReadRig {
+    void Perform(const CParameterRead::Actions& actions)
     {
         for (const Action& a : actions) {
             switch (a.kind) {
@@ -74,11 +75,13 @@ protected:
             if (next == due.end())
                 break;
             now = std::max(now, next->second);
-            Run(m.OnTimer(next->first));
+            Perform(m.OnTimer(next->first));
         }
         now = std::max(now, end);
     }
-    void Feed(const CString& bytes) { Run(m.OnBytes(bytes)); }
+    void Feed(const CString& bytes) { Perform(m.OnBytes(bytes)); }
+    // The quiet time that closes a row record.
+    void Settle() { Advance(CParameterRead::kSettleMs); }
     // Feeds in pieces of at most n bytes.
     void FeedPieces(const CString& bytes, int n)
     {
@@ -94,7 +97,7 @@ protected:
     // From the read button to the request of row 1.
     void ReadUpToRow1(const CString& version = "VX35 H2 105\r\n", int piece = 1000)
     {
-        Run(m.StartRead());
+        Perform(m.StartRead());
         EXPECT_EQ(Take(), "nnnnn");
         Advance(250);
         EXPECT_EQ(Take(), "V");
@@ -107,6 +110,7 @@ protected:
     {
         for (int r = from; r <= to; ++r) {
             FeedPieces(Record(r), piece);
+            Settle();
             EXPECT_EQ(Take(), r < 10 ? Req(r + 1) : "") << r;
         }
     }
@@ -119,6 +123,8 @@ protected:
     bool buttonsHidden = false;
     std::vector<std::string> boxes;
 };
+
+class ParameterReadTest : public ::testing::Test, public ParameterReadRig {};
 
 TEST_F(ParameterReadTest, FullReadFillsTheForm)
 {
@@ -153,7 +159,7 @@ TEST_F(ParameterReadTest, FullReadFillsTheForm)
 
 TEST_F(ParameterReadTest, VersionWithoutCodeSkipsTheFactoryWords)
 {
-    Run(m.StartRead());
+    Perform(m.StartRead());
     Advance(250);
     Take();
     Feed("VX35 105\r\n");
@@ -175,7 +181,7 @@ TEST_F(ParameterReadTest, AnswersInPiecesGiveTheSameTable)
 
 TEST_F(ParameterReadTest, IncompleteAnswersWaitForMoreBytes)
 {
-    Run(m.StartRead());
+    Perform(m.StartRead());
     Advance(250);
     Take();
     // A version answer still missing its line end is decided after silence.
@@ -194,13 +200,71 @@ TEST_F(ParameterReadTest, IncompleteAnswersWaitForMoreBytes)
     EXPECT_EQ(Take(), "");
     Advance(900);
     Feed(Record(1).Mid(11));
+    Settle();
     EXPECT_EQ(Take(), Req(2));
     EXPECT_EQ(m.Row(0).name, "Sens01  ");
     // Leading junk: the last 20 bytes count.
     Feed(CString("junk!") + Record(2));
+    Settle();
     EXPECT_EQ(Take(), Req(3));
     EXPECT_EQ(m.Row(1).name, "Sens02  ");
     EXPECT_TRUE(boxes.empty());
+}
+
+// A late CR LF (or any few stray bytes) before each record: the table is
+// the same whether a record comes whole or cut anywhere.
+TEST(ParameterReadCuts, StrayBytesBeforeRecordsGiveTheSameTableForEveryCut)
+{
+    auto readAll = [](const CString& lead, int cut) {
+        ParameterReadRig t;
+        t.ReadUpToRow1();
+        for (int r = 1; r <= 10; ++r) {
+            const CString answer = lead + Record(r);
+            if (cut > 0 && cut < answer.GetLength()) {
+                t.Feed(answer.Left(cut));
+                t.Feed(answer.Mid(cut));
+            } else {
+                t.Feed(answer);
+            }
+            t.Settle();
+        }
+        std::string table;
+        for (int i = 0; i < kParameterRows; ++i)
+            table += (t.m.Row(i).name + t.m.Row(i).nominal + t.m.Row(i).p100 + "|").str();
+        EXPECT_EQ(t.m.PrintAllowed(), 1);
+        return table;
+    };
+    const std::string whole = readAll("\r\n", 0);
+    EXPECT_EQ(whole.substr(0, 19), "Sens01  05,0130001|");
+    for (const CString& lead : {CString("\r\n"), CString("\n"), CString("x\r\n!")})
+        for (int cut = 1; cut < 24; ++cut)
+            EXPECT_EQ(readAll(lead, cut), whole) << "cut " << cut << " lead " << lead.GetLength();
+}
+
+// The version's line end closes it in any chunk; what follows is the start
+// of the next answer. A record whose check pair holds is found with stray
+// bytes on either side.
+TEST_F(ParameterReadTest, AnswersAreTakenByTheirLayoutNotByTheirChunks)
+{
+    Perform(m.StartRead());
+    Advance(250);
+    Take();
+    Feed(CString("VX35 H2 105\r\n") + kWordsAnswer.Left(10));
+    EXPECT_EQ(Take(), "W");
+    EXPECT_EQ(m.VersionText(), "VX35 H2 105");
+    Feed(kWordsAnswer.Mid(10) + CString("\r\n"));
+    EXPECT_EQ(Take(), Req(1));
+    EXPECT_EQ(m.FactoryWordText(kStromSecond), "16");
+
+    CString body = Record(1).Left(18);
+    const CheckBytes cb = TextCheckBytes(body);
+    const CString checked = body + CString(static_cast<char>(cb.s1)) + CString(static_cast<char>(cb.s2));
+    Feed(checked + CString("\r\n"));
+    EXPECT_EQ(Take(), "");
+    Settle();
+    EXPECT_EQ(Take(), Req(2));
+    EXPECT_EQ(m.Row(0).name, "Sens01  ");
+    EXPECT_EQ(m.Row(0).p100, "30001");
 }
 
 TEST_F(ParameterReadTest, ShortRowTenDoesNotEndTheRead)
@@ -214,6 +278,7 @@ TEST_F(ParameterReadTest, ShortRowTenDoesNotEndTheRead)
     Advance(1000);
     EXPECT_EQ(Take(), Req(10));
     Feed(Record(10));
+    Settle();
     EXPECT_EQ(m.PrintAllowed(), 1);
     EXPECT_EQ(m.Row(9).name, "Sens10  ");
 }
@@ -223,6 +288,7 @@ TEST_F(ParameterReadTest, SilentRowGivesUpAfterThreeRetries)
     m.SetLanguageOffset(1000);
     ReadUpToRow1();
     Feed(Record(1));
+    Settle();
     Take();
     Advance(3000);
     EXPECT_EQ(Take(), Req(2) + Req(2) + Req(2));
@@ -239,7 +305,7 @@ TEST_F(ParameterReadTest, SilentRowGivesUpAfterThreeRetries)
 TEST_F(ParameterReadTest, VersionTimeoutAndLateAnswer)
 {
     m.SetLanguageOffset(1000);
-    Run(m.StartRead());
+    Perform(m.StartRead());
     Advance(250);
     Take();
     Advance(999);
@@ -260,7 +326,7 @@ TEST_F(ParameterReadTest, VersionTimeoutAndLateAnswer)
 
 TEST_F(ParameterReadTest, PartialVersionAnswerTimesOut)
 {
-    Run(m.StartRead());
+    Perform(m.StartRead());
     Advance(250);
     Take();
     Feed("VX3");
@@ -276,7 +342,7 @@ TEST_F(ParameterReadTest, ActivationAbandonsARead)
 {
     ReadUpToRow1();
     Feed(Record(1).Left(5));
-    Run(m.Activate());
+    Perform(m.Activate());
     EXPECT_EQ(Take(), "nnnnn");
     EXPECT_TRUE(due.empty());
     Feed(Record(1));
@@ -292,7 +358,7 @@ TEST_F(ParameterReadTest, PreReadKeepsTheUsersTextsAndStartsTheSend)
         m.Row(i).nominal = "12,5";
         m.Row(i).unit = "kg";
     }
-    Run(m.StartPreRead());
+    Perform(m.StartPreRead());
     Advance(250);
     Take();
     Feed("VX35 H2 105\r\n");
@@ -313,9 +379,9 @@ TEST_F(ParameterReadTest, PreReadKeepsTheUsersTextsAndStartsTheSend)
 
 TEST_F(ParameterReadTest, AbandonedPreReadDoesNotTurnTheNextReadIntoASend)
 {
-    Run(m.StartPreRead());
+    Perform(m.StartPreRead());
     Advance(250);
-    Run(m.Activate());
+    Perform(m.Activate());
     Take();
     ReadUpToRow1();
     ReadRows(1, 10);

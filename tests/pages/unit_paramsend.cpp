@@ -230,8 +230,10 @@ protected:
         Advance(250);
         Run(m.OnBytes("VX35 H2 105\r\n"));
         Run(m.OnBytes(kWordsAnswer));
-        for (int r = 1; r < last; ++r)
+        for (int r = 1; r < last; ++r) {
             Run(m.OnBytes(Record(r)));
+            Advance(CParameterRead::kSettleMs); // the quiet time that closes a record
+        }
     }
     std::vector<std::string> Frames() const
     {

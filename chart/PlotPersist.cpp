@@ -51,7 +51,10 @@ constexpr int kMaxMargin = 4096;      // margins and axis spacing, pixels
 constexpr int kMaxSnapRange = 1000;   // cursor square and snap distance
 constexpr int kMaxDecoration = 200;   // arrow, tick, key, marker sizes
 constexpr int kMaxLineWidth = 100;
-constexpr int kMaxCoordinate = 1 << 20;
+// The chart itself maps a point as far as 2^27 pixels off the plot (and a
+// notation's box follows its point), so what it stores reaches a little past
+// that; twice the bound still keeps the sum of two coordinates in an int.
+constexpr int kMaxCoordinate = 1 << 28;
 constexpr double kMaxLayoutValue = 1e6;  // stored gaps, extents, lengths
 constexpr int kMaxFontSize = 1000;
 
@@ -72,7 +75,8 @@ bool SaneRect(const CRect& r)
 bool SaneFont(const LOGFONT& lf)
 {
     return Within(lf.lfHeight, -kMaxFontSize, kMaxFontSize) && Within(lf.lfWidth, -kMaxFontSize, kMaxFontSize) &&
-           Within(lf.lfWeight, 0, 1000);
+           Within(lf.lfWeight, 0, 1000) && Within(lf.lfEscapement, -3600, 3600) &&
+           Within(lf.lfOrientation, -3600, 3600);
 }
 
 bool SaneLayoutValue(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxLayoutValue; }

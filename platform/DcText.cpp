@@ -183,7 +183,7 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text)
     p.save();
     p.translate(ref);
     if (d.s.lf.lfEscapement != 0)
-        p.rotate(-d.s.lf.lfEscapement / 10.0);
+        p.rotate(-(d.s.lf.lfEscapement / 10.0));
     if (d.s.bkMode == OPAQUE)
         p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
     p.setFont(d.s.font);

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <climits>
 #include <functional>
 #include <fstream>
 #include <iterator>
@@ -246,6 +247,12 @@ TEST_F(Persist, GeometryNoScreenCouldShowIsDamage)
             CPlotLabel* label = c.InsertLabel("font");
             LOGFONT lf = label->GetLogFont();
             lf.lfHeight = -900000;
+            label->SetFont(lf);
+        },
+        [](CPlot& c) {
+            CPlotLabel* label = c.InsertLabel("turned");
+            LOGFONT lf = label->GetLogFont();
+            lf.lfEscapement = INT_MIN;
             label->SetFont(lf);
         },
     };

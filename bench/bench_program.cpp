@@ -224,9 +224,12 @@ int main(int argc, char** argv)
         {"PC 10ms", {"--sample-mode", "0"}, true},
         {"AUTO 10ms", {"--sample-mode", "8", "--auto-rate", "2"}, true},
     };
+    // BENCH_CASE=<name> runs only that case (for a profiler).
+    const char* only = std::getenv("BENCH_CASE");
     int rc = 0;
     for (const Case& c : cases)
-        rc |= RunCase(c, seconds, link);
+        if (!only || std::string(only) == c.name)
+            rc |= RunCase(c, seconds, link);
     SetMainPageFactory({});
     return rc;
 }

@@ -2,7 +2,9 @@
 // against vx35sim, with the measure tab and the terminal shown, for a fixed
 // time in each case: the tab shown but idle, PC 10 ms and AUTO 10 ms.
 // Reports the process's CPU time (every thread, from getrusage) per second
-// of wall time, and the live chart's paints per second.
+// of wall time, the live chart's paints per second and how often the
+// process's threads went to sleep (each a wake-up: on a shared or virtual
+// machine the CPU figure swings with the load, this count does not).
 //
 //   bench_program [seconds per case, default 10]
 #include "bench/BenchProgram.h"
@@ -102,6 +104,15 @@ std::map<int, std::pair<std::string, long>> ThreadTicks()
     return out;
 }
 
+// Times a thread of the process went to sleep waiting for something: each
+// is a wake-up later, which costs more than most of the work it brings.
+long VoluntarySwitches()
+{
+    rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_nvcsw;
+}
+
 class PaintCounter : public QObject {
 public:
     QWidget* target = nullptr;
@@ -165,15 +176,18 @@ int RunCase(const Case& c, int seconds, const std::string& link)
     const int pointsBefore = page->GetDisplay().GetStore().getPointCount(0);
     const long paintsBefore = counter.paints;
     const auto ticks0 = ThreadTicks();
+    const long switches0 = VoluntarySwitches();
     const double cpu0 = bench::CpuSeconds(), wall0 = bench::Now();
     Pump(seconds * 1000);
     const double cpu = bench::CpuSeconds() - cpu0, wall = bench::Now() - wall0;
+    const long switches = VoluntarySwitches() - switches0;
     const auto ticks1 = ThreadTicks();
     const long paints = counter.paints - paintsBefore;
     const int points = static_cast<int>(page->GetDisplay().GetStore().getPointCount(0)) - pointsBefore;
     qApp->removeEventFilter(&counter);
-    std::printf("%-10s wall %6.2f s  cpu %7.3f s  cpu/wall %6.2f %%  chart paints/s %8.1f  points/s %7.1f\n",
-                c.name, wall, cpu, 100.0 * cpu / wall, paints / wall, points / wall);
+    std::printf("%-10s wall %6.2f s  cpu %7.3f s  cpu/wall %6.2f %%  chart paints/s %8.1f  points/s %7.1f"
+                "  thread sleeps/s %6.1f\n",
+                c.name, wall, cpu, 100.0 * cpu / wall, paints / wall, points / wall, switches / wall);
     if (std::getenv("BENCH_EVENTS"))
         for (const auto& [k, n] : counter.byType)
             if (n / wall > 5)

@@ -100,7 +100,11 @@ void CRichEditCtrlExtended::DoSetText(const CString& text)
 void CRichEditCtrlExtended::KeepEndInView()
 {
     if (auto* t = qobject_cast<QPlainTextEdit*>(GetPeer())) {
-        t->moveCursor(QTextCursor::End);
+        // A caret already at the end (text changed there keeps it there)
+        // needs no move; moving it makes the widget lay out and notify.
+        const QTextCursor caret = t->textCursor();
+        if (caret.hasSelection() || !caret.atEnd())
+            t->moveCursor(QTextCursor::End);
         if (QScrollBar* bar = t->verticalScrollBar())
             bar->setValue(bar->maximum());
     }

@@ -72,10 +72,17 @@ bool Pump(int ms, const std::function<bool()>& done = {})
     return done ? done() : true;
 }
 
-// CPU ticks of each thread of the process, by thread id.
-std::map<int, std::pair<std::string, long>> ThreadTicks()
+// Each thread of the process by id: its name, CPU ticks and the times it
+// went to sleep waiting.
+struct ThreadUse {
+    std::string name;
+    long ticks = 0;
+    long sleeps = 0;
+};
+
+std::map<int, ThreadUse> ThreadUses()
 {
-    std::map<int, std::pair<std::string, long>> out;
+    std::map<int, ThreadUse> out;
     DIR* dir = opendir("/proc/self/task");
     if (!dir)
         return out;
@@ -83,7 +90,8 @@ std::map<int, std::pair<std::string, long>> ThreadTicks()
         const int tid = std::atoi(e->d_name);
         if (tid <= 0)
             continue;
-        std::ifstream f("/proc/self/task/" + std::to_string(tid) + "/stat");
+        const std::string task = "/proc/self/task/" + std::to_string(tid);
+        std::ifstream f(task + "/stat");
         std::string line;
         std::getline(f, line);
         const auto open = line.find('('), close = line.rfind(')');
@@ -98,7 +106,14 @@ std::map<int, std::pair<std::string, long>> ThreadTicks()
             if (i == 15)
                 stime = std::atol(field.c_str());
         }
-        out[tid] = {line.substr(open + 1, close - open - 1), utime + stime};
+        ThreadUse& use = out[tid];
+        use.name = line.substr(open + 1, close - open - 1);
+        use.ticks = utime + stime;
+        std::ifstream status(task + "/status");
+        const std::string key = "voluntary_ctxt_switches:";
+        while (std::getline(status, line))
+            if (line.compare(0, key.size(), key) == 0)
+                use.sleeps = std::atol(line.c_str() + key.size());
     }
     closedir(dir);
     return out;
@@ -175,13 +190,13 @@ int RunCase(const Case& c, int seconds, const std::string& link)
     }
     const int pointsBefore = page->GetDisplay().GetStore().getPointCount(0);
     const long paintsBefore = counter.paints;
-    const auto ticks0 = ThreadTicks();
+    const auto ticks0 = ThreadUses();
     const long switches0 = VoluntarySwitches();
     const double cpu0 = bench::CpuSeconds(), wall0 = bench::Now();
     Pump(seconds * 1000);
     const double cpu = bench::CpuSeconds() - cpu0, wall = bench::Now() - wall0;
     const long switches = VoluntarySwitches() - switches0;
-    const auto ticks1 = ThreadTicks();
+    const auto ticks1 = ThreadUses();
     const long paints = counter.paints - paintsBefore;
     const int points = static_cast<int>(page->GetDisplay().GetStore().getPointCount(0)) - pointsBefore;
     qApp->removeEventFilter(&counter);
@@ -196,9 +211,11 @@ int RunCase(const Case& c, int seconds, const std::string& link)
         const double hz = static_cast<double>(sysconf(_SC_CLK_TCK));
         for (const auto& [tid, t] : ticks1) {
             const auto it = ticks0.find(tid);
-            const long d = t.second - (it == ticks0.end() ? 0 : it->second.second);
-            if (d > 0)
-                std::printf("    thread %d %-16s %6.2f %%\n", tid, t.first.c_str(), 100.0 * d / hz / wall);
+            const long d = t.ticks - (it == ticks0.end() ? 0 : it->second.ticks);
+            const long z = t.sleeps - (it == ticks0.end() ? 0 : it->second.sleeps);
+            if (d > 0 || z > 0)
+                std::printf("    thread %d %-16s %6.2f %%  sleeps/s %6.1f\n", tid, t.name.c_str(),
+                            100.0 * d / hz / wall, z / wall);
         }
     }
     std::fflush(stdout);

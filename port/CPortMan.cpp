@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -321,6 +322,7 @@ void CPortMan::StopReader()
 
 void CPortMan::ReaderLoop()
 {
+    pthread_setname_np(pthread_self(), "vx-port-read");
     bool removed = false;
     std::vector<BYTE> buffer(static_cast<size_t>(m_iReadBlockSize));
     const int fd = m_pPort->GetPollHandle();
@@ -396,6 +398,7 @@ void CPortMan::ReaderLoop()
 
 void CPortMan::DeliveryLoop()
 {
+    pthread_setname_np(pthread_self(), "vx-port-deliver");
     bool removed = false;
     const auto pacing = m_deliveryPacing;
     std::chrono::steady_clock::time_point lastStart {};
@@ -403,16 +406,16 @@ void CPortMan::DeliveryLoop()
         std::vector<BYTE> chunk;
         {
             std::unique_lock<std::mutex> lk(m_queueMutex);
+            // Too soon after the last hand-over: what comes meanwhile goes
+            // with the next one. Waiting here first, before looking for
+            // bytes, costs one wake-up per hand-over while a device streams.
+            if (pacing.count() > 0)
+                m_queueCv.wait_until(lk, lastStart + pacing, [this] {
+                    return m_readEnded || m_queuedBytes >= static_cast<size_t>(m_iReadBlockSize);
+                });
             m_deliveryIdle = true;
             m_queueCv.wait(lk, [this] { return !m_queue.empty() || m_readEnded; });
             m_deliveryIdle = false;
-            if (pacing.count() > 0 && !m_queue.empty()) {
-                // Too soon after the last hand-over: let more come.
-                const auto due = lastStart + pacing;
-                m_queueCv.wait_until(lk, due, [this] {
-                    return m_readEnded || m_queuedBytes >= static_cast<size_t>(m_iReadBlockSize);
-                });
-            }
             if (m_queue.empty()) {
                 removed = m_readRemoved;
                 break;

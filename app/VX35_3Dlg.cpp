@@ -325,7 +325,9 @@ void CVX35_3Dlg::ScheduleTerminal()
     if (m_bTerminalDirty)
         return;
     m_bTerminalDirty = true;
-    SetTimer(kTerminalTimer, kTerminalRefreshMs);
+    const long long now = vx::NowMs();
+    const long long due = std::max<long long>(now + kTerminalRefreshMs, m_llTerminalTimedMs + kTerminalStreamMs);
+    SetTimer(kTerminalTimer, static_cast<UINT>(due - now));
 }
 
 void CVX35_3Dlg::FlushTerminal()
@@ -341,6 +343,7 @@ void CVX35_3Dlg::FlushTerminal()
 void CVX35_3Dlg::OnTimer(UINT_PTR id)
 {
     if (id == kTerminalTimer) {
+        m_llTerminalTimedMs = vx::NowMs();
         FlushTerminal();
         return;
     }

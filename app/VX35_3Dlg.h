@@ -38,7 +38,11 @@ class CVX35_3Dlg : public CDialog {
 public:
     enum { IDD = 102, IDC_SHEET_PLACEHOLDER = 1000, IDC_TERMINAL = 1001, IDC_INHEX = 1002 };
     static constexpr UINT_PTR kTerminalTimer = 4711;
+    // Bytes after a quiet spell show this soon; while a device streams, the
+    // terminal follows no more often than every kTerminalStreamMs, which is
+    // as fast as anyone can read it.
     static constexpr UINT kTerminalRefreshMs = 50;
+    static constexpr UINT kTerminalStreamMs = 200;
     // The terminal never shrinks below this when the window is made small.
     static constexpr int kTerminalMinWidth = 100;
     static constexpr int kTerminalMinHeight = 40;
@@ -168,6 +172,7 @@ private:
     bool m_bTerminalShown = true;
     bool m_bHex = false;
     bool m_bTerminalDirty = false;
+    long long m_llTerminalTimedMs = -(1LL << 40);   // clock of the last timed refresh
     bool m_bStateSaved = false;
     CString m_strTerminalSnapshot;
     CString m_strPortError;

@@ -2,7 +2,9 @@
 // against vx35sim, with the measure tab and the terminal shown, for a fixed
 // time in each case: the tab shown but idle, PC 10 ms and AUTO 10 ms.
 // Reports the process's CPU time (every thread, from getrusage) per second
-// of wall time, and the live chart's paints per second.
+// of wall time, the live chart's paints per second and how often the
+// process's threads went to sleep (each a wake-up: on a shared or virtual
+// machine the CPU figure swings with the load, this count does not).
 //
 //   bench_program [seconds per case, default 10]
 #include "bench/BenchProgram.h"
@@ -70,10 +72,17 @@ bool Pump(int ms, const std::function<bool()>& done = {})
     return done ? done() : true;
 }
 
-// CPU ticks of each thread of the process, by thread id.
-std::map<int, std::pair<std::string, long>> ThreadTicks()
+// Each thread of the process by id: its name, CPU ticks and the times it
+// went to sleep waiting.
+struct ThreadUse {
+    std::string name;
+    long ticks = 0;
+    long sleeps = 0;
+};
+
+std::map<int, ThreadUse> ThreadUses()
 {
-    std::map<int, std::pair<std::string, long>> out;
+    std::map<int, ThreadUse> out;
     DIR* dir = opendir("/proc/self/task");
     if (!dir)
         return out;
@@ -81,7 +90,8 @@ std::map<int, std::pair<std::string, long>> ThreadTicks()
         const int tid = std::atoi(e->d_name);
         if (tid <= 0)
             continue;
-        std::ifstream f("/proc/self/task/" + std::to_string(tid) + "/stat");
+        const std::string task = "/proc/self/task/" + std::to_string(tid);
+        std::ifstream f(task + "/stat");
         std::string line;
         std::getline(f, line);
         const auto open = line.find('('), close = line.rfind(')');
@@ -96,10 +106,26 @@ std::map<int, std::pair<std::string, long>> ThreadTicks()
             if (i == 15)
                 stime = std::atol(field.c_str());
         }
-        out[tid] = {line.substr(open + 1, close - open - 1), utime + stime};
+        ThreadUse& use = out[tid];
+        use.name = line.substr(open + 1, close - open - 1);
+        use.ticks = utime + stime;
+        std::ifstream status(task + "/status");
+        const std::string key = "voluntary_ctxt_switches:";
+        while (std::getline(status, line))
+            if (line.compare(0, key.size(), key) == 0)
+                use.sleeps = std::atol(line.c_str() + key.size());
     }
     closedir(dir);
     return out;
+}
+
+// Times a thread of the process went to sleep waiting for something: each
+// is a wake-up later, which costs more than most of the work it brings.
+long VoluntarySwitches()
+{
+    rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_nvcsw;
 }
 
 class PaintCounter : public QObject {
@@ -164,16 +190,19 @@ int RunCase(const Case& c, int seconds, const std::string& link)
     }
     const int pointsBefore = page->GetDisplay().GetStore().getPointCount(0);
     const long paintsBefore = counter.paints;
-    const auto ticks0 = ThreadTicks();
+    const auto ticks0 = ThreadUses();
+    const long switches0 = VoluntarySwitches();
     const double cpu0 = bench::CpuSeconds(), wall0 = bench::Now();
     Pump(seconds * 1000);
     const double cpu = bench::CpuSeconds() - cpu0, wall = bench::Now() - wall0;
-    const auto ticks1 = ThreadTicks();
+    const long switches = VoluntarySwitches() - switches0;
+    const auto ticks1 = ThreadUses();
     const long paints = counter.paints - paintsBefore;
     const int points = static_cast<int>(page->GetDisplay().GetStore().getPointCount(0)) - pointsBefore;
     qApp->removeEventFilter(&counter);
-    std::printf("%-10s wall %6.2f s  cpu %7.3f s  cpu/wall %6.2f %%  chart paints/s %8.1f  points/s %7.1f\n",
-                c.name, wall, cpu, 100.0 * cpu / wall, paints / wall, points / wall);
+    std::printf("%-10s wall %6.2f s  cpu %7.3f s  cpu/wall %6.2f %%  chart paints/s %8.1f  points/s %7.1f"
+                "  thread sleeps/s %6.1f\n",
+                c.name, wall, cpu, 100.0 * cpu / wall, paints / wall, points / wall, switches / wall);
     if (std::getenv("BENCH_EVENTS"))
         for (const auto& [k, n] : counter.byType)
             if (n / wall > 5)
@@ -182,9 +211,11 @@ int RunCase(const Case& c, int seconds, const std::string& link)
         const double hz = static_cast<double>(sysconf(_SC_CLK_TCK));
         for (const auto& [tid, t] : ticks1) {
             const auto it = ticks0.find(tid);
-            const long d = t.second - (it == ticks0.end() ? 0 : it->second.second);
-            if (d > 0)
-                std::printf("    thread %d %-16s %6.2f %%\n", tid, t.first.c_str(), 100.0 * d / hz / wall);
+            const long d = t.ticks - (it == ticks0.end() ? 0 : it->second.ticks);
+            const long z = t.sleeps - (it == ticks0.end() ? 0 : it->second.sleeps);
+            if (d > 0 || z > 0)
+                std::printf("    thread %d %-16s %6.2f %%  sleeps/s %6.1f\n", tid, t.name.c_str(),
+                            100.0 * d / hz / wall, z / wall);
         }
     }
     std::fflush(stdout);
@@ -224,9 +255,12 @@ int main(int argc, char** argv)
         {"PC 10ms", {"--sample-mode", "0"}, true},
         {"AUTO 10ms", {"--sample-mode", "8", "--auto-rate", "2"}, true},
     };
+    // BENCH_CASE=<name> runs only that case (for a profiler).
+    const char* only = std::getenv("BENCH_CASE");
     int rc = 0;
     for (const Case& c : cases)
-        rc |= RunCase(c, seconds, link);
+        if (!only || std::string(only) == c.name)
+            rc |= RunCase(c, seconds, link);
     SetMainPageFactory({});
     return rc;
 }

@@ -177,18 +177,12 @@ void CSteuernDlg::ShowModelText()
     SetDlgItemText(IDC_MODEL, "VX 35");
 }
 
-void CSteuernDlg::RepaintKeypad()
-{
-    if (m_Keypad.IsWindow()) {
-        m_Keypad.Invalidate(TRUE);
-        m_Keypad.UpdateWindow();
-    }
-}
-
 void CSteuernDlg::OnPaint()
 {
+    // The keypad is a window of its own on top of the page and paints what
+    // its own changes need; repainting it from here would paint it again
+    // with every paint of the page and of the display beside it.
     CMyPropertyPage::OnPaint();
-    RepaintKeypad();
 }
 
 HBRUSH CSteuernDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor)
@@ -208,7 +202,6 @@ HBRUSH CSteuernDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor)
         dc->SetTextColor(kBlack);
         dc->SetBkColor(kDisplayColour);
         dc->SetBkMode(TRANSPARENT);
-        RepaintKeypad();
         return &m_DisplayBrush;
     default: return CMyPropertyPage::OnCtlColor(dc, wnd, ctlColor);
     }

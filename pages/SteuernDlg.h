@@ -74,7 +74,6 @@ private:
     LRESULT OnKeypadClick(WPARAM, LPARAM lParam);
     void OnButton(UINT id);
     void ShowModelText();
-    void RepaintKeypad();
     // Edits do not ask their parent for colours here: give them the page's.
     void ApplyEditColours();
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -321,16 +322,23 @@ void CPortMan::StopReader()
 
 void CPortMan::ReaderLoop()
 {
+    pthread_setname_np(pthread_self(), "vx-port-read");
     bool removed = false;
     std::vector<BYTE> buffer(static_cast<size_t>(m_iReadBlockSize));
     const int fd = m_pPort->GetPollHandle();
     auto queue = [&](int n) {
+        bool wake = false;
         {
             std::lock_guard<std::mutex> lk(m_queueMutex);
             m_queue.emplace_back(buffer.begin(), buffer.begin() + n);
             m_queuedBytes += static_cast<size_t>(n);
+            // A delivery thread that is pacing itself wants to hear only of
+            // a full block; waking it for every frame would cost what the
+            // pacing saves.
+            wake = m_deliveryIdle || m_queuedBytes >= static_cast<size_t>(m_iReadBlockSize);
         }
-        m_queueCv.notify_all();
+        if (wake)
+            m_queueCv.notify_all();
     };
     while (!m_readerStop) {
         // A full queue stops the reading, never the bytes: they wait in the
@@ -390,12 +398,24 @@ void CPortMan::ReaderLoop()
 
 void CPortMan::DeliveryLoop()
 {
+    pthread_setname_np(pthread_self(), "vx-port-deliver");
     bool removed = false;
+    const auto pacing = m_deliveryPacing;
+    std::chrono::steady_clock::time_point lastStart {};
     for (;;) {
         std::vector<BYTE> chunk;
         {
             std::unique_lock<std::mutex> lk(m_queueMutex);
+            // Too soon after the last hand-over: what comes meanwhile goes
+            // with the next one. Waiting here first, before looking for
+            // bytes, costs one wake-up per hand-over while a device streams.
+            if (pacing.count() > 0)
+                m_queueCv.wait_until(lk, lastStart + pacing, [this] {
+                    return m_readEnded || m_queuedBytes >= static_cast<size_t>(m_iReadBlockSize);
+                });
+            m_deliveryIdle = true;
             m_queueCv.wait(lk, [this] { return !m_queue.empty() || m_readEnded; });
+            m_deliveryIdle = false;
             if (m_queue.empty()) {
                 removed = m_readRemoved;
                 break;
@@ -414,6 +434,7 @@ void CPortMan::DeliveryLoop()
         }
         // The reader may be waiting for room.
         m_queueCv.notify_all();
+        lastStart = std::chrono::steady_clock::now();
         try {
             if (m_onData)
                 m_onData(chunk.data(), static_cast<int>(chunk.size()));

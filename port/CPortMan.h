@@ -24,6 +24,7 @@
 #include "platform/CCriticalSection.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -93,6 +94,13 @@ public:
     // thread must serve it here.
     void SetWaitFunction(WaitFunction fn) { m_wait = std::move(fn); }
     void SetReadBlockSize(int size) { m_iReadBlockSize = size > 0 ? size : 1; }
+    // Hand-overs follow one another no closer than this (0, the default: as
+    // soon as bytes are read). What comes meanwhile goes out with the next
+    // one, so a device streaming small frames costs the owner one wake-up
+    // per interval instead of one per frame. The first bytes after a quiet
+    // spell, a full read block and the last bytes before a stop never wait.
+    void SetDeliveryPacing(std::chrono::milliseconds interval) { m_deliveryPacing = interval; }
+    std::chrono::milliseconds GetDeliveryPacing() const { return m_deliveryPacing; }
     int GetReadBlockSize() const { return m_iReadBlockSize; }
     // How often the watch looks for a removed device (1 s by default).
     void SetWatchInterval(int ms) { m_iWatchIntervalMs = ms > 0 ? ms : 1; }
@@ -125,6 +133,7 @@ private:
     EventCallback m_onArrived;
     WaitFunction m_wait;
     int m_iReadBlockSize = 4096;
+    std::chrono::milliseconds m_deliveryPacing {0};
     int m_iWatchIntervalMs = 1000;
     int m_iLastError = 0;
 
@@ -138,6 +147,7 @@ private:
     std::deque<std::vector<BYTE>> m_queue;
     size_t m_queuedBytes = 0;
     bool m_readEnded = false;
+    bool m_deliveryIdle = false;   // the delivery thread waits for bytes
     bool m_readRemoved = false;
 
     std::thread m_watch;

@@ -6,6 +6,7 @@ CPortManGui::CPortManGui(CWnd* owner, UINT dataMsg, UINT statusMsg, PortFactory 
     SetDataCallback([this](const BYTE* data, int count) {
         vx::SendMessage(m_pOwner, m_uDataMsg, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(data));
     });
+    SetDeliveryPacing(kDeliveryPacing);
     SetRemovedCallback([this] { vx::PostMessage(m_pOwner, WM_DEVICECHANGE, PORTEVENT_REMOVED, 0); });
     SetArrivedCallback([this] { vx::PostMessage(m_pOwner, WM_DEVICECHANGE, PORTEVENT_ARRIVED, 0); });
     // While the UI thread waits for the reader, only sends are served:

@@ -15,6 +15,12 @@ constexpr WPARAM PORTEVENT_REMOVED = 0x8004;
 
 class CPortManGui : public CPortMan {
 public:
+    // A window takes received bytes no more often than this: a person sees
+    // no difference, a device streaming 100 frames a second wakes the UI
+    // thread half as often, and it is shorter than the pause a page makes
+    // after each command byte, so no request and answer exchange gets slower.
+    static constexpr std::chrono::milliseconds kDeliveryPacing {20};
+
     // statusMsg is kept for the owner's message numbering; no status events
     // are sent.
     CPortManGui(CWnd* owner, UINT dataMsg, UINT statusMsg, PortFactory factory = {});

@@ -174,6 +174,35 @@ TEST_F(MainDialogTest, TerminalRedrawIsCoalescedOnTheTimer)
     EXPECT_EQ(dlg->GetTerminal().GetWindowTextString(), CString("abcdef"));
 }
 
+TEST_F(MainDialogTest, AStreamRefreshesTheTerminalAsOftenAsOneCanReadThenShowsItsLastBytes)
+{
+    vx::ManualClock& clock = vx::UseManualClock();
+    Open();
+    dlg->ShowTerminal(true);
+    // A second of frames, 100 a second, each taken by the page before the next.
+    int refreshes = 0;
+    CString shown = dlg->GetTerminal().GetWindowTextString();
+    for (int i = 0; i < 100; ++i) {
+        dlg->ReceiveText(0).Empty();
+        Feed("v" + std::to_string(i) + "\r\n");
+        clock.advance(10);
+        const CString now = dlg->GetTerminal().GetWindowTextString();
+        if (now != shown)
+            ++refreshes;
+        shown = now;
+    }
+    EXPECT_GE(refreshes, 1000 / static_cast<int>(CVX35_3Dlg::kTerminalStreamMs) - 1);
+    EXPECT_LE(refreshes, 1000 / static_cast<int>(CVX35_3Dlg::kTerminalStreamMs) + 1);
+    clock.advance(CVX35_3Dlg::kTerminalStreamMs);
+    EXPECT_EQ(dlg->GetTerminal().GetWindowTextString(), CString("v99\r\n"));
+    // After a quiet spell the next bytes show as soon as ever.
+    clock.advance(1000);
+    dlg->ReceiveText(0).Empty();
+    Feed("late\r\n");
+    clock.advance(CVX35_3Dlg::kTerminalRefreshMs);
+    EXPECT_EQ(dlg->GetTerminal().GetWindowTextString(), CString("late\r\n"));
+}
+
 TEST_F(MainDialogTest, TerminalShownAgainShowsWhatCameWhileItWasHidden)
 {
     Open();

@@ -10,6 +10,12 @@
 #include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <map>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -157,4 +163,83 @@ TEST(TerminalView, ShowsOnlyTheTail)
     EXPECT_EQ(shown.Right(3), CString("END"));
     term.ShowBytes(big, true);
     EXPECT_EQ(term.GetWindowTextString().GetLength(), CRichEditCtrlExtended::kHexTailBytes * 5);
+}
+
+TEST(TerminalView, ChangedInPlaceItShowsWhatAFreshSetShows)
+{
+    // One view follows a receive text the way the main dialog drives it
+    // (bytes added, answers taken out, the tail moving on, hex switched);
+    // the other is set afresh each time. They must always hold the same.
+    Host host;
+    CRichEditCtrlExtended live, fresh;
+    ASSERT_TRUE(live.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 7));
+    ASSERT_TRUE(fresh.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 8));
+    auto* liveText = qobject_cast<QPlainTextEdit*>(live.GetPeer());
+    auto* freshText = qobject_cast<QPlainTextEdit*>(fresh.GetPeer());
+    ASSERT_TRUE(liveText && freshText);
+
+    using Update = CRichEditCtrlExtended::Update;
+    std::map<Update, int> seen;
+    std::mt19937 rng(14);
+    const char alphabet[] = "\r\n\r\nab\t\x01\x00\xC4\xFFxyz0123";
+    std::string rx;
+    bool hex = false;
+    for (int step = 0; step < 400; ++step) {
+        const int action = static_cast<int>(rng() % 20);
+        if (action < 12) {
+            // Bytes arrive: short frames mostly, now and then a flood of
+            // lines that pushes the tail on and past the view's line limit.
+            const int n = action == 0 ? 9000 + static_cast<int>(rng() % 9000) : 1 + static_cast<int>(rng() % 40);
+            for (int i = 0; i < n; ++i)
+                rx += action == 1 ? '\n' : alphabet[rng() % (sizeof alphabet - 1)];
+        } else if (action < 16) {
+            rx.erase(0, std::min(rx.size(), static_cast<size_t>(rng() % 50)));   // an answer taken out
+        } else if (action < 17) {
+            rx.clear();
+        } else if (action < 18) {
+            hex = !hex;
+        } else if (action < 19 && !rx.empty()) {
+            rx.back() = rx.back() == '\r' ? 'x' : '\r';   // same length, other last byte
+        }
+        // else: the same bytes again
+        if (rx.size() > 200000)
+            rx.erase(0, 150000);
+        const CString snapshot(rx);
+        live.ShowBytes(snapshot, hex);
+        ++seen[live.GetLastUpdate()];
+        fresh.Clear();
+        fresh.ShowBytes(snapshot, hex);
+        ASSERT_EQ(liveText->toPlainText(), freshText->toPlainText()) << "step " << step;
+        ASSERT_EQ(liveText->document()->blockCount(), freshText->document()->blockCount()) << "step " << step;
+    }
+    // Every way of changing the view was taken.
+    EXPECT_GT(seen[Update::None], 0);
+    EXPECT_GT(seen[Update::Append], 0);
+    EXPECT_GT(seen[Update::Slide], 0);
+    EXPECT_GT(seen[Update::Replace], 0);
+    EXPECT_GT(seen[Update::Reset], 0);
+}
+
+TEST(TerminalView, ALineBreakCutBetweenItsBytesShowsAsAFreshSetShowsIt)
+{
+    Host host;
+    CRichEditCtrlExtended live, fresh;
+    ASSERT_TRUE(live.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 7));
+    ASSERT_TRUE(fresh.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 8));
+    const size_t tail = CRichEditCtrlExtended::kTextTailBytes;
+    // A full tail ending in a CR LF and some lines; then so much more that
+    // the tail moves on to start on that LF, which now makes a line break
+    // of its own.
+    std::string rx(tail - 102, 'a');
+    rx += "\r\n" + std::string(100, 'b');
+    live.ShowBytes(CString(rx), false);
+    rx += std::string(tail - 101, 'c');
+    live.ShowBytes(CString(rx), false);
+    EXPECT_EQ(live.GetLastUpdate(), CRichEditCtrlExtended::Update::Slide);
+    fresh.ShowBytes(CString(rx), false);
+    EXPECT_EQ(live.GetWindowTextString().str(), fresh.GetWindowTextString().str());
+    EXPECT_EQ(live.GetWindowTextString().Left(3).str(), "\r\nb");
+    // The same bytes again: nothing to do.
+    live.ShowBytes(CString(rx), false);
+    EXPECT_EQ(live.GetLastUpdate(), CRichEditCtrlExtended::Update::None);
 }

@@ -326,6 +326,45 @@ TEST_F(PageFixture, ControlPageKeypadZonesLieOnTheDrawnKeys)
     EXPECT_EQ(port.All(), "ln");
 }
 
+TEST_F(PageFixture, ControlPageRepaintsItsKeypadOnlyWhenTheKeypadChanges)
+{
+    // No paint handler invalidates another window: painting the page or the
+    // display beside the keypad must not paint the keypad as well.
+    CSteuernDlg page;
+    Host({&page});
+    QWidget* keypad = page.GetKeypad().GetPeer();
+    ASSERT_NE(keypad, nullptr);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    struct Counter : QObject {
+        QWidget* target = nullptr;
+        int paints = 0;
+        bool eventFilter(QObject* o, QEvent* e) override
+        {
+            if (o == target && e->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } counter;
+    counter.target = keypad;
+    qApp->installEventFilter(&counter);
+    // A corner of the page with no control on it, and the display field.
+    const CRect corner(0, 0, 3, 3);
+    page.InvalidateRect(&corner);
+    CWnd* display = page.GetDlgItem(CSteuernDlg::IDC_DISPLAY);
+    ASSERT_NE(display, nullptr);
+    display->Invalidate();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+    // Its own change still shows.
+    page.GetKeypad().SetLayoutMode(page.GetKeypad().GetLayoutMode() == 3 ? 2 : 3);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_GE(counter.paints, 1);
+    qApp->removeEventFilter(&counter);
+}
+
 TEST_F(PageFixture, ControlPageTextsFollowTheLanguage)
 {
     CSteuernDlg page;

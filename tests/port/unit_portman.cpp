@@ -517,3 +517,55 @@ TEST(CPortManReceive, AFullQueueStopsTheReadingAndLosesNothing)
     EXPECT_EQ(got.size(), total);
     EXPECT_TRUE(got == sent) << "bytes lost or out of order";
 }
+
+TEST(CPortManReceive, PacedHandOversCarryEveryByteInOrderInFewerChunks)
+{
+    // A device streaming small frames: with pacing the owner gets them in
+    // far fewer hand-overs, every byte still there and in order.
+    TestPty pty;
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    man.SetDeliveryPacing(std::chrono::milliseconds(50));
+    OpenOn(man, pty.path);
+    std::string sent;
+    for (int i = 0; i < 60; ++i) {
+        const std::string frame = std::string(1, static_cast<char>(i)) + "\x7f\r\n";
+        pty.Send(frame);
+        sent += frame;
+        struct timespec ts {0, 5000000};
+        nanosleep(&ts, nullptr);
+    }
+    ASSERT_TRUE(WaitFor([&] { return rx.All().size() == sent.size(); }));
+    EXPECT_EQ(rx.All(), sent);
+    // 60 frames over at least 300 ms: at most one hand-over per 50 ms,
+    // plus the first, which does not wait.
+    EXPECT_LE(rx.Count(), 60u * 5 / 50 + 2);
+    EXPECT_GE(rx.Count(), 2u);
+}
+
+TEST(CPortManReceive, PacingNeverHoldsAFullBlockNorTheLastBytesAtAStop)
+{
+    TestPty pty;
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    man.SetReadBlockSize(16);
+    // Far longer than any test may wait: only a full block or the stop can
+    // let these bytes through.
+    man.SetDeliveryPacing(std::chrono::minutes(1));
+    OpenOn(man, pty.path);
+    pty.Send("first");
+    ASSERT_TRUE(WaitFor([&] { return rx.All() == "first"; })) << "the first bytes after quiet wait";
+    std::string flood;
+    for (int i = 0; i < 100; ++i)
+        flood += static_cast<char>('a' + i % 26);
+    pty.Send(flood);
+    ASSERT_TRUE(WaitFor([&] { return rx.All().size() >= 5 + 96; })) << "full blocks are held back";
+    // What is left (less than a block) goes out when the port goes off line.
+    WaitFor([] { return false; }, 50ms);
+    const auto t0 = std::chrono::steady_clock::now();
+    man.GoOffline(false);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 30s);
+    EXPECT_EQ(rx.All(), "first" + flood);
+}

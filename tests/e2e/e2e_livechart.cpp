@@ -3,6 +3,7 @@
 // events on the chart, the chart's context menu (answered through the modal
 // seam, or shown for real for the screenshots), and the property window.
 #include "tests/support/EventPump.h"
+#include "tests/support/RealMainPages.h"
 #include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
@@ -52,14 +53,7 @@ protected:
         vxres::InstallResources();
         vx::InstallStringTable();
         vx::ModalScript::Clear();
-        SetMainPageFactory([] {
-            CMainPageSet set;
-            set.tabs[0] = std::make_unique<CEinrichtenDlg>();
-            set.tabs[1] = std::make_unique<CMessenDlg>();
-            set.tabs[2] = std::make_unique<CSteuernDlg>();
-            set.tabs[3] = std::make_unique<CDatenloggerDlg>();
-            return set;
-        });
+        InstallRealMainPages();
         link = dir.filePath("vx35-link").toStdString();
         vx::WriteProfileString("SerPort1", nullptr, nullptr);
         vx::WriteProfileString("SerPort1", "Port", link.c_str());

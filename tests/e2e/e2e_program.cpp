@@ -2,6 +2,7 @@
 // pseudo-terminal: open from the profile, a page's command reaches the
 // device and its answer the receive text and the terminal, the home keys at
 // exit, a pulled device and its return.
+#include "tests/support/EventPump.h"
 #include "tests/support/RealMainPages.h"
 #include "tests/support/SimDevice.h"
 
@@ -32,14 +33,7 @@ namespace {
 
 bool Pump(const std::function<bool()>& done, int timeoutMs = 5000)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        vx::ProcessPendingMessages();
-    }
-    return true;
+    return vxtest::PumpUntil(done, timeoutMs);
 }
 
 class ProgramE2E : public ::testing::Test {

@@ -3,6 +3,7 @@
 // device over a real pseudo-terminal, the platform's real clock. Each case
 // walks one tab's flows and leaves a screenshot of the tab in the build
 // folder for a person to look at.
+#include "tests/support/EventPump.h"
 #include "tests/support/RealMainPages.h"
 #include "tests/support/SimDevice.h"
 
@@ -49,20 +50,10 @@ namespace {
 
 bool Pump(const std::function<bool()>& done, int timeoutMs)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        vx::ProcessPendingMessages();
-    }
-    return true;
+    return vxtest::PumpUntil(done, timeoutMs);
 }
 
-void PumpFor(int ms)
-{
-    Pump([] { return false; }, ms);
-}
+using vxtest::PumpFor;
 
 class UserFlow : public ::testing::Test {
 protected:

@@ -9,6 +9,7 @@
 //   bench_program [seconds per case, default 10]
 #include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
+#include "tests/support/RealMainPages.h"
 #include "tests/support/SimDevice.h"
 
 #include "app/PlaceholderPages.h"
@@ -239,14 +240,7 @@ int main(int argc, char** argv)
     vx::WriteProfileString("SerPort1", "Port", link.c_str());
     vx::WriteProfileInt("SerPort1", "BaudRate", 115200);
     vx::WriteProfileInt("Optionen", "Sprache", 0);
-    SetMainPageFactory([] {
-        CMainPageSet set;
-        set.tabs[0] = std::make_unique<CEinrichtenDlg>();
-        set.tabs[1] = std::make_unique<CMessenDlg>();
-        set.tabs[2] = std::make_unique<CSteuernDlg>();
-        set.tabs[3] = std::make_unique<CDatenloggerDlg>();
-        return set;
-    });
+    InstallRealMainPages();
     double load[3] = {};
     if (getloadavg(load, 3) > 0)
         std::printf("load average before: %.2f %.2f %.2f\n", load[0], load[1], load[2]);

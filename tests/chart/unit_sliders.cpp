@@ -3,6 +3,7 @@
 #include "chart/MemDC.h"
 #include "chart/NiceSliderCtrl.h"
 #include "chart/RangeSlider.h"
+#include "tests/support/PaintCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -115,20 +116,6 @@ TEST_F(Slider, KeysMoveByOnePixelStep)
 }
 
 namespace {
-
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* w) : target(w) { qApp->installEventFilter(this); }
-    ~PaintCounter() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (o == target && e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    QWidget* target;
-    int paints = 0;
-};
 
 void Settle()
 {

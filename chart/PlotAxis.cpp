@@ -643,6 +643,15 @@ void CPlotAxis::Draw(CDCEx* target)
     }
     if (m_nLength < 1)
         m_nLength = 1;
+    if (!m_bVisible) {
+        // The layout above is all an invisible axis needs: its texts and
+        // lines would go where nobody sees them.
+        if (vertical)
+            m_clRect.SetRect(m_nOriginX - 5, top, m_nOriginX + 5, m_nOriginY);
+        else
+            m_clRect.SetRect(m_nOriginX, m_nOriginY - 5, rightEnd, m_nOriginY + 5);
+        return;
+    }
 
     DrawBandsAndMarkers(dc);
     DrawKeys(dc);

@@ -89,10 +89,38 @@ void CRangeSlider::NormaliseVisual()
     }
 }
 
+CRangeSlider::Picture CRangeSlider::PictureOf(const CRect& client) const
+{
+    // Everything the paint derives from the values, in pixels: values that
+    // move without moving a pixel (a following window slides its whole
+    // range along with the interval) leave the picture as it is.
+    const int h = client.Height();
+    const int aw = ArrowWidth(h);
+    const int length = client.Width() - 2 * aw;
+    Picture p;
+    p.width = client.Width();
+    p.height = h;
+    p.left = PixelOf(m_dLeft, m_dMin, m_dMax, length);
+    p.right = PixelOf(m_dRight, m_dMin, m_dMax, length);
+    if (m_bShowVisual && m_dVisualMax > m_dLeft && m_dVisualMin < m_dRight) {
+        p.visualFrom = PixelOf(std::max(m_dVisualMin, m_dLeft), m_dMin, m_dMax, length);
+        p.visualTo = PixelOf(std::min(m_dVisualMax, m_dRight), m_dMin, m_dMax, length);
+    }
+    p.flags = (m_bFocus ? 1 : 0) | (m_bDragging ? 2 : 0) | (m_nDragTarget << 2);
+    return p;
+}
+
 void CRangeSlider::Repaint()
 {
-    if (IsWindow())
-        Invalidate(FALSE);
+    if (!IsWindow())
+        return;
+    if (m_bPainted) {
+        CRect client;
+        GetClientRect(&client);
+        if (PictureOf(client) == m_painted)
+            return;
+    }
+    Invalidate(FALSE);
 }
 
 void CRangeSlider::SetMinMax(double min, double max)
@@ -115,6 +143,21 @@ void CRangeSlider::SetRange(double left, double right)
 
 void CRangeSlider::SetVisualMinMax(double vmin, double vmax)
 {
+    m_dVisualMin = vmin;
+    m_dVisualMax = vmax;
+    NormaliseVisual();
+    Repaint();
+}
+
+void CRangeSlider::SetAll(double min, double max, double left, double right, double vmin, double vmax)
+{
+    if (max < min)
+        std::swap(min, max);
+    m_dMin = min;
+    m_dMax = max;
+    m_dLeft = left;
+    m_dRight = right;
+    NormaliseInterval();
     m_dVisualMin = vmin;
     m_dVisualMax = vmax;
     NormaliseVisual();
@@ -213,6 +256,8 @@ void CRangeSlider::OnPaint()
     GetClientRect(&client);
     CMemDC mem(&pdc, 0);
     PaintTo(mem.GetDC(), client);
+    m_painted = PictureOf(client);
+    m_bPainted = true;
 }
 
 void CRangeSlider::OnLButtonDown(UINT flags, CPoint point)
@@ -242,6 +287,7 @@ void CRangeSlider::OnLButtonDown(UINT flags, CPoint point)
             m_ClickOffset = CPoint(point.x - topLeft.x, point.y - topLeft.y);
             if (IsWindow())
                 SetCapture();
+            Repaint();  // the grabbed thumb looks pressed
         }
     }
     CWnd::OnLButtonDown(flags, point);

@@ -23,6 +23,9 @@ public:
     void SetMinMax(double min, double max);
     void SetRange(double left, double right);
     void SetVisualMinMax(double vmin, double vmax);
+    // The three above at once: one repaint at most, and none when the
+    // picture stays the same.
+    void SetAll(double min, double max, double left, double right, double vmin, double vmax);
     void GetRange(double& left, double& right) const;
     void GetMinMax(double& min, double& max) const { min = m_dMin; max = m_dMax; }
 
@@ -55,7 +58,13 @@ private:
     void NormaliseInterval();
     void NormaliseVisual();
     void Layout();
+    // Invalidates only when the picture would differ from the last paint.
     void Repaint();
+    struct Picture {
+        int width = 0, height = 0, left = 0, right = 0, visualFrom = -1, visualTo = -1, flags = 0;
+        bool operator==(const Picture&) const = default;
+    };
+    Picture PictureOf(const CRect& client) const;
 
     double m_dMin = 0.0, m_dMax = 1.0;
     double m_dLeft = 0.0, m_dRight = 1.0;
@@ -71,4 +80,6 @@ private:
     CPoint m_ClickOffset;
     CWnd* m_pNotify = nullptr;
     bool m_bFocus = false;
+    bool m_bPainted = false;
+    Picture m_painted;
 };

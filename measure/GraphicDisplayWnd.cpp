@@ -496,11 +496,8 @@ void CGraphicDisplayWnd::UpdateScrollControls()
     // The sliders echo what they are given; those echoes are not the user's.
     m_bNoTimer = true;
     const double x0 = m_dX0, x1 = m_dX1;
-    if (m_pRangeSlider) {
-        m_pRangeSlider->SetMinMax(x0, x1);
-        m_pRangeSlider->SetRange(x0, x1);
-        m_pRangeSlider->SetVisualMinMax(x0, x1);
-    }
+    if (m_pRangeSlider)
+        m_pRangeSlider->SetAll(x0, x1, x0, x1, x0, x1);
     m_nScrollPos = ScrollPosition(x1, m_pStore->getAbsoluteXMax());
     if (m_pScrollSlider)
         m_pScrollSlider->SetPos(m_nScrollPos);

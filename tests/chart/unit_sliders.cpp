@@ -3,10 +3,14 @@
 #include "chart/MemDC.h"
 #include "chart/NiceSliderCtrl.h"
 #include "chart/RangeSlider.h"
+#include "tests/support/PaintCounter.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QImage>
+#include <QWidget>
 
 #include <cmath>
 #include <vector>
@@ -109,6 +113,49 @@ TEST_F(Slider, KeysMoveByOnePixelStep)
     dc.AttachImage(&img);
     slider.PaintTo(&dc, CRect(0, 0, 220, 20));
     dc.DeleteDC();
+}
+
+namespace {
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+// A following chart hands the slider a new range every refresh whose picture
+// is the same (the interval fills the whole range): no paint for that; a
+// change the user can see still paints.
+TEST_F(Slider, RepaintsOnlyWhenItsPictureChanges)
+{
+    parent.ShowWindow(SW_SHOW);
+    slider.SetMinMax(0, 10);
+    slider.SetRange(0, 10);
+    slider.SetVisualMinMax(0, 10);
+    Settle();
+    PaintCounter counter(slider.GetPeer());
+    for (int i = 1; i <= 5; ++i) {
+        slider.SetAll(i, 10 + i, i, 10 + i, i, 10 + i);
+        Settle();
+    }
+    EXPECT_EQ(counter.paints, 0);
+
+    slider.SetRange(8, 12);
+    Settle();
+    EXPECT_EQ(counter.paints, 1);
+    slider.SetRange(8, 12);
+    Settle();
+    EXPECT_EQ(counter.paints, 1);
+
+    // Pressing the left thumb (57..72 px) shows it pressed without a move.
+    slider.OnLButtonDown(0, CPoint(60, 10));
+    Settle();
+    EXPECT_EQ(counter.paints, 2);
+    slider.OnLButtonUp(0, CPoint(60, 10));
+    Settle();
+    EXPECT_EQ(counter.paints, 3);
 }
 
 TEST_F(Slider, DraggingKeepsTheGrabbedPointUnderTheMouse)

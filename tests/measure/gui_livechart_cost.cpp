@@ -4,6 +4,7 @@
 #include "tests/measure/MeasurePageRig.h"
 
 #include "measure/GraphicDisplayWnd.h"
+#include "tests/support/PaintCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,6 @@
 #include <chrono>
 
 namespace {
-
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* w) : target(w) { qApp->installEventFilter(this); }
-    ~PaintCounter() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (o == target && e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    QWidget* target;
-    int paints = 0;
-};
 
 void ProcessFor(std::chrono::milliseconds span)
 {

@@ -113,6 +113,14 @@ constexpr Entry kTexts[] = {
      "Impossible d'écrire le fichier :", "No se pudo escribir el archivo:"},
     {107, "Verbindung zum Gerät unterbrochen: Messung beendet.", "Connection to the device lost: measurement stopped.",
      "Connexion avec l'appareil interrompue : mesure arrêtée.", "Conexión con el equipo interrumpida: medición detenida."},
+    {108,
+     "Die Einstellungen konnten nicht gespeichert werden (kein Zugriff oder Datenträger voll); jetzt vorgenommene "
+     "Änderungen gehen beim Beenden verloren.",
+     "The settings could not be saved (access denied or disk full); changes made now are lost when the program ends.",
+     "Les paramètres n'ont pas pu être enregistrés (accès refusé ou disque plein) ; les modifications faites "
+     "maintenant seront perdues à la fermeture du programme.",
+     "No se pudo guardar la configuración (acceso denegado o disco lleno); los cambios hechos ahora se perderán al "
+     "cerrar el programa."},
 };
 
 const Entry* Find(int index)

@@ -4,6 +4,7 @@
 #include "app/VX35_3Dlg.h"
 #include "platform/Bmp.h"
 #include "platform/Print.h"
+#include "platform/Profile.h"
 #include "res/Resources.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ bool ApplyProgramLanguage(int languageOffset)
     texts.noPrinter = LoadText(5205, languageOffset);
     texts.notWritable = LoadText(5206, languageOffset);
     SetPrintFailureTexts(texts);
+    SetProfileFailureText(LoadText(5208, languageOffset));
 
     // One translator, replaced at each switch; installing it makes Qt send
     // the language change to every widget.

@@ -41,6 +41,9 @@ QString keyPath(const char* section, const char* entry)
 // Set while a failed save has been reported and nothing was saved since.
 bool g_failureReported = false;
 CString g_pendingReport;
+// Set by the program in the user's language; English until then.
+CString g_failureText = "The settings could not be saved (access denied or disk full); changes made now are lost "
+                        "when the program ends.";
 
 BOOL flush(QSettings& s)
 {
@@ -52,9 +55,7 @@ BOOL flush(QSettings& s)
     }
     if (!g_failureReported) {
         g_failureReported = true;
-        g_pendingReport = vx::FromQString(s.fileName()) + ": the settings could not be saved (" +
-                          (status == QSettings::AccessError ? "access denied or disk full" : "format error") +
-                          "); changes made now are lost when the program ends.";
+        g_pendingReport = vx::FromQString(s.fileName()) + ": " + g_failureText;
     }
     return FALSE;
 }
@@ -178,6 +179,12 @@ CString ProfileFilePath()
 {
     std::lock_guard lock(g_mutex);
     return FromQString(settings().fileName());
+}
+
+void SetProfileFailureText(const CString& text)
+{
+    std::lock_guard lock(g_mutex);
+    g_failureText = text;
 }
 
 void ReloadProfile()

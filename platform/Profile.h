@@ -32,6 +32,10 @@ BOOL WriteProfileBinary(const char* section, const char* entry, const BYTE* data
 
 // The file behind the profile (for messages and tests).
 CString ProfileFilePath();
+// The sentence that follows the file's name in the box of a failed save,
+// in the user's language.
+void SetProfileFailureText(const CString& text);
+
 // Drops the cached settings object, so the next access reads the file
 // again (after XDG_CONFIG_HOME changed, in tests).
 void ReloadProfile();

@@ -135,4 +135,17 @@ TEST(Profile, AFailedSaveIsReportedOnceUntilASaveWorksAgain)
     vx::ReloadProfile();
     EXPECT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
     EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+
+    // The next failure is told again, in the language the program set.
+    vx::SetProfileFailureText("Die Einstellungen konnten nicht gespeichert werden.");
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file));
+    vx::ReloadProfile();
+    EXPECT_FALSE(vx::WriteProfileInt("Optionen", "Sprache", 0));
+    ASSERT_EQ(vx::ModalScript::MessageBoxTexts().size(), 2u);
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts()[1],
+              vx::ProfileFilePath() + ": Die Einstellungen konnten nicht gespeichert werden.");
+    ASSERT_TRUE(QDir().rmdir(file));
+    vx::ReloadProfile();
+    vx::SetProfileFailureText("The settings could not be saved.");
 }

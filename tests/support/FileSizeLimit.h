@@ -38,7 +38,7 @@ private:
 // look past it, but it may come at most once.
 inline std::vector<CString> FileBoxesOnly(std::vector<CString> boxes)
 {
-    const auto isSettings = [](const CString& text) { return text.Find("settings could not be saved") != -1; };
+    const auto isSettings = [](const CString& text) { return text.Find(".conf: ") != -1; };
     const auto settingsBoxes = std::count_if(boxes.begin(), boxes.end(), isSettings);
     if (settingsBoxes > 1)
         return boxes;

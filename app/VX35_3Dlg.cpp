@@ -326,7 +326,13 @@ void CVX35_3Dlg::ScheduleTerminal()
         return;
     m_bTerminalDirty = true;
     const long long now = vx::NowMs();
-    const long long due = std::max<long long>(now + kTerminalRefreshMs, m_llTerminalTimedMs + kTerminalStreamMs);
+    long long due = std::max<long long>(now + kTerminalRefreshMs, m_llTerminalTimedMs + kTerminalStreamMs);
+    m_llTerminalDueMs = due;
+    // While bytes stream in, a later chunk brings the redraw along (see
+    // OnPortData) and the timer is only there for a stream that stops: a
+    // wake-up of its own would cost more than the redraw.
+    if (now - m_llLastDataMs < kTerminalStreamMs)
+        due += kTerminalStreamMs / 2;
     SetTimer(kTerminalTimer, static_cast<UINT>(due - now));
 }
 
@@ -372,8 +378,16 @@ LRESULT CVX35_3Dlg::OnPortData(WPARAM count, LPARAM bytes)
     // is hidden too, so showing it again shows the latest bytes, not the
     // ones from before it was hidden.
     m_strTerminalSnapshot = text.Right(CRichEditCtrlExtended::kTextTailBytes);
-    if (m_bTerminalShown)
-        ScheduleTerminal();
+    const long long now = vx::NowMs();
+    if (m_bTerminalShown) {
+        if (m_bTerminalDirty && now >= m_llTerminalDueMs) {
+            m_llTerminalTimedMs = now;
+            FlushTerminal();
+        } else {
+            ScheduleTerminal();
+        }
+    }
+    m_llLastDataMs = now;
     if (CMyPropertyPage* page = GetActivePage())
         page->OnDataReceived(n, port);
     return 0;

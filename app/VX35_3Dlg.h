@@ -173,6 +173,8 @@ private:
     bool m_bHex = false;
     bool m_bTerminalDirty = false;
     long long m_llTerminalTimedMs = -(1LL << 40);   // clock of the last timed refresh
+    long long m_llLastDataMs = -(1LL << 40);        // clock of the last chunk
+    long long m_llTerminalDueMs = 0;                // when the pending refresh is due
     bool m_bStateSaved = false;
     CString m_strTerminalSnapshot;
     CString m_strPortError;

@@ -37,6 +37,9 @@ void CMeasureConversation::OnStart()
 
 void CMeasureConversation::OnStop()
 {
+    // Values the device sent before the click are the measurement's own.
+    if (m_bRunning)
+        m_host.TakeReceived();
     // The conversation ends first and always: a late answer, or one that
     // arrives while a box below is open, must not resume it.
     m_answerStep = AnswerStep::Ignore;

@@ -38,6 +38,10 @@ public:
     // the thread.
     virtual void StartValueRequests(UINT periodMs) = 0;
     virtual void StopValueRequests() = 0;
+    // Hands over now what the port has read but the page has not seen yet
+    // (a streaming device's bytes reach the page a little later than they
+    // come), before the conversation stops listening.
+    virtual void TakeReceived() {}
     virtual void ShowModeLabel(const CString& label) = 0;
     virtual void ShowValueText(const CString& text) = 0;
     // The start time of the measurement for the CSV.

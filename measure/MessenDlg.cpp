@@ -26,6 +26,7 @@ VX_IMPLEMENT_DYNAMIC(CMessenDlg, CMyPropertyPage)
 
 namespace {
 constexpr const char* kTickFailed = "fails MMTimer_Start";
+constexpr UINT kTickCollectsMaxMs = 50;
 } // namespace
 
 CMessenDlg::CMessenDlg() : CMyPropertyPage(IDD, 0), m_Host(*this)
@@ -218,17 +219,37 @@ void CMessenDlg::OnSysCommand(UINT id, LPARAM lParam) { CMyPropertyPage::OnSysCo
 
 bool CMessenDlg::MMTimer_Start(UINT periodMs)
 {
-    m_Tick.Stop();
+    MMTimer_Stop();
     CMeasureConversation* conversation = &GetConversation();
-    if (periodMs == 0
-        || !m_Tick.Start(std::chrono::milliseconds(periodMs), [conversation] { conversation->OnMMTimer(); })) {
+    // Asked this often, the device answers between two requests: the tick
+    // takes each answer up before it asks again, so the port's reader
+    // does not wake a second time for every value. An answer waits one
+    // period at most, less than the window's own pacing makes it wait.
+    CPortMan* port = periodMs <= kTickCollectsMaxMs ? TargetPort(CurrentChannel()) : nullptr;
+    if (port)
+        port->SetReadOnDemand(true);
+    if (periodMs == 0 || !m_Tick.Start(std::chrono::milliseconds(periodMs), [conversation, port] {
+            if (port)
+                port->ReadWaiting();
+            conversation->OnMMTimer();
+        })) {
+        if (port)
+            port->SetReadOnDemand(false);
         AfxMessageBox(kTickFailed, MB_OK);
         return false;
     }
+    m_pTickPort = port;
     return true;
 }
 
-void CMessenDlg::MMTimer_Stop() { m_Tick.Stop(); }
+void CMessenDlg::MMTimer_Stop()
+{
+    m_Tick.Stop();
+    // The reader takes up the answers again, the last one included.
+    if (m_pTickPort)
+        m_pTickPort->SetReadOnDemand(false);
+    m_pTickPort = nullptr;
+}
 
 void CMessenDlg::OnTimer(UINT_PTR id) { GetConversation().OnTimer(static_cast<UINT>(id)); }
 
@@ -354,6 +375,12 @@ bool CMessenDlg::Host::AnyChannelActive()
 void CMessenDlg::Host::StartValueRequests(UINT periodMs) { m_page.MMTimer_Start(periodMs); }
 
 void CMessenDlg::Host::StopValueRequests() { m_page.MMTimer_Stop(); }
+
+void CMessenDlg::Host::TakeReceived()
+{
+    if (CPortMan* port = m_page.TargetPort(m_page.CurrentChannel()))
+        port->DeliverPending();
+}
 
 void CMessenDlg::Host::ShowModeLabel(const CString& label) { m_page.SetDlgItemText(IDC_MODE, label.GetString()); }
 

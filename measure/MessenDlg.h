@@ -121,6 +121,7 @@ private:
         bool AnyChannelActive() override;
         void StartValueRequests(UINT periodMs) override;
         void StopValueRequests() override;
+        void TakeReceived() override;
         void ShowModeLabel(const CString& label) override;
         void ShowValueText(const CString& text) override;
         void MarkMeasureStart() override;
@@ -164,4 +165,5 @@ private:
     // Declared last: destroyed (stopped and joined) first, while the port
     // and the conversation it writes through still exist.
     vx::TickThread m_Tick;
+    CPortMan* m_pTickPort = nullptr;   // reads on demand while the tick runs
 };

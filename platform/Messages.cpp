@@ -7,7 +7,10 @@
 #include <QGuiApplication>
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -249,6 +252,51 @@ bool ServeSendsUntil(const std::function<bool()>& done, std::chrono::millisecond
         std::unique_lock lock(g_mutex);
         g_sendQueued.wait_for(lock, std::chrono::milliseconds(2), [] { return !g_sends.empty(); });
     }
+}
+
+bool CanReceive(const CWnd* target, std::uint64_t serial)
+{
+    return target && serial != 0 && detail::TargetSerial(target) == serial;
+}
+
+struct UiCall::Impl {
+    std::function<void()> fn;
+    // Lives on the UI thread: queued calls to it die with it.
+    QObject context;
+    QTimer timer;
+    std::atomic<bool> posted {false};
+};
+
+UiCall::UiCall(std::function<void()> fn) : m(std::make_unique<Impl>())
+{
+    m->fn = std::move(fn);
+    m->timer.setSingleShot(true);
+    m->timer.setTimerType(Qt::CoarseTimer);
+    QObject::connect(&m->timer, &QTimer::timeout, &m->context, [impl = m.get()] { impl->fn(); });
+}
+
+UiCall::~UiCall() = default;
+
+void UiCall::Post()
+{
+    // One queued call is enough: it runs the function once for everything
+    // asked before it runs.
+    if (m->posted.exchange(true))
+        return;
+    QMetaObject::invokeMethod(&m->context, [impl = m.get()] {
+        impl->posted = false;
+        impl->fn();
+    }, Qt::QueuedConnection);
+}
+
+void UiCall::RunAfter(std::chrono::milliseconds delay)
+{
+    m->timer.start(static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, delay.count())));
+}
+
+void UiCall::Cancel()
+{
+    m->timer.stop();
 }
 
 void ShutdownMessages()

@@ -17,7 +17,9 @@
 #include "Types.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 class CWnd;
 
@@ -168,6 +170,32 @@ int ProcessPendingMessages();
 // SendMessage (joining the port reader, for instance).
 bool ServeSendsUntil(const std::function<bool()>& done,
                      std::chrono::milliseconds timeout = std::chrono::milliseconds(-1));
+
+// True while target is the window it was when serial was taken (its
+// GetSerial()) and has not been destroyed: what a message needs to be
+// delivered.
+bool CanReceive(const CWnd* target, std::uint64_t serial);
+
+// A function run on the UI thread when asked: at once from the UI thread's
+// loop (Post, from any thread) or after a delay (RunAfter, UI thread only),
+// on a real-time timer of its own whatever clock the window timers follow.
+// At most one run is pending; destroying it (on the UI thread) cancels it.
+// For work a worker thread hands to the UI without waiting for it.
+class UiCall {
+public:
+    explicit UiCall(std::function<void()> fn);
+    ~UiCall();
+    UiCall(const UiCall&) = delete;
+    UiCall& operator=(const UiCall&) = delete;
+
+    void Post();
+    void RunAfter(std::chrono::milliseconds delay);
+    void Cancel();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
 
 // Ends message delivery for good: every blocked cross-thread send returns 0
 // unhandled, later ones return 0 at once, and posted messages are dropped.

@@ -2,6 +2,7 @@
 
 #include "port/CSerialPort.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -249,6 +250,12 @@ bool CPortMan::WriteLocked(const BYTE* data, int count)
         return false;
     if (count <= 0)
         return true;
+    if (!m_readOnDemand) {
+        // What comes next may be the answer somebody waits for: it is not
+        // held back for the pacing.
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        m_lastWrite = std::chrono::steady_clock::now();
+    }
     return m_pPort->Write(data, count, kWriteTimeoutMs);
 }
 
@@ -280,11 +287,16 @@ void CPortMan::StartReader()
         m_queuedBytes = 0;
         m_readEnded = false;
         m_readRemoved = false;
+        m_ownerDue = false;
+        m_ownerWokenForBlock = false;
+        m_removalReported = false;
     }
     m_readerStop = false;
-    m_deliveryDone = false;
+    m_readerRunning = true;
     m_reader = std::thread(&CPortMan::ReaderLoop, this);
-    m_delivery = std::thread(&CPortMan::DeliveryLoop, this);
+    m_deliveryDone = OwnerHandsOver();
+    if (!OwnerHandsOver())
+        m_delivery = std::thread(&CPortMan::DeliveryLoop, this);
 }
 
 void CPortMan::StopReader()
@@ -302,10 +314,24 @@ void CPortMan::StopReader()
     if (m_reader.joinable() && m_reader.get_id() != std::this_thread::get_id())
         m_reader.join();
     {
+        // A ReadWaiting from now on leaves the device alone; one that read
+        // before has queued its bytes, and they go out below.
+        std::lock_guard<std::mutex> rl(m_readMutex);
+        m_readerRunning = false;
+    }
+    {
         std::lock_guard<std::mutex> lk(m_queueMutex);
         m_readEnded = true;
     }
     m_queueCv.notify_all();
+    if (OwnerHandsOver()) {
+        // What was read still goes out, here on the owner's thread; a stop
+        // from inside a hand-over leaves it to that hand-over, which takes
+        // everything once the reading has ended.
+        if (!m_inHandOver)
+            HandOver();
+        return;
+    }
     // A delivery thread that stops itself (its callback took the port off
     // line) is joined by the next start or by the destructor.
     if (!m_delivery.joinable() || m_delivery.get_id() == std::this_thread::get_id())
@@ -320,26 +346,44 @@ void CPortMan::StopReader()
     m_delivery.join();
 }
 
+void CPortMan::Queue(const BYTE* buf, int n)
+{
+    bool wakeDelivery = false;
+    bool wakeOwner = false;
+    {
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        m_queue.emplace_back(buf, buf + n);
+        m_queuedBytes += static_cast<size_t>(n);
+        const bool fullBlock = m_queuedBytes >= static_cast<size_t>(m_iReadBlockSize);
+        if (OwnerHandsOver()) {
+            // An owner that is due looks on its own; a full block and the
+            // answer to what was just sent do not wait for it.
+            if (!m_ownerDue || std::chrono::steady_clock::now() - m_lastWrite < kAnswerWindow) {
+                m_ownerDue = true;
+                wakeOwner = true;
+            } else if (fullBlock && !m_ownerWokenForBlock) {
+                m_ownerWokenForBlock = true;
+                wakeOwner = true;
+            }
+        } else {
+            // A delivery thread that is pacing itself wants to hear only of
+            // a full block; waking it for every frame would cost what the
+            // pacing saves.
+            wakeDelivery = m_deliveryIdle || fullBlock;
+        }
+    }
+    if (wakeDelivery)
+        m_queueCv.notify_all();
+    if (wakeOwner)
+        m_handOverWake();
+}
+
 void CPortMan::ReaderLoop()
 {
     pthread_setname_np(pthread_self(), "vx-port-read");
     bool removed = false;
     std::vector<BYTE> buffer(static_cast<size_t>(m_iReadBlockSize));
     const int fd = m_pPort->GetPollHandle();
-    auto queue = [&](int n) {
-        bool wake = false;
-        {
-            std::lock_guard<std::mutex> lk(m_queueMutex);
-            m_queue.emplace_back(buffer.begin(), buffer.begin() + n);
-            m_queuedBytes += static_cast<size_t>(n);
-            // A delivery thread that is pacing itself wants to hear only of
-            // a full block; waking it for every frame would cost what the
-            // pacing saves.
-            wake = m_deliveryIdle || m_queuedBytes >= static_cast<size_t>(m_iReadBlockSize);
-        }
-        if (wake)
-            m_queueCv.notify_all();
-    };
     while (!m_readerStop) {
         // A full queue stops the reading, never the bytes: they wait in the
         // terminal's buffer, and the line's own flow control holds the
@@ -350,7 +394,9 @@ void CPortMan::ReaderLoop()
         }
         if (m_readerStop)
             break;
-        pollfd fds[2] = {{fd, POLLIN, 0}, {m_readerWake[0], POLLIN, 0}};
+        // Reading on demand, only a hang-up (always reported) wakes us.
+        const short want = m_readOnDemand ? 0 : POLLIN;
+        pollfd fds[2] = {{fd, want, 0}, {m_readerWake[0], POLLIN, 0}};
         const int r = ::poll(fds, 2, -1);
         if (r < 0) {
             if (errno == EINTR)
@@ -370,30 +416,164 @@ void CPortMan::ReaderLoop()
             removed = true;
             break;
         }
+        std::lock_guard<std::mutex> rl(m_readMutex);
         if (ev & (POLLHUP | POLLERR)) {
             for (;;) {
                 const int n = m_pPort->Read(buffer.data(), static_cast<int>(buffer.size()));
                 if (n <= 0)
                     break;
-                queue(n);
+                Queue(buffer.data(), n);
             }
             removed = true;
             break;
         }
+        if (!(ev & POLLIN))
+            continue;
         const int n = m_pPort->Read(buffer.data(), static_cast<int>(buffer.size()));
         if (n > 0) {
-            queue(n);
+            Queue(buffer.data(), n);
         } else if (n < 0) {
             removed = true;
             break;
         }
     }
     {
+        std::lock_guard<std::mutex> rl(m_readMutex);
+        m_readerRunning = false;
+    }
+    bool wakeOwner = false;
+    {
         std::lock_guard<std::mutex> lk(m_queueMutex);
         m_readEnded = true;
         m_readRemoved = removed;
+        if (OwnerHandsOver() && !m_ownerDue && !m_readerStop) {
+            m_ownerDue = true;
+            wakeOwner = true;
+        }
     }
     m_queueCv.notify_all();
+    // The owner hands the last bytes over and then reports the removal.
+    if (wakeOwner)
+        m_handOverWake();
+}
+
+std::chrono::milliseconds CPortMan::HandOver()
+{
+    // A hand-over that runs a modal loop lets the owner's loop call again:
+    // the outer one goes on when the loop ends.
+    if (m_inHandOver)
+        return std::chrono::milliseconds(0);
+    m_inHandOver = true;
+    const auto start = std::chrono::steady_clock::now();
+    size_t budget = 0;
+    {
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        budget = m_queuedBytes;
+        m_ownerWokenForBlock = false;
+    }
+    size_t delivered = 0;
+    for (;;) {
+        std::vector<BYTE> chunk;
+        {
+            std::lock_guard<std::mutex> lk(m_queueMutex);
+            // Only what was there when this began, so a device that
+            // streams faster than the owner works cannot keep it here;
+            // once the reading has ended, everything.
+            if (m_queue.empty() || (delivered >= budget && !m_readEnded))
+                break;
+            chunk = std::move(m_queue.front());
+            m_queue.pop_front();
+            // What arrived while the owner was busy goes out as one chunk,
+            // as one read of the device would have returned it: the pages'
+            // answer rules count on echoes piling up while the UI sleeps.
+            while (!m_queue.empty()
+                   && chunk.size() + m_queue.front().size() <= static_cast<size_t>(m_iReadBlockSize)) {
+                chunk.insert(chunk.end(), m_queue.front().begin(), m_queue.front().end());
+                m_queue.pop_front();
+            }
+            m_queuedBytes -= chunk.size();
+        }
+        // The reader may be waiting for room.
+        m_queueCv.notify_all();
+        delivered += chunk.size();
+        try {
+            if (m_onData)
+                m_onData(chunk.data(), static_cast<int>(chunk.size()));
+        } catch (...) {
+            // As on the delivery thread: the chunk is dropped, the port goes on.
+        }
+    }
+    bool reportRemoval = false;
+    std::chrono::milliseconds again {0};
+    {
+        std::lock_guard<std::mutex> lk(m_queueMutex);
+        // Bytes that keep coming (the last hand-over was recent) are taken
+        // on the owner's own schedule, one hand-over per pacing interval;
+        // the first bytes after a quiet spell came with a wake of their own.
+        const bool streaming = delivered > 0 && m_deliveryPacing.count() > 0
+                               && start - m_lastHandOver < 2 * m_deliveryPacing;
+        if (delivered > 0)
+            m_lastHandOver = start;
+        if (m_readEnded && m_queue.empty()) {
+            m_ownerDue = false;
+            if (m_readRemoved && !m_readerStop && !m_removalReported) {
+                m_removalReported = true;
+                reportRemoval = true;
+            }
+        } else if (streaming || !m_queue.empty()) {
+            m_ownerDue = true;
+            again = std::max(m_deliveryPacing, std::chrono::milliseconds(1));
+        } else {
+            m_ownerDue = false;
+        }
+    }
+    m_inHandOver = false;
+    if (reportRemoval && m_onRemoved)
+        m_onRemoved();
+    return again;
+}
+
+void CPortMan::DeliverPending()
+{
+    if (!OwnerHandsOver() || m_inHandOver)
+        return;
+    ReadWaiting();
+    // Still streaming: the owner's next look is asked for here, as nothing
+    // else would ask while the owner counts as due.
+    if (HandOver().count() > 0)
+        m_handOverWake();
+}
+
+void CPortMan::SetReadOnDemand(bool on)
+{
+    if (m_readOnDemand.exchange(on) != on)
+        Wake(m_readerWake[1]);
+}
+
+void CPortMan::ReadWaiting()
+{
+    // The port cannot be closed or replaced meanwhile.
+    CSingleLock lock(&m_lock, true);
+    if (m_Dcb.PortState != PORTSTATE_ONLINE || !m_pPort)
+        return;
+    std::lock_guard<std::mutex> rl(m_readMutex);
+    if (!m_readerRunning)
+        return;
+    m_demandBuffer.resize(static_cast<size_t>(m_iReadBlockSize));
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lk(m_queueMutex);
+            if (m_queuedBytes >= kMaxQueuedBytes)
+                return;
+        }
+        // 0: nothing more now; below 0: a hang-up, which the reader reports.
+        const int n = m_pPort->Read(m_demandBuffer.data(), static_cast<int>(m_demandBuffer.size()));
+        if (n <= 0)
+            return;
+        Queue(m_demandBuffer.data(), n);
+        if (n < static_cast<int>(m_demandBuffer.size()))
+            return;
+    }
 }
 
 void CPortMan::DeliveryLoop()

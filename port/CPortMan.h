@@ -8,15 +8,22 @@
 //
 // The reader drains the device into memory as fast as bytes come, so a busy
 // owner never lets the tty buffer overflow and a hang-up (which discards
-// what the kernel still holds) loses nothing already sent. A second thread
-// hands the chunks over, one read at a time and in order, through the data
-// callback; the callback may block (the GUI variant waits until the window
-// has handled the chunk). A device that goes away is reported once through
-// the removed callback, after every chunk read before it; the reader then
-// ends, and the owner decides when to call GoOffline(true). While a removed
-// device is missing, a watch reports through the arrived callback when its
-// path is back. Callbacks run on these threads and must not call Open,
-// Reopen or GoOffline themselves: they post to the owner.
+// what the kernel still holds) loses nothing already sent. The chunks are
+// handed over one read at a time and in order through the data callback:
+// by default a second thread calls it (and the callback may block); an
+// owner with an event loop of its own takes them on its thread instead
+// (SetOwnerHandOver), which costs no thread a wake-up only to pass bytes
+// on. A device that goes away is reported once through the removed
+// callback, after every chunk read before it; the reader then ends, and
+// the owner decides when to call GoOffline(true). While a removed device is
+// missing, a watch reports through the arrived callback when its path is
+// back. Callbacks run on these threads and must not call Open, Reopen or
+// GoOffline themselves: they post to the owner.
+//
+// A device that speaks only when asked can have its answers collected by
+// the thread that asks (SetReadOnDemand, ReadWaiting): the reader thread
+// then only watches for a hang-up, and a steady exchange costs one wake-up
+// per request instead of two.
 #pragma once
 
 #include "port/CDcb.h"
@@ -41,6 +48,9 @@ public:
     // Waits until done() holds, doing whatever the waiting thread must keep
     // doing meanwhile.
     using WaitFunction = std::function<void(const std::function<bool()>& done)>;
+    // Tells an owner that takes its chunks itself that bytes wait; called
+    // from the reader's thread, must not block.
+    using HandOverWake = std::function<void()>;
 
     // Writes give up after this long, so a device that stops reading (flow
     // control held, a peer that never reads) cannot freeze the caller.
@@ -49,6 +59,9 @@ public:
     // until the owner takes some, so an owner that stopped listening cannot
     // exhaust memory and no byte is thrown away.
     static constexpr size_t kMaxQueuedBytes = 8u << 20;
+    // Bytes that come this soon after a write may be the answer its sender
+    // waits for: an owner that takes the chunks itself gets them at once.
+    static constexpr std::chrono::milliseconds kAnswerWindow {500};
 
     // A factory makes the port for each open; the default is a CSerialPort.
     explicit CPortMan(PortFactory factory = {});
@@ -98,10 +111,42 @@ public:
     // soon as bytes are read). What comes meanwhile goes out with the next
     // one, so a device streaming small frames costs the owner one wake-up
     // per interval instead of one per frame. The first bytes after a quiet
-    // spell, a full read block and the last bytes before a stop never wait.
+    // spell, a full read block and the last bytes before a stop never wait;
+    // with an owner that takes the chunks itself, neither do bytes within
+    // kAnswerWindow of a write, unless the port reads on demand.
     void SetDeliveryPacing(std::chrono::milliseconds interval) { m_deliveryPacing = interval; }
     std::chrono::milliseconds GetDeliveryPacing() const { return m_deliveryPacing; }
     int GetReadBlockSize() const { return m_iReadBlockSize; }
+
+    // The owner takes the chunks on its own thread with HandOver() instead
+    // of a thread of the manager's calling the data callback. wake is
+    // called when bytes arrive while the owner is not already due to look.
+    // Set before Open. Open, Reopen, GoOffline and the destructor must then
+    // be called on the owner's thread: they hand the last bytes over there.
+    void SetOwnerHandOver(HandOverWake wake) { m_handOverWake = std::move(wake); }
+    // On the owner's thread: passes what was read so far to the data
+    // callback, in order and in chunks of at most the read block size, and
+    // after the last of them reports a removal. Returns when to look again:
+    // the pacing interval while bytes stream in (what comes meanwhile goes
+    // with that hand-over, and no wake comes for it), else zero (the wake
+    // comes with the next bytes).
+    std::chrono::milliseconds HandOver();
+    // On the owner's thread, for an owner that takes the chunks itself:
+    // takes up what the device holds and hands everything read over now,
+    // for an owner about to stop listening. Nothing otherwise.
+    void DeliverPending();
+
+    // While on, the reader thread leaves the device's bytes where they are
+    // and only watches for a hang-up; ReadWaiting() collects them. Off
+    // again, the reader takes up what is left. For a device that answers
+    // only when asked and is asked on a short period, by the asking thread;
+    // an answer then waits in the line's buffer until the next request at
+    // the latest.
+    void SetReadOnDemand(bool on);
+    // Takes what the device holds now, without waiting, into the hand-over
+    // queue; nothing when the port is not on line or the queue is full.
+    // Safe from any thread.
+    void ReadWaiting();
     // How often the watch looks for a removed device (1 s by default).
     void SetWatchInterval(int ms) { m_iWatchIntervalMs = ms > 0 ? ms : 1; }
 
@@ -121,6 +166,10 @@ private:
     void StopReader();
     void ReaderLoop();
     void DeliveryLoop();
+    // Queues n bytes from buf (m_readMutex held) and wakes whoever hands
+    // them over.
+    void Queue(const BYTE* buf, int n);
+    bool OwnerHandsOver() const { return static_cast<bool>(m_handOverWake); }
     void StopWatch();
     bool OnOwnThread() const;
 
@@ -132,6 +181,7 @@ private:
     EventCallback m_onRemoved;
     EventCallback m_onArrived;
     WaitFunction m_wait;
+    HandOverWake m_handOverWake;
     int m_iReadBlockSize = 4096;
     std::chrono::milliseconds m_deliveryPacing {0};
     int m_iWatchIntervalMs = 1000;
@@ -149,6 +199,18 @@ private:
     bool m_readEnded = false;
     bool m_deliveryIdle = false;   // the delivery thread waits for bytes
     bool m_readRemoved = false;
+    // Owner hand-over: the owner was woken or looks again on its own.
+    bool m_ownerDue = false;
+    bool m_ownerWokenForBlock = false;
+    std::chrono::steady_clock::time_point m_lastWrite {};
+    bool m_removalReported = false;
+    bool m_inHandOver = false;   // owner's thread only
+    std::chrono::steady_clock::time_point m_lastHandOver {};
+    // Reading by the reader thread or by ReadWaiting, one at a time.
+    std::mutex m_readMutex;
+    std::atomic<bool> m_readOnDemand {false};
+    std::atomic<bool> m_readerRunning {false};
+    std::vector<BYTE> m_demandBuffer;   // ReadWaiting's, under m_readMutex
 
     std::thread m_watch;
     std::atomic<bool> m_watchStop {false};

@@ -1,21 +1,33 @@
 #include "port/CPortManGui.h"
 
+#include "platform/Wnd.h"
+
 CPortManGui::CPortManGui(CWnd* owner, UINT dataMsg, UINT statusMsg, PortFactory factory)
-    : CPortMan(std::move(factory)), m_pOwner(owner), m_uDataMsg(dataMsg), m_uStatusMsg(statusMsg)
+    : CPortMan(std::move(factory)),
+      m_pOwner(owner),
+      m_ownerSerial(owner ? owner->GetSerial() : 0),
+      m_uDataMsg(dataMsg),
+      m_uStatusMsg(statusMsg)
 {
+    // The UI thread takes the chunks itself: a window already wakes for
+    // them, and a thread that woke only to hand them over and to wait for
+    // the window would cost as much again.
+    m_HandOver = std::make_unique<vx::UiCall>([this] {
+        const auto again = HandOver();
+        if (again.count() > 0)
+            m_HandOver->RunAfter(again);
+        else
+            m_HandOver->Cancel();
+    });
+    SetOwnerHandOver([this] { m_HandOver->Post(); });
     SetDataCallback([this](const BYTE* data, int count) {
-        vx::SendMessage(m_pOwner, m_uDataMsg, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(data));
+        // A window that is gone takes nothing, as a send to it would not.
+        if (vx::CanReceive(m_pOwner, m_ownerSerial))
+            vx::SendMessage(m_pOwner, m_uDataMsg, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(data));
     });
     SetDeliveryPacing(kDeliveryPacing);
     SetRemovedCallback([this] { vx::PostMessage(m_pOwner, WM_DEVICECHANGE, PORTEVENT_REMOVED, 0); });
     SetArrivedCallback([this] { vx::PostMessage(m_pOwner, WM_DEVICECHANGE, PORTEVENT_ARRIVED, 0); });
-    // While the UI thread waits for the reader, only sends are served:
-    // running posted messages here could re-enter the owner half-way
-    // through taking the port off line.
-    SetWaitFunction([](const std::function<bool()>& done) {
-        if (vx::IsUiThread())
-            vx::ServeSendsUntil(done);
-    });
 }
 
 CPortManGui::~CPortManGui()

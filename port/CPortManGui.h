@@ -1,7 +1,9 @@
-// The port manager of a window: received chunks reach the window as a
-// blocking SendMessage(dataMsg, count, bytes) on its UI thread, and device
-// removal and arrival as a posted WM_DEVICECHANGE that the window hands back
-// to OnDeviceChange.
+// The port manager of a window: received chunks reach the window as
+// SendMessage(dataMsg, count, bytes) on its UI thread, which takes them
+// from the reader itself (no thread of the manager's waits for the window),
+// and device removal and arrival as a posted WM_DEVICECHANGE that the
+// window hands back to OnDeviceChange. Made, used and destroyed on the UI
+// thread.
 #pragma once
 
 #include "port/CPortMan.h"
@@ -15,11 +17,12 @@ constexpr WPARAM PORTEVENT_REMOVED = 0x8004;
 
 class CPortManGui : public CPortMan {
 public:
-    // A window takes received bytes no more often than this: a person sees
-    // no difference, a device streaming 100 frames a second wakes the UI
-    // thread half as often, and it is shorter than the pause a page makes
-    // after each command byte, so no request and answer exchange gets slower.
-    static constexpr std::chrono::milliseconds kDeliveryPacing {20};
+    // While bytes stream in, a window takes them no more often than this:
+    // a person sees no difference (the chart and the numbers follow every
+    // 200 ms), and a device streaming 100 frames a second wakes the UI
+    // thread ten times a second instead of a hundred. An answer to a
+    // command the window sent is not held back.
+    static constexpr std::chrono::milliseconds kDeliveryPacing {100};
 
     // statusMsg is kept for the owner's message numbering; no status events
     // are sent.
@@ -48,6 +51,8 @@ public:
 
 private:
     CWnd* m_pOwner;
+    std::uint64_t m_ownerSerial;
     UINT m_uDataMsg;
     UINT m_uStatusMsg;
+    std::unique_ptr<vx::UiCall> m_HandOver;
 };

@@ -5,6 +5,7 @@
 #include <QPageLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -533,10 +534,52 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
         advanceStyle();
         return;
     }
+    // The pen's pattern, one entry per pixel of its period, walked along
+    // with the line: a dashed grid line costs what a solid one does.
+    std::array<bool, 64> on {};
+    const bool patterned = styled && period > 0 && period <= static_cast<int>(on.size());
+    int pos = 0;
+    if (patterned) {
+        for (int k = 0; k < period; ++k)
+            on[static_cast<size_t>(k)] = PatternOn(pat, k);
+        pos = static_cast<int>((styleOffset + first % period) % period);
+    }
+    if (inside && patterned && rop == R2_COPYPEN) {
+        // A dashed line inside the picture (a chart's grid) the same way.
+        QRgb* p = px + y * stride + x;
+        const qsizetype stepX = sx;
+        const qsizetype stepY = sy * stride;
+        for (std::int64_t i = 0; i < count; ++i) {
+            if (on[static_cast<size_t>(pos)])
+                *p = pen;
+            else if (opaqueGaps)
+                *p = gap;
+            if (++pos == period)
+                pos = 0;
+            const std::int64_t e2 = 2 * err;
+            if (e2 > -dy) {
+                err -= dy;
+                p += stepX;
+            }
+            if (e2 < dx) {
+                err += dx;
+                p += stepY;
+            }
+        }
+        advanceStyle();
+        return;
+    }
     for (std::int64_t i = first; i <= last; ++i) {
         bool draw = true;
         QRgb colour = pen;
-        if (styled && period > 0 && !PatternOn(pat, static_cast<int>((styleOffset + i % period) % period))) {
+        if (patterned) {
+            if (!on[static_cast<size_t>(pos)]) {
+                draw = opaqueGaps;
+                colour = gap;
+            }
+            if (++pos == period)
+                pos = 0;
+        } else if (styled && period > 0 && !PatternOn(pat, static_cast<int>((styleOffset + i % period) % period))) {
             draw = opaqueGaps;
             colour = gap;
         }

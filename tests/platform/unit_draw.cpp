@@ -143,7 +143,7 @@ namespace {
 // marks them (end pixel left out), on a w x h canvas; dashed when pattern is
 // given (on, off, on, off ... lengths).
 std::vector<std::string> ReferenceLine(int w, int h, long long ax, long long ay, long long bx, long long by,
-                                       const std::vector<int>& pattern = {})
+                                       const std::vector<int>& pattern = {}, int offset = 0)
 {
     std::vector<std::string> rows(static_cast<size_t>(h), std::string(static_cast<size_t>(w), '.'));
     const long long dx = std::llabs(bx - ax), dy = std::llabs(by - ay);
@@ -155,7 +155,7 @@ std::vector<std::string> ReferenceLine(int w, int h, long long ax, long long ay,
     for (long long i = 0; i < std::max(dx, dy); ++i) {
         bool on = true;
         if (period) {
-            int pos = static_cast<int>(i % period);
+            int pos = static_cast<int>((i + offset) % period);
             for (size_t k = 0; k < pattern.size(); ++k) {
                 if (pos < pattern[k]) {
                     on = k % 2 == 0;
@@ -405,6 +405,42 @@ TEST(DcBrushes, OpaqueHatchFillsTheGapsWithTheBackgroundColour)
             (c.At(x, y) == kBlack ? black : c.At(x, y) == RGB(255, 0, 0) ? red : black) += 1;
     EXPECT_EQ(black, 15);
     EXPECT_EQ(red, 49);
+}
+
+TEST(DcPens, StyledLinesInsideThePictureWalkLikeAnyOtherAndCarryTheirPatternOn)
+{
+    struct Line {
+        int ax, ay, bx, by;
+    };
+    const Line lines[] = {{2, 3, 60, 3}, {60, 5, 2, 5}, {7, 1, 7, 46}, {9, 46, 9, 1},
+                          {1, 1, 62, 30}, {50, 2, 40, 45}, {62, 46, 3, 20}};
+    const std::pair<int, std::vector<int>> styles[] = {{PS_DOT, {3, 3}}, {PS_DASH, {18, 6}},
+                                                       {PS_DASHDOT, {9, 6, 3, 6}},
+                                                       {PS_DASHDOTDOT, {9, 3, 3, 3, 3, 3}}};
+    for (const auto& [style, pattern] : styles) {
+        for (const Line& l : lines) {
+            Canvas c(64, 48);
+            CPen pen(style, 1, kBlack);
+            c.dc.SelectObject(&pen);
+            c.dc.MoveTo(l.ax, l.ay);
+            c.dc.LineTo(l.bx, l.by);
+            EXPECT_EQ(Rows(c, 64, 48), ReferenceLine(64, 48, l.ax, l.ay, l.bx, l.by, pattern))
+                << style << ": " << l.ax << "," << l.ay << " -> " << l.bx << "," << l.by;
+        }
+        // A polyline goes on with the pattern where the last piece left it.
+        Canvas c(64, 48);
+        CPen pen(style, 1, kBlack);
+        c.dc.SelectObject(&pen);
+        const POINT corners[] = {{3, 10}, {40, 10}, {40, 45}};
+        c.dc.Polyline(corners, 3);
+        auto want = ReferenceLine(64, 48, 3, 10, 40, 10, pattern);
+        const auto second = ReferenceLine(64, 48, 40, 10, 40, 45, pattern, 37);
+        for (size_t y = 0; y < want.size(); ++y)
+            for (size_t x = 0; x < want[y].size(); ++x)
+                if (second[y][x] == '#')
+                    want[y][x] = '#';
+        EXPECT_EQ(Rows(c, 64, 48), want) << style << " polyline";
+    }
 }
 
 TEST(DcPens, DotsAndDashesHaveGapsThatOpaqueModeFills)

@@ -220,34 +220,17 @@ std::vector<LogTick> LogTicks(double smin, double smax)
     return ticks;
 }
 
-double ValueToPixelF(const AxisScale& s, double v)
+double ValueToPixelFLog(const AxisScale& s, double v)
 {
     if (!std::isfinite(v))
         return NAN;
-    double frac;
-    if (s.linear) {
-        const double span = s.smax - s.smin;
-        if (!(span != 0.0) || !std::isfinite(span))
-            return NAN;
-        frac = (v - s.smin) / span;
-    } else {
-        if (!(v > 0.0) || !(s.smin > 0.0) || !(s.smax > 0.0))
-            return NAN;
-        const double l0 = std::log10(s.smin), l1 = std::log10(s.smax);
-        if (l1 == l0)
-            return NAN;
-        frac = (std::log10(v) - l0) / (l1 - l0);
-    }
-    const double off = frac * s.length;
+    if (!(v > 0.0) || !(s.smin > 0.0) || !(s.smax > 0.0))
+        return NAN;
+    const double l0 = std::log10(s.smin), l1 = std::log10(s.smax);
+    if (l1 == l0)
+        return NAN;
+    const double off = (std::log10(v) - l0) / (l1 - l0) * s.length;
     return s.vertical ? s.origin - off : s.origin + off;
-}
-
-int ClampPixel(double p)
-{
-    if (std::isnan(p))
-        return 0;
-    p = std::clamp(p, -kPixelLimit, kPixelLimit);
-    return static_cast<int>(std::trunc(p));
 }
 
 double PixelToValue(const AxisScale& s, int pixel)

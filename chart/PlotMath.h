@@ -9,6 +9,8 @@
 #include "platform/Geometry.h"
 #include "platform/Types.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -78,11 +80,32 @@ struct AxisScale {
     bool linear = true;
 };
 
+double ValueToPixelFLog(const AxisScale& s, double v);
+
 // Pixel of a value in double; NaN for a value the axis cannot show
-// (non-finite, or not positive on a log axis).
-double ValueToPixelF(const AxisScale& s, double v);
+// (non-finite, or not positive on a log axis). Inline: a curve maps every
+// point it draws.
+inline double ValueToPixelF(const AxisScale& s, double v)
+{
+    if (!s.linear)
+        return ValueToPixelFLog(s, v);
+    if (!std::isfinite(v))
+        return NAN;
+    const double span = s.smax - s.smin;
+    if (!(span != 0.0) || !std::isfinite(span))
+        return NAN;
+    const double off = (v - s.smin) / span * s.length;
+    return s.vertical ? s.origin - off : s.origin + off;
+}
+
 // Saturates a double pixel into int range (NaN gives 0).
-int ClampPixel(double p);
+inline int ClampPixel(double p)
+{
+    if (std::isnan(p))
+        return 0;
+    p = std::clamp(p, -kPixelLimit, kPixelLimit);
+    return static_cast<int>(std::trunc(p));
+}
 double PixelToValue(const AxisScale& s, int pixel);
 
 // The index search the cursor uses on x-ascending curves: the first point

@@ -322,18 +322,29 @@ void CVX35_3Dlg::OnTerminalToggle()
 
 void CVX35_3Dlg::ScheduleTerminal()
 {
-    if (m_bTerminalDirty)
-        return;
-    m_bTerminalDirty = true;
     const long long now = vx::NowMs();
-    long long due = std::max<long long>(now + kTerminalRefreshMs, m_llTerminalTimedMs + kTerminalStreamMs);
-    m_llTerminalDueMs = due;
-    // While bytes stream in, a later chunk brings the redraw along (see
-    // OnPortData) and the timer is only there for a stream that stops: a
-    // wake-up of its own would cost more than the redraw.
-    if (now - m_llLastDataMs < kTerminalStreamMs)
-        due += kTerminalStreamMs / 2;
-    SetTimer(kTerminalTimer, static_cast<UINT>(due - now));
+    if (!m_bTerminalDirty) {
+        m_bTerminalDirty = true;
+        // The first bytes after a quiet spell wait a moment for the rest of
+        // their burst; within a stream the terminal follows every
+        // kTerminalStreamMs.
+        const bool quiet = now - m_llLastDataMs >= 2 * static_cast<long long>(kTerminalStreamMs);
+        m_llTerminalDueMs = m_llTerminalTimedMs + kTerminalStreamMs;
+        if (quiet)
+            m_llTerminalDueMs = std::max<long long>(m_llTerminalDueMs, now + kTerminalRefreshMs);
+        if (now < m_llTerminalDueMs) {
+            // Within a stream a later chunk brings the redraw along and the
+            // timer is only there for a stream that stops: a wake-up of its
+            // own would cost more than the redraw.
+            const long long at = m_llTerminalDueMs + (quiet ? 0 : kTerminalStreamMs / 2);
+            SetTimer(kTerminalTimer, static_cast<UINT>(at - now));
+            return;
+        }
+    } else if (now < m_llTerminalDueMs) {
+        return;
+    }
+    m_llTerminalTimedMs = now;
+    FlushTerminal();
 }
 
 void CVX35_3Dlg::FlushTerminal()
@@ -378,16 +389,9 @@ LRESULT CVX35_3Dlg::OnPortData(WPARAM count, LPARAM bytes)
     // is hidden too, so showing it again shows the latest bytes, not the
     // ones from before it was hidden.
     m_strTerminalSnapshot = text.Right(CRichEditCtrlExtended::kTextTailBytes);
-    const long long now = vx::NowMs();
-    if (m_bTerminalShown) {
-        if (m_bTerminalDirty && now >= m_llTerminalDueMs) {
-            m_llTerminalTimedMs = now;
-            FlushTerminal();
-        } else {
-            ScheduleTerminal();
-        }
-    }
-    m_llLastDataMs = now;
+    if (m_bTerminalShown)
+        ScheduleTerminal();
+    m_llLastDataMs = vx::NowMs();
     if (CMyPropertyPage* page = GetActivePage())
         page->OnDataReceived(n, port);
     return 0;

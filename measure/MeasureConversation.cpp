@@ -37,6 +37,7 @@ void CMeasureConversation::OnStart()
 
 void CMeasureConversation::OnStop()
 {
+    ++m_nEnds;
     // Values the device sent before the click are the measurement's own.
     if (m_bRunning)
         m_host.TakeReceived();
@@ -70,6 +71,7 @@ void CMeasureConversation::OnStop()
 
 void CMeasureConversation::OnActivate()
 {
+    ++m_nEnds;
     m_host.StopValueRequests();
     m_host.KillTimer(kTimerId);
     m_host.KillTimer(kCapTimerId);
@@ -397,6 +399,14 @@ void CMeasureConversation::InstallSlowParser()
 
 void CMeasureConversation::StartRefresh()
 {
+    // What the port has read so far comes first: the chart shows the
+    // values up to now, and the port needs no wake-up of its own for them.
+    // They may end the conversation (the device's end mark, a Stop from a
+    // box); a refresh must not outlive it.
+    const unsigned ends = m_nEnds;
+    m_host.TakeReceived();
+    if (ends != m_nEnds)
+        return;
     if (CheckPort())
         return;
     ArmTimer(TimerStep::Refresh, kRefreshMs);

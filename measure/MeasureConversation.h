@@ -157,6 +157,7 @@ private:
     CString m_strHeader;
     CString m_strCollected;
     bool m_bRunning = false;
+    unsigned m_nEnds = 0;   // counts Stop and Activate, which end the conversation
     // A measurement began and was not stopped yet; the line end mark clears
     // only m_bRunning, and Stop must still offer Save and the whole range.
     bool m_bBegan = false;

@@ -375,7 +375,7 @@ void CPortMan::Queue(const BYTE* buf, int n)
     if (wakeDelivery)
         m_queueCv.notify_all();
     if (wakeOwner)
-        m_handOverWake();
+        m_handOverWake(std::chrono::milliseconds(0));
 }
 
 void CPortMan::ReaderLoop()
@@ -454,7 +454,7 @@ void CPortMan::ReaderLoop()
     m_queueCv.notify_all();
     // The owner hands the last bytes over and then reports the removal.
     if (wakeOwner)
-        m_handOverWake();
+        m_handOverWake(std::chrono::milliseconds(0));
 }
 
 std::chrono::milliseconds CPortMan::HandOver()
@@ -510,8 +510,9 @@ std::chrono::milliseconds CPortMan::HandOver()
         // Bytes that keep coming (the last hand-over was recent) are taken
         // on the owner's own schedule, one hand-over per pacing interval;
         // the first bytes after a quiet spell came with a wake of their own.
-        const bool streaming = delivered > 0 && m_deliveryPacing.count() > 0
-                               && start - m_lastHandOver < 2 * m_deliveryPacing;
+        // A look that finds nothing so soon after bytes came (the owner
+        // took them on its own schedule meanwhile) does not end the stream.
+        const bool streaming = m_deliveryPacing.count() > 0 && start - m_lastHandOver < 2 * m_deliveryPacing;
         if (delivered > 0)
             m_lastHandOver = start;
         if (m_readEnded && m_queue.empty()) {
@@ -540,8 +541,9 @@ void CPortMan::DeliverPending()
     ReadWaiting();
     // Still streaming: the owner's next look is asked for here, as nothing
     // else would ask while the owner counts as due.
-    if (HandOver().count() > 0)
-        m_handOverWake();
+    const auto again = HandOver();
+    if (again.count() > 0)
+        m_handOverWake(again);
 }
 
 void CPortMan::SetReadOnDemand(bool on)

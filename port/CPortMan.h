@@ -48,9 +48,10 @@ public:
     // Waits until done() holds, doing whatever the waiting thread must keep
     // doing meanwhile.
     using WaitFunction = std::function<void(const std::function<bool()>& done)>;
-    // Tells an owner that takes its chunks itself that bytes wait; called
-    // from the reader's thread, must not block.
-    using HandOverWake = std::function<void()>;
+    // Asks an owner that takes its chunks itself to call HandOver(): at
+    // once (after is zero; from the reader's thread, must not block) or
+    // after a while (from the owner's own thread).
+    using HandOverWake = std::function<void(std::chrono::milliseconds after)>;
 
     // Writes give up after this long, so a device that stops reading (flow
     // control held, a peer that never reads) cannot freeze the caller.
@@ -120,9 +121,10 @@ public:
 
     // The owner takes the chunks on its own thread with HandOver() instead
     // of a thread of the manager's calling the data callback. wake is
-    // called when bytes arrive while the owner is not already due to look.
-    // Set before Open. Open, Reopen, GoOffline and the destructor must then
-    // be called on the owner's thread: they hand the last bytes over there.
+    // called when bytes arrive while the owner is not already due to look,
+    // and by DeliverPending for the owner's next look. Set before Open.
+    // Open, Reopen, GoOffline and the destructor must then be called on the
+    // owner's thread: they hand the last bytes over there.
     void SetOwnerHandOver(HandOverWake wake) { m_handOverWake = std::move(wake); }
     // On the owner's thread: passes what was read so far to the data
     // callback, in order and in chunks of at most the read block size, and
@@ -133,7 +135,10 @@ public:
     std::chrono::milliseconds HandOver();
     // On the owner's thread, for an owner that takes the chunks itself:
     // takes up what the device holds and hands everything read over now,
-    // for an owner about to stop listening. Nothing otherwise.
+    // and puts the owner's next look off by the pacing interval. For an
+    // owner about to stop listening, and for one that looks at the bytes
+    // on a schedule of its own (a chart's refresh): it then takes them in
+    // that wake-up instead of in one of the pacing's. Nothing otherwise.
     void DeliverPending();
 
     // While on, the reader thread leaves the device's bytes where they are

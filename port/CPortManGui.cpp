@@ -19,7 +19,12 @@ CPortManGui::CPortManGui(CWnd* owner, UINT dataMsg, UINT statusMsg, PortFactory 
         else
             m_HandOver->Cancel();
     });
-    SetOwnerHandOver([this] { m_HandOver->Post(); });
+    SetOwnerHandOver([this](std::chrono::milliseconds after) {
+        if (after.count() > 0)
+            m_HandOver->RunAfter(after);
+        else
+            m_HandOver->Post();
+    });
     SetDataCallback([this](const BYTE* data, int count) {
         // A window that is gone takes nothing, as a send to it would not.
         if (vx::CanReceive(m_pOwner, m_ownerSerial))

@@ -17,12 +17,15 @@ constexpr WPARAM PORTEVENT_REMOVED = 0x8004;
 
 class CPortManGui : public CPortMan {
 public:
-    // While bytes stream in, a window takes them no more often than this:
-    // a person sees no difference (the chart and the numbers follow every
-    // 200 ms), and a device streaming 100 frames a second wakes the UI
-    // thread ten times a second instead of a hundred. An answer to a
-    // command the window sent is not held back.
-    static constexpr std::chrono::milliseconds kDeliveryPacing {100};
+    // While bytes stream in, a window that does not take them itself gets
+    // them no more often than this: a person sees no difference, and a
+    // device streaming 100 frames a second wakes the UI thread four times
+    // a second instead of a hundred. A window that shows them on a shorter
+    // schedule of its own (the measure page's 200 ms refresh) takes them
+    // then with DeliverPending, which puts the pacing's next look off, so
+    // the UI thread wakes only for the refresh. An answer to a command the
+    // window sent is not held back.
+    static constexpr std::chrono::milliseconds kDeliveryPacing {250};
 
     // statusMsg is kept for the owner's message numbering; no status events
     // are sent.

@@ -203,6 +203,26 @@ TEST_F(MainDialogTest, AStreamRefreshesTheTerminalAsOftenAsOneCanReadThenShowsIt
     EXPECT_EQ(dlg->GetTerminal().GetWindowTextString(), CString("late\r\n"));
 }
 
+TEST_F(MainDialogTest, ChunksThatComeAsOftenAsTheTerminalFollowsAreShownAsTheyCome)
+{
+    // The measure page takes the port's bytes with each 200 ms refresh:
+    // once the stream runs, the terminal redraws with each chunk, in the
+    // same wake-up, and needs no timer of its own.
+    vx::ManualClock& clock = vx::UseManualClock();
+    Open();
+    dlg->ShowTerminal(true);
+    int shownAtOnce = 0;
+    for (int i = 0; i < 10; ++i) {
+        dlg->ReceiveText(0).Empty();
+        const std::string chunk = "v" + std::to_string(i) + "\r\n";
+        Feed(chunk);
+        if (i >= 5 && dlg->GetTerminal().GetWindowTextString() == CString(chunk.c_str()))
+            ++shownAtOnce;
+        clock.advance(CVX35_3Dlg::kTerminalStreamMs + 1);
+    }
+    EXPECT_EQ(shownAtOnce, 5);
+}
+
 TEST_F(MainDialogTest, TerminalShownAgainShowsWhatCameWhileItWasHidden)
 {
     Open();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,23 @@ public:
         SetTick(kTickId, periodMs, [this] { conv->OnMMTimer(); });
     }
     void StopValueRequests() override { KillTimer(kTickId); }
+    // What a paced port still holds: handed over only when the page asks.
+    std::vector<std::string> held;
+    int takes = 0;
+    std::function<void()> onTake;
+    void TakeReceived() override
+    {
+        ++takes;
+        if (onTake)
+            onTake();
+        std::vector<std::string> chunks;
+        chunks.swap(held);
+        for (const std::string& c : chunks) {
+            receive.str() += c;
+            if (onData)
+                onData(static_cast<int>(c.size()));
+        }
+    }
     void ShowModeLabel(const CString& label) override { log.push_back("mode " + label.str()); }
     void ShowValueText(const CString& text) override { valueText = text; }
     void MarkMeasureStart() override {}

@@ -323,6 +323,60 @@ TEST_F(Fixture, StopAfterValuesWithoutRefreshKeepsEveryPoint)
     EXPECT_EQ(host.valueText, "1.234 kN ");
 }
 
+TEST_F(Fixture, ValuesThePortStillHoldsReachTheRefreshAndTheStop)
+{
+    // From some point on the port holds every frame back until the page
+    // asks for them, as a paced port does between its hand-overs.
+    bool hold = false;
+    auto device = host.device;
+    host.device = [&](char b, UINT t) {
+        if (hold && b == '0') {
+            host.held.push_back(std::string("\x04\xD2\r\n", 4));
+            return;
+        }
+        device(b, t);
+    };
+    conv.OnStart();
+    host.RunUntil(5000);
+    hold = true;
+    host.RunUntil(5010);   // the frame already on its way arrives
+    const size_t before = host.points.size();
+    ASSERT_GT(before, 0u);
+    host.RunUntil(5759);
+    EXPECT_EQ(host.points.size(), before);
+    const size_t held = host.held.size();
+    ASSERT_GT(held, 50u);
+    // The refresh takes them first and shows them in the same step.
+    host.log.clear();
+    host.RunUntil(5761);
+    EXPECT_EQ(host.points.size(), before + held);
+    EXPECT_TRUE(host.Logged("show"));
+    // Stop takes what came after the refresh before it ends the run.
+    host.RunUntil(5900);
+    const size_t more = host.held.size();
+    ASSERT_GT(more, 0u);
+    const size_t now = host.points.size();
+    conv.OnStop();
+    EXPECT_EQ(host.points.size(), now + more);
+    EXPECT_TRUE(host.held.empty());
+}
+
+TEST_F(Fixture, ARefreshWhoseHandOverEndsTheRunLeavesNoTimerBehind)
+{
+    conv.OnStart();
+    host.RunUntil(5000);
+    ASSERT_TRUE(host.HasTimer(CMeasureConversation::kTimerId));
+    // The hand-over at the refresh ends the conversation (a Stop from a
+    // box, say): the refresh must not arm itself again.
+    host.onTake = [&] {
+        host.onTake = nullptr;
+        conv.OnStop();
+    };
+    host.RunUntil(5761);
+    EXPECT_FALSE(host.HasTimer(CMeasureConversation::kTimerId));
+    EXPECT_FALSE(host.HasTimer(kTickId));
+}
+
 TEST_F(Fixture, LineModeValuesAndDeviceEndMark)
 {
     answers['E'] = "\x45\x4C\x04\x00\x08\x04\x00\x00\x00\x00\x0D\x0A"s; // AUTO 1sec

@@ -569,3 +569,52 @@ TEST(CPortManReceive, PacingNeverHoldsAFullBlockNorTheLastBytesAtAStop)
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 30s);
     EXPECT_EQ(rx.All(), "first" + flood);
 }
+
+TEST(CPortManReceive, ReadOnDemandLeavesTheBytesToTheAskerThenTheReaderTakesUpTheRest)
+{
+    TestPty pty;
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    OpenOn(man, pty.path);
+    man.SetReadOnDemand(true);
+    pty.Send("one");
+    WaitFor([] { return false; }, 100ms);
+    EXPECT_EQ(rx.All(), "") << "the reader thread read on its own";
+    man.ReadWaiting();
+    ASSERT_TRUE(WaitFor([&] { return rx.All() == "one"; }));
+    pty.Send("two");
+    pty.Send("three");
+    WaitFor([] { return false; }, 50ms);
+    man.ReadWaiting();
+    ASSERT_TRUE(WaitFor([&] { return rx.All() == "onetwothree"; }));
+    // Off again: the reader takes what waits and what comes.
+    pty.Send("four");
+    WaitFor([] { return false; }, 50ms);
+    man.SetReadOnDemand(false);
+    ASSERT_TRUE(WaitFor([&] { return rx.All() == "onetwothreefour"; }));
+    pty.Send("five");
+    ASSERT_TRUE(WaitFor([&] { return rx.All() == "onetwothreefourfive"; }));
+}
+
+TEST(CPortManRemoval, AHangUpIsReportedWhileReadingOnDemand)
+{
+    TestPty pty;
+    CPortMan man;
+    Receiver rx;
+    rx.Attach(man);
+    OpenOn(man, pty.path);
+    man.SetReadOnDemand(true);
+    pty.Send("last");
+    WaitFor([] { return false; }, 30ms);
+    man.ReadWaiting();
+    ASSERT_TRUE(WaitFor([&] { return rx.All() == "last"; }));
+    pty.CloseMaster();
+    ASSERT_TRUE(WaitFor([&] { return rx.removed.load() == 1; }));
+    EXPECT_TRUE(rx.removedAfterData);
+    // Asking a port that is gone reads nothing and does not fail.
+    man.ReadWaiting();
+    EXPECT_TRUE(man.GoOffline(true));
+    man.ReadWaiting();
+    EXPECT_EQ(rx.All(), "last");
+}

@@ -183,3 +183,46 @@ TEST(CPortManGui, ADestroyedOwnerReleasesTheReader)
     // hand-over nobody will ever serve.
     EXPECT_TRUE(man.GoOffline(false));
 }
+
+// Pacing made far longer than any wait here: only the rules that let bytes
+// through early can bring them.
+TEST(CPortManGui, AStreamWaitsForThePacingButAnswersAndTheWindowsOwnLookDoNot)
+{
+    TestPty pty;
+    StorePort("SerPort1", pty.path);
+    Owner owner;
+    CPortManGui man(&owner, WM_PORTDATA, WM_PORTSTATUS);
+    man.SetDeliveryPacing(std::chrono::seconds(30));
+    ASSERT_EQ(man.OpenFromProfile("SerPort1"), 0);
+
+    // The first bytes after a quiet spell come at once, and so does the
+    // next chunk (the stream is not yet known to be one) ...
+    pty.Send("a1");
+    ASSERT_TRUE(PumpUntil([&] { return owner.data == "a1"; }));
+    pty.Send("a2");
+    ASSERT_TRUE(PumpUntil([&] { return owner.data == "a1a2"; }));
+    // ... then the stream waits for the window's next look.
+    for (const char* f : {"b1", "b2", "b3"}) {
+        pty.Send(f);
+        PumpUntil([] { return false; }, 20ms);
+    }
+    PumpUntil([] { return false; }, 200ms);
+    EXPECT_EQ(owner.data, "a1a2");
+
+    // The window looks on its own schedule: everything read so far, in order.
+    man.DeliverPending();
+    EXPECT_EQ(owner.data, "a1a2b1b2b3");
+
+    // What comes after the window wrote may be the answer it waits for.
+    ASSERT_TRUE(man.PutByte('?'));
+    EXPECT_EQ(pty.Receive(1), "?");
+    pty.Send("answer");
+    ASSERT_TRUE(PumpUntil([&] { return owner.data == "a1a2b1b2b3answer"; }));
+    EXPECT_TRUE(owner.onUiThread);
+
+    // Going off line hands over what is still held.
+    pty.Send("c1");
+    WaitFor([] { return false; }, 50ms);
+    EXPECT_TRUE(man.GoOffline(false));
+    EXPECT_EQ(owner.data, "a1a2b1b2b3answerc1");
+}

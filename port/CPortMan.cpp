@@ -405,9 +405,12 @@ void CPortMan::ReaderLoop()
             break;
         }
         if (fds[1].revents) {
+            // Asked to stop, or to read or leave the bytes from now on:
+            // what the device holds is looked at again under the new rule.
             Drain(m_readerWake[0]);
             if (m_readerStop)
                 break;
+            continue;
         }
         const short ev = fds[0].revents;
         if (!ev)

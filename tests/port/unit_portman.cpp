@@ -581,13 +581,17 @@ TEST(CPortManReceive, ReadOnDemandLeavesTheBytesToTheAskerThenTheReaderTakesUpTh
     pty.Send("one");
     WaitFor([] { return false; }, 100ms);
     EXPECT_EQ(rx.All(), "") << "the reader thread read on its own";
-    man.ReadWaiting();
-    ASSERT_TRUE(WaitFor([&] { return rx.All() == "one"; }));
+    // Asked as a tick asks, until it has all.
+    ASSERT_TRUE(WaitFor([&] {
+        man.ReadWaiting();
+        return rx.All() == "one";
+    }));
     pty.Send("two");
     pty.Send("three");
-    WaitFor([] { return false; }, 50ms);
-    man.ReadWaiting();
-    ASSERT_TRUE(WaitFor([&] { return rx.All() == "onetwothree"; }));
+    ASSERT_TRUE(WaitFor([&] {
+        man.ReadWaiting();
+        return rx.All() == "onetwothree";
+    }));
     // Off again: the reader takes what waits and what comes.
     pty.Send("four");
     WaitFor([] { return false; }, 50ms);
@@ -606,9 +610,10 @@ TEST(CPortManRemoval, AHangUpIsReportedWhileReadingOnDemand)
     OpenOn(man, pty.path);
     man.SetReadOnDemand(true);
     pty.Send("last");
-    WaitFor([] { return false; }, 30ms);
-    man.ReadWaiting();
-    ASSERT_TRUE(WaitFor([&] { return rx.All() == "last"; }));
+    ASSERT_TRUE(WaitFor([&] {
+        man.ReadWaiting();
+        return rx.All() == "last";
+    }));
     pty.CloseMaster();
     ASSERT_TRUE(WaitFor([&] { return rx.removed.load() == 1; }));
     EXPECT_TRUE(rx.removedAfterData);

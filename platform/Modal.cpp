@@ -5,6 +5,7 @@
 #include "platform/Text1252.h"
 #include "platform/Wnd.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -125,18 +126,31 @@ void RunModalLoop(const std::function<bool()>& finished)
 {
     if (finished())
         return;
-    // A nested event loop: timers, posted messages and the reader's sends
-    // keep coming. Whatever ends the dialog runs inside it, so a short poll
-    // is enough to notice, without spinning while the user thinks.
+    // A nested event loop: timers, posted messages and the port's bytes
+    // keep coming. Whatever ends the dialog runs inside it, as one of the
+    // events the loop handles, so looking each time the loop has handled
+    // what there was and is about to sleep is enough: a loop that polled
+    // would wake the program many times a second for as long as its main
+    // window is open.
     QEventLoop loop;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    QMetaObject::Connection look;
+    if (dispatcher)
+        look = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+            if (finished() || QCoreApplication::closingDown())
+                loop.quit();
+        });
     QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (finished() || QCoreApplication::closingDown())
-            loop.quit();
-    });
-    poll.start();
+    if (!dispatcher) {
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (finished() || QCoreApplication::closingDown())
+                loop.quit();
+        });
+        poll.start();
+    }
     loop.exec();
+    QObject::disconnect(look);
 }
 
 UINT ChoosePopupCommand(const std::vector<UINT>& enabledCommands, const std::function<UINT()>& realMenu)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -107,6 +109,8 @@ TEST(CrossThreadSend, IsServedInsideAModalLoop)
         sent = true;
     });
     const auto limit = std::chrono::steady_clock::now() + 10s;
+    // Wakes the loop at the limit should nothing else.
+    QTimer::singleShot(10s, [] {});
     vx::RunModalLoop([&] { return !wnd.notes.empty() || std::chrono::steady_clock::now() > limit; });
     reader.join();
     EXPECT_EQ(wnd.chunks, std::vector<std::string>{"OK\r\n"});

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
+#include <chrono>
+
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -231,4 +235,23 @@ TEST(FileDialog, FiltersCarryAName)
               (std::vector<CString>{"CSV (*.csv)", "Bitmap (*.bmp)", "All Files (*.*)"}));
     EXPECT_EQ(CFileDialog::NamedFilters("Pictures|*.bmp;*.png|(*.txt)|*.txt|(*.dat)|*.dat|"),
               (std::vector<CString>{"Pictures (*.bmp *.png)", "Text (*.txt)", "DAT (*.dat)"}));
+}
+
+TEST(ModalLoop, SleepsUntilSomethingEndsIt)
+{
+    // A program's main window is a modal loop for as long as it is open:
+    // while nothing happens it must not wake at all.
+    int looks = 0;
+    bool done = false;
+    QTimer::singleShot(300, [&] { done = true; });
+    const auto start = std::chrono::steady_clock::now();
+    vx::RunModalLoop([&] {
+        ++looks;
+        return done;
+    });
+    EXPECT_TRUE(done);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    // Once before it starts and once each time an event was handled, not
+    // every few milliseconds.
+    EXPECT_LE(looks, 6);
 }

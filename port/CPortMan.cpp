@@ -254,7 +254,7 @@ bool CPortMan::WriteLocked(const BYTE* data, int count)
         // What comes next may be the answer somebody waits for: it is not
         // held back for the pacing.
         std::lock_guard<std::mutex> lk(m_queueMutex);
-        m_lastWrite = std::chrono::steady_clock::now();
+        m_lastWrite = m_lastAnswerBytes = std::chrono::steady_clock::now();
     }
     return m_pPort->Write(data, count, kWriteTimeoutMs);
 }
@@ -358,7 +358,15 @@ void CPortMan::Queue(const BYTE* buf, int n)
         if (OwnerHandsOver()) {
             // An owner that is due looks on its own; a full block and the
             // answer to what was just sent do not wait for it.
-            if (!m_ownerDue || std::chrono::steady_clock::now() - m_lastWrite < kAnswerWindow) {
+            // An answer may come slowly (a long one on a slow line): each of
+            // its pieces keeps the window open for the next, up to a limit,
+            // so no page's silence time-out runs out between two paced
+            // hand-overs.
+            const auto now = std::chrono::steady_clock::now();
+            const bool answer = now - m_lastWrite < kAnswerWindowLimit && now - m_lastAnswerBytes < kAnswerWindow;
+            if (answer)
+                m_lastAnswerBytes = now;
+            if (!m_ownerDue || answer) {
                 m_ownerDue = true;
                 wakeOwner = true;
             } else if (fullBlock && !m_ownerWokenForBlock) {

@@ -60,9 +60,12 @@ public:
     // until the owner takes some, so an owner that stopped listening cannot
     // exhaust memory and no byte is thrown away.
     static constexpr size_t kMaxQueuedBytes = 8u << 20;
-    // Bytes that come this soon after a write may be the answer its sender
-    // waits for: an owner that takes the chunks itself gets them at once.
+    // Bytes that come this soon after a write, or after the last bytes of
+    // its answer (for at most kAnswerWindowLimit), may be the answer its
+    // sender waits for: an owner that takes the chunks itself gets them at
+    // once.
     static constexpr std::chrono::milliseconds kAnswerWindow {500};
+    static constexpr std::chrono::milliseconds kAnswerWindowLimit {5000};
 
     // A factory makes the port for each open; the default is a CSerialPort.
     explicit CPortMan(PortFactory factory = {});
@@ -113,8 +116,8 @@ public:
     // one, so a device streaming small frames costs the owner one wake-up
     // per interval instead of one per frame. The first bytes after a quiet
     // spell, a full read block and the last bytes before a stop never wait;
-    // with an owner that takes the chunks itself, neither do bytes within
-    // kAnswerWindow of a write, unless the port reads on demand.
+    // with an owner that takes the chunks itself, neither do the bytes of
+    // an answer (see kAnswerWindow), unless the port reads on demand.
     void SetDeliveryPacing(std::chrono::milliseconds interval) { m_deliveryPacing = interval; }
     std::chrono::milliseconds GetDeliveryPacing() const { return m_deliveryPacing; }
     int GetReadBlockSize() const { return m_iReadBlockSize; }
@@ -208,6 +211,7 @@ private:
     bool m_ownerDue = false;
     bool m_ownerWokenForBlock = false;
     std::chrono::steady_clock::time_point m_lastWrite {};
+    std::chrono::steady_clock::time_point m_lastAnswerBytes {};
     bool m_removalReported = false;
     bool m_inHandOver = false;   // owner's thread only
     std::chrono::steady_clock::time_point m_lastHandOver {};

@@ -219,6 +219,17 @@ TEST(CPortManGui, AStreamWaitsForThePacingButAnswersAndTheWindowsOwnLookDoNot)
     pty.Send("answer");
     ASSERT_TRUE(PumpUntil([&] { return owner.data == "a1a2b1b2b3answer"; }));
     EXPECT_TRUE(owner.onUiThread);
+    // A slow answer keeps coming in pieces long after the write: each piece
+    // still comes at once, so a page's silence time-out never runs out
+    // between two paced hand-overs.
+    std::string slow;
+    for (int i = 0; i < 8; ++i) {
+        pty.Send("s");
+        slow += "s";
+        ASSERT_TRUE(PumpUntil([&] { return owner.data == "a1a2b1b2b3answer" + slow; }, 2s)) << i;
+        PumpUntil([] { return false; }, 150ms);
+    }
+    owner.data = "a1a2b1b2b3answer";
 
     // Going off line hands over what is still held.
     pty.Send("c1");

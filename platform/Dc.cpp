@@ -514,26 +514,6 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
     }
 
     const std::int64_t count = last - first + 1;
-    if (inside && !styled && rop == R2_COPYPEN) {
-        // The common case (a solid curve inside the picture) without tests.
-        QRgb* p = px + y * stride + x;
-        const qsizetype stepX = sx;
-        const qsizetype stepY = sy * stride;
-        for (std::int64_t i = 0; i < count; ++i) {
-            *p = pen;
-            const std::int64_t e2 = 2 * err;
-            if (e2 > -dy) {
-                err -= dy;
-                p += stepX;
-            }
-            if (e2 < dx) {
-                err += dx;
-                p += stepY;
-            }
-        }
-        advanceStyle();
-        return;
-    }
     // The pen's pattern, one entry per pixel of its period, walked along
     // with the line: a dashed grid line costs what a solid one does.
     std::array<bool, 64> on {};
@@ -544,17 +524,18 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
             on[static_cast<size_t>(k)] = PatternOn(pat, k);
         pos = static_cast<int>((styleOffset + first % period) % period);
     }
-    if (inside && patterned && rop == R2_COPYPEN) {
-        // A dashed line inside the picture (a chart's grid) the same way.
+    if (inside && (!styled || patterned) && rop == R2_COPYPEN) {
+        // The common cases (a curve, a chart's grid: lines inside the
+        // picture) without tests.
         QRgb* p = px + y * stride + x;
         const qsizetype stepX = sx;
         const qsizetype stepY = sy * stride;
         for (std::int64_t i = 0; i < count; ++i) {
-            if (on[static_cast<size_t>(pos)])
+            if (!patterned || on[static_cast<size_t>(pos)])
                 *p = pen;
             else if (opaqueGaps)
                 *p = gap;
-            if (++pos == period)
+            if (patterned && ++pos == period)
                 pos = 0;
             const std::int64_t e2 = 2 * err;
             if (e2 > -dy) {

@@ -14,7 +14,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -133,24 +132,12 @@ void RunModalLoop(const std::function<bool()>& finished)
     // would wake the program many times a second for as long as its main
     // window is open.
     QEventLoop loop;
-    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-    QMetaObject::Connection look;
-    if (dispatcher)
-        look = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
-            if (finished() || QCoreApplication::closingDown())
-                loop.quit();
-        });
-    QTimer poll;
-    if (!dispatcher) {
-        poll.setInterval(10);
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (finished() || QCoreApplication::closingDown())
-                loop.quit();
-        });
-        poll.start();
-    }
+    // The loop is the connection's context: it ends with the loop.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+        if (finished() || QCoreApplication::closingDown())
+            loop.quit();
+    });
     loop.exec();
-    QObject::disconnect(look);
 }
 
 UINT ChoosePopupCommand(const std::vector<UINT>& enabledCommands, const std::function<UINT()>& realMenu)

@@ -356,12 +356,11 @@ void CPortMan::Queue(const BYTE* buf, int n)
         m_queuedBytes += static_cast<size_t>(n);
         const bool fullBlock = m_queuedBytes >= static_cast<size_t>(m_iReadBlockSize);
         if (OwnerHandsOver()) {
-            // An owner that is due looks on its own; a full block and the
-            // answer to what was just sent do not wait for it.
-            // An answer may come slowly (a long one on a slow line): each of
-            // its pieces keeps the window open for the next, up to a limit,
-            // so no page's silence time-out runs out between two paced
-            // hand-overs.
+            // An owner that is due looks on its own; a full block and an
+            // answer do not wait for it. An answer may come slowly (a long
+            // one on a slow line): each of its pieces keeps the window open
+            // for the next, up to a limit, so no page's silence time-out
+            // runs out between two paced hand-overs.
             const auto now = std::chrono::steady_clock::now();
             const bool answer = now - m_lastWrite < kAnswerWindowLimit && now - m_lastAnswerBytes < kAnswerWindow;
             if (answer)
@@ -468,6 +467,34 @@ void CPortMan::ReaderLoop()
         m_handOverWake(std::chrono::milliseconds(0));
 }
 
+std::vector<BYTE> CPortMan::TakeChunkLocked()
+{
+    std::vector<BYTE> chunk = std::move(m_queue.front());
+    m_queue.pop_front();
+    // What arrived while the owner was busy goes out as one chunk, as one
+    // read of the device would have returned it: the pages' answer rules
+    // count on echoes piling up while the UI sleeps.
+    while (!m_queue.empty() && chunk.size() + m_queue.front().size() <= static_cast<size_t>(m_iReadBlockSize)) {
+        chunk.insert(chunk.end(), m_queue.front().begin(), m_queue.front().end());
+        m_queue.pop_front();
+    }
+    m_queuedBytes -= chunk.size();
+    return chunk;
+}
+
+void CPortMan::PassOn(const std::vector<BYTE>& chunk)
+{
+    // The reader may be waiting for room.
+    m_queueCv.notify_all();
+    try {
+        if (m_onData)
+            m_onData(chunk.data(), static_cast<int>(chunk.size()));
+    } catch (...) {
+        // The owner's failure must not end the process (from a background
+        // thread, or through a window's event loop); the chunk is dropped.
+    }
+}
+
 std::chrono::milliseconds CPortMan::HandOver()
 {
     // A hand-over that runs a modal loop lets the owner's loop call again:
@@ -492,27 +519,10 @@ std::chrono::milliseconds CPortMan::HandOver()
             // once the reading has ended, everything.
             if (m_queue.empty() || (delivered >= budget && !m_readEnded))
                 break;
-            chunk = std::move(m_queue.front());
-            m_queue.pop_front();
-            // What arrived while the owner was busy goes out as one chunk,
-            // as one read of the device would have returned it: the pages'
-            // answer rules count on echoes piling up while the UI sleeps.
-            while (!m_queue.empty()
-                   && chunk.size() + m_queue.front().size() <= static_cast<size_t>(m_iReadBlockSize)) {
-                chunk.insert(chunk.end(), m_queue.front().begin(), m_queue.front().end());
-                m_queue.pop_front();
-            }
-            m_queuedBytes -= chunk.size();
+            chunk = TakeChunkLocked();
         }
-        // The reader may be waiting for room.
-        m_queueCv.notify_all();
         delivered += chunk.size();
-        try {
-            if (m_onData)
-                m_onData(chunk.data(), static_cast<int>(chunk.size()));
-        } catch (...) {
-            // As on the delivery thread: the chunk is dropped, the port goes on.
-        }
+        PassOn(chunk);
     }
     bool reportRemoval = false;
     std::chrono::milliseconds again {0};
@@ -613,28 +623,10 @@ void CPortMan::DeliveryLoop()
                 removed = m_readRemoved;
                 break;
             }
-            chunk = std::move(m_queue.front());
-            m_queue.pop_front();
-            // What arrived while the owner was busy goes out as one chunk,
-            // as one read of the device would have returned it: the pages'
-            // answer rules count on echoes piling up while the UI sleeps.
-            while (!m_queue.empty()
-                   && chunk.size() + m_queue.front().size() <= static_cast<size_t>(m_iReadBlockSize)) {
-                chunk.insert(chunk.end(), m_queue.front().begin(), m_queue.front().end());
-                m_queue.pop_front();
-            }
-            m_queuedBytes -= chunk.size();
+            chunk = TakeChunkLocked();
         }
-        // The reader may be waiting for room.
-        m_queueCv.notify_all();
         lastStart = std::chrono::steady_clock::now();
-        try {
-            if (m_onData)
-                m_onData(chunk.data(), static_cast<int>(chunk.size()));
-        } catch (...) {
-            // The owner's failure must not end the process from a
-            // background thread; the chunk is dropped.
-        }
+        PassOn(chunk);
     }
     if (removed && !m_readerStop && m_onRemoved)
         m_onRemoved();

@@ -177,6 +177,10 @@ private:
     // Queues n bytes from buf (m_readMutex held) and wakes whoever hands
     // them over.
     void Queue(const BYTE* buf, int n);
+    // m_queueMutex held, queue not empty: the next chunk to hand over.
+    std::vector<BYTE> TakeChunkLocked();
+    // Tells the reader there is room and gives the chunk to the callback.
+    void PassOn(const std::vector<BYTE>& chunk);
     bool OwnerHandsOver() const { return static_cast<bool>(m_handOverWake); }
     void StopWatch();
     bool OnOwnThread() const;

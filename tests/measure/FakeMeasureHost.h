@@ -56,11 +56,8 @@ public:
             onTake();
         std::vector<std::string> chunks;
         chunks.swap(held);
-        for (const std::string& c : chunks) {
-            receive.str() += c;
-            if (onData)
-                onData(static_cast<int>(c.size()));
-        }
+        for (const std::string& c : chunks)
+            Hand(c);
     }
     void ShowModeLabel(const CString& label) override { log.push_back("mode " + label.str()); }
     void ShowValueText(const CString& text) override { valueText = text; }

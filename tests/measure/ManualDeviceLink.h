@@ -48,6 +48,13 @@ public:
 
     // Device bytes that reach the PC at time t, as one chunk.
     void Deliver(UINT t, const std::string& bytes) { pending.emplace(t, bytes); }
+    // One chunk reaches the page now.
+    void Hand(const std::string& bytes)
+    {
+        receive.str() += bytes;
+        if (onData)
+            onData(static_cast<int>(bytes.size()));
+    }
 
     void RunUntil(UINT end)
     {
@@ -73,9 +80,7 @@ public:
                 auto it = pending.begin();
                 const std::string bytes = it->second;
                 pending.erase(it);
-                receive.str() += bytes;
-                if (onData)
-                    onData(static_cast<int>(bytes.size()));
+                Hand(bytes);
             } else {
                 Timer& tm = timers[timerId];
                 tm.due = now + tm.period; // a late timer fires once

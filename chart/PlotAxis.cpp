@@ -7,6 +7,7 @@
 #include "platform/DateTime.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -382,6 +383,22 @@ bool HasDateCode(const CString& fmt)
 }  // namespace
 
 CString CPlotAxis::GetValueText(double v) const
+{
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    for (int i = 0; i < m_nTextMemoUsed; ++i) {
+        const TextMemo& m = m_TextMemo[static_cast<size_t>(i)];
+        if (m.bits == bits && m.time == m_bTimeAxis && m.fmt == m_strDisplayFmt)
+            return m.text;
+    }
+    CString text = MakeValueText(v);
+    TextMemo& m = m_TextMemo[static_cast<size_t>(m_nTextMemoNext)];
+    m = TextMemo{bits, m_bTimeAxis, m_strDisplayFmt, text};
+    m_nTextMemoNext = (m_nTextMemoNext + 1) % static_cast<int>(m_TextMemo.size());
+    m_nTextMemoUsed = std::min(m_nTextMemoUsed + 1, static_cast<int>(m_TextMemo.size()));
+    return text;
+}
+
+CString CPlotAxis::MakeValueText(double v) const
 {
     if (m_bTimeAxis) {
         // A number format on a time axis would print days as a number.

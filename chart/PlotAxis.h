@@ -8,6 +8,8 @@
 #include "platform/CString.h"
 #include "platform/Gdi.h"
 
+#include <array>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -188,6 +190,19 @@ public:
     bool m_bAutoStep = true;
 
 private:
+    // The last scale texts made: a layout asks for the same ends many
+    // times a paint, and formatting is the costly part of measuring them.
+    struct TextMemo {
+        std::uint64_t bits = 0;   // the value, bit for bit (-0 prints apart from 0)
+        bool time = false;
+        CString fmt;
+        CString text;
+    };
+    mutable std::array<TextMemo, 4> m_TextMemo;
+    mutable int m_nTextMemoUsed = 0;
+    mutable int m_nTextMemoNext = 0;
+
+    CString MakeValueText(double v) const;
     void CopyFrom(const CPlotAxis& o);
     bool ApplyRange(double min, double max, double step, bool data);
     double PixelStep(double smin, double smax) const;

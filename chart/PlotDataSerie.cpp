@@ -264,13 +264,22 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     auto colX = [&](int i) { return ClampPixel(ValueToPixelF(sx, pts[i].x)); };
 
     // With ascending x on a linear axis the points of one pixel column lie
-    // together; binary search finds where each column starts, so a paint
+    // together; a search finds where each column starts, so a paint
     // costs the columns on screen plus the points inside them.
     const bool jump = sx.linear && sx.smax > sx.smin && CheckAscending() && std::isfinite(pts[0].x);
     auto firstWithColAtLeast = [&](int lo, int col) {
-        int hi = n;
+        // Galloping from lo: a column rarely holds more than a few points,
+        // so the answer is usually a step or two away.
+        long long hi = lo, step = 1;
+        while (hi < n && colX(static_cast<int>(hi)) < col) {
+            lo = static_cast<int>(hi) + 1;
+            hi = lo + step;
+            step *= 2;
+        }
+        if (hi > n)
+            hi = n;
         while (lo < hi) {
-            const int mid = lo + (hi - lo) / 2;
+            const int mid = static_cast<int>(lo + (hi - lo) / 2);
             if (colX(mid) < col)
                 lo = mid + 1;
             else

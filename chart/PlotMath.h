@@ -104,7 +104,9 @@ inline int ClampPixel(double p)
     if (std::isnan(p))
         return 0;
     p = std::clamp(p, -kPixelLimit, kPixelLimit);
-    return static_cast<int>(std::trunc(p));
+    // The conversion truncates toward zero already; std::trunc would be a
+    // library call per point on the baseline instruction set.
+    return static_cast<int>(p);
 }
 double PixelToValue(const AxisScale& s, int pixel);
 

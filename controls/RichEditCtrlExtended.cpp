@@ -211,11 +211,13 @@ void CRichEditCtrlExtended::ShowBytes(const CString& bytes, bool hex)
             c.setPosition(removeFront, QTextCursor::KeepAnchor);
             c.removeSelectedText();
         }
+        // Positions, not moves: a move lays out the cursor's block first.
+        const int endPos = doc->characterCount() - 1;
         if (replaceFrom >= 0) {
             c.setPosition(replaceFrom);
-            c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            c.setPosition(endPos, QTextCursor::KeepAnchor);
         } else {
-            c.movePosition(QTextCursor::End);
+            c.setPosition(endPos);
         }
         c.insertText(added);
         c.endEditBlock();

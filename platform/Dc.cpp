@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 using vx::dcdetail::Rop2;
 using vx::dcdetail::ToQColor;
@@ -223,8 +224,13 @@ void CDC::Impl::SetImage(QImage* img)
 void CDC::Impl::ApplyFont(const LOGFONT& lf, CFont* obj)
 {
     s.fontObj = obj;
+    // A chart selects the same font again and again (measuring, then
+    // drawing); the font it already holds needs no second making.
+    if (s.fontMade && std::memcmp(&s.lf, &lf, sizeof lf) == 0)
+        return;
     s.lf = lf;
     s.font = CFont::MakeQFont(lf);
+    s.fontMade = true;
 }
 
 void CDC::Impl::SelectDefaults()

@@ -181,6 +181,21 @@ TEST(Paint, SegmentsFollowTheSkipRuleAndThePlot)
     // At most a line into each column and one within it.
     EXPECT_LE(c.GetSegments().size(), size_t(2 * plot.GetPlotRect().Width() + 2));
 
+    // Columns holding very different numbers of points (none, one, a few,
+    // thousands; bursts at both ends of the view): the search for where a
+    // column ends must land on the same point a walk over every point does.
+    std::vector<ChartPoint> bursts;
+    double x = 4.0;
+    for (int k = 0; x < 13.0; ++k) {
+        const int burst = 1 << (k * 7 % 13);   // 1 .. 4096 points
+        for (int j = 0; j < burst; ++j)
+            bursts.push_back({x + j * 1e-6, std::sin(k + j * 0.37)});
+        x += 0.003 * (1 + k % 9);
+    }
+    plot.SetData(bursts.data(), static_cast<long>(bursts.size()), 0, 0, 0, false, false, false);
+    plot.RenderTo(img);
+    EXPECT_TRUE(SameSegments(plot.GetCurve(0).GetSegments(), ReferenceSegments(plot, plot.GetCurve(0))));
+
     ChartPoint one[1] = {{8, 0}};
     plot.SetData(one, 1, 0, 0, 0, false, false, false);
     plot.RenderTo(img);
@@ -484,6 +499,18 @@ TEST(Paint, TimeAxisTextsAreDates)
     EXPECT_EQ(x.GetValueText(day), CString("01.01.2026\n12:00:00"));
     x.SetDisplayFmt("%H:%M:%S");
     EXPECT_EQ(x.GetValueText(day + 5 / 86400.0), CString("12:00:05"));
+    // The same value again after the format or the kind of axis changed:
+    // the text follows, never an earlier one.
+    EXPECT_EQ(x.GetValueText(day), CString("12:00:00"));
+    x.SetTimeAxis(false);
+    x.SetDisplayFmt("%5.3f");
+    EXPECT_EQ(x.GetValueText(0.0), CString("0.000"));
+    EXPECT_EQ(x.GetValueText(-0.0), PlotMath::FormatValue("%5.3f", -0.0));
+    EXPECT_EQ(x.GetValueText(1.0), CString("1.000"));
+    x.SetDisplayFmt("%.1f");
+    EXPECT_EQ(x.GetValueText(0.0), CString("0.0"));
+    x.SetTimeAxis(true);
+    x.SetDisplayFmt("%H:%M:%S");
     QImage img = BlankImage(600, 300);
     plot.RenderTo(img);
     double lo, hi, step;

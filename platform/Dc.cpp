@@ -8,7 +8,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 using vx::dcdetail::Rop2;
 using vx::dcdetail::ToQColor;
@@ -224,13 +223,8 @@ void CDC::Impl::SetImage(QImage* img)
 void CDC::Impl::ApplyFont(const LOGFONT& lf, CFont* obj)
 {
     s.fontObj = obj;
-    // A chart selects the same font again and again (measuring, then
-    // drawing); the font it already holds needs no second making.
-    if (s.fontMade && std::memcmp(&s.lf, &lf, sizeof lf) == 0)
-        return;
     s.lf = lf;
     s.font = CFont::MakeQFont(lf);
-    s.fontMade = true;
 }
 
 void CDC::Impl::SelectDefaults()
@@ -440,6 +434,40 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
         return;
     const qsizetype stride = image->bytesPerLine() / 4;
     const QRgb pen = vx::PixelFromColorRef(s.penColor);
+    if (s.rop == R2_COPYPEN && !StyledPen()) {
+        // A curve is thousands of lines a few pixels long, all inside the
+        // plot: for them the walk below is the whole cost, not its setup.
+        const std::int64_t lax = std::int64_t(a.x()) + shift.x(), lay = std::int64_t(a.y()) + shift.y();
+        const std::int64_t lbx = std::int64_t(b.x()) + shift.x(), lby = std::int64_t(b.y()) + shift.y();
+        const std::vector<QRect>& clips = ClipRects();
+        constexpr std::int64_t kShort = 1 << 20;   // no overflow in int below
+        if (clips.size() == 1 && std::abs(lax) < kShort && std::abs(lay) < kShort && std::abs(lbx) < kShort &&
+            std::abs(lby) < kShort) {
+            const int ax = int(lax), ay = int(lay), bx = int(lbx), by = int(lby);
+            const QRect& c = clips.front();
+            if (std::min(ax, bx) >= c.left() && std::max(ax, bx) <= c.right() && std::min(ay, by) >= c.top() &&
+                std::max(ay, by) <= c.bottom()) {
+                const int dx = std::abs(bx - ax), dy = std::abs(by - ay);
+                const qsizetype stepX = ax < bx ? 1 : -1;
+                const qsizetype stepY = ay < by ? stride : -stride;
+                QRgb* p = px + qsizetype(ay) * stride + ax;
+                int err = dx - dy;
+                for (int i = std::max(dx, dy); i > 0; --i) {
+                    *p = pen;
+                    const int e2 = 2 * err;
+                    if (e2 > -dy) {
+                        err -= dy;
+                        p += stepX;
+                    }
+                    if (e2 < dx) {
+                        err += dx;
+                        p += stepY;
+                    }
+                }
+                return;
+            }
+        }
+    }
     const QRgb gap = vx::PixelFromColorRef(s.bkColor);
     const bool styled = StyledPen();
     const bool opaqueGaps = styled && s.bkMode == OPAQUE;

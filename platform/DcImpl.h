@@ -27,7 +27,6 @@ struct DcState {
     CFont* fontObj = nullptr;
     LOGFONT lf;
     QFont font;
-    bool fontMade = false;   // font is made from lf
 
     CBitmap* bitmapObj = nullptr;
     std::shared_ptr<QImage> bitmapImage;

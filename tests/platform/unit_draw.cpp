@@ -407,14 +407,17 @@ TEST(DcBrushes, OpaqueHatchFillsTheGapsWithTheBackgroundColour)
     EXPECT_EQ(red, 49);
 }
 
-TEST(DcPens, StyledLinesInsideThePictureWalkLikeAnyOtherAndCarryTheirPatternOn)
+TEST(DcPens, LinesInsideThePictureWalkLikeAnyOtherAndStyledOnesCarryTheirPatternOn)
 {
     struct Line {
         int ax, ay, bx, by;
     };
+    // Every direction, short pieces as a curve draws them, and lines along
+    // the picture's edges.
     const Line lines[] = {{2, 3, 60, 3}, {60, 5, 2, 5}, {7, 1, 7, 46}, {9, 46, 9, 1},
-                          {1, 1, 62, 30}, {50, 2, 40, 45}, {62, 46, 3, 20}};
-    const std::pair<int, std::vector<int>> styles[] = {{PS_DOT, {3, 3}}, {PS_DASH, {18, 6}},
+                          {1, 1, 62, 30}, {50, 2, 40, 45}, {62, 46, 3, 20}, {20, 20, 21, 23},
+                          {20, 20, 18, 19}, {0, 0, 63, 47}, {63, 0, 0, 47}, {0, 47, 63, 47}};
+    const std::pair<int, std::vector<int>> styles[] = {{PS_SOLID, {}}, {PS_DOT, {3, 3}}, {PS_DASH, {18, 6}},
                                                        {PS_DASHDOT, {9, 6, 3, 6}},
                                                        {PS_DASHDOTDOT, {9, 3, 3, 3, 3, 3}}};
     for (const auto& [style, pattern] : styles) {

@@ -6,12 +6,14 @@
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QStaticText>
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <memory>
 #include <unordered_map>
 
 using vx::dcdetail::ToQColor;
@@ -25,66 +27,99 @@ QFontMetrics Metrics(const CDC::Impl& d)
     return QFontMetrics(d.s.font);
 }
 
-// What a text's metrics depend on: the font and the device's resolution.
-std::string FontKey(const CDC::Impl& d)
-{
-    std::string key;
-    key.append(reinterpret_cast<const char*>(&d.s.lf), sizeof(LOGFONT));
-    key.append(reinterpret_cast<const char*>(&d.dpiX), sizeof(int));
-    key.append(reinterpret_cast<const char*>(&d.dpiY), sizeof(int));
-    return key;
-}
-
-// A chart draws and measures the same few texts in the same few fonts on
-// every paint; metrics objects and the shaping behind a width are costly,
-// so both are kept (bounded: a full cache starts again).
-template <class Value>
-class MetricsCache {
-public:
-    template <class Make>
-    Value Get(std::string key, const Make& make)
-    {
-        {
-            std::lock_guard<std::mutex> guard(m_lock);
-            const auto it = m_map.find(key);
-            if (it != m_map.end())
-                return it->second;
-        }
-        const Value v = make();
-        std::lock_guard<std::mutex> guard(m_lock);
-        if (m_map.size() >= 4096)
-            m_map.clear();
-        m_map.emplace(std::move(key), v);
-        return v;
-    }
-
-private:
-    std::unordered_map<std::string, Value> m_map;
-    std::mutex m_lock;
-};
-
 struct FontFacts {
     int ascent, descent, height;
     double exactAscent;
 };
 
+// A chart draws and measures the same few texts in the same few fonts on
+// every paint; metrics objects and the shaping behind a width are costly,
+// so both are kept per font (bounded: a full cache starts again).
+struct FontEntry {
+    std::mutex lock;
+    bool factsKnown = false;
+    FontFacts facts{};
+    QHash<QString, int> advances;
+    QHash<QString, QStaticText> shaped;
+};
+
+// What a text's metrics depend on: the font and the device's resolution.
+struct FontId {
+    LOGFONT lf;
+    int dpiX, dpiY;
+    bool operator==(const FontId& o) const
+    {
+        return std::memcmp(&lf, &o.lf, sizeof lf) == 0 && dpiX == o.dpiX && dpiY == o.dpiY;
+    }
+};
+
+FontEntry& EntryFor(const CDC::Impl& d)
+{
+    const FontId id{d.s.lf, d.dpiX, d.dpiY};
+    // Most lookups ask for the font the last one asked for: found without
+    // building a key.
+    thread_local FontId lastId{};
+    thread_local std::shared_ptr<FontEntry> last;
+    if (last && lastId == id)
+        return *last;
+    static std::mutex lock;
+    static std::unordered_map<std::string, std::shared_ptr<FontEntry>> fonts;
+    std::string key(reinterpret_cast<const char*>(&id.lf), sizeof id.lf);
+    key.append(reinterpret_cast<const char*>(&id.dpiX), sizeof id.dpiX);
+    key.append(reinterpret_cast<const char*>(&id.dpiY), sizeof id.dpiY);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        auto it = fonts.find(key);
+        if (it == fonts.end()) {
+            // Entries still in use stay alive with their users.
+            if (fonts.size() >= 256)
+                fonts.clear();
+            it = fonts.emplace(key, std::make_shared<FontEntry>()).first;
+        }
+        last = it->second;
+    }
+    lastId = id;
+    return *last;
+}
+
+template <class Value, class Make>
+Value Remembered(FontEntry& e, QHash<QString, Value> FontEntry::*table, const QString& text, const Make& make)
+{
+    {
+        std::lock_guard<std::mutex> guard(e.lock);
+        const auto it = (e.*table).constFind(text);
+        if (it != (e.*table).cend())
+            return *it;
+    }
+    const Value v = make();
+    std::lock_guard<std::mutex> guard(e.lock);
+    if ((e.*table).size() >= 4096)
+        (e.*table).clear();
+    (e.*table).insert(text, v);
+    return v;
+}
+
 FontFacts Facts(const CDC::Impl& d)
 {
-    static MetricsCache<FontFacts> cache;
-    return cache.Get(FontKey(d), [&] {
-        const QFontMetrics fm = Metrics(d);
-        const QFontMetricsF fmf = d.Device() ? QFontMetricsF(d.s.font, d.Device()) : QFontMetricsF(d.s.font);
-        return FontFacts{fm.ascent(), fm.descent(), fm.height(), fmf.ascent()};
-    });
+    FontEntry& e = EntryFor(d);
+    {
+        std::lock_guard<std::mutex> guard(e.lock);
+        if (e.factsKnown)
+            return e.facts;
+    }
+    const QFontMetrics fm = Metrics(d);
+    const QFontMetricsF fmf = d.Device() ? QFontMetricsF(d.s.font, d.Device()) : QFontMetricsF(d.s.font);
+    const FontFacts f{fm.ascent(), fm.descent(), fm.height(), fmf.ascent()};
+    std::lock_guard<std::mutex> guard(e.lock);
+    e.facts = f;
+    e.factsKnown = true;
+    return f;
 }
 
 // The laid-out text: drawing it again skips the shaping.
 QStaticText Shaped(const CDC::Impl& d, const QString& text)
 {
-    static MetricsCache<QStaticText> cache;
-    std::string key = FontKey(d);
-    key.append(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2);
-    return cache.Get(std::move(key), [&] {
+    return Remembered(EntryFor(d), &FontEntry::shaped, text, [&] {
         QStaticText st(text);
         st.setTextFormat(Qt::PlainText);
         st.setTextWidth(-1);
@@ -94,10 +129,8 @@ QStaticText Shaped(const CDC::Impl& d, const QString& text)
 
 int Advance(const CDC::Impl& d, const QString& text)
 {
-    static MetricsCache<int> cache;
-    std::string key = FontKey(d);
-    key.append(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2);
-    return cache.Get(std::move(key), [&] { return Metrics(d).horizontalAdvance(text); });
+    return Remembered(EntryFor(d), &FontEntry::advances, text,
+                      [&] { return Metrics(d).horizontalAdvance(text); });
 }
 
 // "&x" shows x (underlined by the system; here plainly), "&&" shows "&".

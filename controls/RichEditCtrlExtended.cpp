@@ -1,11 +1,7 @@
 #include "controls/RichEditCtrlExtended.h"
 
+#include "controls/TerminalView.h"
 #include "platform/Text1252.h"
-
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <string_view>
@@ -16,50 +12,18 @@ CRichEditCtrlExtended::CRichEditCtrlExtended() = default;
 
 QWidget* CRichEditCtrlExtended::CreatePeer(QWidget* qtParent)
 {
-    QWidget* w = CRichEditCtrl::CreatePeer(qtParent);
-    if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
-        t->setReadOnly(true);
-        t->setMaximumBlockCount(kMaxLines);
-        t->setUndoRedoEnabled(false);
-    }
-    return w;
+    auto* view = new TerminalView(qtParent);
+    view->SetMaxLines(kMaxLines);
+    SetMonospacedFont(view);
+    if (!(GetStyle() & WS_BORDER) && !(GetExStyle() & WS_EX_CLIENTEDGE))
+        view->setFrameStyle(QFrame::NoFrame);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    if (!m_view.isEmpty())
+        view->SetText(m_view);
+    return view;
 }
 
-CString CRichEditCtrlExtended::RenderText(const char* data, int count)
-{
-    std::string out;
-    out.reserve(static_cast<size_t>(count > 0 ? count : 0) + 16);
-    for (int i = 0; i < count; ++i) {
-        const unsigned char c = static_cast<unsigned char>(data[i]);
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < count && data[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else if (c == '\t' || c >= 0x20) {
-            out += static_cast<char>(c);
-        } else {
-            out += '.';
-        }
-    }
-    return CString(std::move(out));
-}
-
-CString CRichEditCtrlExtended::RenderHex(const char* data, int count)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(static_cast<size_t>(count > 0 ? count : 0) * 5);
-    for (int i = 0; i < count; ++i) {
-        const unsigned char c = static_cast<unsigned char>(data[i]);
-        out += " [";
-        out += digits[c >> 4];
-        out += digits[c & 0x0F];
-        out += ']';
-    }
-    return CString(std::move(out));
-}
+TerminalView* CRichEditCtrlExtended::View() const { return dynamic_cast<TerminalView*>(GetPeer()); }
 
 QString CRichEditCtrlExtended::RenderView(const char* data, int count, bool hex, bool afterCr)
 {
@@ -93,21 +57,23 @@ QString CRichEditCtrlExtended::RenderView(const char* data, int count, bool hex,
 
 void CRichEditCtrlExtended::DoSetText(const CString& text)
 {
-    CRichEditCtrl::DoSetText(text);
+    CControlWnd::DoSetText(text);
+    QString q = vx::ToQString(text);
+    q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_view = q;
+    if (TerminalView* v = View())
+        v->SetText(m_view);
     m_known = false;
 }
 
-void CRichEditCtrlExtended::KeepEndInView()
+CString CRichEditCtrlExtended::DoGetText() const
 {
-    if (auto* t = qobject_cast<QPlainTextEdit*>(GetPeer())) {
-        // A caret already at the end (text changed there keeps it there)
-        // needs no move; moving it makes the widget lay out and notify.
-        const QTextCursor caret = t->textCursor();
-        if (caret.hasSelection() || !caret.atEnd())
-            t->moveCursor(QTextCursor::End);
-        if (QScrollBar* bar = t->verticalScrollBar())
-            bar->setValue(bar->maximum());
-    }
+    const TerminalView* v = View();
+    if (!v)
+        return CControlWnd::DoGetText();
+    QString q = v->Text();
+    q.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return vx::FromQString(q);
 }
 
 void CRichEditCtrlExtended::ShowBytes(const CString& bytes, bool hex)
@@ -117,16 +83,13 @@ void CRichEditCtrlExtended::ShowBytes(const CString& bytes, bool hex)
     const char* data = bytes.str().data() + start;
     const int count = bytes.GetLength() - start;
     const std::string_view now(data, static_cast<size_t>(count));
-    auto* t = qobject_cast<QPlainTextEdit*>(GetPeer());
-    QTextDocument* doc = t ? t->document() : nullptr;
-    if (!doc || !m_known || hex != m_rawHex) {
-        SetWindowText(hex ? RenderHex(data, count) : RenderText(data, count));
-        KeepEndInView();
+    if (!m_known || hex != m_rawHex) {
         m_raw.assign(now);
         m_rawHex = hex;
         m_view = RenderView(data, count, hex, false);
-        m_known = doc != nullptr;
+        m_known = true;
         m_lastUpdate = Update::Reset;
+        Show();
         return;
     }
     const std::string_view was(m_raw);
@@ -134,94 +97,29 @@ void CRichEditCtrlExtended::ShowBytes(const CString& bytes, bool hex)
         m_lastUpdate = Update::None;
         return;
     }
-    // The widget holds m_view less what its line limit dropped at the top.
-    const int held = doc->characterCount() - 1;
-    const int dropped = static_cast<int>(m_view.size()) - held;
-    QString added;
-    int removeFront = 0;      // characters taken off the top of the widget
-    int replaceFrom = -1;     // else: from here on the widget's text is replaced
+    QString view;
     if (now.size() > was.size() && now.substr(0, was.size()) == was) {
         // The receive text grew: render only what came.
-        added = RenderView(data + was.size(), count - static_cast<int>(was.size()), hex,
-                           !hex && !was.empty() && was.back() == '\r');
-        m_view += added;
+        view = m_view + RenderView(data + was.size(), count - static_cast<int>(was.size()), hex,
+                                   !hex && !was.empty() && was.back() == '\r');
         m_lastUpdate = Update::Append;
     } else {
-        QString view = RenderView(data, count, hex, false);
-        // The tail moved on: the newest bytes shown before now begin it.
-        // Find where the old text continues in the new one; periodic data
-        // may match at several places, and any place that checks out gives
-        // the same text.
-        int keep = -1;   // characters at the end of m_view that begin view
-        const size_t sig = std::min<size_t>(64, was.size());
-        const std::string_view mark = was.substr(was.size() - sig);
-        size_t p = sig > 0 ? now.rfind(mark) : std::string_view::npos;
-        for (int tries = 0; p != std::string_view::npos && tries < 8; ++tries) {
-            const size_t len = p + sig;   // bytes at the end of was that begin now
-            if (len <= was.size() && now.substr(0, len) == was.substr(was.size() - len)) {
-                const size_t gone = was.size() - len;
-                int k = static_cast<int>(RenderView(was.data(), static_cast<int>(gone), hex, false).size());
-                // A CR LF cut between its bytes: the LF now makes a line break of its own.
-                if (!hex && gone > 0 && was[gone - 1] == '\r' && was[gone] == '\n')
-                    --k;
-                const QStringView rest = QStringView(m_view).mid(k);
-                if (QStringView(view).startsWith(rest)) {
-                    keep = static_cast<int>(rest.size());
-                    removeFront = std::clamp(k - dropped, 0, held);
-                    break;
-                }
-            }
-            if (p == 0)
-                break;
-            p = now.rfind(mark, p - 1);
-        }
-        if (keep >= 0) {
-            added = view.mid(keep);
-            m_lastUpdate = Update::Slide;
-        } else if (dropped == 0) {
-            removeFront = 0;
-            int common = 0;
-            const int limit = static_cast<int>(std::min(m_view.size(), view.size()));
-            while (common < limit && m_view[common] == view[common])
-                ++common;
-            replaceFrom = common;
-            added = view.mid(common);
-            m_lastUpdate = Update::Replace;
-        } else {
-            m_known = false;
-            ShowBytes(bytes, hex);
-            return;
-        }
-        m_view = std::move(view);
+        // Taken out, moved on or changed: the view is the tail's rendering.
+        view = RenderView(data, count, hex, false);
+        m_lastUpdate = Update::Replace;
     }
     m_raw.assign(now);
     // Other bytes, same picture (control bytes all show as '.').
-    if (added.isEmpty() && removeFront == 0 && (replaceFrom < 0 || replaceFrom == held)) {
+    if (view == m_view) {
         m_lastUpdate = Update::None;
         return;
     }
-    {
-        // Changed by code, not typed: the edit's own change tracking stays quiet.
-        const bool quiet = m_settingFromCode;
-        m_settingFromCode = true;
-        QTextCursor c(doc);
-        c.beginEditBlock();
-        if (removeFront > 0) {
-            c.setPosition(0);
-            c.setPosition(removeFront, QTextCursor::KeepAnchor);
-            c.removeSelectedText();
-        }
-        // Positions, not moves: a move lays out the cursor's block first.
-        const int endPos = doc->characterCount() - 1;
-        if (replaceFrom >= 0) {
-            c.setPosition(replaceFrom);
-            c.setPosition(endPos, QTextCursor::KeepAnchor);
-        } else {
-            c.setPosition(endPos);
-        }
-        c.insertText(added);
-        c.endEditBlock();
-        m_settingFromCode = quiet;
-    }
-    KeepEndInView();
+    m_view = std::move(view);
+    Show();
+}
+
+void CRichEditCtrlExtended::Show()
+{
+    if (TerminalView* v = View())
+        v->SetText(m_view);
 }

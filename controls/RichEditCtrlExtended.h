@@ -2,13 +2,10 @@
 // bytes the device sent as text or as " [%02X]" groups.
 //
 // Long measurements pile up megabytes; the view therefore shows only the
-// tail of what it is given, so redrawing never costs more than a screenful
-// of work whatever the receive text holds. The view is refreshed many times
-// a second while a device streams, so it is changed, not rebuilt: bytes
-// added to what it showed are appended, a tail that moved on drops its
-// first lines and appends, anything else replaces what differs; the same
-// bytes again cost nothing. Whatever the path, the view holds exactly what
-// a fresh set of the text would give.
+// tail of what it is given, so redrawing never costs more than the tail's
+// rendering whatever the receive text holds. The view is refreshed many
+// times a second while a device streams: bytes added to what it showed are
+// rendered alone, and the same bytes again cost nothing.
 #pragma once
 
 #include "platform/Controls.h"
@@ -16,6 +13,8 @@
 #include <QString>
 
 #include <string>
+
+class TerminalView;
 
 class CRichEditCtrlExtended : public CRichEditCtrl {
     VX_DECLARE_DYNAMIC(CRichEditCtrlExtended)
@@ -33,30 +32,27 @@ public:
     void ShowBytes(const CString& bytes, bool hex);
     void Clear() { SetWindowText(""); }
     // How the last ShowBytes changed the view (for tests).
-    enum class Update { None, Append, Slide, Replace, Reset };
+    enum class Update { None, Append, Replace, Reset };
     Update GetLastUpdate() const { return m_lastUpdate; }
-
-    // Every byte is shown: CR LF, a lone CR or a lone LF is one line break,
-    // TAB stays, 0x00 and the other control bytes show as '.'.
-    static CString RenderText(const char* data, int count);
-    // " [%02X]" of every byte, taken unsigned.
-    static CString RenderHex(const char* data, int count);
 
 protected:
     QWidget* CreatePeer(QWidget* qtParent) override;
     void DoSetText(const CString& text) override;
+    CString DoGetText() const override;
 
 private:
-    // The text as the widget holds it (line breaks as single '\n') for
-    // count bytes; afterCr: the byte before them was a CR, so a leading LF
-    // belongs to its line break.
+    // The text as the view holds it for count bytes. As text every byte is
+    // shown: CR LF, a lone CR or a lone LF is one line break ('\n'), TAB
+    // stays, 0x00 and the other control bytes show as '.'; as hex,
+    // " [%02X]" of every byte, taken unsigned. afterCr: the byte before
+    // them was a CR, so a leading LF belongs to its line break.
     static QString RenderView(const char* data, int count, bool hex, bool afterCr);
-    void Reset(const QString& view);
-    void KeepEndInView();
+    TerminalView* View() const;
+    void Show();
 
     std::string m_raw;      // the bytes shown
     bool m_rawHex = false;
-    QString m_view;         // their rendering; the widget holds its tail
-    bool m_known = false;   // m_raw and m_view describe the widget
+    QString m_view;         // their rendering; the view shows its last lines
+    bool m_known = false;   // m_raw and m_view describe the view
     Update m_lastUpdate = Update::None;
 };

@@ -870,13 +870,18 @@ LRESULT CEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 CRichEditCtrl::CRichEditCtrl() { LimitText(0); }
 
-QWidget* CRichEditCtrl::CreatePeer(QWidget* qtParent)
+void CRichEditCtrl::SetMonospacedFont(QWidget* w)
 {
-    QWidget* w = CEdit::CreatePeer(qtParent);
     QFont mono(QStringLiteral("Liberation Mono"));
     mono.setStyleHint(QFont::Monospace);
     mono.setPixelSize(12);
     w->setFont(mono);
+}
+
+QWidget* CRichEditCtrl::CreatePeer(QWidget* qtParent)
+{
+    QWidget* w = CEdit::CreatePeer(qtParent);
+    SetMonospacedFont(w);
     if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
         t->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         t->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -573,6 +573,8 @@ public:
 
 protected:
     QWidget* CreatePeer(QWidget* qtParent) override;
+    // The font of a rich edit's text: monospaced, 12 pixels.
+    static void SetMonospacedFont(QWidget* w);
 };
 
 class QWidget;

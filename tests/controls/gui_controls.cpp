@@ -1,6 +1,7 @@
 // The filtered edit, the image window and the terminal view's rendering.
 #include "controls/MyEdit.h"
 #include "controls/RichEditCtrlExtended.h"
+#include "controls/TerminalView.h"
 #include "controls/WndImage.h"
 #include "platform/Messages.h"
 
@@ -10,8 +11,9 @@
 #include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextDocument>
+#include <QScrollBar>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <map>
 #include <random>
@@ -139,16 +141,25 @@ TEST(WndImage, ClickPostsPositionAndLayoutModeFallsBackToTwo)
 
 TEST(TerminalView, TextShowsEveryByteAndOneBreakPerLineEnd)
 {
+    Host host;
+    CRichEditCtrlExtended term;
+    ASSERT_TRUE(term.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 7));
     const char data[] = "a\r\nb\rc\nd\0e\tf\x01g\xC4";
-    const CString text = CRichEditCtrlExtended::RenderText(data, sizeof data - 1);
-    EXPECT_EQ(text.str(), "a\r\nb\r\nc\r\nd.e\tf.g\xC4");
-    EXPECT_EQ(CRichEditCtrlExtended::RenderText("\r\n\r\n", 4).str(), "\r\n\r\n");
+    term.ShowBytes(CString(std::string(data, sizeof data - 1)), false);
+    EXPECT_EQ(term.GetWindowTextString().str(), "a\r\nb\r\nc\r\nd.e\tf.g\xC4");
+    term.ShowBytes(CString("\r\n\r\n"), false);
+    EXPECT_EQ(term.GetWindowTextString().str(), "\r\n\r\n");
 }
 
 TEST(TerminalView, HexTakesBytesUnsigned)
 {
-    EXPECT_EQ(CRichEditCtrlExtended::RenderHex("OK\r\n", 4).str(), " [4F] [4B] [0D] [0A]");
-    EXPECT_EQ(CRichEditCtrlExtended::RenderHex("\xC4\x00\xFF", 3).str(), " [C4] [00] [FF]");
+    Host host;
+    CRichEditCtrlExtended term;
+    ASSERT_TRUE(term.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 7));
+    term.ShowBytes(CString("OK\r\n"), true);
+    EXPECT_EQ(term.GetWindowTextString().str(), " [4F] [4B] [0D] [0A]");
+    term.ShowBytes(CString(std::string("\xC4\x00\xFF", 3)), true);
+    EXPECT_EQ(term.GetWindowTextString().str(), " [C4] [00] [FF]");
 }
 
 TEST(TerminalView, ShowsOnlyTheTail)
@@ -174,8 +185,8 @@ TEST(TerminalView, ChangedInPlaceItShowsWhatAFreshSetShows)
     CRichEditCtrlExtended live, fresh;
     ASSERT_TRUE(live.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 7));
     ASSERT_TRUE(fresh.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &host.parent, 8));
-    auto* liveText = qobject_cast<QPlainTextEdit*>(live.GetPeer());
-    auto* freshText = qobject_cast<QPlainTextEdit*>(fresh.GetPeer());
+    auto* liveText = dynamic_cast<TerminalView*>(live.GetPeer());
+    auto* freshText = dynamic_cast<TerminalView*>(fresh.GetPeer());
     ASSERT_TRUE(liveText && freshText);
 
     using Update = CRichEditCtrlExtended::Update;
@@ -209,13 +220,12 @@ TEST(TerminalView, ChangedInPlaceItShowsWhatAFreshSetShows)
         ++seen[live.GetLastUpdate()];
         fresh.Clear();
         fresh.ShowBytes(snapshot, hex);
-        ASSERT_EQ(liveText->toPlainText(), freshText->toPlainText()) << "step " << step;
-        ASSERT_EQ(liveText->document()->blockCount(), freshText->document()->blockCount()) << "step " << step;
+        ASSERT_EQ(liveText->Text(), freshText->Text()) << "step " << step;
+        ASSERT_LE(liveText->LineCount(), CRichEditCtrlExtended::kMaxLines) << "step " << step;
     }
     // Every way of changing the view was taken.
     EXPECT_GT(seen[Update::None], 0);
     EXPECT_GT(seen[Update::Append], 0);
-    EXPECT_GT(seen[Update::Slide], 0);
     EXPECT_GT(seen[Update::Replace], 0);
     EXPECT_GT(seen[Update::Reset], 0);
 }
@@ -235,11 +245,85 @@ TEST(TerminalView, ALineBreakCutBetweenItsBytesShowsAsAFreshSetShowsIt)
     live.ShowBytes(CString(rx), false);
     rx += std::string(tail - 101, 'c');
     live.ShowBytes(CString(rx), false);
-    EXPECT_EQ(live.GetLastUpdate(), CRichEditCtrlExtended::Update::Slide);
+    EXPECT_EQ(live.GetLastUpdate(), CRichEditCtrlExtended::Update::Replace);
     fresh.ShowBytes(CString(rx), false);
     EXPECT_EQ(live.GetWindowTextString().str(), fresh.GetWindowTextString().str());
     EXPECT_EQ(live.GetWindowTextString().Left(3).str(), "\r\nb");
     // The same bytes again: nothing to do.
     live.ShowBytes(CString(rx), false);
     EXPECT_EQ(live.GetLastUpdate(), CRichEditCtrlExtended::Update::None);
+}
+
+TEST(TerminalView, LongLinesBreakAtASpaceThatFitsOrAtTheWidthAndTheEndStaysInView)
+{
+    TerminalView view;
+    view.resize(200, 100);
+    const QFontMetrics fm(view.font());
+    const int columns = (view.viewport()->width() - 8) / fm.horizontalAdvance(QLatin1Char('0'));
+    ASSERT_GT(columns, 6);
+    // One word per row where two do not fit; an unbroken run cut at the
+    // width; an empty line is a row of its own.
+    const QString word(columns / 2 + 1, u'w');
+    const QString run(columns * 2 + 1, u'x');
+    view.SetText(word + u' ' + word + u' ' + word + QStringLiteral("\n\n") + run);
+    EXPECT_EQ(view.RowCount(), 3 + 1 + 3);
+    QScrollBar* bar = view.verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Scrolled back by the user, the view stays there as it is resized;
+    // new text brings the end back.
+    QString many;
+    for (int i = 0; i < 50; ++i)
+        many += QString::number(i) + u'\n';
+    view.SetText(many);
+    bar->setValue(3);
+    view.resize(220, 120);
+    EXPECT_EQ(bar->value(), 3);
+    view.SetText(many + QStringLiteral("50"));
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Beyond the line limit only the last lines are shown.
+    view.SetMaxLines(10);
+    view.SetText(many + QStringLiteral("50"));
+    EXPECT_EQ(view.LineCount(), 10);
+    EXPECT_TRUE(view.Text().startsWith(QStringLiteral("41\n")));
+    EXPECT_TRUE(view.Text().endsWith(QStringLiteral("49\n50")));
+}
+
+TEST(TerminalView, TheMouseSelectsAndTheKeyboardCopiesWhatWasSelected)
+{
+    TerminalView view;
+    view.resize(300, 120);
+    view.SetText(QStringLiteral("first line\nsecond line"));
+    const QFontMetrics fm(view.font());
+    const int w = fm.horizontalAdvance(QLatin1Char('0'));
+    const int h = fm.lineSpacing();
+    auto at = [&](int col, int row) { return QPointF(4 + col * w, 4 + row * h + h / 2); };
+    auto mouse = [&](QEvent::Type type, QPointF p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QMouseEvent e(type, p, view.viewport()->mapToGlobal(p), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, mods);
+        QApplication::sendEvent(view.viewport(), &e);
+    };
+    auto key = [&](int k, Qt::KeyboardModifiers mods) {
+        QKeyEvent e(QEvent::KeyPress, k, mods);
+        QApplication::sendEvent(&view, &e);
+    };
+    // From "line" in the first row to "second" in the second.
+    mouse(QEvent::MouseButtonPress, at(6, 0));
+    mouse(QEvent::MouseMove, at(6, 1));
+    mouse(QEvent::MouseButtonRelease, at(6, 1));
+    EXPECT_EQ(view.SelectedText(), QStringLiteral("line\nsecond"));
+    // Shift and a click move the selection's end, not its start.
+    mouse(QEvent::MouseButtonPress, at(11, 1), Qt::ShiftModifier);
+    mouse(QEvent::MouseButtonRelease, at(11, 1), Qt::ShiftModifier);
+    EXPECT_EQ(view.SelectedText(), QStringLiteral("line\nsecond line"));
+
+    QApplication::clipboard()->clear();
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("line\nsecond line"));
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view.SelectedText(), view.Text());
+    // New text ends the selection: nothing to copy from what is gone.
+    view.SetText(QStringLiteral("other"));
+    EXPECT_TRUE(view.SelectedText().isEmpty());
 }

@@ -1,0 +1,252 @@
+#include "controls/TerminalView.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+
+// Room between the frame and the text, as a text edit leaves it.
+constexpr int kMargin = 4;
+
+}  // namespace
+
+TerminalView::TerminalView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setCursor(Qt::IBeamCursor);
+    Layout();
+}
+
+void TerminalView::SetText(const QString& text)
+{
+    // Only the last lines are kept.
+    int from = 0;
+    int lines = 1;
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (text[i] != u'\n')
+            continue;
+        if (++lines > m_maxLines) {
+            from = static_cast<int>(i) + 1;
+            break;
+        }
+    }
+    m_text = from > 0 ? text.mid(from) : text;
+    m_anchor = m_caret = 0;
+    m_stickToEnd = true;
+    Layout();
+    viewport()->update();
+}
+
+int TerminalView::LineCount() const { return static_cast<int>(m_text.count(u'\n')) + 1; }
+
+int TerminalView::RowCount()
+{
+    if (!m_rowsValid)
+        Layout();
+    return static_cast<int>(m_rows.size());
+}
+
+void TerminalView::Select(int anchor, int caret)
+{
+    const int n = static_cast<int>(m_text.size());
+    m_anchor = std::clamp(anchor, 0, n);
+    m_caret = std::clamp(caret, 0, n);
+    viewport()->update();
+}
+
+QString TerminalView::SelectedText() const
+{
+    const int lo = std::min(m_anchor, m_caret), hi = std::max(m_anchor, m_caret);
+    return m_text.mid(lo, hi - lo);
+}
+
+void TerminalView::Copy() const
+{
+    const QString s = SelectedText();
+    if (!s.isEmpty())
+        QGuiApplication::clipboard()->setText(s);
+}
+
+int TerminalView::Columns() const
+{
+    const QFontMetrics fm(font());
+    const int w = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    return std::max(1, (viewport()->width() - 2 * kMargin) / w);
+}
+
+int TerminalView::RowHeight() const { return std::max(1, QFontMetrics(font()).lineSpacing()); }
+
+int TerminalView::VisibleRows() const { return std::max(1, (viewport()->height() - kMargin) / RowHeight()); }
+
+void TerminalView::Layout()
+{
+    // A line longer than the width breaks after its last space that fits,
+    // else at the width.
+    m_rows.clear();
+    const int cols = Columns();
+    const int n = static_cast<int>(m_text.size());
+    int lineStart = 0;
+    for (;;) {
+        int lineEnd = static_cast<int>(m_text.indexOf(u'\n', lineStart));
+        if (lineEnd < 0)
+            lineEnd = n;
+        if (lineEnd == lineStart)
+            m_rows.push_back({lineStart, 0});
+        for (int pos = lineStart; pos < lineEnd;) {
+            if (lineEnd - pos <= cols) {
+                m_rows.push_back({pos, lineEnd - pos});
+                break;
+            }
+            int cut = pos + cols;
+            for (int k = pos + cols - 1; k > pos; --k)
+                if (m_text[k] == u' ') {
+                    cut = k + 1;
+                    break;
+                }
+            m_rows.push_back({pos, cut - pos});
+            pos = cut;
+        }
+        if (lineEnd >= n)
+            break;
+        lineStart = lineEnd + 1;
+    }
+    m_rowsValid = true;
+    QScrollBar* bar = verticalScrollBar();
+    const int visible = VisibleRows();
+    const bool stick = m_stickToEnd;
+    bar->setRange(0, std::max(0, static_cast<int>(m_rows.size()) - visible));
+    bar->setPageStep(visible);
+    bar->setSingleStep(1);
+    if (stick)
+        bar->setValue(bar->maximum());
+    m_stickToEnd = stick;
+}
+
+void TerminalView::Invalidate()
+{
+    m_rowsValid = false;
+    viewport()->update();
+}
+
+int TerminalView::OffsetAt(QPoint p)
+{
+    if (!m_rowsValid)
+        Layout();
+    const int row = std::clamp(verticalScrollBar()->value() + (p.y() - kMargin) / RowHeight(), 0,
+                               static_cast<int>(m_rows.size()) - 1);
+    const Row& r = m_rows[static_cast<size_t>(row)];
+    const int w = std::max(1, QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')));
+    const int col = std::clamp((p.x() - kMargin + w / 2) / w, 0, r.length);
+    return r.start + col;
+}
+
+void TerminalView::paintEvent(QPaintEvent*)
+{
+    if (!m_rowsValid)
+        Layout();
+    QPainter p(viewport());
+    p.setFont(font());
+    const QFontMetrics fm(font());
+    const int h = RowHeight();
+    const int w = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    const QPalette& pal = palette();
+    const int selLo = std::min(m_anchor, m_caret), selHi = std::max(m_anchor, m_caret);
+    int y = kMargin;
+    for (int r = verticalScrollBar()->value(); r < static_cast<int>(m_rows.size()) && y < viewport()->height();
+         ++r, y += h) {
+        const Row& row = m_rows[static_cast<size_t>(r)];
+        QString s = m_text.mid(row.start, row.length);
+        s.replace(u'\t', u' ');
+        p.setPen(pal.color(QPalette::Text));
+        p.drawText(kMargin, y + fm.ascent(), s);
+        const int lo = std::max(selLo, row.start), hi = std::min(selHi, row.start + row.length);
+        if (lo < hi) {
+            const QRect band(kMargin + (lo - row.start) * w, y, (hi - lo) * w, h);
+            p.fillRect(band, pal.color(QPalette::Highlight));
+            p.setPen(pal.color(QPalette::HighlightedText));
+            p.drawText(band.left(), y + fm.ascent(), s.mid(lo - row.start, hi - lo));
+        }
+    }
+}
+
+void TerminalView::resizeEvent(QResizeEvent* e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    Layout();
+}
+
+void TerminalView::changeEvent(QEvent* e)
+{
+    QAbstractScrollArea::changeEvent(e);
+    if (e->type() == QEvent::FontChange)
+        Invalidate();
+}
+
+void TerminalView::scrollContentsBy(int, int)
+{
+    const QScrollBar* bar = verticalScrollBar();
+    m_stickToEnd = bar->value() == bar->maximum();
+    viewport()->update();
+}
+
+void TerminalView::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(e);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const int at = OffsetAt(e->position().toPoint());
+    Select((e->modifiers() & Qt::ShiftModifier) ? m_anchor : at, at);
+}
+
+void TerminalView::mouseMoveEvent(QMouseEvent* e)
+{
+    if (!(e->buttons() & Qt::LeftButton))
+        return;
+    // Dragged beyond the view: it follows a row at a time.
+    const QPoint p = e->position().toPoint();
+    if (p.y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (p.y() > viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    Select(m_anchor, OffsetAt(p));
+}
+
+void TerminalView::keyPressEvent(QKeyEvent* e)
+{
+    if (e->matches(QKeySequence::Copy)) {
+        Copy();
+        return;
+    }
+    if (e->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        return;
+    }
+    if (e->key() == Qt::Key_Home || e->key() == Qt::Key_End) {
+        verticalScrollBar()->triggerAction(e->key() == Qt::Key_Home ? QAbstractSlider::SliderToMinimum
+                                                                    : QAbstractSlider::SliderToMaximum);
+        return;
+    }
+    // Arrows and pages scroll; anything else goes on to the dialog.
+    QAbstractScrollArea::keyPressEvent(e);
+}
+
+void TerminalView::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu menu(this);
+    QAction* copy = menu.addAction(QStringLiteral("&Copy"), [this] { Copy(); });
+    copy->setEnabled(m_anchor != m_caret);
+    menu.addAction(QStringLiteral("Select All"), [this] { SelectAll(); });
+    menu.exec(e->globalPos());
+}

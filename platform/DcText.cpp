@@ -11,9 +11,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <memory>
 #include <unordered_map>
 
 using vx::dcdetail::ToQColor;

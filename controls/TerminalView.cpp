@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -77,11 +79,16 @@ void TerminalView::Copy() const
         QGuiApplication::clipboard()->setText(s);
 }
 
+double TerminalView::CharWidth() const
+{
+    // Fractional: a monospaced font's advance is rarely a whole pixel, and
+    // a selection must fit the characters to the end of a long row.
+    return std::max(1.0, QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0')));
+}
+
 int TerminalView::Columns() const
 {
-    const QFontMetrics fm(font());
-    const int w = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
-    return std::max(1, (viewport()->width() - 2 * kMargin) / w);
+    return std::max(1, static_cast<int>((viewport()->width() - 2 * kMargin) / CharWidth()));
 }
 
 int TerminalView::RowHeight() const { return std::max(1, QFontMetrics(font()).lineSpacing()); }
@@ -145,9 +152,8 @@ int TerminalView::OffsetAt(QPoint p)
     const int row = std::clamp(verticalScrollBar()->value() + (p.y() - kMargin) / RowHeight(), 0,
                                static_cast<int>(m_rows.size()) - 1);
     const Row& r = m_rows[static_cast<size_t>(row)];
-    const int w = std::max(1, QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')));
-    const int col = std::clamp((p.x() - kMargin + w / 2) / w, 0, r.length);
-    return r.start + col;
+    const int col = static_cast<int>(std::lround((p.x() - kMargin) / CharWidth()));
+    return r.start + std::clamp(col, 0, r.length);
 }
 
 void TerminalView::paintEvent(QPaintEvent*)
@@ -158,7 +164,7 @@ void TerminalView::paintEvent(QPaintEvent*)
     p.setFont(font());
     const QFontMetrics fm(font());
     const int h = RowHeight();
-    const int w = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    const double w = CharWidth();
     const QPalette& pal = palette();
     const int selLo = std::min(m_anchor, m_caret), selHi = std::max(m_anchor, m_caret);
     int y = kMargin;
@@ -171,10 +177,15 @@ void TerminalView::paintEvent(QPaintEvent*)
         p.drawText(kMargin, y + fm.ascent(), s);
         const int lo = std::max(selLo, row.start), hi = std::min(selHi, row.start + row.length);
         if (lo < hi) {
-            const QRect band(kMargin + (lo - row.start) * w, y, (hi - lo) * w, h);
+            // The row again in the selection's colours, clipped to it: the
+            // characters stay exactly where they are.
+            const QRectF band(kMargin + (lo - row.start) * w, y, (hi - lo) * w, h);
             p.fillRect(band, pal.color(QPalette::Highlight));
+            p.save();
+            p.setClipRect(band);
             p.setPen(pal.color(QPalette::HighlightedText));
-            p.drawText(band.left(), y + fm.ascent(), s.mid(lo - row.start, hi - lo));
+            p.drawText(kMargin, y + fm.ascent(), s);
+            p.restore();
         }
     }
 }

@@ -53,6 +53,7 @@ private:
     // Rows for the viewport's width, the scroll range to match.
     void Layout();
     void Invalidate();
+    double CharWidth() const;
     int Columns() const;
     int RowHeight() const;
     int VisibleRows() const;

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -32,6 +33,14 @@ struct Host {
 };
 
 QLineEdit* LineEdit(CMyEdit& e) { return qobject_cast<QLineEdit*>(e.GetPeer()); }
+
+// The terminal's font.
+QFont Monospaced()
+{
+    QFont mono(QStringLiteral("Liberation Mono"));
+    mono.setPixelSize(12);
+    return mono;
+}
 
 } // namespace
 
@@ -257,9 +266,10 @@ TEST(TerminalView, ALineBreakCutBetweenItsBytesShowsAsAFreshSetShowsIt)
 TEST(TerminalView, LongLinesBreakAtASpaceThatFitsOrAtTheWidthAndTheEndStaysInView)
 {
     TerminalView view;
+    view.setFont(Monospaced());
     view.resize(200, 100);
-    const QFontMetrics fm(view.font());
-    const int columns = (view.viewport()->width() - 8) / fm.horizontalAdvance(QLatin1Char('0'));
+    const int columns =
+        static_cast<int>((view.viewport()->width() - 8) / QFontMetricsF(view.font()).horizontalAdvance(u'0'));
     ASSERT_GT(columns, 6);
     // One word per row where two do not fit; an unbroken run cut at the
     // width; an empty line is a row of its own.
@@ -293,12 +303,18 @@ TEST(TerminalView, LongLinesBreakAtASpaceThatFitsOrAtTheWidthAndTheEndStaysInVie
 TEST(TerminalView, TheMouseSelectsAndTheKeyboardCopiesWhatWasSelected)
 {
     TerminalView view;
-    view.resize(300, 120);
-    view.SetText(QStringLiteral("first line\nsecond line"));
-    const QFontMetrics fm(view.font());
-    const int w = fm.horizontalAdvance(QLatin1Char('0'));
-    const int h = fm.lineSpacing();
-    auto at = [&](int col, int row) { return QPointF(4 + col * w, 4 + row * h + h / 2); };
+    view.setFont(Monospaced());
+    view.resize(320, 120);
+    const QStringList lines = {QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz"), QStringLiteral("second line")};
+    view.SetText(lines.join(u'\n'));
+    ASSERT_EQ(view.RowCount(), 2);
+    // Where the characters are drawn, as the font places them (its advance
+    // is not a whole pixel, so an error grows along a row).
+    const QFontMetricsF fm(view.font());
+    const int h = QFontMetrics(view.font()).lineSpacing();
+    auto at = [&](int col, int row) {
+        return QPointF(4 + fm.horizontalAdvance(lines[row].left(col)), 4 + row * h + h / 2.0);
+    };
     auto mouse = [&](QEvent::Type type, QPointF p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QMouseEvent e(type, p, view.viewport()->mapToGlobal(p), Qt::LeftButton,
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, mods);
@@ -308,19 +324,19 @@ TEST(TerminalView, TheMouseSelectsAndTheKeyboardCopiesWhatWasSelected)
         QKeyEvent e(QEvent::KeyPress, k, mods);
         QApplication::sendEvent(&view, &e);
     };
-    // From "line" in the first row to "second" in the second.
-    mouse(QEvent::MouseButtonPress, at(6, 0));
+    // From "uvwxyz" far along the first row to "second" in the second.
+    mouse(QEvent::MouseButtonPress, at(30, 0));
     mouse(QEvent::MouseMove, at(6, 1));
     mouse(QEvent::MouseButtonRelease, at(6, 1));
-    EXPECT_EQ(view.SelectedText(), QStringLiteral("line\nsecond"));
+    EXPECT_EQ(view.SelectedText(), QStringLiteral("uvwxyz\nsecond"));
     // Shift and a click move the selection's end, not its start.
     mouse(QEvent::MouseButtonPress, at(11, 1), Qt::ShiftModifier);
     mouse(QEvent::MouseButtonRelease, at(11, 1), Qt::ShiftModifier);
-    EXPECT_EQ(view.SelectedText(), QStringLiteral("line\nsecond line"));
+    EXPECT_EQ(view.SelectedText(), QStringLiteral("uvwxyz\nsecond line"));
 
     QApplication::clipboard()->clear();
     key(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("line\nsecond line"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("uvwxyz\nsecond line"));
     key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(view.SelectedText(), view.Text());
     // New text ends the selection: nothing to copy from what is gone.

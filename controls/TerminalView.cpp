@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -255,9 +256,15 @@ void TerminalView::keyPressEvent(QKeyEvent* e)
 
 void TerminalView::contextMenuEvent(QContextMenuEvent* e)
 {
+    // The toolkit's own texts for a text field's menu, so its translation
+    // speaks the program's language.
+    auto text = [](const char* source, QKeySequence::StandardKey key) {
+        return QCoreApplication::translate("QWidgetTextControl", source) + u'\t' +
+               QKeySequence(key).toString(QKeySequence::NativeText);
+    };
     QMenu menu(this);
-    QAction* copy = menu.addAction(QStringLiteral("&Copy"), [this] { Copy(); });
+    QAction* copy = menu.addAction(text("&Copy", QKeySequence::Copy), [this] { Copy(); });
     copy->setEnabled(m_anchor != m_caret);
-    menu.addAction(QStringLiteral("Select All"), [this] { SelectAll(); });
+    menu.addAction(text("Select All", QKeySequence::SelectAll), [this] { SelectAll(); });
     menu.exec(e->globalPos());
 }

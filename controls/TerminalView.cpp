@@ -52,12 +52,7 @@ void TerminalView::SetText(const QString& text)
 
 int TerminalView::LineCount() const { return static_cast<int>(m_text.count(u'\n')) + 1; }
 
-int TerminalView::RowCount()
-{
-    if (!m_rowsValid)
-        Layout();
-    return static_cast<int>(m_rows.size());
-}
+int TerminalView::RowCount() const { return static_cast<int>(m_rows.size()); }
 
 void TerminalView::Select(int anchor, int caret)
 {
@@ -128,7 +123,6 @@ void TerminalView::Layout()
             break;
         lineStart = lineEnd + 1;
     }
-    m_rowsValid = true;
     QScrollBar* bar = verticalScrollBar();
     const int visible = VisibleRows();
     const bool stick = m_stickToEnd;
@@ -140,16 +134,8 @@ void TerminalView::Layout()
     m_stickToEnd = stick;
 }
 
-void TerminalView::Invalidate()
+int TerminalView::OffsetAt(QPoint p) const
 {
-    m_rowsValid = false;
-    viewport()->update();
-}
-
-int TerminalView::OffsetAt(QPoint p)
-{
-    if (!m_rowsValid)
-        Layout();
     const int row = std::clamp(verticalScrollBar()->value() + (p.y() - kMargin) / RowHeight(), 0,
                                static_cast<int>(m_rows.size()) - 1);
     const Row& r = m_rows[static_cast<size_t>(row)];
@@ -159,8 +145,6 @@ int TerminalView::OffsetAt(QPoint p)
 
 void TerminalView::paintEvent(QPaintEvent*)
 {
-    if (!m_rowsValid)
-        Layout();
     QPainter p(viewport());
     p.setFont(font());
     const QFontMetrics fm(font());
@@ -200,8 +184,10 @@ void TerminalView::resizeEvent(QResizeEvent* e)
 void TerminalView::changeEvent(QEvent* e)
 {
     QAbstractScrollArea::changeEvent(e);
-    if (e->type() == QEvent::FontChange)
-        Invalidate();
+    if (e->type() == QEvent::FontChange) {
+        Layout();
+        viewport()->update();
+    }
 }
 
 void TerminalView::scrollContentsBy(int, int)

@@ -24,7 +24,7 @@ public:
     void SetMaxLines(int lines) { m_maxLines = lines > 0 ? lines : 1; }
     int LineCount() const;
     // Screen rows of the shown text at the current width.
-    int RowCount();
+    int RowCount() const;
 
     // Positions are offsets into Text(); an empty selection has both equal.
     void Select(int anchor, int caret);
@@ -33,7 +33,7 @@ public:
     // The selection to the clipboard (nothing without one).
     void Copy() const;
     // The offset whose character is nearest to a point of the viewport.
-    int OffsetAt(QPoint viewportPoint);
+    int OffsetAt(QPoint viewportPoint) const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -52,7 +52,6 @@ private:
     };
     // Rows for the viewport's width, the scroll range to match.
     void Layout();
-    void Invalidate();
     double CharWidth() const;
     int Columns() const;
     int RowHeight() const;
@@ -60,7 +59,6 @@ private:
 
     QString m_text;
     std::vector<Row> m_rows;
-    bool m_rowsValid = false;
     int m_maxLines = 4000;
     int m_anchor = 0;
     int m_caret = 0;

@@ -425,6 +425,21 @@ bool StepRange(std::int64_t start, int dir, std::int64_t lo, std::int64_t hi, st
     return first <= last;
 }
 
+// One step of the walk from pixel p: along x, along y or both.
+template <class Int>
+inline void WalkStep(QRgb*& p, Int& err, Int dx, Int dy, qsizetype stepX, qsizetype stepY)
+{
+    const Int e2 = 2 * err;
+    if (e2 > -dy) {
+        err -= dy;
+        p += stepX;
+    }
+    if (e2 < dx) {
+        err += dx;
+        p += stepY;
+    }
+}
+
 } // namespace
 
 void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
@@ -454,15 +469,7 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
                 int err = dx - dy;
                 for (int i = std::max(dx, dy); i > 0; --i) {
                     *p = pen;
-                    const int e2 = 2 * err;
-                    if (e2 > -dy) {
-                        err -= dy;
-                        p += stepX;
-                    }
-                    if (e2 < dx) {
-                        err += dx;
-                        p += stepY;
-                    }
+                    WalkStep(p, err, dx, dy, stepX, stepY);
                 }
                 return;
             }
@@ -571,15 +578,7 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
                 *p = gap;
             if (patterned && ++pos == period)
                 pos = 0;
-            const std::int64_t e2 = 2 * err;
-            if (e2 > -dy) {
-                err -= dy;
-                p += stepX;
-            }
-            if (e2 < dx) {
-                err += dx;
-                p += stepY;
-            }
+            WalkStep(p, err, dx, dy, stepX, stepY);
         }
         advanceStyle();
         return;

@@ -150,6 +150,9 @@ void TerminalView::paintEvent(QPaintEvent*)
     const QFontMetrics fm(font());
     const int h = RowHeight();
     const double w = CharWidth();
+    // A laid-out row is placed by its top; its baseline then lies where
+    // drawText puts it at the whole-pixel ascent.
+    const double lift = fm.ascent() - QFontMetricsF(font()).ascent();
     const QPalette& pal = palette();
     const int selLo = std::min(m_anchor, m_caret), selHi = std::max(m_anchor, m_caret);
     int y = kMargin;
@@ -158,8 +161,10 @@ void TerminalView::paintEvent(QPaintEvent*)
         const Row& row = m_rows[static_cast<size_t>(r)];
         QString s = m_text.mid(row.start, row.length);
         s.replace(u'\t', u' ');
+        const QStaticText& shaped = Shaped(s);
+        const QPointF at(kMargin, y + lift);
         p.setPen(pal.color(QPalette::Text));
-        p.drawText(kMargin, y + fm.ascent(), s);
+        p.drawStaticText(at, shaped);
         const int lo = std::max(selLo, row.start), hi = std::min(selHi, row.start + row.length);
         if (lo < hi) {
             // The row again in the selection's colours, clipped to it: the
@@ -169,10 +174,27 @@ void TerminalView::paintEvent(QPaintEvent*)
             p.save();
             p.setClipRect(band);
             p.setPen(pal.color(QPalette::HighlightedText));
-            p.drawText(kMargin, y + fm.ascent(), s);
+            p.drawStaticText(at, shaped);
             p.restore();
         }
     }
+}
+
+const QStaticText& TerminalView::Shaped(const QString& row)
+{
+    auto it = m_shaped.find(row);
+    if (it == m_shaped.end()) {
+        // More rows than a screen shows many times over: start again rather
+        // than keep every row ever shown.
+        if (m_shaped.size() >= 1024)
+            m_shaped.clear();
+        QStaticText st(row);
+        st.setTextFormat(Qt::PlainText);
+        st.setTextWidth(-1);
+        st.prepare(QTransform(), font());
+        it = m_shaped.insert(row, st);
+    }
+    return *it;
 }
 
 void TerminalView::resizeEvent(QResizeEvent* e)
@@ -185,6 +207,7 @@ void TerminalView::changeEvent(QEvent* e)
 {
     QAbstractScrollArea::changeEvent(e);
     if (e->type() == QEvent::FontChange) {
+        m_shaped.clear();
         Layout();
         viewport()->update();
     }

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QHash>
+#include <QStaticText>
 #include <QString>
 
 #include <vector>
@@ -56,6 +58,9 @@ private:
     int Columns() const;
     int RowHeight() const;
     int VisibleRows() const;
+    // A row laid out once: a streaming device shows the same rows again and
+    // again, and shaping them is most of what drawing them costs.
+    const QStaticText& Shaped(const QString& row);
 
     QString m_text;
     std::vector<Row> m_rows;
@@ -63,4 +68,5 @@ private:
     int m_anchor = 0;
     int m_caret = 0;
     bool m_stickToEnd = true;   // keep the last row in view as rows change
+    QHash<QString, QStaticText> m_shaped;   // for the current font
 };

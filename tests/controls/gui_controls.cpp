@@ -15,6 +15,7 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <map>
 #include <random>
@@ -342,4 +343,40 @@ TEST(TerminalView, TheMouseSelectsAndTheKeyboardCopiesWhatWasSelected)
     // New text ends the selection: nothing to copy from what is gone.
     view.SetText(QStringLiteral("other"));
     EXPECT_TRUE(view.SelectedText().isEmpty());
+}
+
+TEST(TerminalView, RowsAreDrawnAsTextIsDrawnAtTheirBaselineAlsoAfterTheFontChanges)
+{
+    TerminalView view;
+    view.resize(320, 140);
+    // What the view must show: each row as QPainter::drawText puts a line
+    // at the row's whole-pixel baseline, on the field's base colour.
+    auto looksRight = [&](const QStringList& rows) {
+        // Grabbed first: a hidden scroll area sizes its viewport only then.
+        const QImage shown = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage ref(shown.size(), QImage::Format_RGB32);
+        ref.fill(view.palette().color(QPalette::Base));
+        QPainter p(&ref);
+        p.setFont(view.font());
+        p.setPen(view.palette().color(QPalette::Text));
+        const QFontMetrics fm(view.font());
+        for (int i = 0; i < rows.size(); ++i)
+            p.drawText(4, 4 + i * fm.lineSpacing() + fm.ascent(), rows[i]);
+        p.end();
+        return shown == ref;
+    };
+
+    view.setFont(Monospaced());
+    const QStringList rows = {QStringLiteral("G 12.345 Nm"), QStringLiteral("G 12.345 Nm"), QStringLiteral("jy|(0)")};
+    view.SetText(rows.join(u'\n'));
+    EXPECT_TRUE(looksRight(rows));
+    // Drawn again from what was laid out: the same picture.
+    view.SetText(rows.join(u'\n'));
+    EXPECT_TRUE(looksRight(rows));
+
+    // A larger font lays the rows out anew.
+    QFont large = Monospaced();
+    large.setPixelSize(17);
+    view.setFont(large);
+    EXPECT_TRUE(looksRight(rows));
 }

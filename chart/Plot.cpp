@@ -547,15 +547,16 @@ void CPlot::OnPaint()
     GetClientRect(&client);
     if (client.Width() <= 0 || client.Height() <= 0)
         return;
-    // Two buffers in turn: the snapshot shares the one just painted, and the
-    // next paint goes into the other, so no paint copies a whole picture.
+    // Two buffers in turn: the snapshot and the window's surface share the
+    // one just painted, and the next paint goes into the other, so no paint
+    // copies a whole picture.
     m_bBackBufferB = !m_bBackBufferB;
     QImage& buffer = m_bBackBufferB ? m_BackBufferB : m_BackBuffer;
     if (buffer.width() != client.Width() || buffer.height() != client.Height())
         buffer = QImage(client.Width(), client.Height(), QImage::Format_RGB32);
     RenderInto(buffer);
     m_Snapshot = buffer;
-    pdc.DrawImage(&client, buffer);
+    pdc.ShowPicture(buffer);
 }
 
 BOOL CPlot::OnEraseBkgnd(CDC*) { return TRUE; }

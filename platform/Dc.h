@@ -297,6 +297,11 @@ public:
     ~CPaintDC() override;
     CRect m_rcPaint;   // client rectangle to paint (the whole client area)
 
+    // The client area shows picture, drawn at its top left corner. A
+    // picture of the client's size becomes the window's surface as it is,
+    // shared rather than copied.
+    BOOL ShowPicture(const QImage& picture);
+
 private:
     CWnd* m_wnd;
 };

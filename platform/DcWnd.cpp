@@ -109,6 +109,18 @@ CPaintDC::~CPaintDC()
                                       m_wnd->IsInPaint());
 }
 
+BOOL CPaintDC::ShowPicture(const QImage& picture)
+{
+    QImage* surface = GetImage();
+    if (surface && !picture.isNull() && picture.size() == surface->size() && picture.format() == surface->format()) {
+        d->EndPainter();
+        *surface = picture;
+        return TRUE;
+    }
+    const CRect at(0, 0, picture.width(), picture.height());
+    return DrawImage(&at, picture);
+}
+
 CClientDC::CClientDC(CWnd* wnd) : m_wnd(wnd)
 {
     QWidget* peer = wnd ? wnd->GetPeer() : nullptr;

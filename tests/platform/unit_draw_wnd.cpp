@@ -112,3 +112,69 @@ TEST(DrawWindow, WindowFontsComeFromTheLogfont)
     EXPECT_TRUE(qf.italic());
     top.DestroyWindow();
 }
+
+namespace {
+
+// Paints a picture of its own, as the chart does.
+class Picture : public CWnd {
+public:
+    QImage picture;
+
+protected:
+    void OnPaint() override
+    {
+        CPaintDC dc(this);
+        dc.ShowPicture(picture);
+    }
+};
+
+COLORREF SurfacePixel(CWnd& wnd, int x, int y)
+{
+    CClientDC dc(&wnd);
+    return dc.GetPixel(x, y);
+}
+
+void NotXorLine(CWnd& wnd, int y)
+{
+    CClientDC dc(&wnd);
+    dc.SetROP2(R2_NOTXORPEN);
+    dc.MoveTo(0, y);
+    dc.LineTo(100, y);
+}
+
+} // namespace
+
+TEST(DrawWindow, AShownPictureIsSharedYetNeitherSideSeesTheOthersDrawings)
+{
+    CWnd top;
+    ASSERT_TRUE(top.Create(nullptr, "Fenster", WS_POPUP | WS_VISIBLE, CRect(0, 0, 120, 90), nullptr, 0));
+    Picture pic;
+    pic.picture = QImage(100, 70, QImage::Format_RGB32);
+    pic.picture.fill(QColor(0, 128, 255));
+    ASSERT_TRUE(pic.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 80), &top, 1));
+    pic.UpdateWindow();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pic.GetPeer()->grab().toImage().pixelColor(50, 30), QColor(0, 128, 255));
+    EXPECT_EQ(SurfacePixel(pic, 50, 30), RGB(0, 128, 255));
+
+    // The picture drawn on leaves the window alone until it is painted
+    // again, and a cursor on the window leaves the picture alone.
+    pic.picture.fill(QColor(10, 20, 30));
+    EXPECT_EQ(SurfacePixel(pic, 50, 30), RGB(0, 128, 255));
+    pic.UpdateWindow();
+    NotXorLine(pic, 20);
+    EXPECT_EQ(SurfacePixel(pic, 50, 20), RGB(245, 235, 225));
+    EXPECT_EQ(pic.picture.pixelColor(50, 20), QColor(10, 20, 30));
+
+    // The next paint shows the new picture; one of another size is drawn
+    // at the top left over what was there.
+    pic.UpdateWindow();
+    EXPECT_EQ(SurfacePixel(pic, 50, 20), RGB(10, 20, 30));
+    EXPECT_EQ(pic.GetPeer()->grab().toImage().pixelColor(50, 20), QColor(10, 20, 30));
+    pic.picture = QImage(40, 30, QImage::Format_RGB32);
+    pic.picture.fill(QColor(200, 0, 0));
+    pic.UpdateWindow();
+    EXPECT_EQ(SurfacePixel(pic, 20, 20), RGB(200, 0, 0));
+    EXPECT_EQ(SurfacePixel(pic, 50, 20), RGB(10, 20, 30));
+    top.DestroyWindow();
+}

@@ -206,7 +206,7 @@ int RunCase(const Case& c, int seconds, const std::string& link)
                 c.name, wall, cpu, 100.0 * cpu / wall, paints / wall, points / wall, switches / wall);
     if (std::getenv("BENCH_EVENTS"))
         for (const auto& [k, n] : counter.byType)
-            if (n / wall > 5)
+            if (n / wall > 0.5)
                 std::printf("    event %-50s %8.1f /s\n", k.c_str(), n / wall);
     if (std::getenv("BENCH_THREADS")) {
         const double hz = static_cast<double>(sysconf(_SC_CLK_TCK));

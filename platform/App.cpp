@@ -2,6 +2,7 @@
 
 #include "platform/Messages.h"
 #include "platform/Modal.h"
+#include "platform/Style.h"
 #include "platform/Timer.h"
 #include "platform/Wnd.h"
 
@@ -23,6 +24,7 @@ void InitApplication()
     // Qt sets the locale from the environment when the application object
     // is made; numbers must keep '.' whatever the desktop says.
     std::setlocale(LC_NUMERIC, "C");
+    InstallAppStyle();
 }
 
 void ShutdownApplication()

@@ -4,6 +4,7 @@
 #include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/Gdi.h"
+#include "platform/Style.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -11,8 +12,12 @@
 #include <QListWidget>
 #include <QImage>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QStyleFactory>
+
+#include <memory>
 
 namespace {
 
@@ -578,3 +583,58 @@ end
 }
 
 } // namespace
+
+TEST(AppStyle, ALineEditLooksAsTheToolkitDrawsItAndAChangedLookIsDrawnAnew)
+{
+    QWidget parent;
+    parent.resize(160, 40);
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, QColor(200, 150, 100));
+    parent.setPalette(pal);
+    parent.setAutoFillBackground(true);
+    QLineEdit edit(QStringLiteral("12.345 Nm"), &parent);
+    edit.setGeometry(10, 8, 120, 24);
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(QStringLiteral("Fusion")));
+    std::unique_ptr<QStyle> kept(vx::MakeAppStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+    auto drawnBy = [&](QStyle* style) {
+        parent.setStyle(style);
+        edit.setStyle(style);
+        return parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    // Off by at most one step of a colour channel where the frame's rounded
+    // corners blend with what lies under them; the same everywhere else.
+    auto alike = [](const QImage& a, const QImage& b) {
+        if (a.size() != b.size())
+            return false;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                if (std::abs(qRed(p) - qRed(q)) > 1 || std::abs(qGreen(p) - qGreen(q)) > 1 ||
+                    std::abs(qBlue(p) - qBlue(q)) > 1)
+                    return false;
+            }
+        return true;
+    };
+    QPixmapCache::clear();
+    auto looks = [&](const char* what) {
+        SCOPED_TRACE(what);
+        const QImage toolkit = drawnBy(plain.get());
+        const QImage first = drawnBy(kept.get());
+        EXPECT_TRUE(alike(toolkit, first));
+        EXPECT_EQ(drawnBy(kept.get()), first);   // copied: as drawn the first time
+    };
+    looks("plain");
+    // Each of these changes the panel: the copy of the old one must not do.
+    edit.setReadOnly(true);
+    looks("read-only");
+    QPalette red = edit.palette();
+    red.setColor(QPalette::Base, QColor(255, 0, 0));
+    edit.setPalette(red);
+    looks("own colours");
+    edit.setEnabled(false);
+    looks("disabled");
+    edit.resize(90, 30);
+    looks("other size");
+    parent.setStyle(nullptr);
+    edit.setStyle(nullptr);
+}

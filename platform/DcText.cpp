@@ -10,6 +10,7 @@
 #include <QStaticText>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -35,12 +36,26 @@ struct FontFacts {
 // A chart draws and measures the same few texts in the same few fonts on
 // every paint; metrics objects and the shaping behind a width are costly,
 // so both are kept per font (bounded: a full cache starts again).
+// A label on a plain background, as it came out: the same text in the same
+// font and colour on the same background comes out pixel for pixel the same
+// wherever it goes (its origin is a whole pixel), so it is copied instead of
+// drawn. Glyph blending is most of what a chart's paint costs in text.
+struct StampKey {
+    QString text;
+    QRgb ink;
+    QRgb paper;
+    bool operator==(const StampKey& o) const { return ink == o.ink && paper == o.paper && text == o.text; }
+};
+size_t qHash(const StampKey& k, size_t seed = 0) { return qHashMulti(seed, k.text, k.ink, k.paper); }
+
 struct FontEntry {
     std::mutex lock;
     bool factsKnown = false;
     FontFacts facts{};
     QHash<QString, int> advances;
     QHash<QString, QStaticText> shaped;
+    QHash<QString, QRect> inks;
+    QHash<StampKey, QImage> stamps;
 };
 
 // What a text's metrics depend on: the font and the device's resolution.
@@ -127,6 +142,17 @@ QStaticText Shaped(const CDC::Impl& d, const QString& text)
     });
 }
 
+// What drawing a line may touch, from its top left corner: the glyphs' ink
+// (which may reach before the start or past the advance) and the line's
+// cell, with room around for anti-aliasing.
+QRect InkBox(const CDC::Impl& d, const QString& text, int advance, const FontFacts& f)
+{
+    return Remembered(EntryFor(d), &FontEntry::inks, text, [&] {
+        const QRect ink = Metrics(d).boundingRect(text).translated(0, f.ascent);
+        return ink.united(QRect(0, 0, std::max(advance, 1), f.ascent + f.descent)).adjusted(-3, -3, 3, 3);
+    });
+}
+
 int Advance(const CDC::Impl& d, const QString& text)
 {
     return Remembered(EntryFor(d), &FontEntry::advances, text,
@@ -204,9 +230,31 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width)
     return out;
 }
 
+// True when every pixel of box (inside img) is paper.
+bool Plain(const QImage& img, const QRect& box, QRgb paper)
+{
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = box.left(); x <= box.right(); ++x)
+            if (row[x] != paper)
+                return false;
+    }
+    return true;
+}
+
+// The outermost ring of box is still paper: the drawing stayed inside.
+bool RingPlain(const QImage& img, const QRect& box, QRgb paper)
+{
+    return Plain(img, QRect(box.left(), box.top(), box.width(), 1), paper) &&
+           Plain(img, QRect(box.left(), box.bottom(), box.width(), 1), paper) &&
+           Plain(img, QRect(box.left(), box.top(), 1, box.height()), paper) &&
+           Plain(img, QRect(box.right(), box.top(), 1, box.height()), paper);
+}
+
 // One line of text with its top left corner at ref, turned by the font's
-// escapement around that point.
-void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text)
+// escapement around that point. limit: a further clip in device units, if
+// any.
+void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, const QRect* limit = nullptr)
 {
     const FontFacts f = Facts(d);
     const int w = Advance(d, text);
@@ -219,11 +267,56 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text)
         p.rotate(-(d.s.lf.lfEscapement / 10.0));
     if (d.s.bkMode == OPAQUE)
         p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
+
+    // On a picture, where the line goes on one plain colour inside the
+    // clip, it may be a copy of the same line drawn before.
+    QImage* img = d.HasPixels() ? d.image : nullptr;
+    const QTransform& t = p.transform();
+    QRect box;
+    QRgb paper = 0;
+    if (img && img->format() == QImage::Format_RGB32 && img->isDetached() && t.type() <= QTransform::TxTranslate &&
+        t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy()) &&
+        p.compositionMode() == QPainter::CompositionMode_SourceOver && p.opacity() == 1.0) {
+        box = InkBox(d, text, w, f).translated(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
+        const auto& clips = d.ClipRects();
+        const bool inside = img->rect().contains(box) && (!limit || limit->contains(box)) &&
+                            std::any_of(clips.begin(), clips.end(), [&](const QRect& c) { return c.contains(box); });
+        paper = inside ? reinterpret_cast<const QRgb*>(img->constScanLine(box.top()))[box.left()] : 0;
+        if (!inside || !Plain(*img, box, paper))
+            box = QRect();
+    }
+    const StampKey key{text, ToQColor(d.s.textColor).rgb(), paper};
+    if (!box.isEmpty()) {
+        FontEntry& e = EntryFor(d);
+        QImage stamp;
+        {
+            std::lock_guard<std::mutex> guard(e.lock);
+            stamp = e.stamps.value(key);
+        }
+        if (stamp.size() == box.size()) {
+            const qsizetype bytes = static_cast<qsizetype>(box.width()) * 4;
+            for (int y = 0; y < box.height(); ++y)
+                std::memcpy(img->scanLine(box.top() + y) + box.left() * 4, stamp.constScanLine(y),
+                            static_cast<size_t>(bytes));
+            p.restore();
+            return;
+        }
+    }
+
     p.setFont(d.s.font);
     p.setPen(ToQColor(d.s.textColor));
     // Placed so that its baseline lies where drawText(0, ascent) puts it.
     p.drawStaticText(QPointF(0.0, asc - f.exactAscent), Shaped(d, text));
     p.restore();
+
+    if (!box.isEmpty() && RingPlain(*img, box, paper)) {
+        FontEntry& e = EntryFor(d);
+        const QImage stamp = img->copy(box);
+        std::lock_guard<std::mutex> guard(e.lock);
+        if (e.stamps.size() >= 1024)
+            e.stamps.clear();
+        e.stamps.insert(key, stamp);
+    }
 }
 
 } // namespace
@@ -302,8 +395,12 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     if (!p)
         return d->CanDraw() ? total : 0;
     p->save();
-    if (!(format & DT_NOCLIP))
-        p->setClipRect(QRect(rect->left, rect->top, width, rect->bottom - rect->top), Qt::IntersectClip);
+    QRect limit;
+    if (!(format & DT_NOCLIP)) {
+        const QRect r(rect->left, rect->top, width, rect->bottom - rect->top);
+        p->setClipRect(r, Qt::IntersectClip);
+        limit = p->transform().mapRect(r);
+    }
     for (const QString& l : lines) {
         const int w = Advance(*d, l);
         int x = rect->left;
@@ -311,7 +408,7 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
             x = rect->left + (width - w) / 2;
         else if (format & DT_RIGHT)
             x = rect->right - w;
-        DrawLine(*d, *p, QPoint(x, y), l);
+        DrawLine(*d, *p, QPoint(x, y), l, (format & DT_NOCLIP) ? nullptr : &limit);
         y += lineH;
     }
     p->restore();

@@ -708,6 +708,86 @@ TEST(DcText, OpaqueBackgroundAndVerticalText)
     EXPECT_EQ(o.At(5 + ext.cx, 5), kWhite);
 }
 
+TEST(DcText, ALabelComesOutTheSameWhereverItGoesOnWhateverLiesUnderIt)
+{
+    // A label drawn again where the same label was drawn before on the same
+    // plain colour may be a copy of it: it must be the same to the pixel,
+    // take the new colours, and leave alone what the glyphs do not cover.
+    CFont font;
+    font.CreateFont(-15, 0, 0, 0, FW_NORMAL, TRUE, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    const CString label("fj W/12,5 kN");
+    constexpr COLORREF kBlueInk = RGB(20, 40, 160);
+    constexpr COLORREF kGrey = RGB(230, 230, 230);
+    auto setup = [&](Canvas& c) {
+        c.dc.SelectObject(&font);
+        c.dc.SetBkMode(TRANSPARENT);
+        c.dc.SetTextColor(kBlueInk);
+    };
+    auto block = [](const Canvas& c, int x, int y) { return c.dc.GetImage()->copy(x, y, 150, 70); };
+
+    // Drawn twice, at other places: the same pixels around each.
+    Canvas c(300, 140);
+    setup(c);
+    c.dc.TextOut(10, 10, label);
+    c.dc.TextOut(160, 80, label);
+    c.dc.TextOut(160, 80 - 70, label);
+    EXPECT_EQ(block(c, 0, 0), block(c, 150, 70));
+    EXPECT_EQ(block(c, 0, 0), block(c, 150, 0));
+
+    // On grey paper: grey around the glyphs, none of the white before.
+    Canvas g(300, 140);
+    setup(g);
+    CRect grey(150, 0, 300, 140);
+    g.dc.FillSolidRect(&grey, kGrey);
+    g.dc.TextOut(10, 10, label);
+    g.dc.TextOut(160, 10, label);
+    g.dc.TextOut(160, 80, label);
+    EXPECT_EQ(block(g, 150, 0), block(g, 150, 70));
+    for (int y = 0; y < 140; ++y)
+        for (int x = 150; x < 300; ++x)
+            ASSERT_NE(g.At(x, y), kWhite) << x << "," << y;
+    // In red: red, no trace of the blue.
+    g.dc.SetTextColor(RGB(200, 0, 0));
+    g.dc.TextOut(10, 80, label);
+    int reds = 0;
+    for (int y = 70; y < 140; ++y)
+        for (int x = 0; x < 150; ++x) {
+            const COLORREF px = g.At(x, y);
+            ASSERT_LE(GetBValue(px), GetRValue(px)) << x << "," << y;
+            reds += GetRValue(px) > 150 && GetGValue(px) < 60;
+        }
+    EXPECT_GT(reds, 10);
+
+    // A line just above the label's cell stays whole where the label goes
+    // again: only what the glyphs cover changes.
+    Canvas l(300, 140);
+    setup(l);
+    l.dc.TextOut(10, 10, label);
+    CRect line(0, 78, 300, 79);
+    l.dc.FillSolidRect(&line, RGB(0, 160, 0));
+    l.dc.TextOut(10, 80, label);
+    for (int x = 0; x < 300; ++x)
+        ASSERT_EQ(l.At(x, 78), RGB(0, 160, 0)) << x;
+
+    // Clipped, by the DC or by the text's rectangle, the copy is clipped
+    // as the drawing is.
+    Canvas k(300, 140);
+    setup(k);
+    k.dc.TextOut(10, 10, label);
+    k.dc.SaveDC();
+    k.dc.IntersectClipRect(0, 0, 40, 140);
+    k.dc.TextOut(10, 80, label);
+    k.dc.RestoreDC(-1);
+    CRect narrow(160, 80, 190, 120);
+    k.dc.DrawText(label, &narrow, DT_SINGLELINE);
+    for (int y = 70; y < 140; ++y) {
+        for (int x = 40; x < 150; ++x)
+            ASSERT_EQ(k.At(x, y), kWhite) << x << "," << y;
+        for (int x = 190; x < 300; ++x)
+            ASSERT_EQ(k.At(x, y), kWhite) << x << "," << y;
+    }
+}
+
 TEST(DcFonts, HeightSignRulesAndFaceMapping)
 {
     EXPECT_STREQ(CFont::MapFaceName("Arial"), "Liberation Sans");

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPixmapCache>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStyleFactory>
 
@@ -637,4 +638,32 @@ TEST(AppStyle, ALineEditLooksAsTheToolkitDrawsItAndAChangedLookIsDrawnAnew)
     looks("other size");
     parent.setStyle(nullptr);
     edit.setStyle(nullptr);
+}
+
+TEST(AppStyle, AScrollBarLooksAsTheToolkitDrawsItInEachOfItsStates)
+{
+    QScrollBar bar(Qt::Vertical);
+    bar.resize(16, 140);
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(QStringLiteral("Fusion")));
+    std::unique_ptr<QStyle> kept(vx::MakeAppStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+    auto drawnBy = [&](QStyle* style) {
+        bar.setStyle(style);
+        return bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QPixmapCache::clear();
+    // Range and position as a terminal's bar goes through them: back and
+    // forth between a few, each drawn as the toolkit draws it.
+    const int states[][2] = {{40, 40}, {41, 41}, {40, 40}, {41, 20}, {0, 0}, {41, 41}};
+    for (const auto& [max, value] : states) {
+        bar.setRange(0, max);
+        bar.setPageStep(9);
+        bar.setValue(value);
+        SCOPED_TRACE(testing::Message() << max << " " << value);
+        const QImage toolkit = drawnBy(plain.get());
+        const QImage shown = drawnBy(kept.get());
+        EXPECT_EQ(shown, toolkit);
+    }
+    bar.setEnabled(false);
+    EXPECT_EQ(drawnBy(kept.get()), drawnBy(plain.get()));
+    bar.setStyle(nullptr);
 }

@@ -230,14 +230,19 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width)
     return out;
 }
 
-// True when every pixel of box (inside img) is paper.
+// True when every pixel of box (inside img) is paper. A row is checked
+// whole, without a branch per pixel, so that it runs as wide as it can.
 bool Plain(const QImage& img, const QRect& box, QRgb paper)
 {
+    const uchar* bits = img.constBits();
+    const qsizetype stride = img.bytesPerLine();
     for (int y = box.top(); y <= box.bottom(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-        for (int x = box.left(); x <= box.right(); ++x)
-            if (row[x] != paper)
-                return false;
+        const auto* row = reinterpret_cast<const QRgb*>(bits + y * stride) + box.left();
+        QRgb other = 0;
+        for (int x = 0; x < box.width(); ++x)
+            other |= row[x] ^ paper;
+        if (other)
+            return false;
     }
     return true;
 }
@@ -251,6 +256,37 @@ bool RingPlain(const QImage& img, const QRect& box, QRgb paper)
            Plain(img, QRect(box.right(), box.top(), 1, box.height()), paper);
 }
 
+// Where a line of text may be a copy of the same line drawn before: on a
+// picture, unturned, at whole pixels, all of what it may touch inside the
+// clip and on one plain colour. An empty box otherwise.
+struct StampPlace {
+    QRect box;   // device
+    StampKey key;
+};
+
+StampPlace PlaceFor(CDC::Impl& d, const QPainter& p, QPoint ref, const QString& text, int advance,
+                    const FontFacts& f, const QRect* limit)
+{
+    StampPlace place;
+    QImage* img = d.HasPixels() ? d.image : nullptr;
+    const QTransform& t = p.transform();
+    if (!img || img->format() != QImage::Format_RGB32 || !img->isDetached() || d.s.lf.lfEscapement != 0 ||
+        t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) ||
+        p.compositionMode() != QPainter::CompositionMode_SourceOver || p.opacity() != 1.0)
+        return place;
+    const QRect box = InkBox(d, text, advance, f).translated(ref + QPoint(static_cast<int>(t.dx()), static_cast<int>(t.dy())));
+    const auto& clips = d.ClipRects();
+    if (!img->rect().contains(box) || (limit && !limit->contains(box)) ||
+        !std::any_of(clips.begin(), clips.end(), [&](const QRect& c) { return c.contains(box); }))
+        return place;
+    const QRgb paper = reinterpret_cast<const QRgb*>(img->constScanLine(box.top()))[box.left()];
+    if (!Plain(*img, box, paper))
+        return place;
+    place.box = box;
+    place.key = StampKey{text, ToQColor(d.s.textColor).rgb(), paper};
+    return place;
+}
+
 // One line of text with its top left corner at ref, turned by the font's
 // escapement around that point. limit: a further clip in device units, if
 // any.
@@ -260,62 +296,50 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, const 
     const int w = Advance(d, text);
     const int asc = f.ascent;
     const int desc = f.descent;
+    const bool turned = d.s.lf.lfEscapement != 0;
+    if (d.s.bkMode == OPAQUE && !turned)
+        p.fillRect(QRect(ref.x(), ref.y(), w, asc + desc), ToQColor(d.s.bkColor));
 
-    p.save();
-    p.translate(ref);
-    if (d.s.lf.lfEscapement != 0)
-        p.rotate(-(d.s.lf.lfEscapement / 10.0));
-    if (d.s.bkMode == OPAQUE)
-        p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
-
-    // On a picture, where the line goes on one plain colour inside the
-    // clip, it may be a copy of the same line drawn before.
-    QImage* img = d.HasPixels() ? d.image : nullptr;
-    const QTransform& t = p.transform();
-    QRect box;
-    QRgb paper = 0;
-    if (img && img->format() == QImage::Format_RGB32 && img->isDetached() && t.type() <= QTransform::TxTranslate &&
-        t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy()) &&
-        p.compositionMode() == QPainter::CompositionMode_SourceOver && p.opacity() == 1.0) {
-        box = InkBox(d, text, w, f).translated(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
-        const auto& clips = d.ClipRects();
-        const bool inside = img->rect().contains(box) && (!limit || limit->contains(box)) &&
-                            std::any_of(clips.begin(), clips.end(), [&](const QRect& c) { return c.contains(box); });
-        paper = inside ? reinterpret_cast<const QRgb*>(img->constScanLine(box.top()))[box.left()] : 0;
-        if (!inside || !Plain(*img, box, paper))
-            box = QRect();
-    }
-    const StampKey key{text, ToQColor(d.s.textColor).rgb(), paper};
+    const StampPlace place = PlaceFor(d, p, ref, text, w, f, limit);
+    QImage* img = d.image;
+    const QRect& box = place.box;
     if (!box.isEmpty()) {
         FontEntry& e = EntryFor(d);
         QImage stamp;
         {
             std::lock_guard<std::mutex> guard(e.lock);
-            stamp = e.stamps.value(key);
+            stamp = e.stamps.value(place.key);
         }
         if (stamp.size() == box.size()) {
-            const qsizetype bytes = static_cast<qsizetype>(box.width()) * 4;
-            for (int y = 0; y < box.height(); ++y)
-                std::memcpy(img->scanLine(box.top() + y) + box.left() * 4, stamp.constScanLine(y),
-                            static_cast<size_t>(bytes));
-            p.restore();
+            uchar* to = img->bits() + box.top() * img->bytesPerLine() + box.left() * 4;
+            const uchar* from = stamp.constBits();
+            const auto bytes = static_cast<size_t>(box.width()) * 4;
+            for (int y = 0; y < box.height(); ++y, to += img->bytesPerLine(), from += stamp.bytesPerLine())
+                std::memcpy(to, from, bytes);
             return;
         }
     }
 
+    p.save();
+    p.translate(ref);
+    if (turned) {
+        p.rotate(-(d.s.lf.lfEscapement / 10.0));
+        if (d.s.bkMode == OPAQUE)
+            p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
+    }
     p.setFont(d.s.font);
     p.setPen(ToQColor(d.s.textColor));
     // Placed so that its baseline lies where drawText(0, ascent) puts it.
     p.drawStaticText(QPointF(0.0, asc - f.exactAscent), Shaped(d, text));
     p.restore();
 
-    if (!box.isEmpty() && RingPlain(*img, box, paper)) {
+    if (!box.isEmpty() && RingPlain(*img, box, place.key.paper)) {
         FontEntry& e = EntryFor(d);
         const QImage stamp = img->copy(box);
         std::lock_guard<std::mutex> guard(e.lock);
         if (e.stamps.size() >= 1024)
             e.stamps.clear();
-        e.stamps.insert(key, stamp);
+        e.stamps.insert(place.key, stamp);
     }
 }
 
@@ -394,9 +418,11 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     QPainter* p = d->P();
     if (!p)
         return d->CanDraw() ? total : 0;
-    p->save();
+    // Only a clip needs the painter's state put back afterwards.
+    const bool clip = !(format & DT_NOCLIP);
     QRect limit;
-    if (!(format & DT_NOCLIP)) {
+    if (clip) {
+        p->save();
         const QRect r(rect->left, rect->top, width, rect->bottom - rect->top);
         p->setClipRect(r, Qt::IntersectClip);
         limit = p->transform().mapRect(r);
@@ -408,10 +434,11 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
             x = rect->left + (width - w) / 2;
         else if (format & DT_RIGHT)
             x = rect->right - w;
-        DrawLine(*d, *p, QPoint(x, y), l, (format & DT_NOCLIP) ? nullptr : &limit);
+        DrawLine(*d, *p, QPoint(x, y), l, clip ? &limit : nullptr);
         y += lineH;
     }
-    p->restore();
+    if (clip)
+        p->restore();
     return y - rect->top;
 }
 

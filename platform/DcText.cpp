@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 using vx::dcdetail::ToQColor;
 
@@ -44,9 +45,13 @@ struct StampKey {
     QString text;
     QRgb ink;
     QRgb paper;
-    bool operator==(const StampKey& o) const { return ink == o.ink && paper == o.paper && text == o.text; }
+    qint64 fill;   // the line's own background, or -1 without one
+    bool operator==(const StampKey& o) const
+    {
+        return ink == o.ink && paper == o.paper && fill == o.fill && text == o.text;
+    }
 };
-size_t qHash(const StampKey& k, size_t seed = 0) { return qHashMulti(seed, k.text, k.ink, k.paper); }
+size_t qHash(const StampKey& k, size_t seed = 0) { return qHashMulti(seed, k.text, k.ink, k.paper, k.fill); }
 
 struct FontEntry {
     std::mutex lock;
@@ -230,20 +235,19 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width)
     return out;
 }
 
-// True when every pixel of box (inside img) is paper. A row is checked
-// whole, without a branch per pixel, so that it runs as wide as it can.
+// True when every pixel of box (inside img) is paper: each row compared
+// with a row of paper, as wide as the library compares memory.
 bool Plain(const QImage& img, const QRect& box, QRgb paper)
 {
+    thread_local std::vector<QRgb> plain;
+    if (plain.size() < static_cast<size_t>(box.width()) || plain.front() != paper)
+        plain.assign(std::max<size_t>(static_cast<size_t>(box.width()), 256), paper);
     const uchar* bits = img.constBits();
     const qsizetype stride = img.bytesPerLine();
-    for (int y = box.top(); y <= box.bottom(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(bits + y * stride) + box.left();
-        QRgb other = 0;
-        for (int x = 0; x < box.width(); ++x)
-            other |= row[x] ^ paper;
-        if (other)
+    const auto bytes = static_cast<size_t>(box.width()) * sizeof(QRgb);
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        if (std::memcmp(bits + y * stride + box.left() * qsizetype(sizeof(QRgb)), plain.data(), bytes) != 0)
             return false;
-    }
     return true;
 }
 
@@ -283,7 +287,8 @@ StampPlace PlaceFor(CDC::Impl& d, const QPainter& p, QPoint ref, const QString& 
     if (!Plain(*img, box, paper))
         return place;
     place.box = box;
-    place.key = StampKey{text, ToQColor(d.s.textColor).rgb(), paper};
+    const qint64 fill = d.s.bkMode == OPAQUE ? qint64(ToQColor(d.s.bkColor).rgb()) : -1;
+    place.key = StampKey{text, ToQColor(d.s.textColor).rgb(), paper, fill};
     return place;
 }
 
@@ -297,9 +302,8 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, const 
     const int asc = f.ascent;
     const int desc = f.descent;
     const bool turned = d.s.lf.lfEscapement != 0;
-    if (d.s.bkMode == OPAQUE && !turned)
-        p.fillRect(QRect(ref.x(), ref.y(), w, asc + desc), ToQColor(d.s.bkColor));
-
+    // Looked for before the line's own background goes down: a copy
+    // brings that along.
     const StampPlace place = PlaceFor(d, p, ref, text, w, f, limit);
     QImage* img = d.image;
     const QRect& box = place.box;
@@ -322,11 +326,10 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, const 
 
     p.save();
     p.translate(ref);
-    if (turned) {
+    if (turned)
         p.rotate(-(d.s.lf.lfEscapement / 10.0));
-        if (d.s.bkMode == OPAQUE)
-            p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
-    }
+    if (d.s.bkMode == OPAQUE)
+        p.fillRect(QRect(0, 0, w, asc + desc), ToQColor(d.s.bkColor));
     p.setFont(d.s.font);
     p.setPen(ToQColor(d.s.textColor));
     // Placed so that its baseline lies where drawText(0, ascent) puts it.

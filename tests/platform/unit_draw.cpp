@@ -758,6 +758,20 @@ TEST(DcText, ALabelComesOutTheSameWhereverItGoesOnWhateverLiesUnderIt)
         }
     EXPECT_GT(reds, 10);
 
+    // With a background of its own, that background comes along, in the
+    // colour asked for now.
+    Canvas o(300, 140);
+    setup(o);
+    o.dc.SetBkMode(OPAQUE);
+    o.dc.SetBkColor(RGB(255, 255, 0));
+    o.dc.TextOut(10, 10, label);
+    o.dc.TextOut(160, 80, label);
+    EXPECT_EQ(block(o, 0, 0), block(o, 150, 70));
+    EXPECT_EQ(o.At(10, 10), RGB(255, 255, 0));
+    o.dc.SetBkColor(RGB(0, 255, 255));
+    o.dc.TextOut(10, 80, label);
+    EXPECT_EQ(o.At(10, 80), RGB(0, 255, 255));
+
     // A line just above the label's cell stays whole where the label goes
     // again: only what the glyphs cover changes.
     Canvas l(300, 140);

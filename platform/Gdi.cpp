@@ -9,10 +9,12 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 // ---- CGdiObject ---------------------------------------------------------
@@ -294,21 +296,39 @@ QFont CFont::MakeQFont(const LOGFONT& lf)
 {
     // Every font selection asks for one; building it (and the metrics a
     // width needs) costs far more than the paint that selects it, and a
-    // chart selects the same few fonts on every paint.
+    // chart selects the same few fonts on every paint, many times over when
+    // it measures: the last few are found on this thread without a key.
+    struct Recent {
+        LOGFONT lf;
+        QFont font;
+    };
+    thread_local std::array<std::optional<Recent>, 4> recent;
+    thread_local size_t nextRecent = 0;
+    for (const auto& r : recent)
+        if (r && std::memcmp(&r->lf, &lf, sizeof lf) == 0)
+            return r->font;
     static std::map<std::string, QFont> cache;
     static std::mutex lock;
     const std::string key(reinterpret_cast<const char*>(&lf), sizeof lf);
+    QFont f;
+    bool known = false;
     {
         std::lock_guard<std::mutex> guard(lock);
         const auto it = cache.find(key);
-        if (it != cache.end())
-            return it->second;
+        if (it != cache.end()) {
+            f = it->second;
+            known = true;
+        }
     }
-    QFont f = BuildQFont(lf);
-    std::lock_guard<std::mutex> guard(lock);
-    if (cache.size() >= 512)
-        cache.clear();
-    cache.emplace(key, f);
+    if (!known) {
+        f = BuildQFont(lf);
+        std::lock_guard<std::mutex> guard(lock);
+        if (cache.size() >= 512)
+            cache.clear();
+        cache.emplace(key, f);
+    }
+    recent[nextRecent] = Recent{lf, f};
+    nextRecent = (nextRecent + 1) % recent.size();
     return f;
 }
 

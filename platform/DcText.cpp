@@ -34,9 +34,6 @@ struct FontFacts {
     double exactAscent;
 };
 
-// A chart draws and measures the same few texts in the same few fonts on
-// every paint; metrics objects and the shaping behind a width are costly,
-// so both are kept per font (bounded: a full cache starts again).
 // A label on a plain background, as it came out: the same text in the same
 // font and colour on the same background comes out pixel for pixel the same
 // wherever it goes (its origin is a whole pixel), so it is copied instead of
@@ -53,6 +50,9 @@ struct StampKey {
 };
 size_t qHash(const StampKey& k, size_t seed = 0) { return qHashMulti(seed, k.text, k.ink, k.paper, k.fill); }
 
+// A chart draws and measures the same few texts in the same few fonts on
+// every paint; metrics objects and the shaping behind a width are costly,
+// so both are kept per font (bounded: a full cache starts again).
 struct FontEntry {
     std::mutex lock;
     bool factsKnown = false;
@@ -340,7 +340,9 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, const 
         FontEntry& e = EntryFor(d);
         const QImage stamp = img->copy(box);
         std::lock_guard<std::mutex> guard(e.lock);
-        if (e.stamps.size() >= 1024)
+        // A time axis brings new texts as it moves on: the ones on screen
+        // are a few dozen.
+        if (e.stamps.size() >= 256)
             e.stamps.clear();
         e.stamps.insert(place.key, stamp);
     }

@@ -615,21 +615,10 @@ void CPlotAxis::PrepareScale(CDC* dc)
     }
 }
 
-void CPlotAxis::Draw(CDCEx* target)
+void CPlotAxis::Draw(CDCEx* dc)
 {
-    // An invisible axis still lays itself out so that mapping keeps working;
-    // it draws into a scratch context nobody sees.
-    CDCEx scratch;
-    CDCEx* dc = target;
-    if (!m_bVisible) {
-        scratch.CreateCompatibleDC(target);
-        scratch.m_bScaling = target->m_bScaling;
-        scratch.m_bScaleKnown = target->m_bScaleKnown;
-        scratch.m_fXScale = target->m_fXScale;
-        scratch.m_fYScale = target->m_fYScale;
-        scratch.m_bLowColor = target->m_bLowColor;
-        dc = &scratch;
-    }
+    // An invisible axis still lays itself out so that mapping keeps working:
+    // it measures, and returns before anything is drawn.
     const bool vertical = m_nKind == 1;
     const CRect plot = WindowPlot(*this);
 

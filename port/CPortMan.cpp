@@ -67,13 +67,16 @@ struct NodeIdentity {
             id.linkIno = st.st_ino;
             id.linkChanged = st.st_ctim;
         }
-        if (::stat(path, &st) == 0) {
+        char resolved[PATH_MAX];
+        // A node that goes away while it is looked at is gone: a terminal
+        // number that other programs take and give back can vanish between
+        // the two looks, and must not pass for some other kind of node.
+        if (::stat(path, &st) == 0 && ::realpath(path, resolved)) {
             id.exists = true;
             id.dev = st.st_dev;
             id.ino = st.st_ino;
             id.rdev = st.st_rdev;
-            char resolved[PATH_MAX];
-            id.pseudoTerminal = ::realpath(path, resolved) && std::strncmp(resolved, "/dev/pts/", 9) == 0;
+            id.pseudoTerminal = std::strncmp(resolved, "/dev/pts/", 9) == 0;
         }
         return id;
     }

@@ -278,7 +278,8 @@ StampPlace PlaceFor(CDC::Impl& d, const QPainter& p, QPoint ref, const QString& 
         t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) ||
         p.compositionMode() != QPainter::CompositionMode_SourceOver || p.opacity() != 1.0)
         return place;
-    const QRect box = InkBox(d, text, advance, f).translated(ref + QPoint(static_cast<int>(t.dx()), static_cast<int>(t.dy())));
+    const QPoint origin = ref + QPoint(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
+    const QRect box = InkBox(d, text, advance, f).translated(origin);
     const auto& clips = d.ClipRects();
     if (!img->rect().contains(box) || (limit && !limit->contains(box)) ||
         !std::any_of(clips.begin(), clips.end(), [&](const QRect& c) { return c.contains(box); }))

@@ -309,24 +309,21 @@ QFont CFont::MakeQFont(const LOGFONT& lf)
             return r->font;
     static std::map<std::string, QFont> cache;
     static std::mutex lock;
-    const std::string key(reinterpret_cast<const char*>(&lf), sizeof lf);
-    QFont f;
-    bool known = false;
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        const auto it = cache.find(key);
-        if (it != cache.end()) {
-            f = it->second;
-            known = true;
+    const QFont f = [&] {
+        const std::string key(reinterpret_cast<const char*>(&lf), sizeof lf);
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            const auto it = cache.find(key);
+            if (it != cache.end())
+                return it->second;
         }
-    }
-    if (!known) {
-        f = BuildQFont(lf);
+        QFont built = BuildQFont(lf);
         std::lock_guard<std::mutex> guard(lock);
         if (cache.size() >= 512)
             cache.clear();
-        cache.emplace(key, f);
-    }
+        cache.emplace(key, built);
+        return built;
+    }();
     recent[nextRecent] = Recent{lf, f};
     nextRecent = (nextRecent + 1) % recent.size();
     return f;

@@ -2,6 +2,9 @@
 // while following: a hundred new points, the curve re-bound, the follow
 // window applied, and the paint that follows. A record of a minute (6 000
 // points) against a day's (8.64 million): the cost must not grow with it.
+// LiveSize: the chart at the size the measure page gives it, following the
+// simulated device's wave (its 100 values a second, five seconds in view),
+// for what one refresh costs while measuring.
 #include "measure/GraphicDisplayWnd.h"
 
 #include "bench/BenchSupport.h"
@@ -11,7 +14,9 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <cmath>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -43,9 +48,41 @@ void Refresh(benchmark::State& state)
     host.DestroyWindow();
 }
 
+// Out of line, so a profiler can count one refresh apart from the set-up.
+[[gnu::noinline]] void LiveRefresh(CGraphicDisplayWnd& wnd, const std::function<void()>& addPoints)
+{
+    addPoints();
+    wnd.showCurve(0, true, true, true);
+    wnd.SetFollowWidth(5.0);
+    wnd.SetScrollMode(1);
+    QApplication::processEvents();
+}
+
+void LiveSize(benchmark::State& state)
+{
+    Host host;
+    host.Create("", "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 398, 254), nullptr, 0);
+    CGraphicDisplayWnd wnd;
+    wnd.Create(CGraphicDisplayWnd::kClassName, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 398, 254), &host, 1064);
+    wnd.CreateDisplay(&host, 1064, 1);
+    int i = 0;
+    auto add = [&](int count) {
+        for (int k = 0; k < count; ++k, ++i)
+            wnd.addPoint(0, i * 0.01, 1.5 * std::sin(2.0 * M_PI * i / 500.0));
+    };
+    add(2000);
+    wnd.showCurve(0, true, true, true);
+    QApplication::processEvents();
+    for (auto _ : state)
+        LiveRefresh(wnd, [&] { add(20); });
+    wnd.DestroyWindow();
+    host.DestroyWindow();
+}
+
 } // namespace
 
 BENCHMARK(Refresh)->Arg(6'000)->Arg(8'640'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(LiveSize)->Iterations(300)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {

@@ -90,6 +90,19 @@ BOOL CDCEx::Polygon(const POINT* points, int count)
     return CDC::Polygon(copy.data(), count);
 }
 
+BOOL CDCEx::LineSegments(const POINT* ends, int pairs)
+{
+    m_nPrimitives += std::max(0, pairs);
+    if (!m_bScaling || !ends || pairs <= 0)
+        return CDC::LineSegments(ends, pairs);
+    std::vector<POINT> copy(ends, ends + 2 * static_cast<size_t>(pairs));
+    for (POINT& p : copy) {
+        p.x = ScaleX(p.x);
+        p.y = ScaleY(p.y);
+    }
+    return CDC::LineSegments(copy.data(), pairs);
+}
+
 void CDCEx::FillRect(const RECT* rect, CBrush* brush)
 {
     const CRect r = ScaleRect(*rect);

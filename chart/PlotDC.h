@@ -23,6 +23,7 @@ public:
     BOOL Rectangle(int l, int t, int r, int b);
     BOOL Rectangle(const RECT* r) { return Rectangle(r->left, r->top, r->right, r->bottom); }
     BOOL Polygon(const POINT* points, int count);
+    BOOL LineSegments(const POINT* ends, int pairs);
     void FillRect(const RECT* rect, CBrush* brush);
     void FillSolidRect(const RECT* rect, COLORREF color);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);

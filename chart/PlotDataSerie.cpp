@@ -158,15 +158,25 @@ namespace {
 constexpr double kNear = 1 << 20;
 
 struct Walker {
+    Walker(CDCEx* d, const CRect& p, int t, int r, std::vector<POINT>* poly)
+        : dc(d), plot(p), type(t), radius(r), polygon(poly)
+    {
+    }
     CDCEx* dc;
     CRect plot;
     int type;
     int radius;
-    std::vector<PlotSegment>* segments;
     std::vector<POINT>* polygon;
     long long calls = 0;
     bool penKnown = false;
     double penX = 0, penY = 0;
+    // The lines' ends in pairs, drawn together by Flush: a curve is
+    // hundreds of lines a pixel or two long, and each call's set-up would
+    // cost more than its pixels. The context's pen goes where the last
+    // MoveTo or LineTo would have left it.
+    std::vector<POINT> ends;
+    bool moved = false;
+    POINT at {0, 0};
 
     static int Outcode(double x, double y, const CRect& r)
     {
@@ -178,11 +188,17 @@ struct Walker {
         return c;
     }
 
+    void MoveTo(int x, int y)
+    {
+        at = POINT{x, y};
+        moved = true;
+    }
+
     void Start(double x, double y)
     {
         const int ix = ClampPixel(x), iy = ClampPixel(y);
         if (type == 0) {
-            dc->MoveTo(ix, iy);
+            MoveTo(ix, iy);
             penKnown = true;
             penX = ix;
             penY = iy;
@@ -207,7 +223,7 @@ struct Walker {
         const int ix1 = ClampPixel(x1), iy1 = ClampPixel(y1);
         if (a & b) {
             // Wholly on one side of the plot: nothing of it could show.
-            dc->MoveTo(ix1, iy1);
+            MoveTo(ix1, iy1);
             penX = ix1;
             penY = iy1;
             penKnown = true;
@@ -218,21 +234,32 @@ struct Walker {
                         plot.bottom + int(kNear));
         if (Outcode(sx, sy, far) || Outcode(ex, ey, far)) {
             if (!vx::ClipSegmentToRect(sx, sy, ex, ey, far.left, far.top, far.right, far.bottom)) {
-                dc->MoveTo(ix1, iy1);
+                MoveTo(ix1, iy1);
                 penX = ix1;
                 penY = iy1;
                 return;
             }
         }
         const int isx = ClampPixel(sx), isy = ClampPixel(sy);
-        if (!penKnown || penX != isx || penY != isy)
-            dc->MoveTo(isx, isy);
         const int iex = ClampPixel(ex), iey = ClampPixel(ey);
-        dc->LineTo(iex, iey);
+        ends.push_back(POINT{isx, isy});
+        ends.push_back(POINT{iex, iey});
+        at = POINT{iex, iey};
+        moved = true;
         ++calls;
         penKnown = true;
         penX = iex;
         penY = iey;
+    }
+
+    void Flush()
+    {
+        if (!ends.empty())
+            dc->LineSegments(ends.data(), static_cast<int>(ends.size() / 2));
+        ends.clear();
+        if (moved)
+            dc->MoveTo(at.x, at.y);
+        moved = false;
     }
 };
 
@@ -257,7 +284,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     CPenSelector pen(color, m_nLineWidth, dc, static_cast<int>(m_nLineStyle));
 
     std::vector<POINT> polygon;
-    Walker w{dc, plot, m_nType, m_nLineWidth, &m_Segments, m_bFill ? &polygon : nullptr};
+    Walker w(dc, plot, m_nType, m_nLineWidth, m_bFill ? &polygon : nullptr);
 
     const ChartPoint* pts = m_pPoints;
     const int n = m_nCount;
@@ -430,6 +457,8 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         prevCol = col;
         i = next;
     }
+
+    w.Flush();
 
     if (m_bFill && !polygon.empty()) {
         const POINT first = polygon.front(), last = polygon.back();

@@ -440,6 +440,21 @@ inline void WalkStep(QRgb*& p, Int& err, Int dx, Int dy, qsizetype stepX, qsizet
     }
 }
 
+// A solid line from a to b (device pixels, both inside the image), its
+// last pixel left out as LineTo leaves it.
+inline void SolidWalk(QRgb* px, qsizetype stride, int ax, int ay, int bx, int by, QRgb pen)
+{
+    const int dx = std::abs(bx - ax), dy = std::abs(by - ay);
+    const qsizetype stepX = ax < bx ? 1 : -1;
+    const qsizetype stepY = ay < by ? stride : -stride;
+    QRgb* p = px + qsizetype(ay) * stride + ax;
+    int err = dx - dy;
+    for (int i = std::max(dx, dy); i > 0; --i) {
+        *p = pen;
+        WalkStep(p, err, dx, dy, stepX, stepY);
+    }
+}
+
 } // namespace
 
 void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
@@ -462,15 +477,7 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
             const QRect& c = clips.front();
             if (std::min(ax, bx) >= c.left() && std::max(ax, bx) <= c.right() && std::min(ay, by) >= c.top() &&
                 std::max(ay, by) <= c.bottom()) {
-                const int dx = std::abs(bx - ax), dy = std::abs(by - ay);
-                const qsizetype stepX = ax < bx ? 1 : -1;
-                const qsizetype stepY = ay < by ? stride : -stride;
-                QRgb* p = px + qsizetype(ay) * stride + ax;
-                int err = dx - dy;
-                for (int i = std::max(dx, dy); i > 0; --i) {
-                    *p = pen;
-                    WalkStep(p, err, dx, dy, stepX, stepY);
-                }
+                SolidWalk(px, stride, ax, ay, bx, by, pen);
                 return;
             }
         }
@@ -1001,24 +1008,65 @@ BOOL CDC::LineTo(int x, int y)
         d->PixelLine(a, b, d->Offset(), style);
         return TRUE;
     }
-    const int m = std::max(1, d->s.penWidth);
+    d->StrokeLine(a, b);
+    return TRUE;
+}
+
+void CDC::Impl::StrokeLine(QPoint a, QPoint b)
+{
+    const int m = std::max(1, s.penWidth);
     // Cut to what can show (the device, widened by the pen) in doubles
     // first: far ends would overflow the int geometry below.
     QPointF fa(a), fb(b);
-    const QRectF device = QRectF(d->DeviceRect()).translated(-QPointF(d->Offset())).adjusted(-2 * m, -2 * m, 2 * m, 2 * m);
+    const QRectF device = QRectF(DeviceRect()).translated(-QPointF(Offset())).adjusted(-2 * m, -2 * m, 2 * m, 2 * m);
     if (!ClipSegment(fa, fb, device))
-        return TRUE;
+        return;
     const QPoint ca = fa.toPoint(), cb = fb.toPoint();
-    const QRect bounds = QRect(ca, cb).normalized().translated(d->Offset()).adjusted(-m, -m, m, m);
+    const QRect bounds = QRect(ca, cb).normalized().translated(Offset()).adjusted(-m, -m, m, m);
     const QLineF line = (fa == QPointF(a) && fb == QPointF(b)) ? QLineF(QLine(a, b)) : QLineF(fa, fb);
-    d->Figure(bounds, [&](QPainter& p) {
-        if (d->StyledPen() && d->s.bkMode == OPAQUE) {
-            p.setPen(d->MakePen(d->s.bkColor, true));
+    Figure(bounds, [&](QPainter& p) {
+        if (StyledPen() && s.bkMode == OPAQUE) {
+            p.setPen(MakePen(s.bkColor, true));
             p.drawLine(line);
         }
-        p.setPen(d->MakePen(d->s.penColor, false));
+        p.setPen(MakePen(s.penColor, false));
         p.drawLine(line);
     });
+}
+
+BOOL CDC::LineSegments(const POINT* ends, int pairs)
+{
+    if (!ends || pairs < 0 || !d->CanDraw())
+        return FALSE;
+    if (d->s.penStyle == PS_NULL || pairs == 0)
+        return TRUE;
+    if (!d->HasPixels() || d->s.penWidth > 1) {
+        for (int i = 0; i < pairs; ++i)
+            d->StrokeLine(QPoint(ends[2 * i].x, ends[2 * i].y), QPoint(ends[2 * i + 1].x, ends[2 * i + 1].y));
+        return TRUE;
+    }
+    const QPoint shift = d->Offset();
+    QRgb* px = d->Pixels();
+    if (!px)
+        return TRUE;
+    const qsizetype stride = d->image->bytesPerLine() / 4;
+    const QRgb pen = vx::PixelFromColorRef(d->s.penColor);
+    const std::vector<QRect>& clips = d->ClipRects();
+    // A solid pen copied into one clip rectangle is the whole of a screen
+    // curve: its lines that lie inside are walked here, set up once.
+    const bool plain = d->s.rop == R2_COPYPEN && !d->StyledPen() && clips.size() == 1;
+    const QRect c = plain ? clips.front().translated(-shift) : QRect();
+    for (int i = 0; i < pairs; ++i) {
+        const POINT& a = ends[2 * i];
+        const POINT& b = ends[2 * i + 1];
+        if (plain && std::min(a.x, b.x) >= c.left() && std::max(a.x, b.x) <= c.right() &&
+            std::min(a.y, b.y) >= c.top() && std::max(a.y, b.y) <= c.bottom()) {
+            SolidWalk(px, stride, a.x + shift.x(), a.y + shift.y(), b.x + shift.x(), b.y + shift.y(), pen);
+            continue;
+        }
+        int style = 0;
+        d->PixelLine(QPoint(a.x, a.y), QPoint(b.x, b.y), shift, style);
+    }
     return TRUE;
 }
 

@@ -226,6 +226,11 @@ public:
     BOOL LineTo(POINT p) { return LineTo(p.x, p.y); }
     CPoint GetCurrentPosition() const;
     BOOL Polyline(const POINT* points, int count);
+    // Pairs of ends, each line drawn exactly as MoveTo and LineTo would draw
+    // it (its pattern starting afresh); the current position stays. For a
+    // curve of many short lines, whose set-up would otherwise cost more
+    // than their pixels.
+    BOOL LineSegments(const POINT* ends, int pairs);
     BOOL Rectangle(int l, int t, int r, int b);
     BOOL Rectangle(const RECT* rect) { return Rectangle(rect->left, rect->top, rect->right, rect->bottom); }
     BOOL Ellipse(int l, int t, int r, int b);

@@ -101,6 +101,9 @@ struct CDC::Impl {
     // A one-pixel line from a to b (both moved by shift), walked only where
     // it can reach the clip.
     void PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset);
+    // A line through the painter (wide pens, printers): LineTo's way when
+    // the device has no pixels of its own to walk.
+    void StrokeLine(QPoint a, QPoint b);
     void FillDevice(QRect r, const std::function<QRgb(QRgb)>& f);
 };
 

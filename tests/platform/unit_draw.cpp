@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QRegion>
 
 #include <algorithm>
 #include <climits>
@@ -444,6 +445,56 @@ TEST(DcPens, LinesInsideThePictureWalkLikeAnyOtherAndStyledOnesCarryTheirPattern
                     want[y][x] = '#';
         EXPECT_EQ(Rows(c, 64, 48), want) << style << " polyline";
     }
+}
+
+TEST(DcPens, LineSegmentsDrawEachPairAsMoveToAndLineToWouldAndLeaveThePenWhereItWas)
+{
+    // Short pieces inside, pieces crossing the clip and the picture's
+    // edge, one far beyond it, and a piece drawn twice (an inverting pen
+    // must take it out again, as two LineTo calls would).
+    const std::vector<POINT> ends = {{5, 5},   {6, 7},   {6, 7},    {6, 20},  {6, 20},  {30, 18}, {-10, 3},
+                                     {20, 40}, {40, 2},  {70, 30},  {2, 44},  {2, 44},  {1, 1},   {1, -5000000},
+                                     {33, 33}, {34, 30}, {33, 33},  {34, 30}, {50, 40}, {12, 12}};
+    const int pairs = static_cast<int>(ends.size() / 2);
+    struct Setup {
+        int style, width, rop;
+        bool clip, shifted;
+    };
+    const Setup setups[] = {{PS_SOLID, 1, R2_COPYPEN, false, false}, {PS_SOLID, 1, R2_COPYPEN, true, false},
+                            {PS_SOLID, 1, R2_COPYPEN, false, true},  {PS_DOT, 1, R2_COPYPEN, false, false},
+                            {PS_DASH, 1, R2_COPYPEN, true, true},    {PS_SOLID, 1, R2_NOTXORPEN, false, false},
+                            {PS_SOLID, 3, R2_COPYPEN, false, false}, {PS_SOLID, 1, R2_COPYPEN, false, false}};
+    for (const Setup& u : setups) {
+        auto prepare = [&u](Canvas& c, CPen& pen) {
+            c.dc.SelectObject(&pen);
+            c.dc.SetROP2(u.rop);
+            if (u.shifted)
+                c.dc.SetWindowOrg(-3, 2);
+            if (u.clip) {
+                // Two rectangles: no single one holds every line.
+                CRgn both;
+                both.SetRegion(QRegion(0, 0, 30, 48) | QRegion(35, 10, 25, 30));
+                c.dc.SelectClipRgn(&both);
+            }
+            c.dc.MoveTo(17, 19);
+        };
+        Canvas want(64, 48), got(64, 48);
+        CPen wantPen(u.style, u.width, RGB(200, 0, 0)), gotPen(u.style, u.width, RGB(200, 0, 0));
+        prepare(want, wantPen);
+        prepare(got, gotPen);
+        for (int i = 0; i < pairs; ++i) {
+            want.dc.MoveTo(ends[2 * i]);
+            want.dc.LineTo(ends[2 * i + 1]);
+        }
+        want.dc.MoveTo(17, 19);
+        EXPECT_TRUE(got.dc.LineSegments(ends.data(), pairs));
+        EXPECT_EQ(got.Copy(), want.Copy()) << u.style << " width " << u.width << " rop " << u.rop << " clip "
+                                           << u.clip << " shifted " << u.shifted;
+        EXPECT_EQ(got.dc.GetCurrentPosition(), CPoint(17, 19));
+    }
+    Canvas c(8, 8);
+    EXPECT_TRUE(c.dc.LineSegments(ends.data(), 0));
+    EXPECT_FALSE(c.dc.LineSegments(nullptr, 1));
 }
 
 TEST(DcPens, DotsAndDashesHaveGapsThatOpaqueModeFills)

@@ -58,6 +58,9 @@ struct FontEntry {
     bool factsKnown = false;
     FontFacts facts{};
     QHash<QString, int> advances;
+    // The same widths by the text's own bytes: a chart measures its labels
+    // many times a paint, and the conversion alone costs more than this.
+    std::unordered_map<std::string, int> byteAdvances;
     QHash<QString, QStaticText> shaped;
     QHash<QString, QRect> inks;
     QHash<StampKey, QImage> stamps;
@@ -382,14 +385,20 @@ int CDC::DrawText(const char* text, int count, RECT* rect, UINT format)
     if (count < 0)
         count = static_cast<int>(std::strlen(text));
     QString qs = vx::ToQString(CString(text, count));
-    if (!(format & DT_NOPREFIX))
+    // A label (no prefix mark, tab or line break) is one line as it stands:
+    // a chart draws a dozen of them on every paint.
+    const auto has = [&](char c) { return std::memchr(text, c, static_cast<size_t>(count)) != nullptr; };
+    const bool plain = !has('&') && !has('\t') && !has('\r') && !has('\n') && !(format & DT_WORDBREAK);
+    if (!(format & DT_NOPREFIX) && !plain)
         qs = StripPrefix(qs);
-    if (format & DT_EXPANDTABS)
+    if ((format & DT_EXPANDTABS) && !plain)
         qs = ExpandTabs(qs);
 
     const int width = rect->right - rect->left;
     QStringList lines;
-    if (format & DT_SINGLELINE) {
+    if (plain) {
+        lines << qs;
+    } else if (format & DT_SINGLELINE) {
         QString one = qs;
         one.remove(u'\r');
         one.remove(u'\n');
@@ -456,7 +465,22 @@ CSize CDC::GetTextExtent(const char* text, int count) const
         return CSize(0, 0);
     if (count < 0)
         count = static_cast<int>(std::strlen(text));
-    return CSize(Advance(*d, vx::ToQString(CString(text, count))), Facts(*d).height);
+    FontEntry& e = EntryFor(*d);
+    std::string bytes(text, static_cast<size_t>(count));
+    {
+        std::lock_guard<std::mutex> guard(e.lock);
+        if (e.factsKnown) {
+            const auto it = e.byteAdvances.find(bytes);
+            if (it != e.byteAdvances.end())
+                return CSize(it->second, e.facts.height);
+        }
+    }
+    const CSize size(Advance(*d, vx::ToQString(CString(text, count))), Facts(*d).height);
+    std::lock_guard<std::mutex> guard(e.lock);
+    if (e.byteAdvances.size() >= 4096)
+        e.byteAdvances.clear();
+    e.byteAdvances.emplace(std::move(bytes), size.cx);
+    return size;
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const

@@ -293,6 +293,28 @@ void CPlot::SetMargins(int l, int t, int r, int b)
 
 // ---- painting --------------------------------------------------------------
 
+namespace {
+
+// Fills outer where hole does not lie, as filling all of outer would look
+// once hole is filled over it.
+void FillAround(CDCEx* dc, const CRect& outer, const CRect& hole, COLORREF color)
+{
+    CRect h;
+    if (outer.IsRectEmpty() || !h.IntersectRect(outer, hole)) {
+        dc->FillSolidRect(&outer, color);
+        return;
+    }
+    const CRect bands[] = {{outer.left, outer.top, outer.right, h.top},
+                           {outer.left, h.bottom, outer.right, outer.bottom},
+                           {outer.left, h.top, h.left, h.bottom},
+                           {h.right, h.top, outer.right, h.bottom}};
+    for (const CRect& b : bands)
+        if (!b.IsRectEmpty())
+            dc->FillSolidRect(&b, color);
+}
+
+} // namespace
+
 void CPlot::LayoutLegend(CDCEx* dc, CRect& inner)
 {
     m_LegendEntries.clear();
@@ -440,15 +462,18 @@ void CPlot::Paint(CDCEx* dc, const CRect& frame, bool printing)
     dc->m_nPrimitives = 0;
     m_PrevCursorPoint = CPoint(-1, -1);
     const bool low = dc->m_bLowColor;
-    dc->FillSolidRect(&frame, low ? RGB(255, 255, 255) : m_crBack);
-
     CRect inner = frame;
     inner.DeflateRect(m_nMarginLeft, m_nMarginTop, m_nMarginRight, m_nMarginBottom);
-    if (m_bShowLegend)
+    // The three backgrounds lie one inside the other: each is filled only
+    // where the next does not cover it (the legend, drawn on the outermost,
+    // needs all of it first).
+    if (m_bShowLegend) {
+        dc->FillSolidRect(&frame, low ? RGB(255, 255, 255) : m_crBack);
         LayoutLegend(dc, inner);
-    else
+    } else {
         m_LegendEntries.clear();
-    dc->FillSolidRect(&inner, low ? RGB(255, 255, 255) : m_crOuter);
+        FillAround(dc, frame, inner, low ? RGB(255, 255, 255) : m_crBack);
+    }
 
     LayoutAxes(dc, inner);
     // Rounding a range changes its scale texts and so the room its axis
@@ -463,6 +488,7 @@ void CPlot::Paint(CDCEx* dc, const CRect& frame, bool printing)
             }
     if (rounded)
         LayoutAxes(dc, inner);
+    FillAround(dc, inner, m_PlotRect, low ? RGB(255, 255, 255) : m_crOuter);
     dc->FillSolidRect(&m_PlotRect, low ? RGB(255, 255, 255) : m_crInner);
     for (auto& a : m_XAxes) {
         a->SetOriginY(m_PlotRect.bottom);

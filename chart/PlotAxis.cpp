@@ -426,18 +426,45 @@ private:
 
 }  // namespace
 
-int CPlotAxis::GetScaleWidth(CDC* dc) const
-{
-    MeasureFont f(dc, m_lfScale);
-    const int a = static_cast<int>(std::trunc(1.4 * ChartTextSize(dc, GetValueText(m_dShownMin)).cx));
-    const int b = static_cast<int>(std::trunc(1.4 * ChartTextSize(dc, GetValueText(m_dShownMax)).cx));
-    return std::max(a, b) + m_nTickSize;
-}
+int CPlotAxis::GetScaleWidth(CDC* dc) const { return MeasureExtent(dc, false); }
 
-int CPlotAxis::GetScaleHeight(CDC* dc) const
+int CPlotAxis::GetScaleHeight(CDC* dc) const { return MeasureExtent(dc, true); }
+
+int CPlotAxis::MeasureExtent(CDC* dc, bool height) const
 {
-    MeasureFont f(dc, m_lfScale);
-    return ChartTextSize(dc, GetValueText(m_dDataMin)).cy + m_nTickSize;
+    const auto measure = [&] {
+        MeasureFont f(dc, m_lfScale);
+        if (height)
+            return ChartTextSize(dc, GetValueText(m_dDataMin)).cy + m_nTickSize;
+        const int a = static_cast<int>(std::trunc(1.4 * ChartTextSize(dc, GetValueText(m_dShownMin)).cx));
+        const int b = static_cast<int>(std::trunc(1.4 * ChartTextSize(dc, GetValueText(m_dShownMax)).cx));
+        return std::max(a, b) + m_nTickSize;
+    };
+    // Measures made up by a test are not kept.
+    if (ChartTextMeasurerSet())
+        return measure();
+    ExtentMemo key;
+    key.height = height;
+    key.a = std::bit_cast<std::uint64_t>(height ? m_dDataMin : m_dShownMin);
+    key.b = height ? 0 : std::bit_cast<std::uint64_t>(m_dShownMax);
+    key.dpiX = dc->GetDeviceCaps(LOGPIXELSX);
+    key.dpiY = dc->GetDeviceCaps(LOGPIXELSY);
+    key.lf = m_lfScale;
+    key.time = m_bTimeAxis;
+    key.fmt = m_strDisplayFmt;
+    key.tick = m_nTickSize;
+    for (int i = 0; i < m_nExtentMemoUsed; ++i) {
+        const ExtentMemo& m = m_ExtentMemo[static_cast<size_t>(i)];
+        if (m.height == key.height && m.a == key.a && m.b == key.b && m.dpiX == key.dpiX && m.dpiY == key.dpiY &&
+            m.time == key.time && m.tick == key.tick && std::memcmp(&m.lf, &key.lf, sizeof key.lf) == 0 &&
+            m.fmt == key.fmt)
+            return m.extent;
+    }
+    key.extent = measure();
+    m_ExtentMemo[static_cast<size_t>(m_nExtentMemoNext)] = key;
+    m_nExtentMemoNext = (m_nExtentMemoNext + 1) % static_cast<int>(m_ExtentMemo.size());
+    m_nExtentMemoUsed = std::min(m_nExtentMemoUsed + 1, static_cast<int>(m_ExtentMemo.size()));
+    return key.extent;
 }
 
 // ---- drawing ---------------------------------------------------------------

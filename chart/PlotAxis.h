@@ -201,6 +201,23 @@ private:
     mutable std::array<TextMemo, 4> m_TextMemo;
     mutable int m_nTextMemoUsed = 0;
     mutable int m_nTextMemoNext = 0;
+    // The last scale extents measured: a paint lays the axes out several
+    // times over and asks each time for the same ends in the same font on
+    // a device of the same resolution.
+    struct ExtentMemo {
+        bool height = false;
+        std::uint64_t a = 0, b = 0;   // the values measured, bit for bit
+        int dpiX = 0, dpiY = 0;
+        LOGFONT lf {};
+        bool time = false;
+        CString fmt;
+        int tick = 0;
+        int extent = 0;
+    };
+    mutable std::array<ExtentMemo, 4> m_ExtentMemo;
+    mutable int m_nExtentMemoUsed = 0;
+    mutable int m_nExtentMemoNext = 0;
+    int MeasureExtent(CDC* dc, bool height) const;
 
     CString MakeValueText(double v) const;
     void CopyFrom(const CPlotAxis& o);

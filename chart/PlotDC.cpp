@@ -137,6 +137,7 @@ int CDCEx::DrawText(const CString& text, RECT* rect, UINT format)
 }
 
 void SetChartTextMeasurer(ChartTextMeasurer measurer) { g_measurer = std::move(measurer); }
+bool ChartTextMeasurerSet() { return static_cast<bool>(g_measurer); }
 
 CSize ChartTextSize(CDC* dc, const CString& text)
 {

@@ -72,6 +72,7 @@ CSize ChartTextSize(CDC* dc, const CString& text);
 // on the installed fonts. Null restores the real measurement.
 using ChartTextMeasurer = std::function<CSize(CDC* dc, const CString& text)>;
 void SetChartTextMeasurer(ChartTextMeasurer measurer);
+bool ChartTextMeasurerSet();
 
 class CQuickFont : public CFont {
 public:

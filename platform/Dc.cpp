@@ -578,6 +578,20 @@ void CDC::Impl::PixelLine(QPoint a, QPoint b, QPoint shift, int& styleOffset)
         QRgb* p = px + y * stride + x;
         const qsizetype stepX = sx;
         const qsizetype stepY = sy * stride;
+        if (dx == 0 || dy == 0) {
+            // A grid line: straight along a row or a column.
+            const qsizetype step = dy == 0 ? stepX : stepY;
+            for (std::int64_t i = 0; i < count; ++i, p += step) {
+                if (!patterned || on[static_cast<size_t>(pos)])
+                    *p = pen;
+                else if (opaqueGaps)
+                    *p = gap;
+                if (patterned && ++pos == period)
+                    pos = 0;
+            }
+            advanceStyle();
+            return;
+        }
         for (std::int64_t i = 0; i < count; ++i) {
             if (!patterned || on[static_cast<size_t>(pos)])
                 *p = pen;
@@ -1396,12 +1410,15 @@ BOOL CDC::DrawImage(const RECT* dest, const QImage& image)
 
 int CDC::GetDeviceCaps(int index) const
 {
+    // Asked for on every measure: known without the device's page.
+    if (index == LOGPIXELSX)
+        return d->dpiX;
+    if (index == LOGPIXELSY)
+        return d->dpiY;
     const bool printer = d->kind == Impl::Kind::Printer && d->printer;
     const QRect dev = d->DeviceRect();
     switch (index) {
     case TECHNOLOGY: return printer ? DT_RASPRINTER : DT_RASDISPLAY;
-    case LOGPIXELSX: return d->dpiX;
-    case LOGPIXELSY: return d->dpiY;
     case HORZRES: return dev.width();
     case VERTRES: return dev.height();
     case HORZSIZE: return static_cast<int>(std::lround(dev.width() * 25.4 / d->dpiX));

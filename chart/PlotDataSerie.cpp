@@ -232,16 +232,22 @@ struct Walker {
         double sx = x0, sy = y0, ex = x1, ey = y1;
         const CRect far(plot.left - int(kNear), plot.top - int(kNear), plot.right + int(kNear),
                         plot.bottom + int(kNear));
-        if (Outcode(sx, sy, far) || Outcode(ex, ey, far)) {
-            if (!vx::ClipSegmentToRect(sx, sy, ex, ey, far.left, far.top, far.right, far.bottom)) {
-                MoveTo(ix1, iy1);
-                penX = ix1;
-                penY = iy1;
-                return;
-            }
+        if (Outcode(sx, sy, far) == 0 && Outcode(ex, ey, far) == 0) {
+            // Both ends near the plot, as a curve's lines nearly always are.
+            Add(ClampPixel(sx), ClampPixel(sy), ix1, iy1);
+            return;
         }
-        const int isx = ClampPixel(sx), isy = ClampPixel(sy);
-        const int iex = ClampPixel(ex), iey = ClampPixel(ey);
+        if (!vx::ClipSegmentToRect(sx, sy, ex, ey, far.left, far.top, far.right, far.bottom)) {
+            MoveTo(ix1, iy1);
+            penX = ix1;
+            penY = iy1;
+            return;
+        }
+        Add(ClampPixel(sx), ClampPixel(sy), ClampPixel(ex), ClampPixel(ey));
+    }
+
+    void Add(int isx, int isy, int iex, int iey)
+    {
         ends.push_back(POINT{isx, isy});
         ends.push_back(POINT{iex, iey});
         at = POINT{iex, iey};
@@ -288,15 +294,29 @@ void CPlotDataSerie::Draw(CDCEx* dc)
 
     const ChartPoint* pts = m_pPoints;
     const int n = m_nCount;
-    auto colX = [&](int i) { return ClampPixel(ValueToPixelF(sx, pts[i].x)); };
+    // A point's x pixel is asked for again as the next column's start: the
+    // last one is kept.
+    int knownIndex = -1;
+    double knownX = 0.0;
+    auto pixelX = [&](int i) {
+        if (i != knownIndex) {
+            knownIndex = i;
+            knownX = ValueToPixelF(sx, pts[i].x);
+        }
+        return knownX;
+    };
+    auto colX = [&](int i) { return ClampPixel(pixelX(i)); };
 
     // With ascending x on a linear axis the points of one pixel column lie
     // together; a search finds where each column starts, so a paint
     // costs the columns on screen plus the points inside them.
     const bool jump = sx.linear && sx.smax > sx.smin && CheckAscending() && std::isfinite(pts[0].x);
     auto firstWithColAtLeast = [&](int lo, int col) {
-        // Galloping from lo: a column rarely holds more than a few points,
-        // so the answer is usually a step or two away.
+        // A column rarely holds more than a few points: they are looked at
+        // one by one first, then the search gallops from there.
+        for (int probe = 0; probe < 4; ++probe, ++lo)
+            if (lo >= n || colX(lo) >= col)
+                return lo;
         long long hi = lo, step = 1;
         while (hi < n && colX(static_cast<int>(hi)) < col) {
             lo = static_cast<int>(hi) + 1;
@@ -408,7 +428,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     };
     while (i < end) {
         const ChartPoint& p = pts[i];
-        const double fx = ValueToPixelF(sx, p.x);
+        const double fx = pixelX(i);
         if (std::isnan(fx)) {
             unshown(p.x);
             ++i;

@@ -11,6 +11,9 @@
 #include <QStyleOption>
 #include <QWidget>
 
+#include <array>
+#include <initializer_list>
+
 namespace {
 
 // Whether a part drawn into a pixmap and copied comes out where it would
@@ -22,6 +25,31 @@ bool Copyable(const QRect& rect, const QPainter* p)
     const QTransform t = p->transform();
     return t.type() <= QTransform::TxTranslate && t.dx() == static_cast<int>(t.dx()) &&
            t.dy() == static_cast<int>(t.dy());
+}
+
+// A kept part's name: its kind and every number its look depends on, in
+// hex (formatting them is most of what a copy costs otherwise).
+QString PartKey(const char* kind, std::initializer_list<long long> numbers)
+{
+    std::array<char, 640> buf;
+    size_t n = 0;
+    for (; *kind && n < 64; ++kind)
+        buf[n++] = *kind;
+    for (long long v : numbers) {
+        if (n + 18 > buf.size())
+            break;
+        buf[n++] = '-';
+        auto u = static_cast<unsigned long long>(v);
+        char digits[16];
+        int k = 0;
+        do {
+            digits[k++] = "0123456789abcdef"[u & 15u];
+            u >>= 4;
+        } while (u);
+        while (k)
+            buf[n++] = digits[--k];
+    }
+    return QString::fromLatin1(buf.data(), static_cast<qsizetype>(n));
 }
 
 // Draws a part by its kept picture under key, made by draw (which paints
@@ -47,6 +75,10 @@ public:
 
     void drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, QPainter* p, const QWidget* w) const override
     {
+        if (pe == PE_FrameTabWidget) {
+            DrawTabFrame(opt, p, w);
+            return;
+        }
         const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(opt);
         // An edit inside a combo box or a spin box has its panel drawn by
         // its parent.
@@ -56,11 +88,9 @@ public:
             QProxyStyle::drawPrimitive(pe, opt, p, w);
             return;
         }
-        const QString key = QString::asprintf("vx-panel-%d-%d-%u-%d-%lld-%d-%d-%u", frame->rect.width(),
-                                              frame->rect.height(), static_cast<uint>(frame->state),
-                                              static_cast<int>(frame->direction),
-                                              static_cast<long long>(frame->palette.cacheKey()), frame->lineWidth,
-                                              frame->midLineWidth, static_cast<uint>(frame->features));
+        const QString key = PartKey("vx-panel", {frame->rect.width(), frame->rect.height(), frame->state,
+                                                 frame->direction, frame->palette.cacheKey(), frame->lineWidth,
+                                                 frame->midLineWidth, frame->features});
         DrawKept(p, frame->rect, key, [&](QPainter* pp) {
             QStyleOptionFrame at(*frame);
             at.rect.moveTopLeft(QPoint(0, 0));
@@ -79,17 +109,45 @@ public:
             QProxyStyle::drawComplexControl(cc, opt, p, w);
             return;
         }
-        const QString key = QString::asprintf(
-            "vx-scrollbar-%d-%d-%u-%d-%lld-%u-%u-%d-%d-%d-%d-%d-%d-%d-%d-%d-%d", bar->rect.width(), bar->rect.height(),
-            static_cast<uint>(bar->state), static_cast<int>(bar->direction),
-            static_cast<long long>(bar->palette.cacheKey()), static_cast<uint>(bar->subControls),
-            static_cast<uint>(bar->activeSubControls), static_cast<int>(bar->orientation), bar->minimum,
-            bar->maximum, bar->sliderPosition, bar->sliderValue, bar->singleStep, bar->pageStep,
-            static_cast<int>(bar->upsideDown), static_cast<int>(bar->tickPosition), bar->tickInterval);
+        const QString key =
+            PartKey("vx-scrollbar", {bar->rect.width(), bar->rect.height(), bar->state, bar->direction,
+                                     bar->palette.cacheKey(), bar->subControls, bar->activeSubControls,
+                                     bar->orientation, bar->minimum, bar->maximum, bar->sliderPosition,
+                                     bar->sliderValue, bar->singleStep, bar->pageStep, bar->upsideDown,
+                                     bar->tickPosition, bar->tickInterval});
         DrawKept(p, bar->rect, key, [&](QPainter* pp) {
             QStyleOptionSlider at(*bar);
             at.rect.moveTopLeft(QPoint(0, 0));
             QProxyStyle::drawComplexControl(cc, &at, pp, w);
+        });
+    }
+
+private:
+    // A tab page's frame is drawn again under every child that repaints
+    // without covering its own rectangle (a value box, each refresh): the
+    // kept copy is drawn clipped to that little area.
+    void DrawTabFrame(const QStyleOption* opt, QPainter* p, const QWidget* w) const
+    {
+        const auto* tab = qstyleoption_cast<const QStyleOptionTabWidgetFrame*>(opt);
+        if (!tab || !Copyable(tab->rect, p)) {
+            QProxyStyle::drawPrimitive(PE_FrameTabWidget, opt, p, w);
+            return;
+        }
+        const QPoint o = tab->rect.topLeft();
+        const QRect bar = tab->tabBarRect.translated(-o), selected = tab->selectedTabRect.translated(-o);
+        const QString key = PartKey(
+            "vx-tabframe", {tab->rect.width(), tab->rect.height(), tab->state, tab->direction, tab->palette.cacheKey(),
+                            tab->lineWidth, tab->midLineWidth, tab->shape, tab->tabBarSize.width(),
+                            tab->tabBarSize.height(), tab->rightCornerWidgetSize.width(),
+                            tab->rightCornerWidgetSize.height(), tab->leftCornerWidgetSize.width(),
+                            tab->leftCornerWidgetSize.height(), bar.x(), bar.y(), bar.width(), bar.height(),
+                            selected.x(), selected.y(), selected.width(), selected.height()});
+        DrawKept(p, tab->rect, key, [&](QPainter* pp) {
+            QStyleOptionTabWidgetFrame at(*tab);
+            at.rect.moveTopLeft(QPoint(0, 0));
+            at.tabBarRect = bar;
+            at.selectedTabRect = selected;
+            QProxyStyle::drawPrimitive(PE_FrameTabWidget, &at, pp, w);
         });
     }
 };

@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyleFactory>
+#include <QTabWidget>
 
 #include <memory>
 
@@ -666,4 +667,44 @@ TEST(AppStyle, AScrollBarLooksAsTheToolkitDrawsItInEachOfItsStates)
     bar.setEnabled(false);
     EXPECT_EQ(drawnBy(kept.get()), drawnBy(plain.get()));
     bar.setStyle(nullptr);
+}
+
+TEST(AppStyle, ATabPageFrameLooksAsTheToolkitDrawsItWholeOrInPart)
+{
+    QTabWidget tabs;
+    tabs.resize(300, 200);
+    tabs.addTab(new QWidget, QStringLiteral("Einrichten"));
+    tabs.addTab(new QWidget, QStringLiteral("Messen"));
+    tabs.show();
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(QStringLiteral("Fusion")));
+    std::unique_ptr<QStyle> kept(vx::MakeAppStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+    auto drawnBy = [&](QStyle* style, const QRegion& part) {
+        tabs.setStyle(style);
+        QImage image(tabs.size(), QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        tabs.render(&image, QPoint(), part);
+        return image;
+    };
+    QPixmapCache::clear();
+    // A child's little area at the page's edge, as a value box repaints
+    // it, and the whole: each as the toolkit draws it, the kept copy as
+    // well as its first drawing.
+    const QRegion whole(tabs.rect()), corner(QRect(0, 20, 60, 40)), inside(QRect(100, 90, 50, 30));
+    auto looks = [&](const char* what) {
+        SCOPED_TRACE(what);
+        for (const QRegion& part : {whole, corner, inside, whole})
+            EXPECT_EQ(drawnBy(kept.get(), part), drawnBy(plain.get(), part));
+    };
+    looks("first tab");
+    // Another tab chosen, another size, other colours: the old copy must
+    // not do for any of them.
+    tabs.setCurrentIndex(1);
+    looks("second tab");
+    tabs.resize(260, 180);
+    looks("other size");
+    QPalette pal = tabs.palette();
+    pal.setColor(QPalette::Window, QColor(200, 150, 100));
+    tabs.setPalette(pal);
+    looks("own colours");
+    tabs.setStyle(nullptr);
 }

@@ -49,6 +49,10 @@ struct StampKey {
     }
 };
 size_t qHash(const StampKey& k, size_t seed = 0) { return qHashMulti(seed, k.text, k.ink, k.paper, k.fill); }
+// What lay under the line, and what the drawing made of it.
+struct Stamp {
+    QImage before, after;
+};
 
 // A chart draws and measures the same few texts in the same few fonts on
 // every paint; metrics objects and the shaping behind a width are costly,
@@ -63,7 +67,7 @@ struct FontEntry {
     std::unordered_map<std::string, int> byteAdvances;
     QHash<QString, QStaticText> shaped;
     QHash<QString, QRect> inks;
-    QHash<StampKey, QImage> stamps;
+    QHash<StampKey, Stamp> stamps;
 };
 
 // What a text's metrics depend on: the font and the device's resolution.
@@ -238,34 +242,42 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width)
     return out;
 }
 
-// True when every pixel of box (inside img) is paper: each row compared
-// with a row of paper, as wide as the library compares memory.
-bool Plain(const QImage& img, const QRect& box, QRgb paper)
+// True when box of img holds what part holds (pixel for pixel, part being
+// as large as box): each row compared as the library compares memory.
+bool Same(const QImage& img, const QRect& box, const QImage& part)
 {
-    thread_local std::vector<QRgb> plain;
-    if (plain.size() < static_cast<size_t>(box.width()) || plain.front() != paper)
-        plain.assign(std::max<size_t>(static_cast<size_t>(box.width()), 256), paper);
     const uchar* bits = img.constBits();
-    const qsizetype stride = img.bytesPerLine();
+    const qsizetype stride = img.bytesPerLine(), partStride = part.bytesPerLine();
+    const uchar* from = part.constBits();
     const auto bytes = static_cast<size_t>(box.width()) * sizeof(QRgb);
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        if (std::memcmp(bits + y * stride + box.left() * qsizetype(sizeof(QRgb)), plain.data(), bytes) != 0)
+    for (int y = box.top(); y <= box.bottom(); ++y, from += partStride)
+        if (std::memcmp(bits + y * stride + box.left() * qsizetype(sizeof(QRgb)), from, bytes) != 0)
             return false;
     return true;
 }
 
-// The outermost ring of box is still paper: the drawing stayed inside.
-bool RingPlain(const QImage& img, const QRect& box, QRgb paper)
+// The outermost ring of box is still as it was before: the drawing stayed
+// inside.
+bool RingSame(const QImage& img, const QRect& box, const QImage& before)
 {
-    return Plain(img, QRect(box.left(), box.top(), box.width(), 1), paper) &&
-           Plain(img, QRect(box.left(), box.bottom(), box.width(), 1), paper) &&
-           Plain(img, QRect(box.left(), box.top(), 1, box.height()), paper) &&
-           Plain(img, QRect(box.right(), box.top(), 1, box.height()), paper);
+    const qsizetype stride = img.bytesPerLine() / 4, beforeStride = before.bytesPerLine() / 4;
+    const auto* now = reinterpret_cast<const QRgb*>(img.constBits()) + box.top() * stride + box.left();
+    const auto* was = reinterpret_cast<const QRgb*>(before.constBits());
+    const auto bytes = static_cast<size_t>(box.width()) * sizeof(QRgb);
+    const int last = box.height() - 1;
+    if (std::memcmp(now, was, bytes) != 0 || std::memcmp(now + last * stride, was + last * beforeStride, bytes) != 0)
+        return false;
+    const int right = box.width() - 1;
+    for (int y = 1; y < last; ++y)
+        if (now[y * stride] != was[y * beforeStride] || now[y * stride + right] != was[y * beforeStride + right])
+            return false;
+    return true;
 }
 
 // Where a line of text may be a copy of the same line drawn before: on a
 // picture, unturned, at whole pixels, all of what it may touch inside the
-// clip and on one plain colour. An empty box otherwise.
+// clip. An empty box otherwise. A copy is taken only where what lies
+// under the box is what lay under it then.
 struct StampPlace {
     QRect box;   // device
     StampKey key;
@@ -288,8 +300,6 @@ StampPlace PlaceFor(CDC::Impl& d, const QPainter& p, QPoint ref, const QString& 
         !std::any_of(clips.begin(), clips.end(), [&](const QRect& c) { return c.contains(box); }))
         return place;
     const QRgb paper = reinterpret_cast<const QRgb*>(img->constScanLine(box.top()))[box.left()];
-    if (!Plain(*img, box, paper))
-        return place;
     place.box = box;
     const qint64 fill = d.s.bkMode == OPAQUE ? qint64(ToQColor(d.s.bkColor).rgb()) : -1;
     place.key = StampKey{text, ToQColor(d.s.textColor).rgb(), paper, fill};
@@ -311,21 +321,24 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, const 
     const StampPlace place = PlaceFor(d, p, ref, text, w, f, limit);
     QImage* img = d.image;
     const QRect& box = place.box;
+    QImage before;
     if (!box.isEmpty()) {
         FontEntry& e = EntryFor(d);
-        QImage stamp;
+        Stamp stamp;
         {
             std::lock_guard<std::mutex> guard(e.lock);
             stamp = e.stamps.value(place.key);
         }
-        if (stamp.size() == box.size()) {
-            uchar* to = img->bits() + box.top() * img->bytesPerLine() + box.left() * 4;
-            const uchar* from = stamp.constBits();
+        if (stamp.after.size() == box.size() && Same(*img, box, stamp.before)) {
+            const qsizetype stride = img->bytesPerLine(), stampStride = stamp.after.bytesPerLine();
+            uchar* to = img->bits() + box.top() * stride + box.left() * 4;
+            const uchar* from = stamp.after.constBits();
             const auto bytes = static_cast<size_t>(box.width()) * 4;
-            for (int y = 0; y < box.height(); ++y, to += img->bytesPerLine(), from += stamp.bytesPerLine())
+            for (int y = 0; y < box.height(); ++y, to += stride, from += stampStride)
                 std::memcpy(to, from, bytes);
             return;
         }
+        before = img->copy(box);
     }
 
     p.save();
@@ -340,9 +353,9 @@ void DrawLine(CDC::Impl& d, QPainter& p, QPoint ref, const QString& text, const 
     p.drawStaticText(QPointF(0.0, asc - f.exactAscent), Shaped(d, text));
     p.restore();
 
-    if (!box.isEmpty() && RingPlain(*img, box, place.key.paper)) {
+    if (!box.isEmpty() && RingSame(*img, box, before)) {
         FontEntry& e = EntryFor(d);
-        const QImage stamp = img->copy(box);
+        const Stamp stamp{before, img->copy(box)};
         std::lock_guard<std::mutex> guard(e.lock);
         // A time axis brings new texts as it moves on: the ones on screen
         // are a few dozen.

@@ -761,8 +761,8 @@ TEST(DcText, OpaqueBackgroundAndVerticalText)
 
 TEST(DcText, ALabelComesOutTheSameWhereverItGoesOnWhateverLiesUnderIt)
 {
-    // A label drawn again where the same label was drawn before on the same
-    // plain colour may be a copy of it: it must be the same to the pixel,
+    // A label drawn again where the same label was drawn before over the
+    // same background may be a copy of it: it must be the same to the pixel,
     // take the new colours, and leave alone what the glyphs do not cover.
     CFont font;
     font.CreateFont(-15, 0, 0, 0, FW_NORMAL, TRUE, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
@@ -833,6 +833,36 @@ TEST(DcText, ALabelComesOutTheSameWhereverItGoesOnWhateverLiesUnderIt)
     l.dc.TextOut(10, 80, label);
     for (int x = 0; x < 300; ++x)
         ASSERT_EQ(l.At(x, 78), RGB(0, 160, 0)) << x;
+
+    // Over a background of more than one colour (a line through the
+    // cell), drawn again where the same lies under it: as a first drawing
+    // there comes out, the line's pixels under the glyphs blended alike.
+    auto striped = [&](Canvas& c, int x, int y) {
+        CRect stripe(x, y + 6, x + 150, y + 8);
+        c.dc.FillSolidRect(&stripe, RGB(0, 160, 0));
+    };
+    Canvas s1(300, 140), s2(300, 140);
+    setup(s1);
+    setup(s2);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{150, 70}, std::pair{0, 70}}) {
+        striped(s1, x, y);
+        striped(s2, x, y);
+    }
+    s1.dc.TextOut(10, 10, label);
+    s1.dc.TextOut(160, 80, label);
+    s2.dc.TextOut(160, 80, label);
+    EXPECT_EQ(block(s1, 150, 70), block(s2, 150, 70));
+    // Where something else lies under it, the old copy does not do.
+    CRect other(0, 70 + 12, 150, 70 + 13);
+    s1.dc.FillSolidRect(&other, RGB(160, 0, 0));
+    s2.dc.FillSolidRect(&other, RGB(160, 0, 0));
+    s1.dc.TextOut(10, 80, label);
+    Canvas s3(300, 140);
+    setup(s3);
+    striped(s3, 0, 70);
+    s3.dc.FillSolidRect(&other, RGB(160, 0, 0));
+    s3.dc.TextOut(10, 80, label);
+    EXPECT_EQ(block(s1, 0, 70), block(s3, 0, 70));
 
     // Clipped, by the DC or by the text's rectangle, the copy is clipped
     // as the drawing is.

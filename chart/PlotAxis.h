@@ -191,14 +191,15 @@ public:
 
 private:
     // The last scale texts made: a layout asks for the same ends many
-    // times a paint, and formatting is the costly part of measuring them.
+    // times a paint, a paint for the same dozen tick texts, and formatting
+    // is the costly part of measuring and drawing them.
     struct TextMemo {
         std::uint64_t bits = 0;   // the value, bit for bit (-0 prints apart from 0)
         bool time = false;
         CString fmt;
         CString text;
     };
-    mutable std::array<TextMemo, 4> m_TextMemo;
+    mutable std::array<TextMemo, 16> m_TextMemo;
     mutable int m_nTextMemoUsed = 0;
     mutable int m_nTextMemoNext = 0;
     // The last scale extents measured: a paint lays the axes out several

@@ -159,7 +159,8 @@ constexpr double kNear = 1 << 20;
 
 struct Walker {
     Walker(CDCEx* d, const CRect& p, int t, int r, std::vector<POINT>* poly)
-        : dc(d), plot(p), type(t), radius(r), polygon(poly)
+        : dc(d), plot(p), type(t), radius(r), polygon(poly),
+          nearLeft(p.left - kNear), nearTop(p.top - kNear), nearRight(p.right + kNear), nearBottom(p.bottom + kNear)
     {
     }
     CDCEx* dc;
@@ -167,6 +168,8 @@ struct Walker {
     int type;
     int radius;
     std::vector<POINT>* polygon;
+    // Within kNear of the plot: no clipping needed.
+    double nearLeft, nearTop, nearRight, nearBottom;
     long long calls = 0;
     bool penKnown = false;
     double penX = 0, penY = 0;
@@ -229,15 +232,16 @@ struct Walker {
             penKnown = true;
             return;
         }
-        double sx = x0, sy = y0, ex = x1, ey = y1;
-        const CRect far(plot.left - int(kNear), plot.top - int(kNear), plot.right + int(kNear),
-                        plot.bottom + int(kNear));
-        if (Outcode(sx, sy, far) == 0 && Outcode(ex, ey, far) == 0) {
+        auto isNear = [this](double x, double y) {
+            return x >= nearLeft && x < nearRight && y >= nearTop && y < nearBottom;
+        };
+        if (isNear(x0, y0) && isNear(x1, y1)) {
             // Both ends near the plot, as a curve's lines nearly always are.
-            Add(ClampPixel(sx), ClampPixel(sy), ix1, iy1);
+            Add(ClampPixel(x0), ClampPixel(y0), ix1, iy1);
             return;
         }
-        if (!vx::ClipSegmentToRect(sx, sy, ex, ey, far.left, far.top, far.right, far.bottom)) {
+        double sx = x0, sy = y0, ex = x1, ey = y1;
+        if (!vx::ClipSegmentToRect(sx, sy, ex, ey, nearLeft, nearTop, nearRight, nearBottom)) {
             MoveTo(ix1, iy1);
             penX = ix1;
             penY = iy1;

@@ -10,11 +10,13 @@
 #include <QStaticText>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -62,6 +64,12 @@ struct FontEntry {
     bool factsKnown = false;
     FontFacts facts{};
     QHash<QString, int> advances;
+    // A scale text (digits, signs, separators) is as wide as its
+    // characters' advances together, when this font neither kerns nor
+    // joins any two of them: then a new one is summed, not shaped. -1
+    // while not yet looked at.
+    int sumsDigits = -1;
+    std::array<double, 128> digitAdvances {};
     // The same widths by the text's own bytes: a chart measures its labels
     // many times a paint, and the conversion alone costs more than this.
     std::unordered_map<std::string, int> byteAdvances;
@@ -165,10 +173,62 @@ QRect InkBox(const CDC::Impl& d, const QString& text, int advance, const FontFac
     });
 }
 
+// The characters of numbers, times and dates as scales print them.
+constexpr char kDigitChars[] = "0123456789.,:;+-/ eE%()";
+
+bool DigitText(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 128 || c.unicode() == 0 || !std::strchr(kDigitChars, static_cast<char>(c.unicode())))
+            return false;
+    return true;
+}
+
+// Whether digit texts may be summed in this font: every pair of their
+// characters, shaped as one text, is as wide as the sum.
+bool SumsDigits(const CDC::Impl& d, FontEntry& e)
+{
+    {
+        std::lock_guard<std::mutex> guard(e.lock);
+        if (e.sumsDigits >= 0)
+            return e.sumsDigits == 1;
+    }
+    const QFontMetricsF fm = d.Device() ? QFontMetricsF(d.s.font, d.Device()) : QFontMetricsF(d.s.font);
+    std::array<double, 128> advances {};
+    QString pairs;
+    double sum = 0.0;
+    const std::string_view chars(kDigitChars);
+    for (char a : chars) {
+        advances[static_cast<size_t>(a)] = fm.horizontalAdvance(QLatin1Char(a));
+        for (char b : chars) {
+            pairs += QLatin1Char(a);
+            pairs += QLatin1Char(b);
+        }
+    }
+    for (QChar c : pairs)
+        sum += advances[c.unicode()];
+    const bool ok = Metrics(d).horizontalAdvance(pairs) == qRound(sum) && fm.horizontalAdvance(pairs) == sum;
+    std::lock_guard<std::mutex> guard(e.lock);
+    e.digitAdvances = advances;
+    e.sumsDigits = ok ? 1 : 0;
+    return ok;
+}
+
 int Advance(const CDC::Impl& d, const QString& text)
 {
-    return Remembered(EntryFor(d), &FontEntry::advances, text,
-                      [&] { return Metrics(d).horizontalAdvance(text); });
+    FontEntry& e = EntryFor(d);
+    return Remembered(e, &FontEntry::advances, text, [&] {
+        // A scale moving on brings new texts at every refresh: shaping
+        // each is most of what measuring it costs.
+        if (DigitText(text) && SumsDigits(d, e)) {
+            double sum = 0.0;
+            std::lock_guard<std::mutex> guard(e.lock);
+            for (QChar c : text)
+                sum += e.digitAdvances[c.unicode()];
+            return qRound(sum);
+        }
+        return Metrics(d).horizontalAdvance(text);
+    });
 }
 
 // "&x" shows x (underlined by the system; here plainly), "&&" shows "&".

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QRegion>
 
@@ -881,6 +882,29 @@ TEST(DcText, ALabelComesOutTheSameWhereverItGoesOnWhateverLiesUnderIt)
         for (int x = 190; x < 300; ++x)
             ASSERT_EQ(k.At(x, y), kWhite) << x << "," << y;
     }
+}
+
+TEST(DcText, NewScaleTextsMeasureAsTheToolkitMeasuresThem)
+{
+    // Numbers, times and dates in faces, sizes and weights a chart uses:
+    // each new text as wide as the toolkit's own measure says.
+    const char* const faces[] = {"Arial", "Times New Roman", "Courier New", "MS Sans Serif"};
+    const int heights[] = {-9, -13, -17, 24};
+    const char* const texts[] = {"0.000", "-1.500 ", "12:34:56", "07.12.2026", "1,5e+07", "(3/4) 50%",
+                                 "-0.805", "1.000e-03", "111", "7;7"};
+    Canvas c(20, 20);
+    for (const char* face : faces)
+        for (int h : heights)
+            for (int weight : {FW_NORMAL, FW_BOLD}) {
+                CFont font;
+                font.CreateFont(h, 0, 0, 0, weight, FALSE, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+                c.dc.SelectObject(&font);
+                const QFontMetrics fm(font.ToQFont(), c.dc.GetImage());
+                for (const char* t : texts)
+                    EXPECT_EQ(c.dc.GetTextExtent(t).cx, fm.horizontalAdvance(QString::fromLatin1(t)))
+                        << face << " " << h << " " << weight << " '" << t << "'";
+                c.dc.SelectStockObject(SYSTEM_FONT);
+            }
 }
 
 TEST(DcFonts, HeightSignRulesAndFaceMapping)

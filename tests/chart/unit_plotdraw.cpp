@@ -628,3 +628,89 @@ TEST(Paint, ASpikeInsideOnePixelColumnStaysVisible)
         EXPECT_TRUE(SameSegments(plot.GetCurve(0).GetSegments(), ReferenceSegments(plot, plot.GetCurve(0))));
     }
 }
+
+TEST(Paint, AChartKeepsNoStaleLayoutWhenItsAxesChange)
+{
+    // A chart painted again and again as its axes change (scale font,
+    // decimals, ranges with longer texts) lays out and looks exactly as a
+    // chart set up that way from the start.
+    struct Setup {
+        int fontHeight;
+        int decimals;
+        double yScale;
+        double xEnd;
+    };
+    auto build = [](TestPlot& plot, const Setup& s, std::vector<ChartPoint>& pts) {
+        plot.SetShowLegend(false);
+        pts.clear();
+        for (int i = 0; i <= 200; ++i)
+            pts.push_back({i * s.xEnd / 200.0, s.yScale * std::sin(i * 0.05)});
+        plot.SetData(pts.data(), static_cast<long>(pts.size()), 0, 0, 0, true, false, true);
+        plot.GetYAxis(0).SetScaleFont("Arial", s.fontHeight, FW_NORMAL);
+        plot.GetXAxis(0).SetScaleFont("Arial", s.fontHeight, FW_NORMAL);
+        plot.GetYAxis(0).SetDecimals(s.decimals);
+    };
+    const Setup steps[] = {{13, 3, 1.5, 5.0},    {19, 3, 1.5, 5.0},      {19, 1, 1.5, 5.0},
+                           {19, 1, 12345.0, 5.0}, {13, 4, 12345.0, 900.0}, {13, 3, 1.5, 5.0}};
+    TestPlot kept;
+    std::vector<ChartPoint> keptPoints;
+    QImage keptImage = BlankImage(420, 260);
+    for (const Setup& s : steps) {
+        build(kept, s, keptPoints);
+        kept.RenderTo(keptImage);
+        TestPlot fresh;
+        std::vector<ChartPoint> freshPoints;
+        build(fresh, s, freshPoints);
+        QImage freshImage = BlankImage(420, 260);
+        fresh.RenderTo(freshImage);
+        EXPECT_EQ(kept.GetPlotRect(), fresh.GetPlotRect()) << s.fontHeight << " " << s.decimals << " " << s.yScale;
+        EXPECT_TRUE(keptImage == freshImage) << s.fontHeight << " " << s.decimals << " " << s.yScale;
+    }
+}
+
+TEST(Paint, TheThreeBackgroundsLieOneInsideTheOther)
+{
+    // The window's colour in the margins, the outer colour around the
+    // plot (under the axes), the inner colour in the plot: with and
+    // without a legend.
+    FixedMetrics metrics;
+    for (bool legend : {false, true}) {
+        TestPlot plot;
+        plot.SetShowLegend(legend);
+        std::vector<ChartPoint> pts = Ramp(50, 0.0, 1.0, 0.5, 0.0);
+        plot.SetData(pts.data(), 50, 0, 0, 0, true, false, false);
+        plot.SetBackColor(RGB(10, 20, 30));
+        plot.SetOuterColor(RGB(200, 0, 0));
+        plot.SetInnerColor(RGB(0, 200, 0));
+        plot.SetMargins(7, 9, 11, 13);
+        QImage img = BlankImage(400, 300);
+        plot.RenderTo(img);
+        const CRect r = plot.GetPlotRect();
+        SCOPED_TRACE(legend);
+        const QRgb back = vx::PixelFromColorRef(RGB(10, 20, 30)), outer = vx::PixelFromColorRef(RGB(200, 0, 0));
+        // The margins all round.
+        for (int x = 0; x < 400; ++x) {
+            ASSERT_EQ(img.pixel(x, 3), back) << x;
+            ASSERT_EQ(img.pixel(x, 300 - 6), back) << x;
+        }
+        for (int y = 0; y < 300; ++y) {
+            ASSERT_EQ(img.pixel(2, y), back) << y;
+            ASSERT_EQ(img.pixel(400 - 5, y), back) << y;
+        }
+        // Left of the plot and under it, where the axes are: the outer
+        // colour but for their texts and lines.
+        if (!legend) {
+            const CRect bands[] = {{7, 9, r.left, 300 - 13}, {r.left, r.bottom, 400 - 11, 300 - 13}};
+            for (const CRect& b : bands) {
+                EXPECT_GT(CountColor(img, b, RGB(200, 0, 0)), b.Width() * b.Height() / 2);
+                EXPECT_EQ(CountColor(img, b, RGB(10, 20, 30)), 0);
+                EXPECT_EQ(CountColor(img, b, RGB(0, 200, 0)), 0);
+            }
+            EXPECT_EQ(img.pixel(8, 10), outer);
+        }
+        // The plot, but for its curve and grid.
+        EXPECT_GT(CountColor(img, r, RGB(0, 200, 0)), r.Width() * r.Height() / 2);
+        EXPECT_EQ(CountColor(img, r, RGB(200, 0, 0)), 0);
+        EXPECT_EQ(CountColor(img, r, RGB(10, 20, 30)), 0);
+    }
+}

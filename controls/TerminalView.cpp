@@ -161,10 +161,17 @@ void TerminalView::paintEvent(QPaintEvent*)
         const Row& row = m_rows[static_cast<size_t>(r)];
         QString s = m_text.mid(row.start, row.length);
         s.replace(u'\t', u' ');
-        const QStaticText& shaped = Shaped(s);
+        const std::optional<QGlyphRun> glyphs = Glyphs(s);
+        const QStaticText* shaped = glyphs ? nullptr : &Shaped(s);
         const QPointF at(kMargin, y + lift);
+        const auto draw = [&] {
+            if (glyphs)
+                p.drawGlyphRun(QPointF(kMargin, y + fm.ascent()), *glyphs);
+            else
+                p.drawStaticText(at, *shaped);
+        };
         p.setPen(pal.color(QPalette::Text));
-        p.drawStaticText(at, shaped);
+        draw();
         const int lo = std::max(selLo, row.start), hi = std::min(selHi, row.start + row.length);
         if (lo < hi) {
             // The row again in the selection's colours, clipped to it: the
@@ -174,7 +181,7 @@ void TerminalView::paintEvent(QPaintEvent*)
             p.save();
             p.setClipRect(band);
             p.setPen(pal.color(QPalette::HighlightedText));
-            p.drawStaticText(at, shaped);
+            draw();
             p.restore();
         }
     }
@@ -197,6 +204,51 @@ const QStaticText& TerminalView::Shaped(const QString& row)
     return *it;
 }
 
+std::optional<QGlyphRun> TerminalView::Glyphs(const QString& row)
+{
+    if (!m_cells.known) {
+        m_cells = Cells();
+        m_cells.known = true;
+        m_cells.raw = QRawFont::fromFont(font());
+        if (m_cells.raw.isValid()) {
+            QString all;
+            for (int c = 0; c < 256; ++c)
+                all += QChar(c);
+            const QList<quint32> indexes = m_cells.raw.glyphIndexesForString(all);
+            const QList<QPointF> advances = m_cells.raw.advancesForGlyphIndexes(indexes);
+            if (indexes.size() == 256 && advances.size() == 256) {
+                m_cells.advance = advances[u'0'].x();
+                for (int c = 0; c < 256; ++c)
+                    // A character the font lacks or draws wider or narrower
+                    // than a cell is left to the shaping.
+                    m_cells.glyph[static_cast<size_t>(c)] =
+                        advances[c].x() == m_cells.advance && advances[c].y() == 0 ? indexes[c] : 0;
+                m_cells.usable = m_cells.advance > 0;
+            }
+        }
+    }
+    if (!m_cells.usable || row.isEmpty())
+        return std::nullopt;
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    indexes.reserve(row.size());
+    positions.reserve(row.size());
+    qreal x = 0;
+    for (QChar c : row) {
+        const quint32 g = c.unicode() < 256 ? m_cells.glyph[c.unicode()] : 0;
+        if (g == 0 || (c.unicode() < 32 && c != u' '))
+            return std::nullopt;
+        indexes.append(g);
+        positions.append(QPointF(x, 0));
+        x += m_cells.advance;
+    }
+    QGlyphRun run;
+    run.setRawFont(m_cells.raw);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    return run;
+}
+
 void TerminalView::resizeEvent(QResizeEvent* e)
 {
     QAbstractScrollArea::resizeEvent(e);
@@ -208,6 +260,7 @@ void TerminalView::changeEvent(QEvent* e)
     QAbstractScrollArea::changeEvent(e);
     if (e->type() == QEvent::FontChange) {
         m_shaped.clear();
+        m_cells = Cells();
         Layout();
         viewport()->update();
     }

@@ -8,10 +8,14 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QGlyphRun>
 #include <QHash>
+#include <QRawFont>
 #include <QStaticText>
 #include <QString>
 
+#include <array>
+#include <optional>
 #include <vector>
 
 class TerminalView : public QAbstractScrollArea {
@@ -61,6 +65,18 @@ private:
     // A row laid out once: a streaming device shows the same rows again and
     // again, and shaping them is most of what drawing them costs.
     const QStaticText& Shaped(const QString& row);
+    // A row of characters the font holds, each one cell wide, as glyphs
+    // placed one cell apart: what shaping would make of it, without the
+    // shaping. Nothing for a row that needs more (a character from another
+    // font, a glyph of another width).
+    std::optional<QGlyphRun> Glyphs(const QString& row);
+    struct Cells {
+        bool known = false;
+        bool usable = false;
+        QRawFont raw;
+        qreal advance = 0;
+        std::array<quint32, 256> glyph {};
+    };
 
     QString m_text;
     std::vector<Row> m_rows;
@@ -69,4 +85,5 @@ private:
     int m_caret = 0;
     bool m_stickToEnd = true;   // keep the last row in view as rows change
     QHash<QString, QStaticText> m_shaped;   // for the current font
+    Cells m_cells;                          // for the current font
 };

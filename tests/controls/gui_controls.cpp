@@ -367,7 +367,11 @@ TEST(TerminalView, RowsAreDrawnAsTextIsDrawnAtTheirBaselineAlsoAfterTheFontChang
     };
 
     view.setFont(Monospaced());
-    const QStringList rows = {QStringLiteral("G 12.345 Nm"), QStringLiteral("G 12.345 Nm"), QStringLiteral("jy|(0)")};
+    // Plain rows, rows of bytes a device sends (as the terminal shows them)
+    // and one with a character from beyond the font's first 256.
+    const QStringList rows = {QStringLiteral("G 12.345 Nm"), QStringLiteral("G 12.345 Nm"), QStringLiteral("jy|(0)"),
+                              QString::fromUtf8("\xc3\xbfM \xc3\xbc\xc3\x9c \xc2\xb5s \xc3\x9f\xc3\xa9"),
+                              QString::fromUtf8("5 \xe2\x82\xac / 7 \xe2\x84\xa2")};
     view.SetText(rows.join(u'\n'));
     EXPECT_TRUE(looksRight(rows));
     // Drawn again from what was laid out: the same picture.

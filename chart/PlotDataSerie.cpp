@@ -171,8 +171,6 @@ struct Walker {
     // Within kNear of the plot: no clipping needed.
     double nearLeft, nearTop, nearRight, nearBottom;
     long long calls = 0;
-    bool penKnown = false;
-    double penX = 0, penY = 0;
     // The lines' ends in pairs, drawn together by Flush: a curve is
     // hundreds of lines a pixel or two long, and each call's set-up would
     // cost more than its pixels. The context's pen goes where the last
@@ -200,14 +198,10 @@ struct Walker {
     void Start(double x, double y)
     {
         const int ix = ClampPixel(x), iy = ClampPixel(y);
-        if (type == 0) {
+        if (type == 0)
             MoveTo(ix, iy);
-            penKnown = true;
-            penX = ix;
-            penY = iy;
-        } else {
+        else
             Dot(ix, iy);
-        }
         if (polygon)
             polygon->push_back(POINT{ix, iy});
     }
@@ -227,9 +221,6 @@ struct Walker {
         if (a & b) {
             // Wholly on one side of the plot: nothing of it could show.
             MoveTo(ix1, iy1);
-            penX = ix1;
-            penY = iy1;
-            penKnown = true;
             return;
         }
         auto isNear = [this](double x, double y) {
@@ -243,8 +234,6 @@ struct Walker {
         double sx = x0, sy = y0, ex = x1, ey = y1;
         if (!vx::ClipSegmentToRect(sx, sy, ex, ey, nearLeft, nearTop, nearRight, nearBottom)) {
             MoveTo(ix1, iy1);
-            penX = ix1;
-            penY = iy1;
             return;
         }
         Add(ClampPixel(sx), ClampPixel(sy), ClampPixel(ex), ClampPixel(ey));
@@ -254,12 +243,8 @@ struct Walker {
     {
         ends.push_back(POINT{isx, isy});
         ends.push_back(POINT{iex, iey});
-        at = POINT{iex, iey};
-        moved = true;
+        MoveTo(iex, iey);
         ++calls;
-        penKnown = true;
-        penX = iex;
-        penY = iey;
     }
 
     void Flush()

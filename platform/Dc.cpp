@@ -1069,13 +1069,16 @@ BOOL CDC::LineSegments(const POINT* ends, int pairs)
     // A solid pen copied into one clip rectangle is the whole of a screen
     // curve: its lines that lie inside are walked here, set up once.
     const bool plain = d->s.rop == R2_COPYPEN && !d->StyledPen() && clips.size() == 1;
-    const QRect c = plain ? clips.front().translated(-shift) : QRect();
+    const QRect c = plain ? clips.front() : QRect();
     for (int i = 0; i < pairs; ++i) {
         const POINT& a = ends[2 * i];
         const POINT& b = ends[2 * i + 1];
-        if (plain && std::min(a.x, b.x) >= c.left() && std::max(a.x, b.x) <= c.right() &&
-            std::min(a.y, b.y) >= c.top() && std::max(a.y, b.y) <= c.bottom()) {
-            SolidWalk(px, stride, a.x + shift.x(), a.y + shift.y(), b.x + shift.x(), b.y + shift.y(), pen);
+        // 64 bits: ends near the int limits must not wrap on the way.
+        const std::int64_t ax = std::int64_t(a.x) + shift.x(), ay = std::int64_t(a.y) + shift.y();
+        const std::int64_t bx = std::int64_t(b.x) + shift.x(), by = std::int64_t(b.y) + shift.y();
+        if (plain && std::min(ax, bx) >= c.left() && std::max(ax, bx) <= c.right() && std::min(ay, by) >= c.top() &&
+            std::max(ay, by) <= c.bottom()) {
+            SolidWalk(px, stride, int(ax), int(ay), int(bx), int(by), pen);
             continue;
         }
         int style = 0;

@@ -451,11 +451,13 @@ TEST(DcPens, LinesInsideThePictureWalkLikeAnyOtherAndStyledOnesCarryTheirPattern
 TEST(DcPens, LineSegmentsDrawEachPairAsMoveToAndLineToWouldAndLeaveThePenWhereItWas)
 {
     // Short pieces inside, pieces crossing the clip and the picture's
-    // edge, one far beyond it, and a piece drawn twice (an inverting pen
-    // must take it out again, as two LineTo calls would).
+    // edge, some far beyond it (at the ends of the int range), and a piece
+    // drawn twice (an inverting pen must take it out again, as two LineTo
+    // calls would).
     const std::vector<POINT> ends = {{5, 5},   {6, 7},   {6, 7},    {6, 20},  {6, 20},  {30, 18}, {-10, 3},
                                      {20, 40}, {40, 2},  {70, 30},  {2, 44},  {2, 44},  {1, 1},   {1, -5000000},
-                                     {33, 33}, {34, 30}, {33, 33},  {34, 30}, {50, 40}, {12, 12}};
+                                     {33, 33}, {34, 30}, {33, 33},  {34, 30}, {50, 40}, {12, 12},
+                                     {INT_MAX, 20}, {INT_MIN, 21}, {3, INT_MIN}, {4, INT_MAX}};
     const int pairs = static_cast<int>(ends.size() / 2);
     struct Setup {
         int style, width, rop;

@@ -22,49 +22,57 @@ namespace {
 
 class Host : public CWnd {};
 
+// The measure page's chart window on a window of its own, of a given size.
+struct LiveChart {
+    LiveChart(int width, int height)
+    {
+        host.Create("", "", WS_POPUP | WS_VISIBLE, CRect(0, 0, width, height), nullptr, 0);
+        wnd.Create(CGraphicDisplayWnd::kClassName, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, width, height), &host,
+                   1064);
+        wnd.CreateDisplay(&host, 1064, 1);
+    }
+    ~LiveChart()
+    {
+        wnd.DestroyWindow();
+        host.DestroyWindow();
+    }
+    Host host;
+    CGraphicDisplayWnd wnd;
+};
+
+// What the page's refresh asks of the window, out of line so a profiler can
+// count one refresh apart from the set-up.
+[[gnu::noinline]] void LiveRefresh(CGraphicDisplayWnd& wnd, double followWidth,
+                                   const std::function<void()>& addPoints)
+{
+    addPoints();
+    wnd.showCurve(0, true, true, true);
+    wnd.SetFollowWidth(followWidth);
+    wnd.SetScrollMode(1);
+    QApplication::processEvents();
+}
+
 void Refresh(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    Host host;
-    host.Create("", "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 1000, 620), nullptr, 0);
-    CGraphicDisplayWnd wnd;
-    wnd.Create(CGraphicDisplayWnd::kClassName, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 1000, 620), &host, 1064);
-    wnd.CreateDisplay(&host, 1064, 1);
+    LiveChart chart(1000, 620);
+    CGraphicDisplayWnd& wnd = chart.wnd;
     double x = 0.0;
     for (int i = 0; i < n; ++i, x += 0.01)
         wnd.addPoint(0, x, (i % 977) * 0.1);
     wnd.showCurve(0, true, true, true);
     QApplication::processEvents();
-    for (auto _ : state) {
-        for (int i = 0; i < 20; ++i, x += 0.01)
-            wnd.addPoint(0, x, (i % 977) * 0.1);
-        // What the page's refresh asks of the window.
-        wnd.showCurve(0, true, true, true);
-        wnd.SetFollowWidth(10.0);
-        wnd.SetScrollMode(1);
-        QApplication::processEvents();
-    }
-    wnd.DestroyWindow();
-    host.DestroyWindow();
-}
-
-// Out of line, so a profiler can count one refresh apart from the set-up.
-[[gnu::noinline]] void LiveRefresh(CGraphicDisplayWnd& wnd, const std::function<void()>& addPoints)
-{
-    addPoints();
-    wnd.showCurve(0, true, true, true);
-    wnd.SetFollowWidth(5.0);
-    wnd.SetScrollMode(1);
-    QApplication::processEvents();
+    for (auto _ : state)
+        LiveRefresh(wnd, 10.0, [&] {
+            for (int i = 0; i < 20; ++i, x += 0.01)
+                wnd.addPoint(0, x, (i % 977) * 0.1);
+        });
 }
 
 void LiveSize(benchmark::State& state)
 {
-    Host host;
-    host.Create("", "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 398, 254), nullptr, 0);
-    CGraphicDisplayWnd wnd;
-    wnd.Create(CGraphicDisplayWnd::kClassName, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 398, 254), &host, 1064);
-    wnd.CreateDisplay(&host, 1064, 1);
+    LiveChart chart(398, 254);
+    CGraphicDisplayWnd& wnd = chart.wnd;
     int i = 0;
     auto add = [&](int count) {
         for (int k = 0; k < count; ++k, ++i)
@@ -74,9 +82,7 @@ void LiveSize(benchmark::State& state)
     wnd.showCurve(0, true, true, true);
     QApplication::processEvents();
     for (auto _ : state)
-        LiveRefresh(wnd, [&] { add(20); });
-    wnd.DestroyWindow();
-    host.DestroyWindow();
+        LiveRefresh(wnd, 5.0, [&] { add(20); });
 }
 
 } // namespace

@@ -130,6 +130,14 @@ TEST(DocumentationRecord, RoundTripsAndRejectsDamagedValues)
     r.values[1] = -1;
     EXPECT_EQ(r.LineEnd(), "\r\n");
     EXPECT_EQ(r.ColumnSeparatorChar(), '$');
+
+    // Separators stored alike still give readable files: the decimal one gives way.
+    r.values = {0, 2, 0, 1, 0, 1};
+    EXPECT_TRUE(r.SeparatorsClash());
+    EXPECT_EQ(r.DecimalSeparatorChar(), '.');
+    r.values[1] = 3;
+    EXPECT_FALSE(r.SeparatorsClash());
+    EXPECT_EQ(r.DecimalSeparatorChar(), ',');
 }
 
 TEST(Algebra, OperatorIndexOutsideTheFourAdds)

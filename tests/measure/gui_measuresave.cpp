@@ -9,6 +9,7 @@
 #include "tests/support/FileSizeLimit.h"
 #define VX35_PDF_PRINTING
 #include "tests/support/PdfText.h"
+#include "tests/support/ReportSheetCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -186,11 +187,18 @@ TEST_F(MeasureSave, ThePrintedReportPlacesItsTitlesInTheTitleBandAtAnyResolution
     const int dpis[2] = {600, 300};
     for (int k = 0; k < 2; ++k) {
         const std::string pdf = dir + "/report_" + std::to_string(dpis[k]) + ".pdf";
-        ASSERT_TRUE(PrintToPdf(pdf, dpis[k], [&](CPage& page) { r.page.PrintPage(&page); }));
+        PrintedSheet sheet;
+        ASSERT_TRUE(PrintToPdf(pdf, dpis[k], [&](CPage& page) {
+            r.page.PrintPage(&page);
+            sheet = PrintedSheet::Of(page);
+        }));
         words[k] = ReadPdfWords(pdf);
         first[k] = FindPdfWord(words[k], "Diagramm");
         const PdfWord* project = FindPdfWord(words[k], "Projektbezeichnung");
         ASSERT_TRUE(first[k] && project) << dpis[k];
+        // In the band's title field: right of the logo, inside the lines.
+        EXPECT_TRUE(InBandField(*first[k], BandField::Title, sheet)) << dpis[k];
+        EXPECT_TRUE(InBandField(*project, BandField::Title, sheet)) << dpis[k];
         // Rows run down the sheet: the project line is 0.4 inch below the title.
         EXPECT_NEAR(project->y - first[k]->y, 28.8, 6.0);
         EXPECT_NEAR(project->x, first[k]->x, 1.5);

@@ -16,6 +16,7 @@
 #include "res/Resources.h"
 #define VX35_PDF_PRINTING
 #include "tests/support/PdfText.h"
+#include "tests/support/ReportSheetCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -98,14 +99,16 @@ TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
     // Keeps the temporary chart bitmap inside the test's own folder.
     dlg->m_strChartBitmapPath = (dir + "/chart.bmp").c_str();
     dlg->GetDocumentation().m_strHeadline = "Versuch 7";
-    dlg->GetDocumentation().m_strComment = "Zugprobe";
+    dlg->GetDocumentation().m_strComment = "Zugprobe ohne Ende, weiter als das Feld";
     const std::string pdf = dir + "/report.pdf";
     CRect chartRect;
     CString chartPath;
+    PrintedSheet sheet;
     ASSERT_TRUE(PrintToPdf(pdf, 600, [&](CPage& page) {
         measure->PrintPage(&page);
         chartRect = page.GetLastBitmapRect();
         chartPath = page.GetLastBitmapPath();
+        sheet = PrintedSheet::Of(page);
     }));
     EXPECT_EQ(chartPath, CPage::ResolveBitmapPath(dlg->m_strChartBitmapPath.GetString()));
     EXPECT_TRUE(QFile::exists(QString::fromStdString(dlg->m_strChartBitmapPath.str())));
@@ -124,9 +127,16 @@ TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
     const PdfWord* headline = FindPdfWord(words, "Versuch");
     const PdfWord* comment = FindPdfWord(words, "Zugprobe");
     ASSERT_TRUE(title && headline && comment);
-    // Headline and comment five inches right of the title, a quarter inch apart.
-    EXPECT_NEAR(headline->x - title->x, 360.0, 1.0);
+    // The title in the band's title field, headline and comment in its right
+    // field, a quarter inch apart; the comment is cut at the field's edge.
+    EXPECT_TRUE(InBandField(*title, BandField::Title, sheet));
     EXPECT_NEAR(comment->x, headline->x, 1.0);
     EXPECT_NEAR(comment->y - headline->y, 18.0, 1.0);
+    for (const char* text : {"Versuch", "7", "Zugprobe", "ohne", "Ende,", "weiter", "als", "das"})
+        if (const PdfWord* w = FindPdfWord(words, text)) {
+            EXPECT_TRUE(InBandField(*w, BandField::Right, sheet));
+        }
+    EXPECT_NE(FindPdfWord(words, "7"), nullptr);
+    EXPECT_EQ(FindPdfWord(words, "Feld"), nullptr);
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }

@@ -14,6 +14,7 @@
 #include "tests/support/FileSizeLimit.h"
 #define VX35_PDF_PRINTING
 #include "tests/support/PdfText.h"
+#include "tests/support/ReportSheetCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -249,7 +250,11 @@ TEST_F(ParameterPageFiles, PrintedSheetKeepsTitlesPositionsAndWordOrderAt600And3
     const int dpis[2] = {600, 300};
     for (int k = 0; k < 2; ++k) {
         const std::string pdf = dir + "/sheet_" + std::to_string(dpis[k]) + ".pdf";
-        ASSERT_TRUE(PrintToPdf(pdf, dpis[k], [&](CPage& sheet) { page.PrintPage(&sheet); }));
+        PrintedSheet printed;
+        ASSERT_TRUE(PrintToPdf(pdf, dpis[k], [&](CPage& sheet) {
+            page.PrintPage(&sheet);
+            printed = PrintedSheet::Of(sheet);
+        }));
         const std::vector<PdfWord>& w = sheets[k] = ReadPdfWords(pdf);
         const PdfWord* name = FindPdfWord(w, "Bezeichnung");
         ASSERT_NE(name, nullptr) << dpis[k];
@@ -286,11 +291,16 @@ TEST_F(ParameterPageFiles, PrintedSheetKeepsTitlesPositionsAndWordOrderAt600And3
             EXPECT_NEAR(second->y, label->y, 1.0);
             EXPECT_NEAR(first->y, label->y, 1.0);
         }
-        // The report header above the table.
+        // The report header in the title band: the firmware line in its title
+        // field, the date and time in its right field.
         const PdfWord* firmware = FindPdfWord(w, "Firmware");
-        ASSERT_NE(firmware, nullptr);
-        EXPECT_NE(FindPdfWord(w, "H2"), nullptr);
-        EXPECT_LT(firmware->y, name->y);
+        const PdfWord* version = FindPdfWord(w, "H2");
+        const PdfWord* uhr = FindPdfWord(w, "Uhr");
+        ASSERT_TRUE(firmware && version && uhr);
+        EXPECT_TRUE(InBandField(*firmware, BandField::Title, printed)) << dpis[k];
+        EXPECT_TRUE(InBandField(*version, BandField::Title, printed)) << dpis[k];
+        EXPECT_TRUE(InBandField(uhr[-1], BandField::Right, printed)) << uhr[-1].text;   // the time, the widest
+        EXPECT_TRUE(InBandField(*uhr, BandField::Right, printed)) << dpis[k];
     }
     // One sheet on either printer: same places to a fraction of a point.
     const PdfWord* a = FindPdfWord(sheets[0], "Dev10");

@@ -312,6 +312,32 @@ TEST_F(ChartSheet, AxisApplyAndTimeAxisSwitch)
     EXPECT_EQ(Sel(page, CAxisDlg::IDC_TIME_UNIT), 3);
 }
 
+TEST_F(ChartSheet, ASubSecondTimeStepNeverBlocksApplyAndSurvivesItUntouched)
+{
+    // A 5 s time axis with a 0.2 s step, as autoscale sets it.
+    CPlotAxis& y = chart->GetYAxis(0);
+    const double fifth = 0.2 / 86400.0;
+    y.SetTimeAxis(true);
+    y.SetShownRange(45000.0, 45000.0 + 5.0 / 86400.0, fifth);
+    y.SetAutoScale(true);
+    ShowTab(1);
+    CAxisDlg* page = AxisPage();
+    page->InitFromAxis();
+    EXPECT_EQ(Text(page, CAxisDlg::IDC_TIME_STEP), CString("0.2"));
+    ModalScript::Clear();
+    Type(page, CAxisDlg::IDC_TITLE, "Zeit");
+    Click(page, CChartSubPage::IDC_APPLY);   // the step field is disabled
+    EXPECT_EQ(y.GetLabel(), CString("Zeit"));
+    // Autoscale off: the step the user leaves alone stays 0.2 s.
+    Click(page, CAxisDlg::IDC_AUTOSCALE);
+    Click(page, CChartSubPage::IDC_APPLY);
+    EXPECT_FALSE(y.GetAutoScale());
+    double step = 0.0;
+    y.GetRange(nullptr, nullptr, &step);
+    EXPECT_EQ(step, fifth);
+    EXPECT_TRUE(ModalScript::MessageBoxTexts().empty());
+}
+
 TEST_F(ChartSheet, AnAxisWithoutARangeStillTakesItsTitle)
 {
     auto pts = Line(4);

@@ -101,13 +101,13 @@ TEST(AxisPageLogic, ReadAndWriteAnAxis)
     time.SetDisplayFmt("%H:%M\n%d");
     time.SetShownRange(45000.0, 45001.0, Seconds(7200));
     AxisValues v = ReadAxis(time, 0.0);
-    EXPECT_EQ(v.timeStep, 2);
+    EXPECT_EQ(v.timeStep, CString("2"));
     EXPECT_EQ(v.timeUnit, 2);
     EXPECT_EQ(v.format, CString("%H:%M\\n%d"));
     EXPECT_DOUBLE_EQ(v.minDate, 45000.0);
     EXPECT_DOUBLE_EQ(v.maxTime, 45001.0);
 
-    v.timeStep = 3;
+    v.timeStep = "3";
     v.timeUnit = 3;
     v.maxDate = 45010.0;
     v.maxTime = 0.5;
@@ -149,6 +149,34 @@ TEST(AxisPageLogic, ReadAndWriteAnAxis)
     EXPECT_FALSE(CheckAxis(p).IsEmpty());
     p.autoscale = 1;
     EXPECT_TRUE(CheckAxis(p).IsEmpty());
+}
+
+TEST(AxisPageLogic, AStepOfNoWholeSecondIsShownInSecondsAndKeptWhileUntouched)
+{
+    CPlotAxis time;
+    time.SetTimeAxis(true);
+    time.SetAutoScale(false);
+    time.SetShownRange(45000.0, 45000.0 + Seconds(30), Seconds(1.5));
+    AxisValues v = ReadAxis(time, 0.0);
+    EXPECT_EQ(v.timeStep, CString("1.5"));
+    ASSERT_TRUE(CheckAxis(v).IsEmpty());
+    WriteAxis(v, time, 0);
+    double step = 0.0;
+    time.GetRange(nullptr, nullptr, &step);
+    EXPECT_EQ(step, Seconds(1.5));   // not rounded to 2 s
+    v.timeStep = "0.5";              // what the user types is a whole count
+    EXPECT_EQ(CheckAxis(v), CString("Please enter an integer between 1 and 22118400."));
+
+    // A plain axis made a time axis has no step to keep: its "1" is a second.
+    CPlotAxis plain;
+    plain.SetShownRange(0.0, 10.0, 0.5);
+    AxisValues p = ReadAxis(plain, 44000.0);
+    p.timeAxis = 1;
+    p.autoscale = 0;
+    p.maxDate = 44001.0;
+    WriteAxis(p, plain, 0);
+    plain.GetRange(nullptr, nullptr, &step);
+    EXPECT_DOUBLE_EQ(step, Seconds(1));
 }
 
 TEST(ChartPageLogic, AutomaticColourAndNoAlignmentSelection)

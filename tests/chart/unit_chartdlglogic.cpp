@@ -151,34 +151,6 @@ TEST(AxisPageLogic, ReadAndWriteAnAxis)
     EXPECT_TRUE(CheckAxis(p).IsEmpty());
 }
 
-TEST(AxisPageLogic, AStepOfNoWholeSecondIsShownInSecondsAndKeptWhileUntouched)
-{
-    CPlotAxis time;
-    time.SetTimeAxis(true);
-    time.SetAutoScale(false);
-    time.SetShownRange(45000.0, 45000.0 + Seconds(30), Seconds(1.5));
-    AxisValues v = ReadAxis(time, 0.0);
-    EXPECT_EQ(v.timeStep, CString("1.5"));
-    ASSERT_TRUE(CheckAxis(v).IsEmpty());
-    WriteAxis(v, time, 0);
-    double step = 0.0;
-    time.GetRange(nullptr, nullptr, &step);
-    EXPECT_EQ(step, Seconds(1.5));   // not rounded to 2 s
-    v.timeStep = "0.5";              // what the user types is a whole count
-    EXPECT_EQ(CheckAxis(v), CString("Please enter an integer between 1 and 22118400."));
-
-    // A plain axis made a time axis has no step to keep: its "1" is a second.
-    CPlotAxis plain;
-    plain.SetShownRange(0.0, 10.0, 0.5);
-    AxisValues p = ReadAxis(plain, 44000.0);
-    p.timeAxis = 1;
-    p.autoscale = 0;
-    p.maxDate = 44001.0;
-    WriteAxis(p, plain, 0);
-    plain.GetRange(nullptr, nullptr, &step);
-    EXPECT_DOUBLE_EQ(step, Seconds(1));
-}
-
 TEST(ChartPageLogic, AutomaticColourAndNoAlignmentSelection)
 {
     CPlot chart;

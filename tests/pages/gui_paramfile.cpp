@@ -250,11 +250,7 @@ TEST_F(ParameterPageFiles, PrintedSheetKeepsTitlesPositionsAndWordOrderAt600And3
     const int dpis[2] = {600, 300};
     for (int k = 0; k < 2; ++k) {
         const std::string pdf = dir + "/sheet_" + std::to_string(dpis[k]) + ".pdf";
-        PrintedSheet printed;
-        ASSERT_TRUE(PrintToPdf(pdf, dpis[k], [&](CPage& sheet) {
-            page.PrintPage(&sheet);
-            printed = PrintedSheet::Of(sheet);
-        }));
+        ASSERT_TRUE(PrintToPdf(pdf, dpis[k], [&](CPage& sheet) { page.PrintPage(&sheet); }));
         const std::vector<PdfWord>& w = sheets[k] = ReadPdfWords(pdf);
         const PdfWord* name = FindPdfWord(w, "Bezeichnung");
         ASSERT_NE(name, nullptr) << dpis[k];
@@ -293,14 +289,9 @@ TEST_F(ParameterPageFiles, PrintedSheetKeepsTitlesPositionsAndWordOrderAt600And3
         }
         // The report header in the title band: the firmware line in its title
         // field, the date and time in its right field.
-        const PdfWord* firmware = FindPdfWord(w, "Firmware");
-        const PdfWord* version = FindPdfWord(w, "H2");
-        const PdfWord* uhr = FindPdfWord(w, "Uhr");
-        ASSERT_TRUE(firmware && version && uhr);
-        EXPECT_TRUE(InBandField(*firmware, BandField::Title, printed)) << dpis[k];
-        EXPECT_TRUE(InBandField(*version, BandField::Title, printed)) << dpis[k];
-        EXPECT_TRUE(InBandField(uhr[-1], BandField::Right, printed)) << uhr[-1].text;   // the time, the widest
-        EXPECT_TRUE(InBandField(*uhr, BandField::Right, printed)) << dpis[k];
+        EXPECT_TRUE(InBandField(w, "Firmware", BandField::Title)) << dpis[k];
+        EXPECT_TRUE(InBandField(w, "105", BandField::Title)) << dpis[k];
+        EXPECT_TRUE(InBandField(w, "Uhr", BandField::Right)) << dpis[k];
     }
     // One sheet on either printer: same places to a fraction of a point.
     const PdfWord* a = FindPdfWord(sheets[0], "Dev10");

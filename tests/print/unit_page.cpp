@@ -3,7 +3,6 @@
 #include "platform/Dc.h"
 #include "platform/Print.h"
 #include "print/Page.h"
-#include "tests/support/PdfText.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +10,6 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-#include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -89,31 +87,6 @@ TEST_F(PrintPageTest, TextLandsAtItsInchPositionAndReportsTheNextRow)
     EXPECT_NEAR(words.at("Beta").x - words.at("Alpha").x, 144.0, 1.5);
     EXPECT_NEAR(words.at("Gamma").x - words.at("Alpha").x, 288.0, 1.5);
     EXPECT_NEAR(words.at("Beta").y - words.at("Alpha").y, 72.0, 1.5);
-}
-
-TEST_F(PrintPageTest, ATextInAFieldCountsItsColumnFromTheFieldAndIsCutAtItsEdge)
-{
-    CPage page(&dc);
-    page.SetTextFields({{0.0, 0.5, 2.0, 1.5, 3.0}, {5.0, 0.5, 4.0, 1.5, 5.0}});
-    page.PrintText(3.0, 0.0, TEXT_LEFT_LINE, 10, "Outside");
-    page.PrintText(0.75, 0.5, TEXT_LEFT_LINE, 10, "Inset");
-    page.PrintText(0.75, 5.0, TEXT_LEFT_LINE, 10, "Second");
-    page.PrintText(1.0, 0.0, TEXT_LEFT_LINE, 10, "aaaa bbbb cccc dddd eeee");
-    Finish();
-    const auto words = ReadPdfWords(pdf);
-    const PdfWord* origin = FindPdfWord(words, "Outside");
-    const PdfWord* inset = FindPdfWord(words, "Inset");
-    const PdfWord* second = FindPdfWord(words, "Second");
-    const PdfWord* first = FindPdfWord(words, "aaaa");
-    ASSERT_TRUE(origin && inset && second && first);
-    EXPECT_NEAR(first->x - origin->x, 144.0, 1.5);
-    EXPECT_NEAR(inset->x - origin->x, 180.0, 1.5);
-    EXPECT_NEAR(second->x - origin->x, 288.0, 1.5);
-    // The field is an inch wide: the line ends there.
-    EXPECT_NE(FindPdfWord(words, "bbbb"), nullptr);
-    EXPECT_EQ(FindPdfWord(words, "eeee"), nullptr);
-    for (const PdfWord& w : words)
-        EXPECT_TRUE(std::abs(w.y - first->y) > 1.0 || w.x2 <= origin->x + 216.0) << w.text;
 }
 
 TEST_F(PrintPageTest, FramesLinesAndBitmapsDrawAndAMissingBitmapIsSkipped)

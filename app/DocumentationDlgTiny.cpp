@@ -2,6 +2,7 @@
 
 #include "app/ApplicationProfile.h"
 #include "app/StringTable.h"
+#include "platform/Modal.h"
 
 VX_IMPLEMENT_DYNAMIC(CDocumentationDlgTiny, CDialog)
 
@@ -109,17 +110,26 @@ BOOL CDocumentationDlgTiny::OnInitDialog()
 
 void CDocumentationDlgTiny::OnOK()
 {
-    GetDlgItemText(IDC_DOC_HEADLINE, m_strHeadline);
-    GetDlgItemText(IDC_DOC_COMMENT, m_strComment);
     auto selection = [this](int id, int shown, int current) {
         auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(id));
         const int sel = combo ? combo->GetCurSel() : CB_ERR;
         return (sel == CB_ERR || sel == shown) ? current : sel;
     };
-    m_record.values[0] = selection(IDC_DOC_LINEEND, m_shownLineEnd, m_record.values[0]);
-    m_record.values[1] = selection(IDC_DOC_COLSEP, m_shownColumnSeparator, m_record.values[1]);
-    m_record.values[3] = selection(IDC_DOC_DECSEP, m_shownDecimalSeparator, m_record.values[3]);
-    m_record.values[5] = IsDlgButtonChecked(IDC_DOC_PHYSUNIT) == BST_CHECKED ? 1 : 0;
+    DocumentationRecord chosen = m_record;
+    chosen.values[0] = selection(IDC_DOC_LINEEND, m_shownLineEnd, m_record.values[0]);
+    chosen.values[1] = selection(IDC_DOC_COLSEP, m_shownColumnSeparator, m_record.values[1]);
+    chosen.values[3] = selection(IDC_DOC_DECSEP, m_shownDecimalSeparator, m_record.values[3]);
+    chosen.values[5] = IsDlgButtonChecked(IDC_DOC_PHYSUNIT) == BST_CHECKED ? 1 : 0;
+    if (chosen.SeparatorsClash()) {
+        // The dialog stays open and nothing is stored: the user picks again.
+        AfxMessageBox(vx::LoadText(5209, m_pLanguageOffset ? *m_pLanguageOffset : 0), MB_OK | MB_ICONWARNING);
+        if (CWnd* columns = GetDlgItem(IDC_DOC_COLSEP))
+            columns->SetFocus();
+        return;
+    }
+    m_record = chosen;
+    GetDlgItemText(IDC_DOC_HEADLINE, m_strHeadline);
+    GetDlgItemText(IDC_DOC_COMMENT, m_strComment);
     SaveToProfile();
     CDialog::OnOK();
 }

@@ -47,4 +47,10 @@ char DocumentationRecord::ColumnSeparatorChar() const
     }
 }
 
-char DocumentationRecord::DecimalSeparatorChar() const { return values[3] == 1 ? ',' : '.'; }
+char DocumentationRecord::DecimalSeparatorChar() const
+{
+    const char chosen = ChosenDecimalChar();
+    if (chosen != ColumnSeparatorChar())
+        return chosen;
+    return chosen == ',' ? '.' : ',';
+}

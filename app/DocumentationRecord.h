@@ -26,5 +26,14 @@ struct DocumentationRecord {
     // Out-of-range indexes: CRLF, '$' and '.'.
     CString LineEnd() const;
     char ColumnSeparatorChar() const;
+    // The decimal separator the files are written with. Where the chosen one
+    // is also the column separator (settings stored before the dialog
+    // refused that), the other one is used, so no file mixes the two.
     char DecimalSeparatorChar() const;
+    // The chosen decimal separator equals the column separator: a file
+    // written that way cannot be read back.
+    bool SeparatorsClash() const { return ColumnSeparatorChar() == ChosenDecimalChar(); }
+
+private:
+    char ChosenDecimalChar() const { return values[3] == 1 ? ',' : '.'; }
 };

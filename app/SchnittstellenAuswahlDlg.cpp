@@ -53,7 +53,16 @@ BOOL CSchnittstellenAuswahlDlg::OnInitDialog()
             if (path == current)
                 selected = i;
         }
-        ports->SetCurSel(selected);
+        const bool storedPath = !current.IsEmpty() && current != PORTNAME_OFFLINE;
+        if (selected == off && storedPath) {
+            // A stored path that is not there now (a typed one that failed,
+            // an adapter unplugged) is shown as it is, not as "off": the user
+            // sees what is set, and OK keeps it.
+            ports->SetCurSel(-1);
+            ports->SetWindowText(current);
+        } else {
+            ports->SetCurSel(selected);
+        }
     }
     if (auto* rates = dynamic_cast<CComboBox*>(GetDlgItem(IDC_IF_BAUD))) {
         rates->ResetContent();

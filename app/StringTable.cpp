@@ -121,6 +121,10 @@ constexpr Entry kTexts[] = {
      "maintenant seront perdues à la fermeture du programme.",
      "No se pudo guardar la configuración (acceso denegado o disco lleno); los cambios hechos ahora se perderán al "
      "cerrar el programa."},
+    {109, "Spaltentrenner und Dezimaltrenner müssen verschieden sein.",
+     "The column separator and the decimal separator must differ.",
+     "Le séparateur de colonnes et le séparateur décimal doivent être différents.",
+     "El separador de columnas y el separador decimal deben ser distintos."},
 };
 
 const Entry* Find(int index)

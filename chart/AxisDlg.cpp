@@ -10,6 +10,7 @@
 
 #include <cfloat>
 #include <ctime>
+#include <utility>
 
 VX_IMPLEMENT_DYNAMIC(CAxisDlg, CChartSubPage)
 
@@ -56,6 +57,12 @@ void CAxisDlg::DoDataExchange(CDataExchange* dx)
 {
     CChartSubPage::DoDataExchange(dx);
     auto& v = m_Values;
+    // A field the user cannot edit keeps what was read from the axis: its
+    // text never blocks Apply.
+    auto editable = [this, dx](int id) {
+        const CWnd* w = GetDlgItem(id);
+        return !dx->m_bSaveAndValidate || !w || w->IsWindowEnabled();
+    };
     DDX_Control(dx, IDC_MARKER_SPIN, m_MarkerSpin);
     DDX_Control(dx, IDC_ARROW_SPIN, m_ArrowSpin);
     DDX_Control(dx, IDC_TICK_SPIN, m_TickSpin);
@@ -64,31 +71,42 @@ void CAxisDlg::DoDataExchange(CDataExchange* dx)
     DDX_Control(dx, IDC_DECIMALS_SPIN, m_DecimalsSpin);
     DDX_Text(dx, IDC_TITLE, v.title);
     DDX_Check(dx, IDC_AUTOSCALE, v.autoscale);
-    DDX_Text(dx, IDC_MIN, v.min);
-    DDX_Text(dx, IDC_MAX, v.max);
+    if (editable(IDC_MIN))
+        DDX_Text(dx, IDC_MIN, v.min);
+    if (editable(IDC_MAX))
+        DDX_Text(dx, IDC_MAX, v.max);
     DDX_Check(dx, IDC_GRID, v.grid);
     DDX_Check(dx, IDC_TIME, v.timeAxis);
     DDX_Check(dx, IDC_VISIBLE, v.visible);
-    DDX_Text(dx, IDC_DECIMALS, v.decimals);
-    DDV_MinMaxInt(dx, v.decimals, 0, 6);
+    if (editable(IDC_DECIMALS)) {
+        DDX_Text(dx, IDC_DECIMALS, v.decimals);
+        DDV_MinMaxInt(dx, v.decimals, 0, 6);
+    }
     DDX_Text(dx, IDC_ARROW, v.arrowSize);
     DDV_MinMaxInt(dx, v.arrowSize, 1, 10);
     DDX_Text(dx, IDC_TICK, v.tickSize);
     DDV_MinMaxInt(dx, v.tickSize, 1, 10);
     DDX_Text(dx, IDC_MARKER, v.markerSize);
     DDV_MinMaxInt(dx, v.markerSize, 1, 20);
-    DDX_Text(dx, IDC_STEP, v.step);
-    DDX_DateTime(dx, IDC_MAX_DATE, v.maxDate);
-    DDX_DateTime(dx, IDC_MAX_TIME, v.maxTime);
-    DDX_DateTime(dx, IDC_MIN_DATE, v.minDate);
-    DDX_DateTime(dx, IDC_MIN_TIME, v.minTime);
-    DDX_Text(dx, IDC_FORMAT, v.format);
+    if (editable(IDC_STEP))
+        DDX_Text(dx, IDC_STEP, v.step);
+    const std::pair<int, DATE*> pickers[] = {
+        {IDC_MAX_DATE, &v.maxDate}, {IDC_MAX_TIME, &v.maxTime}, {IDC_MIN_DATE, &v.minDate}, {IDC_MIN_TIME, &v.minTime}};
+    for (const auto& [id, value] : pickers)
+        if (editable(id))
+            DDX_DateTime(dx, id, *value);
+    if (editable(IDC_FORMAT))
+        DDX_Text(dx, IDC_FORMAT, v.format);
     DDX_Check(dx, IDC_SHOW_MARKERS, v.showMarkers);
-    DDX_CBIndex(dx, IDC_PLACEMENT, v.placement);
+    if (editable(IDC_PLACEMENT))
+        DDX_CBIndex(dx, IDC_PLACEMENT, v.placement);
     DDX_CBIndex(dx, IDC_GRID_STYLE, v.gridStyle);
-    DDX_CBIndex(dx, IDC_TIME_UNIT, v.timeUnit);
-    DDX_Text(dx, IDC_TIME_STEP, v.timeStep);
-    DDV_MinMaxInt(dx, v.timeStep, 1, 22118400);
+    // The time step is checked with the rest of the axis (CheckAxis): an
+    // untouched step of no whole second is valid as it stands.
+    if (editable(IDC_TIME_UNIT))
+        DDX_CBIndex(dx, IDC_TIME_UNIT, v.timeUnit);
+    if (editable(IDC_TIME_STEP))
+        DDX_Text(dx, IDC_TIME_STEP, v.timeStep);
     DDX_ColorButton(dx, IDC_COLOUR, v.color);
     DDX_ColorButton(dx, IDC_GRID_COLOUR, v.gridColor);
 }
@@ -157,8 +175,13 @@ bool CAxisDlg::ControlsValid() const
     // Disabled fields do not count: a fresh axis shows its unset range as
     // numbers beyond what can be typed back.
     auto ok = [this](int id, bool valid) { return valid || !GetDlgItem(id) || !GetDlgItem(id)->IsWindowEnabled(); };
+    ChartDlgLogic::AxisValues step = m_Values;
+    GetDlgItemText(IDC_TIME_STEP, step.timeStep);
+    if (const auto* unit = dynamic_cast<const CComboBox*>(GetDlgItem(IDC_TIME_UNIT)))
+        step.timeUnit = unit->GetCurSel();
+    double days = 0.0;
     return ok(IDC_DECIMALS, QuietInt(IDC_DECIMALS, 0, 6)) && QuietInt(IDC_ARROW, 1, 10) && QuietInt(IDC_TICK, 1, 10)
-           && QuietInt(IDC_MARKER, 1, 20) && ok(IDC_TIME_STEP, QuietInt(IDC_TIME_STEP, 1, 22118400))
+           && QuietInt(IDC_MARKER, 1, 20) && ok(IDC_TIME_STEP, ChartDlgLogic::TimeStepDays(step, days))
            && ok(IDC_MIN, QuietDouble(IDC_MIN)) && ok(IDC_MAX, QuietDouble(IDC_MAX))
            && ok(IDC_STEP, QuietDouble(IDC_STEP));
 }
@@ -184,6 +207,9 @@ bool CAxisDlg::Apply()
     FollowSheet();
     if (!m_pAxis || !IsWindow())
         return true;
+    // What can be edited follows the boxes as they stand, even where a change
+    // handler stopped early on a field that did not validate.
+    ApplyEnabling(IsDlgButtonChecked(IDC_AUTOSCALE) != 0, IsDlgButtonChecked(IDC_TIME) != 0);
     if (!UpdateData(TRUE))
         return false;
     const CString why = ChartDlgLogic::CheckAxis(m_Values);

@@ -5,6 +5,7 @@
 #include "chart/PlotDataSerie.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -150,15 +151,23 @@ AxisValues ReadAxis(const CPlotAxis& axis, DATE now)
     v.tickSize = axis.GetTickSize();
     v.markerSize = axis.GetKeySize();
     v.gridStyle = static_cast<int>(axis.GetGridStyle());
-    v.timeStep = 1;
+    v.timeStep = CString("1");
     v.timeUnit = 0;
     if (v.timeAxis) {
         const CString fmt = axis.GetDisplayFmt();
         v.format = EscapeNewlines(fmt.IsEmpty() ? CString(kDefaultTimeFormat) : fmt);
         v.decimals = 1;
-        const TimeStep ts = StepToTimeUnit(v.step);
-        v.timeStep = ts.step;
-        v.timeUnit = ts.unit;
+        const double seconds = v.step * 86400.0;
+        if (std::isfinite(seconds) && std::fabs(seconds - std::round(seconds)) > 1e-6) {
+            v.timeStep = CString::Formatted("%.10g", seconds);
+        } else {
+            const TimeStep ts = StepToTimeUnit(v.step);
+            v.timeStep = CString::Formatted("%d", ts.step);
+            v.timeUnit = ts.unit;
+        }
+        v.readTimeStep = v.step;
+        v.shownTimeStep = v.timeStep;
+        v.shownTimeUnit = v.timeUnit;
         v.minDate = v.minTime = v.min;
         v.maxDate = v.maxTime = v.max;
     } else {
@@ -168,12 +177,30 @@ AxisValues ReadAxis(const CPlotAxis& axis, DATE now)
     return v;
 }
 
+bool TimeStepDays(const AxisValues& v, double& days)
+{
+    CString text = v.timeStep;
+    text.Trim();
+    if (v.shownTimeUnit >= 0 && v.timeUnit == v.shownTimeUnit && text == v.shownTimeStep) {
+        days = v.readTimeStep;
+        return true;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long long count = text.IsEmpty() ? 0 : std::strtoll(text.GetString(), &end, 10);
+    if (errno != 0 || !end || *end != '\0' || count < 1 || count > 22118400)
+        return false;
+    days = TimeUnitToDays(static_cast<int>(count), v.timeUnit);
+    return true;
+}
+
 CString CheckAxis(const AxisValues& v)
 {
     if (v.autoscale)
         return {};
     if (v.timeAxis) {
-        if (v.timeStep < 1 || v.timeStep > 22118400)
+        double step = 0.0;
+        if (!TimeStepDays(v, step))
             return "Please enter an integer between 1 and 22118400.";
         const DATE lo = CombineDateAndTime(v.minDate, v.minTime);
         const DATE hi = CombineDateAndTime(v.maxDate, v.maxTime);
@@ -201,7 +228,9 @@ void WriteAxis(const AxisValues& v, CPlotAxis& axis, COLORREF defaultColor)
         if (v.timeAxis) {
             const DATE lo = CombineDateAndTime(v.minDate, v.minTime);
             const DATE hi = CombineDateAndTime(v.maxDate, v.maxTime);
-            axis.SetShownRange(lo, hi, TimeUnitToDays(v.timeStep, v.timeUnit));
+            double step = v.readTimeStep;
+            TimeStepDays(v, step);
+            axis.SetShownRange(lo, hi, step);
         } else {
             axis.SetShownRange(v.min, v.max, v.step);
         }

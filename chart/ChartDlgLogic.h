@@ -74,12 +74,24 @@ struct AxisValues {
     int decimals = 0, arrowSize = 0, tickSize = 0, markerSize = 0;
     CString format;          // as shown: line breaks escaped
     int placement = -1, gridStyle = -1, timeUnit = -1;
-    int timeStep = 0;
+    // The time step field: a whole count of the unit, or the seconds of a
+    // step that is no whole number of seconds ("0.2").
+    CString timeStep;
+    // A time axis's step as read (days) and the field text and unit that
+    // showed it: while the user leaves both alone, Apply writes that step
+    // back unchanged instead of rounding it to whole seconds.
+    double readTimeStep = 0.0;
+    CString shownTimeStep;
+    int shownTimeUnit = -1;   // -1: no time axis was read
     DATE minDate = 0, minTime = 0, maxDate = 0, maxTime = 0;
     COLORREF color = 0, gridColor = 0;
 };
 // The page's initialisation; now fills the pickers of a plain axis.
 AxisValues ReadAxis(const CPlotAxis& axis, DATE now);
+// The time axis step (days) the values ask for: the step as read while
+// the field and unit still show it, else the field's whole count of the
+// unit; false when that is no whole number in 1..22118400.
+bool TimeStepDays(const AxisValues& v, double& days);
 // Why values cannot be written; empty when they can.
 CString CheckAxis(const AxisValues& v);
 // In the page's order. The range goes only to an axis that does not scale

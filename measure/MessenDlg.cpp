@@ -4,6 +4,7 @@
 #include "app/VX35_3Dlg.h"
 #include "measure/SeriesCsv.h"
 #include "print/Page.h"
+#include "print/ReportSheet.h"
 #include "platform/File.h"
 #include "measure/ChannelConfig.h"
 #include "platform/DDX.h"
@@ -531,7 +532,7 @@ bool CMessenDlg::WriteCsv(const CString& path)
 
 namespace {
 // Print positions are given for a printer of 600 dots per inch.
-constexpr int kDesignScale = 600;
+constexpr int kDesignScale = ReportSheet::kDesignScale;
 int PrinterScale(const CVX35_3Dlg* main)
 {
     return main && main->GetPrinterScale() > 0 ? main->GetPrinterScale() : kDesignScale;
@@ -567,11 +568,9 @@ void CMessenDlg::PrintHeader(CPage* page)
     if (!page)
         return;
     CVX35_3Dlg* main = MainDialog(this);
-    if (main) {
-        const int s = PrinterScale(main);
-        page->PrintBitmap(350 * s / kDesignScale, 590 * s / kDesignScale, 850 * s / kDesignScale,
-                          1090 * s / kDesignScale, main->m_strLogoBitmapPath.GetString());
-    }
+    if (main)
+        ReportSheet::PrintLogo(*page, PrinterScale(main), main->m_strLogoBitmapPath.GetString());
+    page->SetTextFields(ReportSheet::TitleFields());
     page->PrintText(0.75, 0.0, 0x80, 24, m_strPrintTitle.GetString());
     page->PrintText(1.15, 0.0, 0x80, 10, m_strPrintProject.GetString());
     const CString headline = main ? main->GetDocumentation().GetHeadline() : CString();
@@ -582,17 +581,6 @@ void CMessenDlg::PrintHeader(CPage* page)
 
 void CMessenDlg::PrintFrame(CPage* page)
 {
-    if (!page)
-        return;
-    struct Line {
-        double r1, c1, r2, c2;
-        int width, style;
-    };
-    static constexpr Line kLines[] = {
-        {0.5, 0.75, 0.5, 7.0, 2, 0},   {0.5, 1.75, 1.5, 1.75, 2, 0}, {0.5, 6.0, 1.5, 6.0, 2, 0},
-        {1.5, 0.75, 1.5, 7.0, 2, 0},   {0.5, 0.75, 10.5, 0.75, 2, 0}, {0.5, 7.0, 10.5, 7.0, 2, 2},
-        {10.5, 0.75, 10.5, 7.0, 2, 0}, {5.846, 0.05, 5.846, 0.15, 1, 0},
-    };
-    for (const Line& l : kLines)
-        page->DrawFrame(l.r1, l.c1, l.r2, l.c2, l.width, l.style);
+    if (page)
+        ReportSheet::DrawFrame(*page);
 }

@@ -7,10 +7,11 @@
 #include "app/VX35_3Dlg.h"
 #include "platform/Dc.h"
 #include "print/Page.h"
+#include "print/ReportSheet.h"
 
 namespace {
 
-constexpr int kDesignScale = 600;   // the table's positions are for a 600 dpi printer
+constexpr int kDesignScale = ReportSheet::kDesignScale;   // the table's positions are for a 600 dpi printer
 constexpr int kTitleY = 1100;
 constexpr int kDashY = 1252;
 constexpr int kFirstRowY = 1404;
@@ -74,15 +75,13 @@ void CParameterDlg::PrintPage(CPage* page)
 void CParameterDlg::PrintHeader(CPage* page)
 {
     CVX35_3Dlg* main = MainDialog(this);
-    if (main && !main->m_strLogoBitmapPath.IsEmpty()) {
-        const int s = PrinterScale(this, page);
-        page->PrintBitmap(350 * s / kDesignScale, 590 * s / kDesignScale, 850 * s / kDesignScale,
-                          1090 * s / kDesignScale, main->m_strLogoBitmapPath);
-    }
+    if (main && !main->m_strLogoBitmapPath.IsEmpty())
+        ReportSheet::PrintLogo(*page, PrinterScale(this, page), main->m_strLogoBitmapPath);
     const CString headline = main ? main->GetDocumentation().GetHeadline() : CString();
     const CString comment = main ? main->GetDocumentation().GetComment() : CString();
     const int offset = LanguageOffset();
     CDateTimeText when(0, 1000, 2000, 3000, offset, false, true);
+    page->SetTextFields(ReportSheet::TitleFields());
     page->PrintText(0.55, 0.0, 0x80, 24, headline);
     page->PrintText(0.95, 0.0, 0x80, 10, comment);
     page->PrintText(1.3, 0.0, 0x80, 10, CString("Firmware Revision: ") + m_Read.VersionText());
@@ -92,15 +91,6 @@ void CParameterDlg::PrintHeader(CPage* page)
 
 void CParameterDlg::PrintFrame(CPage* page)
 {
-    struct Line {
-        double r1, c1, r2, c2;
-        int width, style;
-    };
-    static constexpr Line kLines[] = {
-        {0.5, 0.75, 0.5, 7.0, 2, 0},   {0.5, 1.75, 1.5, 1.75, 2, 0},  {0.5, 6.0, 1.5, 6.0, 2, 0},
-        {1.5, 0.75, 1.5, 7.0, 2, 0},   {0.5, 0.75, 10.5, 0.75, 2, 0}, {0.5, 7.0, 10.5, 7.0, 2, 2},
-        {10.5, 0.75, 10.5, 7.0, 2, 0}, {5.846, 0.05, 5.846, 0.15, 1, 0},
-    };
-    for (const Line& l : kLines)
-        page->DrawFrame(l.r1, l.c1, l.r2, l.c2, l.width, l.style);
+    if (page)
+        ReportSheet::DrawFrame(*page);
 }

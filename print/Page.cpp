@@ -38,6 +38,35 @@ int CPage::ColumnToDevice(double column) const
     return static_cast<int>(std::lround(column * m_dpiX));
 }
 
+namespace {
+// The longest start of the text that is no wider than `width` device units.
+CString FitWidth(CDC& dc, const CString& text, int width)
+{
+    if (width <= 0)
+        return CString();
+    if (dc.GetTextExtent(text).cx <= width)
+        return text;
+    int lo = 0, hi = text.GetLength();
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (dc.GetTextExtent(text.Left(mid)).cx <= width)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return text.Left(lo);
+}
+} // namespace
+
+const CPage::TextField* CPage::FieldOf(double row, double column) const
+{
+    const TextField* found = nullptr;
+    for (const TextField& f : m_fields)
+        if (row >= f.top && row < f.bottom && column >= f.firstColumn)
+            found = &f;
+    return found;
+}
+
 double CPage::PrintText(double row, double column, UINT, int points, const char* text)
 {
     if (points <= 0)
@@ -52,7 +81,20 @@ double CPage::PrintText(double row, double column, UINT, int points, const char*
     font.CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
     CFont* old = m_pDC->SelectObject(&font);
     const int oldMode = m_pDC->SetBkMode(TRANSPARENT);
-    m_pDC->TextOut(ColumnToDevice(column), RowToDevice(row), CString(text));
+    if (const TextField* field = FieldOf(row, column)) {
+        const int x = ColumnToDevice(field->left + column - field->firstColumn);
+        const CRect area(ColumnToDevice(field->left), RowToDevice(field->top), ColumnToDevice(field->right),
+                         RowToDevice(field->bottom));
+        // Cut by characters, so what stands on the sheet is what fits; the
+        // clip keeps a glyph's overhang off the field's lines too.
+        const CString shown = FitWidth(*m_pDC, CString(text), area.right - x);
+        const int saved = m_pDC->SaveDC();
+        m_pDC->IntersectClipRect(&area);
+        m_pDC->TextOut(x, RowToDevice(row), shown);
+        m_pDC->RestoreDC(saved);
+    } else {
+        m_pDC->TextOut(ColumnToDevice(column), RowToDevice(row), CString(text));
+    }
     m_pDC->SetBkMode(oldMode);
     m_pDC->SelectObject(old);
     return next;

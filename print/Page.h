@@ -8,6 +8,9 @@
 #include "platform/Geometry.h"
 #include "platform/Types.h"
 
+#include <utility>
+#include <vector>
+
 class CDC;
 
 class CPage {
@@ -19,7 +22,20 @@ public:
 
     // One left-aligned line of text (flags 0x80) at the given row and column
     // in a sans-serif font of `points` size; returns the row below it.
+    // Where text fields are set, the column is measured in its field (below).
     double PrintText(double row, double column, UINT flags, int points, const char* text);
+
+    // Where texts stand on a sheet divided by frame lines, in page units. A
+    // text belongs to the last field whose rows hold its row and whose
+    // firstColumn is not past its column; it starts (column - firstColumn)
+    // inches right of the field's left edge, and a text too long for the
+    // field is cut at its right edge, a whole character at a time. Texts in
+    // no field count their column from the printable area's left edge.
+    struct TextField {
+        double firstColumn = 0.0;
+        double top = 0.0, left = 0.0, bottom = 0.0, right = 0.0;
+    };
+    void SetTextFields(std::vector<TextField> fields) { m_fields = std::move(fields); }
     // A frame between the two corners, or a line when two coordinates
     // coincide. width 1, 2 or 5 (in 150ths of an inch); style 0 solid, 2 dotted.
     void DrawFrame(double row1, double column1, double row2, double column2, int width, int style);
@@ -44,7 +60,10 @@ public:
     static CString ResolveBitmapPath(const char* path);
 
 private:
+    const TextField* FieldOf(double row, double column) const;
+
     CDC* m_pDC;
+    std::vector<TextField> m_fields;
     int m_dpiX = 600;
     int m_dpiY = 600;
     CRect m_lastBitmapRect;

@@ -105,6 +105,24 @@ TEST_F(DocumentationSettings, IndexesTheListsCannotShowSurviveAnUntouchedOk)
     EXPECT_EQ(doc.GetComment(), CString("nur der Kommentar"));
 }
 
+TEST_F(DocumentationSettings, EqualSeparatorsAreRefusedAtOkInTheUsersLanguageAndNothingIsStored)
+{
+    const int french = vx::kLanguageFrench;
+    CDocumentationDlgTiny doc;
+    doc.SetLanguageOffsetPointer(&french);
+    vx::ModalScript::Clear();
+    vx::ModalScript::AnswerDialog([](CWnd* w) {
+        static_cast<CComboBox*>(w->GetDlgItem(1013))->SetCurSel(2);   // ',' against the decimal ','
+        static_cast<CDocumentationDlgTiny*>(w)->OnOK();
+        return static_cast<CDialog*>(w)->GetModalResult();
+    });
+    EXPECT_NE(doc.DoModal(), IDOK);
+    const CString text = vx::FromUtf8("Le séparateur de colonnes et le séparateur décimal doivent être différents.");
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{text});
+    std::vector<BYTE> raw;
+    EXPECT_FALSE(vx::GetProfileBinary("DespiteReset", "REG_STR_DOCUMENTATION_STRUCT", raw));
+}
+
 TEST_F(InterfaceSelection, OkSwitchesThePortAndStoresItCancelChangesNothing)
 {
     CPortMan man;
@@ -184,8 +202,6 @@ TEST_F(InterfaceSelection, ATypedPathWinsOverTheSelectedItem)
     auto typeIntoField = [&](const CString& text) {
         vx::ModalScript::AnswerDialog([text](CWnd* w) {
             auto* d = static_cast<CSchnittstellenAuswahlDlg*>(w);
-            // "off" stays selected while the user types, as in the real combo.
-            EXPECT_EQ(static_cast<CComboBox*>(d->GetDlgItem(1020))->GetCurSel(), 0);
             d->SetDlgItemText(1020, text);
             d->OnOK();
             return IDOK;
@@ -203,7 +219,18 @@ TEST_F(InterfaceSelection, ATypedPathWinsOverTheSelectedItem)
     EXPECT_EQ(texts[0].Find("/dev/ttyNOPE: "), 0);
     EXPECT_GT(texts[0].GetLength(), CString("/dev/ttyNOPE: ").GetLength());
 
-    // Back from "off" to a link no enumeration offers (a pseudo terminal, as
+    // Opened again, the dialog shows the stored path, not "off"; OK keeps it.
+    CString shown;
+    vx::ModalScript::AnswerDialog([&](CWnd* w) {
+        w->GetDlgItemText(1020, shown);
+        static_cast<CSchnittstellenAuswahlDlg*>(w)->OnOK();
+        return IDOK;
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(shown, CString("/dev/ttyNOPE"));
+    EXPECT_EQ(man.m_Dcb.m_strPortName, CString("/dev/ttyNOPE"));
+
+    // Back from there to a link no enumeration offers (a pseudo terminal, as
     // the simulator uses): it opens.
     int master = -1;
     int slave = -1;

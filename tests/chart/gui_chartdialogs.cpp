@@ -312,6 +312,29 @@ TEST_F(ChartSheet, AxisApplyAndTimeAxisSwitch)
     EXPECT_EQ(Sel(page, CAxisDlg::IDC_TIME_UNIT), 3);
 }
 
+TEST_F(ChartSheet, ASubSecondTimeStepNeverBlocksApplyAndSurvivesItUntouched)
+{
+    // A 5 s time axis with a 0.2 s step, as autoscale sets it.
+    CPlotAxis& y = chart->GetYAxis(0);
+    y.SetTimeAxis(true);
+    y.SetShownRange(45000.0, 45000.0 + 5.0 / 86400.0, 0.2 / 86400.0);
+    y.SetAutoScale(true);
+    ShowTab(1);
+    AxisPage()->InitFromAxis();
+    EXPECT_EQ(Text(AxisPage(), CAxisDlg::IDC_TIME_STEP), CString("0.2"));
+    ModalScript::Clear();
+    Type(AxisPage(), CAxisDlg::IDC_TITLE, "Zeit");
+    Click(AxisPage(), CChartSubPage::IDC_APPLY);   // the step field is disabled
+    Click(AxisPage(), CAxisDlg::IDC_AUTOSCALE);
+    Click(AxisPage(), CChartSubPage::IDC_APPLY);   // now enabled, left alone
+    double step = 0.0;
+    y.GetRange(nullptr, nullptr, &step);
+    EXPECT_EQ(y.GetLabel(), CString("Zeit"));
+    EXPECT_FALSE(y.GetAutoScale());
+    EXPECT_EQ(step, 0.2 / 86400.0);
+    EXPECT_TRUE(ModalScript::MessageBoxTexts().empty());
+}
+
 TEST_F(ChartSheet, AnAxisWithoutARangeStillTakesItsTitle)
 {
     auto pts = Line(4);

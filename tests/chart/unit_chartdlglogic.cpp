@@ -101,13 +101,13 @@ TEST(AxisPageLogic, ReadAndWriteAnAxis)
     time.SetDisplayFmt("%H:%M\n%d");
     time.SetShownRange(45000.0, 45001.0, Seconds(7200));
     AxisValues v = ReadAxis(time, 0.0);
-    EXPECT_EQ(v.timeStep, 2);
+    EXPECT_EQ(v.timeStep, CString("2"));
     EXPECT_EQ(v.timeUnit, 2);
     EXPECT_EQ(v.format, CString("%H:%M\\n%d"));
     EXPECT_DOUBLE_EQ(v.minDate, 45000.0);
     EXPECT_DOUBLE_EQ(v.maxTime, 45001.0);
 
-    v.timeStep = 3;
+    v.timeStep = "3";
     v.timeUnit = 3;
     v.maxDate = 45010.0;
     v.maxTime = 0.5;

@@ -9,6 +9,7 @@
 #include "tests/support/FileSizeLimit.h"
 #define VX35_PDF_PRINTING
 #include "tests/support/PdfText.h"
+#include "tests/support/ReportSheetCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -191,6 +192,9 @@ TEST_F(MeasureSave, ThePrintedReportPlacesItsTitlesInTheTitleBandAtAnyResolution
         first[k] = FindPdfWord(words[k], "Diagramm");
         const PdfWord* project = FindPdfWord(words[k], "Projektbezeichnung");
         ASSERT_TRUE(first[k] && project) << dpis[k];
+        // In the band's title field: right of the logo, inside the lines.
+        EXPECT_TRUE(InBandField(words[k], "Diagramm", BandField::Title)) << dpis[k];
+        EXPECT_TRUE(InBandField(words[k], "Projektbezeichnung", BandField::Title)) << dpis[k];
         // Rows run down the sheet: the project line is 0.4 inch below the title.
         EXPECT_NEAR(project->y - first[k]->y, 28.8, 6.0);
         EXPECT_NEAR(project->x, first[k]->x, 1.5);

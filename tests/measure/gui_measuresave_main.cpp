@@ -16,12 +16,14 @@
 #include "res/Resources.h"
 #define VX35_PDF_PRINTING
 #include "tests/support/PdfText.h"
+#include "tests/support/ReportSheetCheck.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -98,7 +100,7 @@ TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
     // Keeps the temporary chart bitmap inside the test's own folder.
     dlg->m_strChartBitmapPath = (dir + "/chart.bmp").c_str();
     dlg->GetDocumentation().m_strHeadline = "Versuch 7";
-    dlg->GetDocumentation().m_strComment = "Zugprobe";
+    dlg->GetDocumentation().m_strComment = "Zugprobe ohne Ende, weiter als das Feld";
     const std::string pdf = dir + "/report.pdf";
     CRect chartRect;
     CString chartPath;
@@ -124,9 +126,17 @@ TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
     const PdfWord* headline = FindPdfWord(words, "Versuch");
     const PdfWord* comment = FindPdfWord(words, "Zugprobe");
     ASSERT_TRUE(title && headline && comment);
-    // Headline and comment five inches right of the title, a quarter inch apart.
-    EXPECT_NEAR(headline->x - title->x, 360.0, 1.0);
+    // The title in the band's title field, headline and comment in its right
+    // field, a quarter inch apart; the comment is cut at the field's edge.
+    EXPECT_TRUE(InBandField(words, "Diagramm", BandField::Title));
     EXPECT_NEAR(comment->x, headline->x, 1.0);
     EXPECT_NEAR(comment->y - headline->y, 18.0, 1.0);
+    EXPECT_TRUE(InBandField(words, "7", BandField::Right));
+    for (const PdfWord& w : words) {
+        if (std::abs(w.y - comment->y) < 1.0) {
+            EXPECT_TRUE(InBandField(words, w.text, BandField::Right));
+        }
+    }
+    EXPECT_EQ(FindPdfWord(words, "Feld"), nullptr);
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }

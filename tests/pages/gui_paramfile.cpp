@@ -14,6 +14,7 @@
 #include "tests/support/FileSizeLimit.h"
 #define VX35_PDF_PRINTING
 #include "tests/support/PdfText.h"
+#include "tests/support/ReportSheetCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -286,11 +287,11 @@ TEST_F(ParameterPageFiles, PrintedSheetKeepsTitlesPositionsAndWordOrderAt600And3
             EXPECT_NEAR(second->y, label->y, 1.0);
             EXPECT_NEAR(first->y, label->y, 1.0);
         }
-        // The report header above the table.
-        const PdfWord* firmware = FindPdfWord(w, "Firmware");
-        ASSERT_NE(firmware, nullptr);
-        EXPECT_NE(FindPdfWord(w, "H2"), nullptr);
-        EXPECT_LT(firmware->y, name->y);
+        // The report header in the title band: the firmware line in its title
+        // field, the date and time in its right field.
+        EXPECT_TRUE(InBandField(w, "Firmware", BandField::Title)) << dpis[k];
+        EXPECT_TRUE(InBandField(w, "105", BandField::Title)) << dpis[k];
+        EXPECT_TRUE(InBandField(w, "Uhr", BandField::Right)) << dpis[k];
     }
     // One sheet on either printer: same places to a fraction of a point.
     const PdfWord* a = FindPdfWord(sheets[0], "Dev10");

@@ -9,7 +9,8 @@
 
 struct PdfWord {
     std::string text;
-    double x = 0.0, y = 0.0;   // top-left corner in points, from the page's top-left
+    double x = 0.0, y = 0.0;     // top-left corner in points, from the page's top-left
+    double x2 = 0.0, y2 = 0.0;   // bottom-right corner
 };
 
 inline std::vector<PdfWord> ReadPdfWords(const std::string& pdf)
@@ -23,9 +24,10 @@ inline std::vector<PdfWord> ReadPdfWords(const std::string& pdf)
         pclose(p);
     }
     std::vector<PdfWord> words;
-    static const std::regex re(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
+    static const std::regex re(
+        R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)"[^>]*>([^<]*)</word>)re");
     for (auto it = std::sregex_iterator(html.begin(), html.end(), re); it != std::sregex_iterator(); ++it)
-        words.push_back({(*it)[3], std::stod((*it)[1]), std::stod((*it)[2])});
+        words.push_back({(*it)[5], std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
     return words;
 }
 

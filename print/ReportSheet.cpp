@@ -1,0 +1,55 @@
+#include "print/ReportSheet.h"
+
+#include <algorithm>
+
+namespace ReportSheet {
+
+namespace {
+constexpr double kTop = 0.5, kBandBottom = 1.5, kBottom = 10.5;
+constexpr double kLeft = 0.75, kLogoLine = 1.75, kRightLine = 6.0, kRight = 7.0;
+// Half of a 2/150 inch line, and the air a text keeps from a line or the
+// logo beside it, and above and below it.
+constexpr double kHalfLine = 1.0 / 150.0;
+constexpr double kAirBeside = 0.05;
+constexpr double kAirAboveBelow = 0.01;
+} // namespace
+
+bool PrintLogo(CPage& page, int scale, const char* path)
+{
+    return page.PrintBitmap(kLogo[0] * scale / kDesignScale, kLogo[1] * scale / kDesignScale,
+                            kLogo[2] * scale / kDesignScale, kLogo[3] * scale / kDesignScale, path);
+}
+
+void DrawFrame(CPage& page)
+{
+    struct Line {
+        double r1, c1, r2, c2;
+        int width, style;
+    };
+    static constexpr Line kLines[] = {
+        {kTop, kLeft, kTop, kRight, 2, 0},
+        {kTop, kLogoLine, kBandBottom, kLogoLine, 2, 0},
+        {kTop, kRightLine, kBandBottom, kRightLine, 2, 0},
+        {kBandBottom, kLeft, kBandBottom, kRight, 2, 0},
+        {kTop, kLeft, kBottom, kLeft, 2, 0},
+        {kTop, kRight, kBottom, kRight, 2, 2},
+        {kBottom, kLeft, kBottom, kRight, 2, 0},
+        {5.846, 0.05, 5.846, 0.15, 1, 0},
+    };
+    for (const Line& l : kLines)
+        page.DrawFrame(l.r1, l.c1, l.r2, l.c2, l.width, l.style);
+}
+
+std::vector<CPage::TextField> TitleFields()
+{
+    const double top = kTop + kHalfLine + kAirAboveBelow;
+    const double bottom = kBandBottom - kHalfLine - kAirAboveBelow;
+    const double logoRight = static_cast<double>(kLogo[3]) / kDesignScale;
+    const double titleLeft = std::max(kLogoLine + kHalfLine, logoRight) + kAirBeside;
+    return {
+        {0.0, top, titleLeft, bottom, kRightLine - kHalfLine - kAirBeside},
+        {5.0, top, kRightLine + kHalfLine + kAirBeside, bottom, kRight - kHalfLine - kAirBeside},
+    };
+}
+
+} // namespace ReportSheet

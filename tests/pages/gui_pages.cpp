@@ -254,7 +254,7 @@ TEST_F(PageFixture, ControlPageVariantComesFromTheWholeAnswerHoweverItIsCut)
     // Activation starts over; a silent device leaves the variant alone.
     page.SendMessage(CSteuernDlg::WM_ACTIVATE_CONTROL);
     Feed(page, Echo(6));
-    clock->advance(250);
+    clock->advance(1000);
     EXPECT_FALSE(vx::HasTimer(&page, 1));
     EXPECT_EQ(table[0].m_iDeviceVariant, 800);
     EXPECT_EQ(page.GetConversation().GetHandler(), CControlConversation::Handler::DisplayFirst);
@@ -441,8 +441,8 @@ CString ParameterRecord(int row)
     r += static_cast<char>(0x52);
     r += CString("\x03\xE8\x75", 3);
     r += static_cast<char>(0x30 + row);
-    r += CString("\r\n", 2);
-    return r;
+    const CheckBytes cb = TextCheckBytes(r);
+    return r + static_cast<char>(cb.s1) + static_cast<char>(cb.s2);
 }
 
 const std::string kFactoryWords("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00\x10\x00\x00", 16);
@@ -451,12 +451,13 @@ const std::string kFactoryWords("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x0
 
 class ParameterPageTest : public PageFixture {
 protected:
-    // Plays the device: answers each request once it is on the wire, in
-    // pieces of `piece` bytes, until the read is over or time runs out.
-    void Converse(size_t piece = 1000)
+    // Plays the device: answers each request once it is on the wire (rows
+    // up to lastRow), in pieces of `piece` bytes, until the read is over or
+    // time runs out.
+    void Converse(size_t piece = 1000, int lastRow = 10)
     {
         size_t answered = 0;
-        for (int step = 0; step < 400 && !page.GetRead().PrintAllowed(); ++step) {
+        for (int step = 0; step < 400 && page.GetRead().IsRunning(); ++step) {
             if (port.writes.size() > answered) {
                 const std::string w = port.writes.back().bytes;
                 answered = port.writes.size();
@@ -465,7 +466,7 @@ protected:
                     answer = "VX35 H2 105\r\n";
                 else if (w == "W")
                     answer = kFactoryWords;
-                else if (w.size() == 2 && w[0] == 'f')
+                else if (w.size() == 2 && w[0] == 'f' && w[1] <= lastRow)
                     answer = ParameterRecord(w[1]).str();
                 for (size_t i = 0; i < answer.size(); i += piece)
                     Feed(page, answer.substr(i, piece));
@@ -477,13 +478,49 @@ protected:
     CParameterDlg page;
 };
 
-TEST_F(ParameterPageTest, ActivationHidesSendGreysFilesAndSendsHomeKeys)
+TEST_F(ParameterPageTest, ActivationHidesSendOffersOpenAndSendsHomeKeys)
 {
     Host({&page});
     EXPECT_EQ(port.All(), "nnnnn");
     EXPECT_FALSE(page.GetDlgItem(CParameterDlg::IDC_SEND)->IsWindowVisible());
     EXPECT_TRUE(page.GetDlgItem(CParameterDlg::IDC_READ)->IsWindowVisible());
-    EXPECT_EQ(Menu(), "O0 S0 P0 ");
+    EXPECT_EQ(Menu(), "O1 S0 P0 ");
+}
+
+// "senden" stands over a complete read of this activation with the port on
+// line, and asks first; File > Open while nothing runs, File > Save while
+// the page holds a table. A read that ends early empties what it did not
+// read and takes both away.
+TEST_F(ParameterPageTest, SendAndSaveAreInReachOnlyOverACompleteRead)
+{
+    Host({&page});
+    auto sendShown = [&] { return page.GetDlgItem(CParameterDlg::IDC_SEND)->IsWindowVisible() != FALSE; };
+    auto lastMenu = [&] { return Menu().substr(Menu().size() - 9); };
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    EXPECT_EQ(lastMenu(), "O0 S0 P0 ");
+    Converse();
+    EXPECT_TRUE(sendShown());
+    EXPECT_EQ(lastMenu(), "O1 S1 P1 ");
+
+    port.writes.clear();
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);   // answered No
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().back(), vx::LoadText(CParameterDlg::kSendQuestionTextId, 0));
+    EXPECT_TRUE(port.writes.empty());
+    port.m_Dcb.PortState = PORTSTATE_REMOVED;
+    page.RefreshPage();
+    EXPECT_FALSE(sendShown());
+    port.m_Dcb.PortState = PORTSTATE_ONLINE;
+    page.RefreshPage();
+    EXPECT_TRUE(sendShown());
+
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    Converse(1000, 6);
+    EXPECT_EQ(Text(page, CParameterDlg::IDC_NAME_FIRST + 5).Left(6), "Sens06");
+    for (int r = 6; r < kParameterRows; ++r)
+        EXPECT_TRUE(Text(page, CParameterDlg::IDC_NAME_FIRST + r).IsEmpty() &&
+                    Text(page, CParameterDlg::IDC_TYPE_FIRST + r).IsEmpty()) << r;
+    EXPECT_FALSE(sendShown());
+    EXPECT_EQ(lastMenu(), "O1 S0 P1 ");
 }
 
 TEST_F(ParameterPageTest, ReadFillsAllTenRowsAndAllowsPrinting)

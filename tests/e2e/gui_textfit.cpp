@@ -224,6 +224,28 @@ private:
     int m_measured = 0;
 };
 
+// The parameter grid's column titles read whole at the page's own font
+// (no smaller one), each over its own column of fields, so none runs into
+// the next.
+void CheckColumnTitles(CDialog* page, const char* language, std::vector<std::string>& failures)
+{
+    const int titles[] = {1119, 1121, 1123, 1369, 1370, 1371};
+    const int columns[] = {1134, 1144, 1154, 1164, 1372, 1382};
+    for (int i = 0; i < 6; ++i) {
+        CWnd* title = page->GetDlgItem(titles[i]);
+        CWnd* column = page->GetDlgItem(columns[i]);
+        if (!title || !column || !title->GetPeer())
+            continue;
+        CRect t, c;
+        title->GetWindowRect(&t);
+        column->GetWindowRect(&c);
+        const QString text = Shown(title->GetWindowTextString());
+        if (title->GetPeer()->font() != page->GetPeer()->font() || t.left < c.left || t.right > c.right)
+            failures.push_back(std::string(language) + " " + std::to_string(titles[i]) + " \"" + text.toStdString()
+                               + "\": smaller font or beyond its column");
+    }
+}
+
 } // namespace
 
 TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
@@ -234,6 +256,7 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
     ASSERT_FALSE(files.empty());
     TextFit fit(files);
 
+    std::vector<std::string> columnFailures;
     InstallRealMainPages();
     vx::WriteProfileString("SerPort1", "Port", "OffLine");
     for (const Language& language : kLanguages) {
@@ -255,8 +278,11 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
         }
         fit.Check(dlg.get(), language.tag);
         for (int i = 0; i < 9; ++i)
-            if (CMyPropertyPage* page = dlg->GetPage(i); page && page->IsWindow())
+            if (CMyPropertyPage* page = dlg->GetPage(i); page && page->IsWindow()) {
                 fit.Check(page, language.tag);
+                if (page->GetTemplate() && page->GetTemplate()->id == 115)
+                    CheckColumnTitles(page, language.tag, columnFailures);
+            }
 
         // For a person to look at: the commands page and the measure
         // configuration page, shown in the program's window.
@@ -338,4 +364,5 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
     for (const std::string& f : fit.Failures())
         all += f + "\n";
     EXPECT_TRUE(fit.Failures().empty()) << fit.Failures().size() << " texts do not fit:\n" << all;
+    EXPECT_EQ(columnFailures, std::vector<std::string>{});
 }

@@ -190,12 +190,13 @@ void CParameterRead::Run(Actions& out, const CString& chunk)
 void CParameterRead::OnVersionAnswer(Actions& out)
 {
     out.push_back(Make(Action::KillTimer, kAnswerTimer));
+    // Whatever was waiting for silence has grown: decided anew below.
+    if (m_step == Step::VersionSettled) {
+        m_step = Step::None;
+        out.push_back(Make(Action::KillTimer, kStepTimer));
+    }
     const VersionLineScan line = ScanVersionLine(m_work);
     if (line.end >= 0) {
-        if (m_step == Step::VersionSettled) {
-            m_step = Step::None;
-            out.push_back(Make(Action::KillTimer, kStepTimer));
-        }
         const CString rest = m_work.Mid(line.end);
         m_work = m_work.Mid(line.begin, line.end - line.begin);
         DecideVersion(out);

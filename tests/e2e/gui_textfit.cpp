@@ -225,24 +225,16 @@ private:
 };
 
 // The parameter grid's column titles read whole at the page's own font
-// (no smaller one), each over its own column of fields, so none runs into
-// the next.
+// (no smaller one), each over its own column of fields.
 void CheckColumnTitles(CDialog* page, const char* language, std::vector<std::string>& failures)
 {
-    const int titles[] = {1119, 1121, 1123, 1369, 1370, 1371};
-    const int columns[] = {1134, 1144, 1154, 1164, 1372, 1382};
-    for (int i = 0; i < 6; ++i) {
-        CWnd* title = page->GetDlgItem(titles[i]);
-        CWnd* column = page->GetDlgItem(columns[i]);
-        if (!title || !column || !title->GetPeer())
-            continue;
+    const int titles[][2] = {{1119, 1134}, {1121, 1144}, {1123, 1154}, {1369, 1164}, {1370, 1372}, {1371, 1382}};
+    for (const auto& [title, column] : titles) {
         CRect t, c;
-        title->GetWindowRect(&t);
-        column->GetWindowRect(&c);
-        const QString text = Shown(title->GetWindowTextString());
-        if (title->GetPeer()->font() != page->GetPeer()->font() || t.left < c.left || t.right > c.right)
-            failures.push_back(std::string(language) + " " + std::to_string(titles[i]) + " \"" + text.toStdString()
-                               + "\": smaller font or beyond its column");
+        page->GetDlgItem(title)->GetWindowRect(&t);
+        page->GetDlgItem(column)->GetWindowRect(&c);
+        if (page->GetDlgItem(title)->GetPeer()->font() != page->GetPeer()->font() || t.left < c.left || t.right > c.right)
+            failures.push_back(std::string(language) + " " + std::to_string(title) + ": smaller font or beyond its column");
     }
 }
 

@@ -451,10 +451,9 @@ const std::string kFactoryWords("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x0
 
 class ParameterPageTest : public PageFixture {
 protected:
-    // Plays the device: answers each request once it is on the wire (rows
-    // up to lastRow), in pieces of `piece` bytes, until the read is over or
-    // time runs out.
-    void Converse(size_t piece = 1000, int lastRow = 10)
+    // Plays the device: answers each request once it is on the wire, in
+    // pieces of `piece` bytes, until the read is over or time runs out.
+    void Converse(size_t piece = 1000)
     {
         size_t answered = 0;
         for (int step = 0; step < 400 && page.GetRead().IsRunning(); ++step) {
@@ -466,7 +465,7 @@ protected:
                     answer = "VX35 H2 105\r\n";
                 else if (w == "W")
                     answer = kFactoryWords;
-                else if (w.size() == 2 && w[0] == 'f' && w[1] <= lastRow)
+                else if (w.size() == 2 && w[0] == 'f')
                     answer = ParameterRecord(w[1]).str();
                 for (size_t i = 0; i < answer.size(); i += piece)
                     Feed(page, answer.substr(i, piece));
@@ -487,40 +486,23 @@ TEST_F(ParameterPageTest, ActivationHidesSendOffersOpenAndSendsHomeKeys)
     EXPECT_EQ(Menu(), "O1 S0 P0 ");
 }
 
-// "senden" stands over a complete read of this activation with the port on
-// line, and asks first; File > Open while nothing runs, File > Save while
-// the page holds a table. A read that ends early empties what it did not
-// read and takes both away.
+// "senden" stands over a complete read with the port on line; File > Open
+// while nothing runs, File > Save while the page holds a table.
 TEST_F(ParameterPageTest, SendAndSaveAreInReachOnlyOverACompleteRead)
 {
     Host({&page});
-    auto sendShown = [&] { return page.GetDlgItem(CParameterDlg::IDC_SEND)->IsWindowVisible() != FALSE; };
-    auto lastMenu = [&] { return Menu().substr(Menu().size() - 9); };
+    CWnd* send = page.GetDlgItem(CParameterDlg::IDC_SEND);
     page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
-    EXPECT_EQ(lastMenu(), "O0 S0 P0 ");
+    EXPECT_EQ(Menu().substr(Menu().size() - 9), "O0 S0 P0 ");
     Converse();
-    EXPECT_TRUE(sendShown());
-    EXPECT_EQ(lastMenu(), "O1 S1 P1 ");
-
-    port.writes.clear();
-    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);   // answered No
-    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().back(), vx::LoadText(CParameterDlg::kSendQuestionTextId, 0));
-    EXPECT_TRUE(port.writes.empty());
+    EXPECT_TRUE(send->IsWindowVisible());
+    EXPECT_EQ(Menu().substr(Menu().size() - 9), "O1 S1 P1 ");
     port.m_Dcb.PortState = PORTSTATE_REMOVED;
     page.RefreshPage();
-    EXPECT_FALSE(sendShown());
+    EXPECT_FALSE(send->IsWindowVisible());
     port.m_Dcb.PortState = PORTSTATE_ONLINE;
     page.RefreshPage();
-    EXPECT_TRUE(sendShown());
-
-    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
-    Converse(1000, 6);
-    EXPECT_EQ(Text(page, CParameterDlg::IDC_NAME_FIRST + 5).Left(6), "Sens06");
-    for (int r = 6; r < kParameterRows; ++r)
-        EXPECT_TRUE(Text(page, CParameterDlg::IDC_NAME_FIRST + r).IsEmpty() &&
-                    Text(page, CParameterDlg::IDC_TYPE_FIRST + r).IsEmpty()) << r;
-    EXPECT_FALSE(sendShown());
-    EXPECT_EQ(lastMenu(), "O1 S0 P1 ");
+    EXPECT_TRUE(send->IsWindowVisible());
 }
 
 TEST_F(ParameterPageTest, ReadFillsAllTenRowsAndAllowsPrinting)

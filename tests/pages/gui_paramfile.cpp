@@ -61,12 +61,14 @@ protected:
         page.UpdateData(FALSE);
     }
     // A complete read, then the form's texts, then "senden" answered Yes.
-    void ReadThenSend(const char* nominal = "12,5")
+    void ReadThenSend(int emptyUnitRow = -1)
     {
         page.OnReadButton();
         Converse();
         port.writes.clear();
-        FillForm(nominal);
+        FillForm();
+        if (emptyUnitRow >= 0)
+            page.UnitEdit(emptyUnitRow).SetWindowText("");
         vx::ModalScript::AnswerMessageBox(IDYES);
         page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
         Converse();
@@ -269,14 +271,7 @@ TEST_F(ParameterPageFiles, SendButtonPreReadsThenWritesTenFramesApart)
 
 TEST_F(ParameterPageFiles, EmptyFieldStopsTheSendWithItsMessage)
 {
-    page.OnReadButton();
-    Converse();
-    FillForm();
-    page.GetRead().Row(6).unit = "";
-    page.UpdateData(FALSE);
-    vx::ModalScript::AnswerMessageBox(IDYES);
-    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
-    Converse();
+    ReadThenSend(6);
     EXPECT_TRUE(Frames().empty());
     const auto boxes = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(boxes.size(), 2u);

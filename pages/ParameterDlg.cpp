@@ -77,10 +77,14 @@ void CParameterDlg::RefreshPage()
 {
     // The main dialog refreshes the shown page when its port goes away: a
     // read or send in progress ends here, and says so.
-    if (m_Read.IsRunning() && !PortOnline()) {
+    if (m_Read.IsRunning() && !PortOnline())
         Perform(m_Read.PortLost());
-        return;
-    }
+    else
+        ShowState();
+}
+
+void CParameterDlg::ShowState()
+{
     const bool running = m_Read.IsRunning();
     if (CWnd* w = GetDlgItem(IDC_SEND))
         w->ShowWindow(SendInReach() ? SW_SHOW : SW_HIDE);
@@ -273,7 +277,7 @@ void CParameterDlg::Perform(const CParameterRead::Actions& actions)
                 UpdateData(FALSE);
             break;
         case A::HideButtons: ShowButtons(false); break;
-        case A::RefreshPage: RefreshPage(); break;
+        case A::RefreshPage: ShowState(); break;
         case A::MessageBox: AfxMessageBox(a.bytes, MB_OK); break;
         case A::StartSend: RunSend(); break;
         }

@@ -77,6 +77,8 @@ private:
     void ShowButtons(bool show);
     void RunSend();
     bool PortOnline() const;
+    // Buttons and File items from the state of the read and the port.
+    void ShowState();
 
     CParameterRead m_Read;
     CMyEdit m_Edits[3 * kParameterRows];

@@ -120,7 +120,8 @@ public:
     // A read or a send runs (from its button to its last frame or end).
     bool IsRunning() const;
     // The last read since the activation ended complete: the form holds the
-    // device's whole table, the base a send may write from.
+    // device's whole table, the base a send may write from. A pre-read that
+    // ends early leaves the form, and this, as they were.
     bool ReadComplete() const { return m_complete; }
     // The form holds a table: a complete read, or a table file loaded.
     bool HoldsTable() const { return m_holdsTable; }

@@ -98,6 +98,22 @@ constexpr Entry kTexts[] = {
      "Check Sensor adjustment,\n0% and 100% load are identical!",
      "Vérifiez l'ajustage du capteur,\n0% et 100% de charge sont identiques !",
      "¡Compruebe el ajuste del sensor,\n0% y 100% de carga son idénticos!"},
+    {81, "Die zehn Sensorzeilen im Gerät werden mit der Tabelle dieser Seite überschrieben. Senden?",
+     "The device's ten sensor rows will be overwritten with the table on this page. Send?",
+     "Les dix lignes de capteurs de l'appareil seront remplacées par le tableau de cette page. Envoyer ?",
+     "Las diez filas de sensores del equipo se sobrescribirán con la tabla de esta página. ¿Enviar?"},
+    {82, "Verbindung zum Gerät unterbrochen: Die Parametertabelle wurde nicht vollständig gelesen, und nichts wurde "
+         "ins Gerät geschrieben.",
+     "Connection to the device lost: the parameter table was not read completely, and nothing was written to the "
+     "device.",
+     "Connexion avec l'appareil interrompue : le tableau des paramètres n'a pas été lu entièrement et rien n'a été "
+     "écrit dans l'appareil.",
+     "Conexión con el equipo interrumpida: la tabla de parámetros no se leyó por completo y no se escribió nada en el "
+     "equipo."},
+    {83, "zu groß für eine Parametertabelle; die Datei wurde nicht gelesen.",
+     "too large for a parameter table; the file was not read.",
+     "trop volumineux pour un tableau de paramètres ; le fichier n'a pas été lu.",
+     "demasiado grande para una tabla de parámetros; el archivo no se ha leído."},
     {85, "phys. Einheit", "Physical unit", "Unité physique", "Unidad física"},
     {86, "Deutsch", "Deutsch", "Deutsch", "Deutsch"},
     {87, "English", "English", "English", "English"},

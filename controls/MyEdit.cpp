@@ -35,7 +35,7 @@ public:
         while (q < maxP - p && old[old.size() - 1 - q] == input[input.size() - 1 - q])
             ++q;
         const int inserted = static_cast<int>(input.size()) - p - q;
-        if (inserted > 0 && !m_owner->IsAllowed(vx::FromQString(input.mid(p, inserted))))
+        if (inserted > 0 && !IsAllowedInsertion(input.mid(p, inserted)))
             return Invalid;
         State s = Acceptable;
         if (m_inner)
@@ -48,6 +48,17 @@ public:
     void setPrevious(const QString& text) const { m_previous = text; }
 
 private:
+    // The field holds code page 1252: a character outside it would become
+    // '?' on its way in, which the field may allow, so it is refused before
+    // the field's own set is asked.
+    bool IsAllowedInsertion(const QString& text) const
+    {
+        for (QChar c : text)
+            if (vx::Cp1252ToUnicode(vx::UnicodeToCp1252(c.unicode())) != c.unicode())
+                return false;
+        return m_owner->IsAllowed(vx::FromQString(text));
+    }
+
     CMyEdit* m_owner;
     QPointer<const QValidator> m_inner;
     mutable QString m_previous;

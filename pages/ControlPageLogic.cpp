@@ -1,5 +1,7 @@
 #include "pages/ControlPageLogic.h"
 
+#include "pages/VersionLine.h"
+
 const ControlKeySequence kControlKeySequences[11] = {
     {1028, 5159, "k"},
     {1035, 5160, "lkk"},
@@ -79,22 +81,21 @@ void CControlConversation::OnDataReceived(int byteCount)
             break;
         m_host.ReceiveText().Empty();
         m_nCounter = 0;
-        m_host.SetTimer(kTimerId, kVersionTimeoutMs);
+        m_host.SetTimer(kTimerId, kVersionWaitMs);
         m_handler = Handler::VersionAnswer;
         m_host.SendCommandByte(DeviceCmd::Version);
         break;
     case Handler::VersionAnswer: {
-        // The variant is decided on the whole answer: up to its line end, or
-        // what came before the line went quiet, however the reader cut it.
+        // The variant is decided on the answer's own line, whatever the
+        // home keys' late display lines before it and however the reader
+        // cut it; without its line end, on what came before the line went
+        // quiet.
         const CString& rx = m_host.ReceiveText();
-        int end = rx.Find("\r\n");
-        end = end >= 0 ? end + 2 : (rx.GetLength() > kVersionAnswerCap ? kVersionAnswerCap : -1);
-        if (end < 0) {
-            if (n > 0)
-                m_host.SetTimer(kTimerId, kVersionTimeoutMs);
-            break;
-        }
-        DecideVariant(end);
+        const VersionLineScan line = ScanVersionLine(rx);
+        if (line.end >= 0)
+            DecideVariant(line.begin, line.end);
+        else if (n > 0)
+            m_host.SetTimer(kTimerId, rx.GetLength() > line.begin ? kVersionTimeoutMs : kVersionWaitMs);
         break;
     }
     case Handler::DisplayFirst: CountDisplayBytes(n); break;
@@ -112,16 +113,16 @@ void CControlConversation::ShowDisplay()
         rx = rx.Right(10);
 }
 
-void CControlConversation::DecideVariant(int answerLength)
+void CControlConversation::DecideVariant(int begin, int end)
 {
     m_host.KillTimer(kTimerId);
     const CString& rx = m_host.ReceiveText();
-    m_host.SetDeviceVariant(rx.Left(answerLength).Find("H1") >= 0 ? 800 : 700);
+    m_host.SetDeviceVariant(rx.Mid(begin, end - begin).Find("H1") >= 0 ? 800 : 700);
     m_handler = Handler::DisplayFirst;
     m_nCounter = 0;
     m_host.ShowModelText();
     // What followed the answer is the display's.
-    CountDisplayBytes(rx.GetLength() - answerLength);
+    CountDisplayBytes(rx.GetLength() - end);
 }
 
 void CControlConversation::CountDisplayBytes(int n)
@@ -138,11 +139,12 @@ void CControlConversation::OnTimer(UINT /*id*/)
     m_host.KillTimer(kTimerId);
     if (m_handler != Handler::VersionAnswer)
         return;
-    // Silence: the answer is what came, if anything; without an answer the
-    // variant stays as it was.
-    const int got = m_host.ReceiveText().GetLength();
-    if (got > 0)
-        DecideVariant(got > kVersionAnswerCap ? kVersionAnswerCap : got);
+    // Silence: the answer is what came after the keys' lines, if anything;
+    // without an answer the variant stays as it was.
+    const CString& rx = m_host.ReceiveText();
+    const VersionLineScan line = ScanVersionLine(rx);
+    if (rx.GetLength() > line.begin)
+        DecideVariant(line.begin, rx.GetLength());
     else
         m_handler = Handler::DisplayFirst;
 }

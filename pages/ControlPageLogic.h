@@ -49,11 +49,12 @@ public:
 class CControlConversation {
 public:
     static constexpr UINT kTimerId = 1;
-    // Silence that closes the version answer (or, with nothing come, ends
-    // the wait for it); every chunk of the answer starts it again.
+    // Silence that closes a version answer without its line end; every
+    // chunk of it starts the silence again.
     static constexpr UINT kVersionTimeoutMs = 250;
-    // A version answer without a line end is decided on this many bytes.
-    static constexpr int kVersionAnswerCap = 256;
+    // The wait for the answer's first byte (after 'V' or the keys' late
+    // lines): a slow device answers after several hundred milliseconds.
+    static constexpr UINT kVersionWaitMs = 1000;
     // The echoes of the home keys (10 bytes per key) before 'V' goes out,
     // and before the display is trusted again.
     static constexpr unsigned kEchoBytes = 50;
@@ -73,7 +74,8 @@ public:
 
 private:
     void ShowDisplay();
-    void DecideVariant(int answerLength);
+    // The answer is ReceiveText()[begin, end).
+    void DecideVariant(int begin, int end);
     void CountDisplayBytes(int n);
 
     CControlHost& m_host;

@@ -29,3 +29,21 @@ void CEinrichtenDlg::OnChildActivate()
     else
         RefreshPage();
 }
+
+void CEinrichtenDlg::RefreshPage()
+{
+    CNestedSheetPage::RefreshPage();
+    // The parameter page's send and File items follow its port (the main
+    // dialog refreshes the shown tab when the port comes or goes), and a
+    // read running when the port went away ends.
+    if (GetActiveNestedPage() == &m_ParameterDlg && m_ParameterDlg.IsWindow())
+        m_ParameterDlg.RefreshPage();
+}
+
+void CEinrichtenDlg::OnShowWindow(BOOL show, UINT status)
+{
+    CNestedSheetPage::OnShowWindow(show, status);
+    // Leaving this tab hides the nested page too, though it is not told.
+    if (!show && m_ParameterDlg.IsWindow())
+        m_ParameterDlg.AbandonRead();
+}

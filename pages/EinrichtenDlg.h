@@ -20,9 +20,11 @@ public:
     // The nested pages in tab order (company header, date, parameter,
     // commands, measure configuration).
     CMyPropertyPage* GetNestedPage(int index) override;
+    void RefreshPage() override;
 
 protected:
     void OnChildActivate() override;
+    void OnShowWindow(BOOL show, UINT status) override;
 
 private:
     CFirmenkopfDlg m_FirmenkopfDlg;

@@ -75,15 +75,33 @@ void CParameterDlg::SetLanguageTexts()
 
 void CParameterDlg::RefreshPage()
 {
-    // Writing the table back to the device is not offered.
+    // The main dialog refreshes the shown page when its port goes away: a
+    // read or send in progress ends here, and says so.
+    if (m_Read.IsRunning() && !PortOnline())
+        Perform(m_Read.PortLost());
+    else
+        ShowState();
+}
+
+void CParameterDlg::ShowState()
+{
+    const bool running = m_Read.IsRunning();
     if (CWnd* w = GetDlgItem(IDC_SEND))
-        w->ShowWindow(SW_HIDE);
+        w->ShowWindow(SendInReach() ? SW_SHOW : SW_HIDE);
     if (CWnd* w = GetDlgItem(IDC_READ))
-        w->ShowWindow(SW_SHOW);
-    EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
-    EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, false);
+        w->ShowWindow(running ? SW_HIDE : SW_SHOW);
+    EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, !running);
+    EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, !running && m_Read.HoldsTable());
     EnableMenuItemOfMain(WM_ENABLE_PRINT, m_Read.PrintAllowed() == 1);
 }
+
+bool CParameterDlg::PortOnline() const
+{
+    const CPortMan* port = TargetPort(CurrentChannel());
+    return port && port->IsOnline();
+}
+
+bool CParameterDlg::SendInReach() const { return m_Read.ReadComplete() && !m_Read.IsRunning() && PortOnline(); }
 
 void CParameterDlg::ShowButtons(bool show)
 {
@@ -101,22 +119,45 @@ void CParameterDlg::OnChildActivate()
 void CParameterDlg::RunActivation()
 {
     SetLanguageTexts();
-    RefreshPage();
     for (int r = 0; r < kParameterRows; ++r)
         if (CWnd* w = GetDlgItem(IDC_TYPE_FIRST + r))
             w->ShowWindow(SW_SHOW);
     Perform(m_Read.Activate());
+    RefreshPage();
 }
 
 void CParameterDlg::OnShowWindow(BOOL show, UINT status)
 {
     CMyPropertyPage::OnShowWindow(show, status);
     m_bShown = show != FALSE;
+    if (!m_bShown)
+        AbandonRead();
 }
 
-void CParameterDlg::OnReadButton() { Perform(m_Read.StartRead()); }
+void CParameterDlg::AbandonRead()
+{
+    // Answers go to the shown page only: a read left behind could not
+    // finish, and its end would set another page's menu items.
+    Perform(m_Read.Abandon());
+}
+
+void CParameterDlg::OnReadButton()
+{
+    if (!m_Read.IsRunning())
+        Perform(m_Read.StartRead());
+}
 
 void CParameterDlg::OnSendButton()
+{
+    if (!SendInReach())
+        return;
+    const CString question = LoadLanguageText(kSendQuestionTextId);
+    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    RunSend();
+}
+
+void CParameterDlg::RunSend()
 {
     // The rows go out as the fields show them now, not as they were when
     // the pre-read began.
@@ -127,6 +168,8 @@ void CParameterDlg::OnSendButton()
 
 void CParameterDlg::OnFileSave()
 {
+    if (m_Read.IsRunning())
+        return;
     CFileDialog dlg(FALSE, "csv", "*.csv", OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, "(*.csv)|*.csv|", this);
     if (dlg.DoModal() != IDOK)
         return;
@@ -150,6 +193,8 @@ void CParameterDlg::OnFileSave()
 
 void CParameterDlg::OnFileOpen()
 {
+    if (m_Read.IsRunning())
+        return;
     CFileDialog dlg(TRUE, "csv", "*.csv", OFN_FILEMUSTEXIST | OFN_READONLY, "(*.csv)|*.csv|", this);
     if (dlg.DoModal() != IDOK)
         return;
@@ -157,14 +202,22 @@ void CParameterDlg::OnFileOpen()
     for (int r = 0; r < kParameterRows; ++r)
         rows[r] = m_Read.Row(r);
     CString error;
-    if (!ReadParameterTableFile(dlg.GetPathName(), rows, &error)) {
+    const CString path = dlg.GetPathName();
+    switch (ReadParameterTableFile(path, rows, &error)) {
+    case ParameterFileRead::Ok: break;
+    case ParameterFileRead::TooLarge:
+        AfxMessageBox(path + ": " + LoadLanguageText(kFileTooLargeTextId), MB_OK | MB_ICONERROR);
+        return;
+    case ParameterFileRead::Failed:
         AfxMessageBox(error, MB_OK | MB_ICONERROR);
         return;
     }
     for (int r = 0; r < kParameterRows; ++r)
         m_Read.Row(r) = rows[r];
+    m_Read.TableLoaded();
     if (IsWindow())
         UpdateData(FALSE);
+    RefreshPage();
 }
 
 void CParameterDlg::OnDataReceived(int byteCount, int port)
@@ -224,9 +277,9 @@ void CParameterDlg::Perform(const CParameterRead::Actions& actions)
                 UpdateData(FALSE);
             break;
         case A::HideButtons: ShowButtons(false); break;
-        case A::RefreshPage: RefreshPage(); break;
+        case A::RefreshPage: ShowState(); break;
         case A::MessageBox: AfxMessageBox(a.bytes, MB_OK); break;
-        case A::StartSend: OnSendButton(); break;
+        case A::StartSend: RunSend(); break;
         }
     }
 }

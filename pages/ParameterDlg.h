@@ -25,6 +25,9 @@ public:
         IDC_P0_FIRST = 1372,
         IDC_P100_FIRST = 1382,
     };
+    // Texts of the string table (German ids; + language offset).
+    static constexpr UINT kSendQuestionTextId = 5181;
+    static constexpr UINT kFileTooLargeTextId = 5183;
     // Characters a name or unit field takes (as the device can show them).
     static const char* const kTextChars;
     static constexpr const char* kNumberChars = "0123456789,.";
@@ -39,14 +42,21 @@ public:
     BOOL OnInitDialog() override;
 
     void OnReadButton();
-    // Button "senden" and timer 6666: pre-read, then checks and the rows.
+    // Button "senden": asks before it overwrites the device's rows, then
+    // runs the send (pre-read, checks, the rows).
     void OnSendButton();
+    // "senden" is offered: the port is on line, the last read since the
+    // activation ended complete, and nothing runs.
+    bool SendInReach() const;
     void OnFileOpen() override;
     void OnFileSave() override;
     // The page's activation; the setup page runs it too when it becomes
     // the shown tab while this page is its shown nested page.
     void RunActivation();
     bool IsShownFlag() const { return m_bShown; }
+    // The page is left (also when the tab of its sheet is): a read or send
+    // in progress ends.
+    void AbandonRead();
 
     CParameterRead& GetRead() { return m_Read; }
     CMyEdit& NameEdit(int row) { return m_Edits[row]; }
@@ -65,6 +75,10 @@ private:
     void PrintFrame(CPage* page);
     void Perform(const CParameterRead::Actions& actions);
     void ShowButtons(bool show);
+    void RunSend();
+    bool PortOnline() const;
+    // Buttons and File items from the state of the read and the port.
+    void ShowState();
 
     CParameterRead m_Read;
     CMyEdit m_Edits[3 * kParameterRows];

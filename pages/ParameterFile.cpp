@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
+
 namespace {
 
 const char* const kLineEnd = "\r\n";
@@ -86,11 +88,17 @@ void ReadParameterTableFile(FILE* file, ParameterRowTexts rows[kParameterRows])
     }
 }
 
-bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows], CString* error)
+ParameterFileRead ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows], CString* error)
 {
     FILE* file = path ? std::fopen(path, "rb") : nullptr;
     int err = file ? 0 : (path ? errno : ENOENT);
     if (file) {
+        struct stat st {};
+        if (fstat(fileno(file), &st) == 0 && !S_ISDIR(st.st_mode)
+            && (!S_ISREG(st.st_mode) || st.st_size > kParameterTableFileLimit)) {
+            std::fclose(file);
+            return ParameterFileRead::TooLarge;
+        }
         // Read into a copy: a read error must not leave half a table.
         ParameterRowTexts read[kParameterRows];
         for (int r = 0; r < kParameterRows; ++r)
@@ -106,5 +114,5 @@ bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterR
     }
     if (err && error)
         *error = CFileException(CFileException::CauseFromErrno(err), err, CString(path ? path : "")).GetErrorMessage();
-    return err == 0;
+    return err == 0 ? ParameterFileRead::Ok : ParameterFileRead::Failed;
 }

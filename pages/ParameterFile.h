@@ -28,6 +28,14 @@ void SetParameterRowCell(const CString& cell, int column, ParameterRowTexts& row
 // Row texts from lines 3..12 (rows 1..10) of an open file; the rest of the
 // file is not looked at. Reading stops at "[EOF]".
 void ReadParameterTableFile(FILE* file, ParameterRowTexts rows[kParameterRows]);
-// False, rows untouched, with "path: reason" in *error when the file
-// cannot be opened or read (a folder included).
-bool ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows], CString* error = nullptr);
+// A table file is a few hundred bytes; anything beyond this is not one.
+constexpr long long kParameterTableFileLimit = 1 << 20;
+
+enum class ParameterFileRead { Ok, Failed, TooLarge };
+
+// Failed, rows untouched, with "path: reason" in *error when the file
+// cannot be opened or read (a folder included); TooLarge, rows untouched
+// and nothing read, for a file above the limit or one whose size is not
+// known before reading (a device, a pipe).
+ParameterFileRead ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows],
+                                         CString* error = nullptr);

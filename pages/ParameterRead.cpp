@@ -1,6 +1,7 @@
 #include "pages/ParameterRead.h"
 
 #include "app/DeviceCommands.h"
+#include "pages/VersionLine.h"
 
 namespace {
 
@@ -8,7 +9,8 @@ using Action = ParameterReadAction;
 
 constexpr const char* kDeviceCodes[] = {"T1", "T2", "F1", "H1", "H2", "H3", "W2", "W3"};
 constexpr int kHomeKeys = 5;
-// A version answer this long may still be growing; see OnVersionAnswer.
+// A version answer without its line end is decided after silence only
+// with at least this many bytes.
 constexpr int kVersionMinimum = 6;
 
 Action Make(Action::Kind kind, UINT id = 0, UINT ms = 0, CString bytes = CString())
@@ -35,20 +37,41 @@ CString CParameterRead::Load(UINT id) const { return m_load(id); }
 
 CParameterRead::Actions CParameterRead::Activate()
 {
-    Actions out;
-    // Timers of an abandoned read must not fire on another tab, and a pre-read
-    // cut short must not turn the next read into a write.
-    out.push_back(Make(Action::KillTimer, kStepTimer));
-    out.push_back(Make(Action::KillTimer, kAnswerTimer));
-    out.push_back(Make(Action::KillTimer, kSettleTimer));
-    out.push_back(Make(Action::KillTimer, kSendTimer));
-    m_handler = Handler::Ignore;
-    m_step = Step::None;
-    m_readIntoForm = true;
-    m_sendPending = false;
+    // A read in progress ends (a pre-read cut short must not turn the next
+    // read into a write), and its timers must not fire on another tab.
+    Actions out = Abandon();
+    KillTimers(out);
+    m_complete = false;
     for (int i = 0; i < kHomeKeys; ++i)
         PageSend(out, 'n');
     return out;
+}
+
+CParameterRead::Actions CParameterRead::Abandon()
+{
+    Actions out;
+    if (IsRunning())
+        EndEarly(out, 0);
+    return out;
+}
+
+CParameterRead::Actions CParameterRead::PortLost()
+{
+    Actions out;
+    if (IsRunning())
+        EndEarly(out, kPortLostTextId);
+    return out;
+}
+
+bool CParameterRead::IsRunning() const
+{
+    return m_handler != Handler::Ignore || m_step != Step::None || m_sendPending;
+}
+
+void CParameterRead::KillTimers(Actions& out)
+{
+    for (UINT id : {kStepTimer, kAnswerTimer, kSettleTimer, kSendTimer})
+        out.push_back(Make(Action::KillTimer, id));
 }
 
 CParameterRead::Actions CParameterRead::StartRead() { return Start(true); }
@@ -59,8 +82,21 @@ CParameterRead::Actions CParameterRead::Start(bool intoForm)
 {
     Actions out;
     m_readIntoForm = intoForm;
-    if (intoForm)
+    m_delivered = 0;
+    if (intoForm) {
         m_sendPending = false;
+        m_complete = false;
+    } else {
+        m_before.version = m_version;
+        for (int i = 0; i < kFactoryWordCount; ++i) {
+            m_before.words[i] = m_words[i];
+            m_before.wordTexts[i] = m_wordTexts[i];
+        }
+        for (int r = 0; r < kParameterRows; ++r) {
+            m_before.rows[r] = m_rows[r];
+            m_before.records[r] = m_records[r];
+        }
+    }
     // Whatever a previous read still receives during the home keys is stale.
     m_handler = Handler::Ignore;
     out.push_back(Make(Action::KillTimer, kAnswerTimer));
@@ -70,7 +106,7 @@ CParameterRead::Actions CParameterRead::Start(bool intoForm)
         PageSend(out, 'n');
     m_step = Step::RequestVersion;
     out.push_back(Make(Action::SetTimer, kStepTimer, kStepMs));
-    out.push_back(Make(Action::HideButtons));
+    out.push_back(Make(Action::RefreshPage));
     return out;
 }
 
@@ -154,27 +190,26 @@ void CParameterRead::Run(Actions& out, const CString& chunk)
 void CParameterRead::OnVersionAnswer(Actions& out)
 {
     out.push_back(Make(Action::KillTimer, kAnswerTimer));
-    if (m_work.GetLength() < kVersionMinimum) {
-        // A few bytes and then silence must not leave the page without buttons.
-        out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
-        return;
+    // Whatever was waiting for silence has grown: decided anew below.
+    if (m_step == Step::VersionSettled) {
+        m_step = Step::None;
+        out.push_back(Make(Action::KillTimer, kStepTimer));
     }
-    // The answer ends in CR LF. A line end inside the first few bytes is a
-    // late one of the keys before; what follows the answer's own line end is
-    // the next answer's, so the decision never depends on where the reader
-    // cut the bytes. An answer without its line end yet is decided after a
-    // short silence.
-    const int end = m_work.Find('\n', kVersionMinimum - 1);
-    if (end >= 0) {
-        if (m_step == Step::VersionSettled) {
-            m_step = Step::None;
-            out.push_back(Make(Action::KillTimer, kStepTimer));
-        }
-        const CString rest = m_work.Mid(end + 1);
-        m_work = m_work.Left(end + 1);
+    const VersionLineScan line = ScanVersionLine(m_work);
+    if (line.end >= 0) {
+        const CString rest = m_work.Mid(line.end);
+        m_work = m_work.Mid(line.begin, line.end - line.begin);
         DecideVersion(out);
         if (!rest.IsEmpty())
             Run(out, rest);
+        return;
+    }
+    // The keys' display lines are gone; what is left may still become the
+    // answer. Without its line end it is decided after a short silence.
+    m_work = m_work.Mid(line.begin);
+    if (m_work.GetLength() < kVersionMinimum) {
+        // A few bytes and then silence must not leave the page without buttons.
+        out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
         return;
     }
     m_step = Step::VersionSettled;
@@ -190,7 +225,6 @@ void CParameterRead::DecideVersion(Actions& out)
     for (const char* code : kDeviceCodes)
         coded = coded || version.Find(code) >= 0;
     EmptyAnswer(out);
-    m_retries = 0;
     if (coded) {
         m_handler = Handler::FactoryWords;
         out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
@@ -232,7 +266,7 @@ void CParameterRead::ParseRowRecord(Actions& out)
 
 namespace {
 
-// The last 20 bytes whose closing pair checks, else simply the last 20.
+// The last 20 bytes whose closing pair checks; empty when none does.
 CString PickRecord(const CString& work)
 {
     for (int at = work.GetLength() - kParameterRecordSize; at >= 0; --at) {
@@ -242,24 +276,28 @@ CString PickRecord(const CString& work)
             && static_cast<BYTE>(work[at + kRecordBytesUsed + 1]) == cb.s2)
             return work.Mid(at, kParameterRecordSize);
     }
-    return work.Right(kParameterRecordSize);
+    return CString();
 }
 
 } // namespace
 
 void CParameterRead::OnRecordSettled(Actions& out)
 {
-    if (m_handler == Handler::Row && m_work.GetLength() >= kParameterRecordSize)
-        DecideRowRecord(out);
+    if (m_handler != Handler::Row)
+        return;
+    // Without a record that checks the row waits for more, up to its time.
+    const CString record = PickRecord(m_work);
+    if (!record.IsEmpty())
+        DecideRowRecord(out, record);
 }
 
-void CParameterRead::DecideRowRecord(Actions& out)
+void CParameterRead::DecideRowRecord(Actions& out, const CString& record)
 {
     out.push_back(Make(Action::KillTimer, kSettleTimer));
     const int index = m_row - 1;
     ParameterRowTexts decoded;
-    ParameterRowRecord record;
-    DecodeRowRecord(PickRecord(m_work), m_words, m_langOffset, m_load, decoded, record);
+    ParameterRowRecord rec;
+    DecodeRowRecord(record, m_words, m_langOffset, m_load, decoded, rec);
     ParameterRowTexts& form = m_rows[index];
     ParameterRowTexts& named = m_readIntoForm ? form : m_preRead[index];
     named.name = decoded.name;
@@ -268,10 +306,10 @@ void CParameterRead::DecideRowRecord(Actions& out)
     form.type = decoded.type;
     form.p0 = decoded.p0;
     form.p100 = decoded.p100;
-    m_records[index] = record;
+    m_records[index] = rec;
+    m_delivered = m_row;
     out.push_back(Make(Action::UpdateForm, static_cast<UINT>(index)));
     EmptyAnswer(out);
-    m_retries = 0;
 
     if (m_row < kParameterRows) {
         RequestRow(out, m_row + 1);
@@ -285,55 +323,66 @@ void CParameterRead::DecideRowRecord(Actions& out)
         m_readIntoForm = true;
         m_sendPending = true;
         out.push_back(Make(Action::SetTimer, kSendTimer, kSendMs));
+    } else {
+        m_holdsTable = true;
     }
+    m_complete = true;
     m_printAllowed = 1;
     out.push_back(Make(Action::RefreshPage));
 }
 
 void CParameterRead::AnswerTimeout(Actions& out)
 {
-    switch (m_handler) {
-    case Handler::Ignore:
+    if (m_handler == Handler::Ignore)
         return;
-    case Handler::Version:
-        if (m_work.IsEmpty()) {
-            // Nothing came at all: tell the user, but let a late answer
-            // still carry the read on.
-            CString text = Load(kTimeoutTextId + static_cast<UINT>(m_langOffset)) + " 1";
-            out.push_back(Make(Action::MessageBox, kTimeoutTextId, 0, text));
-            out.push_back(Make(Action::RefreshPage));
+    if (m_handler == Handler::Row) {
+        // A line that never went quiet: the record is the last that checks.
+        const CString record = PickRecord(m_work);
+        if (!record.IsEmpty()) {
+            DecideRowRecord(out, record);
             return;
         }
-        GiveUp(out);
-        return;
-    case Handler::FactoryWords:
-        GiveUp(out);
-        return;
-    case Handler::Row:
-        if (m_work.GetLength() >= kParameterRecordSize) {
-            // A line that never went quiet: the record is what came.
-            DecideRowRecord(out);
-            return;
-        }
-        if (m_retries < kRowRetries) {
-            ++m_retries;
-            EmptyAnswer(out);
-            RequestRow(out, m_row);
-            out.push_back(Make(Action::Sleep, 0, kRecordWaitMs));
-            return;
-        }
-        GiveUp(out);
-        return;
     }
+    // Nothing (or nothing whole) came in time. The request is not repeated:
+    // a late answer to it would be taken for the next one's.
+    EndEarly(out, kTimeoutTextId);
 }
 
-void CParameterRead::GiveUp(Actions& out)
+void CParameterRead::EndEarly(Actions& out, UINT textId)
 {
+    KillTimers(out);
     m_handler = Handler::Ignore;
     m_step = Step::None;
-    m_retries = 0;
-    m_readIntoForm = true;
-    CString text = Load(kTimeoutTextId + static_cast<UINT>(m_langOffset)) + " 1";
-    out.push_back(Make(Action::MessageBox, kTimeoutTextId, 0, text));
+    m_sendPending = false;
+    if (m_readIntoForm) {
+        // No row of an earlier read may stand as if this one had read it.
+        for (int r = m_delivered; r < kParameterRows; ++r) {
+            m_rows[r] = ParameterRowTexts{};
+            m_records[r] = ParameterRowRecord{};
+        }
+        m_complete = false;
+        m_holdsTable = false;
+    } else {
+        // The form keeps the user's edits over the read they were made on.
+        m_version = m_before.version;
+        for (int i = 0; i < kFactoryWordCount; ++i) {
+            m_words[i] = m_before.words[i];
+            m_wordTexts[i] = m_before.wordTexts[i];
+        }
+        for (int r = 0; r < kParameterRows; ++r) {
+            m_rows[r].type = m_before.rows[r].type;
+            m_rows[r].p0 = m_before.rows[r].p0;
+            m_rows[r].p100 = m_before.rows[r].p100;
+            m_records[r] = m_before.records[r];
+        }
+        m_readIntoForm = true;
+    }
+    out.push_back(Make(Action::UpdateForm));
+    if (textId != 0) {
+        CString text = Load(textId + static_cast<UINT>(m_langOffset));
+        if (textId == kTimeoutTextId)
+            text += " 1";
+        out.push_back(Make(Action::MessageBox, textId, 0, text));
+    }
     out.push_back(Make(Action::RefreshPage));
 }

@@ -10,11 +10,20 @@
 // Timers: 1 runs the current step, 2 is the answer's time-out, 3 the
 // silence that closes a row record, 6666 starts the send after a pre-read.
 //
-// Every answer is decided on what the line delivered, never on how it was
-// cut: the version at its first line end (or after silence), the factory
-// words at their 16th byte, a row record only once the line went quiet after
-// 20 bytes. Bytes beyond a decided version or word answer are the start of
-// the next answer, whether they came in the same chunk or a later one.
+// Every answer is taken by its own layout, never by how the line cut it or
+// by what came before it: the version is the first line ending in its
+// digits (the home keys' display lines before it are passed over, see
+// VersionLine.h), the factory words are the 16 bytes after it, a row record
+// is 20 bytes whose check pair holds, decided once the line went quiet.
+// Bytes beyond a decided version or word answer are the start of the next
+// answer, whether they came in the same chunk or a later one.
+//
+// A read ends complete after row 10, or early: an answer that does not come
+// within its time (no request is repeated: a late answer to a repeated
+// request would be taken for the next row's), the port gone, or the page
+// left. A read into the form that ends early empties the rows it did not
+// deliver; a pre-read that ends early puts back what it changed, so the
+// form never mixes two reads.
 #pragma once
 
 #include "pages/ParameterCodec.h"
@@ -31,9 +40,9 @@ struct ParameterReadAction {
         KillTimer,        // id
         Sleep,            // ms, blocking
         EmptyReceiveText, // the receive text this conversation reads
-        UpdateForm,       // row id (0..9) was decoded: controls from the row texts
+        UpdateForm,       // the row texts changed: controls from them
         HideButtons,      // hide "auslesen" and "senden"
-        RefreshPage,      // the page's refresh (buttons, File menu)
+        RefreshPage,      // the page's refresh (buttons, File menu, from the state)
         MessageBox,       // bytes = text (id = its string id), OK button
         StartSend,        // run the send of the edited rows
     };
@@ -64,8 +73,7 @@ public:
     // well above the byte time of a slow line.
     static constexpr UINT kSettleMs = 50;
     static constexpr UINT kTimeoutTextId = 5198;
-    // Re-requests of a row whose record stopped short.
-    static constexpr int kRowRetries = 3;
+    static constexpr UINT kPortLostTextId = 5182;
 
     enum class Handler { Ignore, Version, FactoryWords, Row };
 
@@ -76,6 +84,10 @@ public:
 
     // The page was activated: abandon any read, home keys out.
     Actions Activate();
+    // The page was left, or its port went away: a read or send in progress
+    // ends early (with the lost-connection text for the port).
+    Actions Abandon();
+    Actions PortLost();
     // The read button: a read into the form.
     Actions StartRead();
     // The send's own read: device names, nominal values and units go to the
@@ -105,6 +117,15 @@ public:
     bool SendPending() const { return m_sendPending; }
     void SetSendPending(bool pending) { m_sendPending = pending; }
     BYTE PrintAllowed() const { return m_printAllowed; }
+    // A read or a send runs (from its button to its last frame or end).
+    bool IsRunning() const;
+    // The last read since the activation ended complete: the form holds the
+    // device's whole table, the base a send may write from. A pre-read that
+    // ends early leaves the form, and this, as they were.
+    bool ReadComplete() const { return m_complete; }
+    // The form holds a table: a complete read, or a table file loaded.
+    bool HoldsTable() const { return m_holdsTable; }
+    void TableLoaded() { m_holdsTable = true; }
 
 private:
     enum class Step { None, RequestVersion, VersionSettled };
@@ -119,13 +140,24 @@ private:
     void OnFactoryWordsAnswer(Actions& out);
     void ParseRowRecord(Actions& out);
     void OnRecordSettled(Actions& out);
-    void DecideRowRecord(Actions& out);
+    void DecideRowRecord(Actions& out, const CString& record);
     // Bytes for the current handler, from the page or carried over from the
     // answer before.
     void Run(Actions& out, const CString& chunk);
     void AnswerTimeout(Actions& out);
-    void GiveUp(Actions& out);
+    // textId: the message to show (0: none).
+    void EndEarly(Actions& out, UINT textId);
+    void KillTimers(Actions& out);
     CString Load(UINT id) const;
+
+    // What a pre-read changes, put back when it ends early.
+    struct Snapshot {
+        CString version;
+        WORD words[kFactoryWordCount] = {};
+        CString wordTexts[kFactoryWordCount];
+        ParameterRowTexts rows[kParameterRows];
+        ParameterRowRecord records[kParameterRows];
+    };
 
     ParameterTextLoader m_load;
     int m_langOffset = 0;
@@ -133,8 +165,9 @@ private:
     Handler m_handler = Handler::Ignore;
     Step m_step = Step::None;
     int m_row = 1;
-    int m_retries = 0;
+    int m_delivered = 0; // rows this read has decided
     CString m_work;
+    Snapshot m_before;
 
     CString m_version = "na";
     WORD m_words[kFactoryWordCount] = {};
@@ -146,4 +179,6 @@ private:
     bool m_readIntoForm = true;
     bool m_sendPending = false;
     BYTE m_printAllowed = 0;
+    bool m_complete = false;
+    bool m_holdsTable = false;
 };

@@ -131,11 +131,8 @@ CParameterRead::Actions ParameterSendActions(const ParameterRowTexts rows[kParam
 
 CParameterRead::Actions CParameterRead::SendButton()
 {
-    if (!m_sendPending) {
-        Actions out = StartPreRead();
-        out.push_back({ParameterReadAction::RefreshPage, CString()});
-        return out;
-    }
+    if (!m_sendPending)
+        return StartPreRead();
     m_sendPending = false;
     ParameterRowTexts rows[kParameterRows];
     for (int r = 0; r < kParameterRows; ++r)

@@ -119,7 +119,6 @@ void CSteuernDlg::Activate()
     SetLanguageTexts();
     m_Keypad.SetLayoutMode(3);
     m_dwReceivedBytes = 0;
-    m_nEchoBytes = 0;
     m_Conversation.OnActivate();
     EnableMenuItemOfMain(WM_ENABLE_FILE_OPEN, false);
     EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, false);
@@ -127,39 +126,7 @@ void CSteuernDlg::Activate()
     ShowModelText();
 }
 
-namespace {
-// Six ESC keys on activation, each answered with an 8-character display
-// line and CR LF.
-constexpr unsigned kActivationKeys = DeviceCmd::HomeKeyCount + 1;
-constexpr int kEchoLineBytes = 10;
-} // namespace
-
-void CSteuernDlg::OnDataReceived(int byteCount, int)
-{
-    using Handler = CControlConversation::Handler;
-    const unsigned n = byteCount > 0 ? static_cast<unsigned>(byteCount) : 0;
-    // 'V' goes out after five echoes; when the port hands the sixth over as
-    // a chunk of its own it must not be read as the version answer.
-    if (m_Conversation.GetHandler() == Handler::VersionAnswer && IsLateKeyEcho(byteCount)) {
-        m_nEchoBytes += n;
-        // Gone from the answer text too: the variant is decided on the
-        // answer's first line end.
-        if (CString* rx = AnswerText(); rx && rx->GetLength() >= kEchoLineBytes)
-            rx->str().erase(rx->str().size() - kEchoLineBytes);
-        return;
-    }
-    if (m_Conversation.GetHandler() == Handler::Identification)
-        m_nEchoBytes += n;
-    m_Conversation.OnDataReceived(byteCount);
-}
-
-bool CSteuernDlg::IsLateKeyEcho(int byteCount) const
-{
-    if (byteCount != kEchoLineBytes || m_nEchoBytes >= kActivationKeys * kEchoLineBytes)
-        return false;
-    const CString* rx = AnswerText();
-    return rx && rx->GetLength() >= 2 && rx->Right(2) == "\r\n";
-}
+void CSteuernDlg::OnDataReceived(int byteCount, int) { m_Conversation.OnDataReceived(byteCount); }
 
 void CSteuernDlg::OnTimer(UINT_PTR id) { m_Conversation.OnTimer(static_cast<UINT>(id)); }
 

@@ -67,9 +67,6 @@ private:
     };
 
     void Activate();
-    // True for a chunk after 'V' that is the echo of the last home key,
-    // handed over on its own after the echoes before it had sent 'V'.
-    bool IsLateKeyEcho(int byteCount) const;
     LRESULT OnActivateMessage(WPARAM, LPARAM);
     LRESULT OnKeypadClick(WPARAM, LPARAM lParam);
     void OnButton(UINT id);
@@ -87,6 +84,4 @@ private:
 
     Host m_Host;
     CControlConversation m_Conversation;
-    // Echo bytes of the activation's six ESC keys seen so far.
-    unsigned m_nEchoBytes = 0;
 };

@@ -389,6 +389,93 @@ TEST_F(UserFlow, SetupTabHeaderDateCommandsAndParameters)
     Screenshot("setup_parameters");
 }
 
+// ---- Parameter page -----------------------------------------------------------
+
+namespace {
+
+// The parameter page shown in the setup tab, after a read of the table.
+CParameterDlg* ReadParameters(CVX35_3Dlg& dlg, int timeoutMs)
+{
+    dynamic_cast<CEinrichtenDlg*>(dlg.GetPage(0))->GetNestedSheet().SetActivePage(2);
+    PumpFor(300);
+    auto* params = dynamic_cast<CParameterDlg*>(dlg.GetPage(6));
+    params->SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    Pump([&] { return !params->GetRead().IsRunning(); }, timeoutMs);
+    return params;
+}
+
+bool SendShown(CParameterDlg* params) { return params->GetDlgItem(CParameterDlg::IDC_SEND)->IsWindowVisible() != FALSE; }
+
+} // namespace
+
+TEST_F(UserFlow, ParameterTableEditedSentOnlyAfterYesAndKeptInAFile)
+{
+    Start();
+    CParameterDlg* params = ReadParameters(*dlg, 10000);
+    ASSERT_TRUE(SendShown(params));
+    for (int r : {0, 9}) {
+        params->NameEdit(r).SetWindowText(r ? "Zug 10" : "Kraft 1");
+        params->NominalEdit(r).SetWindowText(r ? "0250" : "012,5");
+        params->UnitEdit(r).SetWindowText(r ? "kN" : "Nm");
+    }
+    const size_t mark = DeviceGot().size();
+    for (int answer : {IDNO, IDYES}) {
+        vx::ModalScript::AnswerMessageBox(answer);
+        params->SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
+        Pump([&] { return !params->GetRead().IsRunning(); }, 15000);
+        EXPECT_EQ(DeviceGot().find('e', mark) == std::string::npos, answer == IDNO);
+    }
+    params = ReadParameters(*dlg, 10000);
+    EXPECT_EQ(params->NameEdit(0).GetWindowTextString() + params->NominalEdit(0).GetWindowTextString(), "Kraft 1 012,5");
+    EXPECT_EQ(params->UnitEdit(9).GetWindowTextString() + params->NominalEdit(9).GetWindowTextString(), "kN 0250");
+
+    const CString path = vx::FromQString(dir.filePath("table.csv"));
+    vx::ModalScript::AnswerFileSave(path);
+    ASSERT_TRUE(dlg->GetIconMenu().IsItemEnabled(ID_DATEI_SPEICHERN));
+    dlg->SendMessage(WM_COMMAND, ID_DATEI_SPEICHERN, 0);
+    params->NameEdit(9).SetWindowText("anders");
+    vx::ModalScript::AnswerFileOpen(path);
+    ASSERT_TRUE(dlg->GetIconMenu().IsItemEnabled(ID_DATEI_OEFFNEN));
+    dlg->SendMessage(WM_COMMAND, ID_DATEI_OEFFNEN, 0);
+    EXPECT_EQ(params->NameEdit(9).GetWindowTextString(), "Zug 10  ");
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 2u) << "the two questions only";
+}
+
+// A slow device gives its exact table or, beyond the answer time, the
+// time-out box; never a shifted table. A device gone after row 6 leaves
+// rows 7 to 10 empty, is said to be gone, and takes the send away.
+TEST_F(UserFlow, ParameterTableFromASlowDeviceAndOneGoneMidRead)
+{
+    for (const char* delay : {"1000", "400"}) {
+        vx::ModalScript::Clear();
+        Start({"--delay", delay});
+        CParameterDlg* params = ReadParameters(*dlg, 30000);
+        EXPECT_EQ(params->GetRead().ReadComplete(), vx::ModalScript::MessageBoxTexts().empty()) << delay;
+        for (int r = 0; r < kParameterRows; ++r) {
+            const CString name = params->GetRead().Row(r).name;
+            EXPECT_TRUE(name.IsEmpty() || name == (r ? CString::Formatted("SENSOR%02d", r + 1) : CString("SIMSENS1")))
+                << delay << " " << r << ": " << name.str();
+        }
+        if (delay[0] == '1')
+            dlg->DestroyWindow();
+    }
+    CParameterDlg* params = dynamic_cast<CParameterDlg*>(dlg->GetPage(6));
+    ASSERT_TRUE(params->GetRead().ReadComplete());
+    vx::ModalScript::Clear();
+    dlg->GetPortMan()->SetWatchInterval(100);
+    params->SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    ASSERT_TRUE(Pump([&] { return params->GetRead().CurrentRow() == 7; }, 10000));
+    sim->Stop();
+    ASSERT_TRUE(Pump([&] { return !params->GetRead().IsRunning(); }, 5000));
+    EXPECT_EQ(params->NameEdit(5).GetWindowTextString(), "SENSOR06");
+    for (int r = 6; r < kParameterRows; ++r)
+        EXPECT_TRUE(params->NameEdit(r).GetWindowTextString().IsEmpty()) << r;
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+    PumpFor(300);
+    EXPECT_FALSE(SendShown(params));
+    EXPECT_FALSE(dlg->GetIconMenu().IsItemEnabled(ID_DATEI_SPEICHERN));
+}
+
 // ---- Control tab ----------------------------------------------------------------
 
 TEST_F(UserFlow, ControlTabIdentifiesTheDeviceAndPlaysAMenuSequence)

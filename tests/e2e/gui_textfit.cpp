@@ -224,6 +224,20 @@ private:
     int m_measured = 0;
 };
 
+// The parameter grid's column titles read whole at the page's own font
+// (no smaller one), each over its own column of fields.
+void CheckColumnTitles(CDialog* page, const char* language, std::vector<std::string>& failures)
+{
+    const int titles[][2] = {{1119, 1134}, {1121, 1144}, {1123, 1154}, {1369, 1164}, {1370, 1372}, {1371, 1382}};
+    for (const auto& [title, column] : titles) {
+        CRect t, c;
+        page->GetDlgItem(title)->GetWindowRect(&t);
+        page->GetDlgItem(column)->GetWindowRect(&c);
+        if (page->GetDlgItem(title)->GetPeer()->font() != page->GetPeer()->font() || t.left < c.left || t.right > c.right)
+            failures.push_back(std::string(language) + " " + std::to_string(title) + ": smaller font or beyond its column");
+    }
+}
+
 } // namespace
 
 TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
@@ -234,6 +248,7 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
     ASSERT_FALSE(files.empty());
     TextFit fit(files);
 
+    std::vector<std::string> columnFailures;
     InstallRealMainPages();
     vx::WriteProfileString("SerPort1", "Port", "OffLine");
     for (const Language& language : kLanguages) {
@@ -255,8 +270,11 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
         }
         fit.Check(dlg.get(), language.tag);
         for (int i = 0; i < 9; ++i)
-            if (CMyPropertyPage* page = dlg->GetPage(i); page && page->IsWindow())
+            if (CMyPropertyPage* page = dlg->GetPage(i); page && page->IsWindow()) {
                 fit.Check(page, language.tag);
+                if (page->GetTemplate() && page->GetTemplate()->id == 115)
+                    CheckColumnTitles(page, language.tag, columnFailures);
+            }
 
         // For a person to look at: the commands page and the measure
         // configuration page, shown in the program's window.
@@ -338,4 +356,5 @@ TEST(TextFit, EveryTextFitsItsControlInEveryLanguage)
     for (const std::string& f : fit.Failures())
         all += f + "\n";
     EXPECT_TRUE(fit.Failures().empty()) << fit.Failures().size() << " texts do not fit:\n" << all;
+    EXPECT_EQ(columnFailures, std::vector<std::string>{});
 }

@@ -1,11 +1,13 @@
 // Differential: the parameter page's read ('V', 'W', ten row records), once
 // with every answer whole and once cut where the fuzzer says. Version,
 // factory words, the table, the row records and the read's state must
-// match. Rows may carry stray bytes before them, as a late CR LF does.
+// match. Rows may carry stray bytes before them, as a late CR LF does, and
+// the home keys' display lines may still be coming after 'V'.
 #include "app/DeviceCommands.h"
 #include "pages/ParameterRead.h"
 #include "tests/fuzz/Cuts.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -29,14 +31,27 @@ struct Rig {
     const Answers* answers = nullptr;
     std::map<std::string, bool> answered;
 
+    unsigned lateMs = 0;      // the home keys' display lines come this late,
+    std::size_t echoPiece = 10; // in pieces of this many bytes, 1 ms apart
+    unsigned long lineFree = 0;
+
+    // The line is first in, first out: an answer follows what is still due.
     void Sent(const std::string& request)
     {
+        unsigned long due = std::max(now + 5, lineFree);
+        if (request == "n") {
+            const std::string echo = "MESSEN  \r\n";
+            for (std::size_t i = 0; i < echo.size(); i += echoPiece)
+                pending.emplace(due + lateMs + i, echo.substr(i, echoPiece));
+            lineFree = std::max(lineFree, due + lateMs + echo.size());
+            return;
+        }
         auto it = answers->find(request);
         if (it == answers->end() || answered[request])
             return;
         answered[request] = true;
         for (const cuts::Piece& p : it->second)
-            pending.emplace(now + 5, p.bytes);
+            pending.emplace(due, p.bytes);
     }
     void Perform(const CParameterRead::Actions& actions)
     {
@@ -82,10 +97,12 @@ struct Rig {
     }
 };
 
-std::string Outcome(const Answers& answers, bool preRead)
+std::string Outcome(const Answers& answers, bool preRead, unsigned lateMs = 0, std::size_t echoPiece = 10)
 {
     Rig r;
     r.answers = &answers;
+    r.lateMs = lateMs;
+    r.echoPiece = echoPiece;
     r.Perform(preRead ? r.m.StartPreRead() : r.m.StartRead());
     r.RunUntil(60000);
     std::string o = r.m.VersionText().str() + '|';
@@ -136,6 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         whole[request] = cuts::Whole(answer);
         cut[request] = cuts::Cut(in, answer, 3, 0);
     }
-    cuts::Same(Outcome(whole, preRead), Outcome(cut, preRead));
+    // A slow line: the home keys' display lines still coming after 'V'.
+    const unsigned lateMs = in.ConsumeIntegralInRange<unsigned>(0, 600);
+    const std::size_t echoPiece = in.ConsumeIntegralInRange<std::size_t>(1, 10);
+    cuts::Same(Outcome(whole, preRead), Outcome(cut, preRead, lateMs, echoPiece));
     return 0;
 }

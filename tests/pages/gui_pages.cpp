@@ -254,7 +254,7 @@ TEST_F(PageFixture, ControlPageVariantComesFromTheWholeAnswerHoweverItIsCut)
     // Activation starts over; a silent device leaves the variant alone.
     page.SendMessage(CSteuernDlg::WM_ACTIVATE_CONTROL);
     Feed(page, Echo(6));
-    clock->advance(250);
+    clock->advance(1000);
     EXPECT_FALSE(vx::HasTimer(&page, 1));
     EXPECT_EQ(table[0].m_iDeviceVariant, 800);
     EXPECT_EQ(page.GetConversation().GetHandler(), CControlConversation::Handler::DisplayFirst);
@@ -441,8 +441,8 @@ CString ParameterRecord(int row)
     r += static_cast<char>(0x52);
     r += CString("\x03\xE8\x75", 3);
     r += static_cast<char>(0x30 + row);
-    r += CString("\r\n", 2);
-    return r;
+    const CheckBytes cb = TextCheckBytes(r);
+    return r + static_cast<char>(cb.s1) + static_cast<char>(cb.s2);
 }
 
 const std::string kFactoryWords("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00\x10\x00\x00", 16);
@@ -456,7 +456,7 @@ protected:
     void Converse(size_t piece = 1000)
     {
         size_t answered = 0;
-        for (int step = 0; step < 400 && !page.GetRead().PrintAllowed(); ++step) {
+        for (int step = 0; step < 400 && page.GetRead().IsRunning(); ++step) {
             if (port.writes.size() > answered) {
                 const std::string w = port.writes.back().bytes;
                 answered = port.writes.size();
@@ -477,13 +477,32 @@ protected:
     CParameterDlg page;
 };
 
-TEST_F(ParameterPageTest, ActivationHidesSendGreysFilesAndSendsHomeKeys)
+TEST_F(ParameterPageTest, ActivationHidesSendOffersOpenAndSendsHomeKeys)
 {
     Host({&page});
     EXPECT_EQ(port.All(), "nnnnn");
     EXPECT_FALSE(page.GetDlgItem(CParameterDlg::IDC_SEND)->IsWindowVisible());
     EXPECT_TRUE(page.GetDlgItem(CParameterDlg::IDC_READ)->IsWindowVisible());
-    EXPECT_EQ(Menu(), "O0 S0 P0 ");
+    EXPECT_EQ(Menu(), "O1 S0 P0 ");
+}
+
+// "senden" stands over a complete read with the port on line; File > Open
+// while nothing runs, File > Save while the page holds a table.
+TEST_F(ParameterPageTest, SendAndSaveAreInReachOnlyOverACompleteRead)
+{
+    Host({&page});
+    CWnd* send = page.GetDlgItem(CParameterDlg::IDC_SEND);
+    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_READ);
+    EXPECT_EQ(Menu().substr(Menu().size() - 9), "O0 S0 P0 ");
+    Converse();
+    EXPECT_TRUE(send->IsWindowVisible());
+    EXPECT_EQ(Menu().substr(Menu().size() - 9), "O1 S1 P1 ");
+    port.m_Dcb.PortState = PORTSTATE_REMOVED;
+    page.RefreshPage();
+    EXPECT_FALSE(send->IsWindowVisible());
+    port.m_Dcb.PortState = PORTSTATE_ONLINE;
+    page.RefreshPage();
+    EXPECT_TRUE(send->IsWindowVisible());
 }
 
 TEST_F(ParameterPageTest, ReadFillsAllTenRowsAndAllowsPrinting)

@@ -3,6 +3,7 @@
 #include "app/DeviceCommands.h"
 #include "app/StringTable.h"
 #include "pages/ParameterDlg.h"
+#include "pages/ParameterFile.h"
 #include "pages/ParameterSend.h"
 #include "platform/Modal.h"
 #include "platform/PropertySheet.h"
@@ -18,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -38,8 +41,9 @@ CString DeviceRecord(int row)
     r += CString("\x02\x50", 2);
     r += CString("kN", 2) + CString('\0');
     r += static_cast<char>(0x52);
-    r += CString("\x00\x64\x27\x10\x00\x00", 6);
-    return r;
+    r += CString("\x00\x64\x27\x10", 4);
+    const CheckBytes cb = TextCheckBytes(r);
+    return r + static_cast<char>(cb.s1) + static_cast<char>(cb.s2);
 }
 
 const std::string kFactoryWords("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00\x10\x00\x00", 16);
@@ -57,7 +61,20 @@ protected:
             page.GetRead().Row(r) = {"User", nominal, "Nm", "", "", ""};
         page.UpdateData(FALSE);
     }
-    // Plays the device through a pre-read and lets the send's timers run.
+    // A complete read, then the form's texts, then "senden" answered Yes.
+    void ReadThenSend(int emptyUnitRow = -1)
+    {
+        page.OnReadButton();
+        Converse();
+        port.writes.clear();
+        FillForm();
+        if (emptyUnitRow >= 0)
+            page.UnitEdit(emptyUnitRow).SetWindowText("");
+        vx::ModalScript::AnswerMessageBox(IDYES);
+        page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
+        Converse();
+    }
+    // Plays the device through a read and lets the send's timers run.
     void Converse()
     {
         size_t answered = 0;
@@ -179,6 +196,26 @@ TEST_F(ParameterPageFiles, DegreeSectionAndAcuteTypedInTheFormRoundTripAsWindows
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }
 
+// What code page 1252 cannot hold would reach the file, the print and the
+// device as '?': the fields refuse it, typed or pasted, as they refuse a
+// 1252 character outside their set.
+TEST_F(ParameterPageFiles, FieldsRefuseCharactersTheyCannotHoldTypedOrPasted)
+{
+    FillForm();
+    for (int id : {CParameterDlg::IDC_NAME_FIRST, CParameterDlg::IDC_UNIT_FIRST}) {
+        const CString before = Text(id);
+        for (const char* text : {"\u0416", "\u03A9", "\u6F22", "\u00B5"}) {
+            Type(id, QString::fromUtf8(text));
+            EXPECT_EQ(Text(id), before) << id << " " << text;
+            QApplication::clipboard()->setText(QString::fromUtf8(text));
+            qobject_cast<QLineEdit*>(page.GetDlgItem(id)->GetPeer())->paste();
+            EXPECT_EQ(Text(id), before) << id << " " << text;
+        }
+        Type(id, QString::fromUtf8("\u00B0"));
+        EXPECT_EQ(Text(id), CString("\xB0")) << id;
+    }
+}
+
 TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)
 {
     FillForm();
@@ -199,13 +236,20 @@ TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)
     EXPECT_EQ(Text(CParameterDlg::IDC_P100_FIRST), "22");
     EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST + 1), "User");
     EXPECT_EQ(page.GetRead().PrintAllowed(), 0);
+    EXPECT_TRUE(page.GetRead().HoldsTable());
+
+    // A file no table could be is refused unread, by name.
+    std::ofstream(path, std::ios::binary | std::ios::app) << std::string(kParameterTableFileLimit, 'x');
+    vx::ModalScript::AnswerFileOpen(path.c_str());
+    page.OnFileOpen();
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{CString(path) + ": "
+                                                                       + vx::LoadText(CParameterDlg::kFileTooLargeTextId, 0)});
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "Loaded");
 }
 
 TEST_F(ParameterPageFiles, SendButtonPreReadsThenWritesTenFramesApart)
 {
-    FillForm();
-    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
-    Converse();
+    ReadThenSend();
     const auto frames = Frames();
     ASSERT_EQ(frames.size(), 10u);
     for (int r = 0; r < kParameterRows; ++r) {
@@ -223,20 +267,16 @@ TEST_F(ParameterPageFiles, SendButtonPreReadsThenWritesTenFramesApart)
     // The user's texts stay; the device's type came in.
     EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "User");
     EXPECT_FALSE(Text(CParameterDlg::IDC_TYPE_FIRST).IsEmpty());
-    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u) << "the question only";
 }
 
 TEST_F(ParameterPageFiles, EmptyFieldStopsTheSendWithItsMessage)
 {
-    FillForm();
-    page.GetRead().Row(6).unit = "";
-    page.UpdateData(FALSE);
-    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
-    Converse();
+    ReadThenSend(6);
     EXPECT_TRUE(Frames().empty());
     const auto boxes = vx::ModalScript::MessageBoxTexts();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "Check Input of empty strings.");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1], "Check Input of empty strings.");
 }
 
 TEST_F(ParameterPageFiles, PrintedSheetKeepsTitlesPositionsAndWordOrderAt600And300Dpi)

@@ -61,7 +61,7 @@ TEST_F(Control, VersionRequestAfterFiftyEchoBytes)
     Chunk("e");
     EXPECT_EQ(host.SentText(), "V");
     EXPECT_TRUE(host.HasTimer(1));
-    EXPECT_EQ(host.TimerPeriod(1), 250u);
+    EXPECT_EQ(host.TimerPeriod(1), 1000u);
     EXPECT_EQ(conv.GetHandler(), CControlConversation::Handler::VersionAnswer);
 }
 
@@ -102,12 +102,29 @@ TEST_F(Control, VariantComesFromTheWholeAnswerForEveryCut)
     EXPECT_EQ(host.variant, 700);
 }
 
+// On a slow line the last keys' display lines are still coming when 'V'
+// goes out: they are no answer, however they are cut.
+TEST_F(Control, LateKeyLinesBeforeTheAnswerAreNoAnswer)
+{
+    const std::string late = "MESSEN  \r\n\r\nVX35 H1 105\r\n";
+    for (size_t piece : {1u, 4u, 100u}) {
+        host.variant = 0;
+        conv.OnActivate();
+        Chunk(std::string(50, 'e'));
+        for (size_t i = 0; i < late.size(); i += piece)
+            Chunk(late.substr(i, piece));
+        EXPECT_EQ(host.variant, 800) << piece;
+    }
+}
+
 TEST_F(Control, TimeoutMovesOnAndKeepsTheVariant)
 {
     host.variant = 800;
     conv.OnActivate();
     Chunk(std::string(50, 'e'));
-    host.Advance(250);
+    host.Advance(950);
+    EXPECT_EQ(conv.GetHandler(), CControlConversation::Handler::VersionAnswer);
+    host.Advance(50);
     EXPECT_EQ(host.variant, 800);
     EXPECT_EQ(conv.GetHandler(), CControlConversation::Handler::DisplayFirst);
     EXPECT_FALSE(host.HasTimer(1));

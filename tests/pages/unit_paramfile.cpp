@@ -63,7 +63,7 @@ TEST_F(ParameterFileTest, SavedFileLoadsBackIntoEmptyRows)
 {
     ASSERT_TRUE(WriteParameterTableFile(path.c_str(), ParameterTableFileText(titles, rows, words)));
     ParameterRowTexts loaded[kParameterRows];
-    ASSERT_TRUE(ReadParameterTableFile(path.c_str(), loaded));
+    ASSERT_EQ(ReadParameterTableFile(path.c_str(), loaded), ParameterFileRead::Ok);
     for (int r = 0; r < kParameterRows; ++r) {
         EXPECT_EQ(loaded[r].name, rows[r].name) << r;
         EXPECT_EQ(loaded[r].nominal, rows[r].nominal) << r;
@@ -87,7 +87,12 @@ TEST_F(ParameterFileTest, UnwritablePathReportsFailure)
     EXPECT_FALSE(WriteParameterTableFile(bad.c_str(), "x"));
     ParameterRowTexts loaded[kParameterRows];
     loaded[0].name = "keep";
-    EXPECT_FALSE(ReadParameterTableFile(bad.c_str(), loaded));
+    EXPECT_EQ(ReadParameterTableFile(bad.c_str(), loaded), ParameterFileRead::Failed);
+    // Larger than any table, or of no size known before reading: refused
+    // unread.
+    Spit(path, "#;\r\n-;\r\n1;big;\r\n" + std::string(kParameterTableFileLimit, ';'));
+    EXPECT_EQ(ReadParameterTableFile(path.c_str(), loaded), ParameterFileRead::TooLarge);
+    EXPECT_EQ(ReadParameterTableFile("/dev/zero", loaded), ParameterFileRead::TooLarge);
     EXPECT_EQ(loaded[0].name, "keep");
 }
 
@@ -104,7 +109,7 @@ TEST_F(ParameterFileTest, LineNumberAloneDecidesAndEofEndsTheRead)
     ParameterRowTexts loaded[kParameterRows];
     loaded[9].name = "before";
     loaded[1].unit = "kept";
-    ASSERT_TRUE(ReadParameterTableFile(path.c_str(), loaded));
+    ASSERT_EQ(ReadParameterTableFile(path.c_str(), loaded), ParameterFileRead::Ok);
     EXPECT_EQ(loaded[0].name, "Name");
     EXPECT_EQ(loaded[0].nominal, "1,5");
     EXPECT_EQ(loaded[0].p100, "9");

@@ -184,9 +184,8 @@ CString Record(int row)
     r += CString("kN", 2) + CString('\0');
     r += static_cast<char>(0x52);
     r += CString("\x00\x64\x27\x10", 4);
-    r += static_cast<char>(row);
-    r += CString("\x00", 1);
-    return r;
+    const CheckBytes cb = TextCheckBytes(r);
+    return r + static_cast<char>(cb.s1) + static_cast<char>(cb.s2);
 }
 
 const CString kWordsAnswer("\x12\x35\x12\x34\x00\x20\x00\x01\x00\x00\x30\x00\x00\x10\x00\x00", 16);
@@ -292,14 +291,22 @@ TEST_F(ParameterSendTest, OutOfRangeAfterPreReadWritesNothing)
     EXPECT_FALSE(m.SendPending());
 }
 
-TEST_F(ParameterSendTest, PreReadThatStopsShortNeverWrites)
+// Nothing is written, and the form stays as it was: the user's edits over
+// the read they were made on, not half of a newer one.
+TEST_F(ParameterSendTest, PreReadThatStopsShortNeverWritesAndLeavesTheFormAsItWas)
 {
     for (int r = 0; r < kParameterRows; ++r)
-        m.Row(r) = {"User", "500", "Nm", "", "", ""};
+        m.Row(r) = {"User", "500", "Nm", "T", "1", "2"};
     PreReadUpTo(6);
     Advance(20000);
     EXPECT_TRUE(Frames().empty());
     EXPECT_FALSE(m.SendPending());
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(m.Row(0).name, "User");
+    EXPECT_EQ(m.Row(0).type, "T");
+    EXPECT_EQ(m.Row(4).p100, "2");
+    EXPECT_EQ(m.Record(0).raw100, 0);
+    EXPECT_EQ(m.VersionText(), "na");
     // An activation in between drops the pending send as well.
     PreReadUpTo(11);
     Run(m.Activate());

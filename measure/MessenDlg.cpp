@@ -570,7 +570,7 @@ void CMessenDlg::PrintHeader(CPage* page)
     CVX35_3Dlg* main = MainDialog(this);
     if (main)
         ReportSheet::PrintLogo(*page, PrinterScale(main), main->m_strLogoBitmapPath.GetString());
-    page->SetTextFields(ReportSheet::TitleFields());
+    page->SetTextFields(ReportSheet::TitleFieldsBesideTitle());
     page->PrintText(0.75, 0.0, 0x80, 24, m_strPrintTitle.GetString());
     page->PrintText(1.15, 0.0, 0x80, 10, m_strPrintProject.GetString());
     const CString headline = main ? main->GetDocumentation().GetHeadline() : CString();

@@ -12,6 +12,9 @@ constexpr double kLeft = 0.75, kLogoLine = 1.75, kRightLine = 6.0, kRight = 7.0;
 constexpr double kHalfLine = 1.0 / 150.0;
 constexpr double kAirBeside = 0.05;
 constexpr double kAirAboveBelow = 0.01;
+// Where column 5 starts in the title field when it shares it with the
+// title: right of a 24-point "Diagramm" (about 1.55 inch).
+constexpr double kBesideTitle = 1.75;
 } // namespace
 
 bool PrintLogo(CPage& page, int scale, const char* path)
@@ -40,15 +43,31 @@ void DrawFrame(CPage& page)
         page.DrawFrame(l.r1, l.c1, l.r2, l.c2, l.width, l.style);
 }
 
+namespace {
+constexpr double kFieldTop = kTop + kHalfLine + kAirAboveBelow;
+constexpr double kFieldBottom = kBandBottom - kHalfLine - kAirAboveBelow;
+constexpr double kTitleRight = kRightLine - kHalfLine - kAirBeside;
+double TitleLeft()
+{
+    const double logoRight = static_cast<double>(kLogo[3]) / kDesignScale;
+    return std::max(kLogoLine + kHalfLine, logoRight) + kAirBeside;
+}
+} // namespace
+
 std::vector<CPage::TextField> TitleFields()
 {
-    const double top = kTop + kHalfLine + kAirAboveBelow;
-    const double bottom = kBandBottom - kHalfLine - kAirAboveBelow;
-    const double logoRight = static_cast<double>(kLogo[3]) / kDesignScale;
-    const double titleLeft = std::max(kLogoLine + kHalfLine, logoRight) + kAirBeside;
     return {
-        {0.0, top, titleLeft, bottom, kRightLine - kHalfLine - kAirBeside},
-        {5.0, top, kRightLine + kHalfLine + kAirBeside, bottom, kRight - kHalfLine - kAirBeside},
+        {0.0, kFieldTop, TitleLeft(), kFieldBottom, kTitleRight},
+        {5.0, kFieldTop, kRightLine + kHalfLine + kAirBeside, kFieldBottom, kRight - kHalfLine - kAirBeside},
+    };
+}
+
+std::vector<CPage::TextField> TitleFieldsBesideTitle()
+{
+    const double second = TitleLeft() + kBesideTitle;
+    return {
+        {0.0, kFieldTop, TitleLeft(), kFieldBottom, second - kAirBeside},
+        {5.0, kFieldTop, second, kFieldBottom, kTitleRight},
     };
 }
 

@@ -25,5 +25,10 @@ void DrawFrame(CPage& page);
 // column 5 in the right field; each is cut at its field's edge, a little
 // inside the lines.
 std::vector<CPage::TextField> TitleFields();
+// For a report without a date or time: its texts from column 5 (the
+// documentation's headline and comment, titles too) stand in the title
+// field beside the 24-point title, where a headline of some thirty
+// characters fits, instead of in the right field's inch.
+std::vector<CPage::TextField> TitleFieldsBesideTitle();
 
 } // namespace ReportSheet

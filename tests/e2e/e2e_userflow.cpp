@@ -233,10 +233,9 @@ TEST_F(UserFlow, PrintingTheMeasureReportToAPdfFileAndWhyAPrintFailed)
     const vx::ModalRecord& offered = vx::ModalScript::Calls().front();
     EXPECT_EQ(offered.kind, vx::ModalKind::Print);
     EXPECT_EQ(offered.flags & PD_HIDEPRINTTOFILE, 0u) << "print to file is offered";
-    // Both stand in the title band's right field, as much as it holds.
     if (!printed.isEmpty()) {
-        EXPECT_TRUE(printed.contains(QStringLiteral("Banc d'essai"))) << printed.toStdString();
-        EXPECT_TRUE(printed.contains(QStringLiteral("Couple"))) << printed.toStdString();
+        EXPECT_TRUE(printed.contains(QStringLiteral("Banc d'essai 7"))) << printed.toStdString();
+        EXPECT_TRUE(printed.contains(QStringLiteral("Couple moteur"))) << printed.toStdString();
     }
 
     // A file in a folder that is not there: the user is told why, in French.

@@ -100,7 +100,7 @@ TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
     // Keeps the temporary chart bitmap inside the test's own folder.
     dlg->m_strChartBitmapPath = (dir + "/chart.bmp").c_str();
     dlg->GetDocumentation().m_strHeadline = "Versuch 7";
-    dlg->GetDocumentation().m_strComment = "Zugprobe ohne Ende, weiter als das Feld";
+    dlg->GetDocumentation().m_strComment = "Zugprobe ohne Vorlast an Welle 3, zweiter Durchgang am Nachmittag";
     const std::string pdf = dir + "/report.pdf";
     CRect chartRect;
     CString chartPath;
@@ -126,17 +126,20 @@ TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
     const PdfWord* headline = FindPdfWord(words, "Versuch");
     const PdfWord* comment = FindPdfWord(words, "Zugprobe");
     ASSERT_TRUE(title && headline && comment);
-    // The title in the band's title field, headline and comment in its right
-    // field, a quarter inch apart; the comment is cut at the field's edge.
+    // Title, headline and comment all in the band's title field, the
+    // headline and comment beside the title, a quarter inch apart; the
+    // comment is cut at the field's edge, not at the narrow right field.
     EXPECT_TRUE(InBandField(words, "Diagramm", BandField::Title));
+    EXPECT_GT(headline->x, title->x2);
     EXPECT_NEAR(comment->x, headline->x, 1.0);
     EXPECT_NEAR(comment->y - headline->y, 18.0, 1.0);
-    EXPECT_TRUE(InBandField(words, "7", BandField::Right));
     for (const PdfWord& w : words) {
-        if (std::abs(w.y - comment->y) < 1.0) {
-            EXPECT_TRUE(InBandField(words, w.text, BandField::Right));
+        if (std::abs(w.y - headline->y) < 1.0 || std::abs(w.y - comment->y) < 1.0) {
+            EXPECT_TRUE(InBandField(words, w.text, BandField::Title)) << w.text;
         }
     }
-    EXPECT_EQ(FindPdfWord(words, "Feld"), nullptr);
+    EXPECT_NE(FindPdfWord(words, "7"), nullptr);
+    EXPECT_NE(FindPdfWord(words, "Welle"), nullptr);
+    EXPECT_EQ(FindPdfWord(words, "Nachmittag"), nullptr);
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }

@@ -155,6 +155,17 @@ protected:
         return page;
     }
 
+    // Start on the logger tab, once the device took its home keys.
+    CDatenloggerDlg* StartOnLoggerTab()
+    {
+        Start();
+        ShowTab(3);
+        auto* logger = Page<CDatenloggerDlg>(3);
+        EXPECT_TRUE(DeviceGets("nnnnn"));
+        PumpFor(300);
+        return logger;
+    }
+
     // Start on the measure tab, until the chart holds `points` points and
     // the page has shown a value (its first display refresh comes late).
     void MeasureUntil(CMessenDlg* page, int points, int timeoutMs)
@@ -431,12 +442,8 @@ TEST_F(UserFlow, ControlTabIdentifiesTheDeviceAndPlaysAMenuSequence)
 
 TEST_F(UserFlow, LoggerReadOutCopyAndClose)
 {
-    Start();
-    ShowTab(3);
-    auto* logger = Page<CDatenloggerDlg>(3);
+    auto* logger = StartOnLoggerTab();
     ASSERT_NE(logger, nullptr);
-    ASSERT_TRUE(DeviceGets("nnnnn"));
-    PumpFor(300);
     logger->StartLoggerReadout();
     ASSERT_TRUE(Pump([&] { return CountLines(logger->m_strRecords) >= 24; }, 8000))
         << logger->m_strRecords.str();
@@ -643,6 +650,41 @@ TEST_F(UserFlow, ClosingDuringALoggerReadOut)
     PumpFor(200);
     EXPECT_EQ(DeviceGot().substr(mark), "nnnnn");
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+}
+
+// The device goes away in the middle of its records: the read-out ends with
+// a word to the user, what came stays on the page and can be saved.
+TEST_F(UserFlow, DevicePulledDuringALoggerReadOutKeepsWhatCameAndSaysSo)
+{
+    auto* logger = StartOnLoggerTab();
+    ASSERT_NE(logger, nullptr);
+    vx::ModalScript::Clear();
+    logger->StartLoggerReadout();
+    const auto recordsSent = [&] {
+        for (const auto& [ms, bytes] : sim->Sent())
+            if (bytes.find(" kN") != std::string::npos)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(Pump(recordsSent, 5000));
+    sim->Stop();
+    ASSERT_TRUE(Pump([&] { return logger->GetDlgItem(CDatenloggerDlg::IDC_READ)->IsWindowVisible(); }, 3000));
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], vx::LoadText(5202, vx::kLanguageGerman));
+    const int lines = CountLines(logger->m_strRecords);
+    EXPECT_GT(lines, 0);
+    EXPECT_LT(lines, 24);
+    EXPECT_TRUE(dlg->GetSheet().GetTabControl()->IsWindowEnabled());
+    Screenshot("logger_cut");
+
+    const QString csv = dir.filePath(QStringLiteral("cut.csv"));
+    vx::ModalScript::AnswerFileSave(csv.toUtf8().constData());
+    logger->OnFileSave();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count("kN"), lines);
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
 }
 
 TEST_F(UserFlow, ControlTabKeypadPictureTakesClicksOnItsKeys)

@@ -20,6 +20,9 @@ public:
     void ShowReadButton(bool show) override { readButton = show; }
     void ShowTexts() override { ++textUpdates; }
     void ShowBox(const CString& text) override { boxes.emplace_back(now, text.str()); }
+    bool online = true;
+    bool IsPortOnline() override { return online; }
+    CString PortLostText() override { return "lost"; }
 };
 
 const std::string kRec1 = " 12,34 Nm  \r\n";
@@ -226,4 +229,43 @@ TEST_F(Logger, ActivationEndsAReadoutLeftBehind)
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_FALSE(logger.IsReadoutRunning());
     EXPECT_FALSE(host.busy);
+}
+
+// A device that goes away mid read-out: the read-out ends at once, says so,
+// and keeps what came; silence alone would have shown it as complete.
+TEST_F(Logger, LostPortEndsTheReadoutWithWhatCameAndSaysSo)
+{
+    Start();
+    host.Deliver(50, "H\x03" "AUTO    10 sec  \r\n"s + kRec1);
+    host.Deliver(150, kRec2);
+    host.RunUntil(200);
+    host.online = false;
+    EXPECT_TRUE(logger.CheckPort());
+    EXPECT_EQ(logger.GetRecordText().str(), kRec1 + kRec2);
+    EXPECT_FALSE(logger.IsReadoutRunning());
+    EXPECT_FALSE(host.busy);
+    EXPECT_TRUE(host.readButton);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].second, "lost");
+    EXPECT_FALSE(logger.CheckPort());
+    host.RunUntil(60000);
+    EXPECT_EQ(host.boxes.size(), 1u);
+
+    // Noticed by the timers too, before the silence passes for an end; and
+    // a port gone before the start ends the read-out at the first watch tick.
+    for (int start : {0, 1}) {
+        host.online = true;
+        host.boxes.clear();
+        const UINT t0 = host.now;
+        logger.StartLoggerReadout();
+        if (start == 0) {
+            host.Deliver(t0 + 50, "H\x03" "HAND    \r\n"s + kRec1);
+            host.RunUntil(t0 + 100);
+        }
+        host.online = false;
+        host.RunUntil(t0 + 600);
+        ASSERT_EQ(host.boxes.size(), 1u) << start;
+        EXPECT_EQ(logger.GetRecordText().str(), start == 0 ? kRec1 : "");
+        EXPECT_EQ(logger.GetHandler(), CLoggerReadout::Handler::Idle);
+    }
 }

@@ -5,10 +5,13 @@
 #include "platform/Archive.h"
 #include "platform/File.h"
 #include "support_chart.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -288,6 +291,37 @@ TEST_F(Persist, WriteErrorsAreAnswerNotThrown)
     bool saved = true;
     EXPECT_NO_THROW(saved = plot.Save("/dev/full", 7));
     EXPECT_FALSE(saved);
+    EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/full")).exists());
+}
+
+TEST_F(Persist, AFullDiskKeepsTheOldFileWholeAndNamesTheCause)
+{
+    CPlot small;
+    const std::string p = Path("chart.bin");
+    ASSERT_TRUE(small.Save(p.c_str(), 1));
+    const auto old = Bytes(p);
+    CPlot big;
+    Fill(big);
+    CString error;
+    {
+        FileSizeLimit full(old.size() + 10);
+        EXPECT_FALSE(big.Save(p.c_str(), 7, &error));
+    }
+    EXPECT_EQ(Bytes(p), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_EQ(error, CString(p + ": ") + FullDiskReason());
+}
+
+// Zeros hold no chart: refused like a damaged file, the chart untouched.
+TEST_F(Persist, AFileOfZerosIsNoChart)
+{
+    const std::string p = Path("zeros.bin");
+    Put(p, std::vector<BYTE>(64, 0));
+    CPlot plot;
+    auto pts = Ramp(3, 0, 1, 1, 0);
+    plot.SetData(pts.data(), 3, 0, 0, 0, true, true, true);
+    EXPECT_FALSE(plot.Load(p.c_str()));
+    EXPECT_EQ(plot.GetCurveCount(), 1);
 }
 
 // A small chart whose archive is kept as a file: what this program writes

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdlib>
 #include <iterator>
@@ -148,4 +149,54 @@ TEST(Profile, AFailedSaveIsReportedOnceUntilASaveWorksAgain)
     ASSERT_TRUE(QDir().rmdir(file));
     vx::ReloadProfile();
     vx::SetProfileFailureText("The settings could not be saved.");
+}
+
+// An oversized profile is never read: it is put aside whole under a free
+// name (an earlier one stays), the program starts with defaults and saves
+// anew, and hears of it once. With no free name left it stays as it is and
+// nothing is saved over it.
+TEST(Profile, AnOversizedFileIsPutAsideWholeAndToldOnce)
+{
+    ASSERT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 2000));
+    const QString file = vx::ToQString(vx::ProfileFilePath());
+    const QString aside = file + ".too-large";
+    const auto put = [](const QString& name, const QByteArray& bytes) {
+        QFile f(name);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    ASSERT_TRUE(put(aside, "earlier"));
+    const qint64 huge = static_cast<qint64>(vx::kMaxProfileBytes) + 1;
+    ASSERT_TRUE(QFile::resize(file, huge));
+    vx::ReloadProfile();
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", -1), static_cast<UINT>(-1));
+    vx::ProfileSetAside told;
+    ASSERT_TRUE(vx::TakeProfileSetAside(told));
+    EXPECT_EQ(told.file, vx::ProfileFilePath());
+    EXPECT_EQ(told.movedTo, vx::FromQString(aside + ".2"));
+    EXPECT_EQ(QFileInfo(aside + ".2").size(), huge);
+    QFile earlier(aside);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), QByteArray("earlier"));
+    EXPECT_FALSE(vx::TakeProfileSetAside(told));
+    EXPECT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 0));
+    vx::ReloadProfile();
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", -1), 0u);
+
+    ASSERT_TRUE(QFile::resize(file, huge));
+    for (int n = 3; n <= 100; ++n)
+        ASSERT_TRUE(put(aside + "." + QString::number(n), "x"));
+    vx::ReloadProfile();
+    vx::ModalScript::Clear();
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", -1), static_cast<UINT>(-1));
+    EXPECT_FALSE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+    EXPECT_EQ(QFileInfo(file).size(), huge);
+    ASSERT_TRUE(vx::TakeProfileSetAside(told));
+    EXPECT_TRUE(told.movedTo.IsEmpty());
+    EXPECT_NE(told.error.Find("VX35 VS.conf: "), -1);
+
+    ASSERT_TRUE(QFile::remove(file));
+    for (int n = 1; n <= 100; ++n)
+        QFile::remove(n == 1 ? aside : aside + "." + QString::number(n));
+    vx::ReloadProfile();
 }

@@ -79,7 +79,7 @@ TEST_F(SafeFile, AFailedWriteKeepsTheOldFileAndNamesTheCause)
     }
     EXPECT_EQ(Read(path), "the measurement of yesterday");
     EXPECT_EQ(Entries(), 1);   // no temporary file left behind
-    EXPECT_EQ(error, CString(path + ": File too large"));
+    EXPECT_EQ(error, CString(path + ": ") + FullDiskReason());
 
     // Abandoning (a cancelled export) keeps the old file as well.
     {
@@ -94,9 +94,9 @@ TEST_F(SafeFile, FoldersMissingFoldersAndLinks)
 {
     CString error;
     EXPECT_FALSE(vx::WriteFileSafely((dir + "/missing/x.csv").c_str(), "a", 1, &error));
-    EXPECT_EQ(error, CString(dir + "/missing/x.csv: No such file or directory"));
+    EXPECT_EQ(error, CString(dir + "/missing/x.csv: " + std::strerror(ENOENT)));
     EXPECT_FALSE(vx::WriteFileSafely(dir.c_str(), "a", 1, &error));
-    EXPECT_EQ(error, CString(dir + ": Is a directory"));
+    EXPECT_EQ(error, CString(dir + ": " + std::strerror(EISDIR)));
     EXPECT_FALSE(vx::WriteFileSafely("", "a", 1, &error));
 
     // A link stays a link; the file it points to gets the new content.

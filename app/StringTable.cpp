@@ -121,6 +121,28 @@ constexpr Entry kTexts[] = {
     {89, "Español", "Español", "Español", "Español"},
     {97, "Typ", "Type", "Type", "Tipo"},
     {98, "Zeitüberschreitung Kanal", "Timeout Channel", "Dépassement de délai canal", "Tiempo agotado canal"},
+    {102, "Verbindung zum Gerät unterbrochen: Die Daten wurden nicht vollständig ausgelesen.",
+     "Connection to the device lost: the read-out is incomplete.",
+     "Connexion avec l'appareil interrompue : la lecture est incomplète.",
+     "Conexión con el equipo interrumpida: la lectura está incompleta."},
+    {103,
+     "Die Einstellungsdatei war zu groß, um gelesen zu werden, und liegt nun unter dem unten genannten Namen. Das "
+     "Programm startet mit den Standardeinstellungen.",
+     "The settings file was too large to be read and now lies under the name below. The program starts with the "
+     "default settings.",
+     "Le fichier de paramètres était trop volumineux pour être lu et se trouve maintenant sous le nom ci-dessous. Le "
+     "programme démarre avec les paramètres par défaut.",
+     "El archivo de configuración era demasiado grande para leerlo y ahora está con el nombre indicado abajo. El "
+     "programa se inicia con la configuración predeterminada."},
+    {104,
+     "Die Einstellungsdatei ist zu groß, um gelesen zu werden, und konnte nicht umbenannt werden. Das Programm startet "
+     "mit den Standardeinstellungen und speichert keine Änderungen.",
+     "The settings file is too large to be read and could not be renamed. The program starts with the default "
+     "settings and saves no changes.",
+     "Le fichier de paramètres est trop volumineux pour être lu et n'a pas pu être renommé. Le programme démarre avec "
+     "les paramètres par défaut et n'enregistre aucune modification.",
+     "El archivo de configuración es demasiado grande para leerlo y no se pudo renombrar. El programa se inicia con la "
+     "configuración predeterminada y no guarda ningún cambio."},
     {105, "Es ist kein Drucker eingerichtet. Im Druckdialog kann in eine PDF-Datei gedruckt werden.",
      "No printer is set up. The print dialog can print to a PDF file instead.",
      "Aucune imprimante n'est configurée. La boîte d'impression peut imprimer dans un fichier PDF.",

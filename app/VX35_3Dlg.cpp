@@ -12,6 +12,7 @@
 #include "platform/Modal.h"
 #include "platform/Numbers.h"
 #include "platform/Print.h"
+#include "platform/Profile.h"
 #include "platform/Text1252.h"
 #include "platform/Timer.h"
 #include "port/CPortManGui.h"
@@ -91,6 +92,7 @@ BOOL CVX35_3Dlg::OnInitDialog()
     }
     BuildMenu();
     ApplyLanguage();
+    ReportProfileSetAside();
 
     ReadChannelConfiguration();
     m_Documentation.LoadFromProfile();
@@ -105,6 +107,19 @@ BOOL CVX35_3Dlg::OnInitDialog()
     if (!m_strPortError.IsEmpty())
         AfxMessageBox(m_strPortError, MB_OK | MB_ICONWARNING);
     return TRUE;
+}
+
+void CVX35_3Dlg::ReportProfileSetAside()
+{
+    // Told once, in the language just chosen (the desktop's, as on a first
+    // start, when the old file held the choice).
+    vx::ProfileSetAside aside;
+    if (!vx::TakeProfileSetAside(aside))
+        return;
+    const CString text = aside.movedTo.IsEmpty()
+                             ? vx::LoadText(5204, m_iLanguageOffset) + "\n\n" + aside.error
+                             : vx::LoadText(5203, m_iLanguageOffset) + "\n\n" + aside.movedTo;
+    AfxMessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
 void CVX35_3Dlg::OpenPort()
@@ -558,6 +573,7 @@ void CVX35_3Dlg::SetLanguage(int offset)
     ApplicationProfile::WriteInt(kSectionOptions, "Sprache", offset);
     BuildMenu();
     ApplyLanguage();
+    ReportProfileSetAside();
 }
 
 void CVX35_3Dlg::BuildMenu()

@@ -137,6 +137,7 @@ private:
     void OnFilePrint();
 
     void OpenPort();
+    void ReportProfileSetAside();
     void WirePages();
     void EmbedSheet();
     void ApplyLanguage();

@@ -1,12 +1,12 @@
 #include "chart/DataFile.h"
 
+#include "platform/File.h"
 #include "platform/Numbers.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -22,6 +22,7 @@ const char* const kErrorTexts[] = {
     "ERROR 0006: Filename name not found!",
     "ERROR 0007: File not found!",
     "ERROR 0008: The Number of Headers is different than the Number of Data Columns!",
+    "ERROR 0009: File too large!",
 };
 
 // Room reserved up front is only a hint; a header of thousands of names
@@ -101,7 +102,7 @@ void AppendNumber(std::string& out, double value)
 
 const char* CDelimitedDataFile::ErrorText(int code)
 {
-    return (code >= 0 && code <= 8) ? kErrorTexts[code] : kErrorTexts[0];
+    return (code >= 0 && code <= 9) ? kErrorTexts[code] : kErrorTexts[0];
 }
 
 template <class R, class F>
@@ -216,13 +217,20 @@ bool CDelimitedDataFile::ReadFile(const char* fileName, DWORD flags)
     return Guard(0, false, [&] {
         m_fileName = fileName ? fileName : "";
         m_dwReadFlags = flags;
-        std::ifstream in(m_fileName.GetString(), std::ios::binary);
-        if (!fileName || !in) {
-            m_lastError = CString(ErrorText(7)) + "\nDetails: " + m_fileName;
+        std::vector<BYTE> data;
+        std::uint64_t size = 0;
+        switch (vx::ReadRegularFile(fileName, data, kMaxFileBytes, &size)) {
+        case vx::FileReadResult::Ok: break;
+        case vx::FileReadResult::TooLarge:
+            m_lastError = CString(ErrorText(9)) + "\nDetails: " + m_fileName +
+                          vx::Format(": %llu bytes, at most %llu", static_cast<unsigned long long>(size),
+                                     static_cast<unsigned long long>(kMaxFileBytes))
+                              .c_str();
             return false;
+        case vx::FileReadResult::ReadFailed: m_lastError = CString(ErrorText(0)) + "\nDetails: " + m_fileName; return false;
+        default: m_lastError = CString(ErrorText(7)) + "\nDetails: " + m_fileName; return false;
         }
-        const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        return Parse(data, flags, m_fileName);
+        return Parse(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), flags, m_fileName);
     });
 }
 
@@ -311,14 +319,11 @@ std::string CDelimitedDataFile::Compose(const Rect& rect, const CString& delimit
 
 bool CDelimitedDataFile::Save(const char* fileName, const std::string& text)
 {
-    std::ofstream file;
-    if (fileName) {
-        file.open(fileName, std::ios::binary | std::ios::trunc);
-        file.write(text.data(), static_cast<std::streamsize>(text.size()));
-        file.close();
-    }
-    if (!fileName || !file) {
-        m_lastError = CString(ErrorText(0)) + "\nDetails: " + (fileName ? fileName : "");
+    // An older file of that name stays whole when the new one cannot be
+    // written, and the cause is named.
+    CString error;
+    if (!vx::WriteFileSafely(fileName, text.data(), text.size(), &error)) {
+        m_lastError = error;
         return false;
     }
     return true;

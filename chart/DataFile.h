@@ -9,6 +9,7 @@
 #include "platform/Types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,10 @@ public:
     static constexpr DWORD RF_APPEND_DATA = 4;
     // Returned by the number getters when no value can be given.
     static constexpr double kMissingValue = 1234567890987654400.0;
+    // Files beyond this are refused unread (error 9): a table of numbers
+    // takes up to four times its file in memory. A day of one curve every
+    // 10 ms, as the live chart writes it, is about 170 MB.
+    static constexpr std::uint64_t kMaxFileBytes = std::uint64_t(256) << 20;
 
     // Corners in either order; both ends included.
     struct Rect {
@@ -49,11 +54,14 @@ public:
     // one sample. A line's last field takes the rest of the line, a short
     // line leaves its missing fields empty, and CRs ending a line are not
     // part of it. The first sample line must have as many fields as the
-    // names (error 8); a file of names alone has no samples.
+    // names (error 8); a file of names alone has no samples. A file larger
+    // than kMaxFileBytes is refused before anything of it is read.
     bool ReadFile(const char* fileName, DWORD flags);
     // The same from text in memory; source becomes the file name.
     bool ReadText(std::string_view text, DWORD flags, const CString& source = CString());
-    // Numbers as the shortest text that reads back as the same double.
+    // Numbers as the shortest text that reads back as the same double. A
+    // file that cannot be written leaves an older one whole; the last error
+    // then names it and the cause ("path: reason").
     bool WriteFile(const char* fileName, const CString& delimiter);
     // The rectangle's names and samples in the same format.
     bool WriteFile(const Rect& rect, const char* fileName, const CString& delimiter);

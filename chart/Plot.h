@@ -142,8 +142,10 @@ public:
     // exception and leaves the chart as it was.
     void Serialize(CArchive& ar, UINT flags);
     // False without writing anything for flags 0 or a file that cannot be
-    // created, and false when writing fails; nothing is thrown.
-    bool Save(const char* fileName, UINT flags);
+    // created, and false when writing fails, with the cause ("path:
+    // reason") in *error; an older file of that name then stays whole.
+    // Nothing is thrown.
+    bool Save(const char* fileName, UINT flags, CString* error = nullptr);
     // Replaces the chart's curves, axes and objects with the file's. False
     // when the file cannot be opened or is damaged; the chart then keeps
     // its state. Nothing is thrown.

@@ -8,6 +8,7 @@
 #include "platform/Dc.h"
 #include "platform/File.h"
 #include "platform/Print.h"
+#include "platform/SafeFile.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -181,6 +182,9 @@ void CPlot::Serialize(CArchive& ar, UINT flags)
 void CPlot::ReadSection(CArchive& ar, LoadedSection& s)
 {
     ar >> s.flags;
+    // A section that holds none of the parts is no chart (a file of zeros
+    // would otherwise load as an empty one and clear the user's curves).
+    Require((s.flags & (kStoreAppearance | kStoreCurvesAndAxes | kStoreObjects)) != 0);
     if (s.flags & kStoreAppearance) {
         UINT back, outer, inner;
         ar >> back >> outer >> inner;
@@ -285,22 +289,46 @@ bool Guarded(CFile& file, Body body)
 
 }  // namespace
 
-bool CPlot::Save(const char* fileName, UINT flags)
+namespace {
+
+// The archive's file on the safe writer: the old file is replaced only once
+// the whole chart was written, and a failure keeps its cause.
+class SafeArchiveFile : public CFile {
+public:
+    explicit SafeArchiveFile(vx::SafeFileWriter& out) : m_out(out) {}
+    void Write(const void* buffer, UINT count) override
+    {
+        if (!m_out.Write(buffer, count))
+            throw CFileException(CFileException::CauseFromErrno(m_out.ErrorNumber()), m_out.ErrorNumber(),
+                                 m_out.TargetPath());
+    }
+
+private:
+    vx::SafeFileWriter& m_out;
+};
+
+}  // namespace
+
+bool CPlot::Save(const char* fileName, UINT flags, CString* error)
 {
     if (flags == 0)
         return false;
     // Display state: a stored chart starts without a tracked object.
     m_pCurrentObject = nullptr;
     m_pActiveTracker = nullptr;
-    CFile file;
-    if (!fileName || !file.Open(fileName, CFile::modeCreate | CFile::modeWrite))
-        return false;
-    return Guarded(file, [&] {
+    vx::SafeFileWriter out(fileName);
+    SafeArchiveFile file(out);
+    const bool written = !out.Failed() && Guarded(file, [&] {
         CArchive ar(&file, CArchive::store, 4096);
         Serialize(ar, flags);
         ar.Close();
-        file.Close();
     });
+    if (written && out.Commit())
+        return true;
+    out.Abandon();
+    if (error)
+        *error = out.Failed() ? out.ErrorMessage() : CString(fileName ? fileName : "") + ": archive error";
+    return false;
 }
 
 bool CPlot::Load(const char* fileName)

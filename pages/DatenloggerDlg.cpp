@@ -1,5 +1,6 @@
 #include "pages/DatenloggerDlg.h"
 
+#include "app/StringTable.h"
 #include "app/VX35_3Dlg.h"
 #include "pages/LoggerCsv.h"
 #include "platform/SafeFile.h"
@@ -57,7 +58,9 @@ void CDatenloggerDlg::RefreshPage()
     EnableMenuItemOfMain(WM_ENABLE_PRINT, false);
     EnableMenuItemOfMain(WM_ENABLE_FILE_SAVE, true);
     if (CWnd* w = GetDlgItem(IDC_READ))
-        w->ShowWindow(SW_SHOW);
+        w->ShowWindow(m_Readout.IsReadoutRunning() ? SW_HIDE : SW_SHOW);
+    // The main dialog refreshes the shown page when its port goes off line.
+    m_Readout.CheckPort();
 }
 
 void CDatenloggerDlg::OnChildActivate()
@@ -198,3 +201,11 @@ void CDatenloggerDlg::Host::ShowTexts()
 }
 
 void CDatenloggerDlg::Host::ShowBox(const CString& text) { AfxMessageBox(text, MB_OK); }
+
+bool CDatenloggerDlg::Host::IsPortOnline()
+{
+    const CPortMan* port = m_dlg.TargetPort(m_dlg.CurrentChannel());
+    return port && port->GetPortState() == PORTSTATE_ONLINE;
+}
+
+CString CDatenloggerDlg::Host::PortLostText() { return vx::LoadText(LoggerText::kPortLost, m_dlg.LanguageOffset()); }

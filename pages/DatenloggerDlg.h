@@ -54,6 +54,8 @@ private:
         void ShowReadButton(bool show) override;
         void ShowTexts() override;
         void ShowBox(const CString& text) override;
+        bool IsPortOnline() override;
+        CString PortLostText() override;
 
     private:
         CDatenloggerDlg& m_dlg;

@@ -211,6 +211,8 @@ void CLoggerReadout::OnLoggerTimer(UINT id)
         m_host.ShowReadButton(true);
         break;
     case WatchTimer:
+        if (CheckPort())
+            break;
         if (m_bFinished) {
             m_host.KillTimer(WatchTimer);
             m_bFinished = false;
@@ -230,17 +232,37 @@ void CLoggerReadout::OnLoggerTimer(UINT id)
         }
         break;
     case SilenceTimer:
+        // Silence because the device went away is no end of the records.
+        if (CheckPort())
+            break;
         m_bFinished = true;
         m_host.KillTimer(SilenceTimer);
         ShowRecords();
         break;
     case GiveUpTimer:
         m_host.KillTimer(GiveUpTimer);
-        m_host.KillTimer(ModeTimer);
-        m_host.KillTimer(SilenceTimer);
-        ShowRecords();
-        m_handler = Handler::Idle;
+        EndCut();
         break;
     default: break;
     }
+}
+
+void CLoggerReadout::EndCut()
+{
+    for (UINT id : {ModeTimer, WatchTimer, SilenceTimer, GiveUpTimer})
+        m_host.KillTimer(id);
+    m_bFinished = false;
+    ShowRecords();
+    m_handler = Handler::Idle;
+}
+
+bool CLoggerReadout::CheckPort()
+{
+    if (!m_bReading || m_host.IsPortOnline())
+        return false;
+    // Ended before the box: the box is modal, and what came stays shown and
+    // may be saved.
+    EndCut();
+    m_host.ShowBox(m_host.PortLostText());
+    return true;
 }

@@ -2,7 +2,7 @@
 // header closed by ETX, a line naming the logging mode, then the records.
 // Nothing says how long the stream is, so the end is found by silence: the
 // records are complete 500 ms after their last chunk, and the read-out is
-// given up after 40 s without data.
+// given up after 40 s without data or ended at once when the port goes.
 #pragma once
 
 #include "app/DeviceCommands.h"
@@ -15,9 +15,15 @@ public:
     // Header, mode or record text changed.
     virtual void ShowTexts() = 0;
     virtual void ShowBox(const CString& text) = 0;
+    // False once the port the page talks through has gone off line.
+    virtual bool IsPortOnline() = 0;
+    // The notice of a read-out cut short by a lost device, in the user's language.
+    virtual CString PortLostText() = 0;
 };
 
 namespace LoggerText {
+// + language offset: the device went away during a read-out.
+constexpr UINT kPortLost = 5202;
 constexpr const char* kGiveUp =
     "Can not get all data from device!\n\n- Check if settings of device are right\n- Check if device is switched ON";
 }
@@ -42,6 +48,9 @@ public:
     void StartLoggerReadout();
     void OnDataReceived(int byteCount);
     void OnLoggerTimer(UINT id);
+    // A read-out whose port went off line ends at once with what came and a
+    // notice; true when it did. The page calls it when the port changes.
+    bool CheckPort();
 
     // File > Save and print wait until the read-out is over.
     bool IsReadoutRunning() const { return m_bReading; }
@@ -58,6 +67,8 @@ private:
     void OnBodyData(int n);
     void TakeReceived(int n);
     void ShowRecords();
+    // Shows what came, stops every timer and listens to nothing more.
+    void EndCut();
 
     CLoggerHost& m_host;
     Handler m_handler = Handler::None;

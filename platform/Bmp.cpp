@@ -1,5 +1,6 @@
 #include "platform/Bmp.h"
 
+#include "platform/File.h"
 #include "platform/SafeFile.h"
 
 #include <QCoreApplication>
@@ -16,42 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The whole of a regular file; false for a folder, a missing file, a read
-// error or a file larger than limit.
-bool ReadRegularFile(const char* path, std::vector<BYTE>& out, size_t limit)
-{
-    out.clear();
-    int fd;
-    do {
-        fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit;
-    if (ok) {
-        try {
-            out.resize(static_cast<size_t>(st.st_size));
-        } catch (...) {
-            ok = false;
-        }
-    }
-    size_t done = 0;
-    while (ok && done < out.size()) {
-        const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    if (!ok)
-        out.clear();
-    return ok;
-}
 
 void Put16(std::vector<BYTE>& out, size_t at, unsigned v)
 {
@@ -159,7 +124,7 @@ bool EnsureBmpFile(const char* path, const QImage& image, CString* error)
     const std::vector<BYTE> wanted = EncodeBmp32(image);
     constexpr size_t kHeaders = 14 + 40;
     std::vector<BYTE> present;
-    if (ReadRegularFile(path, present, wanted.size()) && present.size() == wanted.size() &&
+    if (ReadRegularFile(path, present, wanted.size()) == FileReadResult::Ok && present.size() == wanted.size() &&
         std::memcmp(present.data(), wanted.data(), kHeaders) == 0)
         return true;
     return WriteFileSafely(path, wanted.data(), wanted.size(), error);
@@ -273,7 +238,7 @@ QImage LoadBmpFile(const char* path)
     // would decode: no readable bitmap is larger.
     constexpr size_t kLargestBitmap = 14 + 124 + 1024 + 4 * static_cast<size_t>(kMaxBmpPixels);
     std::vector<BYTE> bytes;
-    if (!ReadRegularFile(path, bytes, kLargestBitmap))
+    if (ReadRegularFile(path, bytes, kLargestBitmap) != FileReadResult::Ok)
         return QImage();
     return DecodeBmp(bytes.data(), bytes.size());
 }

@@ -217,3 +217,64 @@ void CFile::Remove(LPCTSTR fileName)
         throw CFileException(CFileException::CauseFromErrno(err), err, CString(fileName ? fileName : ""));
     }
 }
+
+namespace vx {
+
+FileReadResult ReadRegularFile(const char* path, std::vector<BYTE>& out, std::uint64_t limit, std::uint64_t* size,
+                               int* osError)
+{
+    out.clear();
+    if (size)
+        *size = 0;
+    const auto failed = [&](FileReadResult result, int err) {
+        if (osError)
+            *osError = err;
+        out.clear();
+        return result;
+    };
+    if (!path)
+        return failed(FileReadResult::CannotOpen, ENOENT);
+    int fd;
+    do {
+        // Not blocking: a pipe given as a file name must not hang the reader.
+        fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return failed(FileReadResult::CannotOpen, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        ::close(fd);
+        return failed(FileReadResult::NotAFile, err);
+    }
+    const auto bytes = static_cast<std::uint64_t>(st.st_size);
+    if (size)
+        *size = bytes;
+    if (bytes > limit) {
+        ::close(fd);
+        return failed(FileReadResult::TooLarge, EFBIG);
+    }
+    try {
+        out.resize(static_cast<size_t>(bytes));
+    } catch (...) {
+        ::close(fd);
+        return failed(FileReadResult::ReadFailed, ENOMEM);
+    }
+    size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // A file that shrank while read is as unreadable as a failed read.
+            const int err = n < 0 ? errno : EIO;
+            ::close(fd);
+            return failed(FileReadResult::ReadFailed, err);
+        }
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    return FileReadResult::Ok;
+}
+
+} // namespace vx

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 using ULONGLONG = std::uint64_t;
 using LONGLONG = std::int64_t;
@@ -82,3 +83,16 @@ private:
     int m_fd = -1;
     CString m_path;
 };
+
+namespace vx {
+
+enum class FileReadResult { Ok, CannotOpen, NotAFile, TooLarge, ReadFailed };
+
+// The whole of a regular file, read only once its size is known to be at
+// most limit bytes (a reader never takes in what it could not hold). out is
+// empty unless the result is Ok; *size gets the file's size once known and
+// *osError the system's error number of a failed open or read.
+FileReadResult ReadRegularFile(const char* path, std::vector<BYTE>& out, std::uint64_t limit,
+                               std::uint64_t* size = nullptr, int* osError = nullptr);
+
+} // namespace vx

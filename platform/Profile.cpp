@@ -1,28 +1,86 @@
 #include "platform/Profile.h"
 
+#include "platform/File.h"
 #include "platform/Messages.h"
 #include "platform/Modal.h"
 #include "platform/Text1252.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QString>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace {
 
 std::mutex g_mutex;
 std::unique_ptr<QSettings> g_settings;
+vx::ProfileSetAside g_setAside;
+bool g_setAsidePending = false;
+
+// Where the settings object keeps the user's file, known before it reads it.
+QString UserProfilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+           QString::fromUtf8(vx::kProfileOrganization) + QLatin1Char('/') +
+           QString::fromUtf8(vx::kProfileApplication) + QStringLiteral(".conf");
+}
+
+// A profile that could not be put aside is neither read nor overwritten:
+// every save then fails, and is reported, as on a read-only disk.
+bool ReadNothing(QIODevice&, QSettings::SettingsMap&) { return true; }
+bool WriteNothing(QIODevice&, const QSettings::SettingsMap&) { return false; }
+
+// The settings object reads its whole file at once, so an oversized one is
+// put aside under a free name before anything reads it; nothing of it is
+// lost, and the program starts with the defaults.
+std::unique_ptr<QSettings> OpenSettings()
+{
+    const QString path = UserProfilePath();
+    const QByteArray local = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(local.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) <= vx::kMaxProfileBytes)
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                           QString::fromUtf8(vx::kProfileOrganization),
+                                           QString::fromUtf8(vx::kProfileApplication));
+    g_setAside = vx::ProfileSetAside{vx::FromQString(path), CString(), CString(),
+                                     static_cast<std::uint64_t>(st.st_size)};
+    g_setAsidePending = true;
+    int error = EEXIST;
+    for (int n = 1; n <= 100; ++n) {
+        QString aside = path + QStringLiteral(".too-large");
+        if (n > 1)
+            aside += QLatin1Char('.') + QString::number(n);
+        const QByteArray target = QFile::encodeName(aside);
+        struct stat taken {};
+        if (::lstat(target.constData(), &taken) == 0)
+            continue;
+        if (::rename(local.constData(), target.constData()) == 0) {
+            g_setAside.movedTo = vx::FromQString(aside);
+            return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                               QString::fromUtf8(vx::kProfileOrganization),
+                                               QString::fromUtf8(vx::kProfileApplication));
+        }
+        error = errno;
+        break;
+    }
+    g_setAside.error = CFileException(CFileException::CauseFromErrno(error), error, g_setAside.file).GetErrorMessage();
+    static const QSettings::Format untouched = QSettings::registerFormat(QStringLiteral("conf"), ReadNothing, WriteNothing);
+    return std::make_unique<QSettings>(path, untouched);
+}
 
 QSettings& settings()
 {
     if (!g_settings)
-        g_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                 QString::fromUtf8(vx::kProfileOrganization),
-                                                 QString::fromUtf8(vx::kProfileApplication));
+        g_settings = OpenSettings();
     return *g_settings;
 }
 
@@ -185,6 +243,17 @@ void SetProfileFailureText(const CString& text)
 {
     std::lock_guard lock(g_mutex);
     g_failureText = text;
+}
+
+bool TakeProfileSetAside(ProfileSetAside& out)
+{
+    std::lock_guard lock(g_mutex);
+    (void)settings();
+    if (!g_setAsidePending)
+        return false;
+    g_setAsidePending = false;
+    out = g_setAside;
+    return true;
 }
 
 void ReloadProfile()

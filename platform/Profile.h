@@ -9,6 +9,7 @@
 #include "CString.h"
 #include "Types.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace vx {
@@ -35,6 +36,24 @@ CString ProfileFilePath();
 // The sentence that follows the file's name in the box of a failed save,
 // in the user's language.
 void SetProfileFailureText(const CString& text);
+
+// A profile file larger than this is not read: a real one holds a few
+// kilobytes, and the settings object would take in the whole file, however
+// large, before the window shows.
+constexpr std::uint64_t kMaxProfileBytes = std::uint64_t(1) << 20;
+
+// What became of an oversized profile: renamed to movedTo (the program
+// starts with defaults), or, when that failed, left as it was with the
+// reason in error (defaults, and nothing is saved).
+struct ProfileSetAside {
+    CString file;
+    CString movedTo;
+    CString error;
+    std::uint64_t size = 0;
+};
+// True once, after the profile was found oversized, so the program can say
+// so once in the user's language.
+bool TakeProfileSetAside(ProfileSetAside& out);
 
 // Drops the cached settings object, so the next access reads the file
 // again (after XDG_CONFIG_HOME changed, in tests).

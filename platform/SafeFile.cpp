@@ -64,6 +64,14 @@ SafeFileWriter::SafeFileWriter(const char* target) : m_target(target ? target : 
         m_error = errno;
         return;
     }
+    // A device or a pipe holds no content to keep whole, and a rename would
+    // replace the node itself: the bytes go straight to it.
+    if (replacing && !S_ISREG(old.st_mode)) {
+        m_fd = ::open(final.c_str(), O_WRONLY | O_CLOEXEC);
+        if (m_fd < 0)
+            m_error = errno;
+        return;
+    }
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = TempNameBeside(final, attempt);
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -146,7 +154,7 @@ bool SafeFileWriter::Commit()
     m_fd = -1;
     if (::close(fd) != 0 && errno != EINTR)
         return Fail(errno);
-    if (::rename(m_temp.GetString(), m_final.GetString()) != 0)
+    if (!m_temp.IsEmpty() && ::rename(m_temp.GetString(), m_final.GetString()) != 0)
         return Fail(errno);
     m_committed = true;
     m_temp.Empty();

@@ -3,7 +3,8 @@
 // the target, which replaces the target only when everything was written.
 //
 // An existing target keeps its permission bits; a symbolic link keeps
-// pointing where it did (the file it points to is replaced). The data is
+// pointing where it did (the file it points to is replaced); a device or a
+// pipe, which has no content to keep, is written directly. The data is
 // not forced to the disk before the rename: a crash of the whole machine
 // may lose the new content, but the rename keeps either the old or the new
 // file whole on the usual Linux file systems.

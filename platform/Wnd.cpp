@@ -301,8 +301,7 @@ CWnd::~CWnd()
 {
     if (m_peer) {
         // Derived parts are gone already: no handlers, just let go.
-        for (CWnd* child : std::vector<CWnd*>(m_children))
-            child->m_parent = nullptr;
+        releaseFamily();
         QWidget* peer = m_peer;
         if (auto* link = static_cast<PeerLink*>(m_link))
             link->detach();
@@ -310,8 +309,7 @@ CWnd::~CWnd()
         m_peer = nullptr;
         retirePeer(peer);
     }
-    for (CWnd* child : m_children)
-        child->m_parent = nullptr;
+    releaseFamily();
     if (m_parent)
         m_parent->removeChild(this);
     if (g_capture == this)
@@ -351,6 +349,28 @@ bool CWnd::IsLive(const CWnd* wnd, std::uint64_t serial)
 void CWnd::removeChild(CWnd* child)
 {
     m_children.erase(std::remove(m_children.begin(), m_children.end(), child), m_children.end());
+    m_owned.erase(std::remove(m_owned.begin(), m_owned.end(), child), m_owned.end());
+}
+
+// Children and owned windows both point back here: neither may keep that
+// pointer once this window is gone.
+void CWnd::releaseFamily()
+{
+    for (CWnd* child : m_children)
+        child->m_parent = nullptr;
+    for (CWnd* owned : m_owned)
+        owned->m_parent = nullptr;
+    m_children.clear();
+    m_owned.clear();
+}
+
+void CWnd::linkTo(CWnd* parent, bool child)
+{
+    if (m_parent)
+        m_parent->removeChild(this);
+    m_parent = parent;
+    if (parent)
+        (child ? parent->m_children : parent->m_owned).push_back(this);
 }
 
 BOOL CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
@@ -382,11 +402,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
             m_classCursor = it->second.cursor;
         }
     }
-    if (m_parent)
-        m_parent->removeChild(this);
-    m_parent = pParent;
-    if (pParent && (style & WS_CHILD))
-        pParent->m_children.push_back(this);
+    linkTo(pParent, (style & WS_CHILD) != 0);
 
     QWidget* qtParent = pParent ? pParent->m_peer : nullptr;
     QWidget* peer = CreatePeer(qtParent);
@@ -457,9 +473,13 @@ BOOL CWnd::DestroyWindow()
     SendMessage(WM_DESTROY);
     if (!IsLive(this, serial))
         return TRUE;
+    // Owned windows go with their owner, as children do.
     for (CWnd* child : std::vector<CWnd*>(m_children))
         if (IsLive(child, child->m_serial) && child->m_peer)
             child->DestroyWindow();
+    for (CWnd* owned : std::vector<CWnd*>(m_owned))
+        if (IsLive(owned, owned->m_serial) && owned->m_peer)
+            owned->DestroyWindow();
     vx::KillAllTimers(this);
     vx::detail::DropMessagesFor(this);
     if (g_capture == this)
@@ -475,10 +495,7 @@ BOOL CWnd::DestroyWindow()
         retirePeer(peer);
     }
     VxWndAccess::setDestroyed(this, true);
-    if (m_parent && (m_style & WS_CHILD)) {
-        m_parent->removeChild(this);
-        m_parent = nullptr;
-    }
+    linkTo(nullptr, false);
     PostNcDestroy();   // may delete this
     return TRUE;
 }
@@ -523,11 +540,7 @@ int CWnd::SetDlgCtrlID(int id)
 CWnd* CWnd::SetParent(CWnd* newParent)
 {
     CWnd* old = m_parent;
-    if (old)
-        old->removeChild(this);
-    m_parent = newParent;
-    if (newParent)
-        newParent->m_children.push_back(this);
+    linkTo(newParent, true);
     if (m_peer) {
         const QRect g = m_peer->geometry();
         const bool visible = !m_peer->isHidden();

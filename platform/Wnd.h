@@ -330,11 +330,15 @@ private:
     };
 
     void removeChild(CWnd* child);
+    void releaseFamily();
+    // Sets the parent (child) or owner and registers with it.
+    void linkTo(CWnd* parent, bool child);
 
     QWidget* m_peer = nullptr;
     QObject* m_link = nullptr;         // event filter living on the peer
     CWnd* m_parent = nullptr;
     std::vector<CWnd*> m_children;
+    std::vector<CWnd*> m_owned;        // top-level windows created with this one as owner
     UINT m_id = 0;
     DWORD m_style = 0;
     DWORD m_exStyle = 0;

@@ -96,6 +96,23 @@ TEST_F(MainDialogTest, FirstStartWritesChannelZeroAndTakesTheDesktopLanguage)
     }
 }
 
+// A profile too large to read starts the program as a first start would,
+// and the user is told where the old file went.
+TEST_F(MainDialogTest, AnOversizedProfileStartsWithDefaultsAndSaysSoOnce)
+{
+    vx::WriteProfileString("Messenkonfiguration", "KANAL 0", "3; 2; 0; 1.500000");
+    const QString file = vx::ToQString(vx::ProfileFilePath());
+    ASSERT_TRUE(QFile::resize(file, static_cast<qint64>(vx::kMaxProfileBytes) + 1));
+    vx::ReloadProfile();
+    vx::ModalScript::Clear();
+    Open(-1);
+    EXPECT_EQ(dlg->GetChannelTable()[0].m_iChannelId, 0);
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], vx::LoadText(5203, dlg->GetLanguageOffset()) + "\n\n" + vx::ProfileFilePath() + ".too-large");
+    EXPECT_TRUE(QFile::remove(file + ".too-large"));
+}
+
 TEST_F(MainDialogTest, StoredLanguageAndChannelConfigurationWin)
 {
     vx::WriteProfileString("Messenkonfiguration", "KANAL 0", "3; 2; 0; 1.500000");

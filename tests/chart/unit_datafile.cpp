@@ -1,14 +1,18 @@
 // The delimited data file: reading numbers and texts, the column check,
 // writing, and every getter's failure value with its recorded error.
 #include "chart/DataFile.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -293,5 +297,25 @@ TEST_F(DataFile, WritesHeaderAndRowsThatReadBack)
 
     const std::string bad = Path("no/such/dir.csv");
     EXPECT_FALSE(t.WriteFile(bad.c_str(), ","));
-    EXPECT_EQ(t.GetLastError(), CString("ERROR 0000: UNKNOWN ERROR\nDetails: ") + bad.c_str());
+    EXPECT_EQ(t.GetLastError(), CString(bad + ": " + std::strerror(ENOENT)));
+}
+
+// A full disk leaves the old file whole and names the cause; a file larger
+// than any table the chart could hold is refused before it is read.
+TEST_F(DataFile, AFailedWriteKeepsTheOldFileAndAHugeFileIsRefusedUnread)
+{
+    CDelimitedDataFile t = CDelimitedDataFile::FromVariable("X1", std::vector<double>(2000, 1.5));
+    const std::string p = Write("old.csv", "a\n1\n");
+    {
+        FileSizeLimit full(1000);
+        EXPECT_FALSE(t.WriteFile(p.c_str(), ","));
+    }
+    EXPECT_EQ(Slurp(p), "a\n1\n");
+    EXPECT_EQ(t.GetLastError(), CString(p + ": ") + FullDiskReason());
+
+    const std::string huge = Write("huge.csv", "a,b\n1,2\n");
+    ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(CDelimitedDataFile::kMaxFileBytes + 1)), 0);
+    CDelimitedDataFile r;
+    EXPECT_FALSE(r.ReadFile(huge.c_str(), CDelimitedDataFile::RF_READ_AS_DOUBLE));
+    EXPECT_EQ(r.GetLastError().Find(("ERROR 0009: File too large!\nDetails: " + huge).c_str()), 0) << r.GetLastError().str();
 }

@@ -5,10 +5,12 @@
 #include "platform/Archive.h"
 #include "platform/File.h"
 #include "support_chart.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -207,6 +209,8 @@ TEST_F(Persist, DamagedFileFailsAndTheChartKeepsItsState)
     const int n = 0x7FFFFFF0;
     std::memcpy(huge.data() + 51, &n, 4);
     expectUntouched(huge);
+    // Zeros name none of the parts: no chart at all.
+    expectUntouched(std::vector<BYTE>(64, 0));
 
     // Only labels and notations belong in the object list.
     {
@@ -288,6 +292,24 @@ TEST_F(Persist, WriteErrorsAreAnswerNotThrown)
     bool saved = true;
     EXPECT_NO_THROW(saved = plot.Save("/dev/full", 7));
     EXPECT_FALSE(saved);
+    EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/full")).exists());
+}
+
+TEST_F(Persist, AFullDiskKeepsTheOldFileWholeAndNamesTheCause)
+{
+    CPlot small;
+    const std::string p = Path("chart.bin");
+    ASSERT_TRUE(small.Save(p.c_str(), 1));
+    const auto old = Bytes(p);
+    CPlot big;
+    Fill(big);
+    CString error;
+    {
+        FileSizeLimit full(old.size() + 10);
+        EXPECT_FALSE(big.Save(p.c_str(), 7, &error));
+    }
+    EXPECT_EQ(Bytes(p), old);
+    EXPECT_EQ(error, CString(p + ": ") + FullDiskReason());
 }
 
 // A small chart whose archive is kept as a file: what this program writes

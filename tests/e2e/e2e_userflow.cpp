@@ -107,6 +107,11 @@ protected:
             all += bytes;
         return all;
     }
+    std::string DeviceSentLast() const
+    {
+        const auto sent = sim->Sent();
+        return sent.empty() ? std::string() : sent.back().second;
+    }
     bool DeviceGets(const std::string& tail, int timeoutMs = 3000)
     {
         return Pump([&] { return DeviceGot().find(tail) != std::string::npos; }, timeoutMs);
@@ -153,6 +158,17 @@ protected:
         auto* page = dynamic_cast<T*>(dlg->GetPage(index));
         EXPECT_NE(page, nullptr) << index;
         return page;
+    }
+
+    // Start on the logger tab, once the device took its home keys.
+    CDatenloggerDlg* StartOnLoggerTab()
+    {
+        Start();
+        ShowTab(3);
+        auto* logger = Page<CDatenloggerDlg>(3);
+        EXPECT_TRUE(DeviceGets("nnnnn"));
+        PumpFor(300);
+        return logger;
     }
 
     // Start on the measure tab, until the chart holds `points` points and
@@ -518,12 +534,8 @@ TEST_F(UserFlow, ControlTabIdentifiesTheDeviceAndPlaysAMenuSequence)
 
 TEST_F(UserFlow, LoggerReadOutCopyAndClose)
 {
-    Start();
-    ShowTab(3);
-    auto* logger = Page<CDatenloggerDlg>(3);
+    auto* logger = StartOnLoggerTab();
     ASSERT_NE(logger, nullptr);
-    ASSERT_TRUE(DeviceGets("nnnnn"));
-    PumpFor(300);
     logger->StartLoggerReadout();
     ASSERT_TRUE(Pump([&] { return CountLines(logger->m_strRecords) >= 24; }, 8000))
         << logger->m_strRecords.str();
@@ -730,6 +742,25 @@ TEST_F(UserFlow, ClosingDuringALoggerReadOut)
     PumpFor(200);
     EXPECT_EQ(DeviceGot().substr(mark), "nnnnn");
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+}
+
+// The device goes away in the middle of its records: the read-out ends with
+// a word to the user; what came stays on the page and can be saved.
+TEST_F(UserFlow, DevicePulledDuringALoggerReadOutKeepsWhatCameAndSaysSo)
+{
+    auto* logger = StartOnLoggerTab();
+    ASSERT_NE(logger, nullptr);
+    vx::ModalScript::Clear();
+    logger->StartLoggerReadout();
+    // Pulled once the first records went out (24 come in three writes).
+    ASSERT_TRUE(Pump([&] { return DeviceSentLast().find(" kN") != std::string::npos; }, 5000));
+    sim->Stop();
+    ASSERT_TRUE(Pump([&] { return logger->GetDlgItem(CDatenloggerDlg::IDC_READ)->IsWindowVisible(); }, 3000));
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{vx::LoadText(5202, vx::kLanguageGerman)});
+    const int lines = CountLines(logger->m_strRecords);
+    EXPECT_TRUE(lines > 0 && lines < 24) << lines;
+    EXPECT_FALSE(logger->GetReadout().IsReadoutRunning()) << "File > Save takes what came";
+    Screenshot("logger_cut");
 }
 
 TEST_F(UserFlow, ControlTabKeypadPictureTakesClicksOnItsKeys)

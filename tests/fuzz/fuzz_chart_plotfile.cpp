@@ -1,7 +1,9 @@
 // Any bytes as a stored chart file through CPlot::Load, then painted and
 // saved again: a file the chart takes must paint, must store, and what it
-// stored must load again. The bytes stay in memory (a memfd the chart opens
-// by its /proc path), so a run costs a paint, not a disk write.
+// stored must load again. The input stays in memory (a memfd the chart opens
+// by its /proc path); what the chart saves goes through its safe writer,
+// which needs a real folder beside the file, so it lands in a private
+// folder in memory (/dev/shm) where there is one.
 //
 // The seed corpus (tests/fuzz/corpus/chart_plotfile) holds a chart with
 // curves, axes, a label, a notation and a measurement; set
@@ -32,6 +34,23 @@ struct MemFile {
     {
         if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
             std::abort();
+    }
+};
+
+// Made at the first run, removed with what it holds when the process ends.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder()
+    {
+        path = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/vx35fuzz.XXXXXX");
+        if (!mkdtemp(path.data()))
+            std::abort();
+    }
+    ~ScratchFolder()
+    {
+        for (const char* name : {"/out.chart", "/out.bmp"})
+            unlink((path + name).c_str());
+        rmdir(path.c_str());
     }
 };
 
@@ -68,7 +87,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const MemFile in, out, again, bitmap;
+    static const MemFile in;
+    static const ScratchFolder folder;
+    static const std::string out = folder.path + "/out.chart", bitmap = folder.path + "/out.bmp";
     in.Put(data, size);
     CPlot plot;
     try {
@@ -82,13 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QImage image(160, 120, QImage::Format_RGB32);
     image.fill(Qt::white);
     plot.RenderTo(image);
-    plot.SaveBitmap(bitmap.path.c_str());
+    plot.SaveBitmap(bitmap.c_str());
     // What the chart took, it stores; what it stored, it takes again.
-    if (!plot.Save(out.path.c_str(), CPlot::kStoreAppearance | CPlot::kStoreCurvesAndAxes | CPlot::kStoreObjects))
-        return 0;
+    if (!plot.Save(out.c_str(), CPlot::kStoreAppearance | CPlot::kStoreCurvesAndAxes | CPlot::kStoreObjects))
+        __builtin_trap();
     CPlot reloaded;
     try {
-        if (!reloaded.Load(out.path.c_str()))
+        if (!reloaded.Load(out.c_str()))
             __builtin_trap();
     } catch (...) {
         __builtin_trap();

@@ -22,6 +22,8 @@ public:
     void ShowReadButton(bool) override {}
     void ShowTexts() override {}
     void ShowBox(const CString&) override {}
+    bool IsPortOnline() override { return true; }
+    CString PortLostText() override { return CString(); }
 };
 
 } // namespace

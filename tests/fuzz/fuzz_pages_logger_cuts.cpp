@@ -21,6 +21,8 @@ public:
     void ShowReadButton(bool) override {}
     void ShowTexts() override {}
     void ShowBox(const CString& text) override { boxes.push_back(text.str()); }
+    bool IsPortOnline() override { return true; }
+    CString PortLostText() override { return CString(); }
 };
 
 std::string Outcome(const std::vector<cuts::Piece>& stream)

@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -125,8 +127,8 @@ TEST_F(MeasureSave, AFileThatCannotBeWrittenIsReportedWithItsCause)
     SaveAs("missing/chart.bmp");
     const auto boxes = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0], CString(dir + "/missing/series.csv: No such file or directory"));
-    EXPECT_EQ(boxes[1], CString(dir + "/missing/chart.bmp: No such file or directory"));
+    EXPECT_EQ(boxes[0], CString(dir + "/missing/series.csv: " + std::strerror(ENOENT)));
+    EXPECT_EQ(boxes[1], CString(dir + "/missing/chart.bmp: " + std::strerror(ENOENT)));
     EXPECT_FALSE(r.page.WriteCsv(""));
 }
 
@@ -146,8 +148,8 @@ TEST_F(MeasureSave, AFullDiskLeavesTheOldFilesWholeAndNoHalfFile)
     EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 2);
     const auto boxes = FileBoxesOnly(vx::ModalScript::MessageBoxTexts());
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0], CString(dir + "/series.csv: File too large"));
-    EXPECT_EQ(boxes[1], CString(dir + "/chart.bmp: File too large"));
+    EXPECT_EQ(boxes[0], CString(dir + "/series.csv: ") + FullDiskReason());
+    EXPECT_EQ(boxes[1], CString(dir + "/chart.bmp: ") + FullDiskReason());
 }
 
 TEST_F(MeasureSave, ALongRecordIsWrittenInSlicesWhileTheWindowKeepsWorking)

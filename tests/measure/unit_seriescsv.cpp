@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -233,5 +235,5 @@ TEST(SeriesCsv, AStreamThatCannotBeWrittenKeepsTheOldFileAndSaysWhy)
     SeriesCsvExport job(path.c_str(), SeriesCsvHeader{}, SeriesCsvFormat{}, pc, "", source);
     EXPECT_FALSE(job.Step(10));
     EXPECT_FALSE(job.Finish());
-    EXPECT_EQ(job.ErrorMessage(), CString(path + ": No such file or directory"));
+    EXPECT_EQ(job.ErrorMessage(), CString(path + ": " + std::strerror(ENOENT)));
 }

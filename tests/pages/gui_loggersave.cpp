@@ -94,7 +94,7 @@ TEST_F(LoggerSave, AFullDiskKeepsTheOldFileAndNamesTheCause)
     EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
     const auto boxes = FileBoxesOnly(vx::ModalScript::MessageBoxTexts());
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], CString(path + ": File too large"));
+    EXPECT_EQ(boxes[0], CString(path + ": ") + FullDiskReason());
 }
 
 TEST_F(LoggerSave, TheHiddenSaveButtonRunsTheSameExport)

@@ -26,6 +26,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -161,10 +163,10 @@ TEST_F(ParameterPageFiles, FailedSaveAndOpenAreReportedAndKeepTheOldFileAndForm)
     page.OnFileOpen();
     const auto boxes = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(boxes.size(), 4u);
-    EXPECT_EQ(boxes[0], CString(path + ": File too large"));
-    EXPECT_EQ(boxes[1], CString(dir + "/missing/table.csv: No such file or directory"));
-    EXPECT_EQ(boxes[2], CString(dir + ": Is a directory"));
-    EXPECT_EQ(boxes[3], CString(dir + "/gone.csv: No such file or directory"));
+    EXPECT_EQ(boxes[0], CString(path + ": ") + FullDiskReason());
+    EXPECT_EQ(boxes[1], CString(dir + "/missing/table.csv: " + std::strerror(ENOENT)));
+    EXPECT_EQ(boxes[2], CString(dir + ": " + std::strerror(EISDIR)));
+    EXPECT_EQ(boxes[3], CString(dir + "/gone.csv: " + std::strerror(ENOENT)));
     EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "User");
 }
 

@@ -20,6 +20,9 @@ public:
     void ShowReadButton(bool show) override { readButton = show; }
     void ShowTexts() override { ++textUpdates; }
     void ShowBox(const CString& text) override { boxes.emplace_back(now, text.str()); }
+    bool online = true;
+    bool IsPortOnline() override { return online; }
+    CString PortLostText() override { return "lost"; }
 };
 
 const std::string kRec1 = " 12,34 Nm  \r\n";
@@ -226,4 +229,23 @@ TEST_F(Logger, ActivationEndsAReadoutLeftBehind)
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_FALSE(logger.IsReadoutRunning());
     EXPECT_FALSE(host.busy);
+}
+
+// A device that goes away mid read-out: the read-out ends with what came
+// and says so once; the silence that follows is no complete read-out. The
+// watch tick notices it before the silence does.
+TEST_F(Logger, LostPortEndsTheReadoutWithWhatCameAndSaysSo)
+{
+    Start();
+    host.Deliver(50, "H\x03" "AUTO    10 sec  \r\n"s + kRec1);
+    host.Deliver(150, kRec2);
+    host.RunUntil(200);
+    host.online = false;
+    host.RunUntil(60000);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0], std::make_pair(500u, "lost"s));
+    EXPECT_EQ(logger.GetRecordText().str(), kRec1 + kRec2);
+    EXPECT_FALSE(logger.IsReadoutRunning());
+    EXPECT_FALSE(host.busy);
+    EXPECT_TRUE(host.readButton);
 }

@@ -6,6 +6,8 @@
 
 #include <QImage>
 
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -229,5 +231,5 @@ TEST(Bmp, TheLogoCopyIsRewrittenWhenItIsNotWhole)
 
     CString error;
     EXPECT_FALSE(vx::SaveBmpFile("/nonexistent/dir/x.bmp", logo, &error));
-    EXPECT_EQ(error, "/nonexistent/dir/x.bmp: No such file or directory");
+    EXPECT_EQ(error, CString("/nonexistent/dir/x.bmp: ") + std::strerror(ENOENT));
 }

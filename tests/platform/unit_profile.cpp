@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdlib>
 #include <iterator>
@@ -148,4 +149,43 @@ TEST(Profile, AFailedSaveIsReportedOnceUntilASaveWorksAgain)
     ASSERT_TRUE(QDir().rmdir(file));
     vx::ReloadProfile();
     vx::SetProfileFailureText("The settings could not be saved.");
+}
+
+// An oversized profile is never read: it is put aside whole under a free
+// name (earlier ones stay), the program starts with defaults and saves anew,
+// and hears of it once. With no free name left it is neither read nor
+// written over, and a save says so.
+TEST(Profile, AnOversizedFileIsPutAsideWholeAndToldOnce)
+{
+    ASSERT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 2000));
+    const QString file = vx::ToQString(vx::ProfileFilePath());
+    const auto aside = [&](int n) { return file + ".too-large" + (n > 1 ? "." + QString::number(n) : QString()); };
+    for (int n = 1; n < 100; ++n)
+        ASSERT_TRUE(QFile(aside(n)).open(QIODevice::WriteOnly));
+    const qint64 huge = static_cast<qint64>(vx::kMaxProfileBytes) + 1;
+    ASSERT_TRUE(QFile::resize(file, huge));
+    vx::ReloadProfile();
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", -1), static_cast<UINT>(-1));
+    vx::ProfileSetAside told;
+    ASSERT_TRUE(vx::TakeProfileSetAside(told));
+    EXPECT_EQ(told.movedTo, vx::FromQString(aside(100)));
+    EXPECT_EQ(QFileInfo(aside(100)).size(), huge);
+    EXPECT_EQ(QFileInfo(aside(1)).size(), 0);
+    EXPECT_FALSE(vx::TakeProfileSetAside(told));
+    EXPECT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 0));
+
+    ASSERT_TRUE(QFile::resize(file, huge));
+    vx::ReloadProfile();
+    vx::ModalScript::Clear();
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", -1), static_cast<UINT>(-1));
+    EXPECT_FALSE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+    EXPECT_EQ(QFileInfo(file).size(), huge);
+    ASSERT_TRUE(vx::TakeProfileSetAside(told));
+    EXPECT_TRUE(told.movedTo.IsEmpty());
+
+    for (int n = 1; n <= 100; ++n)
+        QFile::remove(aside(n));
+    QFile::remove(file);
+    vx::ReloadProfile();
 }

@@ -8,9 +8,12 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,7 +79,7 @@ TEST_F(SafeFile, AFailedWriteKeepsTheOldFileAndNamesTheCause)
     }
     EXPECT_EQ(Read(path), "the measurement of yesterday");
     EXPECT_EQ(Entries(), 1);   // no temporary file left behind
-    EXPECT_EQ(error, CString(path + ": File too large"));
+    EXPECT_EQ(error, CString(path + ": ") + FullDiskReason());
 
     // Abandoning (a cancelled export) keeps the old file as well.
     {
@@ -91,9 +94,9 @@ TEST_F(SafeFile, FoldersMissingFoldersAndLinks)
 {
     CString error;
     EXPECT_FALSE(vx::WriteFileSafely((dir + "/missing/x.csv").c_str(), "a", 1, &error));
-    EXPECT_EQ(error, CString(dir + "/missing/x.csv: No such file or directory"));
+    EXPECT_EQ(error, CString(dir + "/missing/x.csv: " + std::strerror(ENOENT)));
     EXPECT_FALSE(vx::WriteFileSafely(dir.c_str(), "a", 1, &error));
-    EXPECT_EQ(error, CString(dir + ": Is a directory"));
+    EXPECT_EQ(error, CString(dir + ": " + std::strerror(EISDIR)));
     EXPECT_FALSE(vx::WriteFileSafely("", "a", 1, &error));
 
     // A link stays a link; the file it points to gets the new content.
@@ -106,4 +109,18 @@ TEST_F(SafeFile, FoldersMissingFoldersAndLinks)
     struct stat st {};
     lstat(link.c_str(), &st);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // A pipe (or a device) has nothing to keep whole: the bytes go into it,
+    // and the node is never replaced by a file.
+    const std::string fifo = dir + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_TRUE(vx::WriteFileSafely(fifo.c_str(), "abc", 3, &error));
+    char got[8] = {};
+    EXPECT_EQ(read(reader, got, sizeof got), 3);
+    close(reader);
+    EXPECT_STREQ(got, "abc");
+    lstat(fifo.c_str(), &st);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }

@@ -351,6 +351,24 @@ TEST_F(WndTest, DestroyFromInsideAChildsOwnEventIsSafe)
     EXPECT_TRUE(peer.isNull());
 }
 
+TEST_F(WndTest, OwnedWindowsGoWithTheirOwnerAndNeverKeepAFreedOne)
+{
+    // Destroyed and freed before the window it owns, which goes with it and
+    // forgets it; an owned window freed first is forgotten by its owner.
+    auto* owner = new Probe;
+    ASSERT_TRUE(owner->Create(nullptr, "", WS_POPUP, CRect(0, 0, 80, 80), &top, 0));
+    Probe owned;
+    ASSERT_TRUE(owned.Create(nullptr, "", WS_POPUP, CRect(0, 0, 40, 40), owner, 0));
+    auto* early = new Probe;
+    ASSERT_TRUE(early->Create(nullptr, "", WS_POPUP, CRect(0, 0, 40, 40), owner, 0));
+    delete early;
+    owner->DestroyWindow();
+    EXPECT_FALSE(owned.IsWindow());
+    EXPECT_EQ(owned.log.back(), "destroy children=0");
+    EXPECT_EQ(owned.GetOwner(), nullptr);
+    delete owner;
+}
+
 TEST_F(WndTest, PeerDeletedByQtLeavesNoDanglingWindow)
 {
     Probe child;

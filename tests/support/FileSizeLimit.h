@@ -1,11 +1,13 @@
 // A full disk for a test: while a FileSizeLimit lives, any write past the
-// given size of any file fails with EFBIG ("File too large"), even for a
+// given size of any file fails with EFBIG, even for a
 // privileged test process.
 #pragma once
 
 #include "platform/CString.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <vector>
 #include <sys/resource.h>
@@ -32,6 +34,10 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };
+
+// How the system words a write past the limit, in the machine's language:
+// the program shows the system's own words, so tests compare with them.
+inline CString FullDiskReason() { return CString(std::strerror(EFBIG)); }
 
 // A full disk stops the settings file too (the file dialogs remember their
 // folder there); that failure gets one box of its own. Tests of a file's box

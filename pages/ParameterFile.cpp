@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -90,29 +90,33 @@ void ReadParameterTableFile(FILE* file, ParameterRowTexts rows[kParameterRows])
 
 ParameterFileRead ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows], CString* error)
 {
-    FILE* file = path ? std::fopen(path, "rb") : nullptr;
-    int err = file ? 0 : (path ? errno : ENOENT);
-    if (file) {
-        struct stat st {};
-        if (fstat(fileno(file), &st) == 0 && !S_ISDIR(st.st_mode)
-            && (!S_ISREG(st.st_mode) || st.st_size > kParameterTableFileLimit)) {
-            std::fclose(file);
+    std::vector<BYTE> bytes;
+    int err = 0;
+    switch (vx::ReadRegularFile(path, bytes, kParameterTableFileLimit, nullptr, &err)) {
+    case vx::FileReadResult::Ok: break;
+    case vx::FileReadResult::TooLarge: return ParameterFileRead::TooLarge;
+    // A device or a pipe has no size to know before reading.
+    case vx::FileReadResult::NotAFile:
+        if (err == 0)
             return ParameterFileRead::TooLarge;
-        }
-        // Read into a copy: a read error must not leave half a table.
-        ParameterRowTexts read[kParameterRows];
-        for (int r = 0; r < kParameterRows; ++r)
-            read[r] = rows[r];
-        errno = 0;
-        ReadParameterTableFile(file, read);
-        if (std::ferror(file))
-            err = errno ? errno : EIO;
-        std::fclose(file);
-        if (!err)
-            for (int r = 0; r < kParameterRows; ++r)
-                rows[r] = read[r];
+        [[fallthrough]];
+    default:
+        if (error)
+            *error = CFileException(CFileException::CauseFromErrno(err), err, CString(path ? path : ""))
+                         .GetErrorMessage();
+        return ParameterFileRead::Failed;
     }
-    if (err && error)
-        *error = CFileException(CFileException::CauseFromErrno(err), err, CString(path ? path : "")).GetErrorMessage();
-    return err == 0 ? ParameterFileRead::Ok : ParameterFileRead::Failed;
+    // The cell reader takes a stream; the bytes are all in memory already,
+    // so a failed read cannot leave half a table.
+    static char empty = 0;
+    FILE* file = bytes.empty() ? fmemopen(&empty, 0, "rb") : fmemopen(bytes.data(), bytes.size(), "rb");
+    if (!file) {
+        if (error)
+            *error = CFileException(CFileException::CauseFromErrno(errno), errno, CString(path ? path : ""))
+                         .GetErrorMessage();
+        return ParameterFileRead::Failed;
+    }
+    ReadParameterTableFile(file, rows);
+    std::fclose(file);
+    return ParameterFileRead::Ok;
 }

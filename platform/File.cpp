@@ -242,8 +242,10 @@ FileReadResult ReadRegularFile(const char* path, std::vector<BYTE>& out, std::ui
     if (fd < 0)
         return failed(FileReadResult::CannotOpen, errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = errno;
+    const bool known = ::fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        // A folder says why; a device or a pipe has no error, only no size.
+        const int err = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
         ::close(fd);
         return failed(FileReadResult::NotAFile, err);
     }

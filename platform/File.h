@@ -91,7 +91,8 @@ enum class FileReadResult { Ok, CannotOpen, NotAFile, TooLarge, ReadFailed };
 // The whole of a regular file, read only once its size is known to be at
 // most limit bytes (a reader never takes in what it could not hold). out is
 // empty unless the result is Ok; *size gets the file's size once known and
-// *osError the system's error number of a failed open or read.
+// *osError the system's error number of a failed open or read (NotAFile:
+// EISDIR for a folder, 0 for a device or a pipe).
 FileReadResult ReadRegularFile(const char* path, std::vector<BYTE>& out, std::uint64_t limit,
                                std::uint64_t* size = nullptr, int* osError = nullptr);
 

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::string Golden(const char* name)
@@ -93,6 +95,15 @@ TEST_F(ParameterFileTest, UnwritablePathReportsFailure)
     Spit(path, "#;\r\n-;\r\n1;big;\r\n" + std::string(kParameterTableFileLimit, ';'));
     EXPECT_EQ(ReadParameterTableFile(path.c_str(), loaded), ParameterFileRead::TooLarge);
     EXPECT_EQ(ReadParameterTableFile("/dev/zero", loaded), ParameterFileRead::TooLarge);
+    // A pipe with no writer must not hang the window on opening it.
+    const std::string fifo = ::testing::TempDir() + "paramfile_fifo.csv";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ReadParameterTableFile(fifo.c_str(), loaded), ParameterFileRead::TooLarge);
+    std::remove(fifo.c_str());
+    CString why;
+    EXPECT_EQ(ReadParameterTableFile(::testing::TempDir().c_str(), loaded, &why), ParameterFileRead::Failed);
+    EXPECT_NE(why.Find(::testing::TempDir().c_str()), -1);
     EXPECT_EQ(loaded[0].name, "keep");
 }
 

@@ -266,6 +266,7 @@ void CGraphicDisplayWnd::OnCurveArrayMoved(int curve, std::uintptr_t oldAddress,
         return;
     const int shown = serie.GetCount() < static_cast<int>(count) ? serie.GetCount() : static_cast<int>(count);
     serie.SetPoints(newArray, shown, false);
+    serie.SetKnownSummary(m_pStore->getSummary(curve));
 }
 
 bool CGraphicDisplayWnd::ClearCurve(int curve)
@@ -309,6 +310,7 @@ void CGraphicDisplayWnd::showCurve(int curve, bool show, bool withAxis, bool res
                 CPlotDataSerie& serie = m_pPlot->GetCurve(curve);
                 serie.SetPoints(array, static_cast<int>(count), false);
                 serie.SetKnownExtents(x0, x1, y0, y1);
+                serie.SetKnownSummary(m_pStore->getSummary(curve));
             }
             m_pPlot->SetData(array, static_cast<long>(count), curve, 0, curve, false, false, resetRange);
         }

@@ -115,6 +115,7 @@ TEST_F(Display, GrowthRebindsTheChartToTheMovedArrayAndClearEmptiesIt)
     EXPECT_EQ(curve.GetCount(), 10000);
     wnd.showCurve(0, true, true, true);
     EXPECT_EQ(curve.GetCount(), 45000);
+    EXPECT_EQ(curve.GetKnownSummary(), wnd.GetStore().getSummary(0));
     EXPECT_EQ(wnd.GetPointCount(0), 45000);
 
     // A short second run after a long one shows and exports only itself.

@@ -358,6 +358,22 @@ double CGraphicDisplayWnd::GetPointY(int curve, int index) const
     return p[index].y;
 }
 
+size_t CGraphicDisplayWnd::GetPoints(int curve, size_t first, size_t n, double* xs, double* ys) const
+{
+    assert(m_pStore->IsOwnerThread());
+    CSingleLock lock(&m_lock, true);
+    const ChartPoint* p = m_pStore->getPoints(curve);
+    const size_t count = m_pStore->getPointCount(curve);
+    if (!p || first >= count)
+        return 0;
+    n = std::min(n, count - first);
+    for (size_t i = 0; i < n; ++i) {
+        xs[i] = p[first + i].x;
+        ys[i] = p[first + i].y;
+    }
+    return n;
+}
+
 bool CGraphicDisplayWnd::SaveBitmap(const CString& path)
 {
     if (!m_pPlot || !m_pPlot->IsWindow())

@@ -671,16 +671,30 @@ TEST(Paint, ASummaryDrawsExactlyWhatEveryPointDraws)
             const double cut = view % 2 ? 0.0 : 0.3 * (hi - lo);   // the spikes clipped or not
             plot.GetYAxis(0).SetAutoScale(false);
             plot.GetYAxis(0).SetRange(lo + cut, hi - cut);
-            QImage with = BlankImage(640, 360), without = BlankImage(640, 360);
-            // A first paint may still settle a scale step: not compared.
-            plot.RenderTo(with);
-            curve.SetKnownSummary(&summary);
-            plot.RenderTo(with);
-            const std::vector<PlotSegment> segments = curve.GetSegments();
-            curve.SetKnownSummary(nullptr);
-            plot.RenderTo(without);
-            EXPECT_TRUE(with == without) << "record " << record << ", view " << view;
-            EXPECT_TRUE(SameSegments(segments, curve.GetSegments())) << "record " << record << ", view " << view;
+            // On screen (and so in bitmaps), or on a page printed at twice
+            // the resolution.
+            auto draw = [&](const MinMaxSummary* known, bool print) {
+                curve.SetKnownSummary(known);
+                QImage img = BlankImage(print ? 1280 : 640, print ? 720 : 360);
+                if (!print) {
+                    plot.RenderTo(img);
+                    return img;
+                }
+                CDCEx dc;
+                dc.AttachImage(&img);
+                dc.m_bScaleKnown = dc.m_bScaling = true;
+                dc.m_fXScale = dc.m_fYScale = 2.0f;
+                plot.Paint(&dc, CRect(0, 0, 640, 360), true);
+                dc.DeleteDC();
+                return img;
+            };
+            draw(nullptr, false);   // a first paint may still settle a scale step
+            for (bool print : {false, true}) {
+                const QImage with = draw(&summary, print);
+                const std::vector<PlotSegment> segments = curve.GetSegments();
+                EXPECT_TRUE(with == draw(nullptr, print)) << "record " << record << ", view " << view << print;
+                EXPECT_TRUE(SameSegments(segments, curve.GetSegments())) << "record " << record << ", view " << view;
+            }
         }
     }
 }

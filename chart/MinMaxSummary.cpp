@@ -24,7 +24,7 @@ void MinMaxSummary::Clear()
 void MinMaxSummary::Extend(const ChartPoint* pts, size_t count)
 {
     while (Covered() + kBlock <= count) {
-        // The new block completes a run of 16 on each level up to depth - 1.
+        // The new block completes a run of kFan on each level up to depth - 1.
         size_t depth = 1;
         while (depth < kMaxLevels && depth <= m_Levels.size() && (m_Levels[depth - 1].size() + 1) % kFan == 0)
             ++depth;
@@ -34,8 +34,9 @@ void MinMaxSummary::Extend(const ChartPoint* pts, size_t count)
             if (level == m_Levels.size())
                 m_Levels.emplace_back();   // within the reserved capacity
             auto& v = m_Levels[level];
+            // Half again as much: the slack stays a fraction of a byte a point.
             if (v.size() == v.capacity())
-                v.reserve(std::max<size_t>(64, v.capacity() * 2));
+                v.reserve(std::max<size_t>(64, v.capacity() + v.capacity() / 2));
         }
         const ChartPoint* p = pts + Covered();
         Extent e{kInf, -kInf};

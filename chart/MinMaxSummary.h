@@ -1,6 +1,6 @@
-// The lowest and highest finite y of every block of 64 points of a curve,
-// and of every 16 such blocks, and of every 16 of those, and so on, kept
-// as points are appended. A view in which thousands of points fall into
+// The lowest and highest finite y of every block of 32 points of a curve,
+// and of every 8 such blocks, and of every 8 of those, and so on, kept as
+// points are appended (about 0.6 bytes a point). A view in which thousands of points fall into
 // one pixel column reads the extremes of a column from a few blocks
 // instead of from every point.
 #pragma once
@@ -12,8 +12,8 @@
 
 class MinMaxSummary {
 public:
-    static constexpr int kBlockShift = 6;   // 64 points per block
-    static constexpr int kFanShift = 4;     // 16 blocks per block of the next level
+    static constexpr int kBlockShift = 5;   // 32 points per block
+    static constexpr int kFanShift = 3;     // 8 blocks per block of the next level
     static constexpr size_t kBlock = size_t(1) << kBlockShift;
 
     MinMaxSummary();
@@ -39,6 +39,6 @@ private:
     struct Extent {
         double lo, hi;   // lo > hi: no finite y in the block
     };
-    static constexpr size_t kMaxLevels = 8;
+    static constexpr size_t kMaxLevels = 10;
     std::vector<std::vector<Extent>> m_Levels;
 };

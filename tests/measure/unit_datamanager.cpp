@@ -124,8 +124,9 @@ TEST(CDataManager, KeepsASummaryOfEveryWholeBlockThroughANewRun)
                         lo = std::min(lo, p[i].y), hi = std::max(hi, p[i].y);
                 }
                 ASSERT_EQ(s->Range(p, from, to, slo, shi), lo <= hi) << from << ".." << to;
-                if (lo <= hi)
+                if (lo <= hi) {
                     ASSERT_TRUE(slo == lo && shi == hi) << from << ".." << to;
+                }
             }
     };
     for (int i = 0; i < 70'000; ++i)

@@ -310,16 +310,12 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     // summary, a few blocks of them).
     const bool jump = sx.linear && sx.smax > sx.smin && CheckAscending() && std::isfinite(pts[0].x);
     const double lastPixelX = jump ? ValueToPixelF(sx, pts[n - 1].x) : 0.0;
-    auto firstWithColAtLeast = [&](int from, int col) {
-        // A column rarely holds more than a few points: they are looked at
-        // one by one first.
-        for (int probe = 0; probe < 4; ++probe, ++from)
-            if (from >= n || colX(from) >= col)
-                return from;
-        // Many points to a column (a long record in view): the spacing of
-        // x from here to the last point guesses where the column starts,
-        // exactly for evenly spaced x, and the search gallops from the
-        // guess. Every point a look at memory: the fewer, the better.
+    // Many points to a column (a long record in view): the spacing of x
+    // from here to the last point guesses where the column starts, exactly
+    // for evenly spaced x, and the search gallops from the guess. Every
+    // point a look at memory: the fewer, the better. Out of line: the
+    // follow view's columns hold a point or two.
+    auto searchFrom = [&](int from, int col) __attribute__((noinline)) {
         long long lo = from, hi = n;  // the answer lies in [lo, hi]
         const double a = pixelX(from - 1);
         const double g = (from - 1) + (col - a) / (lastPixelX - a) * (n - from);
@@ -345,6 +341,14 @@ void CPlotDataSerie::Draw(CDCEx* dc)
                 hi = mid;
         }
         return static_cast<int>(lo);
+    };
+    auto firstWithColAtLeast = [&](int from, int col) {
+        // A column rarely holds more than a few points: they are looked at
+        // one by one first.
+        for (int probe = 0; probe < 4; ++probe, ++from)
+            if (from >= n || colX(from) >= col)
+                return from;
+        return searchFrom(from, col);
     };
     // Blocks of the summary pay off from a few blocks' worth of points on.
     constexpr int kSummaryFrom = 2 * static_cast<int>(MinMaxSummary::kBlock);

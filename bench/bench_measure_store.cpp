@@ -3,8 +3,9 @@
 // 8.6 million), and 10 240 001 (one past 10 000 x 2^10, where an array
 // that doubles from 10 000 has just grown). Reports the rate and the memory
 // held per point: the capacity at the end, the worst capacity per point
-// seen after any append from 100 000 points on, and the process's peak
-// resident growth while it grew.
+// seen after any append from 100 000 points on, the block summary of the
+// curve's extremes, and the process's peak resident growth while it grew
+// (points and summary together).
 #include "bench/ProcStatus.h"
 #include "measure/CDataManager.h"
 
@@ -21,6 +22,7 @@ void AddPoint(benchmark::State& state)
     double capacityBytesPerPoint = 0.0;
     double peakBytesPerPoint = 0.0;
     double worstBytesPerPoint = 0.0;
+    double summaryBytesPerPoint = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         ResetPeak();
@@ -43,6 +45,7 @@ void AddPoint(benchmark::State& state)
             benchmark::DoNotOptimize(store.getAbsoluteXMax());
             state.PauseTiming();
             capacityBytesPerPoint = store.getCapacity(0) * sizeof(ChartPoint) / static_cast<double>(n);
+            summaryBytesPerPoint = store.getSummary(0)->Bytes() / static_cast<double>(n);
             peakBytesPerPoint = (ProcStatusBytes("VmHWM:") - before) / static_cast<double>(n);
         }
         state.ResumeTiming();
@@ -53,6 +56,7 @@ void AddPoint(benchmark::State& state)
     state.counters["capacity B/pt"] = capacityBytesPerPoint;
     state.counters["peak RSS B/pt"] = peakBytesPerPoint;
     state.counters["worst capacity B/pt"] = worstBytesPerPoint;
+    state.counters["summary B/pt"] = summaryBytesPerPoint;
 }
 
 } // namespace

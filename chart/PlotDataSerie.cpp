@@ -84,6 +84,14 @@ void CPlotDataSerie::SetPoints(ChartPoint* points, int count, bool copy)
     m_nCount = count;
     if (m_pPoints != m_pKnownFor || m_nCount != m_nKnownCount)
         m_pKnownFor = nullptr;
+    if (m_pPoints != m_pSummaryFor)
+        m_pSummary = nullptr;
+}
+
+void CPlotDataSerie::SetKnownSummary(const MinMaxSummary* summary)
+{
+    m_pSummary = summary;
+    m_pSummaryFor = m_pPoints;
 }
 
 void CPlotDataSerie::SetKnownExtents(double xmin, double xmax, double ymin, double ymax)
@@ -297,23 +305,34 @@ void CPlotDataSerie::Draw(CDCEx* dc)
     auto colX = [&](int i) { return ClampPixel(pixelX(i)); };
 
     // With ascending x on a linear axis the points of one pixel column lie
-    // together; a search finds where each column starts, so a paint
-    // costs the columns on screen plus the points inside them.
+    // together; a search finds where each column starts, so a paint costs
+    // the columns on screen plus the points inside them (or, given a
+    // summary, a few blocks of them).
     const bool jump = sx.linear && sx.smax > sx.smin && CheckAscending() && std::isfinite(pts[0].x);
-    auto firstWithColAtLeast = [&](int lo, int col) {
-        // A column rarely holds more than a few points: they are looked at
-        // one by one first, then the search gallops from there.
-        for (int probe = 0; probe < 4; ++probe, ++lo)
-            if (lo >= n || colX(lo) >= col)
-                return lo;
-        long long hi = lo, step = 1;
-        while (hi < n && colX(static_cast<int>(hi)) < col) {
-            lo = static_cast<int>(hi) + 1;
-            hi = lo + step;
-            step *= 2;
+    const double lastPixelX = jump ? ValueToPixelF(sx, pts[n - 1].x) : 0.0;
+    // Many points to a column (a long record in view): the spacing of x
+    // from here to the last point guesses where the column starts, exactly
+    // for evenly spaced x, and the search gallops from the guess. Every
+    // point a look at memory: the fewer, the better. Out of line: the
+    // follow view's columns hold a point or two.
+    auto searchFrom = [&](int from, int col) __attribute__((noinline)) {
+        long long lo = from, hi = n;  // the answer lies in [lo, hi]
+        const double a = pixelX(from - 1);
+        const double g = (from - 1) + (col - a) / (lastPixelX - a) * (n - from);
+        if (g > lo && g < hi) {
+            long long at = static_cast<long long>(g), step = 1;
+            if (colX(static_cast<int>(at)) < col) {
+                lo = at + 1;
+                for (at = lo; at < hi && colX(static_cast<int>(at)) < col; at = lo + step, step *= 2)
+                    lo = at + 1;
+                hi = std::min(hi, at);
+            } else {
+                hi = at;
+                for (at = hi - 1; at >= lo && colX(static_cast<int>(at)) >= col; at = hi - step, step *= 2)
+                    hi = at;
+                lo = std::max(lo, at + 1);
+            }
         }
-        if (hi > n)
-            hi = n;
         while (lo < hi) {
             const int mid = static_cast<int>(lo + (hi - lo) / 2);
             if (colX(mid) < col)
@@ -321,8 +340,19 @@ void CPlotDataSerie::Draw(CDCEx* dc)
             else
                 hi = mid;
         }
-        return lo;
+        return static_cast<int>(lo);
     };
+    auto firstWithColAtLeast = [&](int from, int col) {
+        // A column rarely holds more than a few points: they are looked at
+        // one by one first.
+        for (int probe = 0; probe < 4; ++probe, ++from)
+            if (from >= n || colX(from) >= col)
+                return from;
+        return searchFrom(from, col);
+    };
+    // Blocks of the summary pay off from a few blocks' worth of points on.
+    constexpr int kSummaryFrom = 2 * static_cast<int>(MinMaxSummary::kBlock);
+    const MinMaxSummary* summary = GetKnownSummary();
     int begin = 0, end = n;  // end exclusive
     if (jump) {
         const int k = firstWithColAtLeast(0, plot.left);
@@ -360,6 +390,16 @@ void CPlotDataSerie::Draw(CDCEx* dc)
                 // screen; only they and the last point need mapping.
                 double lo = 0, hi = 0, last = 0;
                 bool any = false;
+                if (summary && stop - k > kSummaryFrom) {
+                    any = summary->Range(pts, static_cast<size_t>(k), static_cast<size_t>(stop), lo, hi);
+                    // The last finite value, found from the column's end.
+                    for (int j = stop - 1; any && j >= k; --j)
+                        if (std::isfinite(pts[j].y)) {
+                            last = pts[j].y;
+                            break;
+                        }
+                    k = stop;
+                }
                 for (; k < stop; ++k) {
                     const double v = pts[k].y;
                     if (!std::isfinite(v))

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chart/ChartPoint.h"
+#include "chart/MinMaxSummary.h"
 #include "chart/PlotMath.h"
 #include "chart/PlotObject.h"
 #include "platform/CString.h"
@@ -47,6 +48,14 @@ public:
     // arrive): GetExtents answers with them instead of scanning every point,
     // for as long as the binding stays the same array and count.
     void SetKnownExtents(double xmin, double xmax, double ymin, double ymax);
+    // A summary of the bound array's y extremes per block that the binder
+    // keeps as points arrive (the live store does): where a pixel column
+    // holds many points, the paint reads its extremes from the blocks
+    // instead of from every point. It must describe the array's current
+    // content as far as it covers it, and stays in use for as long as the
+    // binding keeps the same array; null drops it.
+    void SetKnownSummary(const MinMaxSummary* summary);
+    const MinMaxSummary* GetKnownSummary() const { return m_pSummaryFor == m_pPoints ? m_pSummary : nullptr; }
 
     void SetLabel(const CString& name) { m_strName = name; }
     CString GetLabel() const { return m_strName; }
@@ -139,4 +148,6 @@ private:
     const ChartPoint* m_pKnownFor = nullptr;
     int m_nKnownCount = -1;
     double m_dKnown[4] = {};
+    const MinMaxSummary* m_pSummary = nullptr;
+    const ChartPoint* m_pSummaryFor = nullptr;
 };

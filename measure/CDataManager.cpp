@@ -121,6 +121,10 @@ int CDataManager::addPoint(int curve, double x, double y, CDataStoreOwner* owner
     if (m_nCount[curve] == m_nCapacity[curve])
         grow(curve, owner);
     m_pPoints[curve][m_nCount[curve]] = ChartPoint{x, y};
+    // A block is summarised once its last point is in; should that fail,
+    // the point is not counted either.
+    if ((m_nCount[curve] + 1) % MinMaxSummary::kBlock == 0)
+        m_Summary[curve].Extend(m_pPoints[curve], m_nCount[curve] + 1);
     if (std::isfinite(x) && std::isfinite(y)) {
         Extents& e = m_Extents[curve];
         if (!e.any) {
@@ -142,6 +146,7 @@ bool CDataManager::resetCurve(int curve)
     assertOwnerThread();
     m_nCount[curve] = 0;
     m_Extents[curve] = {};
+    m_Summary[curve].Clear();
     return true;
 }
 
@@ -175,6 +180,11 @@ bool CDataManager::getExtents(int curve, double* xmin, double* xmax, double* ymi
     *ymin = e.ymin;
     *ymax = e.ymax;
     return true;
+}
+
+const MinMaxSummary* CDataManager::getSummary(int curve) const
+{
+    return ValidCurve(curve) ? &m_Summary[curve] : nullptr;
 }
 
 double CDataManager::getAbsoluteXMin() const

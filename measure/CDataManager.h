@@ -5,10 +5,12 @@
 // only a curve that outgrows its whole reservation is remapped (its pages
 // move, their contents are not copied), and the owner is told at once so
 // the chart never draws from a stale address. The store also keeps each
-// curve's running extents, so nobody has to scan the points for them.
+// curve's running extents and a summary of its y extremes per block of
+// points, so nobody has to scan the points for them.
 #pragma once
 
 #include "chart/ChartPoint.h"
+#include "chart/MinMaxSummary.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +58,9 @@ public:
     // Extents over the curve's points with finite x and y, as they stand
     // now; false when there is none. Costs nothing: kept as points arrive.
     bool getExtents(int curve, double* xmin, double* xmax, double* ymin, double* ymax) const;
+    // The curve's y extremes per block of points, kept as points arrive
+    // (nullptr outside 0..9); it moves with the curve's array.
+    const MinMaxSummary* getSummary(int curve) const;
 
     // Whether the caller runs on the thread that made the store (the UI
     // thread), the only one that may change or bind its arrays.
@@ -80,6 +85,7 @@ private:
     std::uint32_t m_nCapacity[kCurves] = {};
     std::uint64_t m_nReserved[kCurves] = {};
     Extents m_Extents[kCurves] = {};
+    MinMaxSummary m_Summary[kCurves];
     std::uint64_t m_nReservePoints;
     std::thread::id m_thread;
 };

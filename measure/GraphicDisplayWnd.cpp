@@ -266,6 +266,7 @@ void CGraphicDisplayWnd::OnCurveArrayMoved(int curve, std::uintptr_t oldAddress,
         return;
     const int shown = serie.GetCount() < static_cast<int>(count) ? serie.GetCount() : static_cast<int>(count);
     serie.SetPoints(newArray, shown, false);
+    serie.SetKnownSummary(m_pStore->getSummary(curve));
 }
 
 bool CGraphicDisplayWnd::ClearCurve(int curve)
@@ -309,6 +310,7 @@ void CGraphicDisplayWnd::showCurve(int curve, bool show, bool withAxis, bool res
                 CPlotDataSerie& serie = m_pPlot->GetCurve(curve);
                 serie.SetPoints(array, static_cast<int>(count), false);
                 serie.SetKnownExtents(x0, x1, y0, y1);
+                serie.SetKnownSummary(m_pStore->getSummary(curve));
             }
             m_pPlot->SetData(array, static_cast<long>(count), curve, 0, curve, false, false, resetRange);
         }
@@ -354,6 +356,22 @@ double CGraphicDisplayWnd::GetPointY(int curve, int index) const
     if (!p || index < 0 || static_cast<unsigned>(index) >= m_pStore->getPointCount(curve))
         return 0.0;
     return p[index].y;
+}
+
+size_t CGraphicDisplayWnd::GetPoints(int curve, size_t first, size_t n, double* xs, double* ys) const
+{
+    assert(m_pStore->IsOwnerThread());
+    CSingleLock lock(&m_lock, true);
+    const ChartPoint* p = m_pStore->getPoints(curve);
+    const size_t count = m_pStore->getPointCount(curve);
+    if (!p || first >= count)
+        return 0;
+    n = std::min(n, count - first);
+    for (size_t i = 0; i < n; ++i) {
+        xs[i] = p[first + i].x;
+        ys[i] = p[first + i].y;
+    }
+    return n;
 }
 
 bool CGraphicDisplayWnd::SaveBitmap(const CString& path)

@@ -118,6 +118,9 @@ public:
     int GetPointCount(int curve) const;
     double GetPointX(int curve, int index) const;
     double GetPointY(int curve, int index) const;
+    // Points first .. first + n - 1 of the curve into xs and ys under one
+    // lock (an export reads millions); returns how many there were.
+    size_t GetPoints(int curve, size_t first, size_t n, double* xs, double* ys) const;
 
     bool SaveBitmap(const CString& path);
 

@@ -53,11 +53,18 @@ class SeriesNumberFormat {
 public:
     SeriesNumberFormat(const CString& format, char decimalChar);
     void Append(std::string& out, double value) const;
+    // The text into out, which has room for MaxLength() characters; returns
+    // its end.
+    char* Write(char* out, double value) const;
+    size_t MaxLength() const { return m_prefix.size() + m_suffix.size() + kNumberRoom; }
 
 private:
+    // Room for any number: the largest double with two-digit decimals.
+    static constexpr size_t kNumberRoom = 512;
     std::string m_prefix, m_suffix;
     int m_precision = 0;
     bool m_hasConversion = true;
+    bool m_literalPoint = false;   // a '.' in the text around the conversion
     char m_decimal;
 };
 
@@ -79,6 +86,10 @@ class SeriesCsvLines {
 public:
     SeriesCsvLines(const SeriesCsvFormat& format, const ChannelRecord& channel, const CString& unit);
     void Append(std::string& out, double x, double y) const;
+    // The line into out, which has room for MaxLength() characters; returns
+    // its end.
+    char* Write(char* out, double x, double y) const;
+    size_t MaxLength() const;
 
 private:
     SeriesNumberFormat m_x, m_y;

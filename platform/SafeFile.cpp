@@ -17,6 +17,7 @@
 namespace {
 
 constexpr size_t kBufferSize = 1 << 20;
+constexpr size_t kDirectSize = 64 << 10;
 
 // A link is followed, so the file it points to is the one replaced.
 std::string FinalPath(const std::string& target)
@@ -109,11 +110,11 @@ bool SafeFileWriter::Fail(int err)
     return false;
 }
 
-bool SafeFileWriter::FlushBuffer()
+bool SafeFileWriter::WriteAll(const char* data, size_t size)
 {
     size_t done = 0;
-    while (done < m_buffer.size()) {
-        const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
+    while (done < size) {
+        const ssize_t n = ::write(m_fd, data + done, size - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -123,6 +124,13 @@ bool SafeFileWriter::FlushBuffer()
             return Fail(ENOSPC);
         done += static_cast<size_t>(n);
     }
+    return true;
+}
+
+bool SafeFileWriter::FlushBuffer()
+{
+    if (!WriteAll(m_buffer.data(), m_buffer.size()))
+        return false;
     m_buffer.clear();
     return true;
 }
@@ -132,6 +140,10 @@ bool SafeFileWriter::Write(const void* data, size_t size)
     if (m_error || m_committed || m_fd < 0)
         return false;
     const char* p = static_cast<const char*>(data);
+    // A large piece goes to the file as it is: copying it into the buffer
+    // first would cost more than the write saves.
+    if (size >= kDirectSize && FlushBuffer())
+        return WriteAll(p, size);
     while (size > 0) {
         const size_t room = kBufferSize - m_buffer.size();
         const size_t take = size < room ? size : room;

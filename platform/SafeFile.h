@@ -47,6 +47,7 @@ public:
 private:
     bool Fail(int err);
     bool FlushBuffer();
+    bool WriteAll(const char* data, size_t size);
 
     CString m_target;   // what the caller named
     CString m_final;    // where the rename goes (a link resolved)

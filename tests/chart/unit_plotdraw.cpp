@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -626,6 +627,75 @@ TEST(Paint, ASpikeInsideOnePixelColumnStaysVisible)
                     ++red;
         EXPECT_GE(red, base - top - 1) << (falling ? "falling" : "rising");
         EXPECT_TRUE(SameSegments(plot.GetCurve(0).GetSegments(), ReferenceSegments(plot, plot.GetCurve(0))));
+    }
+}
+
+TEST(Paint, ASummaryDrawsExactlyWhatEveryPointDraws)
+{
+    // Random records (steps, runs of equal x, one-point spikes, non-finite
+    // values), their summary grown in random steps as points would arrive,
+    // drawn at random zooms with and without it: pixel for pixel the same.
+    // Some views bind fewer points than the summary covers.
+    FixedMetrics metrics;
+    std::mt19937 rng(28);   // the engine's sequence is the same everywhere
+    auto below = [&rng](unsigned k) { return static_cast<int>(rng() % k); };
+    for (int record = 0; record < 6; ++record) {
+        const int n = 40'000 + below(260'000);
+        std::vector<ChartPoint> pts(static_cast<size_t>(n));
+        double x = below(100), walk = 0.0;
+        for (auto& p : pts) {
+            const int r = below(1000);
+            if (r >= 30)
+                x += 0.001 * (1 + below(20));
+            walk += (below(201) - 100) * 0.01;
+            p = {x, r == 0 ? NAN : r == 1 ? INFINITY : r < 12 ? walk + below(2001) - 1000.0 : walk};
+        }
+        MinMaxSummary summary;
+        for (int done = 0; done < n;) {
+            done = std::min(n, done + below(5000));
+            summary.Extend(pts.data(), static_cast<size_t>(done));
+        }
+        TestPlot plot;
+        plot.SetShowLegend(false);
+        for (int view = 0; view < 8; ++view) {
+            const int bound = view % 3 == 2 ? n - below(n / 2) : n;
+            plot.SetData(pts.data(), bound, 0, 0, 0, false, false, false);
+            CPlotDataSerie& curve = plot.GetCurve(0);
+            plot.GetXAxis(0).SetAutoScale(false);
+            const double x0 = pts.front().x, span = pts[static_cast<size_t>(bound - 1)].x - x0;
+            const double width = view == 0 ? span : span / (1 << below(12));
+            const double from = x0 + (span - width) * below(1000) / 1000.0;
+            plot.GetXAxis(0).SetShownRange(from, from + width, width / 5);
+            double lo = 0, hi = 0;
+            summary.Range(pts.data(), 0, static_cast<size_t>(bound), lo, hi);
+            const double cut = view % 2 ? 0.0 : 0.3 * (hi - lo);   // the spikes clipped or not
+            plot.GetYAxis(0).SetAutoScale(false);
+            plot.GetYAxis(0).SetRange(lo + cut, hi - cut);
+            // On screen (and so in bitmaps), or on a page printed at twice
+            // the resolution.
+            auto draw = [&](const MinMaxSummary* known, bool print) {
+                curve.SetKnownSummary(known);
+                QImage img = BlankImage(print ? 1280 : 640, print ? 720 : 360);
+                if (!print) {
+                    plot.RenderTo(img);
+                    return img;
+                }
+                CDCEx dc;
+                dc.AttachImage(&img);
+                dc.m_bScaleKnown = dc.m_bScaling = true;
+                dc.m_fXScale = dc.m_fYScale = 2.0f;
+                plot.Paint(&dc, CRect(0, 0, 640, 360), true);
+                dc.DeleteDC();
+                return img;
+            };
+            draw(nullptr, false);   // a first paint may still settle a scale step
+            for (bool print : {false, true}) {
+                const QImage with = draw(&summary, print);
+                const std::vector<PlotSegment> segments = curve.GetSegments();
+                EXPECT_TRUE(with == draw(nullptr, print)) << "record " << record << ", view " << view << print;
+                EXPECT_TRUE(SameSegments(segments, curve.GetSegments())) << "record " << record << ", view " << view;
+            }
+        }
     }
 }
 

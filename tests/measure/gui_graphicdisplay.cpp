@@ -115,6 +115,14 @@ TEST_F(Display, GrowthRebindsTheChartToTheMovedArrayAndClearEmptiesIt)
     EXPECT_EQ(curve.GetCount(), 10000);
     wnd.showCurve(0, true, true, true);
     EXPECT_EQ(curve.GetCount(), 45000);
+    EXPECT_EQ(curve.GetKnownSummary(), wnd.GetStore().getSummary(0));
+    // Read a block at a time (the export does), never past the last point.
+    double xs[4] = {}, ys[4] = {};
+    EXPECT_EQ(wnd.GetPoints(0, 44998, 4, xs, ys), 2u);
+    EXPECT_DOUBLE_EQ(xs[1], 449.99);
+    EXPECT_DOUBLE_EQ(ys[0], 44998.0);
+    EXPECT_EQ(wnd.GetPoints(0, 45000, 4, xs, ys), 0u);
+    EXPECT_EQ(wnd.GetPoints(10, 0, 4, xs, ys), 0u);
     EXPECT_EQ(wnd.GetPointCount(0), 45000);
 
     // A short second run after a long one shows and exports only itself.

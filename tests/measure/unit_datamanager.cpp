@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <vector>
@@ -103,6 +104,39 @@ TEST(CDataManager, KeepsRunningExtentsOfTheFinitePoints)
     ASSERT_TRUE(store.getExtents(2, &x0, &x1, &y0, &y1));
     EXPECT_EQ(x0, 9.0);
     EXPECT_EQ(y1, 9.0);
+}
+
+TEST(CDataManager, KeepsASummaryOfEveryWholeBlockThroughANewRun)
+{
+    // The summary answers any range as a scan of the points does, also
+    // after a reset refilled the array with fewer, other points.
+    CDataManager store;
+    auto check = [&store](unsigned n) {
+        const ChartPoint* p = store.getPoints(5);
+        const MinMaxSummary* s = store.getSummary(5);
+        EXPECT_EQ(s->Covered(), n / MinMaxSummary::kBlock * MinMaxSummary::kBlock);
+        for (unsigned from = 0; from < n; from += 4099)
+            for (unsigned to : {from + 1, from + 700, from + 20'000, n}) {
+                to = std::min(to, n);
+                double lo = INFINITY, hi = -INFINITY, slo = 0, shi = 0;
+                for (unsigned i = from; i < to; ++i) {
+                    if (std::isfinite(p[i].y))
+                        lo = std::min(lo, p[i].y), hi = std::max(hi, p[i].y);
+                }
+                ASSERT_EQ(s->Range(p, from, to, slo, shi), lo <= hi) << from << ".." << to;
+                if (lo <= hi) {
+                    ASSERT_TRUE(slo == lo && shi == hi) << from << ".." << to;
+                }
+            }
+    };
+    for (int i = 0; i < 70'000; ++i)
+        store.addPoint(5, i, i % 97 == 0 ? NAN : (i * 7919 % 1013) - 500.0, nullptr);
+    check(70'000);
+    store.resetCurve(5);
+    for (int i = 0; i < 30'001; ++i)
+        store.addPoint(5, i, i % 4000 < 64 ? INFINITY : 2000.0 + i % 5, nullptr);
+    check(30'001);
+    EXPECT_EQ(store.getSummary(10), nullptr);
 }
 
 TEST(CDataManager, CurveIndexOutsideRangeChangesNothing)

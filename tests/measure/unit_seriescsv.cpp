@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -176,6 +177,13 @@ TEST(SeriesCsv, TheFastNumberTextIsThePrintfText)
     for (int i = 0; i < 20000; ++i) {
         seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
         values.push_back((static_cast<double>(seed % 2000001) - 1000000.0) / std::pow(10.0, double(seed % 7)));
+        // Exact ties at the shown precisions, and any bit pattern at all
+        // (every exponent: where the fast digits hand over to the general
+        // conversion).
+        values.push_back((static_cast<double>(seed % 200001) - 100000.0) / double(1 << (seed % 13)));
+        double any;
+        std::memcpy(&any, &seed, sizeof any);
+        values.push_back(any);
     }
     for (const char* format : {"%.0f", "%.1f", "%.2f", "%.3f", "%.4f", "%.12f", "%f", "%.f"}) {
         SeriesNumberFormat fast(format, '.');

@@ -80,6 +80,17 @@ TEST_F(SafeFile, AFailedWriteKeepsTheOldFileAndNamesTheCause)
     EXPECT_EQ(Read(path), "the measurement of yesterday");
     EXPECT_EQ(Entries(), 1);   // no temporary file left behind
     EXPECT_EQ(error, CString(path + ": ") + FullDiskReason());
+    // A piece large enough to go to the file unbuffered fails alike.
+    {
+        FileSizeLimit full(1000);
+        vx::SafeFileWriter file(path.c_str());
+        EXPECT_TRUE(file.Write("head", 4));
+        EXPECT_FALSE(file.Write(std::string(300000, 'z').c_str(), 300000));
+        EXPECT_FALSE(file.Commit());
+        EXPECT_EQ(file.ErrorMessage(), CString(path + ": ") + FullDiskReason());
+    }
+    EXPECT_EQ(Read(path), "the measurement of yesterday");
+    EXPECT_EQ(Entries(), 1);
 
     // Abandoning (a cancelled export) keeps the old file as well.
     {

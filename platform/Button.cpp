@@ -167,4 +167,3 @@ void CButton::DoSetText(const CString& text)
     vx::FitTextFont(GetPeer());
 }
 
-CString CButton::DoGetText() const { return CControlWnd::DoGetText(); }

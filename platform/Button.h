@@ -40,7 +40,6 @@ public:
 protected:
     QWidget* CreatePeer(QWidget* qtParent) override;
     void DoSetText(const CString& text) override;
-    CString DoGetText() const override;
 
 private:
     friend class VxOwnerDrawButton;

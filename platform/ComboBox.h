@@ -35,11 +35,6 @@ class CComboBox : public CControlWnd {
 public:
     CComboBox();
     ~CComboBox() override;
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
-    {
-        return CreateControl("", style, rect, parent, id);
-    }
-    using CWnd::Create;
 
     int AddString(const char* text);   // sorted with CBS_SORT; returns the index
     int InsertString(int index, const char* text);   // -1 appends

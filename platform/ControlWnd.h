@@ -58,6 +58,12 @@ public:
     // Creates the control as a child of parent at rect (pixels).
     BOOL CreateControl(const char* text, DWORD style, const RECT& rect, CWnd* parent, UINT id,
                        DWORD exStyle = 0);
+    // The Create of a control without a text of its own.
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+    {
+        return CreateControl("", style, rect, parent, id);
+    }
+    using CWnd::Create;
 
 protected:
     // WM_COMMAND to the parent with this control's id and the code.

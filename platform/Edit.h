@@ -28,11 +28,6 @@ class CEdit : public CControlWnd {
 public:
     CEdit();
     ~CEdit() override;
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
-    {
-        return CreateControl("", style, rect, parent, id);
-    }
-    using CWnd::Create;
 
     void LimitText(int maxChars = 0);   // 0: the largest limit
     void SetLimitText(UINT maxChars) { LimitText(static_cast<int>(maxChars)); }

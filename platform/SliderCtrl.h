@@ -29,11 +29,6 @@ constexpr UINT TBM_GETCHANNELRECT = WM_USER + 26;
 class CSliderCtrl : public CControlWnd {
     VX_DECLARE_DYNAMIC(CSliderCtrl)
 public:
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
-    {
-        return CreateControl("", style, rect, parent, id);
-    }
-    using CWnd::Create;
 
     void SetRange(int minPos, int maxPos, BOOL redraw = FALSE);
     void SetRangeMin(int minPos, BOOL redraw = FALSE);

@@ -28,11 +28,6 @@ struct NMUPDOWN {
 class CSpinButtonCtrl : public CControlWnd {
     VX_DECLARE_DYNAMIC(CSpinButtonCtrl)
 public:
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
-    {
-        return CreateControl("", style, rect, parent, id);
-    }
-    using CWnd::Create;
 
     void SetRange(short lower, short upper) { SetRange32(lower, upper); }
     void SetRange32(int lower, int upper);

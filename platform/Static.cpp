@@ -122,7 +122,6 @@ void CStatic::DoSetText(const CString& text)
     vx::FitTextFont(GetPeer());
 }
 
-CString CStatic::DoGetText() const { return CControlWnd::DoGetText(); }
 
 namespace vx {
 

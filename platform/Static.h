@@ -26,7 +26,6 @@ public:
 protected:
     QWidget* CreatePeer(QWidget* qtParent) override;
     void DoSetText(const CString& text) override;
-    CString DoGetText() const override;
 };
 
 class QWidget;

@@ -34,11 +34,6 @@ struct TCITEM {
 class CTabCtrl : public CControlWnd {
     VX_DECLARE_DYNAMIC(CTabCtrl)
 public:
-    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
-    {
-        return CreateControl("", style, rect, parent, id);
-    }
-    using CWnd::Create;
 
     LONG InsertItem(int index, const char* text);
     LONG InsertItem(int index, const char* text, LPARAM data);

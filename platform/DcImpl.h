@@ -110,4 +110,6 @@ struct CDC::Impl {
 namespace vx::dcdetail {
 QColor ToQColor(COLORREF c);
 QRgb Rop2(int rop, QRgb pen, QRgb dst);
+// Cosmetic pen dash patterns in pixels (on, off, ...).
+const std::vector<int>& DashPattern(int style);
 } // namespace vx::dcdetail

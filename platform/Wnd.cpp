@@ -4,24 +4,15 @@
 #include "platform/Numbers.h"
 #include "platform/Text1252.h"
 #include "platform/Timer.h"
+#include "platform/WndImpl.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QFocusEvent>
 #include <QFont>
 #include <QHash>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QResizeEvent>
 #include <QScreen>
-#include <QWheelEvent>
 #include <QWidget>
-#include <QWindow>
-#include <QImage>
 
 #include <algorithm>
-#include <cmath>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -30,21 +21,14 @@
 
 VX_IMPLEMENT_DYNAMIC(CWnd, CObject)
 
+using vx::wnddetail::findChildWnd;
+using vx::wnddetail::g_cursorWnd;
+using vx::wnddetail::g_fontResolver;
+using vx::wnddetail::installKeyFilter;
+
 namespace vx::detail {
 void DropMessagesFor(const CWnd* target);
-int g_handlerDepth = 0;   // messages being handled on the UI thread
 } // namespace vx::detail
-
-// Private access for the helpers in this file.
-class VxWndAccess {
-public:
-    static LRESULT deliver(CWnd* w, UINT msg, WPARAM wp, LPARAM lp, bool* defaultReached);
-    static bool handleQtEvent(CWnd* w, QObject* watched, QEvent* e);
-    static void peerGone(CWnd* w, QWidget* peer);
-    static void setDestroyed(CWnd* w, bool destroyed);
-    static std::uint64_t targetSerial(const CWnd* w);
-    static bool dblClks(const CWnd* w) { return w->m_dblClks; }
-};
 
 namespace {
 
@@ -54,29 +38,6 @@ std::atomic<std::uint64_t> g_nextSerial{1};
 
 QHash<const QWidget*, CWnd*> g_peers;
 CWnd* g_capture = nullptr;
-CWnd* g_cursorWnd = nullptr;     // window under the mouse (WM_SETCURSOR target)
-CWnd* g_focusWnd = nullptr;      // last window that got the focus
-std::uint64_t g_focusSerial = 0;
-CWnd::FontResolver g_fontResolver = nullptr;
-
-// The modifiers of the key event being handled: GetKeyState answers for the
-// moment of the message, also for synthesized events.
-int g_keyEventDepth = 0;
-Qt::KeyboardModifiers g_keyMods;
-struct KeyEventScope {
-    int savedDepth = g_keyEventDepth;
-    Qt::KeyboardModifiers savedMods = g_keyMods;
-    explicit KeyEventScope(Qt::KeyboardModifiers mods)
-    {
-        ++g_keyEventDepth;
-        g_keyMods = mods;
-    }
-    ~KeyEventScope()
-    {
-        g_keyEventDepth = savedDepth;
-        g_keyMods = savedMods;
-    }
-};
 
 struct ClassInfo {
     UINT style;
@@ -84,74 +45,6 @@ struct ClassInfo {
 };
 std::mutex g_classMutex;
 std::map<std::string, ClassInfo> g_classes;
-
-CPoint toPoint(const QPointF& p)
-{
-    return CPoint(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
-}
-
-UINT mouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
-{
-    UINT f = 0;
-    if (buttons & Qt::LeftButton)
-        f |= MK_LBUTTON;
-    if (buttons & Qt::RightButton)
-        f |= MK_RBUTTON;
-    if (buttons & Qt::MiddleButton)
-        f |= MK_MBUTTON;
-    if (mods & Qt::ShiftModifier)
-        f |= MK_SHIFT;
-    if (mods & Qt::ControlModifier)
-        f |= MK_CONTROL;
-    return f;
-}
-
-LPARAM pointParam(CPoint p) { return MAKELPARAM(p.x, p.y); }
-CPoint paramPoint(LPARAM l)
-{
-    return CPoint(static_cast<short>(LOWORD(static_cast<std::uintptr_t>(l))),
-                  static_cast<short>(HIWORD(static_cast<std::uintptr_t>(l))));
-}
-WPARAM makeWParam(UINT lo, UINT hi) { return static_cast<WPARAM>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16)); }
-
-UINT virtualKey(int key, Qt::KeyboardModifiers mods)
-{
-    // The numeric pad's plus and minus have codes of their own (the chart
-    // zooms with them); the main keyboard's do not stand in for them.
-    if (mods & Qt::KeypadModifier) {
-        if (key == Qt::Key_Plus)
-            return VK_ADD;
-        if (key == Qt::Key_Minus)
-            return VK_SUBTRACT;
-    }
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return static_cast<UINT>('A' + (key - Qt::Key_A));
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return static_cast<UINT>('0' + (key - Qt::Key_0));
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return VK_F1 + static_cast<UINT>(key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    default: return 0;
-    }
-}
 
 // Lives on the peer: forwards its events to the window and tells it when
 // the widget is deleted behind its back (with a Qt parent, for instance).
@@ -176,63 +69,6 @@ private:
     QWidget* m_peer;
 };
 
-// The default peer: a plain widget that paints nothing of its own.
-class WndWidget : public QWidget {
-public:
-    explicit WndWidget(QWidget* parent) : QWidget(parent)
-    {
-        setMouseTracking(true);
-        setFocusPolicy(Qt::ClickFocus);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {}
-};
-
-// Key messages pass PreTranslateMessage of the focus window and its parents
-// before anything else sees them.
-class KeyPreFilter : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
-            return false;
-        auto* w = qobject_cast<QWidget*>(watched);
-        // Once per key: at the widget it goes to first, not again while Qt
-        // hands an ignored key on to the parents.
-        QWidget* focus = QApplication::focusWidget();
-        if (!w || (focus ? w != focus : !w->isWindow()))
-            return false;
-        CWnd* wnd = w ? CWnd::FromChildWidget(w) : nullptr;
-        if (!wnd)
-            return false;
-        auto* ke = static_cast<QKeyEvent*>(e);
-        KeyEventScope keyScope(ke->modifiers());
-        MSG msg;
-        msg.hwnd = wnd;
-        msg.message = e->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP;
-        msg.wParam = virtualKey(ke->key(), ke->modifiers());
-        msg.lParam = ke->isAutoRepeat() ? (1 << 30) : 0;
-        for (CWnd* p = wnd; p; p = p->GetParent()) {
-            const std::uint64_t serial = p->GetSerial();
-            if (p->PreTranslateMessage(&msg))
-                return true;
-            if (!CWnd::IsLive(p, serial))
-                break;
-        }
-        return false;
-    }
-};
-
-void installKeyFilter()
-{
-    static KeyPreFilter* filter = nullptr;
-    if (!filter && qApp) {
-        filter = new KeyPreFilter;
-        qApp->installEventFilter(filter);
-    }
-}
-
 // A window may be destroyed from inside an event of its own widget or of a
 // child's (a button click that ends a dialog), so the widget is hidden at
 // once and deleted when control is back in the event loop.
@@ -241,6 +77,13 @@ void retirePeer(QWidget* peer)
     peer->hide();
     peer->deleteLater();
 }
+
+} // namespace
+
+namespace vx::wnddetail {
+
+CWnd* g_cursorWnd = nullptr;     // window under the mouse (WM_SETCURSOR target)
+CWnd::FontResolver g_fontResolver = nullptr;
 
 CWnd* findChildWnd(const QWidget* w)
 {
@@ -252,7 +95,7 @@ CWnd* findChildWnd(const QWidget* w)
     return nullptr;
 }
 
-} // namespace
+} // namespace vx::wnddetail
 
 namespace vx::detail {
 
@@ -266,13 +109,6 @@ std::uint64_t TargetSerial(const CWnd* target)
     return VxWndAccess::targetSerial(target);
 }
 
-bool CurrentKeyModifiers(Qt::KeyboardModifiers& mods)
-{
-    if (g_keyEventDepth == 0)
-        return false;
-    mods = g_keyMods;
-    return true;
-}
 
 QWidget* CursorTargetWidget()
 {
@@ -974,422 +810,4 @@ UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*)
 BOOL CWnd::KillTimer(UINT_PTR id)
 {
     return vx::KillTimer(this, id);
-}
-
-// ---- Messages ------------------------------------------------------------
-
-LRESULT CWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return vx::SendMessage(this, msg, wParam, lParam);
-}
-
-BOOL CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return vx::PostMessage(this, msg, wParam, lParam);
-}
-
-LRESULT CWnd::SendDlgItemMessage(int id, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    CWnd* c = GetDlgItem(id);
-    return c ? c->SendMessage(msg, wParam, lParam) : 0;
-}
-
-void CWnd::SendMessageToDescendants(UINT msg, WPARAM wParam, LPARAM lParam, BOOL deep)
-{
-    for (CWnd* c : std::vector<CWnd*>(m_children)) {
-        const std::uint64_t serial = c->m_serial;
-        c->SendMessage(msg, wParam, lParam);
-        if (deep && IsLive(c, serial))
-            c->SendMessageToDescendants(msg, wParam, lParam, TRUE);
-    }
-}
-
-void CWnd::MapMessageFn(UINT msg, std::function<LRESULT(WPARAM, LPARAM)> fn)
-{
-    m_msgMap[msg] = std::move(fn);
-}
-
-void CWnd::MapCommandFn(UINT code, UINT first, UINT last, std::function<void(UINT)> fn)
-{
-    m_cmdMap.push_back({code, first, last, std::move(fn)});
-}
-
-void CWnd::MapNotifyFn(UINT code, UINT id, std::function<void(NMHDR*, LRESULT*)> fn)
-{
-    m_notifyMap.push_back({code, id, std::move(fn)});
-}
-
-LRESULT VxWndAccess::deliver(CWnd* w, UINT msg, WPARAM wp, LPARAM lp, bool* defaultReached)
-{
-    if (msg == WM_PAINT && w->m_peer && !w->m_inPaint) {
-        // Painting needs the peer's paint event; a WM_PAINT sent by hand
-        // becomes an immediate repaint.
-        QWidget* peer = w->m_peer;
-        if (!peer->isVisible())
-            return 0;
-        QWindow* native = peer->window()->windowHandle();
-        if (native && native->isExposed()) {
-            peer->repaint();
-        } else {
-            // Nothing on screen yet: paint into a scratch image so the
-            // handler still runs inside a proper paint event.
-            QImage scratch(peer->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-            peer->render(&scratch);
-        }
-        return 0;
-    }
-    CWnd::Dispatch d{msg, wp, lp};
-    CWnd::Dispatch* prev = w->m_dispatch;
-    const std::uint64_t serial = w->m_serial;
-    w->m_dispatch = &d;
-    ++vx::detail::g_handlerDepth;
-    LRESULT r = w->WindowProc(msg, wp, lp);
-    --vx::detail::g_handlerDepth;
-    if (CWnd::IsLive(w, serial))
-        w->m_dispatch = prev;
-    if (defaultReached)
-        *defaultReached = d.defaultReached;
-    return r;
-}
-
-LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (auto it = m_msgMap.find(msg); it != m_msgMap.end()) {
-        // Copy: the handler may change the map.
-        auto fn = it->second;
-        return fn(wParam, lParam);
-    }
-    switch (msg) {
-    case WM_CREATE: return OnCreate();
-    case WM_DESTROY: OnDestroy(); return 0;
-    case WM_CLOSE: OnClose(); return 0;
-    case WM_PAINT: OnPaint(); return 0;
-    case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<CDC*>(wParam));
-    case WM_LBUTTONDOWN: OnLButtonDown(static_cast<UINT>(wParam), paramPoint(lParam)); return 0;
-    case WM_LBUTTONUP: OnLButtonUp(static_cast<UINT>(wParam), paramPoint(lParam)); return 0;
-    case WM_LBUTTONDBLCLK: OnLButtonDblClk(static_cast<UINT>(wParam), paramPoint(lParam)); return 0;
-    case WM_RBUTTONDOWN: OnRButtonDown(static_cast<UINT>(wParam), paramPoint(lParam)); return 0;
-    case WM_RBUTTONUP: OnRButtonUp(static_cast<UINT>(wParam), paramPoint(lParam)); return 0;
-    case WM_MOUSEMOVE: OnMouseMove(static_cast<UINT>(wParam), paramPoint(lParam)); return 0;
-    case WM_MOUSEWHEEL:
-        return OnMouseWheel(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), paramPoint(lParam));
-    case WM_KEYDOWN:
-        OnKeyDown(static_cast<UINT>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
-                  HIWORD(static_cast<std::uintptr_t>(lParam)));
-        return 0;
-    case WM_KEYUP:
-        OnKeyUp(static_cast<UINT>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
-                HIWORD(static_cast<std::uintptr_t>(lParam)));
-        return 0;
-    case WM_CHAR:
-        OnChar(static_cast<UINT>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
-               HIWORD(static_cast<std::uintptr_t>(lParam)));
-        return 0;
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
-               HIWORD(static_cast<std::uintptr_t>(lParam)));
-        return 0;
-    case WM_MOVE:
-        OnMove(static_cast<short>(LOWORD(static_cast<std::uintptr_t>(lParam))),
-               static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam))));
-        return 0;
-    case WM_TIMER: OnTimer(static_cast<UINT_PTR>(wParam)); return 0;
-    case WM_SETFOCUS: OnSetFocus(reinterpret_cast<CWnd*>(wParam)); return 0;
-    case WM_KILLFOCUS: OnKillFocus(reinterpret_cast<CWnd*>(wParam)); return 0;
-    case WM_SETCURSOR:
-        return OnSetCursor(reinterpret_cast<CWnd*>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
-                           HIWORD(static_cast<std::uintptr_t>(lParam)));
-    case WM_SHOWWINDOW: OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); return 0;
-    case WM_CHILDACTIVATE: OnChildActivate(); return 0;
-    case WM_HSCROLL:
-        OnHScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<CWnd*>(lParam));
-        return 0;
-    case WM_VSCROLL:
-        OnVScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<CWnd*>(lParam));
-        return 0;
-    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<CWnd*>(wParam), paramPoint(lParam)); return 0;
-    case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;
-    case WM_GETDLGCODE: return OnGetDlgCode();
-    case WM_COMMAND:
-        if (OnCommand(wParam, lParam))
-            return 0;
-        break;
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (OnNotify(wParam, lParam, &result))
-            return result;
-        break;
-    }
-    default: break;
-    }
-    return DefWindowProc(msg, wParam, lParam);
-}
-
-LRESULT CWnd::Default()
-{
-    if (!m_dispatch)
-        return 0;
-    return DefWindowProc(m_dispatch->msg, m_dispatch->wParam, m_dispatch->lParam);
-}
-
-LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (m_dispatch && m_dispatch->msg == msg)
-        m_dispatch->defaultReached = true;
-    switch (msg) {
-    case WM_SETTEXT:
-        DoSetText(CString(reinterpret_cast<const char*>(lParam)));
-        return TRUE;
-    case WM_GETTEXT: {
-        auto* buffer = reinterpret_cast<char*>(lParam);
-        return GetWindowText(buffer, static_cast<int>(wParam));
-    }
-    case WM_GETTEXTLENGTH: return GetWindowTextLength();
-    case WM_SETFONT:
-        m_font = reinterpret_cast<CFont*>(wParam);
-        if (m_peer && m_font && g_fontResolver) {
-            m_peer->setFont(g_fontResolver(m_font));
-            if (lParam)
-                m_peer->update();
-        }
-        return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(m_font);
-    case WM_CLOSE: DestroyWindow(); return 0;
-    case WM_ERASEBKGND: return TRUE;
-    case WM_SETCURSOR: {
-        // The parent decides first (a busy main window keeps the wait
-        // cursor over all its children); else the class cursor.
-        if (m_parent && (m_style & WS_CHILD) && m_parent->SendMessage(WM_SETCURSOR, wParam, lParam))
-            return TRUE;
-        if (m_peer && g_cursorWnd == this) {
-            if (m_classCursor)
-                ::SetCursor(m_classCursor);
-            else
-                m_peer->unsetCursor();
-        }
-        return FALSE;
-    }
-    case WM_MOUSEWHEEL:
-        // From a Qt event Qt itself offers the wheel to the parent.
-        if (m_parent && (m_style & WS_CHILD) && m_eventDepth == 0)
-            return m_parent->SendMessage(msg, wParam, lParam);
-        return 0;
-    default: return 0;
-    }
-}
-
-BOOL CWnd::PreTranslateMessage(MSG*)
-{
-    return FALSE;
-}
-
-int CWnd::OnCreate() { return static_cast<int>(Default()); }
-void CWnd::OnDestroy() { Default(); }
-void CWnd::OnClose() { Default(); }
-void CWnd::OnPaint() { Default(); }
-BOOL CWnd::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
-void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return static_cast<BOOL>(Default()); }
-void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
-void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
-void CWnd::OnSize(UINT, int, int) { Default(); }
-void CWnd::OnMove(int, int) { Default(); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-void CWnd::OnSetFocus(CWnd*) { Default(); }
-void CWnd::OnKillFocus(CWnd*) { Default(); }
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
-void CWnd::OnShowWindow(BOOL, UINT) { Default(); }
-void CWnd::OnChildActivate() { Default(); }
-void CWnd::OnHScroll(UINT, UINT, CWnd*) { Default(); }
-void CWnd::OnVScroll(UINT, UINT, CWnd*) { Default(); }
-void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
-UINT CWnd::OnGetDlgCode() { return static_cast<UINT>(Default()); }
-
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM)
-{
-    const UINT id = LOWORD(wParam);
-    const UINT code = HIWORD(wParam);
-    for (const auto& e : m_cmdMap) {
-        if (e.code == code && id >= e.first && id <= e.last) {
-            auto fn = e.fn;
-            fn(id);
-            return TRUE;
-        }
-    }
-    return FALSE;
-}
-
-BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result)
-{
-    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-    if (!hdr)
-        return FALSE;
-    for (const auto& e : m_notifyMap) {
-        if (e.code == hdr->code && e.id == hdr->idFrom) {
-            auto fn = e.fn;
-            LRESULT r = 0;
-            fn(hdr, &r);
-            if (result)
-                *result = r;
-            return TRUE;
-        }
-    }
-    return FALSE;
-}
-
-// ---- Qt events -------------------------------------------------------------
-
-bool VxWndAccess::handleQtEvent(CWnd* w, QObject*, QEvent* e)
-{
-    QWidget* peer = w->m_peer;
-    if (!peer)
-        return false;
-    const std::uint64_t serial = w->m_serial;
-    struct DepthGuard {
-        CWnd* w;
-        std::uint64_t serial;
-        explicit DepthGuard(CWnd* wnd) : w(wnd), serial(wnd->m_serial) { ++w->m_eventDepth; }
-        ~DepthGuard()
-        {
-            if (CWnd::IsLive(w, serial))
-                --w->m_eventDepth;
-        }
-    } guard(w);
-
-    auto send = [&](UINT msg, WPARAM wp, LPARAM lp, bool* reached = nullptr) -> LRESULT {
-        if (!CWnd::IsLive(w, serial) || !w->m_peer)
-            return 0;
-        return deliver(w, msg, wp, lp, reached);
-    };
-    // Mouse messages stay with the window they hit; Qt would hand a click
-    // that a plain widget ignores on to its parent.
-    const bool ownWidget = dynamic_cast<WndWidget*>(peer) != nullptr;
-    auto setCursorFor = [&](UINT mouseMsg) {
-        g_cursorWnd = w;
-        send(WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, mouseMsg));
-    };
-
-    switch (e->type()) {
-    case QEvent::Paint: {
-        auto* pe = static_cast<QPaintEvent*>(e);
-        const QRect r = pe->rect();
-        w->m_paintRect = CRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
-        w->m_inPaint = true;
-        bool reached = false;
-        send(WM_PAINT, 0, 0, &reached);
-        if (CWnd::IsLive(w, serial)) {
-            w->m_inPaint = false;
-            w->m_paintRect = CRect();
-        }
-        return !reached;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick: {
-        auto* me = static_cast<QMouseEvent*>(e);
-        const bool press = e->type() != QEvent::MouseButtonRelease;
-        const bool dbl = e->type() == QEvent::MouseButtonDblClick && w->m_dblClks;
-        UINT msg = 0;
-        if (me->button() == Qt::LeftButton)
-            msg = dbl ? WM_LBUTTONDBLCLK : press ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-        else if (me->button() == Qt::RightButton)
-            msg = dbl ? WM_RBUTTONDBLCLK : press ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-        else if (me->button() == Qt::MiddleButton)
-            msg = press ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-        if (!msg)
-            return false;
-        if (press)
-            setCursorFor(msg);
-        bool reached = false;
-        send(msg, mouseFlags(me->buttons(), me->modifiers()), pointParam(toPoint(me->position())), &reached);
-        return ownWidget || !reached;
-    }
-    case QEvent::MouseMove: {
-        auto* me = static_cast<QMouseEvent*>(e);
-        setCursorFor(WM_MOUSEMOVE);
-        bool reached = false;
-        send(WM_MOUSEMOVE, mouseFlags(me->buttons(), me->modifiers()), pointParam(toPoint(me->position())),
-             &reached);
-        return ownWidget || !reached;
-    }
-    case QEvent::Wheel: {
-        auto* we = static_cast<QWheelEvent*>(e);
-        const int delta = we->angleDelta().y();
-        if (delta == 0)
-            return false;
-        const QPoint g = we->globalPosition().toPoint();
-        bool reached = false;
-        send(WM_MOUSEWHEEL, makeWParam(mouseFlags(we->buttons(), we->modifiers()), static_cast<UINT>(delta & 0xFFFF)),
-             MAKELPARAM(g.x(), g.y()), &reached);
-        return !reached;
-    }
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-        if (!peer->hasFocus())
-            return false;   // propagated from a focused child
-        auto* ke = static_cast<QKeyEvent*>(e);
-        KeyEventScope keyScope(ke->modifiers());
-        const UINT vk = virtualKey(ke->key(), ke->modifiers());
-        const LPARAM lp = 1 | (ke->isAutoRepeat() ? (1 << 30) : 0);
-        bool keyDefault = true;
-        if (vk)
-            send(e->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP, vk, lp, &keyDefault);
-        if (e->type() == QEvent::KeyRelease)
-            return !keyDefault;
-        bool charDefault = true;
-        const QString text = ke->text();
-        if (!text.isEmpty() && CWnd::IsLive(w, serial)) {
-            const unsigned char ch = vx::UnicodeToCp1252(text.at(0).unicode());
-            send(WM_CHAR, ch, lp, &charDefault);
-        }
-        return !(keyDefault && charDefault);
-    }
-    case QEvent::FocusIn: {
-        CWnd* old = CWnd::IsLive(g_focusWnd, g_focusSerial) && g_focusWnd != w ? g_focusWnd : nullptr;
-        g_focusWnd = w;
-        g_focusSerial = serial;
-        send(WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
-        return false;
-    }
-    case QEvent::FocusOut: {
-        CWnd* next = findChildWnd(QApplication::focusWidget());
-        send(WM_KILLFOCUS, reinterpret_cast<WPARAM>(next == w ? nullptr : next), 0);
-        return false;
-    }
-    case QEvent::Resize: {
-        const QSize s = static_cast<QResizeEvent*>(e)->size();
-        if (s.width() != w->m_lastWidth || s.height() != w->m_lastHeight) {
-            w->m_lastWidth = s.width();
-            w->m_lastHeight = s.height();
-            send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(s.width(), s.height()));
-        }
-        return false;
-    }
-    case QEvent::Close: {
-        // The window decides: the default destroys it, dialogs end instead.
-        e->ignore();
-        send(WM_CLOSE, 0, 0);
-        return true;
-    }
-    case QEvent::ContextMenu: {
-        auto* ce = static_cast<QContextMenuEvent*>(e);
-        bool reached = false;
-        send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w), MAKELPARAM(ce->globalPos().x(), ce->globalPos().y()),
-             &reached);
-        return !reached;
-    }
-    case QEvent::Leave:
-        if (g_cursorWnd == w)
-            g_cursorWnd = nullptr;
-        return false;
-    default:
-        return false;
-    }
 }

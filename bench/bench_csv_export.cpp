@@ -106,16 +106,8 @@ struct MeasurePage {
     {
         table[0] = Channel();
         table[0].m_pPortMan = &port;
-        CPageSharedState s;
-        s.pChannelTable = table;
-        s.pReceiveStrings = receive;
-        s.pLanguageOffset = &languageOffset;
-        s.pConnectionMode = &connectionMode;
-        s.pCurrentChannel = &currentChannel;
-        s.pBusyFlag = &busy;
-        s.pOperatingMode = &operatingMode;
-        s.pArrivalStatus = &arrival;
-        page.SetSharedState(s);
+        page.SetSharedState(
+            {table, receive, &languageOffset, &connectionMode, &currentChannel, &busy, &operatingMode, &arrival});
         sheet.AddPage(&page);
         sheet.Create(nullptr, WS_POPUP);
         page.GetDisplay().ClearCurve(0);

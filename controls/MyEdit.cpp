@@ -26,16 +26,8 @@ public:
     {
         if (m_previous.isNull())
             m_previous = QString();
-        const QString& old = m_previous;
-        int p = 0;
-        const int maxP = static_cast<int>(std::min(old.size(), input.size()));
-        while (p < maxP && old[p] == input[p])
-            ++p;
-        int q = 0;
-        while (q < maxP - p && old[old.size() - 1 - q] == input[input.size() - 1 - q])
-            ++q;
-        const int inserted = static_cast<int>(input.size()) - p - q;
-        if (inserted > 0 && !IsAllowedInsertion(input.mid(p, inserted)))
+        const vx::TextChange change = vx::FindTextChange(m_previous, input);
+        if (change.inserted > 0 && !IsAllowedInsertion(input.mid(change.keptFront, change.inserted)))
             return Invalid;
         State s = Acceptable;
         if (m_inner)

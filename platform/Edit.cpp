@@ -15,6 +15,24 @@ VX_IMPLEMENT_DYNAMIC(CRichEditCtrl, CEdit)
 
 using vx::ctldetail::CodeScope;
 
+namespace vx {
+
+TextChange FindTextChange(const QString& before, const QString& after)
+{
+    TextChange c;
+    const int most = static_cast<int>(std::min(before.size(), after.size()));
+    while (c.keptFront < most && before[c.keptFront] == after[c.keptFront])
+        ++c.keptFront;
+    while (c.keptBack < most - c.keptFront
+           && before[before.size() - 1 - c.keptBack] == after[after.size() - 1 - c.keptBack])
+        ++c.keptBack;
+    c.inserted = static_cast<int>(after.size()) - c.keptFront - c.keptBack;
+    c.removed = static_cast<int>(before.size()) - c.keptFront - c.keptBack;
+    return c;
+}
+
+} // namespace vx
+
 namespace {
 
 // Multi-line edits count a line break as CR LF, Qt as one character.
@@ -64,15 +82,9 @@ public:
         if (m_owner->m_settingFromCode)
             return Acceptable;
         const QString& old = m_owner->m_lastText;
-        int p = 0;
-        const int maxP = static_cast<int>(std::min(old.size(), input.size()));
-        while (p < maxP && old[p] == input[p])
-            ++p;
-        int q = 0;
-        while (q < maxP - p && old[old.size() - 1 - q] == input[input.size() - 1 - q])
-            ++q;
-        const int inserted = static_cast<int>(input.size()) - p - q;
-        const int removed = static_cast<int>(old.size()) - p - q;
+        const vx::TextChange change = vx::FindTextChange(old, input);
+        const int p = change.keptFront, q = change.keptBack;
+        const int inserted = change.inserted, removed = change.removed;
         if (inserted <= 0)
             return Acceptable;
         QString ins = input.mid(p, inserted);

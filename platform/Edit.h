@@ -92,3 +92,17 @@ protected:
     // The font of a rich edit's text: monospaced, 12 pixels.
     static void SetMonospacedFont(QWidget* w);
 };
+
+namespace vx {
+
+// Where a field's text changed between two looks: the start and the end it
+// kept, and how many characters came in and went out between them.
+struct TextChange {
+    int keptFront = 0;
+    int keptBack = 0;
+    int inserted = 0;
+    int removed = 0;
+};
+TextChange FindTextChange(const QString& before, const QString& after);
+
+} // namespace vx

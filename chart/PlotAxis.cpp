@@ -612,6 +612,15 @@ void CPlotAxis::DrawBandsAndMarkers(CDCEx* dc)
     dc->SetBkMode(oldMode);
 }
 
+// The room for the ticks is measured afresh on every paint, however the
+// step is found: what the last Draw left (its title's room included) would
+// give the first paint another step than the second.
+void CPlotAxis::MeasureTickRoom()
+{
+    m_dGap = m_nKind == 1 ? 2.0 * m_nArrowSize : 4.0 * m_nArrowSize;
+    m_dKeyExtent = MeasureKeyExtent();
+}
+
 void CPlotAxis::PrepareScale(CDC* dc)
 {
     if (!m_bAutoScale) {
@@ -619,6 +628,7 @@ void CPlotAxis::PrepareScale(CDC* dc)
         // for the room the layout now gives.
         if (!m_bAutoStep || !IsLinear())
             return;
+        MeasureTickRoom();
         // Not through the autoscale rounding: widening the ends there
         // would call for a coarser step than the range needs.
         const int n = TickCount(dc);
@@ -628,8 +638,7 @@ void CPlotAxis::PrepareScale(CDC* dc)
             m_dStep = step;
         return;
     }
-    m_dGap = m_nKind == 1 ? 2.0 * m_nArrowSize : 4.0 * m_nArrowSize;
-    m_dKeyExtent = MeasureKeyExtent();
+    MeasureTickRoom();
     // The rounded ends have texts of another width, which can change how
     // many ticks fit; settle now rather than on the next paint.
     int n = TickCount(dc);

@@ -227,6 +227,7 @@ private:
     int FreeSize() const;
     int TickCount(CDC* dc) const;
     double MeasureKeyExtent() const;
+    void MeasureTickRoom();
     void DrawKeys(CDCEx* dc);
     void DrawBandsAndMarkers(CDCEx* dc);
     void DrawArrow(CDCEx* dc, int x, int y, int direction);

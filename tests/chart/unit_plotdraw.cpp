@@ -587,6 +587,33 @@ TEST(Paint, AutoscaleSettlesOnTheFirstPaint)
     EXPECT_TRUE(first == second);
 }
 
+TEST(Paint, AFixedRangeKeepsItsAutomaticStepFromTheFirstPaint)
+{
+    FixedMetrics metrics;
+    for (int width : {400, 485, 855})
+        for (double hi : {12.0, 97.3, 500.0}) {
+            TestPlot plot;
+            plot.SetShowLegend(false);
+            ChartPoint pts[2] = {{0, 0.3}, {hi, hi * 3}};
+            plot.SetData(pts, 2, 0, 0, 0, true, false, false);
+            for (CPlotAxis* a : {&plot.GetXAxis(0), &plot.GetYAxis(0)}) {
+                a->SetAutoScale(false);
+                a->SetShownRange(0, hi, 0);
+            }
+            QImage first = BlankImage(width, 300), second = BlankImage(width, 300);
+            plot.RenderTo(first);
+            double x1, y1, x2, y2;
+            plot.GetXAxis(0).GetRange(nullptr, nullptr, &x1);
+            plot.GetYAxis(0).GetRange(nullptr, nullptr, &y1);
+            plot.RenderTo(second);
+            plot.GetXAxis(0).GetRange(nullptr, nullptr, &x2);
+            plot.GetYAxis(0).GetRange(nullptr, nullptr, &y2);
+            EXPECT_EQ(x1, x2) << width << " " << hi;
+            EXPECT_EQ(y1, y2) << width << " " << hi;
+            EXPECT_TRUE(first == second) << width << " " << hi;
+        }
+}
+
 TEST(Paint, ASpikeInsideOnePixelColumnStaysVisible)
 {
     // A million flat points with a spike of 100 samples that starts and ends
@@ -784,3 +811,4 @@ TEST(Paint, TheThreeBackgroundsLieOneInsideTheOther)
         EXPECT_EQ(CountColor(img, r, RGB(10, 20, 30)), 0);
     }
 }
+

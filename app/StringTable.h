@@ -2,8 +2,10 @@
 
 #include "platform/CString.h"
 
-// The program's texts: id = 5100 + language offset + index, 110 per
-// language (German 5100, English 6100, French 7100, Spanish 8100). A text a
+// The program's texts: id = 5100 + language offset + index (German 5100,
+// English 6100, French 7100, Spanish 8100). Indices 0-109 are the original
+// set; the messages this program adds for what the original left unsaid
+// take 110 and up. A text a
 // language lacks falls back to English, then German, so a control is never
 // blanked.
 namespace vx {
@@ -13,7 +15,7 @@ constexpr int kLanguageEnglish = 1000;
 constexpr int kLanguageFrench = 2000;
 constexpr int kLanguageSpanish = 3000;
 constexpr UINT kStringBase = 5100;
-constexpr int kStringsPerLanguage = 110;
+constexpr int kStringsPerLanguage = 200;
 
 bool LookupProgramString(UINT id, CString& out);
 // Makes CString::LoadString read this table.

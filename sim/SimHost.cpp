@@ -149,8 +149,17 @@ std::string UsageText()
            "  --model CODE     model code in the 'V' answer (default H2; H1 is a\n"
            "                   variant-800 device; an empty code gives none)\n"
            "  --split N        send every answer in pieces of N bytes\n"
+           "  --split-gap MS   time between those pieces (default 10)\n"
            "  --delay MS       delay before every answer (default 5)\n"
            "  --silent CMD     never answer these command letters (repeatable)\n"
+           "  --junk HEX       send these bytes before every answer (e.g. 7E or 7E,00)\n"
+           "  --junk-on CMD    ... only before answers to these letters (keys included)\n"
+           "  --junk-after N   ... only after N answers it would have preceded\n"
+           "  --record-tail T  bytes 18-19 of a row record: check (a check pair, the\n"
+           "                   default), row (the row's own bytes) or zero\n"
+           "  --vanish-on C[:N] leave the line when letter C arrives (the N-th time)\n"
+           "  --cut C:N        send only the first N bytes of the answer to C, then\n"
+           "                   leave the line\n"
            "  --log FILE       write every byte received and sent, with times\n"
            "  --link PATH      keep a symbolic link PATH to the terminal (replaced\n"
            "                   when it exists, removed at exit), so a restarted\n"
@@ -171,9 +180,10 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
             out.help = true;
             continue;
         }
-        static const char* const kWithValue[] = {"--sample-mode", "--auto-rate", "--model", "--split",
-                                                 "--delay",       "--silent",    "--log",
-                                                 "--link"};
+        static const char* const kWithValue[] = {
+            "--sample-mode", "--auto-rate", "--model",     "--split",       "--split-gap", "--delay",
+            "--silent",      "--log",       "--link",      "--junk",        "--junk-on",   "--junk-after",
+            "--record-tail", "--vanish-on", "--cut"};
         bool known = false;
         for (const char* k : kWithValue)
             known = known || name == k;
@@ -215,6 +225,59 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
                 return bad("expected one or more command letters");
             for (char c : value)
                 out.device.faults.silent.insert(static_cast<std::uint8_t>(c));
+        } else if (name == "--split-gap") {
+            const auto v = ParseNumber(value, 0, 600000);
+            if (!v)
+                return bad("expected milliseconds");
+            out.device.faults.splitGapMs = static_cast<int>(*v);
+        } else if (name == "--junk") {
+            Bytes junk;
+            std::size_t at = 0;
+            while (at <= value.size()) {
+                const std::size_t comma = std::min(value.find(',', at), value.size());
+                long b = 0;
+                const char* first = value.data() + at;
+                const char* last = value.data() + comma;
+                auto [p, ec] = std::from_chars(first, last, b, 16);
+                if (first == last || ec != std::errc() || p != last || b < 0 || b > 255)
+                    return bad("expected hexadecimal bytes separated by commas");
+                junk.push_back(static_cast<std::uint8_t>(b));
+                at = comma + 1;
+            }
+            out.device.faults.leadingJunk = junk;
+        } else if (name == "--junk-on") {
+            if (value.empty())
+                return bad("expected one or more command letters");
+            for (char c : value)
+                out.device.faults.junkOnly.insert(static_cast<std::uint8_t>(c));
+        } else if (name == "--junk-after") {
+            const auto v = ParseNumber(value, 0, 1000000);
+            if (!v)
+                return bad("expected a number of answers");
+            out.device.faults.junkAfter = static_cast<int>(*v);
+        } else if (name == "--record-tail") {
+            if (value == "check")
+                out.device.faults.recordTail = Faults::RecordTail::CheckPair;
+            else if (value == "row")
+                out.device.faults.recordTail = Faults::RecordTail::RowBytes;
+            else if (value == "zero")
+                out.device.faults.recordTail = Faults::RecordTail::Zero;
+            else
+                return bad("expected check, row or zero");
+        } else if (name == "--vanish-on" || name == "--cut") {
+            const std::size_t colon = value.find(':');
+            const std::string count = colon == std::string::npos ? std::string() : value.substr(colon + 1);
+            const bool cut = name == "--cut";
+            const auto v = count.empty() && !cut ? std::optional<long>(1) : ParseNumber(count, cut ? 0 : 1, 100000000);
+            if ((colon == std::string::npos ? value.size() : colon) != 1 || !v)
+                return bad(cut ? "expected a letter and a byte count, such as A:200" : "expected a letter, or a letter and a count, such as e:3");
+            if (cut) {
+                out.device.faults.cutAnswerOf = static_cast<std::uint8_t>(value[0]);
+                out.device.faults.cutAt = static_cast<std::size_t>(*v);
+            } else {
+                out.device.faults.vanishOn = static_cast<std::uint8_t>(value[0]);
+                out.device.faults.vanishOnCount = static_cast<int>(*v);
+            }
         } else if (name == "--log") {
             if (value.empty())
                 return bad("expected a file name");

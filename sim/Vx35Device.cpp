@@ -220,7 +220,8 @@ void Vx35Device::onByte(std::uint8_t b)
             onFrameDone();
         return;
     }
-    if (config_.faults.vanishOn && *config_.faults.vanishOn == b) {
+    if (config_.faults.vanishOn && *config_.faults.vanishOn == b
+        && ++vanishSeen_ >= std::max(1, config_.faults.vanishOnCount)) {
         vanished_ = true;
         out_.clear();
         return;
@@ -287,14 +288,16 @@ void Vx35Device::onCommand(std::uint8_t cmd)
         if (config_.faults.silent.count('A'))
             break;
         std::vector<Bytes> chunks = loggerChunks();
-        Bytes& first = chunks.front();
-        first.insert(first.begin(), config_.faults.leadingJunk.begin(), config_.faults.leadingJunk.end());
+        addJunk('A', chunks.front());
+        cutAnswer('A', chunks);
         const bool split = config_.faults.splitOnly.empty() || config_.faults.splitOnly.count('A');
         std::int64_t due = now + config_.faults.answerDelayMs;
         for (Bytes& c : chunks) {
             queue(due, std::move(c), split);
             due = lastDue_ + config_.loggerChunkGapMs;
         }
+        if (cutDone_ && !out_.empty())
+            out_.back().leaveAfter = true;
         break;
     }
     case 'C': answer(cmd, sensorAnswer()); break;
@@ -377,15 +380,54 @@ void Vx35Device::answer(std::uint8_t cmd, Bytes bytes, int arg)
         if (auto it = f.truncateRow.find(arg); it != f.truncateRow.end() && it->second < bytes.size())
             bytes.resize(it->second);
     }
-    bytes.insert(bytes.begin(), f.leadingJunk.begin(), f.leadingJunk.end());
+    addJunk(cmd, bytes);
+    std::vector<Bytes> pieces{std::move(bytes)};
+    cutAnswer(cmd, pieces);
     const bool split = f.splitOnly.empty() || f.splitOnly.count(cmd);
-    queue(clock_.nowMs() + f.answerDelayMs, std::move(bytes), split);
+    queue(clock_.nowMs() + f.answerDelayMs, std::move(pieces.front()), split);
+    if (cutDone_ && !out_.empty())
+        out_.back().leaveAfter = true;
+}
+
+void Vx35Device::addJunk(std::uint8_t cmd, Bytes& bytes)
+{
+    const Faults& f = config_.faults;
+    if (f.leadingJunk.empty() || (!f.junkOnly.empty() && !f.junkOnly.count(cmd)))
+        return;
+    if (junkSeen_++ < f.junkAfter)
+        return;
+    bytes.insert(bytes.begin(), f.leadingJunk.begin(), f.leadingJunk.end());
+}
+
+void Vx35Device::cutAnswer(std::uint8_t cmd, std::vector<Bytes>& pieces)
+{
+    const Faults& f = config_.faults;
+    if (cutDone_ || !f.cutAnswerOf || *f.cutAnswerOf != cmd)
+        return;
+    cutDone_ = true;
+    std::size_t left = f.cutAt;
+    std::vector<Bytes> kept;
+    for (Bytes& p : pieces) {
+        if (left == 0)
+            break;
+        if (p.size() > left)
+            p.resize(left);
+        left -= p.size();
+        kept.push_back(std::move(p));
+    }
+    if (kept.empty())
+        kept.emplace_back();
+    pieces = std::move(kept);
 }
 
 void Vx35Device::queue(std::int64_t due, Bytes bytes, bool splittable)
 {
-    if (bytes.empty())
+    if (bytes.empty()) {
+        // An answer cut to nothing still takes the device off the line.
+        if (cutDone_ && !vanished_)
+            out_.push_back({std::max(due, lastDue_), {}, false});
         return;
+    }
     // The line is first in, first out: a later write never overtakes an
     // earlier one, whatever delays the fault switches add.
     due = std::max(due, lastDue_);
@@ -411,8 +453,14 @@ std::vector<Write> Vx35Device::poll()
     const std::int64_t now = clock_.nowMs();
     catchUpStream(now);
     while (!out_.empty() && out_.front().dueMs <= now) {
+        const bool leave = out_.front().leaveAfter;
         due.push_back(std::move(out_.front()));
         out_.pop_front();
+        if (leave) {
+            // What is still queued never goes out: the device is gone.
+            vanished_ = true;
+            out_.clear();
+        }
     }
     return due;
 }
@@ -622,9 +670,19 @@ Bytes Vx35Device::recordAnswer(int rowNumber) const
 {
     const SensorRow& r = config_.rows[rowNumber - 1];
     Bytes b(r.begin(), r.begin() + 18);
-    const auto check = TextCheckBytes(b.data(), b.size());
-    b.push_back(check[0]);
-    b.push_back(check[1]);
+    switch (config_.faults.recordTail) {
+    case Faults::RecordTail::CheckPair: {
+        const auto check = TextCheckBytes(b.data(), b.size());
+        b.push_back(check[0]);
+        b.push_back(check[1]);
+        break;
+    }
+    case Faults::RecordTail::RowBytes:
+        b.push_back(r[18]);
+        b.push_back(r[19]);
+        break;
+    case Faults::RecordTail::Zero: b.insert(b.end(), 2, 0); break;
+    }
     return b;
 }
 

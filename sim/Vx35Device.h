@@ -58,12 +58,22 @@ struct Faults {
     int splitGapMs = 10;             // gap between those pieces
     std::set<std::uint8_t> splitOnly; // non-empty: split only answers to these letters
     Bytes leadingJunk;               // sent before every answer
+    std::set<std::uint8_t> junkOnly; // non-empty: the junk only before answers to these letters
+    int junkAfter = 0;               // the junk only after this many answers it would have preceded
     std::map<std::uint8_t, std::size_t> truncate; // answer of a letter cut to n bytes (not 'A')
     std::map<int, std::size_t> truncateRow;       // 'f' answer of row 1..10 cut to n bytes
     Bytes streamGarbage;             // sent before every garbageEvery-th value
     int garbageEvery = 0;
     int endMarkAfterValues = 0;      // >0: a lone CR LF after this many values, stream goes on
     std::optional<std::uint8_t> vanishOn; // this letter takes the device off the line
+    int vanishOnCount = 1;                // ... at its n-th arrival (a frame's start letter counts)
+    // The answer to this letter goes out only up to cutAt bytes (all its
+    // pieces together), then the device leaves the line.
+    std::optional<std::uint8_t> cutAnswerOf;
+    std::size_t cutAt = 0;
+    // Bytes 18-19 of a row record: a check pair over bytes 0-17, the row's
+    // own bytes 18-19 (its first factory word), or zeros.
+    enum class RecordTail { CheckPair, RowBytes, Zero } recordTail = RecordTail::CheckPair;
 };
 
 struct DeviceConfig {
@@ -92,6 +102,7 @@ struct DeviceConfig {
 struct Write {
     std::int64_t dueMs = 0;
     Bytes bytes;
+    bool leaveAfter = false; // the device leaves the line once this went out
 };
 
 class Vx35Device {
@@ -148,6 +159,8 @@ private:
     void onKey(std::uint8_t key);
     void answer(std::uint8_t cmd, Bytes bytes, int arg = 0);
     void queue(std::int64_t due, Bytes bytes, bool splittable);
+    void addJunk(std::uint8_t cmd, Bytes& bytes);
+    void cutAnswer(std::uint8_t cmd, std::vector<Bytes>& pieces);
     void catchUpStream(std::int64_t now);
     void emitValue(std::int64_t at);
     Bytes frameBytes(int raw) const;
@@ -179,6 +192,9 @@ private:
     int values_ = 0;
     int dropped_ = 0;
     bool vanished_ = false;
+    int vanishSeen_ = 0;
+    int junkSeen_ = 0;
+    bool cutDone_ = false;
 };
 
 } // namespace vx35sim

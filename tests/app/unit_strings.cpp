@@ -13,7 +13,7 @@ TEST(StringTable, EveryLanguageHasEveryTextAndTheOffsetRuleHolds)
     EXPECT_EQ(vx::LoadText(5180, vx::kLanguageEnglish), "Check Sensor adjustment,\n0% and 100% load are identical!");
     EXPECT_EQ(vx::LoadText(5150, vx::kLanguageFrench), "Mesurer");
     // Every German text exists in all four languages, never blank.
-    for (UINT i = 0; i < 110; ++i) {
+    for (UINT i = 0; i < vx::kStringsPerLanguage; ++i) {
         CString de;
         if (!de.LoadString(5100 + i))
             continue;
@@ -23,7 +23,7 @@ TEST(StringTable, EveryLanguageHasEveryTextAndTheOffsetRuleHolds)
             EXPECT_FALSE(other.IsEmpty()) << i << " " << off;
         }
     }
-    EXPECT_FALSE(s.LoadString(5100 + 110));
+    EXPECT_FALSE(s.LoadString(5100 + vx::kStringsPerLanguage));
     EXPECT_FALSE(s.LoadString(4000));
     EXPECT_TRUE(s.IsEmpty());
 }

@@ -1,3 +1,4 @@
+#include "sim/SimHost.h"
 #include "sim/Vx35Device.h"
 
 #include <gtest/gtest.h>
@@ -443,6 +444,53 @@ TEST_F(DeviceTest, StreamFaultsAndLeavingTheLine)
     clock.advance(100);
     EXPECT_TRUE(d.poll().empty()); // even the answer queued before it is gone
     EXPECT_TRUE(ask(d, "V").empty());
+}
+
+// The trial switches: junk before chosen answers from the n-th on, a
+// record without a check pair, leaving the line on the n-th letter or in
+// the middle of an answer; all reachable from the command line.
+TEST_F(DeviceTest, TrialSwitchesFromTheCommandLine)
+{
+    HostOptions o;
+    ASSERT_EQ(ParseOptions({"--junk", "7E,0", "--junk-on", "W", "--junk-after", "1", "--record-tail", "zero",
+                            "--vanish-on", "e:3", "--split-gap=40"},
+                           o),
+              std::nullopt);
+    EXPECT_EQ(o.device.faults.splitGapMs, 40);
+    Vx35Device d(clock, o.device);
+    EXPECT_EQ(ask(d, "W").size(), 16u);     // the first 'W' answer is clean
+    const Bytes w = ask(d, "W");             // the second carries the junk
+    ASSERT_EQ(w.size(), 18u);
+    EXPECT_EQ(w[0], 0x7E);
+    EXPECT_EQ(w[1], 0x00);
+    EXPECT_EQ(ask(d, "V").size(), ask(d, "V").size()); // other answers untouched
+    const Bytes rec = ask(d, std::string_view("f\x01", 2));
+    ASSERT_EQ(rec.size(), 20u);
+    EXPECT_EQ(rec[18], 0);
+    EXPECT_EQ(rec[19], 0);
+    const SensorRow row = d.row(0);
+    send(d, rowFrame(1, row));
+    send(d, rowFrame(2, row));
+    EXPECT_FALSE(d.vanished());
+    d.receive(rowFrame(3, row));
+    EXPECT_TRUE(d.vanished());
+
+    HostOptions cut;
+    ASSERT_EQ(ParseOptions({"--cut", "A:20", "--record-tail", "row"}, cut), std::nullopt);
+    cut.device.logger.modeLine = "ZYKLISCH";
+    cut.device.logger.records = {"01.03.09 08:05:03 1,234 kN", "01.03.09 08:05:04 1,235 kN"};
+    Vx35Device c(clock, cut.device);
+    EXPECT_EQ(Ask(c, clock, std::string_view("f\x01", 2)).size(), 20u);
+    EXPECT_EQ(Ask(c, clock, "A", 2000).size(), 20u);
+    EXPECT_TRUE(c.vanished());
+
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--junk", "7G"},
+                                         std::vector<std::string>{"--cut", "A"},
+                                         std::vector<std::string>{"--vanish-on", "ee"},
+                                         std::vector<std::string>{"--record-tail", "crc"}}) {
+        HostOptions h;
+        EXPECT_NE(ParseOptions(bad, h), std::nullopt) << bad[0];
+    }
 }
 
 } // namespace

@@ -689,6 +689,32 @@ TEST(Paint, ASpikeInsideOnePixelColumnStaysVisible)
     }
 }
 
+TEST(Paint, SummaryBlocksOfEveryLevelEndWhereTheRangeDoes)
+{
+    // A high spike on the last point of a block of 32, 256, 2048 or 16384
+    // points and a low one on the first of the next; ranges that end just
+    // before, on and after them: the summary's extremes are a scan's.
+    for (const size_t unit : {32u, 256u, 2048u, 16384u})
+        for (size_t k = 1; k <= 4; ++k) {
+            std::vector<ChartPoint> pts(4 * 16384 + 40);
+            for (size_t i = 0; i < pts.size(); ++i)
+                pts[i] = {double(i), std::sin(double(i) * 0.01)};
+            const size_t edge = k * unit;
+            pts[edge - 1].y = 5.0;
+            pts[edge].y = -5.0;
+            MinMaxSummary summary;
+            summary.Extend(pts.data(), pts.size());
+            for (const size_t from : {size_t(0), edge - unit})
+                for (const size_t to : {edge - 1, edge, edge + 1}) {
+                    double lo = INFINITY, hi = -INFINITY, slo = 0, shi = 0;
+                    for (size_t i = from; i < to; ++i)
+                        lo = std::min(lo, pts[i].y), hi = std::max(hi, pts[i].y);
+                    ASSERT_TRUE(summary.Range(pts.data(), from, to, slo, shi));
+                    EXPECT_TRUE(slo == lo && shi == hi) << unit << " x " << k << ": " << from << ".." << to;
+                }
+        }
+}
+
 TEST(Paint, ASummaryDrawsExactlyWhatEveryPointDraws)
 {
     // Random records (steps, runs of equal x, one-point spikes, non-finite

@@ -1,13 +1,12 @@
-// The company header and date pages against vx35sim on a real
-// pseudo-terminal with the real clock, as a user walks the setup tab: the
-// commands page first (its home keys), then a read on a slow line, a header
-// answer too late for its own read, a device gone in the middle.
+// The company header and date pages in the setup tab's nested sheet against
+// vx35sim on a real pseudo-terminal, real clock: the commands page first
+// (its home keys), then reads on slow lines, a header answer too late for
+// its read, no answer, a device gone.
 #include "app/StringTable.h"
-#include "pages/BefehleDlg.h"
 #include "pages/DatumDlg.h"
+#include "pages/EinrichtenDlg.h"
 #include "pages/FirmenkopfDlg.h"
 #include "platform/Modal.h"
-#include "platform/PropertySheet.h"
 #include "port/CPortManGui.h"
 #include "res/Resources.h"
 #include "tests/support/EventPump.h"
@@ -21,38 +20,27 @@
 
 namespace {
 
-// Stands in for the main dialog: each chunk goes to the sheet's shown page,
-// and a device that went away takes the port off line.
+// Stands in for the main dialog: chunks to the setup page, which hands them
+// to its shown nested page; a device that went away takes the port off line.
 class Owner : public CWnd {
 public:
-    Owner(CString& text, CPropertySheet& sheet) : m_text(text), m_sheet(sheet)
+    Owner(CString& text, CEinrichtenDlg& setup) : m_text(text), m_setup(setup)
     {
-        VX_ON_MESSAGE(WM_PORT_DATA, OnPortData);
-        VX_ON_MESSAGE(WM_DEVICECHANGE, OnDeviceChange);
+        MapMessageFn(WM_PORT_DATA, [this](WPARAM n, LPARAM bytes) {
+            m_text.Append(reinterpret_cast<const char*>(bytes), static_cast<int>(n));
+            m_setup.OnDataReceived(static_cast<int>(n), 0);
+            return LRESULT(0);
+        });
+        MapMessageFn(WM_DEVICECHANGE, [this](WPARAM event, LPARAM) { return LRESULT(port->OnDeviceChange(event)); });
     }
-    CPortManGui* port = nullptr;
+    std::unique_ptr<CPortManGui> port;
 
 private:
-    LRESULT OnPortData(WPARAM count, LPARAM bytes)
-    {
-        const int n = static_cast<int>(count);
-        if (n > 0 && bytes)
-            m_text.Append(reinterpret_cast<const char*>(bytes), n);
-        if (auto* page = dynamic_cast<CMyPropertyPage*>(m_sheet.GetActivePage()))
-            page->OnDataReceived(n, 0);
-        return 0;
-    }
-    LRESULT OnDeviceChange(WPARAM event, LPARAM)
-    {
-        if (port)
-            port->OnDeviceChange(event);
-        return 0;
-    }
     CString& m_text;
-    CPropertySheet& m_sheet;
+    CEinrichtenDlg& m_setup;
 };
 
-class SetupOnTheLine : public ::testing::Test {
+class HeaderAndDateOnTheLine : public ::testing::TestWithParam<std::vector<std::string>> {
 protected:
     void Start(const std::vector<std::string>& simArgs)
     {
@@ -60,98 +48,96 @@ protected:
         vx::InstallStringTable();
         vx::ModalScript::Clear();
         sim = std::make_unique<SimDevice>("", simArgs);
-        ASSERT_TRUE(sim->Started());
-        ASSERT_TRUE(owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
-        port = std::make_unique<CPortManGui>(&owner, WM_PORT_DATA, WM_PORT_STATUS);
-        port->m_Dcb.m_strPortName = sim->Path().c_str();
-        port->m_Dcb.m_dwBaudRate = 115200;
-        ASSERT_EQ(port->Open(), 0);
-        owner.port = port.get();
-        table[0].m_pPortMan = port.get();
+        ASSERT_TRUE(sim->Started() && owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+        owner.port = std::make_unique<CPortManGui>(&owner, WM_PORT_DATA, WM_PORT_STATUS);
+        owner.port->m_Dcb.m_strPortName = sim->Path().c_str();
+        owner.port->m_Dcb.m_dwBaudRate = 115200;
+        ASSERT_EQ(owner.port->Open(), 0);
+        table[0].m_pPortMan = owner.port.get();
         const CPageSharedState s{table, rx, &language, &zero, &zero, &zero, &zero, &arrival};
-        for (CMyPropertyPage* page : {static_cast<CMyPropertyPage*>(&header), static_cast<CMyPropertyPage*>(&date),
-                                      static_cast<CMyPropertyPage*>(&commands)}) {
-            page->SetSharedState(s);
-            sheet.AddPage(page);
-        }
+        for (int i = 0; i < CEinrichtenDlg::kNestedCount; ++i)
+            setup.GetNestedPage(i)->SetSharedState(s);
+        setup.SetSharedState(s);
+        sheet.AddPage(&setup);
         ASSERT_TRUE(sheet.Create(nullptr, WS_POPUP | WS_VISIBLE));
     }
     void TearDown() override
     {
-        if (sheet.IsWindow())
-            sheet.DestroyWindow();
-        if (port)
-            port->GoOffline(false);
-        owner.port = nullptr;
-        table[0].m_pPortMan = nullptr;
-        port.reset();
-        if (owner.IsWindow())
-            owner.DestroyWindow();
+        sheet.DestroyWindow();
+        owner.port.reset();
+        owner.DestroyWindow();
     }
-    // The commands page is shown (five home keys), then the header page.
-    void FromTheCommandsPage()
+    void Show(int nestedTab) { setup.GetNestedSheet().SetActivePage(nestedTab); }
+    void Wait(const CDeviceTextRead& read)
     {
-        sheet.SetActivePage(2);
-        sheet.SetActivePage(0);
+        EXPECT_TRUE(vxtest::PumpUntil([&] { return !read.IsRunning(); }, 15000));
     }
-    bool Ends(const CDeviceTextRead& read) { return vxtest::PumpUntil([&] { return !read.IsRunning(); }, 15000); }
+    std::vector<CString> Boxes(std::initializer_list<UINT> ids)
+    {
+        for (const vx::ModalRecord& r : vx::ModalScript::Calls())
+            EXPECT_EQ(r.flags, UINT(MB_OK | MB_ICONERROR));
+        std::vector<CString> texts;
+        for (UINT id : ids)
+            texts.push_back(vx::LoadText(id, vx::kLanguageGerman));
+        return texts;
+    }
 
     ChannelRecord table[kChannelCount];
     CString rx[kReceiveTextCount];
     int language = 0, zero = 0;
     BYTE arrival = 0;
-    CFirmenkopfDlg header;
-    CDatumDlg date;
-    CBefehleDlg commands;
+    CEinrichtenDlg setup;
+    CFirmenkopfDlg& header = *static_cast<CFirmenkopfDlg*>(setup.GetNestedPage(0));
+    CDatumDlg& date = *static_cast<CDatumDlg*>(setup.GetNestedPage(1));
     CPropertySheet sheet;
-    Owner owner{rx[0], sheet};
+    Owner owner{rx[0], setup};
     std::unique_ptr<SimDevice> sim;
-    std::unique_ptr<CPortManGui> port;
 };
-
-bool LooksLikeADate(const CString& t)
-{
-    const std::string s = t.str();
-    return s.size() == 17 && s[2] == '.' && s[5] == '.' && s[8] == ' ' && s[11] == ':' && s[14] == ':';
-}
 
 } // namespace
 
-class SlowLines : public SetupOnTheLine, public ::testing::WithParamInterface<std::vector<std::string>> {};
-
-TEST_P(SlowLines, HeaderReadRightAfterTheHomeKeysShowsTheHeaderAlone)
+TEST_P(HeaderAndDateOnTheLine, HeaderReadRightAfterTheCommandsPageShowsTheHeaderAlone)
 {
     Start(GetParam());
-    FromTheCommandsPage();
+    Show(3);
+    Show(0);
+    header.SetDlgItemText(CFirmenkopfDlg::IDC_HEADER, "typed");
     header.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_READ);
-    ASSERT_TRUE(Ends(header.GetRead()));
+    EXPECT_TRUE(header.m_strHeader.IsEmpty());
+    EXPECT_FALSE(header.GetDlgItem(CFirmenkopfDlg::IDC_WRITE)->IsWindowEnabled());
+    Wait(header.GetRead());
     EXPECT_EQ(header.m_strHeader, "VX35 SIMULATOR\r\nPRUEFSTAND 1");
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(LateAndBytePaced, SlowLines,
+INSTANTIATE_TEST_SUITE_P(SlowLines, HeaderAndDateOnTheLine,
                          ::testing::Values(std::vector<std::string>{"--delay", "400"},
                                            std::vector<std::string>{"--split", "1", "--split-gap", "20"}));
 
-TEST_F(SetupOnTheLine, HeaderAnswerTooLateForItsReadNeverLandsInTheDateField)
+TEST_F(HeaderAndDateOnTheLine, HeaderAnswerTooLateForItsReadNeverLandsInTheDateField)
 {
     Start({"--delay", "1000"});
     header.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_READ);
-    sheet.SetActivePage(1);
+    Show(1);
     date.SendMessage(WM_COMMAND, CDatumDlg::IDC_READ);
-    ASSERT_TRUE(Ends(date.GetRead()));
-    EXPECT_TRUE(LooksLikeADate(date.m_strDate)) << date.m_strDate.str();
+    Wait(date.GetRead());
+    EXPECT_EQ(date.m_strDate.GetLength(), 17);
+    EXPECT_EQ(date.m_strDate.Find("VX35"), -1) << date.m_strDate.str();
     EXPECT_TRUE(header.m_strHeader.IsEmpty());
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }
 
-TEST_F(SetupOnTheLine, DeviceGoneDuringAReadLeavesNoOldTextAndSaysSo)
+TEST_F(HeaderAndDateOnTheLine, NoAnswerOrNoDeviceIsSaidAndNoOldTextStays)
 {
-    Start({"--delay", "1000"});
-    header.SetDlgItemText(CFirmenkopfDlg::IDC_HEADER, "old header");
+    Start({"--silent", "d", "--delay", "1000"});
     header.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_READ);
+    Wait(header.GetRead());
+    Show(1);
+    date.SetDlgItemText(CDatumDlg::IDC_DATE, "01.01.01 01:01:01");
+    date.SendMessage(WM_COMMAND, CDatumDlg::IDC_READ);
     sim->Stop();
-    ASSERT_TRUE(Ends(header.GetRead()));
-    EXPECT_TRUE(header.m_strHeader.IsEmpty());
-    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{vx::LoadText(5224, vx::kLanguageGerman)});
+    Wait(date.GetRead());
+    date.SendMessage(WM_COMMAND, CDatumDlg::IDC_WRITE);
+    EXPECT_TRUE(header.m_strHeader.IsEmpty() && date.m_strDate.IsEmpty());
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), Boxes({5222, 5224, 5225}));
 }

@@ -191,53 +191,6 @@ TEST_F(PageFixture, HeaderPageStripsTheAnswerAndSendsWithoutEtx)
     EXPECT_EQ(port.writes[0].bytes, "cLine 1\r\nLine 2\x03");
 }
 
-// Right after the commands page the home keys' display lines come before
-// the answer; a header answer may come late into the date page's read. The
-// field shows only the answer to its own read, from an empty field on, and
-// a read or send that could not happen is said in an error box.
-TEST_F(PageFixture, HeaderAndDatePagesShowOnlyTheAnswerToTheirOwnRead)
-{
-    CFirmenkopfDlg header;
-    CDatumDlg date;
-    Host({&header, &date});
-    vx::ModalScript::Clear();
-    header.SetDlgItemText(CFirmenkopfDlg::IDC_HEADER, "typed by the user");
-    header.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_READ);
-    EXPECT_EQ(Text(header, CFirmenkopfDlg::IDC_HEADER), "");
-    EXPECT_FALSE(header.GetDlgItem(CFirmenkopfDlg::IDC_WRITE)->IsWindowEnabled());
-    Feed(header, "MESSEN  \r\nMESSEN  \r\n");
-    Feed(header, "MESSEN  \r\n\r\nREL4 BENCH 9");
-    EXPECT_EQ(Text(header, CFirmenkopfDlg::IDC_HEADER), "");
-    Feed(header, "\x03");
-    EXPECT_EQ(Text(header, CFirmenkopfDlg::IDC_HEADER), "REL4 BENCH 9");
-    EXPECT_TRUE(header.GetDlgItem(CFirmenkopfDlg::IDC_WRITE)->IsWindowEnabled());
-
-    header.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_READ);
-    clock->advance(CDeviceTextRead::kSilenceMs + CDeviceTextRead::kTickMs);
-    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{vx::LoadText(5222, vx::kLanguageGerman)});
-    EXPECT_EQ(vx::ModalScript::Calls().back().flags, UINT(MB_OK | MB_ICONERROR));
-    EXPECT_EQ(Text(header, CFirmenkopfDlg::IDC_HEADER), "");
-
-    sheet->SetActivePage(1);
-    date.SendMessage(WM_COMMAND, CDatumDlg::IDC_READ);
-    Feed(date, "\r\nREL4 BENCH 9\x03");
-    EXPECT_EQ(Text(date, CDatumDlg::IDC_DATE), "");
-    Feed(date, "07.12.26  05:30:00\r\n");
-    EXPECT_EQ(Text(date, CDatumDlg::IDC_DATE), "07.12.26 05:30:00");
-
-    // The device is gone: nothing goes out, the field keeps no old answer.
-    vx::ModalScript::Clear();
-    language = 2000;
-    port.writes.clear();
-    port.m_Dcb.PortState = PORTSTATE_REMOVED;
-    date.SendMessage(WM_COMMAND, CDatumDlg::IDC_READ);
-    date.SendMessage(WM_COMMAND, CDatumDlg::IDC_WRITE);
-    EXPECT_EQ(Text(date, CDatumDlg::IDC_DATE), "");
-    EXPECT_TRUE(port.writes.empty());
-    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(),
-              (std::vector<CString>{vx::LoadText(5224, vx::kLanguageFrench), vx::LoadText(5225, vx::kLanguageFrench)}));
-}
-
 TEST_F(PageFixture, HeaderPrintsEachOfItsLinesOnALineOfItsOwn)
 {
     CFirmenkopfDlg page;

@@ -163,6 +163,18 @@ constexpr Entry kTexts[] = {
      "The column separator and the decimal separator must differ.",
      "Le séparateur de colonnes et le séparateur décimal doivent être différents.",
      "El separador de columnas y el separador decimal deben ser distintos."},
+    {122, "Keine vollständige Antwort vom Gerät: Der Firmenkopf wurde nicht gelesen.",
+     "No complete answer from the device: the company header was not read.",
+     "Pas de réponse complète de l'appareil : l'en-tête n'a pas été lu.",
+     "No hubo respuesta completa del equipo: no se ha leído el encabezado."},
+    {123, "Keine vollständige Antwort vom Gerät: Datum und Uhrzeit wurden nicht gelesen.",
+     "No complete answer from the device: the date and time were not read.",
+     "Pas de réponse complète de l'appareil : la date et l'heure n'ont pas été lues.",
+     "No hubo respuesta completa del equipo: no se han leído la fecha y la hora."},
+    {124, "Keine Verbindung zum Gerät: Es wurde nichts gelesen.", "No connection to the device: nothing was read.",
+     "Pas de connexion avec l'appareil : rien n'a été lu.", "Sin conexión con el equipo: no se ha leído nada."},
+    {125, "Keine Verbindung zum Gerät: Es wurde nichts gesendet.", "No connection to the device: nothing was sent.",
+     "Pas de connexion avec l'appareil : rien n'a été envoyé.", "Sin conexión con el equipo: no se ha enviado nada."},
 };
 
 const Entry* Find(int index)

@@ -15,7 +15,8 @@ CString FakeText(UINT id)
 {
     static const std::map<UINT, const char*> texts = {
         {5128, "PAS_oKON"}, {6128, "PASnCON"}, {5129, "STROM"}, {5198, "Zeitueberschreitung Kanal"},
-        {6198, "Timeout Channel"},
+        {6198, "Timeout Channel"}, {5182, "pre-read lost"}, {5210, "read lost"}, {5211, "differs"},
+        {5212, "sent %1, not %2"}, {5213, "lost before"}, {5214, "lost after"}, {5215, "left"},
     };
     auto it = texts.find(id);
     return it == texts.end() ? CString() : CString(it->second);
@@ -60,7 +61,18 @@ struct ParameterReadRig {
                 ++refreshes;
                 break;
             case Action::MessageBox: boxes.push_back(a.bytes.str()); break;
-            case Action::StartSend: ++sendsStarted; break;
+            case Action::StartSend:
+                ++sendsStarted;
+                Perform(m.SendButton());
+                break;
+            case Action::WriteRow: {
+                const bool ok = !m.SendBroken() && (failFromRow == 0 || static_cast<int>(a.id) < failFromRow);
+                if (ok)
+                    wire += a.bytes.str().substr(0, 2);
+                m.RowWritten(static_cast<int>(a.id), ok);
+                break;
+            }
+            case Action::EndSend: Perform(m.SendEnded(online)); break;
             }
         }
     }
@@ -94,16 +106,17 @@ struct ParameterReadRig {
         wire.clear();
         return w;
     }
-    // From the read button to the request of row 1.
-    void ReadUpToRow1(const CString& version = "VX35 H2 105\r\n", int piece = 1000)
+    // From the read button (or the send's) to the request of row 1.
+    void ReadUpToRow1(const CString& version = "VX35 H2 105\r\n", int piece = 1000, bool preRead = false,
+                      const CString& words = kWordsAnswer)
     {
-        Perform(m.StartRead());
+        Perform(preRead ? m.StartPreRead() : m.StartRead());
         EXPECT_EQ(Take(), "nnnnn");
         Advance(250);
         EXPECT_EQ(Take(), "V");
         FeedPieces(version, piece);
         EXPECT_EQ(Take(), "W");
-        FeedPieces(kWordsAnswer, piece);
+        FeedPieces(words, piece);
         EXPECT_EQ(Take(), Req(1));
     }
     void ReadRows(int from, int to, int piece = 1000)
@@ -121,6 +134,8 @@ struct ParameterReadRig {
     long now = 0;
     int empties = 0, updates = 0, refreshes = 0, sendsStarted = 0;
     bool buttonsHidden = false;
+    int failFromRow = 0; // the port refuses the frames from this row on
+    bool online = true;
     std::vector<std::string> boxes;
 };
 
@@ -242,8 +257,7 @@ TEST(ParameterReadCuts, StrayBytesBeforeRecordsGiveTheSameTableForEveryCut)
 }
 
 // The version's line end closes it in any chunk; what follows is the start
-// of the next answer. A record whose check pair holds is found with stray
-// bytes on either side.
+// of the next answer.
 TEST_F(ParameterReadTest, AnswersAreTakenByTheirLayoutNotByTheirChunks)
 {
     Perform(m.StartRead());
@@ -255,21 +269,38 @@ TEST_F(ParameterReadTest, AnswersAreTakenByTheirLayoutNotByTheirChunks)
     Feed(kWordsAnswer.Mid(10) + CString("\r\n"));
     EXPECT_EQ(Take(), Req(1));
     EXPECT_EQ(m.FactoryWordText(kStromSecond), "16");
-
-    CString body = Record(1).Left(18);
-    const CheckBytes cb = TextCheckBytes(body);
-    const CString checked = body + CString(static_cast<char>(cb.s1)) + CString(static_cast<char>(cb.s2));
-    Feed(checked + CString("\r\n"));
-    EXPECT_EQ(Take(), "");
-    Settle();
-    EXPECT_EQ(Take(), Req(2));
-    EXPECT_EQ(m.Row(0).name, "Sens01  ");
-    EXPECT_EQ(m.Row(0).p100, "30001");
 }
 
-// A slow device's home-key display lines arrive after 'V': they are
-// neither the version nor a row, however the line cuts them; twenty bytes
-// of them are no record.
+// Bytes 18-19 of a record are not read: a device that puts its factory word
+// or zeros there is read exactly as one that puts a check pair there. A
+// record has no mark, so the last 20 bytes before the quiet are the record,
+// stray bytes after it included.
+TEST(ParameterRecordTail, AnyTailGivesTheSameRowAndTheLastTwentyBytesCount)
+{
+    const CString body = Record(1).Left(18);
+    for (const CString& tail : {Record(1).Mid(18), CString("\x12\x35", 2), CString("\0\0", 2), CString("\r\n")}) {
+        ParameterReadRig t;
+        t.ReadUpToRow1();
+        t.Feed(CString("\r\n") + body + tail);
+        t.Settle();
+        EXPECT_EQ(t.Take(), Req(2));
+        EXPECT_EQ(t.m.Row(0).name, "Sens01  ");
+        EXPECT_EQ(t.m.Row(0).p100, "30001");
+        EXPECT_EQ(t.m.Record(0).raw0, 1000);
+        EXPECT_TRUE(t.boxes.empty());
+    }
+    ParameterReadRig t;
+    t.ReadUpToRow1();
+    t.Feed(Record(1) + CString("\r\n"));
+    t.Settle();
+    EXPECT_EQ(t.Take(), Req(2));
+    EXPECT_EQ(t.m.Row(0).name, "ns01  \x05\x01");
+}
+
+// A slow device's home-key display lines arrive after 'V': they are not
+// the version, however the line cuts them. Once the version is decided the
+// device's lines are answers: twenty bytes and quiet after 'f' are the row,
+// whatever they hold.
 TEST(ParameterReadLateKeys, DisplayLinesBeforeTheVersionAreNoAnswers)
 {
     for (int piece : {1, 3, 1000}) {
@@ -284,9 +315,10 @@ TEST(ParameterReadLateKeys, DisplayLinesBeforeTheVersionAreNoAnswers)
         t.Take();
         t.Feed("MESSEN  \r\nMESSEN  \r\n");
         t.Settle();
-        EXPECT_EQ(t.Take(), "") << piece;
-        t.ReadRows(1, 10, piece);
-        EXPECT_EQ(t.m.Row(0).name, "Sens01  ") << piece;
+        EXPECT_EQ(t.Take(), Req(2)) << piece;
+        EXPECT_EQ(t.m.Row(0).name, "MESSEN  ") << piece;
+        t.ReadRows(2, 10, piece);
+        EXPECT_EQ(t.m.Row(1).name, "Sens02  ") << piece;
         EXPECT_EQ(t.m.Row(9).p100, "30010") << piece;
     }
 }
@@ -364,17 +396,15 @@ TEST_F(ParameterReadTest, ActivationAbandonsARead)
 
 TEST_F(ParameterReadTest, PreReadKeepsTheUsersTextsAndStartsTheSend)
 {
+    ReadUpToRow1();
+    ReadRows(1, 10);
     for (int i = 0; i < kParameterRows; ++i) {
         m.Row(i).name = "mine";
         m.Row(i).nominal = "12,5";
         m.Row(i).unit = "kg";
+        m.Row(i).type = "";
     }
-    Perform(m.StartPreRead());
-    Advance(250);
-    Take();
-    Feed("VX35 H2 105\r\n");
-    Feed(kWordsAnswer);
-    Take();
+    ReadUpToRow1("VX35 H2 105\r\n", 1000, true);
     ReadRows(1, 10);
     EXPECT_EQ(m.Row(3).name, "mine");
     EXPECT_EQ(m.Row(3).nominal, "12,5");
@@ -400,6 +430,153 @@ TEST_F(ParameterReadTest, AbandonedPreReadDoesNotTurnTheNextReadIntoASend)
     EXPECT_EQ(sendsStarted, 0);
     EXPECT_FALSE(m.SendPending());
     EXPECT_EQ(m.Row(0).name, "Sens01  ");
+}
+
+// 'W' has no check of its own: one stray byte before it shifts all six
+// words, which the send would write into every row. It writes only when its
+// pre-read agrees with the read it stands on; otherwise nothing, the form
+// as it was, and a word why.
+TEST_F(ParameterReadTest, PreReadThatDisagreesWithTheReadWritesNothing)
+{
+    ReadUpToRow1();
+    ReadRows(1, 10);
+    for (int r = 0; r < kParameterRows; ++r)
+        m.Row(r).name = "mine";
+    const std::pair<CString, CString> answers[] = {{"VX35 H2 105\r\n", CString("~") + kWordsAnswer},
+                                                   {"VX35 H2 106\r\n", kWordsAnswer}};
+    for (const auto& [version, words] : answers) {
+        boxes.clear();
+        ReadUpToRow1(version, 1000, true, words);
+        ReadRows(1, 10);
+        Advance(1000);
+        EXPECT_EQ(sendsStarted, 0);
+        EXPECT_EQ(Take(), "");
+        EXPECT_FALSE(m.SendPending() || m.IsRunning());
+        EXPECT_EQ(boxes, std::vector<std::string>{"differs"});
+        EXPECT_EQ(m.VersionText(), "VX35 H2 105");
+        EXPECT_EQ(m.FactoryWordText(kPassivFirst), "4661");
+        EXPECT_EQ(m.Record(0).factoryFirst, 4661);
+        EXPECT_EQ(m.Row(0).name, "mine");
+        EXPECT_TRUE(m.ReadComplete());
+    }
+    // The same answers as the read: the send goes ahead.
+    ReadUpToRow1("VX35 H2 105\r\n", 1000, true);
+    ReadRows(1, 10);
+    Advance(200);
+    EXPECT_EQ(sendsStarted, 1);
+}
+
+// A read that ends before its first row has nothing to show: the page stays
+// as it was, the user's edits and what File > Save and Print offer included.
+TEST_F(ParameterReadTest, ReadEndingBeforeItsFirstRowLeavesThePageAsItWas)
+{
+    ReadUpToRow1();
+    ReadRows(1, 10);
+    m.Row(2).name = "edited";
+    Perform(m.StartRead());
+    Advance(250);
+    Take();
+    Feed("VX35 H3 107\r\n");
+    EXPECT_EQ(Take(), "W");
+    Advance(1000); // no words
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(m.Row(2).name, "edited");
+    EXPECT_EQ(m.Row(9).p100, "30010");
+    EXPECT_EQ(m.VersionText(), "VX35 H2 105");
+    EXPECT_EQ(m.FactoryWordText(kStromSecond), "16");
+    EXPECT_TRUE(m.HoldsTable() && m.ReadComplete());
+    EXPECT_EQ(m.PrintAllowed(), 1);
+}
+
+// One that ends later shows this read only: its rows, none of an earlier
+// read, and "na" for factory words this device was not asked for.
+TEST_F(ParameterReadTest, ReadEndingAfterSomeRowsShowsOnlyWhatItRead)
+{
+    ReadUpToRow1();
+    ReadRows(1, 10);
+    Perform(m.StartRead());
+    Advance(250);
+    Take();
+    Feed("VX35 107\r\n");
+    EXPECT_EQ(Take(), Req(1));
+    ReadRows(1, 3);
+    Advance(1000);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(m.VersionText(), "VX35 107");
+    for (int i = 0; i < kFactoryWordCount; ++i)
+        EXPECT_EQ(m.FactoryWordText(i), "na") << i;
+    EXPECT_EQ(m.Record(2).factoryFirst, 0);
+    EXPECT_EQ(m.Row(2).name, "Sens03  ");
+    EXPECT_TRUE(m.Row(3).name.IsEmpty() && m.Row(9).p100.IsEmpty());
+    EXPECT_FALSE(m.HoldsTable() || m.ReadComplete());
+}
+
+// A device that keeps sending display lines after 'V' holds the page no
+// longer than the version stage's cap; then it ends as on a time-out.
+TEST_F(ParameterReadTest, VersionStageIsCappedWhileLinesKeepComing)
+{
+    Perform(m.StartRead());
+    Advance(250);
+    Take();
+    for (int i = 0; i < 25 && boxes.empty(); ++i) {
+        Feed("MESSEN  \r\n");
+        Advance(200);
+    }
+    EXPECT_EQ(boxes, std::vector<std::string>{"Zeitueberschreitung Kanal 1"});
+    EXPECT_LE(now, 250 + CParameterRead::kVersionCapMs);
+    EXPECT_FALSE(m.IsRunning() || buttonsHidden);
+    EXPECT_TRUE(due.empty());
+}
+
+// A send cut at the port names the rows that went out before it; a send
+// given up because the page was left says so; a plain read cut by a lost
+// port claims nothing about writing.
+TEST(ParameterCutShort, EachEndSaysWhatDidNotHappen)
+{
+    struct Cut {
+        int failFromRow;
+        bool online;
+        const char* box;
+    };
+    const Cut cuts[] = {{4, false, "sent 1-3, not 4-10"}, {2, false, "sent 1, not 2-10"},
+                        {10, true, "sent 1-9, not 10"},   {1, false, "lost before"},
+                        {0, false, "lost after"},         {0, true, nullptr}};
+    for (const Cut& c : cuts) {
+        ParameterReadRig t;
+        t.ReadUpToRow1();
+        t.ReadRows(1, 10);
+        t.ReadUpToRow1("VX35 H2 105\r\n", 1000, true);
+        t.ReadRows(1, 10);
+        t.failFromRow = c.failFromRow;
+        t.online = c.online;
+        t.Advance(CParameterRead::kSendMs);
+        EXPECT_EQ(t.boxes, c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}) << c.failFromRow;
+        // No frame goes out after one that failed.
+        std::string frames;
+        for (int r = 1; r < (c.failFromRow ? c.failFromRow : 11); ++r)
+            frames += std::string("e") + static_cast<char>(r);
+        EXPECT_EQ(t.Take(), frames) << c.failFromRow;
+        EXPECT_FALSE(t.m.IsRunning() || t.buttonsHidden);
+    }
+
+    auto endedBy = [](bool preRead, int rows, bool leave) {
+        ParameterReadRig t;
+        t.ReadUpToRow1();
+        t.ReadRows(1, 10);
+        t.ReadUpToRow1("VX35 H2 105\r\n", 1000, preRead);
+        t.ReadRows(1, rows);
+        t.Perform(leave ? t.m.Abandon() : t.m.PortLost());
+        t.Advance(5000);
+        EXPECT_EQ(t.Take(), "");
+        return t.boxes;
+    };
+    using Boxes = std::vector<std::string>;
+    EXPECT_EQ(endedBy(false, 4, false), Boxes{"read lost"});
+    EXPECT_EQ(endedBy(true, 4, false), Boxes{"pre-read lost"});
+    EXPECT_EQ(endedBy(true, 10, false), Boxes{"lost before"}); // the send was due
+    EXPECT_EQ(endedBy(false, 4, true), Boxes{});
+    EXPECT_EQ(endedBy(true, 4, true), Boxes{"left"});
+    EXPECT_EQ(endedBy(true, 10, true), Boxes{"left"});
 }
 
 } // namespace

@@ -163,10 +163,11 @@ TEST_F(ParameterSendCheckTest, TenFramesEachFollowedByAWait)
     const auto actions = ParameterSendActions(rows, records);
     ASSERT_EQ(actions.size(), 22u);
     EXPECT_EQ(actions.front().kind, Action::HideButtons);
-    EXPECT_EQ(actions.back().kind, Action::RefreshPage);
+    EXPECT_EQ(actions.back().kind, Action::EndSend);
     for (int r = 0; r < kParameterRows; ++r) {
         const Action& frame = actions[1 + 2 * r];
-        ASSERT_EQ(frame.kind, Action::DirectSend);
+        ASSERT_EQ(frame.kind, Action::WriteRow);
+        EXPECT_EQ(frame.id, static_cast<UINT>(r + 1));
         EXPECT_EQ(frame.bytes, BuildRowFrame(r, ParameterRowText("Sens", "500", "Nm", records[r])));
         EXPECT_EQ(actions[2 + 2 * r], (Action{Action::Sleep, CString(), 0, 250}));
     }
@@ -204,6 +205,11 @@ protected:
             case Action::MessageBox: boxes.push_back(a.bytes.str()); break;
             case Action::StartSend: Run(m.SendButton()); break;
             case Action::RefreshPage: ++refreshes; break;
+            case Action::WriteRow:
+                writes.push_back(a.bytes.str());
+                m.RowWritten(static_cast<int>(a.id), true);
+                break;
+            case Action::EndSend: Run(m.SendEnded(true)); break;
             default: break;
             }
         }
@@ -221,6 +227,20 @@ protected:
             Run(m.OnTimer(id));
         }
         now = std::max(now, end);
+    }
+    // A complete read of the same device: the base a send stands on.
+    void ReadFirst()
+    {
+        Run(m.StartRead());
+        Advance(250);
+        Run(m.OnBytes("VX35 H2 105\r\n"));
+        Run(m.OnBytes(kWordsAnswer));
+        for (int r = 1; r <= kParameterRows; ++r) {
+            Run(m.OnBytes(Record(r)));
+            Advance(CParameterRead::kSettleMs);
+        }
+        ASSERT_TRUE(m.ReadComplete());
+        writes.clear();
     }
     // Plays the device for the pre-read up to (not including) the answer of row `last`.
     void PreReadUpTo(int last)
@@ -252,6 +272,7 @@ protected:
 
 TEST_F(ParameterSendTest, PreReadKeepsEditsAndSendsDeviceValuesWithThem)
 {
+    ReadFirst();
     for (int r = 0; r < kParameterRows; ++r)
         m.Row(r) = {"User", "12,5", "Nm", "", "", ""};
     PreReadUpTo(11);
@@ -281,6 +302,7 @@ TEST_F(ParameterSendTest, PreReadKeepsEditsAndSendsDeviceValuesWithThem)
 
 TEST_F(ParameterSendTest, OutOfRangeAfterPreReadWritesNothing)
 {
+    ReadFirst();
     for (int r = 0; r < kParameterRows; ++r)
         m.Row(r) = {"User", "500", "Nm", "", "", ""};
     m.Row(4).nominal = "10000";
@@ -295,6 +317,7 @@ TEST_F(ParameterSendTest, OutOfRangeAfterPreReadWritesNothing)
 // the read they were made on, not half of a newer one.
 TEST_F(ParameterSendTest, PreReadThatStopsShortNeverWritesAndLeavesTheFormAsItWas)
 {
+    ReadFirst();
     for (int r = 0; r < kParameterRows; ++r)
         m.Row(r) = {"User", "500", "Nm", "T", "1", "2"};
     PreReadUpTo(6);
@@ -305,8 +328,8 @@ TEST_F(ParameterSendTest, PreReadThatStopsShortNeverWritesAndLeavesTheFormAsItWa
     EXPECT_EQ(m.Row(0).name, "User");
     EXPECT_EQ(m.Row(0).type, "T");
     EXPECT_EQ(m.Row(4).p100, "2");
-    EXPECT_EQ(m.Record(0).raw100, 0);
-    EXPECT_EQ(m.VersionText(), "na");
+    EXPECT_EQ(m.Record(0).raw100, 0x2710);
+    EXPECT_EQ(m.VersionText(), "VX35 H2 105");
     // An activation in between drops the pending send as well.
     PreReadUpTo(11);
     Run(m.Activate());

@@ -130,6 +130,30 @@ TEST_F(Control, TimeoutMovesOnAndKeepsTheVariant)
     EXPECT_FALSE(host.HasTimer(1));
 }
 
+// Display lines that keep coming after 'V' hold the identification no
+// longer than the version stage's cap; then the display follows, the
+// variant as it was.
+TEST_F(Control, VersionStageIsCappedWhileLinesKeepComing)
+{
+    host.variant = 800;
+    conv.OnActivate();
+    Chunk(std::string(50, 'e'));
+    const UINT asked = host.now;
+    for (int i = 0; i < 25 && conv.GetHandler() == CControlConversation::Handler::VersionAnswer; ++i) {
+        Chunk("MESSEN  \r\n");
+        host.Advance(200);
+    }
+    EXPECT_EQ(conv.GetHandler(), CControlConversation::Handler::DisplayFirst);
+    EXPECT_LE(host.now - asked, CControlConversation::kVersionCapMs + 200);
+    EXPECT_EQ(host.variant, 800);
+    EXPECT_FALSE(host.HasTimer(1) || host.HasTimer(CControlConversation::kVersionCapTimerId));
+    // The lines that follow are the display's.
+    for (int i = 0; i < 6; ++i)
+        Chunk("MESSEN  \r\n");
+    ASSERT_FALSE(host.display.empty());
+    EXPECT_EQ(host.display.back(), "MESSEN  ");
+}
+
 TEST_F(Control, DisplayMirrorsTheLastLineLiterally)
 {
     conv.OnActivate();

@@ -36,14 +36,17 @@ struct Rig {
     unsigned long lineFree = 0;
 
     // The line is first in, first out: an answer follows what is still due.
+    // Each key's line is late by lateMs from its own key, not from the line
+    // before it: the lateness does not add up over the five keys.
     void Sent(const std::string& request)
     {
         unsigned long due = std::max(now + 5, lineFree);
         if (request == "n") {
             const std::string echo = "MESSEN  \r\n";
+            due = std::max(now + 5 + lateMs, lineFree);
             for (std::size_t i = 0; i < echo.size(); i += echoPiece)
-                pending.emplace(due + lateMs + i, echo.substr(i, echoPiece));
-            lineFree = std::max(lineFree, due + lateMs + echo.size());
+                pending.emplace(due + i, echo.substr(i, echoPiece));
+            lineFree = due + echo.size();
             return;
         }
         auto it = answers->find(request);

@@ -272,24 +272,6 @@ TEST_F(ParameterPageFiles, SendButtonPreReadsThenWritesTenFramesApart)
     EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u) << "the question only";
 }
 
-// The user answered Yes: leaving the page before the pre-read is done drops
-// the send, and the page says so.
-TEST_F(ParameterPageFiles, LeavingThePageDuringTheSendsPreReadSaysNothingWasWritten)
-{
-    page.OnReadButton();
-    Converse();
-    vx::ModalScript::AnswerMessageBox(IDYES);
-    page.SendMessage(WM_COMMAND, CParameterDlg::IDC_SEND);
-    clock->advance(300);
-    page.ShowWindow(SW_HIDE);
-    Converse();
-    EXPECT_TRUE(Frames().empty());
-    const auto boxes = vx::ModalScript::MessageBoxTexts();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], vx::LoadText(CParameterRead::kSendDroppedTextId, 0));
-    EXPECT_NE(vx::ModalScript::Calls().back().flags & MB_ICONERROR, 0u);
-}
-
 TEST_F(ParameterPageFiles, EmptyFieldStopsTheSendWithItsMessage)
 {
     ReadThenSend(6);

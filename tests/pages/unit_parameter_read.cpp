@@ -257,7 +257,9 @@ TEST(ParameterReadCuts, StrayBytesBeforeRecordsGiveTheSameTableForEveryCut)
 }
 
 // The version's line end closes it in any chunk; what follows is the start
-// of the next answer.
+// of the next answer. A record is its last 20 bytes once the line went
+// quiet: stray bytes before it are dropped, and its bytes 18-19 are not
+// read, whatever the device puts there (a check pair, a word, zeros).
 TEST_F(ParameterReadTest, AnswersAreTakenByTheirLayoutNotByTheirChunks)
 {
     Perform(m.StartRead());
@@ -269,32 +271,13 @@ TEST_F(ParameterReadTest, AnswersAreTakenByTheirLayoutNotByTheirChunks)
     Feed(kWordsAnswer.Mid(10) + CString("\r\n"));
     EXPECT_EQ(Take(), Req(1));
     EXPECT_EQ(m.FactoryWordText(kStromSecond), "16");
-}
 
-// Bytes 18-19 of a record are not read: a device that puts its factory word
-// or zeros there is read exactly as one that puts a check pair there. A
-// record has no mark, so the last 20 bytes before the quiet are the record,
-// stray bytes after it included.
-TEST(ParameterRecordTail, AnyTailGivesTheSameRowAndTheLastTwentyBytesCount)
-{
-    const CString body = Record(1).Left(18);
-    for (const CString& tail : {Record(1).Mid(18), CString("\x12\x35", 2), CString("\0\0", 2), CString("\r\n")}) {
-        ParameterReadRig t;
-        t.ReadUpToRow1();
-        t.Feed(CString("\r\n") + body + tail);
-        t.Settle();
-        EXPECT_EQ(t.Take(), Req(2));
-        EXPECT_EQ(t.m.Row(0).name, "Sens01  ");
-        EXPECT_EQ(t.m.Row(0).p100, "30001");
-        EXPECT_EQ(t.m.Record(0).raw0, 1000);
-        EXPECT_TRUE(t.boxes.empty());
-    }
-    ParameterReadRig t;
-    t.ReadUpToRow1();
-    t.Feed(Record(1) + CString("\r\n"));
-    t.Settle();
-    EXPECT_EQ(t.Take(), Req(2));
-    EXPECT_EQ(t.m.Row(0).name, "ns01  \x05\x01");
+    Feed(Record(1).Left(18) + CString("\0\0", 2));
+    EXPECT_EQ(Take(), "");
+    Settle();
+    EXPECT_EQ(Take(), Req(2));
+    EXPECT_EQ(m.Row(0).name, "Sens01  ");
+    EXPECT_EQ(m.Row(0).p100, "30001");
 }
 
 // A slow device's home-key display lines arrive after 'V': they are not
@@ -433,91 +416,63 @@ TEST_F(ParameterReadTest, AbandonedPreReadDoesNotTurnTheNextReadIntoASend)
 }
 
 // 'W' has no check of its own: one stray byte before it shifts all six
-// words, which the send would write into every row. It writes only when its
-// pre-read agrees with the read it stands on; otherwise nothing, the form
-// as it was, and a word why.
+// words, which the send would write into every row. It writes only over a
+// pre-read that agrees with the read in version and words; otherwise
+// nothing, the form as it was, and a word why.
 TEST_F(ParameterReadTest, PreReadThatDisagreesWithTheReadWritesNothing)
 {
     ReadUpToRow1();
     ReadRows(1, 10);
-    for (int r = 0; r < kParameterRows; ++r)
-        m.Row(r).name = "mine";
-    const std::pair<CString, CString> answers[] = {{"VX35 H2 105\r\n", CString("~") + kWordsAnswer},
-                                                   {"VX35 H2 106\r\n", kWordsAnswer}};
-    for (const auto& [version, words] : answers) {
-        boxes.clear();
+    m.Row(0).name = "mine";
+    for (const auto& [version, words] : {std::pair{CString("VX35 H2 105\r\n"), CString("~") + kWordsAnswer},
+                                         std::pair{CString("VX35 H2 106\r\n"), kWordsAnswer}}) {
         ReadUpToRow1(version, 1000, true, words);
         ReadRows(1, 10);
         Advance(1000);
         EXPECT_EQ(sendsStarted, 0);
-        EXPECT_EQ(Take(), "");
-        EXPECT_FALSE(m.SendPending() || m.IsRunning());
-        EXPECT_EQ(boxes, std::vector<std::string>{"differs"});
-        EXPECT_EQ(m.VersionText(), "VX35 H2 105");
-        EXPECT_EQ(m.FactoryWordText(kPassivFirst), "4661");
-        EXPECT_EQ(m.Record(0).factoryFirst, 4661);
-        EXPECT_EQ(m.Row(0).name, "mine");
-        EXPECT_TRUE(m.ReadComplete());
+        EXPECT_EQ(boxes.back(), "differs");
+        EXPECT_EQ(m.VersionText() + m.FactoryWordText(kPassivFirst) + m.Row(0).name, "VX35 H2 1054661mine");
+        EXPECT_TRUE(m.ReadComplete() && !m.IsRunning());
     }
-    // The same answers as the read: the send goes ahead.
     ReadUpToRow1("VX35 H2 105\r\n", 1000, true);
     ReadRows(1, 10);
     Advance(200);
     EXPECT_EQ(sendsStarted, 1);
 }
 
-// A read that ends before its first row has nothing to show: the page stays
-// as it was, the user's edits and what File > Save and Print offer included.
-TEST_F(ParameterReadTest, ReadEndingBeforeItsFirstRowLeavesThePageAsItWas)
+// A failed read leaves one read on the page: ended before its first row,
+// the page as it was (edits, version, words, File items); ended later, its
+// own rows only, and "na" for words this device was not asked for.
+TEST_F(ParameterReadTest, FailedReadLeavesOneReadOnThePage)
 {
     ReadUpToRow1();
     ReadRows(1, 10);
     m.Row(2).name = "edited";
     Perform(m.StartRead());
     Advance(250);
-    Take();
     Feed("VX35 H3 107\r\n");
-    EXPECT_EQ(Take(), "W");
-    Advance(1000); // no words
-    EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(m.Row(2).name, "edited");
-    EXPECT_EQ(m.Row(9).p100, "30010");
-    EXPECT_EQ(m.VersionText(), "VX35 H2 105");
-    EXPECT_EQ(m.FactoryWordText(kStromSecond), "16");
-    EXPECT_TRUE(m.HoldsTable() && m.ReadComplete());
-    EXPECT_EQ(m.PrintAllowed(), 1);
-}
+    Advance(1000); // no 'W' answer
+    EXPECT_EQ(m.Row(2).name + m.Row(9).p100 + m.VersionText() + m.FactoryWordText(kStromSecond),
+              "edited30010VX35 H2 10516");
+    EXPECT_TRUE(m.HoldsTable() && m.ReadComplete() && m.PrintAllowed());
 
-// One that ends later shows this read only: its rows, none of an earlier
-// read, and "na" for factory words this device was not asked for.
-TEST_F(ParameterReadTest, ReadEndingAfterSomeRowsShowsOnlyWhatItRead)
-{
-    ReadUpToRow1();
-    ReadRows(1, 10);
     Perform(m.StartRead());
     Advance(250);
-    Take();
     Feed("VX35 107\r\n");
-    EXPECT_EQ(Take(), Req(1));
+    Take();
     ReadRows(1, 3);
-    Advance(1000);
-    EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(m.VersionText(), "VX35 107");
-    for (int i = 0; i < kFactoryWordCount; ++i)
-        EXPECT_EQ(m.FactoryWordText(i), "na") << i;
+    Advance(1000); // no row 4
+    EXPECT_EQ(m.VersionText() + m.FactoryWordText(kPassivFirst) + m.Row(2).name + m.Row(3).name, "VX35 107naSens03  ");
     EXPECT_EQ(m.Record(2).factoryFirst, 0);
-    EXPECT_EQ(m.Row(2).name, "Sens03  ");
-    EXPECT_TRUE(m.Row(3).name.IsEmpty() && m.Row(9).p100.IsEmpty());
     EXPECT_FALSE(m.HoldsTable() || m.ReadComplete());
 }
 
-// A device that keeps sending display lines after 'V' holds the page no
-// longer than the version stage's cap; then it ends as on a time-out.
+// Display lines that keep coming after 'V' hold the page no longer than
+// the version stage's cap; then it ends as on a time-out.
 TEST_F(ParameterReadTest, VersionStageIsCappedWhileLinesKeepComing)
 {
     Perform(m.StartRead());
     Advance(250);
-    Take();
     for (int i = 0; i < 25 && boxes.empty(); ++i) {
         Feed("MESSEN  \r\n");
         Advance(200);
@@ -525,58 +480,42 @@ TEST_F(ParameterReadTest, VersionStageIsCappedWhileLinesKeepComing)
     EXPECT_EQ(boxes, std::vector<std::string>{"Zeitueberschreitung Kanal 1"});
     EXPECT_LE(now, 250 + CParameterRead::kVersionCapMs);
     EXPECT_FALSE(m.IsRunning() || buttonsHidden);
-    EXPECT_TRUE(due.empty());
 }
 
-// A send cut at the port names the rows that went out before it; a send
-// given up because the page was left says so; a plain read cut by a lost
-// port claims nothing about writing.
+// A send cut at the port names the rows that went out before it and sends
+// none after a refused frame; a send dropped by leaving the page says so; a
+// plain read cut by a lost port claims nothing about writing.
 TEST(ParameterCutShort, EachEndSaysWhatDidNotHappen)
 {
-    struct Cut {
-        int failFromRow;
-        bool online;
-        const char* box;
-    };
-    const Cut cuts[] = {{4, false, "sent 1-3, not 4-10"}, {2, false, "sent 1, not 2-10"},
-                        {10, true, "sent 1-9, not 10"},   {1, false, "lost before"},
-                        {0, false, "lost after"},         {0, true, nullptr}};
-    for (const Cut& c : cuts) {
+    auto run = [](bool send, int rows, auto end) {
         ParameterReadRig t;
         t.ReadUpToRow1();
         t.ReadRows(1, 10);
-        t.ReadUpToRow1("VX35 H2 105\r\n", 1000, true);
-        t.ReadRows(1, 10);
-        t.failFromRow = c.failFromRow;
-        t.online = c.online;
-        t.Advance(CParameterRead::kSendMs);
-        EXPECT_EQ(t.boxes, c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}) << c.failFromRow;
-        // No frame goes out after one that failed.
-        std::string frames;
-        for (int r = 1; r < (c.failFromRow ? c.failFromRow : 11); ++r)
-            frames += std::string("e") + static_cast<char>(r);
-        EXPECT_EQ(t.Take(), frames) << c.failFromRow;
-        EXPECT_FALSE(t.m.IsRunning() || t.buttonsHidden);
-    }
-
-    auto endedBy = [](bool preRead, int rows, bool leave) {
-        ParameterReadRig t;
-        t.ReadUpToRow1();
-        t.ReadRows(1, 10);
-        t.ReadUpToRow1("VX35 H2 105\r\n", 1000, preRead);
+        t.ReadUpToRow1("VX35 H2 105\r\n", 1000, send);
         t.ReadRows(1, rows);
-        t.Perform(leave ? t.m.Abandon() : t.m.PortLost());
+        end(t);
         t.Advance(5000);
-        EXPECT_EQ(t.Take(), "");
-        return t.boxes;
+        EXPECT_FALSE(t.m.IsRunning());
+        return t.Take() + "|" + (t.boxes.empty() ? "" : t.boxes.back());
     };
-    using Boxes = std::vector<std::string>;
-    EXPECT_EQ(endedBy(false, 4, false), Boxes{"read lost"});
-    EXPECT_EQ(endedBy(true, 4, false), Boxes{"pre-read lost"});
-    EXPECT_EQ(endedBy(true, 10, false), Boxes{"lost before"}); // the send was due
-    EXPECT_EQ(endedBy(false, 4, true), Boxes{});
-    EXPECT_EQ(endedBy(true, 4, true), Boxes{"left"});
-    EXPECT_EQ(endedBy(true, 10, true), Boxes{"left"});
+    auto sendWith = [](int failFrom, bool online) {
+        return [=](ParameterReadRig& t) {
+            t.failFromRow = failFrom;
+            t.online = online;
+        };
+    };
+    EXPECT_EQ(run(true, 10, sendWith(4, false)), "e\x01" "e\x02" "e\x03|sent 1-3, not 4-10");
+    EXPECT_EQ(run(true, 10, sendWith(2, false)), "e\x01|sent 1, not 2-10");
+    EXPECT_EQ(run(true, 10, sendWith(1, false)), "|lost before");
+    EXPECT_EQ(run(true, 10, sendWith(0, false)).substr(20), "|lost after");
+    EXPECT_EQ(run(true, 10, sendWith(0, true)).substr(20), "|");
+    auto lost = [](ParameterReadRig& t) { t.Perform(t.m.PortLost()); };
+    auto left = [](ParameterReadRig& t) { t.Perform(t.m.Abandon()); };
+    EXPECT_EQ(run(false, 4, lost), "|read lost");
+    EXPECT_EQ(run(true, 4, lost), "|pre-read lost");
+    EXPECT_EQ(run(true, 10, lost), "|lost before"); // the send was due
+    EXPECT_EQ(run(false, 4, left), "|");
+    EXPECT_EQ(run(true, 4, left), "|left");
 }
 
 } // namespace

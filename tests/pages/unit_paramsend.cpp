@@ -228,24 +228,11 @@ protected:
         }
         now = std::max(now, end);
     }
-    // A complete read of the same device: the base a send stands on.
-    void ReadFirst()
+    // Plays the device for a read (the base a send stands on) or the pre-read,
+    // up to (not including) the answer of row `last`.
+    void PreReadUpTo(int last, bool preRead = true)
     {
-        Run(m.StartRead());
-        Advance(250);
-        Run(m.OnBytes("VX35 H2 105\r\n"));
-        Run(m.OnBytes(kWordsAnswer));
-        for (int r = 1; r <= kParameterRows; ++r) {
-            Run(m.OnBytes(Record(r)));
-            Advance(CParameterRead::kSettleMs);
-        }
-        ASSERT_TRUE(m.ReadComplete());
-        writes.clear();
-    }
-    // Plays the device for the pre-read up to (not including) the answer of row `last`.
-    void PreReadUpTo(int last)
-    {
-        Run(m.SendButton());
+        Run(preRead ? m.SendButton() : m.StartRead());
         Advance(250);
         Run(m.OnBytes("VX35 H2 105\r\n"));
         Run(m.OnBytes(kWordsAnswer));
@@ -254,6 +241,7 @@ protected:
             Advance(CParameterRead::kSettleMs); // the quiet time that closes a record
         }
     }
+    void ReadFirst() { PreReadUpTo(11, false); }
     std::vector<std::string> Frames() const
     {
         std::vector<std::string> out;

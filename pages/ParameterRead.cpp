@@ -149,6 +149,8 @@ CParameterRead::Actions CParameterRead::OnTimer(UINT id)
         OnRecordSettled(out);
     else if (id == kSendTimer)
         out.push_back(Make(Action::StartSend));
+    else if (id == kSendCheckTimer)
+        out.push_back(Make(Action::EndSend));
     else
         RunStep(out);
     return out;

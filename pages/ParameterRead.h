@@ -8,8 +8,9 @@
 // holds the table the page shows, so the page binds its fields to it.
 //
 // Timers: 1 runs the current step, 2 is the answer's time-out, 3 the
-// silence that closes a row record, 4 caps the whole version stage, 6666
-// starts the send after a pre-read.
+// silence that closes a row record, 4 caps the whole version stage, 5 looks
+// at the port once more after the row frames, 6666 starts the send after a
+// pre-read.
 //
 // Every answer is taken by its own layout, never by how the line cut it:
 // the version is the first line ending in its digits (the home keys'
@@ -51,7 +52,7 @@ struct ParameterReadAction {
         MessageBox,       // bytes = text (id = its string id), OK button, error icon
         StartSend,        // run the send of the edited rows
         WriteRow,         // bytes = the frame of row id (1..10); the page reports the write with RowWritten
-        EndSend,          // the frames are out: the page reports the port with SendEnded
+        EndSend,          // the frames are out (or the check after them is due): the page reports the port with SendEnded
     };
     Kind kind;
     CString bytes;
@@ -72,10 +73,15 @@ public:
     static constexpr UINT kAnswerTimer = 2;
     static constexpr UINT kSettleTimer = 3;
     static constexpr UINT kVersionCapTimer = 4;
+    static constexpr UINT kSendCheckTimer = 5;
     static constexpr UINT kSendTimer = 6666;
     static constexpr UINT kStepMs = 250;
     static constexpr UINT kAnswerMs = 1000;
     static constexpr UINT kSendMs = 200;
+    // After the frames: a device that left with the last of them is
+    // reported by the port only after the page's blocking run, and its
+    // report may wait for the port's next hand-over.
+    static constexpr UINT kSendCheckMs = 1000;
     static constexpr UINT kRecordWaitMs = 100;
     // Quiet time after which a row record of 20 bytes or more is complete;
     // well above the byte time of a slow line.
@@ -121,8 +127,9 @@ public:
     void RowWritten(int row, bool ok);
     // A frame of this send failed: the frames after it are not written.
     bool SendBroken() const { return m_sendBroken; }
-    // After the frames, with the port's state: says what did not reach
-    // the device, if anything.
+    // After the frames, and once more a little later while the port seems
+    // well, with the port's state: says what did not reach the device, if
+    // anything.
     Actions SendEnded(bool portOnline);
 
     Handler CurrentHandler() const { return m_handler; }
@@ -225,5 +232,6 @@ private:
     // The row frames are going out; rows 1..m_rowsSent were taken by the port.
     bool m_sending = false;
     bool m_sendBroken = false;
+    bool m_sendChecking = false; // the second look at the port is due
     int m_rowsSent = 0;
 };

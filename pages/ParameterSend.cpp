@@ -143,6 +143,7 @@ CParameterRead::Actions CParameterRead::SendButton()
     if (!out.empty() && out.back().kind == ParameterReadAction::EndSend) {
         m_sending = true;
         m_sendBroken = false;
+        m_sendChecking = false;
         m_rowsSent = 0;
     }
     return out;
@@ -162,7 +163,14 @@ CParameterRead::Actions CParameterRead::SendEnded(bool portOnline)
     Actions out;
     if (!m_sending)
         return out;
+    if (portOnline && m_rowsSent == kParameterRows && !m_sendChecking) {
+        // The page's refresh for a lost port ends the send before this.
+        m_sendChecking = true;
+        out.push_back({ParameterReadAction::SetTimer, CString(), kSendCheckTimer, kSendCheckMs});
+        return out;
+    }
     m_sending = false;
+    out.push_back({ParameterReadAction::KillTimer, CString(), kSendCheckTimer});
     if (m_rowsSent < kParameterRows || !portOnline) {
         // The device may now hold new rows over old ones: the user must know
         // which, and that the last frame out may not have reached it.

@@ -509,6 +509,11 @@ TEST(ParameterCutShort, EachEndSaysWhatDidNotHappen)
     EXPECT_EQ(run(true, 10, sendWith(1, false)), "|lost before");
     EXPECT_EQ(run(true, 10, sendWith(0, false)).substr(20), "|lost after");
     EXPECT_EQ(run(true, 10, sendWith(0, true)).substr(20), "|");
+    // The port reports a device gone with the last frame a little later.
+    EXPECT_EQ(run(true, 10, [](ParameterReadRig& t) {
+                  t.Advance(CParameterRead::kSendMs);
+                  t.Perform(t.m.PortLost());
+              }).substr(20), "|lost after");
     auto lost = [](ParameterReadRig& t) { t.Perform(t.m.PortLost()); };
     auto left = [](ParameterReadRig& t) { t.Perform(t.m.Abandon()); };
     EXPECT_EQ(run(false, 4, lost), "|read lost");

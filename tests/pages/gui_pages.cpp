@@ -553,6 +553,7 @@ TEST_F(ParameterPageTest, SilentDeviceGetsTheTimeoutTextInTheLanguage)
     const auto boxes = vx::ModalScript::MessageBoxTexts();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.front(), "Timeout Channel 1");
+    EXPECT_NE(vx::ModalScript::Calls().front().flags & MB_ICONERROR, 0u) << "the icon of the other error boxes";
     EXPECT_TRUE(page.GetDlgItem(CParameterDlg::IDC_READ)->IsWindowVisible());
 }
 

@@ -23,6 +23,8 @@ struct SampleModeInfo {
 constexpr UINT kValueRequestPeriodMs = 10;
 
 SampleModeInfo LookupSampleMode(BYTE sampleMode, BYTE autoRate);
+// A mode the device reports (0, 4, ..., 20), in AUTO with a rate 2..8.
+bool SampleModeKnown(BYTE sampleMode, BYTE autoRate);
 
 // What a refresh with new data shows: the newest followWidth x units while
 // the series is longer than that, else the whole series 0..lastX.

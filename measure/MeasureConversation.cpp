@@ -131,13 +131,14 @@ void CMeasureConversation::OnAnswerIgnore()
     m_host.ReceiveText().Empty();
 }
 
-void CMeasureConversation::OnCollectAnswer()
+void CMeasureConversation::OnCollectAnswer(int n)
 {
     CString& rx = m_host.ReceiveText();
     m_strCollected += rx;
     rx.Empty();
     if (m_strCollected.GetLength() > kCollectCap)
         m_strCollected.Empty();
+    AnswerGrew(n);
 }
 
 void CMeasureConversation::OnDataReceived(int byteCount)
@@ -150,7 +151,7 @@ void CMeasureConversation::OnDataReceived(int byteCount)
     case AnswerStep::StatusLong: OnStatusLongAnswer(n); break;
     case AnswerStep::Header: OnHeaderAnswer(n, false); break;
     case AnswerStep::Version: OnVersionAnswer(n); break;
-    case AnswerStep::Collect: OnCollectAnswer(); break;
+    case AnswerStep::Collect: OnCollectAnswer(n); break;
     case AnswerStep::FastStream: ParseFast(); break;
     case AnswerStep::SlowStream: ParseSlow(); break;
     }
@@ -172,6 +173,8 @@ void CMeasureConversation::OnTimer(UINT id)
     case TimerStep::RequestSensor: StepRequestSensor(); break;
     case TimerStep::AnswerTimeout: OnAnswerTimeout(); break;
     case TimerStep::StartDevice: StepStartDevice(); break;
+    case TimerStep::StartWaitEnds: StepStartWaitEnds(); break;
+    case TimerStep::BeginWhenQuiet:
     case TimerStep::BeginMeasuring: StepBeginMeasuring(); break;
     case TimerStep::Refresh: StartRefresh(); break;
     }
@@ -193,15 +196,17 @@ void CMeasureConversation::OnTimerCap()
     } else if (m_timerStep == TimerStep::AnswerTimeout) {
         // An answer still growing at the cap has not come as it must.
         AnswerFailed();
+    } else if (m_timerStep == TimerStep::BeginWhenQuiet) {
+        m_host.KillTimer(kTimerId);
+        m_timerStep = TimerStep::None;
+        StepBeginMeasuring();
     }
 }
 
 void CMeasureConversation::OnSettleData(int n)
 {
     OnAnswerIgnore();
-    // Each chunk starts the quiet time over.
-    if (n > 0 && m_timerStep == TimerStep::RequestSensor)
-        m_host.SetTimer(kTimerId, kAnswerTimeoutMs);
+    AnswerGrew(n);
 }
 
 void CMeasureConversation::SendRequest(char command, AnswerStep step, const CString& carry)
@@ -220,7 +225,9 @@ void CMeasureConversation::SendRequest(char command, AnswerStep step, const CStr
 void CMeasureConversation::AnswerGrew(int n)
 {
     // A slow line: the time-out counts silence, not the whole answer.
-    if (n > 0 && m_timerStep == TimerStep::AnswerTimeout)
+    const bool countsSilence = m_timerStep == TimerStep::AnswerTimeout || m_timerStep == TimerStep::RequestSensor
+        || m_timerStep == TimerStep::BeginWhenQuiet;
+    if (n > 0 && countsSilence)
         m_host.SetTimer(kTimerId, kAnswerTimeoutMs);
 }
 
@@ -367,7 +374,22 @@ void CMeasureConversation::StepStartDevice()
     m_strCollected.Empty();
     m_answerStep = AnswerStep::Collect;
     SendStartKeys();
-    ArmTimer(TimerStep::BeginMeasuring, kStartWaitMs);
+    // Where the device streams at its own pace, values follow the keys'
+    // display lines at once, and the wait is the fixed one. Elsewhere it
+    // sends nothing unasked, so its last 250 ms count silence.
+    if (DeviceSendsUnasked(m_rec.m_bySampleMode))
+        ArmTimer(TimerStep::BeginMeasuring, kStartWaitMs);
+    else
+        ArmTimer(TimerStep::StartWaitEnds, kStartWaitMs - kAnswerTimeoutMs);
+}
+
+void CMeasureConversation::StepStartWaitEnds()
+{
+    // On a slow line the keys' display lines may outlast the start wait;
+    // read as values they would be frames of blanks. Measuring begins only
+    // once they are over, but not past the cap.
+    ArmTimer(TimerStep::BeginWhenQuiet, kAnswerTimeoutMs);
+    m_host.SetTimer(kCapTimerId, kAnswerCapMs);
 }
 
 void CMeasureConversation::SendStartKeys()
@@ -381,6 +403,7 @@ void CMeasureConversation::SendStartKeys()
 
 void CMeasureConversation::StepBeginMeasuring()
 {
+    m_host.KillTimer(kCapTimerId);
     m_rec.m_bMeasuring = 1;
     m_strYTitle = m_rec.m_strUnit.GetLength() > 2 ? m_rec.m_strUnit.Left(3) : CString();
     m_strYTitle.Trim();

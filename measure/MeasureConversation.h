@@ -92,7 +92,17 @@ public:
 
     // Settle: Start's ESC went out; its display line may still be coming.
     enum class AnswerStep { Ignore, Settle, Sensor, StatusLong, Header, Version, Collect, FastStream, SlowStream };
-    enum class TimerStep { None, RequestSensor, AnswerTimeout, StartDevice, BeginMeasuring, Refresh };
+    // BeginWhenQuiet: the last 250 ms of the start wait, which count silence.
+    enum class TimerStep {
+        None,
+        RequestSensor,
+        AnswerTimeout,
+        StartDevice,
+        StartWaitEnds,
+        BeginWhenQuiet,
+        BeginMeasuring,
+        Refresh
+    };
 
     CMeasureConversation(CMeasureHost& host, MeasureRecord& record);
 
@@ -128,7 +138,8 @@ private:
     // carry: bytes that came after the previous answer was complete; they
     // start this one, as they would have had the reader cut them off.
     void SendRequest(char command, AnswerStep step, const CString& carry = CString());
-    // Each chunk of an answer still growing restarts its silence time-out.
+    // Bytes came: a wait that counts silence (an answer's time-out, the
+    // quiet before 'C' and before measuring) starts over.
     void AnswerGrew(int n);
     void EndAnswer();
     void CheckEndMark();
@@ -146,6 +157,7 @@ private:
     void OnSettleData(int n);
     void OnTimerCap();
     void StepStartDevice();
+    void StepStartWaitEnds();
     void SendStartKeys();
     void StepBeginMeasuring();
     void DisableInactiveSinks();
@@ -153,7 +165,7 @@ private:
     void InstallFastParser();
     void InstallSlowParser();
     void OnAnswerIgnore();
-    void OnCollectAnswer();
+    void OnCollectAnswer(int n);
     void StartRefresh();
     void UpdateCurves();
     void ParseFast();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -271,6 +272,30 @@ TEST_F(Fixture, SensorRequestWaitsUntilTheHomeKeysLineIsOver)
     host.RunUntil(6500);
     ASSERT_FALSE(host.points.empty());
     EXPECT_DOUBLE_EQ(host.points.back().second, 1.234);
+}
+
+// The start keys' display lines outlast the 3000 ms wait on a slow line.
+// In a mode where the device sends nothing unasked, values are read only
+// once they are over: none of their blanks becomes a frame (0x2020).
+TEST_F(Fixture, StartKeysLinesOnASlowLineAreOverBeforeValuesAreRead)
+{
+    const std::string line = "MESSEN  \r\n";
+    for (size_t i = 0; i < line.size(); ++i)
+        host.Deliver(UINT(3390 + 30 * i), line.substr(i, 1)); // last at 3660
+    auto device = host.device;
+    host.device = [&](char b, UINT t) {
+        if (b == '0') // the device's line is first in, first out
+            host.Deliver(std::max(t + 3, 3663u), "\x04\xD2\r\n"s);
+        else
+            device(b, t);
+    };
+    conv.OnStart();
+    host.RunUntil(6500);
+    ASSERT_GT(host.sent.size(), 12u);
+    EXPECT_EQ(host.sent[12].t, 3920u); // 250 ms after the last byte, then 10 ms
+    ASSERT_FALSE(host.points.empty());
+    for (const auto& p : host.points)
+        ASSERT_DOUBLE_EQ(p.second, 1.234);
 }
 
 // A device whose line never goes quiet gets no request into the noise:

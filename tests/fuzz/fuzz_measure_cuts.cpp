@@ -132,30 +132,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool laidOut = in.ConsumeBool();
     std::string sensor, status, header, version;
     if (laidOut) {
-        // Answers as the device lays them out, with fuzzer contents: text,
-        // BCD digits and codes in their ranges, so that they are decoded.
-        auto text = [&in](int n) {
-            std::string t;
-            for (int i = 0; i < n; ++i)
-                t += char(0x20 + in.ConsumeIntegralInRange<int>(0, 0x5E));
-            return t;
-        };
-        auto bcd = [&in]() { return char(in.ConsumeIntegralInRange<int>(0, 9) << 4 | in.ConsumeIntegralInRange<int>(0, 9)); };
-        const int type = in.ConsumeIntegralInRange<int>(0, 9);
-        sensor = text(8) + bcd() + bcd() + text(3) + char(type << 4 | in.ConsumeIntegralInRange<int>(0, 4));
-        sensor += type == 3 || type == 7 ? std::string{bcd(), bcd()} : in.ConsumeBytesAsString(2);
-        sensor += type == 2 || type == 3 || type == 6 || type == 7 || type == 9 ? std::string{bcd(), bcd()}
-                                                                                  : in.ConsumeBytesAsString(2);
-        sensor.resize(18, '\0');
-        sensor += "\r\n";
+        // Answers as the device lays them out, with fuzzer contents in the
+        // fields' ranges (BCD digits fit every point encoding).
+        auto bcd = [&in] { return char(in.ConsumeIntegralInRange<int>(0, 9) * 16 + in.ConsumeIntegralInRange<int>(0, 9)); };
+        const char typeAndDecimals = char((bcd() & 0xF0) | in.ConsumeIntegralInRange<int>(0, 4));
+        sensor = std::string{'S', 'N', bcd(), bcd(), 'k', 'N', ' ', typeAndDecimals, bcd(), bcd(), bcd(), bcd(), '\r', '\n'};
+        sensor.insert(0, 6, 'S');
         status = std::string("EL") + char(in.ConsumeIntegral<std::uint8_t>()) + '\0' + char(mode[0]) + char(mode[1])
             + std::string(4, '\0') + "\r\n";
         header = "\r\n" + cuts::Bytes(in, 60);
         std::erase(header, '\x03');
         header += '\x03';
-        version = cuts::Bytes(in, 20);
-        std::erase(version, '\n');
-        version += std::to_string(in.ConsumeIntegralInRange<int>(100, 999)) + "\r\n";
+        version = "VX35 H2 105\r\n";
     } else {
         sensor = cuts::Bytes(in, 30);
         status = cuts::Bytes(in, 20);

@@ -22,7 +22,7 @@ public:
     void ShowBox(const CString& text) override { boxes.emplace_back(now, text.str()); }
     bool online = true;
     bool IsPortOnline() override { return online; }
-    CString PortLostText() override { return "lost"; }
+    CString LanguageText(UINT id) override { return CString(std::to_string(id)); }
 };
 
 const std::string kRec1 = " 12,34 Nm  \r\n";
@@ -231,21 +231,103 @@ TEST_F(Logger, ActivationEndsAReadoutLeftBehind)
     EXPECT_FALSE(host.busy);
 }
 
-// A device that goes away mid read-out: the read-out ends with what came
-// and says so once; the silence that follows is no complete read-out. The
-// watch tick notices it before the silence does.
-TEST_F(Logger, LostPortEndsTheReadoutWithWhatCameAndSaysSo)
+// A device that goes away mid read-out: the read-out ends with the whole
+// records that came and says so once; the record the line cut ("-1,47" of
+// "-1,473 kN") is none, and the silence that follows is no complete
+// read-out. The watch tick notices it before the silence does.
+TEST_F(Logger, LostPortEndsTheReadoutWithTheWholeRecordsAndSaysSo)
 {
     Start();
     host.Deliver(50, "H\x03" "AUTO    10 sec  \r\n"s + kRec1);
-    host.Deliver(150, kRec2);
+    host.Deliver(150, kRec2 + "-1,47");
     host.RunUntil(200);
     host.online = false;
     host.RunUntil(60000);
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0], std::make_pair(500u, "lost"s));
+    EXPECT_EQ(host.boxes[0], std::make_pair(500u, std::to_string(LoggerText::kPortLost)));
     EXPECT_EQ(logger.GetRecordText().str(), kRec1 + kRec2);
     EXPECT_FALSE(logger.IsReadoutRunning());
     EXPECT_FALSE(host.busy);
     EXPECT_TRUE(host.readButton);
+}
+
+// The line went quiet in the middle of a record: the whole records are
+// shown, the cut one is not, and the user is told.
+TEST_F(Logger, QuietLineMidRecordShowsTheWholeRecordsAndSaysOneWasLeftOut)
+{
+    Start();
+    host.Deliver(50, "H\x03" "AUTO    10 sec  \r\n"s + kRec1 + " -1,5");
+    host.RunUntil(3000);
+    EXPECT_EQ(logger.GetRecordText().str(), kRec1);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].second, std::to_string(LoggerText::kLastRecordCut));
+    EXPECT_FALSE(logger.IsReadoutRunning());
+}
+
+// "auslesen" with the port off line: nothing is asked, nothing runs, and
+// the box says there is no connection, not that one was lost.
+TEST_F(Logger, NoPortOnLineAsksNothingAndSaysThereIsNoConnection)
+{
+    host.online = false;
+    logger.StartLoggerReadout();
+    host.RunUntil(60000);
+    EXPECT_EQ(host.SentText(), "");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].second, std::to_string(LoggerText::kNoConnection));
+    EXPECT_FALSE(logger.IsReadoutRunning());
+    EXPECT_TRUE(host.readButton);
+    EXPECT_FALSE(host.busy);
+}
+
+// A stream that names no mode (junk, a wrong baud rate) is no read-out: it
+// ends with a word once its first bytes held no mode line, with or without
+// an ETX, and shows the same whichever way the bytes were cut. A mode line
+// that ends right at the bound still counts.
+TEST(LoggerBound, StreamWithoutAModeLineEndsAtTheBound)
+{
+    const size_t bound = CLoggerReadout::kModeLineBound;
+    const std::string head = "\r\nHead\x03";
+    const std::string mode = "HAND    \r\n";
+    auto upToBound = [&](size_t extra) {
+        return head + std::string(bound - head.size() - mode.size() - 2 + extra, 'j') + "\r\n" + mode + kRec1;
+    };
+    std::string lines = head;
+    while (lines.size() < bound + 100)
+        lines += "x7#q,. 0815 Zz\r\n";
+    std::string noEtx;
+    while (noEtx.size() < bound + 100)
+        noEtx += "~\xF0\r\n";
+    const std::string noModeText = std::to_string(LoggerText::kNoModeLine);
+    struct Case {
+        std::string stream;
+        bool found;
+    };
+    for (const Case& c : {Case{upToBound(0), true}, Case{upToBound(1), false}, Case{lines, false},
+                          Case{noEtx, false}}) {
+        std::string shown;
+        for (size_t chunk : {c.stream.size(), size_t{1}, size_t{13}}) {
+            FakeLoggerHost h;
+            CLoggerReadout l{h};
+            h.onTimer = [&l](UINT id) { l.OnLoggerTimer(id); };
+            h.onData = [&l](int n) { l.OnDataReceived(n); };
+            l.StartLoggerReadout();
+            for (size_t i = 0; i < c.stream.size(); i += chunk)
+                h.Hand(c.stream.substr(i, chunk));
+            h.Hand(std::string(5000, 'z')); // the flood goes on
+            h.RunUntil(60000);
+            EXPECT_EQ(l.GetModeText().IsEmpty(), !c.found) << chunk;
+            EXPECT_FALSE(l.IsReadoutRunning()) << chunk;
+            EXPECT_FALSE(h.busy) << chunk;
+            if (c.found) {
+                EXPECT_EQ(l.GetRecordText().str(), kRec1) << chunk;
+                continue;
+            }
+            ASSERT_EQ(h.boxes.size(), 1u) << chunk;
+            EXPECT_EQ(h.boxes[0].second, noModeText) << chunk;
+            EXPECT_LE(l.GetRecordText().GetLength(), static_cast<int>(bound)) << chunk;
+            if (shown.empty())
+                shown = l.GetRecordText().str();
+            EXPECT_TRUE(l.GetRecordText().str() == shown) << chunk;
+        }
+    }
 }

@@ -383,3 +383,148 @@ TEST_P(ControlPageOnTheLine, IdentifiesAVariant800Device)
 INSTANTIATE_TEST_SUITE_P(FastAndSlowLines, ControlPageOnTheLine,
                          ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"--split", "1"},
                                            std::vector<std::string>{"--delay", "400"}));
+
+// The logger page on a real line: the owner hands chunks over and handles a
+// pulled device as the main dialog does, and keeps every byte it handed on.
+class LoggerLineOwner : public PageOwner {
+public:
+    LoggerLineOwner(CString& text, CMyPropertyPage& page, CPortManGui*& port)
+        : PageOwner(text, page), m_page(page), m_port(port)
+    {
+        VX_ON_MESSAGE(WM_PORT_DATA, OnData);
+        VX_ON_MESSAGE(WM_DEVICECHANGE, OnDeviceChange);
+    }
+    std::string handed;
+
+private:
+    LRESULT OnData(WPARAM count, LPARAM bytes)
+    {
+        if (bytes && count > 0)
+            handed.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
+        return OnPortData(count, bytes);
+    }
+    LRESULT OnDeviceChange(WPARAM event, LPARAM)
+    {
+        if (m_port && m_port->OnDeviceChange(event) && m_page.IsWindow())
+            m_page.RefreshPage();
+        return 0;
+    }
+    CMyPropertyPage& m_page;
+    CPortManGui*& m_port;
+};
+
+struct LoggerLineOutcome {
+    std::string records;   // as the page shows them
+    std::string file;      // as File > Save wrote them
+    std::string handed;    // every byte the page was handed
+    std::vector<CString> boxes;
+};
+
+// One read-out against vx35sim with these options, saved afterwards.
+LoggerLineOutcome ReadLoggerOnTheLine(const std::vector<std::string>& args)
+{
+    vxres::InstallResources();
+    vx::InstallStringTable();
+    vx::ModalScript::Clear();
+    LoggerLineOutcome out;
+    SimDevice sim("", args);
+    EXPECT_TRUE(sim.Started());
+    if (!sim.Started())
+        return out;
+    ChannelRecord table[kChannelCount];
+    CString rx[kReceiveTextCount];
+    int language = 0, connection = 0, channel = 0, busy = 0, operating = 0;
+    BYTE arrival = 0;
+    CDatenloggerDlg logger;
+    CPortManGui* portRef = nullptr;
+    LoggerLineOwner owner(rx[0], logger, portRef);
+    EXPECT_TRUE(owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    {
+        CPortManGui port(&owner, WM_PORT_DATA, WM_PORT_STATUS);
+        port.m_Dcb.m_strPortName = sim.Path().c_str();
+        port.m_Dcb.m_dwBaudRate = 115200;
+        EXPECT_EQ(port.Open(), 0);
+        portRef = &port;
+        table[0].m_pPortMan = &port;
+        CPageSharedState s{table, rx, &language, &connection, &channel, &busy, &operating, &arrival};
+        logger.SetSharedState(s);
+        CPropertySheet sheet;
+        sheet.AddPage(&logger);
+        EXPECT_TRUE(sheet.Create(nullptr, WS_POPUP));
+        auto pump = [](const std::function<bool()>& done, int seconds) {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            while (!done() && std::chrono::steady_clock::now() < end)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        };
+        // The answers to the home keys come before the read-out starts.
+        pump([] { return false; }, 1);
+        owner.handed.clear();
+        logger.StartLoggerReadout();
+        pump([&] { return !logger.GetReadout().IsReadoutRunning(); }, 30);
+        EXPECT_FALSE(logger.GetReadout().IsReadoutRunning());
+        out.records = logger.m_strRecords.str();
+        out.handed = owner.handed;
+        out.boxes = vx::ModalScript::MessageBoxTexts();
+        const std::string path = QDir::tempPath().toStdString() + "/vx35_e2e_loggerline_" +
+                                 std::to_string(QCoreApplication::applicationPid()) + ".csv";
+        vx::ModalScript::AnswerFileSave(path.c_str());
+        logger.OnFileSave();
+        std::ifstream f(path, std::ios::binary);
+        out.file.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+        std::remove(path.c_str());
+        sheet.DestroyWindow();
+        portRef = nullptr;
+        port.GoOffline(false);
+        table[0].m_pPortMan = nullptr;
+    }
+    owner.DestroyWindow();
+    return out;
+}
+
+// The device's records, and how the default export writes them (value,
+// ';', unit).
+std::pair<std::string, std::string> DeviceRecords(size_t count)
+{
+    std::pair<std::string, std::string> r;
+    const vx35sim::DeviceConfig device;
+    for (size_t i = 0; i < count && i < device.logger.records.size(); ++i) {
+        const std::string& rec = device.logger.records[i];
+        r.first += rec + "\r\n";
+        r.second += rec.substr(0, 6) + ";kN\r\n";
+    }
+    return r;
+}
+
+// Pulled in the middle of the fourth record ("-1,47" of "-1,473 kN"):
+// listed and saved are the whole records only, and the box says the
+// read-out is incomplete. Whatever of the cut bytes the line still
+// delivered before the hang-up, none of it is shown.
+TEST(LoggerOnTheLine, DevicePulledMidRecordListsAndSavesOnlyWholeRecords)
+{
+    const vx35sim::DeviceConfig device;
+    const size_t before = 2 + device.header.size() + 1 + device.logger.modeLine.size() + 2;
+    const std::string cut = "A:" + std::to_string(before + DeviceRecords(3).first.size() + 5);
+    // Paced, so the cut record's first bytes reach the page well before the
+    // hang-up (bytes still in the line then are lost to any reader).
+    const LoggerLineOutcome o = ReadLoggerOnTheLine({"--cut", cut, "--split", "2", "--split-gap", "40"});
+    EXPECT_EQ(o.boxes, std::vector<CString>{vx::LoadText(LoggerText::kPortLost, 0)});
+    size_t shown = 0;
+    while (shown < 3 && o.handed.size() >= before + DeviceRecords(shown + 1).first.size())
+        ++shown;
+    const auto [records, csv] = DeviceRecords(shown);
+    EXPECT_EQ(o.records, records);
+    ASSERT_GE(o.file.size(), csv.size());
+    EXPECT_EQ(o.file.substr(o.file.size() - csv.size()), csv);
+    EXPECT_EQ(o.file.find("AUTO    10 sec  \r\n\r\n\r\n") + 22 + csv.size(), o.file.size());
+}
+
+// Byte by byte over the line, the page lists exactly the device's records.
+TEST(LoggerOnTheLine, BytePacedReadoutGivesExactlyTheDevicesRecords)
+{
+    const LoggerLineOutcome o = ReadLoggerOnTheLine({"--split", "1"});
+    const auto [records, csv] = DeviceRecords(100);
+    EXPECT_TRUE(o.boxes.empty());
+    EXPECT_EQ(o.records, records);
+    ASSERT_GE(o.file.size(), csv.size());
+    EXPECT_EQ(o.file.substr(o.file.size() - csv.size()), csv);
+}

@@ -58,6 +58,13 @@ void CLoggerReadout::StartLoggerReadout()
         m_host.ShowBox(m_host.LanguageText(LoggerText::kNoConnection));
         return;
     }
+    // What the last read-out showed is none of this one's: a mode line
+    // that does not come must not stand beside this header or records.
+    m_strHeader.Empty();
+    m_strMode.Empty();
+    m_strRecords.Empty();
+    m_bManual = false;
+    m_host.ShowTexts();
     m_nRetry = kWatchTicks;
     // A flag left from the last read-out must not end this one.
     m_bFinished = false;

@@ -199,6 +199,23 @@ TEST_F(Logger, NewReadoutRightAfterTheLastIsNotEndedByAnOldFlag)
     EXPECT_EQ(logger.GetRecordText().str(), kRec2);
 }
 
+// A read-out that finds no mode line shows nothing of the one before it.
+TEST_F(Logger, NewReadoutShowsNothingOfTheLast)
+{
+    Start();
+    host.Deliver(50, "H\x03" "HAND    \r\n"s + kRec1);
+    host.RunUntil(1100);
+    ASSERT_EQ(logger.GetModeText(), "HAND    ");
+    logger.StartLoggerReadout();
+    host.Deliver(1200, "G\x03"s);
+    host.RunUntil(60000);
+    EXPECT_EQ(logger.GetHeaderText(), "G");
+    EXPECT_EQ(logger.GetModeText(), "");
+    EXPECT_FALSE(logger.IsManualMode());
+    EXPECT_EQ(logger.GetRecordText(), "");
+    EXPECT_EQ(host.boxes.size(), 1u); // the give-up
+}
+
 TEST_F(Logger, LateBytesAfterActivationEmptyTheTexts)
 {
     Start();

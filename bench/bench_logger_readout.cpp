@@ -4,6 +4,7 @@
 // line flood at 200 kB/s brings a chunk every few milliseconds; each must
 // cost the same however much came before it.
 #include "pages/LoggerReadout.h"
+#include "tests/pages/NullLoggerHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,27 +12,11 @@
 
 namespace {
 
-class Host : public CLoggerHost {
-public:
-    CString rx;
-    void PutBytes(const CString&) override {}
-    void Sleep(UINT) override {}
-    void SetTimer(UINT, UINT) override {}
-    void KillTimer(UINT) override {}
-    CString& ReceiveText() override { return rx; }
-    void SetBusy(bool) override {}
-    void ShowReadButton(bool) override {}
-    void ShowTexts() override {}
-    void ShowBox(const CString&) override {}
-    bool IsPortOnline() override { return true; }
-    CString LanguageText(UINT) override { return CString(); }
-};
-
 void Feed(benchmark::State& state, const std::string& stream)
 {
     const size_t chunk = static_cast<size_t>(state.range(0));
     for (auto _ : state) {
-        Host host;
+        NullLoggerHost host;
         CLoggerReadout logger(host);
         logger.StartLoggerReadout();
         for (size_t at = 0; at < stream.size(); at += chunk) {

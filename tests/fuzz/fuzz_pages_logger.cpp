@@ -2,31 +2,11 @@
 // fired between some of them, and into the date and header answer texts.
 #include "pages/DateHeaderLogic.h"
 #include "pages/LoggerReadout.h"
+#include "tests/pages/NullLoggerHost.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-namespace {
-
-class Host : public CLoggerHost {
-public:
-    CString rx;
-    unsigned armed = 0; // bit per timer id
-    void PutBytes(const CString&) override {}
-    void Sleep(UINT) override {}
-    void SetTimer(UINT id, UINT) override { armed |= 1u << id; }
-    void KillTimer(UINT id) override { armed &= ~(1u << id); }
-    CString& ReceiveText() override { return rx; }
-    void SetBusy(bool) override {}
-    void ShowReadButton(bool) override {}
-    void ShowTexts() override {}
-    void ShowBox(const CString&) override {}
-    bool IsPortOnline() override { return true; }
-    CString LanguageText(UINT id) override { return CString(std::to_string(id)); }
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -37,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HeaderAnswerText(CString(bytes));
     HeaderTextWithDeviceLineBreaks(CString(bytes));
 
-    Host host;
+    NullLoggerHost host;
     CLoggerReadout logger(host);
     logger.StartLoggerReadout();
     const std::size_t chunk = (data[0] % 23) + 1;

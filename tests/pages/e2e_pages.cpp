@@ -17,6 +17,7 @@
 #include "port/CPortManGui.h"
 #include "res/Resources.h"
 #include "sim/Vx35Device.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/PageOwner.h"
 #include "tests/support/SimDevice.h"
 
@@ -339,56 +340,12 @@ TEST_F(SimulatedDeviceTest, ParameterSendThenReadGivesBackTheEditedTable)
 
 // ---- vx35sim on a pseudo-terminal, real clock ------------------------------------------
 
-// Also on a slow line, where the echoes of the six ESC keys are still
-// arriving when 'V' goes out.
-class ControlPageOnTheLine : public ::testing::TestWithParam<std::vector<std::string>> {};
-
-TEST_P(ControlPageOnTheLine, IdentifiesAVariant800Device)
-{
-    vxres::InstallResources();
-    vx::InstallStringTable();
-    std::vector<std::string> args{"--model", "H1"};
-    args.insert(args.end(), GetParam().begin(), GetParam().end());
-    SimDevice sim("", args);
-    ASSERT_FALSE(!sim.Started());
-    ChannelRecord table[kChannelCount];
-    CString rx[kReceiveTextCount];
-    int language = 0, connection = 0, channel = 0, busy = 0, operating = 0;
-    BYTE arrival = 0;
-    CSteuernDlg control;
-    PageOwner owner(rx[0], control);
-    ASSERT_TRUE(owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
-    {
-        CPortManGui port(&owner, WM_PORT_DATA, WM_PORT_STATUS);
-        port.m_Dcb.m_strPortName = sim.Path().c_str();
-        port.m_Dcb.m_dwBaudRate = 115200;
-        ASSERT_EQ(port.Open(), 0);
-        table[0].m_pPortMan = &port;
-        CPageSharedState s{table, rx, &language, &connection, &channel, &busy, &operating, &arrival};
-        control.SetSharedState(s);
-        CPropertySheet sheet;
-        sheet.AddPage(&control);
-        ASSERT_TRUE(sheet.Create(nullptr, WS_POPUP));
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (table[0].m_iDeviceVariant == 0 && std::chrono::steady_clock::now() < end)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        EXPECT_EQ(table[0].m_iDeviceVariant, 800);
-        sheet.DestroyWindow();
-        port.GoOffline(false);
-        table[0].m_pPortMan = nullptr;
-    }
-    owner.DestroyWindow();
-}
-
-INSTANTIATE_TEST_SUITE_P(FastAndSlowLines, ControlPageOnTheLine,
-                         ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"--split", "1"},
-                                           std::vector<std::string>{"--delay", "400"}));
-
-// The logger page on a real line: the owner hands chunks over and handles a
-// pulled device as the main dialog does, and keeps every byte it handed on.
-class LoggerLineOwner : public PageOwner {
+// Stands in for the main dialog between the line and one page: hands the
+// chunks over, handles a pulled device as the dialog does (the port goes off
+// line, the page is refreshed), and keeps every byte it handed on.
+class LineOwner : public PageOwner {
 public:
-    LoggerLineOwner(CString& text, CMyPropertyPage& page, CPortManGui*& port)
+    LineOwner(CString& text, CMyPropertyPage& page, CPortManGui*& port)
         : PageOwner(text, page), m_page(page), m_port(port)
     {
         VX_ON_MESSAGE(WM_PORT_DATA, OnData);
@@ -413,6 +370,72 @@ private:
     CPortManGui*& m_port;
 };
 
+// One page in a sheet on the simulator's terminal, with the state the main
+// dialog shares; the page must outlive it.
+class PageOnTheLine {
+public:
+    PageOnTheLine(CMyPropertyPage& page, const std::string& terminal) : owner(rx[0], page, m_portRef)
+    {
+        ok = owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0);
+        m_port = std::make_unique<CPortManGui>(&owner, WM_PORT_DATA, WM_PORT_STATUS);
+        m_port->m_Dcb.m_strPortName = terminal.c_str();
+        m_port->m_Dcb.m_dwBaudRate = 115200;
+        ok = m_port->Open() == 0 && ok;
+        m_portRef = m_port.get();
+        table[0].m_pPortMan = m_port.get();
+        page.SetSharedState(CPageSharedState{table, rx, &m_language, &m_connection, &m_channel, &m_busy,
+                                             &m_operating, &m_arrival});
+        m_sheet.AddPage(&page);
+        ok = m_sheet.Create(nullptr, WS_POPUP) && ok;
+    }
+    ~PageOnTheLine()
+    {
+        m_sheet.DestroyWindow();
+        m_portRef = nullptr;
+        m_port->GoOffline(false);
+        table[0].m_pPortMan = nullptr;
+        m_port.reset();
+        owner.DestroyWindow();
+    }
+    PageOnTheLine(const PageOnTheLine&) = delete;
+    PageOnTheLine& operator=(const PageOnTheLine&) = delete;
+
+    ChannelRecord table[kChannelCount];
+    CString rx[kReceiveTextCount];
+    LineOwner owner;
+    bool ok = false;
+
+private:
+    int m_language = 0, m_connection = 0, m_channel = 0, m_busy = 0, m_operating = 0;
+    BYTE m_arrival = 0;
+    CPortManGui* m_portRef = nullptr;
+    std::unique_ptr<CPortManGui> m_port;
+    CPropertySheet m_sheet;
+};
+
+// Also on a slow line, where the echoes of the six ESC keys are still
+// arriving when 'V' goes out.
+class ControlPageOnTheLine : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(ControlPageOnTheLine, IdentifiesAVariant800Device)
+{
+    vxres::InstallResources();
+    vx::InstallStringTable();
+    std::vector<std::string> args{"--model", "H1"};
+    args.insert(args.end(), GetParam().begin(), GetParam().end());
+    SimDevice sim("", args);
+    ASSERT_FALSE(!sim.Started());
+    CSteuernDlg control;
+    PageOnTheLine line(control, sim.Path());
+    ASSERT_TRUE(line.ok);
+    vxtest::PumpUntil([&] { return line.table[0].m_iDeviceVariant != 0; }, 10000);
+    EXPECT_EQ(line.table[0].m_iDeviceVariant, 800);
+}
+
+INSTANTIATE_TEST_SUITE_P(FastAndSlowLines, ControlPageOnTheLine,
+                         ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"--split", "1"},
+                                           std::vector<std::string>{"--delay", "400"}));
+
 struct LoggerLineOutcome {
     std::string records;   // as the page shows them
     std::string file;      // as File > Save wrote them
@@ -431,53 +454,25 @@ LoggerLineOutcome ReadLoggerOnTheLine(const std::vector<std::string>& args)
     EXPECT_TRUE(sim.Started());
     if (!sim.Started())
         return out;
-    ChannelRecord table[kChannelCount];
-    CString rx[kReceiveTextCount];
-    int language = 0, connection = 0, channel = 0, busy = 0, operating = 0;
-    BYTE arrival = 0;
     CDatenloggerDlg logger;
-    CPortManGui* portRef = nullptr;
-    LoggerLineOwner owner(rx[0], logger, portRef);
-    EXPECT_TRUE(owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
-    {
-        CPortManGui port(&owner, WM_PORT_DATA, WM_PORT_STATUS);
-        port.m_Dcb.m_strPortName = sim.Path().c_str();
-        port.m_Dcb.m_dwBaudRate = 115200;
-        EXPECT_EQ(port.Open(), 0);
-        portRef = &port;
-        table[0].m_pPortMan = &port;
-        CPageSharedState s{table, rx, &language, &connection, &channel, &busy, &operating, &arrival};
-        logger.SetSharedState(s);
-        CPropertySheet sheet;
-        sheet.AddPage(&logger);
-        EXPECT_TRUE(sheet.Create(nullptr, WS_POPUP));
-        auto pump = [](const std::function<bool()>& done, int seconds) {
-            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-            while (!done() && std::chrono::steady_clock::now() < end)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        };
-        // The answers to the home keys come before the read-out starts.
-        pump([] { return false; }, 1);
-        owner.handed.clear();
-        logger.StartLoggerReadout();
-        pump([&] { return !logger.GetReadout().IsReadoutRunning(); }, 30);
-        EXPECT_FALSE(logger.GetReadout().IsReadoutRunning());
-        out.records = logger.m_strRecords.str();
-        out.handed = owner.handed;
-        out.boxes = vx::ModalScript::MessageBoxTexts();
-        const std::string path = QDir::tempPath().toStdString() + "/vx35_e2e_loggerline_" +
-                                 std::to_string(QCoreApplication::applicationPid()) + ".csv";
-        vx::ModalScript::AnswerFileSave(path.c_str());
-        logger.OnFileSave();
-        std::ifstream f(path, std::ios::binary);
-        out.file.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-        std::remove(path.c_str());
-        sheet.DestroyWindow();
-        portRef = nullptr;
-        port.GoOffline(false);
-        table[0].m_pPortMan = nullptr;
-    }
-    owner.DestroyWindow();
+    PageOnTheLine line(logger, sim.Path());
+    EXPECT_TRUE(line.ok);
+    // The answers to the home keys come before the read-out starts.
+    vxtest::PumpFor(1000);
+    line.owner.handed.clear();
+    logger.StartLoggerReadout();
+    vxtest::PumpUntil([&] { return !logger.GetReadout().IsReadoutRunning(); }, 30000);
+    EXPECT_FALSE(logger.GetReadout().IsReadoutRunning());
+    out.records = logger.m_strRecords.str();
+    out.handed = line.owner.handed;
+    out.boxes = vx::ModalScript::MessageBoxTexts();
+    const std::string path = QDir::tempPath().toStdString() + "/vx35_e2e_loggerline_" +
+                             std::to_string(QCoreApplication::applicationPid()) + ".csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    logger.OnFileSave();
+    std::ifstream f(path, std::ios::binary);
+    out.file.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    std::remove(path.c_str());
     return out;
 }
 

@@ -368,17 +368,17 @@ class PageOnTheLine {
 public:
     PageOnTheLine(CMyPropertyPage& page, const std::string& terminal) : owner(rx[0], page, m_portRef)
     {
-        ok = owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0);
+        EXPECT_TRUE(owner.Create("", "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
         m_port = std::make_unique<CPortManGui>(&owner, WM_PORT_DATA, WM_PORT_STATUS);
         m_port->m_Dcb.m_strPortName = terminal.c_str();
         m_port->m_Dcb.m_dwBaudRate = 115200;
-        ok = m_port->Open() == 0 && ok;
+        EXPECT_EQ(m_port->Open(), 0);
         m_portRef = m_port.get();
         table[0].m_pPortMan = m_port.get();
         page.SetSharedState(CPageSharedState{table, rx, &m_language, &m_connection, &m_channel, &m_busy,
                                              &m_operating, &m_arrival});
         m_sheet.AddPage(&page);
-        ok = m_sheet.Create(nullptr, WS_POPUP) && ok;
+        EXPECT_TRUE(m_sheet.Create(nullptr, WS_POPUP));
     }
     ~PageOnTheLine()
     {
@@ -389,13 +389,10 @@ public:
         m_port.reset();
         owner.DestroyWindow();
     }
-    PageOnTheLine(const PageOnTheLine&) = delete;
-    PageOnTheLine& operator=(const PageOnTheLine&) = delete;
 
     ChannelRecord table[kChannelCount];
     CString rx[kReceiveTextCount];
     LineOwner owner;
-    bool ok = false;
 
 private:
     int m_language = 0, m_connection = 0, m_channel = 0, m_busy = 0, m_operating = 0;
@@ -419,7 +416,6 @@ TEST_P(ControlPageOnTheLine, IdentifiesAVariant800Device)
     ASSERT_FALSE(!sim.Started());
     CSteuernDlg control;
     PageOnTheLine line(control, sim.Path());
-    ASSERT_TRUE(line.ok);
     vxtest::PumpUntil([&] { return line.table[0].m_iDeviceVariant != 0; }, 10000);
     EXPECT_EQ(line.table[0].m_iDeviceVariant, 800);
 }
@@ -444,7 +440,7 @@ LoggerLineOutcome ReadLoggerOnTheLine(const std::vector<std::string>& args)
     SimDevice sim("", args);
     CDatenloggerDlg logger;
     PageOnTheLine line(logger, sim.Path());
-    EXPECT_TRUE(sim.Started() && line.ok);
+    EXPECT_TRUE(sim.Started());
     vxtest::PumpFor(1000); // the answers to the home keys
     logger.StartLoggerReadout();
     EXPECT_TRUE(vxtest::PumpUntil([&] { return !logger.GetReadout().IsReadoutRunning(); }, 30000));

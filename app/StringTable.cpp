@@ -224,6 +224,20 @@ constexpr Entry kTexts[] = {
      "Pas de connexion avec l'appareil : rien n'a été lu.", "Sin conexión con el equipo: no se ha leído nada."},
     {125, "Keine Verbindung zum Gerät: Es wurde nichts gesendet.", "No connection to the device: nothing was sent.",
      "Pas de connexion avec l'appareil : rien n'a été envoyé.", "Sin conexión con el equipo: no se ha enviado nada."},
+    {126, "Keine Verbindung zum Gerät: Es wurde nichts ausgelesen.",
+     "No connection to the device: nothing was read out.",
+     "Aucune connexion avec l'appareil : rien n'a été lu.",
+     "No hay conexión con el equipo: no se ha leído nada."},
+    {127, "Die Antwort des Geräts nennt keine Logger-Betriebsart (falsche Baudrate?): Das Auslesen wurde abgebrochen.",
+     "The device's answer names no logging mode (wrong baud rate?): the read-out was stopped.",
+     "La réponse de l'appareil n'indique aucun mode d'enregistrement (mauvaise vitesse de transmission ?) : la "
+     "lecture a été interrompue.",
+     "La respuesta del equipo no indica ningún modo de registro (¿velocidad de transmisión incorrecta?): la lectura "
+     "se ha interrumpido."},
+    {128, "Die Übertragung brach mitten in einem Datensatz ab: Dieser letzte Datensatz wurde nicht übernommen.",
+     "The transfer stopped in the middle of a record: that last record was left out.",
+     "La transmission s'est arrêtée au milieu d'un enregistrement : ce dernier enregistrement a été omis.",
+     "La transmisión se detuvo en medio de un registro: ese último registro se ha omitido."},
 };
 
 const Entry* Find(int index)

@@ -342,6 +342,27 @@ TEST_F(SimulatedDeviceTest, ParameterSendThenReadGivesBackTheEditedTable)
 
 namespace {
 
+// Stands in for the main dialog between the line and one page: hands the
+// chunks over and, once told to, handles a pulled device as the dialog
+// does (the port goes off line, the page is refreshed).
+class LineOwner : public PageOwner {
+public:
+    LineOwner(CString& text, CMyPropertyPage& page) : PageOwner(text, page), m_page(page)
+    {
+        VX_ON_MESSAGE(WM_DEVICECHANGE, OnDeviceChange);
+    }
+    CPortManGui* followRemoval = nullptr;
+
+private:
+    LRESULT OnDeviceChange(WPARAM event, LPARAM)
+    {
+        if (followRemoval && followRemoval->OnDeviceChange(event) && m_page.IsWindow())
+            m_page.RefreshPage();
+        return 0;
+    }
+    CMyPropertyPage& m_page;
+};
+
 // A page against vx35sim: the shell's part played by a page owner, the
 // user's answers by the script.
 class LinePage {
@@ -359,6 +380,7 @@ public:
         if (m_port)
             m_port->GoOffline(false);
         table[0].m_pPortMan = nullptr;
+        m_owner.followRemoval = nullptr;
         m_port.reset();
         m_owner.DestroyWindow();
     }
@@ -370,20 +392,23 @@ public:
         m_port->m_Dcb.m_strPortName = sim.Path().c_str();
         m_port->m_Dcb.m_dwBaudRate = 115200;
         table[0].m_pPortMan = m_port.get();
-        m_page.SetSharedState({table, rx, &m_zero, &m_zero, &m_zero, &m_zero, &m_zero, &m_arrival});
+        // The busy flag is written by the pages: it must not share the zeros.
+        m_page.SetSharedState({table, rx, &m_zero, &m_zero, &m_zero, &m_busy, &m_zero, &m_arrival});
         m_sheet.AddPage(&m_page);
         return m_port->Open() == 0 && m_sheet.Create(nullptr, WS_POPUP);
     }
+    // After Open: a pulled device takes the port off line and refreshes the page.
+    void FollowRemoval() { m_owner.followRemoval = m_port.get(); }
 
     SimDevice sim;
     ChannelRecord table[kChannelCount];
     CString rx[kReceiveTextCount];
 
 private:
-    int m_zero = 0;
+    int m_zero = 0, m_busy = 0;
     BYTE m_arrival = 0;
     CMyPropertyPage& m_page;
-    PageOwner m_owner;
+    LineOwner m_owner;
     std::unique_ptr<CPortManGui> m_port;
     CPropertySheet m_sheet;
 };
@@ -486,4 +511,81 @@ TEST(ParameterPageOnTheLine, SendCutByAVanishingDeviceSaysWhichRowsWent)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(std::find(expected.begin(), expected.end(), boxes[0]), expected.end()) << boxes[0].str();
     EXPECT_NE(vx::ModalScript::Calls().back().flags & MB_ICONERROR, 0u);
+}
+
+namespace {
+
+struct LoggerLineOutcome {
+    std::string records;   // as the page shows them
+    std::string saved;     // the records part of the file File > Save wrote
+    std::vector<CString> boxes;
+};
+
+// One read-out against vx35sim with these options, saved afterwards.
+LoggerLineOutcome ReadLoggerOnTheLine(const std::vector<std::string>& args)
+{
+    vx::ModalScript::Clear();
+    LoggerLineOutcome out;
+    CDatenloggerDlg logger;
+    LinePage line(logger, args);
+    EXPECT_TRUE(line.Open());
+    line.FollowRemoval();
+    vxtest::PumpFor(1000); // the answers to the home keys
+    logger.StartLoggerReadout();
+    EXPECT_TRUE(vxtest::PumpUntil([&] { return !logger.GetReadout().IsReadoutRunning(); }, 30000));
+    out.records = logger.m_strRecords.str();
+    out.boxes = vx::ModalScript::MessageBoxTexts();
+    const std::string path = QDir::tempPath().toStdString() + "/vx35_e2e_loggerline_" +
+                             std::to_string(QCoreApplication::applicationPid()) + ".csv";
+    vx::ModalScript::AnswerFileSave(path.c_str());
+    logger.OnFileSave();
+    std::ifstream f(path, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::remove(path.c_str());
+    const std::string mode = "AUTO    10 sec  \r\n\r\n\r\n";
+    const size_t at = file.find(mode);
+    out.saved = at == std::string::npos ? "(no mode block)" : file.substr(at + mode.size());
+    return out;
+}
+
+// The device's first records, and how the default export writes them
+// (value, ';', unit).
+std::pair<std::string, std::string> DeviceRecords(size_t count)
+{
+    std::pair<std::string, std::string> r;
+    const vx35sim::DeviceConfig device;
+    for (size_t i = 0; i < count && i < device.logger.records.size(); ++i) {
+        r.first += device.logger.records[i] + "\r\n";
+        r.second += device.logger.records[i].substr(0, 6) + ";kN\r\n";
+    }
+    return r;
+}
+
+} // namespace
+
+// Pulled in the middle of the fourth record ("-1,47" of "-1,473 kN"):
+// listed and saved are whole records only (bytes still in the line at the
+// hang-up are lost to any reader, so maybe fewer), and the box says the
+// read-out is incomplete.
+TEST(LoggerOnTheLine, DevicePulledMidRecordListsAndSavesOnlyWholeRecords)
+{
+    const vx35sim::DeviceConfig device;
+    const size_t before = 2 + device.header.size() + 1 + device.logger.modeLine.size() + 2;
+    const std::string cut = "A:" + std::to_string(before + DeviceRecords(3).first.size() + 5);
+    const LoggerLineOutcome o = ReadLoggerOnTheLine({"--cut", cut, "--split", "2", "--split-gap", "40"});
+    EXPECT_EQ(o.boxes, std::vector<CString>{vx::LoadText(LoggerText::kPortLost, 0)});
+    size_t shown = 0;
+    while (shown < 3 && o.records != DeviceRecords(shown).first)
+        ++shown;
+    EXPECT_EQ(o.records, DeviceRecords(shown).first);
+    EXPECT_EQ(o.saved, DeviceRecords(shown).second);
+}
+
+// Byte by byte over the line, the page lists exactly the device's records.
+TEST(LoggerOnTheLine, BytePacedReadoutGivesExactlyTheDevicesRecords)
+{
+    const LoggerLineOutcome o = ReadLoggerOnTheLine({"--split", "1"});
+    EXPECT_TRUE(o.boxes.empty());
+    EXPECT_EQ(o.records, DeviceRecords(100).first);
+    EXPECT_EQ(o.saved, DeviceRecords(100).second);
 }

@@ -25,6 +25,7 @@ struct Resources : ::testing::Test {
         vx::WriteProfileString("DespiteReset", nullptr, nullptr);
         vx::WriteProfileString("SerPort1", nullptr, nullptr);
     }
+    void TearDown() override { SetProgramLanguageOffset(vx::kLanguageGerman); }
 };
 using DocumentationSettings = Resources;
 using InterfaceSelection = Resources;
@@ -173,6 +174,9 @@ TEST_F(InterfaceSelection, APortThatCannotBeOpenedIsReportedAndLeftOffLine)
     CSchnittstellenAuswahlDlg dlg;
     dlg.m_pChannelTable = table;
     dlg.m_extraPorts.push_back(missing);
+    const int french = vx::kLanguageFrench;
+    dlg.m_iLanguageOffset = french;
+    SetProgramLanguageOffset(french);
     vx::ModalScript::Clear();
     vx::ModalScript::AnswerDialog([&](CWnd* w) {
         auto* d = static_cast<CSchnittstellenAuswahlDlg*>(w);
@@ -184,9 +188,12 @@ TEST_F(InterfaceSelection, APortThatCannotBeOpenedIsReportedAndLeftOffLine)
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(man.m_Dcb.m_strPortName, missing);
     EXPECT_NE(man.GetPortState(), static_cast<DWORD>(PORTSTATE_ONLINE));
+    // In the user's language, naming the port once.
     const auto texts = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].Find(missing), 0);
+    const CString opening = vx::FromUtf8("Impossible d'ouvrir le port série ") + missing + " : ";
+    EXPECT_EQ(texts[0].Find(opening), 0) << texts[0].GetString();
+    EXPECT_EQ(texts[0].Find(missing, opening.GetLength()), -1) << texts[0].GetString();
 }
 
 TEST_F(InterfaceSelection, ATypedPathWinsOverTheSelectedItem)
@@ -199,6 +206,7 @@ TEST_F(InterfaceSelection, ATypedPathWinsOverTheSelectedItem)
     CSchnittstellenAuswahlDlg dlg;
     dlg.m_pChannelTable = table;
     dlg.m_iLanguageOffset = vx::kLanguageEnglish;
+    SetProgramLanguageOffset(vx::kLanguageEnglish);
     auto typeIntoField = [&](const CString& text) {
         vx::ModalScript::AnswerDialog([text](CWnd* w) {
             auto* d = static_cast<CSchnittstellenAuswahlDlg*>(w);
@@ -216,8 +224,7 @@ TEST_F(InterfaceSelection, ATypedPathWinsOverTheSelectedItem)
     EXPECT_EQ(vx::GetProfileString("SerPort1", "Port", ""), CString("/dev/ttyNOPE"));
     auto texts = vx::ModalScript::MessageBoxTexts();
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].Find("/dev/ttyNOPE: "), 0);
-    EXPECT_GT(texts[0].GetLength(), CString("/dev/ttyNOPE: ").GetLength());
+    EXPECT_EQ(texts[0].Find("The serial port /dev/ttyNOPE is not present."), 0) << texts[0].GetString();
 
     // Opened again, the dialog shows the stored path, not "off"; OK keeps it.
     CString shown;

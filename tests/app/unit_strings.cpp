@@ -1,10 +1,4 @@
 #include "app/StringTable.h"
-#include "platform/Text1252.h"
-#include "port/CSerialPort.h"
-
-#include <cerrno>
-#include <iterator>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -32,34 +26,4 @@ TEST(StringTable, EveryLanguageHasEveryTextAndTheOffsetRuleHolds)
     EXPECT_FALSE(s.LoadString(5100 + vx::kStringsPerLanguage));
     EXPECT_FALSE(s.LoadString(4000));
     EXPECT_TRUE(s.IsEmpty());
-}
-
-// The port library knows no language: it reads its messages in the
-// program's, and on its own (no table) says what the table says in English.
-TEST(StringTable, PortMessagesFollowTheProgramsLanguageAndNameThePortOnce)
-{
-    const int errors[] = {EACCES, EBUSY, ENOENT, ENOTTY, EINVAL, EIO};
-    std::vector<CString> own;
-    SetStringTableLookup(nullptr);
-    for (int err : errors)
-        own.push_back(PortErrorText(err, "/dev/ttyQ7"));
-    vx::InstallStringTable();
-    for (int off : {vx::kLanguageGerman, vx::kLanguageEnglish, vx::kLanguageFrench, vx::kLanguageSpanish}) {
-        SetProgramLanguageOffset(off);
-        for (size_t i = 0; i < std::size(errors); ++i) {
-            const CString text = PortErrorText(errors[i], "/dev/ttyQ7");
-            const int at = text.Find("/dev/ttyQ7");
-            EXPECT_GE(at, 0) << off << " " << text.GetString();
-            EXPECT_EQ(text.Find("/dev/ttyQ7", at + 1), -1) << off << " " << text.GetString();
-            EXPECT_EQ(text.Find("%s"), -1) << off << " " << text.GetString();
-            if (off == vx::kLanguageEnglish)
-                EXPECT_EQ(text, own[i]);
-            else
-                EXPECT_NE(text, own[i]) << off << " " << text.GetString();
-        }
-    }
-    EXPECT_EQ(PortErrorText(ENOENT, "/dev/ttyQ7"),
-              vx::FromUtf8("El puerto serie /dev/ttyQ7 no está presente. Compruebe que el equipo está conectado o "
-                           "elija otro puerto."));
-    SetProgramLanguageOffset(vx::kLanguageGerman);
 }

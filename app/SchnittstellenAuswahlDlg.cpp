@@ -100,7 +100,7 @@ void CSchnittstellenAuswahlDlg::OnOK()
         // The port stays off line; without a word the user would only see
         // the device not answering.
         const CPortMan* man = m_pChannelTable[index].m_pPortMan;
-        AfxMessageBox(m_strChosenPort + ": " + man->GetLastErrorText(), MB_OK | MB_ICONWARNING);
+        AfxMessageBox(man->GetLastErrorText(), MB_OK | MB_ICONWARNING);
     }
     CDialog::OnOK();
 }

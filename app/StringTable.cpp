@@ -238,6 +238,57 @@ constexpr Entry kTexts[] = {
      "The transfer stopped in the middle of a record: that last record was left out.",
      "La transmission s'est arrêtée au milieu d'un enregistrement : ce dernier enregistrement a été omis.",
      "La transmisión se detuvo en medio de un registro: ese último registro se ha omitido."},
+    // Why a serial port could not be opened (%s: its path; for 140 then the
+    // system's reason).
+    {135,
+     "Sie haben keine Berechtigung, die serielle Schnittstelle %s zu benutzen. Nehmen Sie Ihren Benutzer in die "
+     "Gruppe 'dialout' auf (sudo usermod -aG dialout $USER) und melden Sie sich danach ab und wieder an.",
+     "You have no permission to use the serial port %s. Add your user to the 'dialout' group (sudo usermod -aG "
+     "dialout $USER), then log out and in again.",
+     "Vous n'avez pas le droit d'utiliser le port série %s. Ajoutez votre utilisateur au groupe 'dialout' (sudo "
+     "usermod -aG dialout $USER), puis fermez la session et rouvrez-la.",
+     "No tiene permiso para usar el puerto serie %s. Añada su usuario al grupo 'dialout' (sudo usermod -aG dialout "
+     "$USER) y después cierre la sesión y vuelva a entrar."},
+    {136,
+     "Die serielle Schnittstelle %s wird von einem anderen Programm benutzt. Schließen Sie dieses Programm und "
+     "versuchen Sie es erneut.",
+     "The serial port %s is in use by another program. Close that program and try again.",
+     "Le port série %s est utilisé par un autre programme. Fermez ce programme et réessayez.",
+     "El puerto serie %s está en uso por otro programa. Cierre ese programa e inténtelo de nuevo."},
+    {137,
+     "Die serielle Schnittstelle %s ist nicht vorhanden. Prüfen Sie, ob das Gerät angeschlossen ist, oder wählen Sie "
+     "eine andere Schnittstelle.",
+     "The serial port %s is not present. Check that the device is plugged in, or choose another port.",
+     "Le port série %s est absent. Vérifiez que l'appareil est branché ou choisissez un autre port.",
+     "El puerto serie %s no está presente. Compruebe que el equipo está conectado o elija otro puerto."},
+    {138, "%s ist keine serielle Schnittstelle.", "%s is not a serial port.", "%s n'est pas un port série.",
+     "%s no es un puerto serie."},
+    {139, "Die Einstellungen der seriellen Schnittstelle %s sind ungültig (Bad Config).",
+     "The settings of the serial port %s are not valid (Bad Config).",
+     "Les paramètres du port série %s ne sont pas valides (Bad Config).",
+     "La configuración del puerto serie %s no es válida (Bad Config)."},
+    {140, "Die serielle Schnittstelle %s lässt sich nicht öffnen: %s.", "The serial port %s cannot be opened: %s.",
+     "Impossible d'ouvrir le port série %s : %s.", "No se puede abrir el puerto serie %s: %s."},
+    // After the file's name and ": ".
+    {141, "nicht gespeichert; der Name muss auf .csv (Messwerte) oder .bmp (Diagramm) enden.",
+     "not saved; the name must end in .csv (measured values) or .bmp (chart).",
+     "non enregistré ; le nom doit se terminer par .csv (valeurs mesurées) ou .bmp (diagramme).",
+     "no guardado; el nombre debe terminar en .csv (valores medidos) o .bmp (gráfico)."},
+    // The chart's axis and curve pages.
+    {142, "Das Minimum darf nicht über dem Maximum liegen.", "The minimum must not be above the maximum.",
+     "Le minimum ne doit pas dépasser le maximum.", "El mínimo no debe ser mayor que el máximo."},
+    {143, "Die Teilung darf nicht negativ sein (bei 0 wird sie selbst gewählt).",
+     "The step must not be negative (0 chooses it).",
+     "Le pas ne doit pas être négatif (avec 0, il est choisi automatiquement).",
+     "El paso no debe ser negativo (con 0 se elige automáticamente)."},
+    {144, "Die neue Kurve hätte zu viele Punkte.", "The new curve would have too many points.",
+     "La nouvelle courbe aurait trop de points.", "La nueva curva tendría demasiados puntos."},
+    {145, "Ein gleitender Mittelwert braucht eine Kurve mit mindestens zwei Punkten.",
+     "A moving average needs a curve of at least two points.",
+     "Une moyenne mobile nécessite une courbe d'au moins deux points.",
+     "Una media móvil necesita una curva de al menos dos puntos."},
+    {146, "An diese Kurve lässt sich kein Trend anpassen.", "No trend can be fitted to this curve.",
+     "Aucune tendance ne peut être ajustée à cette courbe.", "No se puede ajustar ninguna tendencia a esta curva."},
 };
 
 const Entry* Find(int index)

@@ -46,6 +46,7 @@ namespace vx {
 
 bool ApplyProgramLanguage(int languageOffset)
 {
+    SetProgramLanguageOffset(languageOffset);
     PrintFailureTexts texts;
     texts.failed = LoadText(5175, languageOffset);
     texts.noPrinter = LoadText(5205, languageOffset);

@@ -13,7 +13,8 @@ public:
 namespace vx {
 // What follows the program's language outside its own windows: Qt's own
 // dialogs and standard buttons (Qt's translations for German, French and
-// Spanish; none for English) and the print failure texts. Called at
+// Spanish; none for English), the print failure texts and the language the
+// libraries below the program load their messages in. Called at
 // start-up and at every language switch. False when Qt's translations for
 // the language are not installed (the dialogs stay English then).
 bool ApplyProgramLanguage(int languageOffset);

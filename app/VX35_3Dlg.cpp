@@ -104,8 +104,9 @@ BOOL CVX35_3Dlg::OnInitDialog()
 
     RefreshVisiblePage();
 
-    if (!m_strPortError.IsEmpty())
-        AfxMessageBox(m_strPortError, MB_OK | MB_ICONWARNING);
+    // Told in the language chosen above; the text names the port.
+    if (m_bPortOpenFailed)
+        AfxMessageBox(m_pPortMan->GetLastErrorText(), MB_OK | MB_ICONWARNING);
     return TRUE;
 }
 
@@ -132,8 +133,7 @@ void CVX35_3Dlg::OpenPort()
     m_pPortMan = man.release();
     m_ChannelTable[0].m_pPortMan = m_pPortMan;
     const int rc = m_pPortMan->OpenFromProfile(kSectionPort);
-    if (rc != 0 && !m_pPortMan->m_Dcb.IsOffLineName())
-        m_strPortError = m_pPortMan->m_Dcb.m_strPortName + ": " + m_pPortMan->GetLastErrorText();
+    m_bPortOpenFailed = rc != 0 && !m_pPortMan->m_Dcb.IsOffLineName();
 }
 
 void CVX35_3Dlg::WirePages()

@@ -178,7 +178,7 @@ private:
     long long m_llTerminalDueMs = 0;                // when the pending refresh is due
     bool m_bStateSaved = false;
     CString m_strTerminalSnapshot;
-    CString m_strPortError;
+    bool m_bPortOpenFailed = false;
     PortManFactory m_portManFactory;
     int m_iFullHeight = 0;      // client height with the terminal shown
     int m_iCompactHeight = 0;   // and without it

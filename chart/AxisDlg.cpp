@@ -101,12 +101,18 @@ void CAxisDlg::DoDataExchange(CDataExchange* dx)
     if (editable(IDC_PLACEMENT))
         DDX_CBIndex(dx, IDC_PLACEMENT, v.placement);
     DDX_CBIndex(dx, IDC_GRID_STYLE, v.gridStyle);
-    // The time step is checked with the rest of the axis (CheckAxis): an
-    // untouched step of no whole second is valid as it stands.
     if (editable(IDC_TIME_UNIT))
         DDX_CBIndex(dx, IDC_TIME_UNIT, v.timeUnit);
-    if (editable(IDC_TIME_STEP))
+    if (editable(IDC_TIME_STEP)) {
         DDX_Text(dx, IDC_TIME_STEP, v.timeStep);
+        // A whole count of the unit, refused on its field like any integer;
+        // a step of no whole second ("0.2") passes while it is left as read.
+        if (dx->m_bSaveAndValidate && !ChartDlgLogic::TimeStepAsRead(v)) {
+            int count = 0;
+            DDX_Text(dx, IDC_TIME_STEP, count);
+            DDV_MinMaxInt(dx, count, 1, ChartDlgLogic::kMaxTimeStep);
+        }
+    }
     DDX_ColorButton(dx, IDC_COLOUR, v.color);
     DDX_ColorButton(dx, IDC_GRID_COLOUR, v.gridColor);
 }

@@ -177,18 +177,25 @@ AxisValues ReadAxis(const CPlotAxis& axis, DATE now)
     return v;
 }
 
-bool TimeStepDays(const AxisValues& v, double& days)
+bool TimeStepAsRead(const AxisValues& v)
 {
     CString text = v.timeStep;
     text.Trim();
-    if (v.shownTimeUnit >= 0 && v.timeUnit == v.shownTimeUnit && text == v.shownTimeStep) {
+    return v.shownTimeUnit >= 0 && v.timeUnit == v.shownTimeUnit && text == v.shownTimeStep;
+}
+
+bool TimeStepDays(const AxisValues& v, double& days)
+{
+    if (TimeStepAsRead(v)) {
         days = v.readTimeStep;
         return true;
     }
+    CString text = v.timeStep;
+    text.Trim();
     char* end = nullptr;
     errno = 0;
     const long long count = text.IsEmpty() ? 0 : std::strtoll(text.GetString(), &end, 10);
-    if (errno != 0 || !end || *end != '\0' || count < 1 || count > 22118400)
+    if (errno != 0 || !end || *end != '\0' || count < 1 || count > kMaxTimeStep)
         return false;
     days = TimeUnitToDays(static_cast<int>(count), v.timeUnit);
     return true;
@@ -201,19 +208,19 @@ CString CheckAxis(const AxisValues& v)
     if (v.timeAxis) {
         double step = 0.0;
         if (!TimeStepDays(v, step))
-            return "Please enter an integer between 1 and 22118400.";
+            return CString::Formatted("Please enter an integer between 1 and %d.", kMaxTimeStep);
         const DATE lo = CombineDateAndTime(v.minDate, v.minTime);
         const DATE hi = CombineDateAndTime(v.maxDate, v.maxTime);
         if (!(vx::OleDateToLinear(lo) <= vx::OleDateToLinear(hi)))
-            return "The minimum must not be above the maximum.";
+            return MessageText(Message::MinAboveMax);
         return {};
     }
     if (!std::isfinite(v.min) || !std::isfinite(v.max) || !std::isfinite(v.step))
         return "Please enter a number.";
     if (v.min > v.max)
-        return "The minimum must not be above the maximum.";
+        return MessageText(Message::MinAboveMax);
     if (v.step < 0.0)
-        return "The step must not be negative (0 chooses it).";
+        return MessageText(Message::NegativeStep);
     return {};
 }
 
@@ -253,6 +260,25 @@ void WriteAxis(const AxisValues& v, CPlotAxis& axis, COLORREF defaultColor)
     axis.m_nKeySize = v.markerSize;
     axis.SetTimeAxis(v.timeAxis != 0);
     axis.SetShowMarker(v.showMarkers != 0);
+}
+
+// ---- messages ----------------------------------------------------------------
+
+CString MessageText(Message which)
+{
+    struct Text {
+        UINT germanId;
+        const char* english;
+    };
+    static constexpr Text kTexts[] = {
+        {5242, "The minimum must not be above the maximum."},
+        {5243, "The step must not be negative (0 chooses it)."},
+        {5244, "The new curve would have too many points."},
+        {5245, "A moving average needs a curve of at least two points."},
+        {5246, "No trend can be fitted to this curve."},
+    };
+    const Text& t = kTexts[static_cast<int>(which)];
+    return LoadProgramText(t.germanId, t.english);
 }
 
 // ---- curve page ------------------------------------------------------------

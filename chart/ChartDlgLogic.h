@@ -88,15 +88,25 @@ struct AxisValues {
 };
 // The page's initialisation; now fills the pickers of a plain axis.
 AxisValues ReadAxis(const CPlotAxis& axis, DATE now);
+// The largest time step count the field takes (256 days in seconds).
+constexpr int kMaxTimeStep = 22118400;
+// Whether the time step field and unit still show the step as read.
+bool TimeStepAsRead(const AxisValues& v);
 // The time axis step (days) the values ask for: the step as read while
 // the field and unit still show it, else the field's whole count of the
-// unit; false when that is no whole number in 1..22118400.
+// unit; false when that is no whole number in 1..kMaxTimeStep.
 bool TimeStepDays(const AxisValues& v, double& days);
-// Why values cannot be written; empty when they can.
+// Why values cannot be written, in the program's language; empty when
+// they can.
 CString CheckAxis(const AxisValues& v);
 // In the page's order. The range goes only to an axis that does not scale
 // itself; an empty time format becomes the default one.
 void WriteAxis(const AxisValues& v, CPlotAxis& axis, COLORREF defaultColor);
+
+// ---- messages ----------------------------------------------------------------
+// The pages' own messages, in the program's language.
+enum class Message { MinAboveMax, NegativeStep, TooManyPoints, AverageNeedsTwoPoints, NoTrend };
+CString MessageText(Message which);
 
 // ---- curve page ------------------------------------------------------------
 // The fill partner list holds the other curves in order; the curve stores

@@ -42,7 +42,8 @@ QImage HatchSample(int hatch, int w, int h)
 
 void TooBig(CWnd* owner)
 {
-    MessageBox(owner, "The new curve would have too many points.", nullptr, MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(owner, ChartDlgLogic::MessageText(ChartDlgLogic::Message::TooManyPoints), nullptr,
+               MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace
@@ -253,7 +254,7 @@ void CCurveDlg::OnMovingAverage()
         return;
     const int n = m_pCurve->GetCount();
     if (n < 2) {
-        MessageBox(this, "A moving average needs a curve of at least two points.", nullptr,
+        MessageBox(this, ChartDlgLogic::MessageText(ChartDlgLogic::Message::AverageNeedsTwoPoints), nullptr,
                    MB_OK | MB_ICONEXCLAMATION);
         return;
     }
@@ -304,7 +305,8 @@ void CCurveDlg::Trend(int kind)
         return;
     }
     if (points.empty()) {
-        MessageBox(this, "No trend can be fitted to this curve.", nullptr, MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, ChartDlgLogic::MessageText(ChartDlgLogic::Message::NoTrend), nullptr,
+                   MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     const CString formula = kind == 0 ? ChartDlgLogic::FormulaText(m_pCurve->GetSolver()) : CString();

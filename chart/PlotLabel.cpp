@@ -6,6 +6,7 @@
 #include "chart/PlotDC.h"
 #include "chart/PlotRecords.h"
 #include "platform/Archive.h"
+#include "platform/Edit.h"
 #include "platform/Text1252.h"
 
 #include <QCursor>
@@ -105,7 +106,7 @@ void CPlotLabel::Edit()
     QWidget* parent = m_pGraph ? m_pGraph->GetPeer() : nullptr;
     if (!parent)
         return;
-    m_pEditor = new QPlainTextEdit(parent);
+    m_pEditor = vx::NewPlainTextEdit(parent);
     m_pEditor->setObjectName("65534");
     // Lines run on to the right and scroll, as typed; only Return breaks.
     m_pEditor->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -14,7 +14,9 @@ namespace {
 
 // Sits in front of the edit's own validator: an insertion (typed or pasted)
 // holding a character that is not allowed is refused as a whole, the rest
-// goes on to the limit check.
+// goes on to the edit's own checks (code page 1252, the limit). A character
+// outside 1252 reads as '?' here, which the field may allow: the edit's
+// own check refuses it.
 class VxFilterValidator : public QValidator {
 public:
     VxFilterValidator(CMyEdit* owner, const QValidator* inner, QObject* parent)
@@ -27,7 +29,7 @@ public:
         if (m_previous.isNull())
             m_previous = QString();
         const vx::TextChange change = vx::FindTextChange(m_previous, input);
-        if (change.inserted > 0 && !IsAllowedInsertion(input.mid(change.keptFront, change.inserted)))
+        if (change.inserted > 0 && !m_owner->IsAllowed(vx::FromQString(input.mid(change.keptFront, change.inserted))))
             return Invalid;
         State s = Acceptable;
         if (m_inner)
@@ -40,17 +42,6 @@ public:
     void setPrevious(const QString& text) const { m_previous = text; }
 
 private:
-    // The field holds code page 1252: a character outside it would become
-    // '?' on its way in, which the field may allow, so it is refused before
-    // the field's own set is asked.
-    bool IsAllowedInsertion(const QString& text) const
-    {
-        for (QChar c : text)
-            if (vx::Cp1252ToUnicode(vx::UnicodeToCp1252(c.unicode())) != c.unicode())
-                return false;
-        return m_owner->IsAllowed(vx::FromQString(text));
-    }
-
     CMyEdit* m_owner;
     QPointer<const QValidator> m_inner;
     mutable QString m_previous;

@@ -477,7 +477,8 @@ void CMessenDlg::OnFileSave()
     } else if (ext == "csv") {
         WriteCsv(path);
     } else {
-        ReportWriteFailure(path + ": not saved; the name must end in .csv (measured values) or .bmp (chart).");
+        constexpr UINT kWrongExtensionText = 5241;   // "not saved; the name must end in .csv ... or .bmp ..."
+        ReportWriteFailure(path + ": " + LoadLanguageText(kWrongExtensionText));
     }
 }
 

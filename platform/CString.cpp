@@ -3,12 +3,14 @@
 #include "Numbers.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstring>
 
 namespace {
 
 StringTableLookup g_lookup = nullptr;
+std::atomic<int> g_programLanguageOffset{0};
 
 bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -44,6 +46,18 @@ size_t Clamp(int v, size_t hi) { return v < 0 ? 0 : std::min(static_cast<size_t>
 } // namespace
 
 void SetStringTableLookup(StringTableLookup lookup) { g_lookup = lookup; }
+
+void SetProgramLanguageOffset(int offset) { g_programLanguageOffset = offset; }
+
+int GetProgramLanguageOffset() { return g_programLanguageOffset; }
+
+CString LoadProgramText(UINT germanId, const char* fallback)
+{
+    CString text;
+    if (!text.LoadString(germanId + static_cast<UINT>(g_programLanguageOffset.load())))
+        text = fallback ? fallback : "";
+    return text;
+}
 
 char CString::GetAt(int i) const
 {

@@ -113,3 +113,13 @@ private:
 // it at start-up. Returns false when the id has no text.
 using StringTableLookup = bool (*)(UINT id, CString& out);
 void SetStringTableLookup(StringTableLookup lookup);
+
+// The program's language as the offset of its string ids (0 German, 1000
+// English, 2000 French, 3000 Spanish), for the messages of libraries that
+// know no language of their own (the port library, the chart's pages). The
+// program sets it at start-up and at every language switch.
+void SetProgramLanguageOffset(int offset);
+int GetProgramLanguageOffset();
+// Text germanId + that offset from the string table; the (English) fallback
+// where the table has none, as for a library used without the program.
+CString LoadProgramText(UINT germanId, const char* fallback);

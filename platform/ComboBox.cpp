@@ -1,5 +1,6 @@
 #include "ComboBox.h"
 #include "ControlsImpl.h"
+#include "Edit.h"
 #include "Text1252.h"
 
 #include <QComboBox>
@@ -100,6 +101,8 @@ QWidget* CComboBox::CreatePeer(QWidget* qtParent)
     const DWORD type = GetStyle() & CBS_TYPEMASK;
     c->setEditable(type == CBS_DROPDOWN || type == CBS_SIMPLE);
     c->setInsertPolicy(QComboBox::NoInsert);
+    if (c->isEditable())
+        c->setValidator(vx::NewCp1252Validator(c));
     if (isOwnerDraw())
         c->setItemDelegate(new VxOwnerDrawDelegate(this, c));
     QObject::connect(c, &QComboBox::currentIndexChanged, Ctx(), [this](int) {

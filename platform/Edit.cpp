@@ -2,6 +2,7 @@
 #include "ControlsImpl.h"
 #include "Text1252.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -88,6 +89,8 @@ public:
         if (inserted <= 0)
             return Acceptable;
         QString ins = input.mid(p, inserted);
+        if (!vx::FitsCp1252(ins))
+            return Invalid;
         const DWORD style = m_owner->GetStyle();
         if (style & ES_NUMBER) {
             for (QChar c : ins)
@@ -116,7 +119,9 @@ public:
     }
 };
 
-// Multi-line: typing and pasting are cut before they reach the document.
+// Multi-line: typing, pasting, dropping and composing are checked before
+// they reach the document: what code page 1252 cannot hold is refused as a
+// whole, and the owner's limit (when there is an owner) cuts the rest.
 class VxTextEdit : public QPlainTextEdit {
 public:
     VxTextEdit(CEdit* owner, QWidget* parent) : QPlainTextEdit(parent), m_owner(owner) {}
@@ -127,9 +132,11 @@ protected:
         if (!isReadOnly()) {
             QString text = e->text();
             const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-            const bool printable = !text.isEmpty() && text[0].isPrint()
-                                   && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-            if (enter || printable) {
+            const bool writes = !text.isEmpty() && text[0].isPrint();
+            if (writes && !enter && !vx::FitsCp1252(text))
+                return;
+            const bool printable = writes && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+            if (m_owner && (enter || printable)) {
                 const int ins = enter ? 2 : static_cast<int>(text.size());
                 if (m_owner->fitInsertion(WinLength(toPlainText()), selectedWinLength(), ins) < ins)
                     return;
@@ -138,16 +145,31 @@ protected:
         QPlainTextEdit::keyPressEvent(e);
     }
 
+    void inputMethodEvent(QInputMethodEvent* e) override
+    {
+        if (!isReadOnly() && !vx::FitsCp1252(e->commitString())) {
+            // The composition goes on; only its result is refused.
+            QInputMethodEvent kept(e->preeditString(), e->attributes());
+            QPlainTextEdit::inputMethodEvent(&kept);
+            return;
+        }
+        QPlainTextEdit::inputMethodEvent(e);
+    }
+
     void insertFromMimeData(const QMimeData* source) override
     {
         if (!source || !source->hasText())
             return;
         QString text = source->text();
+        if (!vx::FitsCp1252(text))
+            return;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        const int insWin = WinLength(text);
-        const int allowed = m_owner->fitInsertion(WinLength(toPlainText()), selectedWinLength(), insWin);
-        if (allowed < insWin)
-            text = text.left(WinToQtPos(text, allowed));
+        if (m_owner) {
+            const int insWin = WinLength(text);
+            const int allowed = m_owner->fitInsertion(WinLength(toPlainText()), selectedWinLength(), insWin);
+            if (allowed < insWin)
+                text = text.left(WinToQtPos(text, allowed));
+        }
         if (!text.isEmpty())
             insertPlainText(text);
     }
@@ -160,6 +182,24 @@ private:
     }
     CEdit* m_owner;
 };
+
+namespace {
+// An editable combo box's field holds only what code page 1252 can: its
+// texts set by code always fit, so the whole text is checked.
+class VxCp1252Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override { return vx::FitsCp1252(input) ? Acceptable : Invalid; }
+};
+} // namespace
+
+namespace vx {
+
+QPlainTextEdit* NewPlainTextEdit(QWidget* parent) { return new VxTextEdit(nullptr, parent); }
+
+QValidator* NewCp1252Validator(QObject* parent) { return new VxCp1252Validator(parent); }
+
+} // namespace vx
 
 CEdit::CEdit() = default;
 

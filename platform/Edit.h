@@ -5,6 +5,9 @@
 
 #include <QString>
 
+class QPlainTextEdit;
+class QValidator;
+
 constexpr UINT EN_CHANGE = 0x0300;
 constexpr UINT EN_MAXTEXT = 0x0501;
 
@@ -22,7 +25,8 @@ constexpr UINT EM_GETLIMITTEXT = 0x00D5;
 
 // Single- and multi-line edit (ES_MULTILINE). Lines are CR LF in the text
 // the program reads and writes. The limit (EM_LIMITTEXT, default 30000)
-// only stops typing and pasting: text set by code is shown whole.
+// only stops typing and pasting: text set by code is shown whole. Typed or
+// pasted text that code page 1252 cannot hold is refused as a whole.
 class CEdit : public CControlWnd {
     VX_DECLARE_DYNAMIC(CEdit)
 public:
@@ -104,5 +108,14 @@ struct TextChange {
     int removed = 0;
 };
 TextChange FindTextChange(const QString& before, const QString& after);
+
+// Every edit of the program refuses, typed, pasted, dropped or composed,
+// what code page 1252 cannot hold (the program's text is 1252 throughout,
+// so such a character would turn into '?' on its way to a file, a printed
+// page or the device). These give Qt editors made outside CEdit the same
+// rule: a plain multi-line editor (a chart label edited in place), and a
+// validator for an editable combo box's field.
+QPlainTextEdit* NewPlainTextEdit(QWidget* parent);
+QValidator* NewCp1252Validator(QObject* parent);
 
 } // namespace vx

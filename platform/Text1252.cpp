@@ -34,6 +34,14 @@ unsigned char UnicodeToCp1252(char16_t ch)
     return '?';
 }
 
+bool FitsCp1252(const QString& text)
+{
+    for (QChar c : text)
+        if (Cp1252ToUnicode(UnicodeToCp1252(c.unicode())) != c.unicode())
+            return false;
+    return true;
+}
+
 QString ToQString(const CString& text)
 {
     QString out;

@@ -15,6 +15,9 @@ namespace vx {
 char16_t Cp1252ToUnicode(unsigned char byte);
 // '?' for characters outside code page 1252.
 unsigned char UnicodeToCp1252(char16_t ch);
+// Whether every character of text has a place in code page 1252, so that
+// nothing of it turns into '?' on its way into the program.
+bool FitsCp1252(const QString& text);
 
 QString ToQString(const CString& text);
 CString FromQString(const QString& text);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <initializer_list>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -197,39 +198,65 @@ void CSerialPort::Purge()
         (void)tcflush(m_fd, TCIOFLUSH);
 }
 
+namespace {
+// The program's texts for these (German id; English where the program has
+// no table).
+constexpr UINT kNoPermissionText = 5235;
+constexpr UINT kInUseText = 5236;
+constexpr UINT kNotPresentText = 5237;
+constexpr UINT kNotSerialText = 5238;
+constexpr UINT kBadSettingsText = 5239;
+constexpr UINT kCannotOpenText = 5240;
+
+// Each "%s" of text in turn takes the next of the values, as they stand.
+CString FillIn(const CString& text, std::initializer_list<const char*> values)
+{
+    std::string out;
+    auto next = values.begin();
+    const std::string& t = text.str();
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == '%' && i + 1 < t.size() && t[i + 1] == 's' && next != values.end()) {
+            out += *next++;
+            ++i;
+        } else {
+            out += t[i];
+        }
+    }
+    return CString(std::move(out));
+}
+} // namespace
+
 CString PortErrorText(int err, const CString& path)
 {
-    CString text;
+    const char* p = path.GetString();
     switch (err) {
     case 0:
-        break;
+        return CString();
     case EACCES:
     case EPERM:
-        text.Format("You have no permission to use the serial port %s. Add your user to the "
-                    "'dialout' group (sudo usermod -aG dialout $USER), then log out and in again.",
-                    path.GetString());
-        break;
+        return FillIn(LoadProgramText(kNoPermissionText,
+                                      "You have no permission to use the serial port %s. Add your user to the "
+                                      "'dialout' group (sudo usermod -aG dialout $USER), then log out and in again."),
+                      {p});
     case EBUSY:
-        text.Format("The serial port %s is in use by another program. Close that program and "
-                    "try again.",
-                    path.GetString());
-        break;
+        return FillIn(LoadProgramText(kInUseText,
+                                      "The serial port %s is in use by another program. Close that program and try "
+                                      "again."),
+                      {p});
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        text.Format("The serial port %s is not present. Check that the device is plugged in, "
-                    "or choose another port.",
-                    path.GetString());
-        break;
+        return FillIn(LoadProgramText(kNotPresentText,
+                                      "The serial port %s is not present. Check that the device is plugged in, or "
+                                      "choose another port."),
+                      {p});
     case ENOTTY:
-        text.Format("%s is not a serial port.", path.GetString());
-        break;
+        return FillIn(LoadProgramText(kNotSerialText, "%s is not a serial port."), {p});
     case EINVAL:
-        text.Format("The settings of the serial port %s are not valid (Bad Config).", path.GetString());
-        break;
+        return FillIn(LoadProgramText(kBadSettingsText, "The settings of the serial port %s are not valid (Bad Config)."),
+                      {p});
     default:
-        text.Format("The serial port %s cannot be opened: %s.", path.GetString(), std::strerror(err));
-        break;
+        return FillIn(LoadProgramText(kCannotOpenText, "The serial port %s cannot be opened: %s."),
+                      {p, std::strerror(err)});
     }
-    return text;
 }

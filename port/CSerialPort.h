@@ -27,5 +27,6 @@ private:
     int m_fd = -1;
 };
 
-// A plain sentence for the user about why opening path failed with err.
+// A plain sentence for the user, in the program's language, about why
+// opening path failed with err; it names the path once. Empty for 0.
 CString PortErrorText(int err, const CString& path);

@@ -56,6 +56,19 @@ CString FitWidth(CDC& dc, const CString& text, int width)
     }
     return text.Left(lo);
 }
+
+// A printed line holds a text's line breaks (CR LF, LF or CR) as blanks,
+// so the lines of a comment do not run together.
+CString OneLine(const char* text)
+{
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\r' && p[1] == '\n')
+            ++p;
+        out += (*p == '\r' || *p == '\n') ? ' ' : *p;
+    }
+    return CString(std::move(out));
+}
 } // namespace
 
 const CPage::TextField* CPage::FieldOf(double row, double column) const
@@ -87,13 +100,13 @@ double CPage::PrintText(double row, double column, UINT, int points, const char*
                          RowToDevice(field->bottom));
         // Cut by characters, so what stands on the sheet is what fits; the
         // clip keeps a glyph's overhang off the field's lines too.
-        const CString shown = FitWidth(*m_pDC, CString(text), area.right - x);
+        const CString shown = FitWidth(*m_pDC, OneLine(text), area.right - x);
         const int saved = m_pDC->SaveDC();
         m_pDC->IntersectClipRect(&area);
         m_pDC->TextOut(x, RowToDevice(row), shown);
         m_pDC->RestoreDC(saved);
     } else {
-        m_pDC->TextOut(ColumnToDevice(column), RowToDevice(row), CString(text));
+        m_pDC->TextOut(ColumnToDevice(column), RowToDevice(row), OneLine(text));
     }
     m_pDC->SetBkMode(oldMode);
     m_pDC->SelectObject(old);

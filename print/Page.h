@@ -21,7 +21,8 @@ public:
     CPage& operator=(const CPage&) = delete;
 
     // One left-aligned line of text (flags 0x80) at the given row and column
-    // in a sans-serif font of `points` size; returns the row below it.
+    // in a sans-serif font of `points` size, a line break of the text
+    // standing as a blank; returns the row below it.
     // Where text fields are set, the column is measured in its field (below).
     double PrintText(double row, double column, UINT flags, int points, const char* text);
 

@@ -1,14 +1,12 @@
 #include "print/ReportSheet.h"
 
-#include <algorithm>
-
 namespace ReportSheet {
 
 namespace {
 constexpr double kTop = 0.5, kBandBottom = 1.5, kBottom = 10.5;
 constexpr double kLeft = 0.75, kLogoLine = 1.75, kRightLine = 6.0, kRight = 7.0;
-// Half of a 2/150 inch line, and the air a text keeps from a line or the
-// logo beside it, and above and below it.
+// Half of a 2/150 inch line, and the air a text keeps from a line beside
+// it, and above and below it.
 constexpr double kHalfLine = 1.0 / 150.0;
 constexpr double kAirBeside = 0.05;
 constexpr double kAirAboveBelow = 0.01;
@@ -47,26 +45,24 @@ namespace {
 constexpr double kFieldTop = kTop + kHalfLine + kAirAboveBelow;
 constexpr double kFieldBottom = kBandBottom - kHalfLine - kAirAboveBelow;
 constexpr double kTitleRight = kRightLine - kHalfLine - kAirBeside;
-double TitleLeft()
-{
-    const double logoRight = static_cast<double>(kLogo[3]) / kDesignScale;
-    return std::max(kLogoLine + kHalfLine, logoRight) + kAirBeside;
-}
+constexpr double kTitleLeft = kLogoLine + kHalfLine + kAirBeside;
+static_assert(kLogo[1] > (kLeft + kHalfLine) * kDesignScale && kLogo[3] < (kLogoLine - kHalfLine) * kDesignScale,
+              "the logo stands inside its field");
 } // namespace
 
 std::vector<CPage::TextField> TitleFields()
 {
     return {
-        {0.0, kFieldTop, TitleLeft(), kFieldBottom, kTitleRight},
+        {0.0, kFieldTop, kTitleLeft, kFieldBottom, kTitleRight},
         {5.0, kFieldTop, kRightLine + kHalfLine + kAirBeside, kFieldBottom, kRight - kHalfLine - kAirBeside},
     };
 }
 
 std::vector<CPage::TextField> TitleFieldsBesideTitle()
 {
-    const double second = TitleLeft() + kBesideTitle;
+    const double second = kTitleLeft + kBesideTitle;
     return {
-        {0.0, kFieldTop, TitleLeft(), kFieldBottom, second - kAirBeside},
+        {0.0, kFieldTop, kTitleLeft, kFieldBottom, second - kAirBeside},
         {5.0, kFieldTop, second, kFieldBottom, kTitleRight},
     };
 }

@@ -11,8 +11,10 @@
 
 namespace ReportSheet {
 
-// The logo's rectangle in 600ths of an inch: top, left, bottom, right.
-inline constexpr int kLogo[4] = {350, 590, 850, 1090};
+// The logo's rectangle in 600ths of an inch: top, left, bottom, right. A
+// square of 5/6 inch centred in its field (columns 0.75 to 1.75, rows 0.5
+// to 1.5), so it stands clear of the lines around the field.
+inline constexpr int kLogo[4] = {350, 500, 850, 1000};
 // Positions in 600ths are scaled by the printer's dots per inch.
 inline constexpr int kDesignScale = 600;
 
@@ -21,9 +23,8 @@ bool PrintLogo(CPage& page, int scale, const char* path);
 // The frame's eight lines.
 void DrawFrame(CPage& page);
 // The title band's text fields: texts from column 0 stand in the title
-// field, clear of the logo (which reaches past the field's line), texts from
-// column 5 in the right field; each is cut at its field's edge, a little
-// inside the lines.
+// field, texts from column 5 in the right field; each is cut at its field's
+// edge, a little inside the lines.
 std::vector<CPage::TextField> TitleFields();
 // For a report without a date or time: its texts from column 5 (the
 // documentation's headline and comment, titles too) stand in the title

@@ -127,6 +127,20 @@ TEST_F(MainDialogTest, StoredLanguageAndChannelConfigurationWin)
     EXPECT_EQ(TabText(1), vx::FromUtf8("Mesurer"));
 }
 
+// The port named in the settings is missing at start: one warning, in the
+// language the program starts in, naming the port once.
+TEST_F(MainDialogTest, AMissingPortAtStartIsToldOnceInTheProgramsLanguage)
+{
+    vx::WriteProfileString("SerPort1", "Port", "/dev/ttyVX35none");
+    vx::WriteProfileInt("Optionen", "Sprache", vx::kLanguageFrench);
+    vx::ModalScript::Clear();
+    dlg = std::make_unique<CVX35_3Dlg>();   // with the real port manager
+    ASSERT_TRUE(dlg->Create(CVX35_3Dlg::IDD));
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(),
+              std::vector<CString>{vx::FromUtf8("Le port série /dev/ttyVX35none est absent. Vérifiez que l'appareil "
+                                                "est branché ou choisissez un autre port.")});
+}
+
 TEST(MainDialogLanguage, LocaleNamesMapToOffsets)
 {
     EXPECT_EQ(CVX35_3Dlg::LanguageForLocale("de_DE"), 0);

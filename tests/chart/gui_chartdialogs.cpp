@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -310,6 +311,30 @@ TEST_F(ChartSheet, AxisApplyAndTimeAxisSwitch)
     page->InitFromAxis();
     EXPECT_EQ(Text(page, CAxisDlg::IDC_TIME_STEP), CString("3"));
     EXPECT_EQ(Sel(page, CAxisDlg::IDC_TIME_UNIT), 3);
+}
+
+// A time step that is no whole number in range is refused on its own
+// field with the framework's message, and nothing is written.
+TEST_F(ChartSheet, ATimeStepThatIsNoWholeNumberIsRefusedOnItsField)
+{
+    CPlotAxis& y = chart->GetYAxis(0);
+    y.SetTimeAxis(true);
+    y.SetAutoScale(false);
+    y.SetShownRange(45000.0, 45001.0, 2.0 / 24.0);
+    ShowTab(1);
+    AxisPage()->InitFromAxis();
+    for (const char* typed : {"zwei", "0"}) {
+        Type(AxisPage(), CAxisDlg::IDC_TITLE, "Zeit");
+        Type(AxisPage(), CAxisDlg::IDC_TIME_STEP, typed);
+        ModalScript::Clear();
+        Click(AxisPage(), CChartSubPage::IDC_APPLY);
+        const CString message = *typed == '0' ? "Please enter an integer between 1 and 22118400." : "Please enter an integer.";
+        EXPECT_EQ(ModalScript::MessageBoxTexts(), std::vector<CString>{message});
+        int from = -1, to = -1;
+        dynamic_cast<CEdit*>(AxisPage()->GetDlgItem(CAxisDlg::IDC_TIME_STEP))->GetSel(from, to);
+        EXPECT_EQ(to - from, static_cast<int>(std::strlen(typed))) << "the field is marked";
+        EXPECT_EQ(y.GetLabel(), CString("Y1"));
+    }
 }
 
 TEST_F(ChartSheet, ASubSecondTimeStepNeverBlocksApplyAndSurvivesItUntouched)

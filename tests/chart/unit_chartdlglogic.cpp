@@ -151,6 +151,23 @@ TEST(AxisPageLogic, ReadAndWriteAnAxis)
     EXPECT_TRUE(CheckAxis(p).IsEmpty());
 }
 
+// The pages' own messages come in the program's language; English
+// without the program's texts.
+TEST(AxisPageLogic, MessagesSpeakTheProgramsLanguage)
+{
+    AxisValues v;
+    v.min = 5;
+    EXPECT_EQ(CheckAxis(v), CString("The minimum must not be above the maximum."));
+    SetStringTableLookup([](UINT id, CString& out) {
+        out = "Le minimum ne doit pas d\xE9passer le maximum.";
+        return id == 7242;
+    });
+    SetProgramLanguageOffset(2000);
+    EXPECT_EQ(CheckAxis(v), CString("Le minimum ne doit pas d\xE9passer le maximum."));
+    SetProgramLanguageOffset(0);
+    SetStringTableLookup(nullptr);
+}
+
 TEST(ChartPageLogic, AutomaticColourAndNoAlignmentSelection)
 {
     CPlot chart;

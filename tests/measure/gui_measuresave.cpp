@@ -5,6 +5,7 @@
 #include "platform/Cursor.h"
 #include "platform/Dc.h"
 #include "platform/Print.h"
+#include "platform/Text1252.h"
 #include "print/Page.h"
 #include "tests/support/FileSizeLimit.h"
 #define VX35_PDF_PRINTING
@@ -119,6 +120,15 @@ TEST_F(MeasureSave, TheExtensionChoosesTheFormatInAnyCaseAndOthersAreRefusedAlou
     r.page.OnFileSave();   // Cancel
     EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden).size(), 3);
     EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+
+    // Told in the user's language.
+    r.languageOffset = vx::kLanguageFrench;
+    vx::ModalScript::Clear();
+    SaveAs("autre.txt");
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(),
+              std::vector<CString>{CString((dir + "/autre.txt").c_str())
+                                   + vx::FromUtf8(": non enregistré ; le nom doit se terminer par .csv (valeurs "
+                                                  "mesurées) ou .bmp (diagramme).")});
 }
 
 TEST_F(MeasureSave, AFileThatCannotBeWrittenIsReportedWithItsCause)

@@ -100,7 +100,7 @@ TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
     // Keeps the temporary chart bitmap inside the test's own folder.
     dlg->m_strChartBitmapPath = (dir + "/chart.bmp").c_str();
     dlg->GetDocumentation().m_strHeadline = "Versuch 7";
-    dlg->GetDocumentation().m_strComment = "Zugprobe ohne Vorlast an Welle 3, zweiter Durchgang am Nachmittag";
+    dlg->GetDocumentation().m_strComment = "Zugprobe ohne Vorlast\r\nan Welle 3, zweiter Durchgang am Nachmittag";
     const std::string pdf = dir + "/report.pdf";
     CRect chartRect;
     CString chartPath;
@@ -140,6 +140,7 @@ TEST_F(MeasureInMain, ThePrintedReportHoldsLogoChartAndTheDocumentationTexts)
     }
     EXPECT_NE(FindPdfWord(words, "7"), nullptr);
     EXPECT_NE(FindPdfWord(words, "Welle"), nullptr);
+    EXPECT_NE(FindPdfWord(words, "Vorlast"), nullptr) << "the comment's line break prints as a blank";
     EXPECT_EQ(FindPdfWord(words, "Nachmittag"), nullptr);
     EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
 }

@@ -11,6 +11,7 @@
 #include <QDateTimeEdit>
 #include <QListWidget>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPixmapCache>
 #include <QPlainTextEdit>
@@ -129,6 +130,25 @@ TEST_F(Controls, MultiLineEditUsesCrLfAndLimitsTyping)
     EXPECT_EQ(edit->GetWindowTextString(), "line1\r\nline2a");
     PressKey(edit->GetPeer(), Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(edit->GetWindowTextString(), "line1\r\nline2a") << "a line break needs two characters of room";
+}
+
+// What code page 1252 cannot hold would reach a file, a print or the
+// device as '?': no field takes it, typed, pasted or composed.
+TEST_F(Controls, EditsAndEditableCombosRefuseWhatCodePage1252CannotHold)
+{
+    std::unique_ptr<QPlainTextEdit> label(vx::NewPlainTextEdit(nullptr));
+    QWidget* fields[] = {Item<CEdit>(100)->GetPeer(), Item<CEdit>(101)->GetPeer(),
+                         qobject_cast<QComboBox*>(Item<CComboBox>(121)->GetPeer())->lineEdit(), label.get()};
+    for (QWidget* f : fields) {
+        TypeText(f, QString::fromUtf8("a\u0416\u00E9\u20AC"));
+        QApplication::clipboard()->setText(QString::fromUtf8("x\u6F22y"));
+        QMetaObject::invokeMethod(f, "paste");
+        QInputMethodEvent composed(QString(), {});
+        composed.setCommitString(QString::fromUtf8("\u03A9"));
+        QApplication::sendEvent(f, &composed);
+        EXPECT_EQ(f->property(qobject_cast<QLineEdit*>(f) ? "text" : "plainText").toString(),
+                  QString::fromUtf8("a\u00E9\u20AC"));
+    }
 }
 
 TEST_F(Controls, RadioGroupsFollowTheDeclaredOrder)

@@ -3,6 +3,7 @@
 #include "platform/Dc.h"
 #include "platform/Print.h"
 #include "print/Page.h"
+#include "print/ReportSheet.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +115,28 @@ TEST_F(PrintPageTest, FramesLinesAndBitmapsDrawAndAMissingBitmapIsSkipped)
     EXPECT_NE(RunCommand("pdftotext '" + pdf + "' -").find("after"), std::string::npos);
     // The page holds drawn images.
     EXPECT_NE(RunCommand("pdfimages -list '" + pdf + "' 2>/dev/null").find("image"), std::string::npos);
+}
+
+// The reports' logo stands inside its field, clear of the lines around it
+// (0.75 to 1.75 inch across, 0.5 to 1.5 down, lines 1/75 inch wide); a
+// printed text's line breaks print as blanks, in a text field or not.
+TEST_F(PrintPageTest, ReportLogoInsideItsFieldAndLineBreaksAsBlanks)
+{
+    QImage img(40, 40, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    const std::string bmp = dir.filePath("logo.bmp").toStdString();
+    ASSERT_TRUE(vx::SaveBmpFile(bmp.c_str(), img));
+    CPage page(&dc);
+    ASSERT_TRUE(ReportSheet::PrintLogo(page, 600, bmp.c_str()));
+    const CRect r = page.GetLastBitmapRect();
+    EXPECT_TRUE(r.left > 454 && r.right < 1046 && r.top > 304 && r.bottom < 896) << r.left << ".." << r.right;
+    page.PrintText(2.0, 1.0, TEXT_LEFT_LINE, 10, "Zeile eins\r\nZeile zwei\ndrei\rvier");
+    page.SetTextFields(ReportSheet::TitleFields());
+    page.PrintText(1.0, 0.0, TEXT_LEFT_LINE, 10, "Kopf eins\r\nKopf zwei");
+    Finish();
+    const std::string text = RunCommand("pdftotext -raw '" + pdf + "' -");
+    EXPECT_NE(text.find("Zeile eins Zeile zwei drei vier"), std::string::npos) << text;
+    EXPECT_NE(text.find("Kopf eins Kopf zwei"), std::string::npos) << text;
 }
 
 TEST(PrintPageFallback, RelativeNamesAreFoundInTheDataFolder)

@@ -2,6 +2,7 @@
 // dialogs, and its send of the edited rows on the wire.
 #include "app/DeviceCommands.h"
 #include "app/StringTable.h"
+#include "app/VX35_3App.h"
 #include "pages/ParameterDlg.h"
 #include "pages/ParameterFile.h"
 #include "pages/ParameterSend.h"
@@ -33,6 +34,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -246,6 +249,19 @@ TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)
     page.OnFileOpen();
     EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{CString(path) + ": "
                                                                        + vx::LoadText(CParameterDlg::kFileTooLargeTextId, 0)});
+    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "Loaded");
+
+    // A pipe is refused for what it is, in the user's language, unopened.
+    const std::string fifo = path + ".fifo";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(vx::ApplyProgramLanguage(vx::kLanguageGerman));
+    vx::ModalScript::Clear();
+    vx::ModalScript::AnswerFileOpen(fifo.c_str());
+    page.OnFileOpen();
+    vx::ApplyProgramLanguage(vx::kLanguageEnglish);
+    std::remove(fifo.c_str());
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{CString(fifo) + ": " + vx::LoadText(5230, 0)});
     EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "Loaded");
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Modal.h"
 #include "platform/Profile.h"
 #include "platform/Text1252.h"
+#include "tests/support/Bounded.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -187,5 +190,40 @@ TEST(Profile, AnOversizedFileIsPutAsideWholeAndToldOnce)
     for (int n = 1; n <= 100; ++n)
         QFile::remove(aside(n));
     QFile::remove(file);
+    vx::ReloadProfile();
+}
+
+// A pipe in the file's place is never opened (that would wait for a writer
+// before the window shows): the program starts with the defaults, held in
+// memory, hears of it once, and the pipe stays a pipe.
+TEST(Profile, APipeInTheFilesPlaceIsNeitherOpenedNorReplaced)
+{
+    ASSERT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 2000));
+    const QString file = vx::ToQString(vx::ProfileFilePath());
+    const std::string fifo = QFile::encodeName(file).toStdString();
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    vx::ReloadProfile();
+    UINT language = 0;
+    EXPECT_TRUE(FinishesWithin(
+        kHangLimit, [&] { language = vx::GetProfileInt("Optionen", "Sprache", -1); },
+        [&] { ComeAndGoAsWriter(fifo); }));
+    EXPECT_EQ(language, static_cast<UINT>(-1));
+    vx::ProfileSetAside told;
+    ASSERT_TRUE(vx::TakeProfileSetAside(told));
+    EXPECT_TRUE(told.notRegular);
+    EXPECT_EQ(told.file, vx::ProfileFilePath());
+
+    vx::ModalScript::Clear();
+    EXPECT_FALSE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", -1), 1000u);
+    const auto boxes = vx::ModalScript::MessageBoxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Find(vx::ProfileFilePath() + ": "), 0) << boxes[0].str();
+    struct stat st {};
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    std::remove(fifo.c_str());
     vx::ReloadProfile();
 }

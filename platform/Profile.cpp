@@ -24,6 +24,8 @@ std::mutex g_mutex;
 std::unique_ptr<QSettings> g_settings;
 vx::ProfileSetAside g_setAside;
 bool g_setAsidePending = false;
+// Set while a failed save has been reported and nothing was saved since.
+bool g_failureReported = false;
 
 // Where the settings object keeps the user's file, known before it reads it.
 QString UserProfilePath()
@@ -50,10 +52,12 @@ std::unique_ptr<QSettings> OpenSettings()
     const bool exists = ::stat(local.constData(), &st) == 0;
     // A pipe or a device in the file's place is not even opened: that could
     // wait for its other end without end, before the window shows. The
-    // settings then live in memory only.
+    // settings then live in memory only; the program says so once, so a
+    // failed save is not told again.
     if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         g_setAside = vx::ProfileSetAside{vx::FromQString(path), CString(), CString(), 0, true};
         g_setAsidePending = true;
+        g_failureReported = true;
         return std::make_unique<QSettings>(QString(), untouched);
     }
     if (!exists || !S_ISREG(st.st_mode) ||
@@ -111,8 +115,6 @@ QString keyPath(const char* section, const char* entry)
     return groupPath(section) + QLatin1Char('/') + vx::ToQString(CString(entry ? entry : ""));
 }
 
-// Set while a failed save has been reported and nothing was saved since.
-bool g_failureReported = false;
 CString g_pendingReport;
 // Set by the program in the user's language; English until then.
 CString g_failureText = "The settings could not be saved (access denied or disk full); changes made now are lost "

@@ -214,12 +214,11 @@ TEST(Profile, APipeInTheFilesPlaceIsNeitherOpenedNorReplaced)
     EXPECT_TRUE(told.notRegular);
     EXPECT_EQ(told.file, vx::ProfileFilePath());
 
+    // Saves fail without a box each: the program has told why already.
     vx::ModalScript::Clear();
     EXPECT_FALSE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
     EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", -1), 1000u);
-    const auto boxes = vx::ModalScript::MessageBoxTexts();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Find(vx::ProfileFilePath() + ": "), 0) << boxes[0].str();
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
     struct stat st {};
     ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));

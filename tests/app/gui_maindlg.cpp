@@ -123,13 +123,11 @@ TEST_F(MainDialogTest, AnOversizedProfileStartsWithDefaultsAndSaysSoOnce)
 // starts with defaults and says so once, naming it.
 TEST_F(MainDialogTest, AProfileThatIsAPipeStartsWithDefaultsAndSaysSo)
 {
-    const QString file = vx::ToQString(vx::ProfileFilePath());
-    const std::string fifo = QFile::encodeName(file).toStdString();
-    ASSERT_TRUE(QFile::remove(file));
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string fifo = vx::ProfileFilePath().str();
+    ASSERT_TRUE(std::remove(fifo.c_str()) == 0 && mkfifo(fifo.c_str(), 0600) == 0);
     vx::ReloadProfile();
     vx::ModalScript::Clear();
-    EXPECT_TRUE(FinishesWithin(kHangLimit, [&] { Open(-1); }, [&] { ComeAndGoAsWriter(fifo); }));
+    EXPECT_TRUE(FinishesWithin(kHangLimit, [&] { Open(-1); }, [&] { OpenOtherEnd(fifo, true); }));
     const int language = dlg->GetLanguageOffset();
     Close();   // saves the window state: that fails without a box of its own
     EXPECT_EQ(vx::ModalScript::MessageBoxTexts(),
@@ -574,19 +572,17 @@ TEST_F(MainDialogTest, APrintToAFullDiskKeepsTheEarlierPdf)
     const QString pdf = dir.filePath("report.pdf");
     vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, vx::FromQString(pdf), 0, {}});
     ASSERT_TRUE(dlg->PrintActivePage());
-    const auto bytes = [&] {
-        QFile f(pdf);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    const QByteArray earlier = bytes();
-    ASSERT_FALSE(earlier.isEmpty());
+    QFile file(pdf);
+    const QByteArray earlier = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
     vx::ModalScript::Clear();
     vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, vx::FromQString(pdf), 0, {}});
     {
         FileSizeLimit full(static_cast<rlim_t>(earlier.size() / 2));
         EXPECT_FALSE(dlg->PrintActivePage());
     }
-    EXPECT_EQ(bytes(), earlier);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), earlier);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     const auto boxes = FileBoxesOnly(vx::ModalScript::MessageBoxTexts());
     ASSERT_EQ(boxes.size(), 1u);

@@ -35,8 +35,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 namespace {
 
 CString DeviceRecord(int row)
@@ -251,18 +249,13 @@ TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)
                                                                        + vx::LoadText(CParameterDlg::kFileTooLargeTextId, 0)});
     EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "Loaded");
 
-    // A pipe is refused for what it is, in the user's language, unopened.
-    const std::string fifo = path + ".fifo";
-    std::remove(fifo.c_str());
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A device is refused for what it is, in the user's language, unopened.
     ASSERT_TRUE(vx::ApplyProgramLanguage(vx::kLanguageGerman));
     vx::ModalScript::Clear();
-    vx::ModalScript::AnswerFileOpen(fifo.c_str());
+    vx::ModalScript::AnswerFileOpen("/dev/zero");
     page.OnFileOpen();
     vx::ApplyProgramLanguage(vx::kLanguageEnglish);
-    std::remove(fifo.c_str());
-    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{CString(fifo) + ": " + vx::LoadText(5230, 0)});
-    EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "Loaded");
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{"/dev/zero: " + vx::LoadText(5230, 0)});
 }
 
 TEST_F(ParameterPageFiles, SendButtonPreReadsThenWritesTenFramesApart)

@@ -1,24 +1,17 @@
 // Printing through the print dialog seam onto a PDF file.
 #include "platform/Dc.h"
-#include "platform/File.h"
 #include "platform/Modal.h"
 #include "platform/Print.h"
-#include "tests/support/Bounded.h"
 
 #include <gtest/gtest.h>
 
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
-
-#include <sys/mount.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -37,26 +30,6 @@ std::string Shell(const std::string& cmd)
 bool HavePdfToText() { return !Shell("command -v pdftotext").empty(); }
 
 std::string TempPath(const char* name) { return std::string(VX35_BINARY_DIR) + "/" + name; }
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-// One page with a line of text, printed to a file through the dialog as
-// File > Print does; true when the file was put in place.
-bool PrintReport(CPrintDialog& dlg, const std::string& pdf, const char* line)
-{
-    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, CString(pdf.c_str()), 0, {}});
-    if (dlg.DoModal() != IDOK)
-        return false;
-    CDC dc;
-    if (!dlg.CreatePrinterDC(dc) || dc.StartDoc("Bericht") <= 0 || dc.StartPage() <= 0)
-        return false;
-    dc.TextOut(300, 300, CString(line));
-    return dc.EndPage() > 0 && dc.EndDoc() > 0 && dlg.CommitPrintFile();
-}
 
 } // namespace
 
@@ -119,10 +92,16 @@ TEST(Print, TwoLinePageToPdfReadsBack)
     EXPECT_GT(dc.EndDoc(), 0);
     ASSERT_TRUE(dlg.CommitPrintFile());
 
+    // Whole only with every piece in its place: cut short anywhere, or
+    // missing a piece in the middle (which moves every object after it), not.
     std::ifstream f(pdf, std::ios::binary);
-    std::string head(5, '\0');
-    f.read(head.data(), 5);
-    EXPECT_EQ(head, "%PDF-");
+    const std::string whole((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(vx::IsCompletePdf(whole));
+    for (size_t keep : {size_t(0), size_t(4096), whole.size() / 2, whole.size() - 3})
+        EXPECT_FALSE(vx::IsCompletePdf(std::string_view(whole).substr(0, keep))) << keep;
+    const size_t middle = whole.find(" obj", whole.size() / 2);
+    ASSERT_NE(middle, std::string::npos);
+    EXPECT_FALSE(vx::IsCompletePdf(whole.substr(0, middle - 40) + whole.substr(middle)));
     if (!HavePdfToText())
         GTEST_SKIP() << "pdftotext is not installed";
     const std::string text = Shell("pdftotext -layout '" + pdf + "' - 2>/dev/null");
@@ -261,67 +240,4 @@ TEST(Print, CheckingThePrinterLeavesNoTraceAndKnowsAMissingPrinter)
     EXPECT_EQ(vx::CheckPrinter(*vx::MakePrinter()), QPrinterInfo::availablePrinterNames().isEmpty()
                                                         ? vx::PrintProblem::NoPrinter
                                                         : vx::PrintProblem::None);
-}
-
-TEST(Print, ADocumentIsCompleteOnlyWithEveryPieceInItsPlace)
-{
-    const std::string pdf = TempPath("print_complete.pdf");
-    CPrintDialog dlg(FALSE);
-    ASSERT_TRUE(PrintReport(dlg, pdf, "Vollständig"));
-    const std::string whole = Slurp(pdf);
-    EXPECT_TRUE(vx::IsCompletePdf(whole));
-    for (size_t keep : {size_t(0), size_t(4096), whole.size() / 2, whole.size() - 8, whole.size() - 3})
-        EXPECT_FALSE(vx::IsCompletePdf(std::string_view(whole).substr(0, keep))) << keep;
-    // A piece lost in the middle moves every object after it.
-    const size_t middle = whole.find(" obj", whole.size() / 2);
-    ASSERT_NE(middle, std::string::npos);
-    EXPECT_FALSE(vx::IsCompletePdf(whole.substr(0, middle - 40) + whole.substr(middle)));
-}
-
-// The disk fills up while the report is printed to a file: the earlier
-// report stays whole and readable, and the message names the file and the
-// system's reason.
-TEST(Print, AFullDiskKeepsTheEarlierFileWholeAndSaysWhy)
-{
-    const std::string dir = TempPath("print_full_disk");
-    ::mkdir(dir.c_str(), 0700);
-    if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "no small file system can be mounted here: " << std::strerror(errno);
-    struct Unmount {
-        std::string dir;
-        ~Unmount() { ::umount2(dir.c_str(), MNT_DETACH); }
-    } unmount{dir};
-    const std::string pdf = dir + "/report.pdf";
-    CPrintDialog dlg(FALSE);
-    ASSERT_TRUE(PrintReport(dlg, pdf, "Alter Bericht"));
-    const std::string earlier = Slurp(pdf);
-    {
-        std::ofstream filler(dir + "/filler", std::ios::binary);
-        const std::string block(4096, 'f');
-        while (filler.write(block.data(), block.size()))
-            filler.flush();
-    }
-    EXPECT_FALSE(PrintReport(dlg, pdf, "Neuer Bericht"));
-    EXPECT_EQ(dlg.FailureMessage(),
-              vx::PrintFailureMessage(vx::PrintProblem::FileNotWritable, pdf.c_str(), std::strerror(ENOSPC)));
-    EXPECT_EQ(Slurp(pdf), earlier);
-    EXPECT_EQ(Shell("ls -A '" + dir + "'"), "filler\nreport.pdf\n") << "no temporary file left";
-    if (HavePdfToText()) {
-        EXPECT_NE(Shell("pdftotext '" + pdf + "' - 2>/dev/null").find("Alter Bericht"), std::string::npos);
-    }
-}
-
-TEST(Print, APipeThatNobodyReadsIsToldNotWaitedFor)
-{
-    const std::string fifo = TempPath("print_pipe");
-    std::remove(fifo.c_str());
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    CPrintDialog dlg(FALSE);
-    bool printed = true;
-    EXPECT_TRUE(FinishesWithin(
-        kHangLimit, [&] { printed = PrintReport(dlg, fifo, "niemand liest"); }, [&] { ReadUntilWriterLeaves(fifo); }));
-    EXPECT_FALSE(printed);
-    EXPECT_EQ(dlg.FailureMessage(), vx::PrintFailureMessage(vx::PrintProblem::FileNotWritable, fifo.c_str(),
-                                                            vx::FileReasonTexts{}.noReader));
-    std::remove(fifo.c_str());
 }

@@ -15,7 +15,6 @@
 #include "platform/Text1252.h"
 #include "platform/Timer.h"
 #include "res/Resources.h"
-#include "tests/support/Bounded.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
@@ -32,8 +31,6 @@
 #include <functional>
 #include <memory>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -117,23 +114,6 @@ TEST_F(MainDialogTest, AnOversizedProfileStartsWithDefaultsAndSaysSoOnce)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], vx::LoadText(5203, dlg->GetLanguageOffset()) + "\n\n" + vx::ProfileFilePath() + ".too-large");
     EXPECT_TRUE(QFile::remove(file + ".too-large"));
-}
-
-// A pipe in the profile's place must not hold the start up: the program
-// starts with defaults and says so once, naming it.
-TEST_F(MainDialogTest, AProfileThatIsAPipeStartsWithDefaultsAndSaysSo)
-{
-    const std::string fifo = vx::ProfileFilePath().str();
-    ASSERT_TRUE(std::remove(fifo.c_str()) == 0 && mkfifo(fifo.c_str(), 0600) == 0);
-    vx::ReloadProfile();
-    vx::ModalScript::Clear();
-    EXPECT_TRUE(FinishesWithin(kHangLimit, [&] { Open(-1); }, [&] { OpenOtherEnd(fifo, true); }));
-    const int language = dlg->GetLanguageOffset();
-    Close();   // saves the window state: that fails without a box of its own
-    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(),
-              std::vector<CString>{vx::LoadText(5232, language) + "\n\n" + vx::ProfileFilePath()});
-    std::remove(fifo.c_str());
-    vx::ReloadProfile();
 }
 
 TEST_F(MainDialogTest, StoredLanguageAndChannelConfigurationWin)

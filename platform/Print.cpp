@@ -1,6 +1,7 @@
 #include "platform/Print.h"
 
 #include "platform/Dc.h"
+#include "platform/File.h"
 #include "platform/Modal.h"
 #include "platform/SafeFile.h"
 #include "platform/Text1252.h"
@@ -18,13 +19,13 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vx {
 
@@ -261,6 +262,7 @@ bool CPrintDialog::OpenScratch()
         name = m_scratchFile = QFile::decodeName(path);
     }
     m_scratch = fd;
+    m_scratchName = name;
     m_printer->setOutputFileName(name);
     return true;
 }
@@ -273,6 +275,7 @@ void CPrintDialog::CloseScratch()
     if (!m_scratchFile.isEmpty())
         QFile::remove(m_scratchFile);
     m_scratchFile.clear();
+    m_scratchName.clear();
     if (m_printer && !m_target.isEmpty())
         m_printer->setOutputFileName(m_target);
 }
@@ -297,23 +300,12 @@ bool CPrintDialog::CommitPrintFile()
         m_failure = CString(std::strerror(EBADF));
         return false;
     }
-    std::string pdf;
-    struct stat st {};
-    int err = ::fstat(m_scratch, &st) == 0 ? 0 : errno;
-    if (err == 0) {
-        pdf.resize(static_cast<size_t>(st.st_size));
-        size_t done = 0;
-        while (done < pdf.size()) {
-            const ssize_t n = ::pread(m_scratch, pdf.data() + done, pdf.size() - done, static_cast<off_t>(done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                err = n < 0 ? errno : EIO;
-                break;
-            }
-            done += static_cast<size_t>(n);
-        }
-    }
+    std::vector<BYTE> bytes;
+    int err = 0;
+    if (vx::ReadRegularFile(QFile::encodeName(m_scratchName).constData(), bytes, UINT64_MAX, nullptr, &err) !=
+        vx::FileReadResult::Ok)
+        err = err ? err : EIO;
+    const std::string_view pdf(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (err == 0 && !vx::IsCompletePdf(pdf)) {
         // The printer does not say why it stopped writing; the scratch copy
         // does, when asked to grow by one byte.

@@ -87,7 +87,8 @@ private:
     std::shared_ptr<QPrinter> m_printer;
     QString m_target;          // the file chosen to print to
     int m_scratch = -1;        // the copy the printer writes, while printing to a file
-    QString m_scratchFile;     // its name when it lies in the temporary folder
+    QString m_scratchName;     // the name the printer writes it by
+    QString m_scratchFile;     // that name when it lies in the temporary folder
     CString m_failure;         // why the file could not be written
     bool m_ok = false;
     bool m_setupOnly;

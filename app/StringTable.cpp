@@ -163,6 +163,81 @@ constexpr Entry kTexts[] = {
      "The column separator and the decimal separator must differ.",
      "Le séparateur de colonnes et le séparateur décimal doivent être différents.",
      "El separador de columnas y el separador decimal deben ser distintos."},
+    {110, "Verbindung zum Gerät unterbrochen: Die Parametertabelle wurde nicht vollständig gelesen.",
+     "Connection to the device lost: the parameter table was not read completely.",
+     "Connexion avec l'appareil interrompue : le tableau des paramètres n'a pas été lu entièrement.",
+     "Conexión con el equipo interrumpida: la tabla de parámetros no se leyó por completo."},
+    {111,
+     "Das Gerät hat anders geantwortet als beim letzten Auslesen (Firmware-Version oder Werkskalibrierung). Es wurde "
+     "nichts ins Gerät geschrieben; Ihre Eingaben bleiben erhalten. Bitte die Tabelle erneut auslesen.",
+     "The device answered differently than at the last read (firmware version or factory calibration). Nothing was "
+     "written to the device; your entries are kept. Please read the table again.",
+     "L'appareil a répondu autrement que lors de la dernière lecture (version du micrologiciel ou étalonnage "
+     "d'usine). Rien n'a été écrit dans l'appareil ; vos saisies sont conservées. Veuillez relire le tableau.",
+     "El equipo respondió de forma distinta que en la última lectura (versión del firmware o calibración de "
+     "fábrica). No se escribió nada en el equipo; sus datos se conservan. Vuelva a leer la tabla."},
+    {112,
+     "Verbindung zum Gerät beim Schreiben der Zeilen unterbrochen.\nZeilen gesendet, bevor sie abbrach: %1 (die "
+     "letzte davon hat das Gerät vielleicht nicht mehr erreicht).\nNicht geschriebene Zeilen: %2.\nIm Gerät können "
+     "jetzt neue und alte Zeilen stehen; bitte die Tabelle erneut auslesen, sobald das Gerät wieder da ist.",
+     "Connection to the device lost while the rows were being written.\nRows sent before it went: %1 (the last of "
+     "them may not have reached the device).\nRows not written: %2.\nThe device may now hold new and old rows; "
+     "please read the table again once the device is back.",
+     "Connexion avec l'appareil interrompue pendant l'écriture des lignes.\nLignes envoyées avant la coupure : %1 "
+     "(la dernière n'a peut-être pas atteint l'appareil).\nLignes non écrites : %2.\nL'appareil peut maintenant "
+     "contenir des lignes nouvelles et anciennes ; veuillez relire le tableau dès que l'appareil est de retour.",
+     "Conexión con el equipo interrumpida mientras se escribían las filas.\nFilas enviadas antes del corte: %1 (la "
+     "última quizá no llegó al equipo).\nFilas no escritas: %2.\nEl equipo puede contener ahora filas nuevas y "
+     "antiguas; vuelva a leer la tabla cuando el equipo esté de nuevo disponible."},
+    {113, "Verbindung zum Gerät unterbrochen, bevor die Zeilen geschrieben wurden: Es wurde nichts ins Gerät geschrieben.",
+     "Connection to the device lost before the rows were written: nothing was written to the device.",
+     "Connexion avec l'appareil interrompue avant l'écriture des lignes : rien n'a été écrit dans l'appareil.",
+     "Conexión con el equipo interrumpida antes de escribir las filas: no se escribió nada en el equipo."},
+    {114,
+     "Verbindung zum Gerät gleich nach dem Schreiben der Zeilen unterbrochen: Alle zehn Zeilen wurden gesendet, die "
+     "letzte hat das Gerät aber vielleicht nicht mehr erreicht. Bitte die Tabelle erneut auslesen, sobald das Gerät "
+     "wieder da ist.",
+     "Connection to the device lost just after the rows were written: all ten rows were sent, but the last of them "
+     "may not have reached the device. Please read the table again once the device is back.",
+     "Connexion avec l'appareil interrompue juste après l'écriture des lignes : les dix lignes ont été envoyées, mais "
+     "la dernière n'a peut-être pas atteint l'appareil. Veuillez relire le tableau dès que l'appareil est de retour.",
+     "Conexión con el equipo interrumpida justo después de escribir las filas: se enviaron las diez filas, pero la "
+     "última quizá no llegó al equipo. Vuelva a leer la tabla cuando el equipo esté de nuevo disponible."},
+    {115,
+     "Die Seite wurde verlassen, bevor die Tabelle des Geräts erneut gelesen war: Das Senden wurde nicht ausgeführt, "
+     "es wurde nichts ins Gerät geschrieben.",
+     "The page was left before the device's table had been read again: the send was not carried out and nothing was "
+     "written to the device.",
+     "La page a été quittée avant que le tableau de l'appareil soit relu : l'envoi n'a pas été effectué et rien n'a "
+     "été écrit dans l'appareil.",
+     "Se salió de la página antes de volver a leer la tabla del equipo: el envío no se realizó y no se escribió nada "
+     "en el equipo."},
+    {122, "Keine vollständige Antwort vom Gerät: Der Firmenkopf wurde nicht gelesen.",
+     "No complete answer from the device: the company header was not read.",
+     "Pas de réponse complète de l'appareil : l'en-tête n'a pas été lu.",
+     "No hubo respuesta completa del equipo: no se ha leído el encabezado."},
+    {123, "Keine vollständige Antwort vom Gerät: Datum und Uhrzeit wurden nicht gelesen.",
+     "No complete answer from the device: the date and time were not read.",
+     "Pas de réponse complète de l'appareil : la date et l'heure n'ont pas été lues.",
+     "No hubo respuesta completa del equipo: no se han leído la fecha y la hora."},
+    {124, "Keine Verbindung zum Gerät: Es wurde nichts gelesen.", "No connection to the device: nothing was read.",
+     "Pas de connexion avec l'appareil : rien n'a été lu.", "Sin conexión con el equipo: no se ha leído nada."},
+    {125, "Keine Verbindung zum Gerät: Es wurde nichts gesendet.", "No connection to the device: nothing was sent.",
+     "Pas de connexion avec l'appareil : rien n'a été envoyé.", "Sin conexión con el equipo: no se ha enviado nada."},
+    {126, "Keine Verbindung zum Gerät: Es wurde nichts ausgelesen.",
+     "No connection to the device: nothing was read out.",
+     "Aucune connexion avec l'appareil : rien n'a été lu.",
+     "No hay conexión con el equipo: no se ha leído nada."},
+    {127, "Die Antwort des Geräts nennt keine Logger-Betriebsart (falsche Baudrate?): Das Auslesen wurde abgebrochen.",
+     "The device's answer names no logging mode (wrong baud rate?): the read-out was stopped.",
+     "La réponse de l'appareil n'indique aucun mode d'enregistrement (mauvaise vitesse de transmission ?) : la "
+     "lecture a été interrompue.",
+     "La respuesta del equipo no indica ningún modo de registro (¿velocidad de transmisión incorrecta?): la lectura "
+     "se ha interrumpido."},
+    {128, "Die Übertragung brach mitten in einem Datensatz ab: Dieser letzte Datensatz wurde nicht übernommen.",
+     "The transfer stopped in the middle of a record: that last record was left out.",
+     "La transmission s'est arrêtée au milieu d'un enregistrement : ce dernier enregistrement a été omis.",
+     "La transmisión se detuvo en medio de un registro: ese último registro se ha omitido."},
     {130, "keine gewöhnliche Datei, sondern ein Gerät oder eine Pipe; sie wurde nicht geöffnet",
      "not a regular file but a device or a pipe; it was not opened",
      "ce n'est pas un fichier ordinaire mais un périphérique ou un tube ; il n'a pas été ouvert",

@@ -455,6 +455,18 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         if (plot.PtInRect(a) || plot.PtInRect(b))
             m_Segments.push_back({a.x, a.y, b.x, b.y});
     };
+    // A one-pixel line leaves its last pixel out, so a column's strokes run
+    // from its extremes to its last point, which the line into the next
+    // column then sets: the column meets its neighbours as a line through
+    // every point would. A last point between the extremes stays open until
+    // such a line comes; where none comes (the curve ends or breaks) it is
+    // set on its own.
+    bool open = false;
+    auto closeOpen = [&] {
+        if (open)
+            w.Line(prevX, prevY, prevX, prevY + 1);
+        open = false;
+    };
     while (i < end) {
         const ChartPoint& p = pts[i];
         const double fx = pixelX(i);
@@ -477,6 +489,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         }
         const double x = col, y = ClampPixel(fy);
         if (!started || broken) {
+            closeOpen();
             w.Start(x, y);
             started = true;
             broken = false;
@@ -492,10 +505,15 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         }
         const auto [c, next] = columnOf(i + 1, col, fy);
         const double low = ClampPixel(c.low), high = ClampPixel(c.high), last = ClampPixel(c.last);
+        open = false;
         if (low < high) {
             record(CPoint(col, static_cast<int>(low)), CPoint(col, static_cast<int>(high)));
             if (m_nType == 0) {
-                w.Line(x, low, x, high);
+                if (low < last)
+                    w.Line(x, low, x, last);
+                if (high > last)
+                    w.Line(x, high, x, last);
+                open = low < last && last < high;
             } else {
                 w.Dot(col, static_cast<int>(low));
                 w.Dot(col, static_cast<int>(high));
@@ -506,6 +524,7 @@ void CPlotDataSerie::Draw(CDCEx* dc)
         prevCol = col;
         i = next;
     }
+    closeOpen();
 
     w.Flush();
 

@@ -1,5 +1,6 @@
 #include "measure/MeasureAnswers.h"
 
+#include "measure/SampleModes.h"
 #include "platform/Numbers.h"
 
 #include <cstdlib>
@@ -21,6 +22,26 @@ int BinaryNumber(BYTE hi, BYTE lo)
 {
     return (hi << 8) | lo;
 }
+
+bool IsBcd(BYTE b) { return (b >> 4) <= 9 && (b & 15) <= 9; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A character of a name or a unit: printable, no control byte.
+bool IsTextByte(BYTE b) { return b >= 0x20 && b != 0x7F; }
+
+bool IsTextRun(std::string_view s, size_t first, size_t count)
+{
+    for (size_t i = first; i < first + count; ++i)
+        if (!IsTextByte(ByteAt(s, i)))
+            return false;
+    return true;
+}
+
+bool EndsLineAt(std::string_view s, size_t at) { return s.size() >= at + 2 && s[at] == '\r' && s[at + 1] == '\n'; }
+
+// Decimals codes the table gives a divisor of their own.
+constexpr int kMaxDecimalsCode = 4;
 
 CString TextAt(std::string_view s, size_t first, size_t count)
 {
@@ -103,4 +124,37 @@ CString ExtractHeaderAnswer(const CString& receiveText)
     if (etx >= 0)
         header.Delete(etx, 1);
     return header;
+}
+
+bool SensorAnswerFits(std::string_view answer)
+{
+    if (!EndsLineAt(answer, kSensorAnswerBytes - 2))
+        return false;
+    if (!IsTextRun(answer, 0, 8) || !IsBcd(ByteAt(answer, 8)) || !IsBcd(ByteAt(answer, 9)) || !IsTextRun(answer, 10, 3))
+        return false;
+    const BYTE typeAndDecimals = ByteAt(answer, 13);
+    if (!IsBcd(typeAndDecimals) || (typeAndDecimals & 15) > kMaxDecimalsCode)
+        return false;
+    switch (typeAndDecimals >> 4) {
+    case 3: case 7: return IsBcd(ByteAt(answer, 14)) && IsBcd(ByteAt(answer, 15)) && IsBcd(ByteAt(answer, 16)) && IsBcd(ByteAt(answer, 17));
+    case 2: case 6: case 9: return IsBcd(ByteAt(answer, 16)) && IsBcd(ByteAt(answer, 17));
+    default: return true;
+    }
+}
+
+bool StatusLongAnswerFits(std::string_view answer)
+{
+    return EndsLineAt(answer, kStatusLongAnswerBytes - 2) && SampleModeKnown(ByteAt(answer, 4), ByteAt(answer, 5));
+}
+
+bool HeaderAnswerFits(std::string_view answer)
+{
+    return EndsLineAt(answer, 0);
+}
+
+bool VersionAnswerFits(std::string_view line)
+{
+    const size_t n = line.size();
+    return n >= static_cast<size_t>(kVersionAnswerBytes) && EndsLineAt(line, n - 2) && IsDigit(line[n - 5])
+        && IsDigit(line[n - 4]) && IsDigit(line[n - 3]);
 }

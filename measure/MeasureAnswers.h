@@ -2,6 +2,13 @@
 // sensor parameters ('C'), the long status ('E'), the company header ('d')
 // and the version ('V'). They never read beyond the bytes they are given:
 // missing bytes read as zero.
+//
+// Each answer also has a layout it must fit before it is decoded: its
+// length, its line end and fields in their ranges. A stray byte before an
+// answer, or the tail of a key's display line, shifts every field by one
+// and would still decode to plausible nonsense (a unit "\0kN", values a
+// thousand times too large, a measuring device shown as "SCI aus"); an
+// answer that does not fit is not the device's answer and is never decoded.
 #pragma once
 
 #include "app/ChannelRecord.h"
@@ -56,3 +63,18 @@ void DecodeVersion(std::string_view answer, MeasureRecord& record);
 
 // The 'd' answer without a leading CR LF and without its first ETX.
 CString ExtractHeaderAnswer(const CString& receiveText);
+
+// The first kSensorAnswerBytes of answer: a text name, four BCD digits, a
+// text unit, a sensor type digit with a decimals code the table knows,
+// points in their sensor type's encoding, then CR LF.
+bool SensorAnswerFits(std::string_view answer);
+// The first kStatusLongAnswerBytes: a sample mode (and, in AUTO, a rate)
+// the mode table knows, then CR LF.
+bool StatusLongAnswerFits(std::string_view answer);
+// The 'd' answer up to its first ETX (or all of it, when it has none)
+// starts with CR LF.
+bool HeaderAnswerFits(std::string_view answer);
+// The 'V' answer up to its first line feed: at least kVersionAnswerBytes
+// long, ending in three version digits and CR LF (the digits the decoder
+// reads).
+bool VersionAnswerFits(std::string_view line);

@@ -31,8 +31,12 @@ void CMeasureConversation::OnStart()
     m_host.ReceiveText().Empty();
     m_host.LoadChannelConfig();
     m_host.SendCommandByte(DeviceCmd::KeyEsc);
-    m_answerStep = AnswerStep::Ignore;
+    // The ESC's display line must be over before 'C' goes out: on a slow
+    // line its last bytes would otherwise open the sensor answer. 'C' waits
+    // for the line to be quiet for the usual 250 ms, but not past the cap.
+    m_answerStep = AnswerStep::Settle;
     ArmTimer(TimerStep::RequestSensor, kAnswerTimeoutMs);
+    m_host.SetTimer(kCapTimerId, kAnswerCapMs);
 }
 
 void CMeasureConversation::OnStop()
@@ -127,13 +131,14 @@ void CMeasureConversation::OnAnswerIgnore()
     m_host.ReceiveText().Empty();
 }
 
-void CMeasureConversation::OnCollectAnswer()
+void CMeasureConversation::OnCollectAnswer(int n)
 {
     CString& rx = m_host.ReceiveText();
     m_strCollected += rx;
     rx.Empty();
     if (m_strCollected.GetLength() > kCollectCap)
         m_strCollected.Empty();
+    AnswerGrew(n);
 }
 
 void CMeasureConversation::OnDataReceived(int byteCount)
@@ -141,11 +146,12 @@ void CMeasureConversation::OnDataReceived(int byteCount)
     const int n = byteCount < 0 ? 0 : byteCount;
     switch (m_answerStep) {
     case AnswerStep::Ignore: OnAnswerIgnore(); break;
+    case AnswerStep::Settle: OnSettleData(n); break;
     case AnswerStep::Sensor: OnSensorAnswer(n); break;
     case AnswerStep::StatusLong: OnStatusLongAnswer(n); break;
     case AnswerStep::Header: OnHeaderAnswer(n, false); break;
-    case AnswerStep::Version: OnVersionAnswer(n, false); break;
-    case AnswerStep::Collect: OnCollectAnswer(); break;
+    case AnswerStep::Version: OnVersionAnswer(n); break;
+    case AnswerStep::Collect: OnCollectAnswer(n); break;
     case AnswerStep::FastStream: ParseFast(); break;
     case AnswerStep::SlowStream: ParseSlow(); break;
     }
@@ -154,13 +160,7 @@ void CMeasureConversation::OnDataReceived(int byteCount)
 void CMeasureConversation::OnTimer(UINT id)
 {
     if (id == kCapTimerId) {
-        // An answer that kept growing for too long is taken as it stands.
-        m_host.KillTimer(kCapTimerId);
-        if (m_timerStep == TimerStep::AnswerTimeout) {
-            m_host.KillTimer(kTimerId);
-            m_timerStep = TimerStep::None;
-            OnAnswerTimeout();
-        }
+        OnTimerCap();
         return;
     }
     if (id != kTimerId)
@@ -173,9 +173,40 @@ void CMeasureConversation::OnTimer(UINT id)
     case TimerStep::RequestSensor: StepRequestSensor(); break;
     case TimerStep::AnswerTimeout: OnAnswerTimeout(); break;
     case TimerStep::StartDevice: StepStartDevice(); break;
+    case TimerStep::StartWaitEnds: StepStartWaitEnds(); break;
+    case TimerStep::BeginWhenQuiet:
     case TimerStep::BeginMeasuring: StepBeginMeasuring(); break;
     case TimerStep::Refresh: StartRefresh(); break;
     }
+}
+
+void CMeasureConversation::OnTimerCap()
+{
+    m_host.KillTimer(kCapTimerId);
+    if (m_timerStep == TimerStep::RequestSensor) {
+        // The line never went quiet after Start's ESC: no answer could be
+        // told from what keeps coming. Unless the port is off, that is the
+        // sensor request's time-out.
+        m_host.KillTimer(kTimerId);
+        m_timerStep = TimerStep::None;
+        if (m_host.PortState() != 0)
+            StepRequestSensor(); // says the port is off
+        else
+            AnswerFailed();
+    } else if (m_timerStep == TimerStep::AnswerTimeout) {
+        // An answer still growing at the cap has not come as it must.
+        AnswerFailed();
+    } else if (m_timerStep == TimerStep::BeginWhenQuiet) {
+        m_host.KillTimer(kTimerId);
+        m_timerStep = TimerStep::None;
+        StepBeginMeasuring();
+    }
+}
+
+void CMeasureConversation::OnSettleData(int n)
+{
+    OnAnswerIgnore();
+    AnswerGrew(n);
 }
 
 void CMeasureConversation::SendRequest(char command, AnswerStep step, const CString& carry)
@@ -194,7 +225,9 @@ void CMeasureConversation::SendRequest(char command, AnswerStep step, const CStr
 void CMeasureConversation::AnswerGrew(int n)
 {
     // A slow line: the time-out counts silence, not the whole answer.
-    if (n > 0 && m_timerStep == TimerStep::AnswerTimeout)
+    const bool countsSilence = m_timerStep == TimerStep::AnswerTimeout || m_timerStep == TimerStep::RequestSensor
+        || m_timerStep == TimerStep::BeginWhenQuiet;
+    if (n > 0 && countsSilence)
         m_host.SetTimer(kTimerId, kAnswerTimeoutMs);
 }
 
@@ -207,6 +240,7 @@ void CMeasureConversation::EndAnswer()
 
 void CMeasureConversation::StepRequestSensor()
 {
+    m_host.KillTimer(kCapTimerId);
     if (m_host.PortState() != 0) {
         m_answerStep = AnswerStep::Ignore;
         m_host.EnableTabs(true);
@@ -225,6 +259,10 @@ void CMeasureConversation::OnSensorAnswer(int n)
     }
     EndAnswer();
     m_strAnswer = m_host.ReceiveText();
+    if (!SensorAnswerFits(m_strAnswer.str())) {
+        AnswerFailed();
+        return;
+    }
     const CString carry = m_strAnswer.Mid(kSensorAnswerBytes);
     const SensorAnswer sensor = DecodeAnswer(m_strAnswer.str());
     if (sensor.refused) {
@@ -246,6 +284,10 @@ void CMeasureConversation::OnStatusLongAnswer(int n)
     }
     EndAnswer();
     m_strAnswer = m_host.ReceiveText();
+    if (!StatusLongAnswerFits(m_strAnswer.str())) {
+        AnswerFailed();
+        return;
+    }
     DecodeStatusLong(m_strAnswer.str(), m_rec);
     SendRequest(DeviceCmd::ReadHeader, AnswerStep::Header, m_strAnswer.Mid(kStatusLongAnswerBytes));
 }
@@ -257,31 +299,43 @@ void CMeasureConversation::OnHeaderAnswer(int n, bool timedOut)
     m_nAnswerBytes += static_cast<unsigned>(n);
     CString& rx = m_host.ReceiveText();
     const int etx = rx.Find(DeviceCmd::Etx);
-    if (!timedOut && etx < 0) {
+    const int end = etx < 0 ? rx.GetLength() : etx + 1;
+    // Told by its first two bytes, long before its end.
+    const bool complete = timedOut || etx >= 0;
+    if ((complete || end >= 2) && !HeaderAnswerFits(std::string_view(rx.str()).substr(0, static_cast<size_t>(end)))) {
+        AnswerFailed();
+        return;
+    }
+    if (!complete) {
         AnswerGrew(n);
         return;
     }
     EndAnswer();
-    const int end = etx < 0 ? rx.GetLength() : etx + 1;
     const CString carry = rx.Mid(end);
     m_strHeader = ExtractHeaderAnswer(rx.Left(end));
     rx.Empty();
     SendRequest(DeviceCmd::Version, AnswerStep::Version, carry);
 }
 
-void CMeasureConversation::OnVersionAnswer(int n, bool timedOut)
+void CMeasureConversation::OnVersionAnswer(int n)
 {
     m_nAnswerBytes += static_cast<unsigned>(n);
     CString& rx = m_host.ReceiveText();
-    // The answer ends at its first CR LF past the shortest answer; what
-    // follows it is not the version's, however the bytes were cut.
-    const int end = rx.GetLength() < kVersionAnswerBytes ? -1 : rx.Find("\r\n", kVersionAnswerBytes - 2);
-    if (m_nAnswerBytes < kVersionAnswerBytes || rx.GetLength() < kVersionAnswerBytes || (!timedOut && end < 0)) {
+    // The answer ends at its first line feed; what follows it is not the
+    // version's, however the bytes were cut. Without its line end the
+    // digits cannot be told, so silence or the cap make it a time-out.
+    const int lf = rx.Find('\n');
+    if (lf < 0) {
         AnswerGrew(n);
         return;
     }
     EndAnswer();
-    DecodeVersion((end < 0 ? rx : rx.Left(end + 2)).str(), m_rec);
+    const CString line = rx.Left(lf + 1);
+    if (!VersionAnswerFits(line.str())) {
+        AnswerFailed();
+        return;
+    }
+    DecodeVersion(line.str(), m_rec);
     m_rec.m_bIdentified = 1;
     rx.Empty();
     m_strAnswer.Empty();
@@ -292,17 +346,23 @@ void CMeasureConversation::OnVersionAnswer(int n, bool timedOut)
 void CMeasureConversation::OnAnswerTimeout()
 {
     m_host.KillTimer(kCapTimerId);
+    // The header has no length of its own: some of it and then silence is
+    // all of it.
     if (m_answerStep == AnswerStep::Header && m_nAnswerBytes > 0) {
         OnHeaderAnswer(0, true);
         return;
     }
-    if (m_answerStep == AnswerStep::Version && m_nAnswerBytes >= kVersionAnswerBytes
-        && m_host.ReceiveText().GetLength() >= kVersionAnswerBytes) {
-        OnVersionAnswer(0, true);
-        return;
-    }
+    AnswerFailed();
+}
+
+void CMeasureConversation::AnswerFailed()
+{
+    EndAnswer();
     // Steps first: the box is modal and data keep arriving while it shows.
+    // Whatever of the failed answer came is not the device's answer.
     m_answerStep = AnswerStep::Ignore;
+    m_host.ReceiveText().Empty();
+    m_strAnswer.Empty();
     m_host.EnableTabs(true);
     m_host.ShowBox(MeasureText::kTimeout, " 1");
     ArmTimer(TimerStep::StartDevice, kHandOverMs);
@@ -314,7 +374,22 @@ void CMeasureConversation::StepStartDevice()
     m_strCollected.Empty();
     m_answerStep = AnswerStep::Collect;
     SendStartKeys();
-    ArmTimer(TimerStep::BeginMeasuring, kStartWaitMs);
+    // Where the device streams at its own pace, values follow the keys'
+    // display lines at once, and the wait is the fixed one. Elsewhere it
+    // sends nothing unasked, so its last 250 ms count silence.
+    if (DeviceSendsUnasked(m_rec.m_bySampleMode))
+        ArmTimer(TimerStep::BeginMeasuring, kStartWaitMs);
+    else
+        ArmTimer(TimerStep::StartWaitEnds, kStartWaitMs - kAnswerTimeoutMs);
+}
+
+void CMeasureConversation::StepStartWaitEnds()
+{
+    // On a slow line the keys' display lines may outlast the start wait;
+    // read as values they would be frames of blanks. Measuring begins only
+    // once they are over, but not past the cap.
+    ArmTimer(TimerStep::BeginWhenQuiet, kAnswerTimeoutMs);
+    m_host.SetTimer(kCapTimerId, kAnswerCapMs);
 }
 
 void CMeasureConversation::SendStartKeys()
@@ -328,6 +403,7 @@ void CMeasureConversation::SendStartKeys()
 
 void CMeasureConversation::StepBeginMeasuring()
 {
+    m_host.KillTimer(kCapTimerId);
     m_rec.m_bMeasuring = 1;
     m_strYTitle = m_rec.m_strUnit.GetLength() > 2 ? m_rec.m_strUnit.Left(3) : CString();
     m_strYTitle.Trim();

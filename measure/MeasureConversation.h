@@ -4,6 +4,11 @@
 // sample mode the device reported. The page feeds it received chunks, timer
 // ticks and the Start/Stop buttons, and implements CMeasureHost for the
 // port, the clock, the chart and the controls.
+//
+// 'C' goes out only once the line has been quiet after the ESC (its display
+// line is not part of any answer), and each answer is decoded only when it
+// fits its layout (MeasureAnswers.h); one that does not is that request's
+// time-out, so the page never shows what a shifted answer would decode to.
 #pragma once
 
 #include "app/DeviceCommands.h"
@@ -80,12 +85,24 @@ public:
     static constexpr UINT kFirstRefreshMs = 2200;
     static constexpr UINT kRefreshMs = 200;
     // An answer still growing keeps its time-out away by each chunk it
-    // gets, but not past this cap after the request (timer 2).
+    // gets, but not past this cap after the request (timer 2). The same cap
+    // bounds the wait for a quiet line before the first request.
     static constexpr UINT kCapTimerId = 2;
     static constexpr UINT kAnswerCapMs = 3000;
 
-    enum class AnswerStep { Ignore, Sensor, StatusLong, Header, Version, Collect, FastStream, SlowStream };
-    enum class TimerStep { None, RequestSensor, AnswerTimeout, StartDevice, BeginMeasuring, Refresh };
+    // Settle: Start's ESC went out; its display line may still be coming.
+    enum class AnswerStep { Ignore, Settle, Sensor, StatusLong, Header, Version, Collect, FastStream, SlowStream };
+    // BeginWhenQuiet: the last 250 ms of the start wait, which count silence.
+    enum class TimerStep {
+        None,
+        RequestSensor,
+        AnswerTimeout,
+        StartDevice,
+        StartWaitEnds,
+        BeginWhenQuiet,
+        BeginMeasuring,
+        Refresh
+    };
 
     CMeasureConversation(CMeasureHost& host, MeasureRecord& record);
 
@@ -121,7 +138,8 @@ private:
     // carry: bytes that came after the previous answer was complete; they
     // start this one, as they would have had the reader cut them off.
     void SendRequest(char command, AnswerStep step, const CString& carry = CString());
-    // Each chunk of an answer still growing restarts its silence time-out.
+    // Bytes came: a wait that counts silence (an answer's time-out, the
+    // quiet before 'C' and before measuring) starts over.
     void AnswerGrew(int n);
     void EndAnswer();
     void CheckEndMark();
@@ -131,9 +149,15 @@ private:
     void OnSensorAnswer(int n);
     void OnStatusLongAnswer(int n);
     void OnHeaderAnswer(int n, bool timedOut);
-    void OnVersionAnswer(int n, bool timedOut);
+    void OnVersionAnswer(int n);
     void OnAnswerTimeout();
+    // The current request gets no answer that fits: "Timeout Channel 1",
+    // then on to the start keys.
+    void AnswerFailed();
+    void OnSettleData(int n);
+    void OnTimerCap();
     void StepStartDevice();
+    void StepStartWaitEnds();
     void SendStartKeys();
     void StepBeginMeasuring();
     void DisableInactiveSinks();
@@ -141,7 +165,7 @@ private:
     void InstallFastParser();
     void InstallSlowParser();
     void OnAnswerIgnore();
-    void OnCollectAnswer();
+    void OnCollectAnswer(int n);
     void StartRefresh();
     void UpdateCurves();
     void ParseFast();

@@ -203,9 +203,10 @@ void CMessenDlg::OnShowWindow(BOOL show, UINT status)
     CMyPropertyPage::OnShowWindow(show, status);
     if (!show) {
         // Leaving the tab: no value request may reach another page's
-        // conversation.
+        // conversation, and no step of this one may run behind it.
         MMTimer_Stop();
         vx::KillTimer(this, CMeasureConversation::kTimerId);
+        vx::KillTimer(this, CMeasureConversation::kCapTimerId);
     }
 }
 
@@ -213,6 +214,7 @@ void CMessenDlg::OnDestroy()
 {
     MMTimer_Stop();
     vx::KillTimer(this, CMeasureConversation::kTimerId);
+    vx::KillTimer(this, CMeasureConversation::kCapTimerId);
     CMyPropertyPage::OnDestroy();
 }
 

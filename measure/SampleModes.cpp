@@ -24,6 +24,13 @@ SampleModeInfo LookupSampleMode(BYTE sampleMode, BYTE autoRate)
     }
 }
 
+bool SampleModeKnown(BYTE sampleMode, BYTE autoRate)
+{
+    if (sampleMode == 8)
+        return autoRate >= 2 && autoRate <= 8;
+    return sampleMode % 4 == 0 && sampleMode <= 20;
+}
+
 RefreshView DecideRefreshView(double stepX, double followPoints, double lastX)
 {
     const double width = stepX * followPoints;

@@ -63,6 +63,7 @@ CString ExtractDisplayLine(const CString& receiveText)
 void CControlConversation::OnActivate()
 {
     m_host.KillTimer(kTimerId);
+    m_host.KillTimer(kVersionCapTimerId);
     m_host.ReceiveText().Empty();
     m_nCounter = 0;
     m_handler = Handler::Identification;
@@ -82,6 +83,7 @@ void CControlConversation::OnDataReceived(int byteCount)
         m_host.ReceiveText().Empty();
         m_nCounter = 0;
         m_host.SetTimer(kTimerId, kVersionWaitMs);
+        m_host.SetTimer(kVersionCapTimerId, kVersionCapMs);
         m_handler = Handler::VersionAnswer;
         m_host.SendCommandByte(DeviceCmd::Version);
         break;
@@ -116,6 +118,7 @@ void CControlConversation::ShowDisplay()
 void CControlConversation::DecideVariant(int begin, int end)
 {
     m_host.KillTimer(kTimerId);
+    m_host.KillTimer(kVersionCapTimerId);
     const CString& rx = m_host.ReceiveText();
     m_host.SetDeviceVariant(rx.Mid(begin, end - begin).Find("H1") >= 0 ? 800 : 700);
     m_handler = Handler::DisplayFirst;
@@ -134,19 +137,29 @@ void CControlConversation::CountDisplayBytes(int n)
     ShowDisplay();
 }
 
-void CControlConversation::OnTimer(UINT /*id*/)
+void CControlConversation::OnTimer(UINT id)
 {
-    m_host.KillTimer(kTimerId);
+    m_host.KillTimer(id);
     if (m_handler != Handler::VersionAnswer)
         return;
+    if (id == kVersionCapTimerId) {
+        // Lines kept coming and none was the answer; what is still coming
+        // is a line cut short, not a quiet answer: as on a time-out, the
+        // variant stays as it was.
+        m_host.KillTimer(kTimerId);
+        m_handler = Handler::DisplayFirst;
+        return;
+    }
     // Silence: the answer is what came after the keys' lines, if anything;
     // without an answer the variant stays as it was.
     const CString& rx = m_host.ReceiveText();
     const VersionLineScan line = ScanVersionLine(rx);
-    if (rx.GetLength() > line.begin)
+    if (rx.GetLength() > line.begin) {
         DecideVariant(line.begin, rx.GetLength());
-    else
+    } else {
+        m_host.KillTimer(kVersionCapTimerId);
         m_handler = Handler::DisplayFirst;
+    }
 }
 
 void CControlConversation::OnKeypadClick(LPARAM lParam, bool largeLayout)

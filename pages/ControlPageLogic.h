@@ -55,6 +55,10 @@ public:
     // The wait for the answer's first byte (after 'V' or the keys' late
     // lines): a slow device answers after several hundred milliseconds.
     static constexpr UINT kVersionWaitMs = 1000;
+    // The whole version stage, from 'V': a device that keeps sending
+    // display lines must not keep the page from its display.
+    static constexpr UINT kVersionCapTimerId = 2;
+    static constexpr UINT kVersionCapMs = 3000;
     // The echoes of the home keys (10 bytes per key) before 'V' goes out,
     // and before the display is trusted again.
     static constexpr unsigned kEchoBytes = 50;

@@ -200,7 +200,8 @@ void CDatenloggerDlg::Host::ShowTexts()
         m_dlg.UpdateData(FALSE);
 }
 
-void CDatenloggerDlg::Host::ShowBox(const CString& text) { AfxMessageBox(text, MB_OK); }
+// Every box of the read-out reports a failure.
+void CDatenloggerDlg::Host::ShowBox(const CString& text) { AfxMessageBox(text, MB_OK | MB_ICONERROR); }
 
 bool CDatenloggerDlg::Host::IsPortOnline()
 {
@@ -208,4 +209,4 @@ bool CDatenloggerDlg::Host::IsPortOnline()
     return port && port->GetPortState() == PORTSTATE_ONLINE;
 }
 
-CString CDatenloggerDlg::Host::PortLostText() { return vx::LoadText(LoggerText::kPortLost, m_dlg.LanguageOffset()); }
+CString CDatenloggerDlg::Host::LanguageText(UINT germanId) { return vx::LoadText(germanId, m_dlg.LanguageOffset()); }

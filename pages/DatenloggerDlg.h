@@ -55,7 +55,7 @@ private:
         void ShowTexts() override;
         void ShowBox(const CString& text) override;
         bool IsPortOnline() override;
-        CString PortLostText() override;
+        CString LanguageText(UINT germanId) override;
 
     private:
         CDatenloggerDlg& m_dlg;

@@ -1,7 +1,5 @@
 #include "pages/DatumDlg.h"
 
-#include "pages/DateHeaderLogic.h"
-#include "pages/PageDeviceLink.h"
 #include "platform/DDX.h"
 #include "platform/Dc.h"
 #include "print/Page.h"
@@ -48,20 +46,20 @@ void CDatumDlg::OnChildActivate()
     RefreshPage();
 }
 
-void CDatumDlg::OnDataReceived(int, int port)
+void CDatumDlg::OnShowWindow(BOOL show, UINT status)
 {
-    if (!m_pReceiveStrings || port < 0 || port >= kReceiveTextCount)
-        return;
-    m_strDate = DateAnswerText(m_pReceiveStrings[port]);
-    if (IsWindow())
-        UpdateData(FALSE);
+    CMyPropertyPage::OnShowWindow(show, status);
+    if (!show)
+        m_Read.Abandon();
 }
 
-void CDatumDlg::ReadDeviceDate()
-{
-    TPageDeviceLink<CDeviceLink> link(*this);
-    ::ReadDeviceDate(link);
-}
+// Only the answer to this page's own read is shown: a late header answer,
+// or the keys' display lines, never reach the field.
+void CDatumDlg::OnDataReceived(int, int) { m_Read.OnDataReceived(); }
+
+void CDatumDlg::OnTimer(UINT_PTR id) { m_Read.OnTimer(static_cast<UINT>(id)); }
+
+void CDatumDlg::ReadDeviceDate() { m_Read.Start(); }
 
 CString CDatumDlg::NowDeviceText()
 {
@@ -73,12 +71,10 @@ CString CDatumDlg::NowDeviceText()
 
 void CDatumDlg::WriteDeviceDate()
 {
+    if (!m_Read.BeforeSend())
+        return;
     // What the user typed is never sent: the device gets the PC's clock.
-    m_strDate.Empty();
-    TPageDeviceLink<CDeviceLink> link(*this);
-    m_strDate = ::WriteDeviceDate(link, NowDeviceText());
-    if (IsWindow())
-        UpdateData(FALSE);
+    m_Host.ShowText(::WriteDeviceDate(m_Host, NowDeviceText()));
 }
 
 void CDatumDlg::PrintPage(CPage* page)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/MyPropertyPage.h"
+#include "pages/DateHeaderPageHost.h"
 
 class CDatumDlg : public CMyPropertyPage {
     VX_DECLARE_DYNAMIC(CDatumDlg)
@@ -21,10 +22,17 @@ public:
     void WriteDeviceDate();
     // The PC's local time as the device's clock text.
     static CString NowDeviceText();
+    const CDeviceTextRead& GetRead() const { return m_Read; }
 
     CString m_strDate;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     void OnChildActivate() override;
+    void OnShowWindow(BOOL show, UINT status) override;
+    void OnTimer(UINT_PTR id) override;
+
+private:
+    CDateHeaderPageHost m_Host{*this, m_strDate, IDC_WRITE};
+    CDeviceTextRead m_Read{m_Host, CDeviceTextRead::Kind::Date};
 };

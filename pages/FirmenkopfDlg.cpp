@@ -1,7 +1,5 @@
 #include "pages/FirmenkopfDlg.h"
 
-#include "pages/DateHeaderLogic.h"
-#include "pages/PageDeviceLink.h"
 #include "platform/DDX.h"
 #include "platform/Dc.h"
 #include "print/Page.h"
@@ -44,27 +42,27 @@ void CFirmenkopfDlg::OnChildActivate()
     EnableMenuItemOfMain(WM_ENABLE_PRINT, true);
 }
 
-void CFirmenkopfDlg::OnDataReceived(int, int port)
+void CFirmenkopfDlg::OnShowWindow(BOOL show, UINT status)
 {
-    if (!m_pReceiveStrings || port < 0 || port >= kReceiveTextCount)
-        return;
-    m_strHeader = HeaderAnswerText(m_pReceiveStrings[port]);
-    if (IsWindow())
-        UpdateData(FALSE);
+    CMyPropertyPage::OnShowWindow(show, status);
+    if (!show)
+        m_Read.Abandon();
 }
 
-void CFirmenkopfDlg::ReadCompanyHeader()
-{
-    TPageDeviceLink<CDeviceLink> link(*this);
-    ::ReadCompanyHeader(link);
-}
+// Only the answer to this page's own read is shown: bytes that come while
+// none runs, or before the answer, never reach the field.
+void CFirmenkopfDlg::OnDataReceived(int, int) { m_Read.OnDataReceived(); }
+
+void CFirmenkopfDlg::OnTimer(UINT_PTR id) { m_Read.OnTimer(static_cast<UINT>(id)); }
+
+void CFirmenkopfDlg::ReadCompanyHeader() { m_Read.Start(); }
 
 void CFirmenkopfDlg::SendCompanyHeader()
 {
     if (IsWindow())
         UpdateData(TRUE);
-    TPageDeviceLink<CDeviceLink> link(*this);
-    ::SendCompanyHeader(link, m_strHeader);
+    if (m_Read.BeforeSend())
+        ::SendCompanyHeader(m_Host, m_strHeader);
 }
 
 void CFirmenkopfDlg::PrintPage(CPage* page)

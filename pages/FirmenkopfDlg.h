@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/MyPropertyPage.h"
+#include "pages/DateHeaderPageHost.h"
 
 class CFirmenkopfDlg : public CMyPropertyPage {
     VX_DECLARE_DYNAMIC(CFirmenkopfDlg)
@@ -20,10 +21,17 @@ public:
 
     void ReadCompanyHeader();
     void SendCompanyHeader();
+    const CDeviceTextRead& GetRead() const { return m_Read; }
 
     CString m_strHeader;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     void OnChildActivate() override;
+    void OnShowWindow(BOOL show, UINT status) override;
+    void OnTimer(UINT_PTR id) override;
+
+private:
+    CDateHeaderPageHost m_Host{*this, m_strHeader, IDC_WRITE};
+    CDeviceTextRead m_Read{m_Host, CDeviceTextRead::Kind::Header};
 };

@@ -1,6 +1,9 @@
 #include "pages/LoggerReadout.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -49,12 +52,28 @@ void CLoggerReadout::OnActivate()
 
 void CLoggerReadout::StartLoggerReadout()
 {
+    // Without a port on line the 'A' would go nowhere and the watch would
+    // later call it a lost connection: there never was one, so say that.
+    if (!m_host.IsPortOnline()) {
+        m_host.ShowBox(m_host.LanguageText(LoggerText::kNoConnection));
+        return;
+    }
+    // What the last read-out showed is none of this one's: a mode line
+    // that does not come must not stand beside this header or records.
+    m_strHeader.Empty();
+    m_strMode.Empty();
+    m_strRecords.Empty();
+    m_bManual = false;
+    m_host.ShowTexts();
     m_nRetry = kWatchTicks;
     // A flag left from the last read-out must not end this one.
     m_bFinished = false;
     m_host.ReceiveText().Empty();
     m_strRaw.Empty();
     m_nCounter = 0;
+    m_nCutOff = 0;
+    m_nSearched = 0;
+    m_nLineStart = 0;
     m_handler = Handler::Header;
     m_bRecordsPending = true;
     m_bReading = true;
@@ -107,9 +126,17 @@ void CLoggerReadout::OnHeaderData(int n)
 {
     TakeReceived(n);
     m_host.SetBusy(true);
-    const int etx = m_strRaw.Find(DeviceCmd::Etx);
-    if (etx < 0)
+    // Only the new bytes are searched, so a long answer without ETX costs
+    // each byte once.
+    const std::string& raw = m_strRaw.str();
+    const size_t etxAt = raw.find(DeviceCmd::Etx, static_cast<size_t>(m_nSearched));
+    if (etxAt == std::string::npos || etxAt >= static_cast<size_t>(kModeLineBound)) {
+        m_nSearched = static_cast<int>(raw.size());
+        if (m_nSearched >= kModeLineBound)
+            EndWithoutModeLine();
         return;
+    }
+    const int etx = static_cast<int>(etxAt);
     m_handler = Handler::Mode;
     m_host.SetTimer(ModeTimer, kModeWaitMs);
     m_strHeader = m_strRaw.Left(etx);
@@ -117,6 +144,9 @@ void CLoggerReadout::OnHeaderData(int n)
         m_strHeader.Delete(0, 2);
     m_host.ShowTexts();
     m_strRaw = m_strRaw.Mid(etx + 1);
+    m_nCutOff = etx + 1;
+    m_nSearched = 0;
+    m_nLineStart = 0;
     m_nCounter = m_strRaw.GetLength();
     // The mode line may have come in the same chunk. If it is not there
     // yet, the line still gets its second of silence before the page lets go.
@@ -125,6 +155,46 @@ void CLoggerReadout::OnHeaderData(int n)
         if (m_handler == Handler::Mode)
             m_host.SetTimer(ModeTimer, kModeWaitMs);
     }
+}
+
+CLoggerReadout::ModeScan CLoggerReadout::ScanForModeLine(bool forceCut, int& wordIndex, int& at)
+{
+    const std::string& raw = m_strRaw.str();
+    const int size = static_cast<int>(raw.size());
+    // A line end past this raw position lies beyond the bound.
+    const int limit = kModeLineBound - m_nCutOff;
+    auto search = [&](int from, int to) {
+        const std::string_view line(raw.data() + from, static_cast<size_t>(to - from));
+        for (int k = 0; k < static_cast<int>(std::size(kModeWords)); ++k) {
+            const size_t p = line.find(kModeWords[k].word);
+            if (p != std::string_view::npos) {
+                wordIndex = k;
+                at = from + static_cast<int>(p);
+                return true;
+            }
+        }
+        return false;
+    };
+    for (;;) {
+        const size_t end = raw.find("\r\n", static_cast<size_t>(std::max(m_nLineStart, m_nSearched)));
+        if (end == std::string::npos)
+            break;
+        if (static_cast<int>(end) + 2 > limit)
+            return ModeScan::Beyond;
+        // The line stays the current one: its cut may still wait for bytes.
+        if (search(m_nLineStart, static_cast<int>(end)))
+            return ModeScan::Found;
+        m_nLineStart = static_cast<int>(end) + 2;
+        m_nSearched = m_nLineStart;
+    }
+    // A CR at the end may be the first half of the next line end.
+    m_nSearched = std::max(m_nLineStart, size - 1);
+    // Every line that ends within the bound has been searched.
+    if (size >= limit)
+        return ModeScan::Beyond;
+    if (forceCut && m_nLineStart < size && search(m_nLineStart, size))
+        return ModeScan::Found;
+    return ModeScan::NotYet;
 }
 
 void CLoggerReadout::ParseLoggerMode(int n, bool forceCut)
@@ -136,31 +206,19 @@ void CLoggerReadout::ParseLoggerMode(int n, bool forceCut)
     // first word of the list within it); only once the line went quiet is
     // an unfinished one searched too. Searching the whole text as it grows
     // would let a word in the records win or lose by how the bytes were cut.
-    const ModeWord* found = nullptr;
+    int wordIndex = -1;
     int p = -1;
-    int from = 0;
-    while (!found) {
-        const int end = m_strRaw.Find("\r\n", from);
-        if (end < 0 && !forceCut)
-            break;
-        const CString line = end < 0 ? m_strRaw.Mid(from) : m_strRaw.Mid(from, end - from);
-        for (const ModeWord& w : kModeWords) {
-            const int at = line.Find(w.word);
-            if (at >= 0) {
-                found = &w;
-                p = from + at;
-                break;
-            }
-        }
-        if (end < 0)
-            break;
-        from = end + 2;
+    const ModeScan scan = ScanForModeLine(forceCut, wordIndex, p);
+    if (scan == ModeScan::Beyond) {
+        EndWithoutModeLine();
+        return;
     }
-    if (!found) {
+    if (scan == ModeScan::NotYet) {
         if (!forceCut)
             m_host.SetTimer(ModeTimer, kModeWaitMs);
         return;
     }
+    const ModeWord* found = &kModeWords[wordIndex];
     const int cut = ModeCut(found->word, p);
     // Cut only a complete line (text and CR LF), unless the line went quiet:
     // a split chunk must not put the tail of the mode line into the records.
@@ -188,14 +246,19 @@ void CLoggerReadout::OnBodyData(int n)
     m_bRecordsPending = true;
 }
 
-void CLoggerReadout::ShowRecords()
+bool CLoggerReadout::ShowRecords()
 {
-    m_strRecords = m_strRaw;
+    // A tail the line cut off mid-record ("-1,47" of "-1,473 kN") is no
+    // value the device logged.
+    const size_t last = m_strRaw.str().rfind("\r\n");
+    const int whole = last == std::string::npos ? 0 : static_cast<int>(last) + 2;
+    m_strRecords = m_strRaw.Left(whole);
     m_bRecordsPending = false;
     m_host.ShowTexts();
     m_host.ShowReadButton(true);
     m_host.SetBusy(false);
     m_bReading = false;
+    return whole == m_strRaw.GetLength();
 }
 
 void CLoggerReadout::OnLoggerTimer(UINT id)
@@ -237,7 +300,8 @@ void CLoggerReadout::OnLoggerTimer(UINT id)
             break;
         m_bFinished = true;
         m_host.KillTimer(SilenceTimer);
-        ShowRecords();
+        if (!ShowRecords())
+            m_host.ShowBox(m_host.LanguageText(LoggerText::kLastRecordCut));
         break;
     case GiveUpTimer:
         m_host.KillTimer(GiveUpTimer);
@@ -263,6 +327,16 @@ bool CLoggerReadout::CheckPort()
     // Ended before the box: the box is modal, and what came stays shown and
     // may be saved.
     EndCut();
-    m_host.ShowBox(m_host.PortLostText());
+    m_host.ShowBox(m_host.LanguageText(LoggerText::kPortLost));
     return true;
+}
+
+void CLoggerReadout::EndWithoutModeLine()
+{
+    // What came within the bound is shown, the same however it was cut.
+    const int keep = std::max(0, kModeLineBound - m_nCutOff);
+    if (m_strRaw.GetLength() > keep)
+        m_strRaw = m_strRaw.Left(keep);
+    EndCut();
+    m_host.ShowBox(m_host.LanguageText(LoggerText::kNoModeLine));
 }

@@ -2,7 +2,9 @@
 // header closed by ETX, a line naming the logging mode, then the records.
 // Nothing says how long the stream is, so the end is found by silence: the
 // records are complete 500 ms after their last chunk, and the read-out is
-// given up after 40 s without data or ended at once when the port goes.
+// given up after 40 s without data, ended at once when the port goes, and
+// ended when the first bytes hold no mode line (junk, a wrong baud rate). A
+// record is a line closed by CR LF; an unclosed tail is never one.
 #pragma once
 
 #include "app/DeviceCommands.h"
@@ -14,16 +16,24 @@ public:
     virtual void ShowReadButton(bool show) = 0;
     // Header, mode or record text changed.
     virtual void ShowTexts() = 0;
+    // A box that reports a failure.
     virtual void ShowBox(const CString& text) = 0;
-    // False once the port the page talks through has gone off line.
+    // False while the port the page talks through is off line or missing.
     virtual bool IsPortOnline() = 0;
-    // The notice of a read-out cut short by a lost device, in the user's language.
-    virtual CString PortLostText() = 0;
+    // The program's text of that German id in the user's language.
+    virtual CString LanguageText(UINT germanId) = 0;
 };
 
 namespace LoggerText {
-// + language offset: the device went away during a read-out.
+// German ids (+ language offset):
+// the device went away during a read-out;
 constexpr UINT kPortLost = 5202;
+// "auslesen" without a port on line: nothing was asked;
+constexpr UINT kNoConnection = 5226;
+// the answer's first bytes named no logging mode;
+constexpr UINT kNoModeLine = 5227;
+// the line went quiet in the middle of a record, which was left out.
+constexpr UINT kLastRecordCut = 5228;
 constexpr const char* kGiveUp =
     "Can not get all data from device!\n\n- Check if settings of device are right\n- Check if device is switched ON";
 }
@@ -38,6 +48,9 @@ public:
     static constexpr int kWatchTicks = 80;
     // Bytes after activation that show the device answered the home keys.
     static constexpr int kLateBytes = 50;
+    // The mode line ends (its CR LF) within this many bytes of the answer,
+    // header included; a stream that holds none by then is no read-out.
+    static constexpr int kModeLineBound = 16384;
 
     enum class Handler { None, Late, Idle, Header, Mode, Body };
 
@@ -66,14 +79,27 @@ private:
     void ParseLoggerMode(int n, bool forceCut);
     void OnBodyData(int n);
     void TakeReceived(int n);
-    void ShowRecords();
+    // Looks at each line once: the complete ones as they come, the
+    // unfinished one only when forced. The word found and where it starts.
+    enum class ModeScan { NotYet, Found, Beyond };
+    ModeScan ScanForModeLine(bool forceCut, int& wordIndex, int& at);
+    // Shows the whole records that came; false when an unclosed tail was left out.
+    bool ShowRecords();
     // Shows what came, stops every timer and listens to nothing more.
     void EndCut();
+    // Ends a read-out whose first bytes name no mode.
+    void EndWithoutModeLine();
 
     CLoggerHost& m_host;
     Handler m_handler = Handler::None;
     CString m_strRaw;
     int m_nCounter = 0;
+    // Bytes of the answer cut off the front of the raw text (header and ETX).
+    int m_nCutOff = 0;
+    // Raw text before this is searched (for ETX, or for line ends).
+    int m_nSearched = 0;
+    // Start of the first line not yet searched for a mode word.
+    int m_nLineStart = 0;
     bool m_bManual = false;
     CString m_strHeader;
     CString m_strMode;

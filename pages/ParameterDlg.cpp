@@ -278,8 +278,19 @@ void CParameterDlg::Perform(const CParameterRead::Actions& actions)
             break;
         case A::HideButtons: ShowButtons(false); break;
         case A::RefreshPage: ShowState(); break;
-        case A::MessageBox: AfxMessageBox(a.bytes, MB_OK); break;
+        case A::MessageBox: AfxMessageBox(a.bytes, MB_OK | MB_ICONERROR); break;
         case A::StartSend: RunSend(); break;
+        case A::WriteRow: {
+            bool written = false;
+            CPortMan* port = TargetPort(CurrentChannel());
+            if (port && !m_Read.SendBroken()) {
+                SelectChannel(CurrentChannel());
+                written = port->WriteFrame(a.bytes);
+            }
+            m_Read.RowWritten(static_cast<int>(a.id), written);
+            break;
+        }
+        case A::EndSend: Perform(m_Read.SendEnded(PortOnline())); break;
         }
     }
 }

@@ -1,6 +1,5 @@
 #include "pages/ParameterRead.h"
 
-#include "app/DeviceCommands.h"
 #include "pages/VersionLine.h"
 
 namespace {
@@ -50,28 +49,36 @@ CParameterRead::Actions CParameterRead::Activate()
 CParameterRead::Actions CParameterRead::Abandon()
 {
     Actions out;
-    if (IsRunning())
-        EndEarly(out, 0);
+    // The frames go out in one blocking run; nothing can leave it halfway.
+    if (IsRunning() && !m_sending)
+        EndEarly(out, EndReason::Left);
     return out;
 }
 
 CParameterRead::Actions CParameterRead::PortLost()
 {
+    if (m_sending)
+        return SendEnded(false);
     Actions out;
     if (IsRunning())
-        EndEarly(out, kPortLostTextId);
+        EndEarly(out, EndReason::PortLost);
     return out;
 }
 
 bool CParameterRead::IsRunning() const
 {
-    return m_handler != Handler::Ignore || m_step != Step::None || m_sendPending;
+    return m_handler != Handler::Ignore || m_step != Step::None || m_sendPending || m_sending;
 }
 
 void CParameterRead::KillTimers(Actions& out)
 {
-    for (UINT id : {kStepTimer, kAnswerTimer, kSettleTimer, kSendTimer})
+    for (UINT id : {kStepTimer, kAnswerTimer, kSettleTimer, kVersionCapTimer, kSendTimer})
         out.push_back(Make(Action::KillTimer, id));
+}
+
+void CParameterRead::Box(Actions& out, const CString& text, UINT id) const
+{
+    out.push_back(Make(Action::MessageBox, id, 0, text));
 }
 
 CParameterRead::Actions CParameterRead::StartRead() { return Start(true); }
@@ -81,21 +88,21 @@ CParameterRead::Actions CParameterRead::StartPreRead() { return Start(false); }
 CParameterRead::Actions CParameterRead::Start(bool intoForm)
 {
     Actions out;
+    m_before.version = m_version;
+    for (int i = 0; i < kFactoryWordCount; ++i) {
+        m_before.words[i] = m_words[i];
+        m_before.wordTexts[i] = m_wordTexts[i];
+    }
+    for (int r = 0; r < kParameterRows; ++r) {
+        m_before.rows[r] = m_rows[r];
+        m_before.records[r] = m_records[r];
+    }
+    m_before.complete = m_complete;
     m_readIntoForm = intoForm;
     m_delivered = 0;
     if (intoForm) {
         m_sendPending = false;
         m_complete = false;
-    } else {
-        m_before.version = m_version;
-        for (int i = 0; i < kFactoryWordCount; ++i) {
-            m_before.words[i] = m_words[i];
-            m_before.wordTexts[i] = m_wordTexts[i];
-        }
-        for (int r = 0; r < kParameterRows; ++r) {
-            m_before.rows[r] = m_rows[r];
-            m_before.records[r] = m_records[r];
-        }
     }
     // Whatever a previous read still receives during the home keys is stale.
     m_handler = Handler::Ignore;
@@ -120,6 +127,7 @@ void CParameterRead::RequestRow(Actions& out, int row)
 {
     m_row = row;
     m_handler = Handler::Row;
+    m_graceUsed = false;
     out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
     CString request("f");
     request += static_cast<char>(row);
@@ -132,10 +140,17 @@ CParameterRead::Actions CParameterRead::OnTimer(UINT id)
     out.push_back(Make(Action::KillTimer, id));
     if (id == kAnswerTimer)
         AnswerTimeout(out);
+    else if (id == kVersionCapTimer) {
+        // Lines kept coming and none was the answer: as on a time-out.
+        if (m_handler == Handler::Version)
+            EndEarly(out, EndReason::Timeout);
+    }
     else if (id == kSettleTimer)
         OnRecordSettled(out);
     else if (id == kSendTimer)
         out.push_back(Make(Action::StartSend));
+    else if (id == kSendCheckTimer)
+        out.push_back(Make(Action::EndSend));
     else
         RunStep(out);
     return out;
@@ -164,6 +179,7 @@ void CParameterRead::RequestVersion(Actions& out)
     m_handler = Handler::Version;
     // Armed before 'V' leaves, so the 25 ms pause counts against the answer.
     out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
+    out.push_back(Make(Action::SetTimer, kVersionCapTimer, kVersionCapMs));
     PageSend(out, 'V');
 }
 
@@ -224,13 +240,25 @@ void CParameterRead::DecideVersion(Actions& out)
     bool coded = false;
     for (const char* code : kDeviceCodes)
         coded = coded || version.Find(code) >= 0;
+    out.push_back(Make(Action::KillTimer, kVersionCapTimer));
     EmptyAnswer(out);
     if (coded) {
         m_handler = Handler::FactoryWords;
         out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
         PageSend(out, 'W');
     } else {
+        // This device is not asked for factory words: words of an earlier
+        // read would stand beside its table, and go into its rows.
+        ForgetFactoryWords();
         RequestRow(out, 1);
+    }
+}
+
+void CParameterRead::ForgetFactoryWords()
+{
+    for (int i = 0; i < kFactoryWordCount; ++i) {
+        m_words[i] = 0;
+        m_wordTexts[i] = "na";
     }
 }
 
@@ -264,31 +292,10 @@ void CParameterRead::ParseRowRecord(Actions& out)
     out.push_back(Make(Action::SetTimer, kSettleTimer, kSettleMs));
 }
 
-namespace {
-
-// The last 20 bytes whose closing pair checks; empty when none does.
-CString PickRecord(const CString& work)
-{
-    for (int at = work.GetLength() - kParameterRecordSize; at >= 0; --at) {
-        const CString body = work.Mid(at, kRecordBytesUsed);
-        const CheckBytes cb = TextCheckBytes(body);
-        if (static_cast<BYTE>(work[at + kRecordBytesUsed]) == cb.s1
-            && static_cast<BYTE>(work[at + kRecordBytesUsed + 1]) == cb.s2)
-            return work.Mid(at, kParameterRecordSize);
-    }
-    return CString();
-}
-
-} // namespace
-
 void CParameterRead::OnRecordSettled(Actions& out)
 {
-    if (m_handler != Handler::Row)
-        return;
-    // Without a record that checks the row waits for more, up to its time.
-    const CString record = PickRecord(m_work);
-    if (!record.IsEmpty())
-        DecideRowRecord(out, record);
+    if (m_handler == Handler::Row && m_work.GetLength() >= kParameterRecordSize)
+        DecideRowRecord(out, m_work.Right(kParameterRecordSize));
 }
 
 void CParameterRead::DecideRowRecord(Actions& out, const CString& record)
@@ -320,41 +327,78 @@ void CParameterRead::DecideRowRecord(Actions& out, const CString& record)
     out.push_back(Make(Action::KillTimer, kAnswerTimer));
     out.push_back(Make(Action::Sleep, 0, kRecordWaitMs));
     if (!m_readIntoForm) {
+        // The factory words go into every row the send writes, and 'W' has
+        // no check of its own: two reads must agree on them.
+        if (!SameDeviceAsBase()) {
+            EndEarly(out, EndReason::AnswersDiffer);
+            return;
+        }
         m_readIntoForm = true;
         m_sendPending = true;
         out.push_back(Make(Action::SetTimer, kSendTimer, kSendMs));
     } else {
         m_holdsTable = true;
+        m_complete = true;
+        m_base.version = m_version;
+        for (int i = 0; i < kFactoryWordCount; ++i) {
+            m_base.words[i] = m_words[i];
+            m_base.wordTexts[i] = m_wordTexts[i];
+        }
     }
-    m_complete = true;
     m_printAllowed = 1;
     out.push_back(Make(Action::RefreshPage));
+}
+
+bool CParameterRead::SameDeviceAsBase() const
+{
+    // A pre-read stands on the complete read that put the send in reach.
+    if (!m_complete || m_version != m_base.version)
+        return false;
+    for (int i = 0; i < kFactoryWordCount; ++i)
+        if (m_words[i] != m_base.words[i] || m_wordTexts[i] != m_base.wordTexts[i])
+            return false;
+    return true;
 }
 
 void CParameterRead::AnswerTimeout(Actions& out)
 {
     if (m_handler == Handler::Ignore)
         return;
-    if (m_handler == Handler::Row) {
-        // A line that never went quiet: the record is the last that checks.
-        const CString record = PickRecord(m_work);
-        if (!record.IsEmpty()) {
-            DecideRowRecord(out, record);
-            return;
-        }
+    if (m_handler == Handler::Row && m_work.GetLength() >= kParameterRecordSize && !m_graceUsed) {
+        // The record came whole just before its time: it still gets its
+        // quiet. A line that does not go quiet then ends the read.
+        m_graceUsed = true;
+        out.push_back(Make(Action::SetTimer, kAnswerTimer, kSettleMs));
+        return;
     }
     // Nothing (or nothing whole) came in time. The request is not repeated:
     // a late answer to it would be taken for the next one's.
-    EndEarly(out, kTimeoutTextId);
+    EndEarly(out, EndReason::Timeout);
 }
 
-void CParameterRead::EndEarly(Actions& out, UINT textId)
+UINT CParameterRead::EndText(EndReason reason, bool preRead, bool pending) const
 {
+    switch (reason) {
+    case EndReason::Timeout: return kTimeoutTextId;
+    case EndReason::AnswersDiffer: return kAnswersDifferTextId;
+    case EndReason::PortLost:
+        return pending ? kLostBeforeRowsTextId : preRead ? kPreReadLostTextId : kReadLostTextId;
+    case EndReason::Left:
+        // The user answered Yes to the send; leaving the page must not drop it unsaid.
+        return pending || preRead ? kSendDroppedTextId : 0;
+    }
+    return 0;
+}
+
+void CParameterRead::EndEarly(Actions& out, EndReason reason)
+{
+    const bool preRead = !m_readIntoForm;
+    const UINT textId = EndText(reason, preRead, m_sendPending);
     KillTimers(out);
     m_handler = Handler::Ignore;
     m_step = Step::None;
     m_sendPending = false;
-    if (m_readIntoForm) {
+    if (!preRead && m_delivered > 0) {
         // No row of an earlier read may stand as if this one had read it.
         for (int r = m_delivered; r < kParameterRows; ++r) {
             m_rows[r] = ParameterRowTexts{};
@@ -363,7 +407,9 @@ void CParameterRead::EndEarly(Actions& out, UINT textId)
         m_complete = false;
         m_holdsTable = false;
     } else {
-        // The form keeps the user's edits over the read they were made on.
+        // Before its first row a read has changed only the version and the
+        // words; a pre-read also the device's columns. The form keeps the
+        // user's edits over the read they were made on.
         m_version = m_before.version;
         for (int i = 0; i < kFactoryWordCount; ++i) {
             m_words[i] = m_before.words[i];
@@ -375,14 +421,15 @@ void CParameterRead::EndEarly(Actions& out, UINT textId)
             m_rows[r].p100 = m_before.rows[r].p100;
             m_records[r] = m_before.records[r];
         }
-        m_readIntoForm = true;
+        m_complete = m_before.complete;
     }
+    m_readIntoForm = true;
     out.push_back(Make(Action::UpdateForm));
     if (textId != 0) {
         CString text = Load(textId + static_cast<UINT>(m_langOffset));
         if (textId == kTimeoutTextId)
             text += " 1";
-        out.push_back(Make(Action::MessageBox, textId, 0, text));
+        Box(out, text, textId);
     }
     out.push_back(Make(Action::RefreshPage));
 }

@@ -8,22 +8,28 @@
 // holds the table the page shows, so the page binds its fields to it.
 //
 // Timers: 1 runs the current step, 2 is the answer's time-out, 3 the
-// silence that closes a row record, 6666 starts the send after a pre-read.
+// silence that closes a row record, 4 caps the whole version stage, 5 looks
+// at the port once more after the row frames, 6666 starts the send after a
+// pre-read.
 //
-// Every answer is taken by its own layout, never by how the line cut it or
-// by what came before it: the version is the first line ending in its
-// digits (the home keys' display lines before it are passed over, see
-// VersionLine.h), the factory words are the 16 bytes after it, a row record
-// is 20 bytes whose check pair holds, decided once the line went quiet.
-// Bytes beyond a decided version or word answer are the start of the next
-// answer, whether they came in the same chunk or a later one.
+// Every answer is taken by its own layout, never by how the line cut it:
+// the version is the first line ending in its digits (the home keys'
+// display lines before it are passed over, see VersionLine.h), the factory
+// words are the 16 bytes after it, a row record is the last 20 bytes once
+// at least 20 came and the line went quiet (its last two bytes are not
+// read, whatever the device puts there). Bytes beyond a decided version or
+// word answer are the start of the next answer, whether they came in the
+// same chunk or a later one.
 //
 // A read ends complete after row 10, or early: an answer that does not come
 // within its time (no request is repeated: a late answer to a repeated
 // request would be taken for the next row's), the port gone, or the page
-// left. A read into the form that ends early empties the rows it did not
-// deliver; a pre-read that ends early puts back what it changed, so the
-// form never mixes two reads.
+// left. The page always shows one read: a read into the form that ends
+// before its first row leaves everything as it was; one that ends later
+// keeps its rows and empties the others; factory words a read did not get
+// show "na". A pre-read that ends early, or whose version or factory words
+// differ from the complete read the send stands on, puts back what it
+// changed and writes nothing.
 #pragma once
 
 #include "pages/ParameterCodec.h"
@@ -43,8 +49,10 @@ struct ParameterReadAction {
         UpdateForm,       // the row texts changed: controls from them
         HideButtons,      // hide "auslesen" and "senden"
         RefreshPage,      // the page's refresh (buttons, File menu, from the state)
-        MessageBox,       // bytes = text (id = its string id), OK button
+        MessageBox,       // bytes = text (id = its string id), OK button, error icon
         StartSend,        // run the send of the edited rows
+        WriteRow,         // bytes = the frame of row id (1..10); the page reports the write with RowWritten
+        EndSend,          // the frames are out (or the check after them is due): the page reports the port with SendEnded
     };
     Kind kind;
     CString bytes;
@@ -64,16 +72,32 @@ public:
     static constexpr UINT kStepTimer = 1;
     static constexpr UINT kAnswerTimer = 2;
     static constexpr UINT kSettleTimer = 3;
+    static constexpr UINT kVersionCapTimer = 4;
+    static constexpr UINT kSendCheckTimer = 5;
     static constexpr UINT kSendTimer = 6666;
     static constexpr UINT kStepMs = 250;
     static constexpr UINT kAnswerMs = 1000;
     static constexpr UINT kSendMs = 200;
+    // After the frames: a device that left with the last of them is
+    // reported by the port only after the page's blocking run, and its
+    // report may wait for the port's next hand-over.
+    static constexpr UINT kSendCheckMs = 1000;
     static constexpr UINT kRecordWaitMs = 100;
     // Quiet time after which a row record of 20 bytes or more is complete;
     // well above the byte time of a slow line.
     static constexpr UINT kSettleMs = 50;
+    // The whole version stage, from 'V': a device that keeps sending display
+    // lines must not hold the page without its buttons.
+    static constexpr UINT kVersionCapMs = 3000;
+    // Texts (German ids; + language offset).
     static constexpr UINT kTimeoutTextId = 5198;
-    static constexpr UINT kPortLostTextId = 5182;
+    static constexpr UINT kPreReadLostTextId = 5182;  // pre-read cut: nothing written
+    static constexpr UINT kReadLostTextId = 5210;     // read cut
+    static constexpr UINT kAnswersDifferTextId = 5211; // pre-read differs from the read
+    static constexpr UINT kSendCutTextId = 5212;      // lost among the frames; %1 sent, %2 not
+    static constexpr UINT kLostBeforeRowsTextId = 5213;
+    static constexpr UINT kLostAfterRowsTextId = 5214;
+    static constexpr UINT kSendDroppedTextId = 5215;  // page left before the rows went out
 
     enum class Handler { Ignore, Version, FactoryWords, Row };
 
@@ -99,6 +123,14 @@ public:
     // The send button and timer 6666: a pre-read first, then (send pending)
     // the checks and the ten row frames.
     Actions SendButton();
+    // The page wrote the frame of row (1..10); ok: the port took all of it.
+    void RowWritten(int row, bool ok);
+    // A frame of this send failed: the frames after it are not written.
+    bool SendBroken() const { return m_sendBroken; }
+    // After the frames, and once more a little later while the port seems
+    // well, with the port's state: says what did not reach the device, if
+    // anything.
+    Actions SendEnded(bool portOnline);
 
     Handler CurrentHandler() const { return m_handler; }
     // Row being read, 1..10 (meaningful while the handler is Row).
@@ -129,6 +161,7 @@ public:
 
 private:
     enum class Step { None, RequestVersion, VersionSettled };
+    enum class EndReason { Left, PortLost, Timeout, AnswersDiffer };
 
     Actions Start(bool intoForm);
     void RunStep(Actions& out);
@@ -145,18 +178,31 @@ private:
     // answer before.
     void Run(Actions& out, const CString& chunk);
     void AnswerTimeout(Actions& out);
-    // textId: the message to show (0: none).
-    void EndEarly(Actions& out, UINT textId);
+    void EndEarly(Actions& out, EndReason reason);
+    UINT EndText(EndReason reason, bool preRead, bool pending) const;
     void KillTimers(Actions& out);
+    void ForgetFactoryWords();
+    // The pre-read got the version and factory words of the read the send
+    // stands on.
+    bool SameDeviceAsBase() const;
+    void Box(Actions& out, const CString& text, UINT id) const;
     CString Load(UINT id) const;
 
-    // What a pre-read changes, put back when it ends early.
+    // What a read changes before its first row, and a pre-read in all;
+    // put back when it ends early or its answers differ.
     struct Snapshot {
         CString version;
         WORD words[kFactoryWordCount] = {};
         CString wordTexts[kFactoryWordCount];
         ParameterRowTexts rows[kParameterRows];
         ParameterRowRecord records[kParameterRows];
+        bool complete = false;
+    };
+    // What the last complete read into the form got besides its rows.
+    struct Base {
+        CString version;
+        WORD words[kFactoryWordCount] = {};
+        CString wordTexts[kFactoryWordCount];
     };
 
     ParameterTextLoader m_load;
@@ -166,8 +212,10 @@ private:
     Step m_step = Step::None;
     int m_row = 1;
     int m_delivered = 0; // rows this read has decided
+    bool m_graceUsed = false; // the row's time was stretched once for its quiet
     CString m_work;
     Snapshot m_before;
+    Base m_base;
 
     CString m_version = "na";
     WORD m_words[kFactoryWordCount] = {};
@@ -181,4 +229,9 @@ private:
     BYTE m_printAllowed = 0;
     bool m_complete = false;
     bool m_holdsTable = false;
+    // The row frames are going out; rows 1..m_rowsSent were taken by the port.
+    bool m_sending = false;
+    bool m_sendBroken = false;
+    bool m_sendChecking = false; // the second look at the port is due
+    int m_rowsSent = 0;
 };

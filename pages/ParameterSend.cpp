@@ -120,10 +120,12 @@ CParameterRead::Actions ParameterSendActions(const ParameterRowTexts rows[kParam
         out.push_back({A::HideButtons, CString()});
         for (int r = 0; r < kParameterRows; ++r) {
             const CString text = ParameterRowText(rows[r].name, rows[r].nominal, rows[r].unit, records[r]);
-            out.push_back({A::DirectSend, BuildRowFrame(r, text)});
+            out.push_back({A::WriteRow, BuildRowFrame(r, text), static_cast<UINT>(r + 1)});
             out.push_back({A::Sleep, CString(), 0, kParameterRowSendWaitMs});
         }
-        break;
+        // The end of the send reports what reached the port, and refreshes.
+        out.push_back({A::EndSend, CString()});
+        return out;
     }
     out.push_back({A::RefreshPage, CString()});
     return out;
@@ -137,5 +139,54 @@ CParameterRead::Actions CParameterRead::SendButton()
     ParameterRowTexts rows[kParameterRows];
     for (int r = 0; r < kParameterRows; ++r)
         rows[r] = m_rows[r];
-    return ParameterSendActions(rows, m_records);
+    Actions out = ParameterSendActions(rows, m_records);
+    if (!out.empty() && out.back().kind == ParameterReadAction::EndSend) {
+        m_sending = true;
+        m_sendBroken = false;
+        m_sendChecking = false;
+        m_rowsSent = 0;
+    }
+    return out;
+}
+
+void CParameterRead::RowWritten(int row, bool ok)
+{
+    // Rows count only in order: after a failed frame none is taken for sent.
+    if (!ok)
+        m_sendBroken = true;
+    else if (!m_sendBroken && row == m_rowsSent + 1)
+        m_rowsSent = row;
+}
+
+CParameterRead::Actions CParameterRead::SendEnded(bool portOnline)
+{
+    Actions out;
+    if (!m_sending)
+        return out;
+    if (portOnline && m_rowsSent == kParameterRows && !m_sendChecking) {
+        // The page's refresh for a lost port ends the send before this.
+        m_sendChecking = true;
+        out.push_back({ParameterReadAction::SetTimer, CString(), kSendCheckTimer, kSendCheckMs});
+        return out;
+    }
+    m_sending = false;
+    out.push_back({ParameterReadAction::KillTimer, CString(), kSendCheckTimer});
+    if (m_rowsSent < kParameterRows || !portOnline) {
+        // The device may now hold new rows over old ones: the user must know
+        // which, and that the last frame out may not have reached it.
+        UINT id = kSendCutTextId;
+        if (m_rowsSent == 0)
+            id = kLostBeforeRowsTextId;
+        else if (m_rowsSent >= kParameterRows)
+            id = kLostAfterRowsTextId;
+        CString text = Load(id + static_cast<UINT>(m_langOffset));
+        CString sent, unsent;
+        sent.Format(m_rowsSent > 1 ? "1-%d" : "%d", m_rowsSent);
+        unsent.Format(m_rowsSent + 1 < kParameterRows ? "%d-%d" : "%d", m_rowsSent + 1, kParameterRows);
+        text.Replace("%1", sent);
+        text.Replace("%2", unsent);
+        Box(out, text, id);
+    }
+    out.push_back({ParameterReadAction::RefreshPage, CString()});
+    return out;
 }

@@ -77,6 +77,38 @@ std::vector<PlotSegment> ReferenceSegments(CPlot& plot, const CPlotDataSerie& c)
     return out;
 }
 
+// Pieces of the ink of one colour inside r: pixels that touch at a side or
+// a corner belong to one piece.
+int InkPieces(const QImage& img, const CRect& r, COLORREF ink)
+{
+    const QRgb want = vx::PixelFromColorRef(ink);
+    std::vector<char> seen(static_cast<size_t>(img.width()) * static_cast<size_t>(img.height()));
+    auto take = [&](int x, int y) {
+        const size_t at = static_cast<size_t>(y) * static_cast<size_t>(img.width()) + static_cast<size_t>(x);
+        if (!r.PtInRect(CPoint(x, y)) || seen[at] || img.pixel(x, y) != want)
+            return false;
+        seen[at] = 1;
+        return true;
+    };
+    int pieces = 0;
+    std::vector<QPoint> todo;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            if (!take(x, y))
+                continue;
+            ++pieces;
+            for (todo.assign(1, QPoint(x, y)); !todo.empty();) {
+                const QPoint p = todo.back();
+                todo.pop_back();
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if (take(p.x() + dx, p.y() + dy))
+                            todo.emplace_back(p.x() + dx, p.y() + dy);
+            }
+        }
+    return pieces;
+}
+
 bool SameSegments(const std::vector<PlotSegment>& a, const std::vector<PlotSegment>& b)
 {
     if (a.size() != b.size())
@@ -236,11 +268,11 @@ TEST(Paint, FollowViewCostIsBoundedByTheVisiblePoints)
     EXPECT_LE(c.GetLastDrawCalls(), 2 * 1002);
     EXPECT_TRUE(SameSegments(c.GetSegments(), ReferenceSegments(plot, c)));
 
-    // Whole series in view: a line into each pixel column and one within it
-    // at most.
+    // Whole series in view: a line into each pixel column and two within it
+    // at most (from each extreme to the column's last point).
     plot.GetXAxis(0).SetShownRange(0, pts[n - 1].x, 1);
     plot.RenderTo(img);
-    EXPECT_LE(c.GetLastDrawCalls(), 2 * plot.GetPlotRect().Width() + 2);
+    EXPECT_LE(c.GetLastDrawCalls(), 3 * plot.GetPlotRect().Width() + 2);
     EXPECT_TRUE(SameSegments(c.GetSegments(), ReferenceSegments(plot, c)));
 
     // Not ascending: every point is walked, the picture rule is the same.
@@ -657,6 +689,32 @@ TEST(Paint, ASpikeInsideOnePixelColumnStaysVisible)
     }
 }
 
+TEST(Paint, SummaryBlocksOfEveryLevelEndWhereTheRangeDoes)
+{
+    // A high spike on the last point of a block of 32, 256, 2048 or 16384
+    // points and a low one on the first of the next; ranges that end just
+    // before, on and after them: the summary's extremes are a scan's.
+    for (const size_t unit : {32u, 256u, 2048u, 16384u})
+        for (size_t k = 1; k <= 4; ++k) {
+            std::vector<ChartPoint> pts(4 * 16384 + 40);
+            for (size_t i = 0; i < pts.size(); ++i)
+                pts[i] = {double(i), std::sin(double(i) * 0.01)};
+            const size_t edge = k * unit;
+            pts[edge - 1].y = 5.0;
+            pts[edge].y = -5.0;
+            MinMaxSummary summary;
+            summary.Extend(pts.data(), pts.size());
+            for (const size_t from : {size_t(0), edge - unit})
+                for (const size_t to : {edge - 1, edge, edge + 1}) {
+                    double lo = INFINITY, hi = -INFINITY, slo = 0, shi = 0;
+                    for (size_t i = from; i < to; ++i)
+                        lo = std::min(lo, pts[i].y), hi = std::max(hi, pts[i].y);
+                    ASSERT_TRUE(summary.Range(pts.data(), from, to, slo, shi));
+                    EXPECT_TRUE(slo == lo && shi == hi) << unit << " x " << k << ": " << from << ".." << to;
+                }
+        }
+}
+
 TEST(Paint, ASummaryDrawsExactlyWhatEveryPointDraws)
 {
     // Random records (steps, runs of equal x, one-point spikes, non-finite
@@ -724,6 +782,55 @@ TEST(Paint, ASummaryDrawsExactlyWhatEveryPointDraws)
             }
         }
     }
+}
+
+TEST(Paint, ADenseCurveIsOneUnbrokenLine)
+{
+    // A steep sine, and one with a ripple on it (its columns mostly end
+    // between their extremes), at one to hundreds of points per pixel
+    // column, whole and zoomed, on screen and on paper with a pen that stays
+    // one pixel wide there (1.5) and one that grows (6.25): its ink in the
+    // plot is one piece. A pixel missing where a column meets the next
+    // splits it.
+    FixedMetrics metrics;
+    TestPlot plot;
+    plot.SetShowLegend(false);
+    const COLORREF red = RGB(255, 0, 0);
+    for (const int perColumn : {1, 2, 5, 40, 300})
+        for (const double ripple : {0.0, 0.05}) {
+            const int n = perColumn * 330;
+            std::vector<ChartPoint> pts(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i)
+                pts[static_cast<size_t>(i)] = {i * 0.01, std::sin(i * 40.0 / n) + ripple * std::sin(i * 0.37)};
+            MinMaxSummary summary;
+            summary.Extend(pts.data(), pts.size());
+            plot.SetData(pts.data(), n, 0, 0, 0, false, false, false);
+            plot.GetCurve(0).SetKnownSummary(&summary);
+            plot.GetCurve(0).SetColor(red);
+            plot.GetXAxis(0).SetShowMarker(false);
+            plot.GetYAxis(0).SetShowMarker(false);
+            plot.GetXAxis(0).SetAutoScale(false);
+            plot.GetYAxis(0).SetAutoScale(false);
+            plot.GetYAxis(0).SetRange(-1.2, 1.2);
+            const double last = pts.back().x;
+            for (const double from : {0.0, 0.3 * last}) {
+                plot.GetXAxis(0).SetShownRange(from, from == 0.0 ? last : 0.65 * last, last / 10);
+                for (const float scale : {0.0f, 1.5f, 6.25f}) {
+                    QImage img = BlankImage(static_cast<int>(400 * std::max(1.0f, scale)),
+                                            static_cast<int>(250 * std::max(1.0f, scale)));
+                    CDCEx dc;
+                    dc.AttachImage(&img);
+                    dc.m_bScaleKnown = true;
+                    dc.m_bScaling = scale > 0;
+                    dc.m_fXScale = dc.m_fYScale = scale;
+                    plot.Paint(&dc, CRect(0, 0, 400, 250), scale > 0);
+                    dc.DeleteDC();
+                    const CRect r = dc.m_bScaling ? dc.ScaleRect(plot.GetPlotRect()) : plot.GetPlotRect();
+                    EXPECT_EQ(InkPieces(img, r, red), 1)
+                        << perColumn << " per column, ripple " << ripple << ", from " << from << ", scale " << scale;
+                }
+            }
+        }
 }
 
 TEST(Paint, AChartKeepsNoStaleLayoutWhenItsAxesChange)

@@ -132,15 +132,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool laidOut = in.ConsumeBool();
     std::string sensor, status, header, version;
     if (laidOut) {
-        // Answers as the device lays them out, with fuzzer contents.
-        sensor = in.ConsumeBytesAsString(18) + "\r\n";
-        sensor.resize(20, '\0');
+        // Answers as the device lays them out, with fuzzer contents in the
+        // fields' ranges (BCD digits fit every point encoding).
+        auto bcd = [&in] { return char(in.ConsumeIntegralInRange<int>(0, 9) * 16 + in.ConsumeIntegralInRange<int>(0, 9)); };
+        const char typeAndDecimals = char((bcd() & 0xF0) | in.ConsumeIntegralInRange<int>(0, 4));
+        sensor = std::string{'S', 'N', bcd(), bcd(), 'k', 'N', ' ', typeAndDecimals, bcd(), bcd(), bcd(), bcd(), '\r', '\n'};
+        sensor.insert(0, 6, 'S');
         status = std::string("EL") + char(in.ConsumeIntegral<std::uint8_t>()) + '\0' + char(mode[0]) + char(mode[1])
             + std::string(4, '\0') + "\r\n";
         header = "\r\n" + cuts::Bytes(in, 60);
         std::erase(header, '\x03');
         header += '\x03';
-        version = cuts::Bytes(in, 20) + "\r\n";
+        version = "VX35 H2 105\r\n";
     } else {
         sensor = cuts::Bytes(in, 30);
         status = cuts::Bytes(in, 20);

@@ -1,6 +1,6 @@
-// Differential: the date and company header pages show what the receive
-// text holds after each chunk; once with the answer whole and once cut, the
-// text shown last must match.
+// Differential: the date and company header answers found in the receive
+// text as it grows, each scan resuming where the last left off; once with
+// the answer whole and once cut, the same answer must be found.
 #include "pages/DateHeaderLogic.h"
 #include "tests/fuzz/Cuts.h"
 
@@ -13,14 +13,16 @@ namespace {
 
 std::string Outcome(const std::vector<cuts::Piece>& answer)
 {
-    // As the pages do: the receive text grows, the text is derived anew.
-    CString rx, date, header;
+    CString rx;
+    DeviceAnswer date, header;
     for (const cuts::Piece& p : answer) {
         rx += CString(p.bytes);
-        date = DateAnswerText(rx);
-        header = HeaderAnswerText(rx);
+        if (!date.complete)
+            date = DateAnswerText(rx, date.resume);
+        if (!header.complete)
+            header = HeaderAnswerText(rx, header.resume);
     }
-    return date.str() + '|' + header.str();
+    return date.text.str() + '|' + header.text.str() + '|' + char('0' + date.complete + 2 * header.complete);
 }
 
 } // namespace

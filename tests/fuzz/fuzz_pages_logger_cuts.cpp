@@ -22,7 +22,7 @@ public:
     void ShowTexts() override {}
     void ShowBox(const CString& text) override { boxes.push_back(text.str()); }
     bool IsPortOnline() override { return true; }
-    CString PortLostText() override { return CString(); }
+    CString LanguageText(UINT id) override { return CString(std::to_string(id)); }
 };
 
 std::string Outcome(const std::vector<cuts::Piece>& stream)

@@ -35,6 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 0: Check(read.OnTimer(CParameterRead::kStepTimer)); break;
         case 1: Check(read.OnTimer(CParameterRead::kAnswerTimer)); break;
         case 2: Check(read.OnTimer(CParameterRead::kSendTimer)); break;
+        case 3: Check(read.OnTimer(CParameterRead::kSettleTimer)); break;
+        case 4: Check(read.OnTimer(CParameterRead::kVersionCapTimer)); break;
         default: break;
         }
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -205,8 +206,8 @@ TEST_F(Fixture, HeaderInPiecesIsGatheredUntilItsEnd)
 }
 
 // One byte every 10 ms: the answer time-out counts silence, so a header
-// longer than 250 ms on the line comes whole; one that never ends is taken
-// at the cap.
+// longer than 250 ms on the line comes whole; one that never ends is not the
+// header: at the cap it is the request's time-out.
 TEST_F(Fixture, SlowLineHeaderComesWholeUpToTheCap)
 {
     answers.erase('d');
@@ -233,13 +234,79 @@ TEST_F(Fixture, SlowLineHeaderComesWholeUpToTheCap)
     };
     c.OnStart();
     h.RunUntil(330);
+    h.Deliver(335, "\r\n");
     for (UINT t = 340; t < 6000; t += 10)
         h.Deliver(t, "x");
-    h.RunUntil(3320);
+    h.RunUntil(3340); // 3000 ms after 'd': never ended, never quiet
     EXPECT_EQ(c.GetHeader(), "");
-    h.RunUntil(3330); // 3000 ms after 'd'
-    EXPECT_EQ(c.GetHeader().GetLength(), 299);
-    EXPECT_EQ(h.SentText().substr(0, 5), "nCEdV");
+    EXPECT_EQ(h.boxes, std::vector<std::string>{"5198: 1@3325"});
+    EXPECT_EQ(h.SentText().substr(0, 5), "nCEdn");
+}
+
+// One byte every 60 ms: every key's display line is still coming when a
+// fixed wait would end, before 'C' and before the first value request.
+// None of it opens an answer or becomes a frame of blanks (8.224).
+TEST_F(Fixture, KeysDisplayLinesOnASlowLineAreOverBeforeAnswersAndValues)
+{
+    UINT lineFree = 0; // the device's line is first in, first out
+    host.device = [&, replies = answers](char b, UINT t) {
+        const auto it = replies.find(b);
+        const std::string out = b == '0' ? "\x04\xD2\r\n"s : b == 'n' || b == 'k' ? "MESSEN  \r\n"s
+                              : it != replies.end()         ? it->second : ""s;
+        for (char c : out)
+            host.Deliver(lineFree = std::max(lineFree, t) + 60, std::string(1, c));
+    };
+    conv.OnStart();
+    host.RunUntil(12000);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(record.m_strUnit, "kN ");
+    EXPECT_EQ(record.m_iFirmwareVersion, 105);
+    ASSERT_FALSE(host.points.empty());
+    for (const auto& p : host.points)
+        ASSERT_DOUBLE_EQ(p.second, 1.234);
+}
+
+// A line that never goes quiet after Start gets no request into the noise.
+TEST_F(Fixture, LineThatNeverGoesQuietAfterStartIsATimeout)
+{
+    for (UINT t = 30; t < 3400; t += 100)
+        host.Deliver(t, "MESSEN  \r\n");
+    conv.OnStart();
+    host.RunUntil(3600);
+    ASSERT_FALSE(host.boxes.empty());
+    EXPECT_EQ(host.boxes[0], "5198: 1@3025");
+    EXPECT_EQ(host.SentText().substr(0, 8), "nnnnnnkk");
+}
+
+// An answer that does not fit its layout (a stray byte before it, a field
+// out of range, no line end) is never decoded: it is its request's
+// time-out, and the page goes on to the start keys.
+TEST_F(Fixture, AnswersThatDoNotFitAreTimeoutsAndNeverDecoded)
+{
+    const std::pair<char, std::string> cases[] = {
+        {'C', "~" + kSensor},
+        {'C', "SIMSENS1\x50\x00kN \x07\x00\x00\x4E\x20\r\n"s}, // decimals code 7
+        {'E', "\x45\x4C\x02\x00\x08\x09\x00\x00\x00\x00\x0D\x0A"s}, // AUTO rate 9
+        {'d', "~" + kHeader},
+        {'V', "SIM 700 105"},
+    };
+    for (const auto& [letter, answer] : cases) {
+        answers = {{'C', kSensor}, {'E', kStatusPc}, {'d', kHeader}, {'V', kVersion}};
+        answers[letter] = answer;
+        record = MeasureRecord{};
+        host.boxes.clear();
+        host.ClearSent();
+        conv.OnStart();
+        host.Advance(4500);
+        const std::string asked = "n" + std::string("CEdV").substr(0, std::string("CEdV").find(letter) + 1);
+        ASSERT_FALSE(host.boxes.empty()) << answer;
+        EXPECT_EQ(host.boxes[0].substr(0, 7), "5198: 1") << answer;
+        EXPECT_EQ(host.SentText().substr(0, asked.size() + 7), asked + "nnnnnkk") << answer;
+        EXPECT_EQ(record.m_strUnit.IsEmpty(), letter == 'C') << answer;
+        EXPECT_EQ(record.m_bySampleMode, 0) << answer;
+        EXPECT_EQ(record.m_bIdentified, 0) << answer;
+        conv.OnStop();
+    }
 }
 
 TEST_F(Fixture, HeaderWithoutEndIsTakenWhenTheLineGoesQuiet)

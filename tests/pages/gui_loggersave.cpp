@@ -1,4 +1,5 @@
-// File > Save on the logger page: the read-out records as a CSV file.
+// File > Save on the logger page: the read-out records as a CSV file; the
+// page's boxes.
 #include "app/StringTable.h"
 #include "pages/DatenloggerDlg.h"
 #include "platform/Modal.h"
@@ -105,4 +106,24 @@ TEST_F(LoggerSave, TheHiddenSaveButtonRunsTheSameExport)
     page.SendMessage(WM_COMMAND, CDatenloggerDlg::IDC_SAVE);
     EXPECT_NE(ReadFile(path).find(" 12,35;Nm\r\n"), std::string::npos);
     EXPECT_FALSE(page.GetDlgItem(CDatenloggerDlg::IDC_SAVE)->IsWindowVisible());
+}
+
+// "auslesen" without a connection says there is none, with the icon of the
+// program's error boxes, in the user's language; with no port at all too.
+TEST_F(LoggerSave, ReadWithoutAConnectionSaysSoAsAnError)
+{
+    language = 1000;
+    port.m_Dcb.PortState = PORTSTATE_OFFLINE;
+    page.SendMessage(WM_COMMAND, CDatenloggerDlg::IDC_READ);
+    table[0].m_pPortMan = nullptr;
+    page.SendMessage(WM_COMMAND, CDatenloggerDlg::IDC_READ);
+    clock->advance(60000);
+    const auto& calls = vx::ModalScript::Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    for (const vx::ModalRecord& call : calls) {
+        EXPECT_EQ(call.text, vx::LoadText(LoggerText::kNoConnection, 1000));
+        EXPECT_EQ(call.flags & 0xF0u, static_cast<UINT>(MB_ICONERROR));
+    }
+    EXPECT_FALSE(page.GetReadout().IsReadoutRunning());
+    EXPECT_TRUE(page.GetDlgItem(CDatenloggerDlg::IDC_READ)->IsWindowVisible());
 }

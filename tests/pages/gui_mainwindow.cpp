@@ -91,6 +91,7 @@ TEST_F(MainWindowPages, SetupTabRoutesAnswersToTheShownNestedPage)
     ASSERT_NE(setup, nullptr);
     auto* header = dynamic_cast<CFirmenkopfDlg*>(dlg->GetPage(4));
     ASSERT_NE(header, nullptr);
+    port->m_Dcb.PortState = PORTSTATE_ONLINE;
     header->ReadCompanyHeader();
     EXPECT_EQ(port->AllBytes().back(), 'd');
     Feed("\r\nQUORIN\x03");

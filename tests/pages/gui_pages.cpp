@@ -553,6 +553,7 @@ TEST_F(ParameterPageTest, SilentDeviceGetsTheTimeoutTextInTheLanguage)
     const auto boxes = vx::ModalScript::MessageBoxTexts();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.front(), "Timeout Channel 1");
+    EXPECT_NE(vx::ModalScript::Calls().front().flags & MB_ICONERROR, 0u) << "the icon of the other error boxes";
     EXPECT_TRUE(page.GetDlgItem(CParameterDlg::IDC_READ)->IsWindowVisible());
 }
 
@@ -622,6 +623,7 @@ TEST_F(SetupPageTest, ReceivedDataGoesOnlyToTheShownNestedPage)
     Open();
     auto* header = static_cast<CFirmenkopfDlg*>(setup.GetNestedPage(0));
     auto* date = static_cast<CDatumDlg*>(setup.GetNestedPage(1));
+    header->ReadCompanyHeader();
     Feed(setup, "\r\nQUORIN\x03");
     EXPECT_EQ(header->m_strHeader, "QUORIN");
     EXPECT_TRUE(date->m_strDate.IsEmpty());
@@ -630,7 +632,7 @@ TEST_F(SetupPageTest, ReceivedDataGoesOnlyToTheShownNestedPage)
     setup.GetNestedSheet().SetActivePage(3);
     EXPECT_EQ(port.All(), "nnnnn") << "the commands page brings the device home";
     setup.GetNestedSheet().SetActivePage(1);
-    rx[0].Empty();
+    date->ReadDeviceDate();
     Feed(setup, "07.12.26  05:30:00\r\n");
     EXPECT_EQ(date->m_strDate, "07.12.26 05:30:00");
     EXPECT_EQ(header->m_strHeader, "QUORIN");

@@ -130,6 +130,26 @@ TEST_F(Control, TimeoutMovesOnAndKeepsTheVariant)
     EXPECT_FALSE(host.HasTimer(1));
 }
 
+// Display lines that keep coming after 'V' hold the identification no
+// longer than the version stage's cap; then the display follows them, the
+// variant as it was.
+TEST_F(Control, VersionStageIsCappedWhileLinesKeepComing)
+{
+    host.variant = 800;
+    conv.OnActivate();
+    Chunk(std::string(50, 'e'));
+    const UINT asked = host.now;
+    for (int i = 0; i < 25 && conv.GetHandler() == CControlConversation::Handler::VersionAnswer; ++i) {
+        Chunk("MESSEN  \r\n");
+        host.Advance(200);
+    }
+    EXPECT_LE(host.now - asked, CControlConversation::kVersionCapMs + 200);
+    for (int i = 0; i < 5; ++i)
+        Chunk("MESSEN  \r\n");
+    EXPECT_EQ(host.display, std::vector<std::string>{"MESSEN  "});
+    EXPECT_EQ(host.variant, 800);
+}
+
 TEST_F(Control, DisplayMirrorsTheLastLineLiterally)
 {
     conv.OnActivate();

@@ -7,30 +7,39 @@
 
 using namespace std::string_literals;
 
-TEST(DateHeaderAnswers, DateAndHeaderTexts)
-{
-    EXPECT_EQ(DateAnswerText("01.03.09  08:05:03\r\n0123456789"), "01.03.09 08:05:03");
-    EXPECT_EQ(DateAnswerText("01.03"), "01.03");
-    EXPECT_EQ(DateAnswerText("a   b"), "a  b");
+namespace {
 
-    EXPECT_EQ(HeaderAnswerText("\r\nABC\x03"s), "ABC");
-    EXPECT_EQ(HeaderAnswerText("\r\nA\x03" "B\x03"s), "AB");
-    EXPECT_EQ(HeaderAnswerText("\r\n"), "");
-    EXPECT_EQ(HeaderAnswerText("\x03\x03xy\x03"s), "");
-    EXPECT_EQ(HeaderAnswerText("\r\nA\x00" "B"s).str(), "A\x00" "B"s);
+const std::string kKeyLines = "MESSEN  \r\nMESSEN  \r\nMESSEN  \r\nMESSEN  \r\nMESSEN  \r\n";
+
+std::string Shown(const DeviceAnswer& a) { return a.complete ? a.text.str() : "<none>"; }
+std::string Date(const std::string& received) { return Shown(DateAnswerText(CString(received))); }
+std::string Header(const std::string& received) { return Shown(HeaderAnswerText(CString(received))); }
+
+} // namespace
+
+TEST(DateHeaderAnswers, DateIsTheFirstDateAndTimeAmongLateLines)
+{
+    EXPECT_EQ(Date("01.03.09  08:05:03\r\n0123456789"), "01.03.09 08:05:03");
+    EXPECT_EQ(Date(kKeyLines + "\r\nREL4 BENCH 9\x03" "~07.12.26 05:30:00\r\n"), "07.12.26 05:30:00");
+    // The clock menu's display line holds the date alone.
+    EXPECT_EQ(Date("01.03.09\r\n08:05:03\r\n"), "<none>");
+    EXPECT_EQ(Date("01.03.09  08:05:0"), "<none>");
 }
 
-TEST(DateHeaderSend, RequestsEmptyTheReceiveTextFirst)
+TEST(DateHeaderAnswers, HeaderIsWhatFollowsItsOwnLineEndUpToItsEtx)
 {
-    ManualLink<> link;
-    link.receive = "old";
-    ReadDeviceDate(link);
-    EXPECT_TRUE(link.receive.IsEmpty());
-    link.receive = "old";
-    ReadCompanyHeader(link);
-    EXPECT_TRUE(link.receive.IsEmpty());
-    EXPECT_EQ(link.SentText(), "bd");
-    EXPECT_EQ(link.now, 50u);
+    EXPECT_EQ(Header("\r\nVX35 SIMULATOR\r\nPRUEFSTAND 1"), "<none>");
+    EXPECT_EQ(Header("\r\n\x03"s), "");
+    EXPECT_EQ(Header("\r\nA\x00" "B\x03" "C\x03"s), "A\x00" "B"s);
+    // Late before it: the home keys' display lines, the lone line end of
+    // ESC on the measuring screen, a date answer, a stray byte.
+    EXPECT_EQ(Header(kKeyLines + "\r\nREL4 BENCH 9\x03"), "REL4 BENCH 9");
+    EXPECT_EQ(Header("\r\n" + kKeyLines + "\r\nREL4 BENCH 9\x03"), "REL4 BENCH 9");
+    EXPECT_EQ(Header("01.03.09  08:05:03\r\n\r\nREL4\r\nBENCH 9\x03"), "REL4\r\nBENCH 9");
+    EXPECT_EQ(Header(kKeyLines + "~\r\nREL4 BENCH 9\x03"), "REL4 BENCH 9");
+    // The header's own short, blank and 8-character lines stay.
+    EXPECT_EQ(Header("\r\nQUORIN\r\n\r\nHalle 3\r\n\x03"), "QUORIN\r\n\r\nHalle 3\r\n");
+    EXPECT_EQ(Header("\r\nACME LTD\r\nA\x03"), "ACME LTD\r\nA");
 }
 
 TEST(DateHeaderSend, FramesGoOutWhole)

@@ -22,7 +22,7 @@ public:
     void ShowBox(const CString& text) override { boxes.emplace_back(now, text.str()); }
     bool online = true;
     bool IsPortOnline() override { return online; }
-    CString PortLostText() override { return "lost"; }
+    CString LanguageText(UINT id) override { return CString(std::to_string(id)); }
 };
 
 const std::string kRec1 = " 12,34 Nm  \r\n";
@@ -199,6 +199,23 @@ TEST_F(Logger, NewReadoutRightAfterTheLastIsNotEndedByAnOldFlag)
     EXPECT_EQ(logger.GetRecordText().str(), kRec2);
 }
 
+// A read-out that finds no mode line shows nothing of the one before it.
+TEST_F(Logger, NewReadoutShowsNothingOfTheLast)
+{
+    Start();
+    host.Deliver(50, "H\x03" "HAND    \r\n"s + kRec1);
+    host.RunUntil(1100);
+    ASSERT_EQ(logger.GetModeText(), "HAND    ");
+    logger.StartLoggerReadout();
+    host.Deliver(1200, "G\x03"s);
+    host.RunUntil(60000);
+    EXPECT_EQ(logger.GetHeaderText(), "G");
+    EXPECT_EQ(logger.GetModeText(), "");
+    EXPECT_FALSE(logger.IsManualMode());
+    EXPECT_EQ(logger.GetRecordText(), "");
+    EXPECT_EQ(host.boxes.size(), 1u); // the give-up
+}
+
 TEST_F(Logger, LateBytesAfterActivationEmptyTheTexts)
 {
     Start();
@@ -231,21 +248,67 @@ TEST_F(Logger, ActivationEndsAReadoutLeftBehind)
     EXPECT_FALSE(host.busy);
 }
 
-// A device that goes away mid read-out: the read-out ends with what came
-// and says so once; the silence that follows is no complete read-out. The
-// watch tick notices it before the silence does.
-TEST_F(Logger, LostPortEndsTheReadoutWithWhatCameAndSaysSo)
+// A device that goes away mid read-out: the read-out ends with the whole
+// records that came and says so once; the record the line cut ("-1,47" of
+// "-1,473 kN") is none, and the silence that follows is no complete
+// read-out. The watch tick notices it before the silence does.
+TEST_F(Logger, LostPortEndsTheReadoutWithTheWholeRecordsAndSaysSo)
 {
     Start();
     host.Deliver(50, "H\x03" "AUTO    10 sec  \r\n"s + kRec1);
-    host.Deliver(150, kRec2);
+    host.Deliver(150, kRec2 + "-1,47");
     host.RunUntil(200);
     host.online = false;
     host.RunUntil(60000);
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0], std::make_pair(500u, "lost"s));
+    EXPECT_EQ(host.boxes[0], std::make_pair(500u, std::to_string(LoggerText::kPortLost)));
     EXPECT_EQ(logger.GetRecordText().str(), kRec1 + kRec2);
     EXPECT_FALSE(logger.IsReadoutRunning());
     EXPECT_FALSE(host.busy);
     EXPECT_TRUE(host.readButton);
+}
+
+// A stream that names no mode (junk, a wrong baud rate) is no read-out: it
+// ends with a word once its first bytes held no mode line, with or without
+// an ETX, and shows the same whichever way the bytes were cut. A mode line
+// that ends right at the bound still counts; a record the line went quiet
+// in is left out, and said.
+TEST(LoggerBound, StreamWithoutAModeLineEndsAtTheBound)
+{
+    const size_t bound = CLoggerReadout::kModeLineBound;
+    const std::string head = "\r\nHead\x03", mode = "HAND    \r\n";
+    auto junkThenMode = [&](size_t late) {
+        return head + std::string(bound - head.size() - mode.size() - 2 + late, 'j') + "\r\n" + mode + kRec1;
+    };
+    std::string lines = head, noEtx;
+    while (lines.size() < bound + 100) {
+        lines += "x7#q,. 0815 Zz\r\n";
+        noEtx += "~\xF0\r\n~\xF0\r\n~\xF0\r\n~\xF0\r\n";
+    }
+    const std::string found = "HAND    |" + kRec1 + "|" + std::to_string(LoggerText::kLastRecordCut);
+    const std::string notFound = "|" + std::to_string(LoggerText::kNoModeLine);
+    for (const auto& [stream, ending] : {std::pair{junkThenMode(0), found}, {junkThenMode(1), notFound},
+                                         {lines, notFound}, {noEtx, notFound}}) {
+        std::string whole;
+        for (size_t chunk : {stream.size(), size_t{1}, size_t{13}}) {
+            FakeLoggerHost h;
+            CLoggerReadout l{h};
+            h.onTimer = [&l](UINT id) { l.OnLoggerTimer(id); };
+            h.onData = [&l](int n) { l.OnDataReceived(n); };
+            l.StartLoggerReadout();
+            for (size_t i = 0; i < stream.size(); i += chunk)
+                h.Hand(stream.substr(i, chunk));
+            h.Hand(std::string(5000, 'z')); // the flood goes on
+            h.RunUntil(60000);
+            EXPECT_FALSE(l.IsReadoutRunning()) << chunk;
+            std::string outcome = l.GetModeText().str() + '|' + l.GetRecordText().str();
+            for (const auto& box : h.boxes)
+                outcome += '|' + box.second;
+            if (whole.empty())
+                whole = outcome;
+            EXPECT_TRUE(outcome == whole) << chunk;
+        }
+        EXPECT_TRUE(whole.ends_with(ending)) << whole.substr(whole.size() - std::min<size_t>(whole.size(), 40));
+        EXPECT_EQ(whole[0] == '|', ending == notFound) << "a mode only where one came";
+    }
 }

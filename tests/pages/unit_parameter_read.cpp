@@ -15,7 +15,8 @@ CString FakeText(UINT id)
 {
     static const std::map<UINT, const char*> texts = {
         {5128, "PAS_oKON"}, {6128, "PASnCON"}, {5129, "STROM"}, {5198, "Zeitueberschreitung Kanal"},
-        {6198, "Timeout Channel"},
+        {6198, "Timeout Channel"}, {5182, "pre-read lost"}, {5210, "read lost"}, {5211, "differs"},
+        {5212, "sent %1, not %2"}, {5213, "lost before"}, {5214, "lost after"}, {5215, "left"},
     };
     auto it = texts.find(id);
     return it == texts.end() ? CString() : CString(it->second);
@@ -60,7 +61,18 @@ struct ParameterReadRig {
                 ++refreshes;
                 break;
             case Action::MessageBox: boxes.push_back(a.bytes.str()); break;
-            case Action::StartSend: ++sendsStarted; break;
+            case Action::StartSend:
+                ++sendsStarted;
+                Perform(m.SendButton());
+                break;
+            case Action::WriteRow: {
+                const bool ok = !m.SendBroken() && (failFromRow == 0 || static_cast<int>(a.id) < failFromRow);
+                if (ok)
+                    wire += a.bytes.str().substr(0, 2);
+                m.RowWritten(static_cast<int>(a.id), ok);
+                break;
+            }
+            case Action::EndSend: Perform(m.SendEnded(online)); break;
             }
         }
     }
@@ -94,16 +106,17 @@ struct ParameterReadRig {
         wire.clear();
         return w;
     }
-    // From the read button to the request of row 1.
-    void ReadUpToRow1(const CString& version = "VX35 H2 105\r\n", int piece = 1000)
+    // From the read button (or the send's) to the request of row 1.
+    void ReadUpToRow1(const CString& version = "VX35 H2 105\r\n", int piece = 1000, bool preRead = false,
+                      const CString& words = kWordsAnswer)
     {
-        Perform(m.StartRead());
+        Perform(preRead ? m.StartPreRead() : m.StartRead());
         EXPECT_EQ(Take(), "nnnnn");
         Advance(250);
         EXPECT_EQ(Take(), "V");
         FeedPieces(version, piece);
         EXPECT_EQ(Take(), "W");
-        FeedPieces(kWordsAnswer, piece);
+        FeedPieces(words, piece);
         EXPECT_EQ(Take(), Req(1));
     }
     void ReadRows(int from, int to, int piece = 1000)
@@ -121,6 +134,8 @@ struct ParameterReadRig {
     long now = 0;
     int empties = 0, updates = 0, refreshes = 0, sendsStarted = 0;
     bool buttonsHidden = false;
+    int failFromRow = 0; // the port refuses the frames from this row on
+    bool online = true;
     std::vector<std::string> boxes;
 };
 
@@ -242,8 +257,9 @@ TEST(ParameterReadCuts, StrayBytesBeforeRecordsGiveTheSameTableForEveryCut)
 }
 
 // The version's line end closes it in any chunk; what follows is the start
-// of the next answer. A record whose check pair holds is found with stray
-// bytes on either side.
+// of the next answer. A record is its last 20 bytes once the line went
+// quiet: stray bytes before it are dropped, and its bytes 18-19 are not
+// read, whatever the device puts there (a check pair, a word, zeros).
 TEST_F(ParameterReadTest, AnswersAreTakenByTheirLayoutNotByTheirChunks)
 {
     Perform(m.StartRead());
@@ -256,10 +272,7 @@ TEST_F(ParameterReadTest, AnswersAreTakenByTheirLayoutNotByTheirChunks)
     EXPECT_EQ(Take(), Req(1));
     EXPECT_EQ(m.FactoryWordText(kStromSecond), "16");
 
-    CString body = Record(1).Left(18);
-    const CheckBytes cb = TextCheckBytes(body);
-    const CString checked = body + CString(static_cast<char>(cb.s1)) + CString(static_cast<char>(cb.s2));
-    Feed(checked + CString("\r\n"));
+    Feed(Record(1).Left(18) + CString("\0\0", 2));
     EXPECT_EQ(Take(), "");
     Settle();
     EXPECT_EQ(Take(), Req(2));
@@ -267,9 +280,10 @@ TEST_F(ParameterReadTest, AnswersAreTakenByTheirLayoutNotByTheirChunks)
     EXPECT_EQ(m.Row(0).p100, "30001");
 }
 
-// A slow device's home-key display lines arrive after 'V': they are
-// neither the version nor a row, however the line cuts them; twenty bytes
-// of them are no record.
+// A slow device's home-key display lines arrive after 'V': they are not
+// the version, however the line cuts them. Once the version is decided the
+// device's lines are answers: twenty bytes and quiet after 'f' are the row,
+// whatever they hold.
 TEST(ParameterReadLateKeys, DisplayLinesBeforeTheVersionAreNoAnswers)
 {
     for (int piece : {1, 3, 1000}) {
@@ -284,9 +298,10 @@ TEST(ParameterReadLateKeys, DisplayLinesBeforeTheVersionAreNoAnswers)
         t.Take();
         t.Feed("MESSEN  \r\nMESSEN  \r\n");
         t.Settle();
-        EXPECT_EQ(t.Take(), "") << piece;
-        t.ReadRows(1, 10, piece);
-        EXPECT_EQ(t.m.Row(0).name, "Sens01  ") << piece;
+        EXPECT_EQ(t.Take(), Req(2)) << piece;
+        EXPECT_EQ(t.m.Row(0).name, "MESSEN  ") << piece;
+        t.ReadRows(2, 10, piece);
+        EXPECT_EQ(t.m.Row(1).name, "Sens02  ") << piece;
         EXPECT_EQ(t.m.Row(9).p100, "30010") << piece;
     }
 }
@@ -364,17 +379,15 @@ TEST_F(ParameterReadTest, ActivationAbandonsARead)
 
 TEST_F(ParameterReadTest, PreReadKeepsTheUsersTextsAndStartsTheSend)
 {
+    ReadUpToRow1();
+    ReadRows(1, 10);
     for (int i = 0; i < kParameterRows; ++i) {
         m.Row(i).name = "mine";
         m.Row(i).nominal = "12,5";
         m.Row(i).unit = "kg";
+        m.Row(i).type = "";
     }
-    Perform(m.StartPreRead());
-    Advance(250);
-    Take();
-    Feed("VX35 H2 105\r\n");
-    Feed(kWordsAnswer);
-    Take();
+    ReadUpToRow1("VX35 H2 105\r\n", 1000, true);
     ReadRows(1, 10);
     EXPECT_EQ(m.Row(3).name, "mine");
     EXPECT_EQ(m.Row(3).nominal, "12,5");
@@ -400,6 +413,114 @@ TEST_F(ParameterReadTest, AbandonedPreReadDoesNotTurnTheNextReadIntoASend)
     EXPECT_EQ(sendsStarted, 0);
     EXPECT_FALSE(m.SendPending());
     EXPECT_EQ(m.Row(0).name, "Sens01  ");
+}
+
+// 'W' has no check of its own: one stray byte before it shifts all six
+// words, which the send would write into every row. It writes only over a
+// pre-read that agrees with the read in version and words; otherwise
+// nothing, the form as it was, and a word why.
+TEST_F(ParameterReadTest, PreReadThatDisagreesWithTheReadWritesNothing)
+{
+    ReadUpToRow1();
+    ReadRows(1, 10);
+    m.Row(0).name = "mine";
+    for (const auto& [version, words] : {std::pair{CString("VX35 H2 105\r\n"), CString("~") + kWordsAnswer},
+                                         std::pair{CString("VX35 H2 106\r\n"), kWordsAnswer}}) {
+        ReadUpToRow1(version, 1000, true, words);
+        ReadRows(1, 10);
+        Advance(1000);
+        EXPECT_EQ(sendsStarted, 0);
+        EXPECT_EQ(boxes.back(), "differs");
+        EXPECT_EQ(m.VersionText() + m.FactoryWordText(kPassivFirst) + m.Row(0).name, "VX35 H2 1054661mine");
+        EXPECT_TRUE(m.ReadComplete() && !m.IsRunning());
+    }
+    ReadUpToRow1("VX35 H2 105\r\n", 1000, true);
+    ReadRows(1, 10);
+    Advance(200);
+    EXPECT_EQ(sendsStarted, 1);
+}
+
+// A failed read leaves one read on the page: ended before its first row,
+// the page as it was (edits, version, words, File items); ended later, its
+// own rows only, and "na" for words this device was not asked for.
+TEST_F(ParameterReadTest, FailedReadLeavesOneReadOnThePage)
+{
+    ReadUpToRow1();
+    ReadRows(1, 10);
+    m.Row(2).name = "edited";
+    Perform(m.StartRead());
+    Advance(250);
+    Feed("VX35 H3 107\r\n");
+    Advance(1000); // no 'W' answer
+    EXPECT_EQ(m.Row(2).name + m.Row(9).p100 + m.VersionText() + m.FactoryWordText(kStromSecond),
+              "edited30010VX35 H2 10516");
+    EXPECT_TRUE(m.HoldsTable() && m.ReadComplete() && m.PrintAllowed());
+
+    Perform(m.StartRead());
+    Advance(250);
+    Feed("VX35 107\r\n");
+    Take();
+    ReadRows(1, 3);
+    Advance(1000); // no row 4
+    EXPECT_EQ(m.VersionText() + m.FactoryWordText(kPassivFirst) + m.Row(2).name + m.Row(3).name, "VX35 107naSens03  ");
+    EXPECT_EQ(m.Record(2).factoryFirst, 0);
+    EXPECT_FALSE(m.HoldsTable() || m.ReadComplete());
+}
+
+// Display lines that keep coming after 'V' hold the page no longer than
+// the version stage's cap; then it ends as on a time-out.
+TEST_F(ParameterReadTest, VersionStageIsCappedWhileLinesKeepComing)
+{
+    Perform(m.StartRead());
+    Advance(250);
+    for (int i = 0; i < 25 && boxes.empty(); ++i) {
+        Feed("MESSEN  \r\n");
+        Advance(200);
+    }
+    EXPECT_EQ(boxes, std::vector<std::string>{"Zeitueberschreitung Kanal 1"});
+    EXPECT_LE(now, 250 + CParameterRead::kVersionCapMs);
+    EXPECT_FALSE(m.IsRunning() || buttonsHidden);
+}
+
+// A send cut at the port names the rows that went out before it and sends
+// none after a refused frame; a send dropped by leaving the page says so; a
+// plain read cut by a lost port claims nothing about writing.
+TEST(ParameterCutShort, EachEndSaysWhatDidNotHappen)
+{
+    auto run = [](bool send, int rows, auto end) {
+        ParameterReadRig t;
+        t.ReadUpToRow1();
+        t.ReadRows(1, 10);
+        t.ReadUpToRow1("VX35 H2 105\r\n", 1000, send);
+        t.ReadRows(1, rows);
+        end(t);
+        t.Advance(5000);
+        EXPECT_FALSE(t.m.IsRunning());
+        return t.Take() + "|" + (t.boxes.empty() ? "" : t.boxes.back());
+    };
+    auto sendWith = [](int failFrom, bool online) {
+        return [=](ParameterReadRig& t) {
+            t.failFromRow = failFrom;
+            t.online = online;
+        };
+    };
+    EXPECT_EQ(run(true, 10, sendWith(4, false)), "e\x01" "e\x02" "e\x03|sent 1-3, not 4-10");
+    EXPECT_EQ(run(true, 10, sendWith(2, false)), "e\x01|sent 1, not 2-10");
+    EXPECT_EQ(run(true, 10, sendWith(1, false)), "|lost before");
+    EXPECT_EQ(run(true, 10, sendWith(0, false)).substr(20), "|lost after");
+    EXPECT_EQ(run(true, 10, sendWith(0, true)).substr(20), "|");
+    // The port reports a device gone with the last frame a little later.
+    EXPECT_EQ(run(true, 10, [](ParameterReadRig& t) {
+                  t.Advance(CParameterRead::kSendMs);
+                  t.Perform(t.m.PortLost());
+              }).substr(20), "|lost after");
+    auto lost = [](ParameterReadRig& t) { t.Perform(t.m.PortLost()); };
+    auto left = [](ParameterReadRig& t) { t.Perform(t.m.Abandon()); };
+    EXPECT_EQ(run(false, 4, lost), "|read lost");
+    EXPECT_EQ(run(true, 4, lost), "|pre-read lost");
+    EXPECT_EQ(run(true, 10, lost), "|lost before"); // the send was due
+    EXPECT_EQ(run(false, 4, left), "|");
+    EXPECT_EQ(run(true, 4, left), "|left");
 }
 
 } // namespace

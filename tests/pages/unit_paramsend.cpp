@@ -163,10 +163,11 @@ TEST_F(ParameterSendCheckTest, TenFramesEachFollowedByAWait)
     const auto actions = ParameterSendActions(rows, records);
     ASSERT_EQ(actions.size(), 22u);
     EXPECT_EQ(actions.front().kind, Action::HideButtons);
-    EXPECT_EQ(actions.back().kind, Action::RefreshPage);
+    EXPECT_EQ(actions.back().kind, Action::EndSend);
     for (int r = 0; r < kParameterRows; ++r) {
         const Action& frame = actions[1 + 2 * r];
-        ASSERT_EQ(frame.kind, Action::DirectSend);
+        ASSERT_EQ(frame.kind, Action::WriteRow);
+        EXPECT_EQ(frame.id, static_cast<UINT>(r + 1));
         EXPECT_EQ(frame.bytes, BuildRowFrame(r, ParameterRowText("Sens", "500", "Nm", records[r])));
         EXPECT_EQ(actions[2 + 2 * r], (Action{Action::Sleep, CString(), 0, 250}));
     }
@@ -204,6 +205,11 @@ protected:
             case Action::MessageBox: boxes.push_back(a.bytes.str()); break;
             case Action::StartSend: Run(m.SendButton()); break;
             case Action::RefreshPage: ++refreshes; break;
+            case Action::WriteRow:
+                writes.push_back(a.bytes.str());
+                m.RowWritten(static_cast<int>(a.id), true);
+                break;
+            case Action::EndSend: Run(m.SendEnded(true)); break;
             default: break;
             }
         }
@@ -222,10 +228,11 @@ protected:
         }
         now = std::max(now, end);
     }
-    // Plays the device for the pre-read up to (not including) the answer of row `last`.
-    void PreReadUpTo(int last)
+    // Plays the device for a read (the base a send stands on) or the pre-read,
+    // up to (not including) the answer of row `last`.
+    void PreReadUpTo(int last, bool preRead = true)
     {
-        Run(m.SendButton());
+        Run(preRead ? m.SendButton() : m.StartRead());
         Advance(250);
         Run(m.OnBytes("VX35 H2 105\r\n"));
         Run(m.OnBytes(kWordsAnswer));
@@ -234,6 +241,7 @@ protected:
             Advance(CParameterRead::kSettleMs); // the quiet time that closes a record
         }
     }
+    void ReadFirst() { PreReadUpTo(11, false); }
     std::vector<std::string> Frames() const
     {
         std::vector<std::string> out;
@@ -252,6 +260,7 @@ protected:
 
 TEST_F(ParameterSendTest, PreReadKeepsEditsAndSendsDeviceValuesWithThem)
 {
+    ReadFirst();
     for (int r = 0; r < kParameterRows; ++r)
         m.Row(r) = {"User", "12,5", "Nm", "", "", ""};
     PreReadUpTo(11);
@@ -281,6 +290,7 @@ TEST_F(ParameterSendTest, PreReadKeepsEditsAndSendsDeviceValuesWithThem)
 
 TEST_F(ParameterSendTest, OutOfRangeAfterPreReadWritesNothing)
 {
+    ReadFirst();
     for (int r = 0; r < kParameterRows; ++r)
         m.Row(r) = {"User", "500", "Nm", "", "", ""};
     m.Row(4).nominal = "10000";
@@ -295,6 +305,7 @@ TEST_F(ParameterSendTest, OutOfRangeAfterPreReadWritesNothing)
 // the read they were made on, not half of a newer one.
 TEST_F(ParameterSendTest, PreReadThatStopsShortNeverWritesAndLeavesTheFormAsItWas)
 {
+    ReadFirst();
     for (int r = 0; r < kParameterRows; ++r)
         m.Row(r) = {"User", "500", "Nm", "T", "1", "2"};
     PreReadUpTo(6);
@@ -305,8 +316,8 @@ TEST_F(ParameterSendTest, PreReadThatStopsShortNeverWritesAndLeavesTheFormAsItWa
     EXPECT_EQ(m.Row(0).name, "User");
     EXPECT_EQ(m.Row(0).type, "T");
     EXPECT_EQ(m.Row(4).p100, "2");
-    EXPECT_EQ(m.Record(0).raw100, 0);
-    EXPECT_EQ(m.VersionText(), "na");
+    EXPECT_EQ(m.Record(0).raw100, 0x2710);
+    EXPECT_EQ(m.VersionText(), "VX35 H2 105");
     // An activation in between drops the pending send as well.
     PreReadUpTo(11);
     Run(m.Activate());

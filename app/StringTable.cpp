@@ -238,6 +238,23 @@ constexpr Entry kTexts[] = {
      "The transfer stopped in the middle of a record: that last record was left out.",
      "La transmission s'est arrêtée au milieu d'un enregistrement : ce dernier enregistrement a été omis.",
      "La transmisión se detuvo en medio de un registro: ese último registro se ha omitido."},
+    {130, "keine gewöhnliche Datei, sondern ein Gerät oder eine Pipe; sie wurde nicht geöffnet",
+     "not a regular file but a device or a pipe; it was not opened",
+     "ce n'est pas un fichier ordinaire mais un périphérique ou un tube ; il n'a pas été ouvert",
+     "no es un archivo normal sino un dispositivo o una tubería; no se ha abierto"},
+    {131, "kein Programm nimmt die Daten an (eine Pipe oder ein Gerät ohne Leser)",
+     "no program takes the data (a pipe or a device without a reader)",
+     "aucun programme ne reçoit les données (tube ou périphérique sans lecteur)",
+     "ningún programa recibe los datos (tubería o dispositivo sin lector)"},
+    {132,
+     "Die Einstellungsdatei ist keine gewöhnliche Datei, sondern ein Gerät oder eine Pipe (unten genannt), und wurde "
+     "nicht gelesen. Das Programm startet mit den Standardeinstellungen und speichert keine Änderungen.",
+     "The settings file is not a regular file but a device or a pipe (named below) and was not read. The program "
+     "starts with the default settings and saves no changes.",
+     "Le fichier de paramètres n'est pas un fichier ordinaire mais un périphérique ou un tube (nommé ci-dessous) et "
+     "n'a pas été lu. Le programme démarre avec les paramètres par défaut et n'enregistre aucune modification.",
+     "El archivo de configuración no es un archivo normal sino un dispositivo o una tubería (indicado abajo) y no se "
+     "ha leído. El programa se inicia con la configuración predeterminada y no guarda ningún cambio."},
     // Why a serial port could not be opened (%s: its path; for 140 then the
     // system's reason).
     {135,

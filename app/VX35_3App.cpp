@@ -3,6 +3,7 @@
 #include "app/StringTable.h"
 #include "app/VX35_3Dlg.h"
 #include "platform/Bmp.h"
+#include "platform/File.h"
 #include "platform/Print.h"
 #include "platform/Profile.h"
 #include "res/Resources.h"
@@ -53,6 +54,10 @@ bool ApplyProgramLanguage(int languageOffset)
     texts.notWritable = LoadText(5206, languageOffset);
     SetPrintFailureTexts(texts);
     SetProfileFailureText(LoadText(5208, languageOffset));
+    FileReasonTexts reasons;
+    reasons.notRegularFile = LoadText(5230, languageOffset);
+    reasons.noReader = LoadText(5231, languageOffset);
+    SetFileReasonTexts(reasons);
 
     // One translator, replaced at each switch; installing it makes Qt send
     // the language change to every widget.

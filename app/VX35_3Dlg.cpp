@@ -117,9 +117,9 @@ void CVX35_3Dlg::ReportProfileSetAside()
     vx::ProfileSetAside aside;
     if (!vx::TakeProfileSetAside(aside))
         return;
-    const CString text = aside.movedTo.IsEmpty()
-                             ? vx::LoadText(5204, m_iLanguageOffset) + "\n\n" + aside.error
-                             : vx::LoadText(5203, m_iLanguageOffset) + "\n\n" + aside.movedTo;
+    const CString text = aside.notRegular        ? vx::LoadText(5232, m_iLanguageOffset) + "\n\n" + aside.file
+                         : aside.movedTo.IsEmpty() ? vx::LoadText(5204, m_iLanguageOffset) + "\n\n" + aside.error
+                                                   : vx::LoadText(5203, m_iLanguageOffset) + "\n\n" + aside.movedTo;
     AfxMessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
@@ -491,32 +491,30 @@ bool CVX35_3Dlg::PrintActivePage()
         return false;
     CDC dc;
     // Says why when it can: the file or the printer that failed.
-    const CString failed = dlg.FailureMessage();
-    if (!dlg.CreatePrinterDC(dc)) {
-        AfxMessageBox(failed, MB_OK | MB_ICONERROR);
+    const auto failed = [&] {
+        AfxMessageBox(dlg.FailureMessage(), MB_OK | MB_ICONERROR);
         return false;
-    }
+    };
+    if (!dlg.CreatePrinterDC(dc))
+        return failed();
     // The printer runs at 600 dpi, so positions the pages give in
     // six-hundredths of an inch land unscaled.
     const int dpi = dc.GetDeviceCaps(LOGPIXELSX);
     m_iPrinterScale = dpi > 0 ? dpi : kPrinterDpi;
-    if (dc.StartDoc("VX35 VS") <= 0) {
-        AfxMessageBox(failed, MB_OK | MB_ICONERROR);
-        return false;
-    }
+    if (dc.StartDoc("VX35 VS") <= 0)
+        return failed();
     if (dc.StartPage() <= 0) {
         dc.AbortDoc();
-        AfxMessageBox(failed, MB_OK | MB_ICONERROR);
-        return false;
+        return failed();
     }
     {
         CPage printPage(&dc);
         page->PrintPage(&printPage);
     }
-    const bool ok = dc.EndPage() > 0 && dc.EndDoc() > 0;
-    if (!ok)
-        AfxMessageBox(failed, MB_OK | MB_ICONERROR);
-    return ok;
+    // A file is put in place only once the page is complete.
+    if (dc.EndPage() <= 0 || dc.EndDoc() <= 0 || !dlg.CommitPrintFile())
+        return failed();
+    return true;
 }
 
 void CVX35_3Dlg::BeginBusy()

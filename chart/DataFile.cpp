@@ -23,6 +23,7 @@ const char* const kErrorTexts[] = {
     "ERROR 0007: File not found!",
     "ERROR 0008: The Number of Headers is different than the Number of Data Columns!",
     "ERROR 0009: File too large!",
+    "ERROR 0010: Not a regular file!",
 };
 
 // Room reserved up front is only a hint; a header of thousands of names
@@ -102,7 +103,7 @@ void AppendNumber(std::string& out, double value)
 
 const char* CDelimitedDataFile::ErrorText(int code)
 {
-    return (code >= 0 && code <= 9) ? kErrorTexts[code] : kErrorTexts[0];
+    return (code >= 0 && code <= 10) ? kErrorTexts[code] : kErrorTexts[0];
 }
 
 template <class R, class F>
@@ -228,6 +229,9 @@ bool CDelimitedDataFile::ReadFile(const char* fileName, DWORD flags)
                               .c_str();
             return false;
         case vx::FileReadResult::ReadFailed: m_lastError = CString(ErrorText(0)) + "\nDetails: " + m_fileName; return false;
+        // A folder, a device or a pipe: not opened, so nothing waits for a
+        // pipe's other end.
+        case vx::FileReadResult::NotAFile: m_lastError = CString(ErrorText(10)) + "\nDetails: " + m_fileName; return false;
         default: m_lastError = CString(ErrorText(7)) + "\nDetails: " + m_fileName; return false;
         }
         return Parse(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), flags, m_fileName);

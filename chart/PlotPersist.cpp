@@ -7,6 +7,7 @@
 #include "platform/Bmp.h"
 #include "platform/Dc.h"
 #include "platform/File.h"
+#include "platform/Modal.h"
 #include "platform/Print.h"
 #include "platform/SafeFile.h"
 
@@ -401,10 +402,13 @@ void CPlot::OnPrint()
     if (dialog.DoModal() != IDOK)
         return;
     CDCEx dc;
-    if (!dialog.CreatePrinterDC(dc))
-        return;
-    PrintOn(&dc);
-    dc.DeleteDC();
+    if (dialog.CreatePrinterDC(dc)) {
+        PrintOn(&dc);
+        dc.DeleteDC();
+        if (dialog.CommitPrintFile())
+            return;
+    }
+    AfxMessageBox(dialog.FailureMessage(), MB_OK | MB_ICONERROR);
 }
 
 BOOL CPlot::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -95,14 +95,11 @@ ParameterFileRead ReadParameterTableFile(const char* path, ParameterRowTexts row
     switch (vx::ReadRegularFile(path, bytes, kParameterTableFileLimit, nullptr, &err)) {
     case vx::FileReadResult::Ok: break;
     case vx::FileReadResult::TooLarge: return ParameterFileRead::TooLarge;
-    // A device or a pipe has no size to know before reading.
-    case vx::FileReadResult::NotAFile:
-        if (err == 0)
-            return ParameterFileRead::TooLarge;
-        [[fallthrough]];
     default:
+        // A device or a pipe has no error number, only its kind.
         if (error)
-            *error = CFileException(CFileException::CauseFromErrno(err), err, CString(path ? path : ""))
+            *error = CFileException(err ? CFileException::CauseFromErrno(err) : CFileException::notRegularFile, err,
+                                    CString(path ? path : ""))
                          .GetErrorMessage();
         return ParameterFileRead::Failed;
     }

@@ -34,8 +34,8 @@ constexpr long long kParameterTableFileLimit = 1 << 20;
 enum class ParameterFileRead { Ok, Failed, TooLarge };
 
 // Failed, rows untouched, with "path: reason" in *error when the file
-// cannot be opened or read (a folder included); TooLarge, rows untouched
-// and nothing read, for a file above the limit or one whose size is not
-// known before reading (a device, a pipe).
+// cannot be opened or read, or is no file at all (a folder, a device, a
+// pipe: none of them is opened); TooLarge, rows untouched and nothing
+// read, for a file above the limit.
 ParameterFileRead ReadParameterTableFile(const char* path, ParameterRowTexts rows[kParameterRows],
                                          CString* error = nullptr);

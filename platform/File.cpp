@@ -1,10 +1,73 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+std::mutex g_textsMutex;
+vx::FileReasonTexts g_texts;
+
+// A file descriptor of a regular file, or why there is none: err is the
+// system's error number, notRegular tells of a device, a pipe or a socket.
+struct RegularOpen {
+    int fd = -1;
+    int err = 0;
+    bool notRegular = false;
+    std::uint64_t size = 0;
+};
+
+// Opens path only when it is (or, created, becomes) a regular file. A
+// device, a pipe or a socket is refused before the open: opening a pipe
+// waits for its other end, a terminal for its carrier. Should one take the
+// name's place meanwhile, the open does not wait either, and it is
+// refused all the same.
+RegularOpen OpenRegular(const char* path, int flags)
+{
+    RegularOpen r;
+    struct stat st {};
+    if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+        r.err = S_ISDIR(st.st_mode) ? EISDIR : 0;
+        r.notRegular = !S_ISDIR(st.st_mode);
+        return r;
+    }
+    int fd;
+    do {
+        fd = ::open(path, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        r.err = errno;
+        return r;
+    }
+    const bool known = ::fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        r.err = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+        r.notRegular = known && !S_ISDIR(st.st_mode);
+        ::close(fd);
+        return r;
+    }
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    r.fd = fd;
+    r.size = static_cast<std::uint64_t>(st.st_size);
+    return r;
+}
+
+} // namespace
+
+namespace vx {
+
+void SetFileReasonTexts(const FileReasonTexts& texts)
+{
+    std::lock_guard lock(g_textsMutex);
+    g_texts = texts;
+}
+
+} // namespace vx
 
 CFileException::CFileException(int cause, int osError, const CString& fileName)
     : std::runtime_error(fileName.IsEmpty() ? std::string("file error")
@@ -38,16 +101,20 @@ int CFileException::CauseFromErrno(int err)
     }
 }
 
+CString CFileException::GetReason() const
+{
+    if (m_cause == notRegularFile || m_cause == noReader) {
+        std::lock_guard lock(g_textsMutex);
+        return m_cause == notRegularFile ? g_texts.notRegularFile : g_texts.noReader;
+    }
+    if (m_cause == endOfFile)
+        return "unexpected end of file";
+    return m_lOsError != 0 ? CString(std::strerror(m_lOsError)) : CString("file error");
+}
+
 CString CFileException::GetErrorMessage() const
 {
-    std::string msg = m_strFileName.IsEmpty() ? std::string() : std::string(m_strFileName.GetString()) + ": ";
-    if (m_cause == endOfFile)
-        msg += "unexpected end of file";
-    else if (m_lOsError != 0)
-        msg += std::strerror(m_lOsError);
-    else
-        msg += "file error";
-    return CString(msg);
+    return m_strFileName.IsEmpty() ? GetReason() : m_strFileName + ": " + GetReason();
 }
 
 CFile::CFile(LPCTSTR fileName, UINT openFlags)
@@ -67,7 +134,7 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error)
             *error = CFileException(CFileException::badPath, ENOENT, CString(fileName ? fileName : ""));
         return FALSE;
     }
-    int flags = O_CLOEXEC;
+    int flags = 0;
     switch (openFlags & 3u) {
     case modeWrite: flags |= O_WRONLY; break;
     case modeReadWrite: flags |= O_RDWR; break;
@@ -78,23 +145,15 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error)
         if (!(openFlags & modeNoTruncate))
             flags |= O_TRUNC;
     }
-    int fd;
-    do {
-        fd = ::open(fileName, flags, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        const int err = errno;
+    const RegularOpen opened = OpenRegular(fileName, flags);
+    if (opened.fd < 0) {
         if (error)
-            *error = CFileException(CFileException::CauseFromErrno(err), err, CString(fileName));
+            *error = opened.notRegular
+                         ? CFileException(CFileException::notRegularFile, 0, CString(fileName))
+                         : CFileException(CFileException::CauseFromErrno(opened.err), opened.err, CString(fileName));
         return FALSE;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        if (error)
-            *error = CFileException(CFileException::accessDenied, EISDIR, CString(fileName));
-        return FALSE;
-    }
+    const int fd = opened.fd;
     m_fd = fd;
     m_path = CString(fileName);
     return TRUE;
@@ -234,22 +293,13 @@ FileReadResult ReadRegularFile(const char* path, std::vector<BYTE>& out, std::ui
     };
     if (!path)
         return failed(FileReadResult::CannotOpen, ENOENT);
-    int fd;
-    do {
-        // Not blocking: a pipe given as a file name must not hang the reader.
-        fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return failed(FileReadResult::CannotOpen, errno);
-    struct stat st {};
-    const bool known = ::fstat(fd, &st) == 0;
-    if (!known || !S_ISREG(st.st_mode)) {
+    const RegularOpen opened = OpenRegular(path, O_RDONLY);
+    if (opened.fd < 0)
         // A folder says why; a device or a pipe has no error, only no size.
-        const int err = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
-        ::close(fd);
-        return failed(FileReadResult::NotAFile, err);
-    }
-    const auto bytes = static_cast<std::uint64_t>(st.st_size);
+        return failed(opened.err == EISDIR || opened.notRegular ? FileReadResult::NotAFile : FileReadResult::CannotOpen,
+                      opened.err);
+    const int fd = opened.fd;
+    const std::uint64_t bytes = opened.size;
     if (size)
         *size = bytes;
     if (bytes > limit) {

@@ -20,7 +20,11 @@ public:
         none = 0, genericException = 1, fileNotFound = 2, badPath = 3, tooManyOpenFiles = 4,
         accessDenied = 5, invalidFile = 6, removeCurrentDir = 7, directoryFull = 8,
         badSeek = 9, hardIO = 10, sharingViolation = 11, lockViolation = 12, diskFull = 13,
-        endOfFile = 14
+        endOfFile = 14,
+        // The program's own: a device, a pipe or a socket where a file was
+        // wanted; a pipe or a device that nothing takes the data from.
+        notRegularFile = 100,
+        noReader = 101,
     };
     CFileException(int cause = none, int osError = 0, const CString& fileName = CString());
     int m_cause;
@@ -28,6 +32,8 @@ public:
     CString m_strFileName;
     // "file name: reason" in plain words, for a message box.
     CString GetErrorMessage() const;
+    // The reason alone.
+    CString GetReason() const;
     static int CauseFromErrno(int err);
 };
 
@@ -50,6 +56,9 @@ public:
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 
+    // Only regular files are opened: a device, a pipe or a socket is refused
+    // (notRegularFile) before anything opens it, since opening one may wait
+    // for its other end.
     CFile() = default;
     // Throws CFileException when the file cannot be opened.
     CFile(LPCTSTR fileName, UINT openFlags);
@@ -86,10 +95,19 @@ private:
 
 namespace vx {
 
+// The reasons of the program's own causes, in the user's language; the
+// program sets them at every language switch.
+struct FileReasonTexts {
+    CString notRegularFile = "not a regular file but a device or a pipe; it was not opened";
+    CString noReader = "no program takes the data (a pipe or a device without a reader)";
+};
+void SetFileReasonTexts(const FileReasonTexts& texts);
+
 enum class FileReadResult { Ok, CannotOpen, NotAFile, TooLarge, ReadFailed };
 
 // The whole of a regular file, read only once its size is known to be at
-// most limit bytes (a reader never takes in what it could not hold). out is
+// most limit bytes (a reader never takes in what it could not hold); a
+// device or a pipe is refused before it is opened. out is
 // empty unless the result is Ok; *size gets the file's size once known and
 // *osError the system's error number of a failed open or read (NotAFile:
 // EISDIR for a folder, 0 for a device or a pipe).

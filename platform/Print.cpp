@@ -1,7 +1,9 @@
 #include "platform/Print.h"
 
 #include "platform/Dc.h"
+#include "platform/File.h"
 #include "platform/Modal.h"
+#include "platform/SafeFile.h"
 #include "platform/Text1252.h"
 #include "platform/Wnd.h"
 
@@ -14,6 +16,16 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
 
 namespace vx {
 
@@ -39,34 +51,84 @@ PrintFailureTexts& Texts()
 
 void SetPrintFailureTexts(const PrintFailureTexts& texts) { Texts() = texts; }
 
+namespace {
+
+// The file a PDF printer writes, checked without changing it.
+PrintProblem CheckFile(const QString& name, CString* detail)
+{
+    // Qt falls back to a PDF printer without a file when the system has no
+    // printer (or not the one named).
+    if (name.isEmpty())
+        return PrintProblem::NoPrinter;
+    CString reason;
+    if (CanWriteFile(QFile::encodeName(name).constData(), &reason))
+        return PrintProblem::None;
+    if (detail)
+        *detail = reason;
+    return PrintProblem::FileNotWritable;
+}
+
+// The number at pos, after blanks and line ends; pos moves past it.
+bool ReadNumber(std::string_view text, size_t& pos, size_t& value)
+{
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\r' || text[pos] == '\n'))
+        ++pos;
+    const char* first = text.data() + pos;
+    const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);
+    if (ec != std::errc() || end == first)
+        return false;
+    pos += static_cast<size_t>(end - first);
+    return true;
+}
+
+} // namespace
+
 PrintProblem CheckPrinter(const QPrinter& printer, CString* detail)
 {
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
-        const QString name = printer.outputFileName();
-        // Qt falls back to a PDF printer without a file when the system has
-        // no printer (or not the one named).
-        if (name.isEmpty())
-            return PrintProblem::NoPrinter;
-        // Opened without truncating, and removed again when it was not
-        // there before: the check leaves no trace.
-        const bool existed = QFileInfo::exists(name);
-        QFile file(name);
-        const bool ok = existed ? !QFileInfo(name).isDir() && file.open(QIODevice::ReadWrite)
-                                : file.open(QIODevice::WriteOnly);
-        if (!ok) {
-            if (detail)
-                *detail = FromQString(QFileInfo(name).isDir() ? QStringLiteral("Is a directory") : file.errorString());
-            return PrintProblem::FileNotWritable;
-        }
-        file.close();
-        if (!existed)
-            file.remove();
-        return PrintProblem::None;
-    }
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        return CheckFile(printer.outputFileName(), detail);
     if (printer.printerName().isEmpty() || !printer.isValid()
         || QPrinterInfo::printerInfo(printer.printerName()).isNull())
         return PrintProblem::NoPrinter;
     return PrintProblem::None;
+}
+
+bool IsCompletePdf(std::string_view pdf)
+{
+    if (pdf.substr(0, 5) != "%PDF-")
+        return false;
+    size_t end = pdf.size();
+    while (end > 0 && (pdf[end - 1] == '\n' || pdf[end - 1] == '\r' || pdf[end - 1] == ' '))
+        --end;
+    if (end < 5 || pdf.substr(end - 5, 5) != "%%EOF")
+        return false;
+    const size_t startxref = pdf.rfind("startxref", end);
+    size_t pos = startxref + 9, table = 0;
+    if (startxref == std::string_view::npos || !ReadNumber(pdf.substr(0, end), pos, table) || table >= startxref ||
+        pdf.substr(table, 4) != "xref")
+        return false;
+    pos = table + 4;
+    size_t first = 0, count = 0;
+    if (!ReadNumber(pdf, pos, first) || !ReadNumber(pdf, pos, count))
+        return false;
+    while (pos < startxref && (pdf[pos] == ' ' || pdf[pos] == '\r' || pdf[pos] == '\n'))
+        ++pos;
+    // Entries of 20 bytes: "oooooooooo ggggg n" and a two-byte line end.
+    if (count > (startxref - pos) / 20)
+        return false;
+    for (size_t i = 0; i < count; ++i, pos += 20) {
+        const std::string_view entry = pdf.substr(pos, 20);
+        if (entry[17] != 'n')
+            continue;
+        size_t at = 0, offset = 0;
+        if (!ReadNumber(entry, at, offset) || offset >= table)
+            return false;
+        const std::string object = std::to_string(first + i) + ' ';
+        const std::string_view head = pdf.substr(offset, object.size() + 12);
+        if (head.substr(0, object.size()) != object || head.find(" obj") == std::string_view::npos)
+            return false;
+    }
+    return true;
 }
 
 CString PrintFailureMessage(PrintProblem problem, const CString& file, const CString& detail)
@@ -92,11 +154,14 @@ CPrintDialog::CPrintDialog(BOOL printSetupOnly, DWORD flags, CWnd* parent)
 {
 }
 
-CPrintDialog::~CPrintDialog() = default;
+CPrintDialog::~CPrintDialog() { CloseScratch(); }
 
 INT_PTR CPrintDialog::DoModal()
 {
     m_ok = false;
+    CloseScratch();
+    m_target.clear();
+    m_failure.Empty();
     m_printer = vx::MakePrinter();
     m_pd.Flags &= ~PD_HIDEPRINTTOFILE;
 
@@ -159,6 +224,8 @@ INT_PTR CPrintDialog::Accept()
                       MB_OK | MB_ICONERROR);
         return IDCANCEL;
     }
+    if (PrintToFile())
+        m_target = m_printer->outputFileName();
     m_ok = true;
     return IDOK;
 }
@@ -167,16 +234,94 @@ CString CPrintDialog::FailureMessage() const
 {
     if (!m_printer)
         return vx::PrintFailureMessage(vx::PrintProblem::None);
+    const CString file = vx::FromQString(m_target);
+    if (!m_failure.IsEmpty())
+        return vx::PrintFailureMessage(vx::PrintProblem::FileNotWritable, file, m_failure);
     CString detail;
-    const vx::PrintProblem problem = vx::CheckPrinter(*m_printer, &detail);
-    return vx::PrintFailureMessage(problem, vx::FromQString(m_printer->outputFileName()), detail);
+    if (!m_target.isEmpty())
+        return vx::PrintFailureMessage(vx::CheckFile(m_target, &detail), file, detail);
+    return vx::PrintFailureMessage(vx::CheckPrinter(*m_printer, &detail), file, detail);
+}
+
+bool CPrintDialog::OpenScratch()
+{
+    CloseScratch();
+    // In memory, so that a full disk cannot cut it short; in the temporary
+    // folder where the system cannot give the printer a name for that.
+    int fd = ::memfd_create("vx35-print", MFD_CLOEXEC);
+    QString name = QStringLiteral("/proc/self/fd/%1").arg(fd);
+    if (fd >= 0 && ::access(QFile::encodeName(name).constData(), W_OK) != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd < 0) {
+        QByteArray path = QFile::encodeName(QDir::temp().filePath(QStringLiteral("vx35-print-XXXXXX")));
+        fd = ::mkostemp(path.data(), O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        name = m_scratchFile = QFile::decodeName(path);
+    }
+    m_scratch = fd;
+    m_scratchName = name;
+    m_printer->setOutputFileName(name);
+    return true;
+}
+
+void CPrintDialog::CloseScratch()
+{
+    if (m_scratch >= 0)
+        ::close(m_scratch);
+    m_scratch = -1;
+    if (!m_scratchFile.isEmpty())
+        QFile::remove(m_scratchFile);
+    m_scratchFile.clear();
+    m_scratchName.clear();
+    if (m_printer && !m_target.isEmpty())
+        m_printer->setOutputFileName(m_target);
 }
 
 BOOL CPrintDialog::CreatePrinterDC(CDC& dc)
 {
     if (!m_ok || !m_printer)
         return FALSE;
+    m_failure.Empty();
+    if (!m_target.isEmpty() && !OpenScratch()) {
+        m_failure = CString(std::strerror(errno));
+        return FALSE;
+    }
     return dc.AttachPrinter(m_printer);
+}
+
+bool CPrintDialog::CommitPrintFile()
+{
+    if (!m_ok || m_target.isEmpty())
+        return m_ok;
+    if (m_scratch < 0) {
+        m_failure = CString(std::strerror(EBADF));
+        return false;
+    }
+    std::vector<BYTE> bytes;
+    int err = 0;
+    if (vx::ReadRegularFile(QFile::encodeName(m_scratchName).constData(), bytes, UINT64_MAX, nullptr, &err) !=
+        vx::FileReadResult::Ok)
+        err = err ? err : EIO;
+    const std::string_view pdf(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (err == 0 && !vx::IsCompletePdf(pdf)) {
+        // The printer does not say why it stopped writing; the scratch copy
+        // does, when asked to grow by one byte.
+        err = ::pwrite(m_scratch, "\n", 1, static_cast<off_t>(pdf.size())) < 0 ? errno : EIO;
+    }
+    CloseScratch();
+    if (err != 0) {
+        m_failure = CString(std::strerror(err));
+        return false;
+    }
+    vx::SafeFileWriter out(QFile::encodeName(m_target).constData());
+    if (!out.Write(pdf.data(), pdf.size()) || !out.Commit()) {
+        m_failure = out.ErrorReason();
+        return false;
+    }
+    return true;
 }
 
 bool CPrintDialog::PrintToFile() const

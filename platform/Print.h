@@ -13,12 +13,23 @@
 // printer is set up the dialog starts on it. A choice that cannot print (no
 // printer, a file that cannot be written) is told to the user, with the
 // reason, before DoModal returns IDCANCEL.
+//
+// Printing to a file never destroys the file that was there: the printer
+// writes into a scratch copy in memory, and CommitPrintFile, called once the
+// document has ended, checks that the copy holds a whole document and only
+// then writes it to the chosen file the way every other file of the program
+// is written (beside it, then renamed over it). A disk that fills up on the
+// way leaves the old file whole, and FailureMessage names the file and the
+// cause.
 #pragma once
 
 #include "platform/CString.h"
 #include "platform/Types.h"
 
+#include <QString>
+
 #include <memory>
+#include <string_view>
 
 class CDC;
 class CWnd;
@@ -49,14 +60,20 @@ public:
 
     // 1 (OK) or 2 (Cancel).
     INT_PTR DoModal();
-    // Attaches the chosen printer to a DC; false before an OK.
+    // Attaches the chosen printer to a DC; false before an OK, or when no
+    // scratch copy could be made for printing to a file.
     BOOL CreatePrinterDC(CDC& dc);
+    // After EndDoc: puts the printed file in place (nothing to do on a
+    // printer). False when the file could not be written, which is then
+    // left as it was; FailureMessage says why.
+    bool CommitPrintFile();
     // Dots per inch of the chosen printer (the same both ways).
     int GetResolutionX() const;
     bool PrintToFile() const;
     QPrinter* GetPrinter() const { return m_printer.get(); }
     // The message for printing that failed on this dialog's printer: the
-    // failure text and, when it can be told, why.
+    // failure text and, when it can be told, why (for a file: its name and
+    // the system's reason).
     CString FailureMessage() const;
 
     struct PD { DWORD Flags; int nCopies; } m_pd;
@@ -64,8 +81,15 @@ public:
 private:
     // IDOK when the chosen printer can print; else tells why, IDCANCEL.
     INT_PTR Accept();
+    bool OpenScratch();
+    void CloseScratch();
 
     std::shared_ptr<QPrinter> m_printer;
+    QString m_target;          // the file chosen to print to
+    int m_scratch = -1;        // the copy the printer writes, while printing to a file
+    QString m_scratchName;     // the name the printer writes it by
+    QString m_scratchFile;     // that name when it lies in the temporary folder
+    CString m_failure;         // why the file could not be written
     bool m_ok = false;
     bool m_setupOnly;
     CWnd* m_parent;
@@ -92,4 +116,10 @@ void SetPrintFailureTexts(const PrintFailureTexts& texts);
 // "Printing failed", then the reason (with the file and the system's word
 // for a file that cannot be written).
 CString PrintFailureMessage(PrintProblem problem, const CString& file = {}, const CString& detail = {});
+
+// Whether pdf is a whole document as a PDF writer leaves it: it ends in its
+// trailer, and the cross-reference table the trailer points to, and every
+// object the table lists, stand where the table says. A document cut short
+// or missing a piece anywhere fails.
+bool IsCompletePdf(std::string_view pdf);
 } // namespace vx

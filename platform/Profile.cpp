@@ -24,6 +24,8 @@ std::mutex g_mutex;
 std::unique_ptr<QSettings> g_settings;
 vx::ProfileSetAside g_setAside;
 bool g_setAsidePending = false;
+// Set while a failed save has been reported and nothing was saved since.
+bool g_failureReported = false;
 
 // Where the settings object keeps the user's file, known before it reads it.
 QString UserProfilePath()
@@ -43,10 +45,22 @@ bool WriteNothing(QIODevice&, const QSettings::SettingsMap&) { return false; }
 // lost, and the program starts with the defaults.
 std::unique_ptr<QSettings> OpenSettings()
 {
+    static const QSettings::Format untouched = QSettings::registerFormat(QStringLiteral("conf"), ReadNothing, WriteNothing);
     const QString path = UserProfilePath();
     const QByteArray local = QFile::encodeName(path);
     struct stat st {};
-    if (::stat(local.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+    const bool exists = ::stat(local.constData(), &st) == 0;
+    // A pipe or a device in the file's place is not even opened: that could
+    // wait for its other end without end, before the window shows. The
+    // settings then live in memory only; the program says so once, so a
+    // failed save is not told again.
+    if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        g_setAside = vx::ProfileSetAside{vx::FromQString(path), CString(), CString(), 0, true};
+        g_setAsidePending = true;
+        g_failureReported = true;
+        return std::make_unique<QSettings>(QString(), untouched);
+    }
+    if (!exists || !S_ISREG(st.st_mode) ||
         static_cast<std::uint64_t>(st.st_size) <= vx::kMaxProfileBytes)
         return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                            QString::fromUtf8(vx::kProfileOrganization),
@@ -73,7 +87,6 @@ std::unique_ptr<QSettings> OpenSettings()
         break;
     }
     g_setAside.error = CFileException(CFileException::CauseFromErrno(error), error, g_setAside.file).GetErrorMessage();
-    static const QSettings::Format untouched = QSettings::registerFormat(QStringLiteral("conf"), ReadNothing, WriteNothing);
     return std::make_unique<QSettings>(path, untouched);
 }
 
@@ -82,6 +95,12 @@ QSettings& settings()
     if (!g_settings)
         g_settings = OpenSettings();
     return *g_settings;
+}
+
+// The user's file, also while the settings live in memory only.
+CString ShownName(const QSettings& s)
+{
+    return vx::FromQString(s.fileName().isEmpty() ? UserProfilePath() : s.fileName());
 }
 
 QString groupPath(const char* section)
@@ -96,8 +115,6 @@ QString keyPath(const char* section, const char* entry)
     return groupPath(section) + QLatin1Char('/') + vx::ToQString(CString(entry ? entry : ""));
 }
 
-// Set while a failed save has been reported and nothing was saved since.
-bool g_failureReported = false;
 CString g_pendingReport;
 // Set by the program in the user's language; English until then.
 CString g_failureText = "The settings could not be saved (access denied or disk full); changes made now are lost "
@@ -113,7 +130,7 @@ BOOL flush(QSettings& s)
     }
     if (!g_failureReported) {
         g_failureReported = true;
-        g_pendingReport = vx::FromQString(s.fileName()) + ": " + g_failureText;
+        g_pendingReport = ShownName(s) + ": " + g_failureText;
     }
     return FALSE;
 }
@@ -236,7 +253,7 @@ BOOL WriteProfileBinary(const char* section, const char* entry, const BYTE* data
 CString ProfileFilePath()
 {
     std::lock_guard lock(g_mutex);
-    return FromQString(settings().fileName());
+    return ShownName(settings());
 }
 
 void SetProfileFailureText(const CString& text)

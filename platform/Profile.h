@@ -44,15 +44,18 @@ constexpr std::uint64_t kMaxProfileBytes = std::uint64_t(1) << 20;
 
 // What became of an oversized profile: renamed to movedTo (the program
 // starts with defaults), or, when that failed, left as it was with the
-// reason in error (defaults, and nothing is saved).
+// reason in error (defaults, and nothing is saved). notRegular: the file's
+// place held a pipe or a device, which is neither opened nor replaced
+// (defaults, and nothing is saved).
 struct ProfileSetAside {
     CString file;
     CString movedTo;
     CString error;
     std::uint64_t size = 0;
+    bool notRegular = false;
 };
-// True once, after the profile was found oversized, so the program can say
-// so once in the user's language.
+// True once, after the profile was found oversized or no file, so the
+// program can say so once in the user's language.
 bool TakeProfileSetAside(ProfileSetAside& out);
 
 // Drops the cached settings object, so the next access reads the file

@@ -5,10 +5,13 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -18,6 +21,41 @@ namespace {
 
 constexpr size_t kBufferSize = 1 << 20;
 constexpr size_t kDirectSize = 64 << 10;
+// A pipe or a device that takes nothing for this long has no reader.
+constexpr int kStallMs = 5000;
+
+// A pipe whose reader left raises SIGPIPE, which would end the program:
+// held back on this thread while it writes, and dropped when it was this
+// write's.
+class SigPipeHeld {
+public:
+    SigPipeHeld()
+    {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        m_wasPending = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_old);
+    }
+    ~SigPipeHeld()
+    {
+        sigset_t pending;
+        sigpending(&pending);
+        if (!m_wasPending && sigismember(&pending, SIGPIPE) == 1) {
+            const timespec now{0, 0};
+            while (sigtimedwait(&m_pipe, nullptr, &now) < 0 && errno == EINTR) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+    SigPipeHeld(const SigPipeHeld&) = delete;
+    SigPipeHeld& operator=(const SigPipeHeld&) = delete;
+
+private:
+    sigset_t m_pipe{}, m_old{};
+    bool m_wasPending = false;
+};
 
 // A link is followed, so the file it points to is the one replaced.
 std::string FinalPath(const std::string& target)
@@ -66,11 +104,15 @@ SafeFileWriter::SafeFileWriter(const char* target) : m_target(target ? target : 
         return;
     }
     // A device or a pipe holds no content to keep whole, and a rename would
-    // replace the node itself: the bytes go straight to it.
+    // replace the node itself: the bytes go straight to it. Opened without
+    // waiting: a pipe nobody reads is told at once, a terminal does not wait
+    // for its carrier.
     if (replacing && !S_ISREG(old.st_mode)) {
-        m_fd = ::open(final.c_str(), O_WRONLY | O_CLOEXEC);
+        m_direct = true;
+        m_pipe = S_ISFIFO(old.st_mode);
+        m_fd = ::open(final.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (m_fd < 0)
-            m_error = errno;
+            Fail(errno, m_pipe && errno == ENXIO ? CFileException::noReader : 0);
         return;
     }
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -102,16 +144,47 @@ SafeFileWriter::~SafeFileWriter()
         Abandon();
 }
 
-bool SafeFileWriter::Fail(int err)
+bool SafeFileWriter::Fail(int err, int cause)
 {
-    if (m_error == 0)
+    if (m_error == 0) {
         m_error = err ? err : EIO;
+        m_cause = cause;
+    }
     Abandon();
     return false;
 }
 
+bool SafeFileWriter::WriteDirect(const char* data, size_t size)
+{
+    SigPipeHeld held;
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(m_fd, data + done, size - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return Fail(errno, m_pipe && errno == EPIPE ? CFileException::noReader : 0);
+        pollfd p{m_fd, POLLOUT, 0};
+        int ready;
+        do {
+            ready = ::poll(&p, 1, kStallMs);
+        } while (ready < 0 && errno == EINTR);
+        if (ready == 0)
+            return Fail(ETIMEDOUT, CFileException::noReader);
+        if (ready < 0)
+            return Fail(errno);
+    }
+    return true;
+}
+
 bool SafeFileWriter::WriteAll(const char* data, size_t size)
 {
+    if (m_direct)
+        return WriteDirect(data, size);
     size_t done = 0;
     while (done < size) {
         const ssize_t n = ::write(m_fd, data + done, size - done);
@@ -187,11 +260,30 @@ void SafeFileWriter::Abandon()
     m_buffer.shrink_to_fit();
 }
 
-CString SafeFileWriter::ErrorMessage() const
+CFileException SafeFileWriter::Error() const
 {
-    if (!m_error)
-        return CString();
-    return CFileException(CFileException::CauseFromErrno(m_error), m_error, m_target).GetErrorMessage();
+    return CFileException(m_cause ? m_cause : CFileException::CauseFromErrno(m_error), m_error, m_target);
+}
+
+CString SafeFileWriter::ErrorMessage() const { return m_error ? Error().GetErrorMessage() : CString(); }
+
+CString SafeFileWriter::ErrorReason() const { return m_error ? Error().GetReason() : CString(); }
+
+bool CanWriteFile(const char* target, CString* reason)
+{
+    struct stat st {};
+    if (target && *target && ::stat(target, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        if (::access(target, W_OK) == 0)
+            return true;
+        if (reason)
+            *reason = CString(std::strerror(errno));
+        return false;
+    }
+    // Creates the temporary file beside the target, and removes it.
+    SafeFileWriter probe(target);
+    if (probe.Failed() && reason)
+        *reason = probe.ErrorReason();
+    return !probe.Failed();
 }
 
 bool WriteFileSafely(const char* target, const void* data, size_t size, CString* error)

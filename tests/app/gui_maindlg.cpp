@@ -10,10 +10,12 @@
 #include "platform/Cursor.h"
 #include "platform/Messages.h"
 #include "platform/Modal.h"
+#include "platform/Print.h"
 #include "platform/Profile.h"
 #include "platform/Text1252.h"
 #include "platform/Timer.h"
 #include "res/Resources.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +25,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <functional>
@@ -551,6 +554,34 @@ TEST_F(MainDialogTest, PrintingTheActivePageWritesAPdfAtSixHundredDpi)
     vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, "/nonexistent-dir/x.pdf", 0, {}});
     EXPECT_FALSE(dlg->PrintActivePage());
     EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+}
+
+// A report the disk cannot take leaves the earlier one whole, and the
+// message names the file and the system's reason.
+TEST_F(MainDialogTest, APrintToAFullDiskKeepsTheEarlierPdf)
+{
+    Open();
+    dlg->GetSheet().SetActivePage(1);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("report.pdf");
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, vx::FromQString(pdf), 0, {}});
+    ASSERT_TRUE(dlg->PrintActivePage());
+    QFile file(pdf);
+    const QByteArray earlier = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    vx::ModalScript::Clear();
+    vx::ModalScript::Answer(vx::ModalKind::Print, {IDOK, vx::FromQString(pdf), 0, {}});
+    {
+        FileSizeLimit full(static_cast<rlim_t>(earlier.size() / 2));
+        EXPECT_FALSE(dlg->PrintActivePage());
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), earlier);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    const auto boxes = FileBoxesOnly(vx::ModalScript::MessageBoxTexts());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], vx::PrintFailureMessage(vx::PrintProblem::FileNotWritable, vx::FromQString(pdf),
+                                                FullDiskReason()));
 }
 
 TEST_F(MainDialogTest, ScreenshotsInGermanAndFrench)

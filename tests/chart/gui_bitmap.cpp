@@ -120,6 +120,7 @@ TEST_F(ChartOutput, PrintLaysOutInScreenPixelsAndScalesToThePage)
     plot.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(onAxis.x, onAxis.y));
     EXPECT_TRUE(plot.GetXAxis(0).m_bSelected);
     dc.DeleteDC();
+    ASSERT_TRUE(dlg.CommitPrintFile());
     EXPECT_GT(QFile(QString::fromStdString(pdf)).size(), 0);
 }
 

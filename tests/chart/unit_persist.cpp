@@ -5,6 +5,7 @@
 #include "platform/Archive.h"
 #include "platform/File.h"
 #include "support_chart.h"
+#include "tests/support/Bounded.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -293,6 +296,20 @@ TEST_F(Persist, WriteErrorsAreAnswerNotThrown)
     EXPECT_NO_THROW(saved = plot.Save("/dev/full", 7));
     EXPECT_FALSE(saved);
     EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/full")).exists());
+}
+
+// A pipe nobody writes (or a device) is refused before it is opened: the
+// load must not wait for the pipe's other end.
+TEST_F(Persist, LoadingAPipeRefusesItWithoutWaiting)
+{
+    CPlot plot;
+    Fill(plot);
+    const std::string fifo = Path("chart.pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    bool loaded = true;
+    EXPECT_TRUE(FinishesWithin(kHangLimit, [&] { loaded = plot.Load(fifo.c_str()); }, [&] { OpenOtherEnd(fifo, true); }));
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(plot.GetCurveCount(), 2);
 }
 
 TEST_F(Persist, AFullDiskKeepsTheOldFileWholeAndNamesTheCause)

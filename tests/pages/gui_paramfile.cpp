@@ -2,6 +2,7 @@
 // dialogs, and its send of the edited rows on the wire.
 #include "app/DeviceCommands.h"
 #include "app/StringTable.h"
+#include "app/VX35_3App.h"
 #include "pages/ParameterDlg.h"
 #include "pages/ParameterFile.h"
 #include "pages/ParameterSend.h"
@@ -247,6 +248,14 @@ TEST_F(ParameterPageFiles, OpenShowsTheFileRowsAndKeepsTheRest)
     EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{CString(path) + ": "
                                                                        + vx::LoadText(CParameterDlg::kFileTooLargeTextId, 0)});
     EXPECT_EQ(Text(CParameterDlg::IDC_NAME_FIRST), "Loaded");
+
+    // A device is refused for what it is, in the user's language, unopened.
+    ASSERT_TRUE(vx::ApplyProgramLanguage(vx::kLanguageGerman));
+    vx::ModalScript::Clear();
+    vx::ModalScript::AnswerFileOpen("/dev/zero");
+    page.OnFileOpen();
+    vx::ApplyProgramLanguage(vx::kLanguageEnglish);
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{"/dev/zero: " + vx::LoadText(5230, 0)});
 }
 
 TEST_F(ParameterPageFiles, SendButtonPreReadsThenWritesTenFramesApart)

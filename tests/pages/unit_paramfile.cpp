@@ -1,4 +1,5 @@
 #include "pages/ParameterFile.h"
+#include "platform/File.h"
 
 #include <gtest/gtest.h>
 
@@ -90,18 +91,20 @@ TEST_F(ParameterFileTest, UnwritablePathReportsFailure)
     ParameterRowTexts loaded[kParameterRows];
     loaded[0].name = "keep";
     EXPECT_EQ(ReadParameterTableFile(bad.c_str(), loaded), ParameterFileRead::Failed);
-    // Larger than any table, or of no size known before reading: refused
-    // unread.
+    // Larger than any table: refused unread.
     Spit(path, "#;\r\n-;\r\n1;big;\r\n" + std::string(kParameterTableFileLimit, ';'));
     EXPECT_EQ(ReadParameterTableFile(path.c_str(), loaded), ParameterFileRead::TooLarge);
-    EXPECT_EQ(ReadParameterTableFile("/dev/zero", loaded), ParameterFileRead::TooLarge);
-    // A pipe with no writer must not hang the window on opening it.
+    // A device or a pipe (with no writer: it must not hang the window) is
+    // refused unopened, for what it is.
     const std::string fifo = ::testing::TempDir() + "paramfile_fifo.csv";
     std::remove(fifo.c_str());
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(ReadParameterTableFile(fifo.c_str(), loaded), ParameterFileRead::TooLarge);
-    std::remove(fifo.c_str());
     CString why;
+    for (const std::string& node : {std::string("/dev/zero"), fifo}) {
+        EXPECT_EQ(ReadParameterTableFile(node.c_str(), loaded, &why), ParameterFileRead::Failed);
+        EXPECT_EQ(why, CString(node + ": ") + vx::FileReasonTexts{}.notRegularFile);
+    }
+    std::remove(fifo.c_str());
     EXPECT_EQ(ReadParameterTableFile(::testing::TempDir().c_str(), loaded, &why), ParameterFileRead::Failed);
     EXPECT_NE(why.Find(::testing::TempDir().c_str()), -1);
     EXPECT_EQ(loaded[0].name, "keep");

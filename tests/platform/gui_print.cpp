@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -89,11 +90,18 @@ TEST(Print, TwoLinePageToPdfReadsBack)
     mem.SelectObject(oldBmp);
     EXPECT_GT(dc.EndPage(), 0);
     EXPECT_GT(dc.EndDoc(), 0);
+    ASSERT_TRUE(dlg.CommitPrintFile());
 
+    // Whole only with every piece in its place: cut short anywhere, or
+    // missing a piece in the middle (which moves every object after it), not.
     std::ifstream f(pdf, std::ios::binary);
-    std::string head(5, '\0');
-    f.read(head.data(), 5);
-    EXPECT_EQ(head, "%PDF-");
+    const std::string whole((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(vx::IsCompletePdf(whole));
+    for (size_t keep : {size_t(0), size_t(4096), whole.size() / 2, whole.size() - 3})
+        EXPECT_FALSE(vx::IsCompletePdf(std::string_view(whole).substr(0, keep))) << keep;
+    const size_t middle = whole.find(" obj", whole.size() / 2);
+    ASSERT_NE(middle, std::string::npos);
+    EXPECT_FALSE(vx::IsCompletePdf(whole.substr(0, middle - 40) + whole.substr(middle)));
     if (!HavePdfToText())
         GTEST_SKIP() << "pdftotext is not installed";
     const std::string text = Shell("pdftotext -layout '" + pdf + "' - 2>/dev/null");

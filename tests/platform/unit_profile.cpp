@@ -3,6 +3,7 @@
 #include "platform/Modal.h"
 #include "platform/Profile.h"
 #include "platform/Text1252.h"
+#include "tests/support/Bounded.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -187,5 +190,27 @@ TEST(Profile, AnOversizedFileIsPutAsideWholeAndToldOnce)
     for (int n = 1; n <= 100; ++n)
         QFile::remove(aside(n));
     QFile::remove(file);
+    vx::ReloadProfile();
+}
+
+// A pipe in the file's place is never opened (that would wait for a writer
+// before the window shows) nor replaced: the settings live in memory, and
+// saves fail without a box each, since the start told why once.
+TEST(Profile, APipeInTheFilesPlaceIsNeitherOpenedNorReplaced)
+{
+    ASSERT_TRUE(vx::WriteProfileInt("Optionen", "Sprache", 2000));
+    const std::string fifo = vx::ProfileFilePath().str();
+    ASSERT_TRUE(std::remove(fifo.c_str()) == 0 && mkfifo(fifo.c_str(), 0600) == 0);
+    vx::ReloadProfile();
+    vx::ProfileSetAside told;
+    EXPECT_TRUE(FinishesWithin(kHangLimit, [&] { vx::TakeProfileSetAside(told); }, [&] { OpenOtherEnd(fifo, true); }));
+    EXPECT_TRUE(told.notRegular);
+    vx::ModalScript::Clear();
+    EXPECT_FALSE(vx::WriteProfileInt("Optionen", "Sprache", 1000));
+    EXPECT_EQ(vx::GetProfileInt("Optionen", "Sprache", -1), 1000u);
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    struct stat st {};
+    EXPECT_TRUE(lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    std::remove(fifo.c_str());
     vx::ReloadProfile();
 }

@@ -1,6 +1,7 @@
 // Files written beside their target and renamed over it: a write that fails
 // halfway leaves the old file whole and no stray temporary file, and says why.
 #include "platform/SafeFile.h"
+#include "tests/support/Bounded.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
@@ -134,4 +135,29 @@ TEST_F(SafeFile, FoldersMissingFoldersAndLinks)
     EXPECT_STREQ(got, "abc");
     lstat(fifo.c_str(), &st);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// A pipe is opened without waiting for its reader: one that nobody reads,
+// or whose reader leaves midway, is a failure with its cause, and the
+// program lives on (no SIGPIPE).
+TEST_F(SafeFile, APipeWithoutAReaderIsToldAndNeverWaitedFor)
+{
+    const std::string fifo = dir + "/nobody-reads";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const CString noReader = CString(fifo + ": ") + vx::FileReasonTexts{}.noReader;
+    CString error;
+    bool written = true;
+    EXPECT_TRUE(FinishesWithin(kHangLimit, [&] { written = vx::WriteFileSafely(fifo.c_str(), "abc", 3, &error); },
+                               [&] { OpenOtherEnd(fifo, false); }));
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, noReader);
+    EXPECT_TRUE(vx::CanWriteFile(fifo.c_str())) << "checked without opening it";
+
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    vx::SafeFileWriter file(fifo.c_str());
+    ASSERT_FALSE(file.Failed());
+    close(reader);
+    EXPECT_FALSE(file.Write(std::string(1 << 20, 'x').c_str(), 1 << 20));
+    EXPECT_EQ(file.ErrorMessage(), noReader);
 }

@@ -137,6 +137,12 @@ CPageSharedState CMyPropertyPage::GetSharedState() const
     return s;
 }
 
+bool CMyPropertyPage::IsPortOnline() const
+{
+    const CPortMan* port = TargetPort(CurrentChannel());
+    return port && port->IsOnline();
+}
+
 CPortMan* CMyPropertyPage::TargetPort(int channel) const
 {
     if (!m_pChannelTable)

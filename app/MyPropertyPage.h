@@ -80,6 +80,8 @@ public:
     // connection mode 1, else record 0's. Null when there is none (the byte
     // is then dropped).
     CPortMan* TargetPort(int channel) const;
+    // Whether the current channel's port is there and on line.
+    bool IsPortOnline() const;
     // The receive text an answer lands in: text [current channel] in
     // connection mode 1, else text 0 (a channel beyond the four texts uses
     // text 0 as well). Null before the page is wired.

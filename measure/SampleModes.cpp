@@ -26,9 +26,8 @@ SampleModeInfo LookupSampleMode(BYTE sampleMode, BYTE autoRate)
 
 bool SampleModeKnown(BYTE sampleMode, BYTE autoRate)
 {
-    if (sampleMode == 8)
-        return autoRate >= 2 && autoRate <= 8;
-    return sampleMode % 4 == 0 && sampleMode <= 20;
+    // Only what the table does not know reads as "SCI aus".
+    return LookupSampleMode(sampleMode, autoRate).stream != StreamKind::None;
 }
 
 RefreshView DecideRefreshView(double stepX, double followPoints, double lastX)

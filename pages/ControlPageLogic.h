@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/DeviceCommands.h"
+#include "pages/VersionLine.h"
 
 struct ControlKeySequence {
     int controlId;
@@ -55,10 +56,9 @@ public:
     // The wait for the answer's first byte (after 'V' or the keys' late
     // lines): a slow device answers after several hundred milliseconds.
     static constexpr UINT kVersionWaitMs = 1000;
-    // The whole version stage, from 'V': a device that keeps sending
-    // display lines must not keep the page from its display.
+    // The whole version stage (kVersionStageCapMs) runs on this timer.
     static constexpr UINT kVersionCapTimerId = 2;
-    static constexpr UINT kVersionCapMs = 3000;
+    static constexpr UINT kVersionCapMs = kVersionStageCapMs;
     // The echoes of the home keys (10 bytes per key) before 'V' goes out,
     // and before the display is trusted again.
     static constexpr unsigned kEchoBytes = 50;

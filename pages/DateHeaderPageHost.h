@@ -27,11 +27,7 @@ public:
     {
         AfxMessageBox(m_page.LoadLanguageText(germanTextId), MB_OK | MB_ICONERROR);
     }
-    bool IsPortOnline() override
-    {
-        const CPortMan* port = m_page.TargetPort(m_page.CurrentChannel());
-        return port && port->IsOnline();
-    }
+    bool IsPortOnline() override { return m_page.IsPortOnline(); }
     bool IsShown() override { return m_page.IsWindow() && m_page.IsWindowVisible(); }
 
 private:

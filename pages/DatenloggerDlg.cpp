@@ -203,10 +203,6 @@ void CDatenloggerDlg::Host::ShowTexts()
 // Every box of the read-out reports a failure.
 void CDatenloggerDlg::Host::ShowBox(const CString& text) { AfxMessageBox(text, MB_OK | MB_ICONERROR); }
 
-bool CDatenloggerDlg::Host::IsPortOnline()
-{
-    const CPortMan* port = m_dlg.TargetPort(m_dlg.CurrentChannel());
-    return port && port->GetPortState() == PORTSTATE_ONLINE;
-}
+bool CDatenloggerDlg::Host::IsPortOnline() { return m_dlg.IsPortOnline(); }
 
 CString CDatenloggerDlg::Host::LanguageText(UINT germanId) { return vx::LoadText(germanId, m_dlg.LanguageOffset()); }

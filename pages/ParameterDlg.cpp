@@ -77,7 +77,7 @@ void CParameterDlg::RefreshPage()
 {
     // The main dialog refreshes the shown page when its port goes away: a
     // read or send in progress ends here, and says so.
-    if (m_Read.IsRunning() && !PortOnline())
+    if (m_Read.IsRunning() && !IsPortOnline())
         Perform(m_Read.PortLost());
     else
         ShowState();
@@ -95,13 +95,7 @@ void CParameterDlg::ShowState()
     EnableMenuItemOfMain(WM_ENABLE_PRINT, m_Read.PrintAllowed() == 1);
 }
 
-bool CParameterDlg::PortOnline() const
-{
-    const CPortMan* port = TargetPort(CurrentChannel());
-    return port && port->IsOnline();
-}
-
-bool CParameterDlg::SendInReach() const { return m_Read.ReadComplete() && !m_Read.IsRunning() && PortOnline(); }
+bool CParameterDlg::SendInReach() const { return m_Read.ReadComplete() && !m_Read.IsRunning() && IsPortOnline(); }
 
 void CParameterDlg::ShowButtons(bool show)
 {
@@ -290,7 +284,7 @@ void CParameterDlg::Perform(const CParameterRead::Actions& actions)
             m_Read.RowWritten(static_cast<int>(a.id), written);
             break;
         }
-        case A::EndSend: Perform(m_Read.SendEnded(PortOnline())); break;
+        case A::EndSend: Perform(m_Read.SendEnded(IsPortOnline())); break;
         }
     }
 }

@@ -76,7 +76,6 @@ private:
     void Perform(const CParameterRead::Actions& actions);
     void ShowButtons(bool show);
     void RunSend();
-    bool PortOnline() const;
     // Buttons and File items from the state of the read and the port.
     void ShowState();
 

@@ -88,11 +88,7 @@ CParameterRead::Actions CParameterRead::StartPreRead() { return Start(false); }
 CParameterRead::Actions CParameterRead::Start(bool intoForm)
 {
     Actions out;
-    m_before.version = m_version;
-    for (int i = 0; i < kFactoryWordCount; ++i) {
-        m_before.words[i] = m_words[i];
-        m_before.wordTexts[i] = m_wordTexts[i];
-    }
+    m_before.device = Words();
     for (int r = 0; r < kParameterRows; ++r) {
         m_before.rows[r] = m_rows[r];
         m_before.records[r] = m_records[r];
@@ -339,11 +335,7 @@ void CParameterRead::DecideRowRecord(Actions& out, const CString& record)
     } else {
         m_holdsTable = true;
         m_complete = true;
-        m_base.version = m_version;
-        for (int i = 0; i < kFactoryWordCount; ++i) {
-            m_base.words[i] = m_words[i];
-            m_base.wordTexts[i] = m_wordTexts[i];
-        }
+        m_base = Words();
     }
     m_printAllowed = 1;
     out.push_back(Make(Action::RefreshPage));
@@ -352,12 +344,27 @@ void CParameterRead::DecideRowRecord(Actions& out, const CString& record)
 bool CParameterRead::SameDeviceAsBase() const
 {
     // A pre-read stands on the complete read that put the send in reach.
-    if (!m_complete || m_version != m_base.version)
-        return false;
-    for (int i = 0; i < kFactoryWordCount; ++i)
-        if (m_words[i] != m_base.words[i] || m_wordTexts[i] != m_base.wordTexts[i])
-            return false;
-    return true;
+    return m_complete && Words() == m_base;
+}
+
+CParameterRead::DeviceWords CParameterRead::Words() const
+{
+    DeviceWords w;
+    w.version = m_version;
+    for (int i = 0; i < kFactoryWordCount; ++i) {
+        w.words[i] = m_words[i];
+        w.wordTexts[i] = m_wordTexts[i];
+    }
+    return w;
+}
+
+void CParameterRead::SetWords(const DeviceWords& w)
+{
+    m_version = w.version;
+    for (int i = 0; i < kFactoryWordCount; ++i) {
+        m_words[i] = w.words[i];
+        m_wordTexts[i] = w.wordTexts[i];
+    }
 }
 
 void CParameterRead::AnswerTimeout(Actions& out)
@@ -410,11 +417,7 @@ void CParameterRead::EndEarly(Actions& out, EndReason reason)
         // Before its first row a read has changed only the version and the
         // words; a pre-read also the device's columns. The form keeps the
         // user's edits over the read they were made on.
-        m_version = m_before.version;
-        for (int i = 0; i < kFactoryWordCount; ++i) {
-            m_words[i] = m_before.words[i];
-            m_wordTexts[i] = m_before.wordTexts[i];
-        }
+        SetWords(m_before.device);
         for (int r = 0; r < kParameterRows; ++r) {
             m_rows[r].type = m_before.rows[r].type;
             m_rows[r].p0 = m_before.rows[r].p0;

@@ -33,6 +33,7 @@
 #pragma once
 
 #include "pages/ParameterCodec.h"
+#include "pages/VersionLine.h"
 #include "platform/CString.h"
 #include "platform/Types.h"
 
@@ -86,9 +87,7 @@ public:
     // Quiet time after which a row record of 20 bytes or more is complete;
     // well above the byte time of a slow line.
     static constexpr UINT kSettleMs = 50;
-    // The whole version stage, from 'V': a device that keeps sending display
-    // lines must not hold the page without its buttons.
-    static constexpr UINT kVersionCapMs = 3000;
+    static constexpr UINT kVersionCapMs = kVersionStageCapMs;
     // Texts (German ids; + language offset).
     static constexpr UINT kTimeoutTextId = 5198;
     static constexpr UINT kPreReadLostTextId = 5182;  // pre-read cut: nothing written
@@ -188,21 +187,22 @@ private:
     void Box(Actions& out, const CString& text, UINT id) const;
     CString Load(UINT id) const;
 
+    // The version and factory words a read got.
+    struct DeviceWords {
+        CString version;
+        WORD words[kFactoryWordCount] = {};
+        CString wordTexts[kFactoryWordCount];
+        bool operator==(const DeviceWords&) const = default;
+    };
+    DeviceWords Words() const;
+    void SetWords(const DeviceWords& w);
     // What a read changes before its first row, and a pre-read in all;
     // put back when it ends early or its answers differ.
     struct Snapshot {
-        CString version;
-        WORD words[kFactoryWordCount] = {};
-        CString wordTexts[kFactoryWordCount];
+        DeviceWords device;
         ParameterRowTexts rows[kParameterRows];
         ParameterRowRecord records[kParameterRows];
         bool complete = false;
-    };
-    // What the last complete read into the form got besides its rows.
-    struct Base {
-        CString version;
-        WORD words[kFactoryWordCount] = {};
-        CString wordTexts[kFactoryWordCount];
     };
 
     ParameterTextLoader m_load;
@@ -215,7 +215,7 @@ private:
     bool m_graceUsed = false; // the row's time was stretched once for its quiet
     CString m_work;
     Snapshot m_before;
-    Base m_base;
+    DeviceWords m_base; // what the last complete read into the form got besides its rows
 
     CString m_version = "na";
     WORD m_words[kFactoryWordCount] = {};

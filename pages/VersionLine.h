@@ -13,6 +13,9 @@
 
 // A line without its end this long is taken as the answer, cut here.
 constexpr int kVersionLineCap = 256;
+// The whole wait for the answer, from 'V': a device that keeps sending
+// display lines must not hold a page without its buttons or display.
+constexpr unsigned kVersionStageCapMs = 3000;
 
 struct VersionLineScan {
     int begin = 0; // where the answer starts, or what may still become it

@@ -118,8 +118,7 @@ void SetPrintFailureTexts(const PrintFailureTexts& texts);
 CString PrintFailureMessage(PrintProblem problem, const CString& file = {}, const CString& detail = {});
 
 // Whether pdf is a whole document as a PDF writer leaves it: it ends in its
-// trailer, and the cross-reference table the trailer points to, and every
-// object the table lists, stand where the table says. A document cut short
-// or missing a piece anywhere fails.
+// trailer, and the cross-reference table stands where the trailer says. A
+// document cut short, or missing a piece before its table, fails.
 bool IsCompletePdf(std::string_view pdf);
 } // namespace vx

@@ -1,6 +1,5 @@
 #include "pages/ControlPageLogic.h"
 
-#include "pages/VersionLine.h"
 
 const ControlKeySequence kControlKeySequences[11] = {
     {1028, 5159, "k"},

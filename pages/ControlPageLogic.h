@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/DeviceCommands.h"
-#include "pages/VersionLine.h"
+#include "app/DeviceAnswers.h"
 
 struct ControlKeySequence {
     int controlId;

@@ -1,6 +1,5 @@
 #include "pages/ParameterRead.h"
 
-#include "pages/VersionLine.h"
 
 namespace {
 

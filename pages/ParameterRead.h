@@ -14,7 +14,7 @@
 //
 // Every answer is taken by its own layout, never by how the line cut it:
 // the version is the first line ending in its digits (the home keys'
-// display lines before it are passed over, see VersionLine.h), the factory
+// display lines before it are passed over, see app/DeviceAnswers.h), the factory
 // words are the 16 bytes after it, a row record is the last 20 bytes once
 // at least 20 came and the line went quiet (its last two bytes are not
 // read, whatever the device puts there). Bytes beyond a decided version or
@@ -32,8 +32,8 @@
 // changed and writes nothing.
 #pragma once
 
+#include "app/DeviceAnswers.h"
 #include "pages/ParameterCodec.h"
-#include "pages/VersionLine.h"
 #include "platform/CString.h"
 #include "platform/Types.h"
 

@@ -1,0 +1,60 @@
+// The shapes of the device's answers that more than one conversation meets,
+// each taken by one rule for the whole program: the 20-byte sensor record
+// (the measure start's 'C' and the parameter read's 'f' rows), the version
+// line ('V' on the measure, control and parameter pages) and a text answer
+// up to its ETX ('d' on the measure and company header pages, the logger's
+// header). What a conversation then reads of an answer is its own.
+#pragma once
+
+#include "platform/CString.h"
+#include "platform/Types.h"
+
+// An answer of fixed length has no end mark, and stray bytes (a key's late
+// display line, a line end) may come before it: it is complete once at
+// least its length has come and the line has been quiet this long, and it
+// is its last bytes. Well above the byte time of a slow line.
+constexpr UINT kFixedAnswerQuietMs = 50;
+// The last length bytes of received, or false while fewer came.
+bool TakeFixedLengthAnswer(const CString& received, int length, CString& answer);
+
+// The sensor record: name, nominal value, unit, type and decimals, 0 % and
+// 100 % points. Bytes 18-19 are not read, whatever the device puts there.
+constexpr int kSensorRecordBytes = 20;
+struct SensorRecord {
+    CString name;              // bytes 0-7 as they stand
+    BYTE nominal[2] = {};      // bytes 8-9: four BCD nibbles, high nibble of byte 8 first
+    CString unit;              // bytes 10-12 as they stand
+    BYTE typeAndDecimals = 0;  // byte 13: high nibble type, low nibble decimals code
+    BYTE zeroPoint[2] = {};    // bytes 14-15, high byte first
+    BYTE fullPoint[2] = {};    // bytes 16-17, high byte first
+};
+// Splits record into its fields; bytes it does not hold read as zero (and
+// as nothing in the texts).
+SensorRecord SplitSensorRecord(const CString& record);
+
+// The answer to 'V' is one line that ends in the version digits
+// ("VX35 H2 105" CR LF). Every menu key the device gets answers with a
+// line of its own (its display text; on the measuring screen ESC answers
+// with a lone CR LF), and on a slow line those, or the line end after an
+// earlier answer, may still be arriving when 'V' goes out. A complete line
+// that does not end in a digit is such a line and is passed over, so the
+// answer is found by its own layout wherever the reader cut the bytes.
+//
+// A line without its end this long is taken as the answer, cut here.
+constexpr int kVersionLineCap = 256;
+// The whole wait for the answer, from 'V': a device that keeps sending
+// display lines must not hold a page without its buttons or display.
+constexpr unsigned kVersionStageCapMs = 3000;
+struct VersionLineScan {
+    int begin = 0; // where the answer starts, or what may still become it
+    int end = -1;  // just past the answer; -1 while it is not complete
+};
+// Scans text (everything received since 'V') from its start.
+VersionLineScan ScanVersionLine(const CString& text);
+
+// A text answer ('d', the logger's header) runs up to its first ETX; what
+// follows is not part of it. The index of that ETX at or after from, or -1.
+int FindAnswerEtx(const CString& received, int from = 0);
+// The device opens some text answers with a line end: removed when it is
+// there, and only then.
+CString WithoutLeadingCrLf(const CString& text);

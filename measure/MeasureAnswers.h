@@ -3,15 +3,16 @@
 // and the version ('V'). They never read beyond the bytes they are given:
 // missing bytes read as zero.
 //
-// Each answer also has a layout it must fit before it is decoded: its
-// length, its line end and fields in their ranges. A stray byte before an
-// answer, or the tail of a key's display line, shifts every field by one
-// and would still decode to plausible nonsense (a unit "\0kN", values a
-// thousand times too large, a measuring device shown as "SCI aus"); an
-// answer that does not fit is not the device's answer and is never decoded.
+// An answer is found by where it starts and ends, never refused for what
+// it holds: 'C' and 'E' are the last bytes of their length once the line
+// went quiet (a stray byte before them is passed over), 'd' runs up to its
+// ETX and 'V' is its version line (app/DeviceAnswers.h). What the fields
+// hold is decoded as it stands: a type nibble above 9 reads as type 0, an
+// unknown decimals code as divisor 1, an unknown sample mode as "SCI aus".
 #pragma once
 
 #include "app/ChannelRecord.h"
+#include "app/DeviceAnswers.h"
 #include "platform/CString.h"
 #include "platform/Types.h"
 
@@ -22,8 +23,10 @@
 // shows whole numbers (FormatValueText), so values stay finite and visible.
 using MeasureRecord = ChannelRecord;
 
-constexpr int kSensorAnswerBytes = 20;
+constexpr int kSensorAnswerBytes = kSensorRecordBytes;
 constexpr int kStatusLongAnswerBytes = 12;
+// A version answer without its line end is taken, once the line went
+// quiet, when at least this long.
 constexpr int kVersionAnswerBytes = 6;
 // A sensor whose 0 % and 100 % points lie closer than this is refused.
 constexpr int kMinPointSpan = 10;
@@ -50,31 +53,17 @@ struct SensorAnswer {
     int fullPoint = 0;
     bool refused = false;
 };
-SensorAnswer DecodeAnswer(std::string_view answer);
+SensorAnswer DecodeAnswer(const CString& answer);
 // Stores what a sensor answer names; the two points are only checked.
 void ApplySensorAnswer(const SensorAnswer& sensor, MeasureRecord& record);
 
-// Bytes 2..5 into the four status bytes.
+// Bytes 2..5 into the four status bytes, as they are.
 void DecodeStatusLong(std::string_view answer, MeasureRecord& record);
 
 // Variant 700 whatever the text says; the firmware version is the number in
 // the first three of the last five characters.
 void DecodeVersion(std::string_view answer, MeasureRecord& record);
 
-// The 'd' answer without a leading CR LF and without its first ETX.
+// The 'd' answer up to its first ETX (all of it when it has none), without
+// a leading CR LF.
 CString ExtractHeaderAnswer(const CString& receiveText);
-
-// The first kSensorAnswerBytes of answer: a text name, four BCD digits, a
-// text unit, a sensor type digit with a decimals code the table knows,
-// points in their sensor type's encoding, then CR LF.
-bool SensorAnswerFits(std::string_view answer);
-// The first kStatusLongAnswerBytes: a sample mode (and, in AUTO, a rate)
-// the mode table knows, then CR LF.
-bool StatusLongAnswerFits(std::string_view answer);
-// The 'd' answer up to its first ETX (or all of it, when it has none)
-// starts with CR LF.
-bool HeaderAnswerFits(std::string_view answer);
-// The 'V' answer up to its first line feed: at least kVersionAnswerBytes
-// long, ending in three version digits and CR LF (the digits the decoder
-// reads).
-bool VersionAnswerFits(std::string_view line);

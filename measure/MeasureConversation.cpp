@@ -147,10 +147,10 @@ void CMeasureConversation::OnDataReceived(int byteCount)
     switch (m_answerStep) {
     case AnswerStep::Ignore: OnAnswerIgnore(); break;
     case AnswerStep::Settle: OnSettleData(n); break;
-    case AnswerStep::Sensor: OnSensorAnswer(n); break;
-    case AnswerStep::StatusLong: OnStatusLongAnswer(n); break;
+    case AnswerStep::Sensor: OnFixedLengthAnswer(n, kSensorAnswerBytes); break;
+    case AnswerStep::StatusLong: OnFixedLengthAnswer(n, kStatusLongAnswerBytes); break;
     case AnswerStep::Header: OnHeaderAnswer(n, false); break;
-    case AnswerStep::Version: OnVersionAnswer(n); break;
+    case AnswerStep::Version: OnVersionAnswer(n, false); break;
     case AnswerStep::Collect: OnCollectAnswer(n); break;
     case AnswerStep::FastStream: ParseFast(); break;
     case AnswerStep::SlowStream: ParseSlow(); break;
@@ -172,6 +172,7 @@ void CMeasureConversation::OnTimer(UINT id)
     case TimerStep::None: break;
     case TimerStep::RequestSensor: StepRequestSensor(); break;
     case TimerStep::AnswerTimeout: OnAnswerTimeout(); break;
+    case TimerStep::AnswerSettled: OnAnswerSettled(); break;
     case TimerStep::StartDevice: StepStartDevice(); break;
     case TimerStep::StartWaitEnds: StepStartWaitEnds(); break;
     case TimerStep::BeginWhenQuiet:
@@ -193,8 +194,9 @@ void CMeasureConversation::OnTimerCap()
             StepRequestSensor(); // says the port is off
         else
             AnswerFailed();
-    } else if (m_timerStep == TimerStep::AnswerTimeout) {
-        // An answer still growing at the cap has not come as it must.
+    } else if (m_timerStep == TimerStep::AnswerTimeout || m_timerStep == TimerStep::AnswerSettled) {
+        // An answer still growing at the cap, or a line that never went
+        // quiet after it, has not come as it must.
         AnswerFailed();
     } else if (m_timerStep == TimerStep::BeginWhenQuiet) {
         m_host.KillTimer(kTimerId);
@@ -209,26 +211,29 @@ void CMeasureConversation::OnSettleData(int n)
     AnswerGrew(n);
 }
 
-void CMeasureConversation::SendRequest(char command, AnswerStep step, const CString& carry)
+void CMeasureConversation::SendRequest(char command, AnswerStep step)
 {
-    m_host.ReceiveText() = carry;
+    m_host.ReceiveText().Empty();
     m_nAnswerBytes = 0;
     ArmTimer(TimerStep::AnswerTimeout, kAnswerTimeoutMs);
     m_host.SetTimer(kCapTimerId, kAnswerCapMs);
     m_strAnswer.Empty();
     m_answerStep = step;
     m_host.SendCommandByte(command);
-    if (!carry.IsEmpty() && m_answerStep == step)
-        OnDataReceived(carry.GetLength());
 }
 
 void CMeasureConversation::AnswerGrew(int n)
 {
+    if (n <= 0)
+        return;
     // A slow line: the time-out counts silence, not the whole answer.
-    const bool countsSilence = m_timerStep == TimerStep::AnswerTimeout || m_timerStep == TimerStep::RequestSensor
-        || m_timerStep == TimerStep::BeginWhenQuiet;
-    if (n > 0 && countsSilence)
-        m_host.SetTimer(kTimerId, kAnswerTimeoutMs);
+    switch (m_timerStep) {
+    case TimerStep::AnswerTimeout:
+    case TimerStep::RequestSensor:
+    case TimerStep::BeginWhenQuiet: m_host.SetTimer(kTimerId, kAnswerTimeoutMs); break;
+    case TimerStep::AnswerSettled: m_host.SetTimer(kTimerId, kFixedAnswerQuietMs); break;
+    default: break;
+    }
 }
 
 void CMeasureConversation::EndAnswer()
@@ -250,21 +255,37 @@ void CMeasureConversation::StepRequestSensor()
     SendRequest(DeviceCmd::SensorParameters, AnswerStep::Sensor);
 }
 
-void CMeasureConversation::OnSensorAnswer(int n)
+void CMeasureConversation::OnFixedLengthAnswer(int n, int length)
 {
     m_nAnswerBytes += static_cast<unsigned>(n);
-    if (m_nAnswerBytes < kSensorAnswerBytes) {
+    // Whole once its length came; what comes before the line goes quiet
+    // still moves it (a stray byte before it is passed over, as its last
+    // bytes are taken).
+    if (m_timerStep == TimerStep::AnswerTimeout && m_host.ReceiveText().GetLength() >= length)
+        ArmTimer(TimerStep::AnswerSettled, kFixedAnswerQuietMs);
+    else
         AnswerGrew(n);
+}
+
+void CMeasureConversation::OnAnswerSettled()
+{
+    const bool sensor = m_answerStep == AnswerStep::Sensor;
+    CString answer;
+    if (!TakeFixedLengthAnswer(m_host.ReceiveText(), sensor ? kSensorAnswerBytes : kStatusLongAnswerBytes, answer)) {
+        AnswerFailed(); // emptied under it: nothing whole to take
         return;
     }
     EndAnswer();
-    m_strAnswer = m_host.ReceiveText();
-    if (!SensorAnswerFits(m_strAnswer.str())) {
-        AnswerFailed();
-        return;
-    }
-    const CString carry = m_strAnswer.Mid(kSensorAnswerBytes);
-    const SensorAnswer sensor = DecodeAnswer(m_strAnswer.str());
+    m_strAnswer = answer;
+    if (sensor)
+        OnSensorAnswer(answer);
+    else
+        OnStatusLongAnswer(answer);
+}
+
+void CMeasureConversation::OnSensorAnswer(const CString& answer)
+{
+    const SensorAnswer sensor = DecodeAnswer(answer);
     if (sensor.refused) {
         m_answerStep = AnswerStep::Ignore;
         m_host.ShowBox(MeasureText::kSensorRefused, CString());
@@ -272,72 +293,57 @@ void CMeasureConversation::OnSensorAnswer(int n)
         return;
     }
     ApplySensorAnswer(sensor, m_rec);
-    SendRequest(DeviceCmd::StatusLong, AnswerStep::StatusLong, carry);
+    SendRequest(DeviceCmd::StatusLong, AnswerStep::StatusLong);
 }
 
-void CMeasureConversation::OnStatusLongAnswer(int n)
+void CMeasureConversation::OnStatusLongAnswer(const CString& answer)
 {
-    m_nAnswerBytes += static_cast<unsigned>(n);
-    if (m_nAnswerBytes < kStatusLongAnswerBytes) {
-        AnswerGrew(n);
-        return;
-    }
-    EndAnswer();
-    m_strAnswer = m_host.ReceiveText();
-    if (!StatusLongAnswerFits(m_strAnswer.str())) {
-        AnswerFailed();
-        return;
-    }
-    DecodeStatusLong(m_strAnswer.str(), m_rec);
-    SendRequest(DeviceCmd::ReadHeader, AnswerStep::Header, m_strAnswer.Mid(kStatusLongAnswerBytes));
+    // Copied as they are: a mode the table does not know reads as "SCI aus".
+    DecodeStatusLong(answer.str(), m_rec);
+    SendRequest(DeviceCmd::ReadHeader, AnswerStep::Header);
 }
 
 void CMeasureConversation::OnHeaderAnswer(int n, bool timedOut)
 {
     // The header may come in pieces: it is complete at its ETX, or when the
-    // line went quiet after some of it came.
+    // line went quiet after some of it came. Whatever follows its ETX is
+    // neither the header's nor the version's: 'V' has not gone out yet.
     m_nAnswerBytes += static_cast<unsigned>(n);
     CString& rx = m_host.ReceiveText();
-    const int etx = rx.Find(DeviceCmd::Etx);
-    const int end = etx < 0 ? rx.GetLength() : etx + 1;
-    // Told by its first two bytes, long before its end.
-    const bool complete = timedOut || etx >= 0;
-    if ((complete || end >= 2) && !HeaderAnswerFits(std::string_view(rx.str()).substr(0, static_cast<size_t>(end)))) {
-        AnswerFailed();
-        return;
-    }
-    if (!complete) {
+    if (FindAnswerEtx(rx) < 0 && !timedOut) {
         AnswerGrew(n);
         return;
     }
     EndAnswer();
-    const CString carry = rx.Mid(end);
-    m_strHeader = ExtractHeaderAnswer(rx.Left(end));
+    m_strHeader = ExtractHeaderAnswer(rx);
     rx.Empty();
-    SendRequest(DeviceCmd::Version, AnswerStep::Version, carry);
+    SendRequest(DeviceCmd::Version, AnswerStep::Version);
 }
 
-void CMeasureConversation::OnVersionAnswer(int n)
+void CMeasureConversation::OnVersionAnswer(int n, bool timedOut)
 {
     m_nAnswerBytes += static_cast<unsigned>(n);
-    CString& rx = m_host.ReceiveText();
-    // The answer ends at its first line feed; what follows it is not the
-    // version's, however the bytes were cut. Without its line end the
-    // digits cannot be told, so silence or the cap make it a time-out.
-    const int lf = rx.Find('\n');
-    if (lf < 0) {
+    const CString& rx = m_host.ReceiveText();
+    // The version line, past whatever lines came late before it; without
+    // its line end, what may still become it once the line went quiet.
+    const VersionLineScan line = ScanVersionLine(rx);
+    if (line.end >= 0) {
+        TakeVersion(rx.Mid(line.begin, line.end - line.begin));
+    } else if (!timedOut) {
         AnswerGrew(n);
-        return;
-    }
-    EndAnswer();
-    const CString line = rx.Left(lf + 1);
-    if (!VersionAnswerFits(line.str())) {
+    } else if (rx.GetLength() - line.begin >= kVersionAnswerBytes) {
+        TakeVersion(rx.Mid(line.begin));
+    } else {
         AnswerFailed();
-        return;
     }
+}
+
+void CMeasureConversation::TakeVersion(const CString& line)
+{
+    EndAnswer();
     DecodeVersion(line.str(), m_rec);
     m_rec.m_bIdentified = 1;
-    rx.Empty();
+    m_host.ReceiveText().Empty();
     m_strAnswer.Empty();
     m_answerStep = AnswerStep::Ignore;
     ArmTimer(TimerStep::StartDevice, kHandOverMs);
@@ -347,12 +353,13 @@ void CMeasureConversation::OnAnswerTimeout()
 {
     m_host.KillTimer(kCapTimerId);
     // The header has no length of its own: some of it and then silence is
-    // all of it.
-    if (m_answerStep == AnswerStep::Header && m_nAnswerBytes > 0) {
+    // all of it. A version line without its end is decided on silence.
+    if (m_answerStep == AnswerStep::Header && m_nAnswerBytes > 0)
         OnHeaderAnswer(0, true);
-        return;
-    }
-    AnswerFailed();
+    else if (m_answerStep == AnswerStep::Version)
+        OnVersionAnswer(0, true);
+    else
+        AnswerFailed();
 }
 
 void CMeasureConversation::AnswerFailed()

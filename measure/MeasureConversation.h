@@ -6,9 +6,10 @@
 // port, the clock, the chart and the controls.
 //
 // 'C' goes out only once the line has been quiet after the ESC (its display
-// line is not part of any answer), and each answer is decoded only when it
-// fits its layout (MeasureAnswers.h); one that does not is that request's
-// time-out, so the page never shows what a shifted answer would decode to.
+// line is not part of any answer). Each answer is taken by where it starts
+// and ends (MeasureAnswers.h): 'C' and 'E' as their last bytes once the
+// line went quiet, 'd' up to its ETX, 'V' as its version line. An answer
+// that never completes is its request's time-out.
 #pragma once
 
 #include "app/DeviceCommands.h"
@@ -93,10 +94,12 @@ public:
     // Settle: Start's ESC went out; its display line may still be coming.
     enum class AnswerStep { Ignore, Settle, Sensor, StatusLong, Header, Version, Collect, FastStream, SlowStream };
     // BeginWhenQuiet: the last 250 ms of the start wait, which count silence.
+    // AnswerSettled: a fixed-length answer came whole; the line must go quiet.
     enum class TimerStep {
         None,
         RequestSensor,
         AnswerTimeout,
+        AnswerSettled,
         StartDevice,
         StartWaitEnds,
         BeginWhenQuiet,
@@ -135,21 +138,25 @@ public:
     double GetLastX() const { return m_dLastX; }
 
 private:
-    // carry: bytes that came after the previous answer was complete; they
-    // start this one, as they would have had the reader cut them off.
-    void SendRequest(char command, AnswerStep step, const CString& carry = CString());
+    void SendRequest(char command, AnswerStep step);
     // Bytes came: a wait that counts silence (an answer's time-out, the
-    // quiet before 'C' and before measuring) starts over.
+    // quiet that closes 'C' or 'E', the quiet before 'C' and before
+    // measuring) starts over.
     void AnswerGrew(int n);
+    // 'C' and 'E': once length bytes came, the answer is complete when the
+    // line went quiet.
+    void OnFixedLengthAnswer(int n, int length);
+    void OnAnswerSettled();
     void EndAnswer();
     void CheckEndMark();
     void NoteEndMark(bool seen);
     void ArmTimer(TimerStep step, UINT ms);
     void StepRequestSensor();
-    void OnSensorAnswer(int n);
-    void OnStatusLongAnswer(int n);
+    void OnSensorAnswer(const CString& answer);
+    void OnStatusLongAnswer(const CString& answer);
     void OnHeaderAnswer(int n, bool timedOut);
-    void OnVersionAnswer(int n);
+    void OnVersionAnswer(int n, bool timedOut);
+    void TakeVersion(const CString& line);
     void OnAnswerTimeout();
     // The current request gets no answer that fits: "Timeout Channel 1",
     // then on to the start keys.

@@ -24,12 +24,6 @@ SampleModeInfo LookupSampleMode(BYTE sampleMode, BYTE autoRate)
     }
 }
 
-bool SampleModeKnown(BYTE sampleMode, BYTE autoRate)
-{
-    // Only what the table does not know reads as "SCI aus".
-    return LookupSampleMode(sampleMode, autoRate).stream != StreamKind::None;
-}
-
 RefreshView DecideRefreshView(double stepX, double followPoints, double lastX)
 {
     const double width = stepX * followPoints;

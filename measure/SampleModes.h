@@ -27,8 +27,6 @@ SampleModeInfo LookupSampleMode(BYTE sampleMode, BYTE autoRate);
 // measures. In the other modes it sends one when asked ('0', a key, a
 // trigger).
 inline bool DeviceSendsUnasked(BYTE sampleMode) { return sampleMode == 8; }
-// A mode the device reports (0, 4, ..., 20), in AUTO with a rate 2..8.
-bool SampleModeKnown(BYTE sampleMode, BYTE autoRate);
 
 // What a refresh with new data shows: the newest followWidth x units while
 // the series is longer than that, else the whole series 0..lastX.

@@ -84,11 +84,11 @@ bool DecodeRowRecord(const CString& record, const WORD words[kFactoryWordCount],
 {
     if (record.GetLength() < kRecordBytesUsed)
         return false;
-    const BYTE typeByte = ByteAt(record, 13);
-    rec.decimalsCode = typeByte & 0x0F;
-    rec.typeCode = typeByte & 0xF0;
-    rec.raw0 = WordAt(record, 14);
-    rec.raw100 = WordAt(record, 16);
+    const SensorRecord fields = SplitSensorRecord(record);
+    rec.decimalsCode = fields.typeAndDecimals & 0x0F;
+    rec.typeCode = fields.typeAndDecimals & 0xF0;
+    rec.raw0 = static_cast<WORD>(fields.zeroPoint[0] * 256 + fields.zeroPoint[1]);
+    rec.raw100 = static_cast<WORD>(fields.fullPoint[0] * 256 + fields.fullPoint[1]);
     switch (ParameterKindOfType(rec.typeCode)) {
     case ParameterKind::Aktiv:
         rec.factoryFirst = words[kAktivFirst];
@@ -108,9 +108,9 @@ bool DecodeRowRecord(const CString& record, const WORD words[kFactoryWordCount],
         break;
     }
 
-    texts.name = ParameterCutAtNul(record.Left(8));
-    texts.nominal = ParameterNominalText(ByteAt(record, 8), ByteAt(record, 9), rec.decimalsCode);
-    texts.unit = ParameterCutAtNul(record.Mid(10, 3));
+    texts.name = ParameterCutAtNul(fields.name);
+    texts.nominal = ParameterNominalText(fields.nominal[0], fields.nominal[1], rec.decimalsCode);
+    texts.unit = ParameterCutAtNul(fields.unit);
     texts.type = TypeTextFromCode(rec.typeCode, langOffset, load);
     texts.p0 = DecimalText(rec.raw0);
     texts.p100 = DecimalText(rec.raw100);

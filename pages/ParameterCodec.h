@@ -3,6 +3,7 @@
 // so the parameter page and its tests share one implementation.
 #pragma once
 
+#include "app/DeviceAnswers.h"
 #include "platform/CString.h"
 #include "platform/Types.h"
 
@@ -40,7 +41,7 @@ struct ParameterRowTexts {
 using ParameterTextLoader = std::function<CString(UINT id)>;
 
 constexpr int kParameterRows = 10;
-constexpr int kParameterRecordSize = 20;
+constexpr int kParameterRecordSize = kSensorRecordBytes;
 // Bytes a decoder really reads: 14 of 'W', 18 of a record.
 constexpr int kFactoryWordsUsed = 14;
 constexpr int kRecordBytesUsed = 18;

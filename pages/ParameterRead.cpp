@@ -289,8 +289,9 @@ void CParameterRead::ParseRowRecord(Actions& out)
 
 void CParameterRead::OnRecordSettled(Actions& out)
 {
-    if (m_handler == Handler::Row && m_work.GetLength() >= kParameterRecordSize)
-        DecideRowRecord(out, m_work.Right(kParameterRecordSize));
+    CString record;
+    if (m_handler == Handler::Row && TakeFixedLengthAnswer(m_work, kParameterRecordSize, record))
+        DecideRowRecord(out, record);
 }
 
 void CParameterRead::DecideRowRecord(Actions& out, const CString& record)

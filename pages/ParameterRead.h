@@ -84,9 +84,8 @@ public:
     // report may wait for the port's next hand-over.
     static constexpr UINT kSendCheckMs = 1000;
     static constexpr UINT kRecordWaitMs = 100;
-    // Quiet time after which a row record of 20 bytes or more is complete;
-    // well above the byte time of a slow line.
-    static constexpr UINT kSettleMs = 50;
+    // Quiet time after which a row record of 20 bytes or more is complete.
+    static constexpr UINT kSettleMs = kFixedAnswerQuietMs;
     static constexpr UINT kVersionCapMs = kVersionStageCapMs;
     // Texts (German ids; + language offset).
     static constexpr UINT kTimeoutTextId = 5198;

@@ -108,7 +108,8 @@ TEST(OtherAnswers, StatusLongVersionAndHeader)
 
     EXPECT_EQ(ExtractHeaderAnswer("\r\nABC\x03"), "ABC");
     EXPECT_EQ(ExtractHeaderAnswer("\n\rABC\x03"), "\n\rABC");
-    EXPECT_EQ(ExtractHeaderAnswer("A\x03" "B\x03"), "AB\x03");
+    EXPECT_EQ(ExtractHeaderAnswer("A\x03" "B\x03"), "A");
+    EXPECT_EQ(ExtractHeaderAnswer("\r\nNo end"), "No end");
 }
 
 TEST(SampleModes, TableRows)

@@ -63,20 +63,21 @@ TEST_F(Fixture, HappyPathBytesTimingsAndPcRequests)
 {
     conv.OnStart();
     EXPECT_FALSE(host.tabsEnabled);
-    host.RunUntil(3600);
+    host.RunUntil(3700);
 
     ASSERT_GE(host.sent.size(), 12u);
     EXPECT_EQ(host.SentText().substr(0, 12), "nCEdVnnnnnkk");
-    const std::vector<UINT> expected = {0, 275, 300, 325, 350, 385, 410, 435, 460, 485, 510, 535};
+    // 'C' and 'E' are whole 50 ms after their last byte, when the line stayed quiet.
+    const std::vector<UINT> expected = {0, 275, 350, 425, 450, 485, 510, 535, 560, 585, 610, 635};
     const std::vector<UINT> times = host.SentTimes();
     EXPECT_EQ(std::vector<UINT>(times.begin(), times.begin() + 12), expected);
 
-    // Measuring began at 3560; then one '0' every 10 ms.
+    // Measuring began at 3660; then one '0' every 10 ms.
     const std::string rest = host.SentText().substr(12);
     EXPECT_EQ(rest, std::string(rest.size(), '0'));
     ASSERT_EQ(rest.size(), 4u);
-    EXPECT_EQ(host.sent[12].t, 3570u);
-    EXPECT_EQ(host.sent[15].t, 3600u);
+    EXPECT_EQ(host.sent[12].t, 3670u);
+    EXPECT_EQ(host.sent[15].t, 3700u);
 
     EXPECT_EQ(record.m_strSensorName, "SIMSENS1");
     EXPECT_EQ(record.m_iDeviceVariant, 700);
@@ -89,11 +90,11 @@ TEST_F(Fixture, HappyPathBytesTimingsAndPcRequests)
     EXPECT_TRUE(host.Logged("buttons-"));
 
     // Every answered request plots a point at x = n * 0.01.
-    host.RunUntil(5800);
+    host.RunUntil(5900);
     ASSERT_GT(host.points.size(), 200u);
     EXPECT_DOUBLE_EQ(host.points[0].second, 1.234);
     EXPECT_NEAR(host.points[100].first, 1.0, 1e-9);
-    EXPECT_EQ(host.valueText, "1.234 kN "); // shown at the first refresh, 5760
+    EXPECT_EQ(host.valueText, "1.234 kN "); // shown at the first refresh, 5860
 }
 
 TEST_F(Fixture, SensorAnswerInTwoChunksIsDecodedOnce)
@@ -103,10 +104,9 @@ TEST_F(Fixture, SensorAnswerInTwoChunksIsDecodedOnce)
     host.RunUntil(300); // 'C' left at 275
     host.Deliver(400, kSensor.substr(0, 12));
     host.Deliver(500, kSensor.substr(12));
-    host.RunUntil(520);
-    // The first chunk did not restart the 250 ms answer time-out.
-    EXPECT_EQ(SentUntil(520), "nCE");
-    EXPECT_EQ(host.sent[2].t, 500u);
+    host.RunUntil(560);
+    EXPECT_EQ(SentUntil(560), "nCE");
+    EXPECT_EQ(host.sent[2].t, 550u);
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(record.m_iNominal, 5000);
 }
@@ -195,13 +195,13 @@ TEST_F(Fixture, HeaderInPiecesIsGatheredUntilItsEnd)
 {
     answers.erase('d');
     conv.OnStart();
-    host.RunUntil(330); // 'd' sent at 325
-    host.Deliver(340, "\r\nQuorin ");
-    host.Deliver(380, "Test\x03"s);
-    host.RunUntil(400);
+    host.RunUntil(430); // 'd' sent at 425
+    host.Deliver(440, "\r\nQuorin ");
+    host.Deliver(480, "Test\x03"s);
+    host.RunUntil(500);
     EXPECT_EQ(conv.GetHeader(), "Quorin Test");
-    EXPECT_EQ(SentUntil(400), "nCEdV");
-    EXPECT_EQ(host.sent[4].t, 380u);
+    EXPECT_EQ(SentUntil(500), "nCEdV");
+    EXPECT_EQ(host.sent[4].t, 480u);
     EXPECT_EQ(record.m_iFirmwareVersion, 105);
 }
 
@@ -212,11 +212,11 @@ TEST_F(Fixture, SlowLineHeaderComesWholeUpToTheCap)
 {
     answers.erase('d');
     conv.OnStart();
-    host.RunUntil(330); // 'd' sent at 325
+    host.RunUntil(430); // 'd' sent at 425
     const std::string header = "\r\nQuorin Vandelwerk Pruefstand 7\x03"s;
     for (size_t i = 0; i < header.size(); ++i)
-        host.Deliver(UINT(340 + 10 * i), header.substr(i, 1));
-    host.RunUntil(1000);
+        host.Deliver(UINT(440 + 10 * i), header.substr(i, 1));
+    host.RunUntil(1100);
     EXPECT_EQ(conv.GetHeader(), "Quorin Vandelwerk Pruefstand 7");
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(record.m_iFirmwareVersion, 105);
@@ -233,13 +233,13 @@ TEST_F(Fixture, SlowLineHeaderComesWholeUpToTheCap)
             h.Deliver(t + 20, kStatusPc);
     };
     c.OnStart();
-    h.RunUntil(330);
-    h.Deliver(335, "\r\n");
-    for (UINT t = 340; t < 6000; t += 10)
+    h.RunUntil(430);
+    h.Deliver(435, "\r\n");
+    for (UINT t = 440; t < 6000; t += 10)
         h.Deliver(t, "x");
-    h.RunUntil(3340); // 3000 ms after 'd': never ended, never quiet
+    h.RunUntil(3440); // 3000 ms after 'd': never ended, never quiet
     EXPECT_EQ(c.GetHeader(), "");
-    EXPECT_EQ(h.boxes, std::vector<std::string>{"5198: 1@3325"});
+    EXPECT_EQ(h.boxes, std::vector<std::string>{"5198: 1@3425"});
     EXPECT_EQ(h.SentText().substr(0, 5), "nCEdn");
 }
 
@@ -278,35 +278,44 @@ TEST_F(Fixture, LineThatNeverGoesQuietAfterStartIsATimeout)
     EXPECT_EQ(host.SentText().substr(0, 8), "nnnnnnkk");
 }
 
-// An answer that does not fit its layout (a stray byte before it, a field
-// out of range, no line end) is never decoded: it is its request's
-// time-out, and the page goes on to the start keys.
-TEST_F(Fixture, AnswersThatDoNotFitAreTimeoutsAndNeverDecoded)
+// Answers are taken by where they start and end, never refused for what
+// they hold: a stray byte before 'C' or 'E' is passed over, a decimals code
+// the table does not know is divisor 1, a 'd' without its leading line end
+// is the header as it stands, and the line end after its ETX that comes
+// only once 'V' went out is passed over.
+TEST_F(Fixture, AnswersAreTakenByWhereTheyStartAndEnd)
 {
-    const std::pair<char, std::string> cases[] = {
-        {'C', "~" + kSensor},
-        {'C', "SIMSENS1\x50\x00kN \x07\x00\x00\x4E\x20\r\n"s}, // decimals code 7
-        {'E', "\x45\x4C\x02\x00\x08\x09\x00\x00\x00\x00\x0D\x0A"s}, // AUTO rate 9
-        {'d', "~" + kHeader},
-        {'V', "SIM 700 105"},
-    };
-    for (const auto& [letter, answer] : cases) {
-        answers = {{'C', kSensor}, {'E', kStatusPc}, {'d', kHeader}, {'V', kVersion}};
-        answers[letter] = answer;
-        record = MeasureRecord{};
-        host.boxes.clear();
-        host.ClearSent();
-        conv.OnStart();
-        host.Advance(4500);
-        const std::string asked = "n" + std::string("CEdV").substr(0, std::string("CEdV").find(letter) + 1);
-        ASSERT_FALSE(host.boxes.empty()) << answer;
-        EXPECT_EQ(host.boxes[0].substr(0, 7), "5198: 1") << answer;
-        EXPECT_EQ(host.SentText().substr(0, asked.size() + 7), asked + "nnnnnkk") << answer;
-        EXPECT_EQ(record.m_strUnit.IsEmpty(), letter == 'C') << answer;
-        EXPECT_EQ(record.m_bySampleMode, 0) << answer;
-        EXPECT_EQ(record.m_bIdentified, 0) << answer;
-        conv.OnStop();
-    }
+    answers['C'] = "~SIMSENS1\x50\x00kN \x07\x00\x00\x4E\x20\x5A\x1F"s;
+    answers['E'] = "~" + kStatusPc;
+    answers['d'] = "Quorin Test\x03"s;
+    answers['V'] = "\r\nSIM 700 106\r\n";
+    conv.OnStart();
+    host.RunUntil(4000);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(record.m_strSensorName, "SIMSENS1");
+    EXPECT_EQ(record.m_strUnit, "kN ");
+    EXPECT_EQ(record.m_iDecimalDivisor, 1);
+    EXPECT_EQ(record.m_strDisplayFormat, "%.0f ");
+    EXPECT_EQ(record.m_byAutoRate, 2);
+    EXPECT_EQ(conv.GetHeader(), "Quorin Test");
+    EXPECT_EQ(record.m_iFirmwareVersion, 106);
+    EXPECT_TRUE(conv.IsRunning());
+    EXPECT_TRUE(host.Logged("mode PC 10ms"));
+}
+
+// A mode or rate the table does not know is the device's own: "SCI aus",
+// nothing parsed, nothing asked, no box.
+TEST_F(Fixture, UnknownAutoRateIsSciAusWithoutBoxOrRequests)
+{
+    answers['E'] = "\x45\x4C\x02\x00\x08\x09\x00\x00\x00\x00\x00\x00"s;
+    conv.OnStart();
+    host.RunUntil(6000);
+    host.Deliver(6100, "\x01\x02\r\n"s);
+    host.RunUntil(6500);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_TRUE(host.Logged("mode SCI aus"));
+    EXPECT_EQ(host.SentText().find('0'), std::string::npos);
+    EXPECT_TRUE(host.points.empty());
 }
 
 TEST_F(Fixture, HeaderWithoutEndIsTakenWhenTheLineGoesQuiet)
@@ -322,26 +331,26 @@ TEST_F(Fixture, HeaderWithoutEndIsTakenWhenTheLineGoesQuiet)
 TEST_F(Fixture, FrameEndMarkStopsAtTheNextRefreshUnlessItWasHalfAFrame)
 {
     conv.OnStart();
-    host.RunUntil(3560);
+    host.RunUntil(3660);
     ASSERT_TRUE(conv.IsRunning());
     host.device = nullptr; // the device stops answering '0'
     // 0D 0A alone, then its second half: a reading of 0x0D0A, not the end.
-    host.Deliver(3700, "\r\n");
-    host.Deliver(3750, "\r\n");
-    host.RunUntil(5800);
+    host.Deliver(3800, "\r\n");
+    host.Deliver(3850, "\r\n");
+    host.RunUntil(5900);
     EXPECT_TRUE(conv.IsRunning());
     ASSERT_FALSE(host.points.empty());
     EXPECT_DOUBLE_EQ(host.points.back().second, 3.338);
 
-    host.Deliver(5810, "\r\n");
-    host.RunUntil(6155); // the refresh at 5960 came only 150 ms after it
+    host.Deliver(5910, "\r\n");
+    host.RunUntil(6255); // the refresh at 6060 came only 150 ms after it
     EXPECT_TRUE(conv.IsRunning());
     host.ClearSent();
-    host.RunUntil(6165); // refresh at 6160: a whole period of silence
+    host.RunUntil(6265); // refresh at 6260: a whole period of silence
     EXPECT_FALSE(conv.IsRunning());
     EXPECT_EQ(host.SentText(), "n");
     EXPECT_TRUE(host.Logged("start+"));
-    host.RunUntil(6700);
+    host.RunUntil(6800);
     EXPECT_EQ(host.SentText(), "n"); // value requests ended with the run
 }
 
@@ -362,12 +371,12 @@ TEST_F(Fixture, LoneCrLfFollowedByValuesIsNoEndInEitherStreamKind)
                 h.Deliver(t + 20, it->second);
         };
         c.OnStart();
-        h.RunUntil(3560);
+        h.RunUntil(3660);
         ASSERT_TRUE(c.IsRunning());
         const bool frames = c.GetMode().stream == StreamKind::Frame;
         const std::string value = frames ? "\x01\x02\r\n"s : " 0,258 kN          \r\n"s;
-        h.Deliver(3600, value + "\r\n");
-        h.Deliver(3650, value);
+        h.Deliver(3700, value + "\r\n");
+        h.Deliver(3750, value);
         h.RunUntil(7000);
         EXPECT_TRUE(c.IsRunning()) << frames;
         ASSERT_EQ(h.points.size(), 2u) << frames;
@@ -379,7 +388,7 @@ TEST_F(Fixture, LoneCrLfFollowedByValuesIsNoEndInEitherStreamKind)
 TEST_F(Fixture, StopAfterValuesWithoutRefreshKeepsEveryPoint)
 {
     conv.OnStart();
-    host.RunUntil(3650); // before the first refresh at 5760
+    host.RunUntil(3750); // before the first refresh at 5860
     const size_t n = host.points.size();
     ASSERT_GT(n, 0u);
     host.log.clear();
@@ -409,17 +418,17 @@ TEST_F(Fixture, ValuesThePortStillHoldsReachTheRefreshAndTheStop)
     host.RunUntil(5010);   // the frame already on its way arrives
     const size_t before = host.points.size();
     ASSERT_GT(before, 0u);
-    host.RunUntil(5759);
+    host.RunUntil(5859);
     EXPECT_EQ(host.points.size(), before);
     const size_t held = host.held.size();
     ASSERT_GT(held, 50u);
     // The refresh takes them first and shows them in the same step.
     host.log.clear();
-    host.RunUntil(5761);
+    host.RunUntil(5861);
     EXPECT_EQ(host.points.size(), before + held);
     EXPECT_TRUE(host.Logged("show"));
     // Stop takes what came after the refresh before it ends the run.
-    host.RunUntil(5900);
+    host.RunUntil(6000);
     const size_t more = host.held.size();
     ASSERT_GT(more, 0u);
     const size_t now = host.points.size();
@@ -439,7 +448,7 @@ TEST_F(Fixture, ARefreshWhoseHandOverEndsTheRunLeavesNoTimerBehind)
         host.onTake = nullptr;
         conv.OnStop();
     };
-    host.RunUntil(5761);
+    host.RunUntil(5861);
     EXPECT_FALSE(host.HasTimer(CMeasureConversation::kTimerId));
     EXPECT_FALSE(host.HasTimer(kTickId));
 }
@@ -448,7 +457,7 @@ TEST_F(Fixture, LineModeValuesAndDeviceEndMark)
 {
     answers['E'] = "\x45\x4C\x04\x00\x08\x04\x00\x00\x00\x00\x0D\x0A"s; // AUTO 1sec
     conv.OnStart();
-    host.RunUntil(3560);
+    host.RunUntil(3660);
     EXPECT_TRUE(host.Logged("mode AUTO 1sec"));
     EXPECT_EQ(conv.GetAnswerStep(), CMeasureConversation::AnswerStep::SlowStream);
     host.Deliver(4000, "-1,234 kN          \r\n 0,5");
@@ -460,9 +469,9 @@ TEST_F(Fixture, LineModeValuesAndDeviceEndMark)
     EXPECT_EQ(host.valueText, "0.500 kN ");
 
     host.Deliver(4700, "\r\n");
-    host.RunUntil(5800);
+    host.RunUntil(5900);
     EXPECT_TRUE(conv.IsRunning()); // one refresh since: not yet a whole period
-    host.RunUntil(6000);
+    host.RunUntil(6100);
     EXPECT_FALSE(conv.IsRunning());
     host.log.clear();
     host.ClearSent();
@@ -489,7 +498,7 @@ TEST_F(Fixture, UnidentifiedDeviceGetsNoParser)
 TEST_F(Fixture, StartWhileRunningOnlySendsEnter)
 {
     conv.OnStart();
-    host.RunUntil(3565);
+    host.RunUntil(3665);
     host.ClearSent();
     conv.OnStart();
     EXPECT_EQ(host.SentText(), "k");

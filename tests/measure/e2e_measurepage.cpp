@@ -270,6 +270,50 @@ TEST(MeasurePageDevice, StrayByteBeforeTheAnswersIsPassedOver)
     r.Click(CMessenDlg::IDC_STOP);
 }
 
+// Answers as a device may lay them out where the page reads nothing, or
+// reads them as they stand: the device is identified with its version and
+// sensor, and no box shows.
+struct LaidOut {
+    std::vector<std::string> args;
+    const char* mode;
+};
+
+class MeasurePageAnswers : public ::testing::TestWithParam<LaidOut> {};
+
+TEST_P(MeasurePageAnswers, IdentifyTheDeviceWithoutABox)
+{
+    Rig r(GetParam().args);
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 8000));
+    r.Pump(300);
+    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
+    const ChannelRecord& ch = r.table[0];
+    EXPECT_EQ(ch.m_strSensorName, "SIMSENS1");
+    EXPECT_EQ(ch.m_strUnit, "kN ");
+    EXPECT_EQ(ch.m_iDecimalDivisor, 1000);
+    EXPECT_EQ(ch.m_iFirmwareVersion, 105);
+    EXPECT_EQ(r.page.GetConversation().GetHeader(), "VX35 SIMULATOR\r\nPRUEFSTAND 1");
+    CString mode;
+    r.page.GetDlgItemText(CMessenDlg::IDC_MODE, mode);
+    EXPECT_EQ(mode, GetParam().mode);
+    if (mode == "SCI aus") {
+        // Nothing parsed and nothing asked for.
+        EXPECT_FALSE(r.page.IsValueRequestRunning());
+        EXPECT_EQ(r.Points(), 0);
+    }
+    r.Click(CMessenDlg::IDC_STOP);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AsTheyCome, MeasurePageAnswers,
+    ::testing::Values(LaidOut{{"--sample-mode", "0", "--sensor-tail", "check"}, "PC 10ms"},
+                      LaidOut{{"--sample-mode", "0", "--sensor-tail", "zero"}, "PC 10ms"},
+                      // A current sensor: its type nibble gives no digit and reads as type 0.
+                      LaidOut{{"--sample-mode", "0", "--sensor-type", "A0"}, "PC 10ms"},
+                      LaidOut{{"--sample-mode", "8", "--auto-rate", "9", "--status-tail", "zero"}, "SCI aus"},
+                      LaidOut{{"--sample-mode", "0", "--header-lead", "none", "--header-trail", "0D,0A"}, "PC 10ms"}));
+
 TEST(MeasurePageDevice, ClosingDuringAPcRunStopsTheTickBeforeThePortGoes)
 {
     Rig r({"--sample-mode", "0"});

@@ -269,6 +269,10 @@ void CMeasureConversation::OnFixedLengthAnswer(int n, int length)
 
 void CMeasureConversation::OnAnswerSettled()
 {
+    if (m_answerStep == AnswerStep::Header) {
+        RequestVersion();
+        return;
+    }
     const bool sensor = m_answerStep == AnswerStep::Sensor;
     CString answer;
     if (!TakeFixedLengthAnswer(m_host.ReceiveText(), sensor ? kSensorAnswerBytes : kStatusLongAnswerBytes, answer)) {
@@ -307,16 +311,30 @@ void CMeasureConversation::OnHeaderAnswer(int n, bool timedOut)
 {
     // The header may come in pieces: it is complete at its ETX, or when the
     // line went quiet after some of it came. Whatever follows its ETX is
-    // neither the header's nor the version's: 'V' has not gone out yet.
+    // neither the header's nor the version's: 'V' goes out only once the
+    // line is quiet again, however the reader cut those bytes.
     m_nAnswerBytes += static_cast<unsigned>(n);
-    CString& rx = m_host.ReceiveText();
+    if (m_timerStep == TimerStep::AnswerSettled) {
+        AnswerGrew(n);
+        return;
+    }
+    const CString& rx = m_host.ReceiveText();
     if (FindAnswerEtx(rx) < 0 && !timedOut) {
         AnswerGrew(n);
         return;
     }
-    EndAnswer();
     m_strHeader = ExtractHeaderAnswer(rx);
-    rx.Empty();
+    if (timedOut) {
+        // Silence already came.
+        RequestVersion();
+        return;
+    }
+    ArmTimer(TimerStep::AnswerSettled, kFixedAnswerQuietMs);
+}
+
+void CMeasureConversation::RequestVersion()
+{
+    EndAnswer();
     SendRequest(DeviceCmd::Version, AnswerStep::Version);
 }
 

@@ -94,7 +94,8 @@ public:
     // Settle: Start's ESC went out; its display line may still be coming.
     enum class AnswerStep { Ignore, Settle, Sensor, StatusLong, Header, Version, Collect, FastStream, SlowStream };
     // BeginWhenQuiet: the last 250 ms of the start wait, which count silence.
-    // AnswerSettled: a fixed-length answer came whole; the line must go quiet.
+    // AnswerSettled: a fixed-length answer came whole, or the header its
+    // ETX; the line must go quiet.
     enum class TimerStep {
         None,
         RequestSensor,
@@ -155,6 +156,7 @@ private:
     void OnSensorAnswer(const CString& answer);
     void OnStatusLongAnswer(const CString& answer);
     void OnHeaderAnswer(int n, bool timedOut);
+    void RequestVersion();
     void OnVersionAnswer(int n, bool timedOut);
     void TakeVersion(const CString& line);
     void OnAnswerTimeout();

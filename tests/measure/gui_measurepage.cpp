@@ -33,16 +33,16 @@ TEST(MeasurePage, StartRunsTheConversationThenRequestsValuesAndPlotsThem)
     const std::int64_t t0 = vx::NowMs();
     r.Click(CMessenDlg::IDC_START);
     EXPECT_FALSE(r.sheet.GetTabControl()->IsWindowEnabled());
-    r.Run(t0 + 3650);
+    r.Run(t0 + 3700);
     // Measuring begins 3000 ms after the last 'k'.
-    std::vector<std::int64_t> expected = {0, 275, 350, 425, 450, 485, 510, 535, 560, 585, 610, 635};
+    std::vector<std::int64_t> expected = {0, 275, 350, 425, 500, 535, 560, 585, 610, 635, 660, 685};
     for (auto& t : expected)
         t += t0;
     ASSERT_EQ(r.port.Text(), "nCEdVnnnnnkk");
     EXPECT_EQ(r.port.Times(), expected);
     EXPECT_FALSE(r.page.IsValueRequestRunning());
 
-    r.Run(t0 + 3700);
+    r.Run(t0 + 3750);
     EXPECT_TRUE(r.page.IsValueRequestRunning());
     CString mode;
     r.page.GetDlgItemText(CMessenDlg::IDC_MODE, mode);
@@ -57,11 +57,11 @@ TEST(MeasurePage, StartRunsTheConversationThenRequestsValuesAndPlotsThem)
 
     // The frames answered so far reach the store at once and the chart and
     // the value text at the first refresh, 2200 ms after measuring began.
-    r.Run(t0 + 3800);
+    r.Run(t0 + 3850);
     const int stored = r.page.GetDisplay().GetPointCount(0);
     EXPECT_GE(stored, 5);
     EXPECT_EQ(r.page.m_strValueText, "");
-    r.Run(t0 + 3660 + 2200 + 5);
+    r.Run(t0 + 3710 + 2200 + 5);
     CString value;
     r.page.GetDlgItemText(CMessenDlg::IDC_VALUE, value);
     EXPECT_EQ(value, "1.234 kN ");
@@ -90,7 +90,7 @@ TEST(MeasurePage, ChartIsReboundOnlyAtTheRefresh)
     ASSERT_TRUE(r.Open());
     const std::int64_t t0 = vx::NowMs();
     r.Click(CMessenDlg::IDC_START);
-    r.Run(t0 + 3660 + 2200 + 1);
+    r.Run(t0 + 3710 + 2200 + 1);
     CPlotDataSerie& curve = r.page.GetDisplay().GetPlot()->GetCurve(0);
     const int bound = curve.GetCount();
     for (int i = 0; i < 10; ++i) {
@@ -175,7 +175,7 @@ TEST(MeasurePage, ChannelOperatorAndInactiveChannel)
         vx::WriteProfileString("Messenkonfiguration", "KANAL 0", "0; 1; 1; 5.5");
         ASSERT_TRUE(r.Open());
         r.Click(CMessenDlg::IDC_START);
-        r.RunTo(3700);
+        r.RunTo(3750);
         r.Feed("\x03\xE8\r\n"s);
         EXPECT_DOUBLE_EQ(r.page.GetDisplay().GetPointY(0, 0), 1.0 - 5.5);
         EXPECT_DOUBLE_EQ(r.page.ApplyChannelOperator(0, 1.0), -4.5);
@@ -191,9 +191,9 @@ TEST(MeasurePage, ChannelOperatorAndInactiveChannel)
         vx::WriteProfileString("Messenkonfiguration", "KANAL 0", "0; 0; 0; 0.000000");
         ASSERT_TRUE(r.Open());
         r.Click(CMessenDlg::IDC_START);
-        r.RunTo(3700);
+        r.RunTo(3750);
         r.Feed("\x03\xE8\r\n"s);
-        r.RunTo(3660 + 2200 + 5);
+        r.RunTo(3710 + 2200 + 5);
         EXPECT_EQ(r.page.GetDisplay().GetPointCount(0), 0);
         CString value;
         r.page.GetDlgItemText(CMessenDlg::IDC_VALUE, value);
@@ -251,7 +251,7 @@ TEST(MeasurePage, ClosingDuringAPcRunJoinsTheTick)
     MeasurePageRig r;
     ASSERT_TRUE(r.Open());
     r.Click(CMessenDlg::IDC_START);
-    r.RunTo(3700);
+    r.RunTo(3750);
     ASSERT_TRUE(r.page.IsValueRequestRunning());
     r.sheet.DestroyWindow();
     EXPECT_FALSE(r.page.IsValueRequestRunning());
@@ -268,7 +268,7 @@ TEST(MeasurePage, StopBeforeAnyValueLeavesADrawableChart)
     r.frames = false;
     ASSERT_TRUE(r.Open());
     r.Click(CMessenDlg::IDC_START);
-    r.RunTo(3700);
+    r.RunTo(3750);
     r.Click(CMessenDlg::IDC_STOP);
     CGraphicDisplayWnd& d = r.page.GetDisplay();
     EXPECT_EQ(d.GetPointCount(0), 0);
@@ -302,13 +302,13 @@ TEST(MeasurePage, ScreenshotWhileMeasuring)
     r.frames = false;
     ASSERT_TRUE(r.Open());
     r.Click(CMessenDlg::IDC_START);
-    r.RunTo(3700);
+    r.RunTo(3750);
     // A sine-like ramp of 600 values, as the device would send them.
     for (int i = 0; i < 600; ++i) {
         const int v = static_cast<int>(2000.0 * std::sin(i / 40.0)) + (i % 7) * 10;
         r.Feed(std::string{char((v >> 8) & 0xFF), char(v & 0xFF), '\r', '\n'});
     }
-    r.RunTo(3660 + 2200 + 5);
+    r.RunTo(3710 + 2200 + 5);
     QWidget* w = r.sheet.GetPeer();
     ASSERT_NE(w, nullptr);
     w->resize(w->sizeHint().expandedTo(w->size()));

@@ -63,21 +63,22 @@ TEST_F(Fixture, HappyPathBytesTimingsAndPcRequests)
 {
     conv.OnStart();
     EXPECT_FALSE(host.tabsEnabled);
-    host.RunUntil(3700);
+    host.RunUntil(3750);
 
     ASSERT_GE(host.sent.size(), 12u);
     EXPECT_EQ(host.SentText().substr(0, 12), "nCEdVnnnnnkk");
-    // 'C' and 'E' are whole 50 ms after their last byte, when the line stayed quiet.
-    const std::vector<UINT> expected = {0, 275, 350, 425, 450, 485, 510, 535, 560, 585, 610, 635};
+    // 'C' and 'E' are whole, and the header's line is clear, 50 ms after their
+    // last byte, when the line stayed quiet.
+    const std::vector<UINT> expected = {0, 275, 350, 425, 500, 535, 560, 585, 610, 635, 660, 685};
     const std::vector<UINT> times = host.SentTimes();
     EXPECT_EQ(std::vector<UINT>(times.begin(), times.begin() + 12), expected);
 
-    // Measuring began at 3660; then one '0' every 10 ms.
+    // Measuring began at 3710; then one '0' every 10 ms.
     const std::string rest = host.SentText().substr(12);
     EXPECT_EQ(rest, std::string(rest.size(), '0'));
     ASSERT_EQ(rest.size(), 4u);
-    EXPECT_EQ(host.sent[12].t, 3670u);
-    EXPECT_EQ(host.sent[15].t, 3700u);
+    EXPECT_EQ(host.sent[12].t, 3720u);
+    EXPECT_EQ(host.sent[15].t, 3750u);
 
     EXPECT_EQ(record.m_strSensorName, "SIMSENS1");
     EXPECT_EQ(record.m_iDeviceVariant, 700);
@@ -90,11 +91,11 @@ TEST_F(Fixture, HappyPathBytesTimingsAndPcRequests)
     EXPECT_TRUE(host.Logged("buttons-"));
 
     // Every answered request plots a point at x = n * 0.01.
-    host.RunUntil(5900);
+    host.RunUntil(5950);
     ASSERT_GT(host.points.size(), 200u);
     EXPECT_DOUBLE_EQ(host.points[0].second, 1.234);
     EXPECT_NEAR(host.points[100].first, 1.0, 1e-9);
-    EXPECT_EQ(host.valueText, "1.234 kN "); // shown at the first refresh, 5860
+    EXPECT_EQ(host.valueText, "1.234 kN "); // shown at the first refresh, 5910
 }
 
 TEST_F(Fixture, SensorAnswerInTwoChunksIsDecodedOnce)
@@ -198,10 +199,10 @@ TEST_F(Fixture, HeaderInPiecesIsGatheredUntilItsEnd)
     host.RunUntil(430); // 'd' sent at 425
     host.Deliver(440, "\r\nQuorin ");
     host.Deliver(480, "Test\x03"s);
-    host.RunUntil(500);
+    host.RunUntil(560);
     EXPECT_EQ(conv.GetHeader(), "Quorin Test");
-    EXPECT_EQ(SentUntil(500), "nCEdV");
-    EXPECT_EQ(host.sent[4].t, 480u);
+    EXPECT_EQ(SentUntil(530), "nCEdV");
+    EXPECT_EQ(host.sent[4].t, 530u);
     EXPECT_EQ(record.m_iFirmwareVersion, 105);
 }
 
@@ -331,26 +332,26 @@ TEST_F(Fixture, HeaderWithoutEndIsTakenWhenTheLineGoesQuiet)
 TEST_F(Fixture, FrameEndMarkStopsAtTheNextRefreshUnlessItWasHalfAFrame)
 {
     conv.OnStart();
-    host.RunUntil(3660);
+    host.RunUntil(3710);
     ASSERT_TRUE(conv.IsRunning());
     host.device = nullptr; // the device stops answering '0'
     // 0D 0A alone, then its second half: a reading of 0x0D0A, not the end.
-    host.Deliver(3800, "\r\n");
     host.Deliver(3850, "\r\n");
-    host.RunUntil(5900);
+    host.Deliver(3900, "\r\n");
+    host.RunUntil(5950);
     EXPECT_TRUE(conv.IsRunning());
     ASSERT_FALSE(host.points.empty());
     EXPECT_DOUBLE_EQ(host.points.back().second, 3.338);
 
-    host.Deliver(5910, "\r\n");
-    host.RunUntil(6255); // the refresh at 6060 came only 150 ms after it
+    host.Deliver(5960, "\r\n");
+    host.RunUntil(6305); // the refresh at 6110 came only 150 ms after it
     EXPECT_TRUE(conv.IsRunning());
     host.ClearSent();
-    host.RunUntil(6265); // refresh at 6260: a whole period of silence
+    host.RunUntil(6315); // refresh at 6310: a whole period of silence
     EXPECT_FALSE(conv.IsRunning());
     EXPECT_EQ(host.SentText(), "n");
     EXPECT_TRUE(host.Logged("start+"));
-    host.RunUntil(6800);
+    host.RunUntil(6850);
     EXPECT_EQ(host.SentText(), "n"); // value requests ended with the run
 }
 
@@ -371,12 +372,12 @@ TEST_F(Fixture, LoneCrLfFollowedByValuesIsNoEndInEitherStreamKind)
                 h.Deliver(t + 20, it->second);
         };
         c.OnStart();
-        h.RunUntil(3660);
+        h.RunUntil(3710);
         ASSERT_TRUE(c.IsRunning());
         const bool frames = c.GetMode().stream == StreamKind::Frame;
         const std::string value = frames ? "\x01\x02\r\n"s : " 0,258 kN          \r\n"s;
-        h.Deliver(3700, value + "\r\n");
-        h.Deliver(3750, value);
+        h.Deliver(3750, value + "\r\n");
+        h.Deliver(3800, value);
         h.RunUntil(7000);
         EXPECT_TRUE(c.IsRunning()) << frames;
         ASSERT_EQ(h.points.size(), 2u) << frames;
@@ -388,7 +389,7 @@ TEST_F(Fixture, LoneCrLfFollowedByValuesIsNoEndInEitherStreamKind)
 TEST_F(Fixture, StopAfterValuesWithoutRefreshKeepsEveryPoint)
 {
     conv.OnStart();
-    host.RunUntil(3750); // before the first refresh at 5860
+    host.RunUntil(3800); // before the first refresh at 5910
     const size_t n = host.points.size();
     ASSERT_GT(n, 0u);
     host.log.clear();
@@ -418,17 +419,17 @@ TEST_F(Fixture, ValuesThePortStillHoldsReachTheRefreshAndTheStop)
     host.RunUntil(5010);   // the frame already on its way arrives
     const size_t before = host.points.size();
     ASSERT_GT(before, 0u);
-    host.RunUntil(5859);
+    host.RunUntil(5909);
     EXPECT_EQ(host.points.size(), before);
     const size_t held = host.held.size();
     ASSERT_GT(held, 50u);
     // The refresh takes them first and shows them in the same step.
     host.log.clear();
-    host.RunUntil(5861);
+    host.RunUntil(5911);
     EXPECT_EQ(host.points.size(), before + held);
     EXPECT_TRUE(host.Logged("show"));
     // Stop takes what came after the refresh before it ends the run.
-    host.RunUntil(6000);
+    host.RunUntil(6050);
     const size_t more = host.held.size();
     ASSERT_GT(more, 0u);
     const size_t now = host.points.size();
@@ -448,7 +449,7 @@ TEST_F(Fixture, ARefreshWhoseHandOverEndsTheRunLeavesNoTimerBehind)
         host.onTake = nullptr;
         conv.OnStop();
     };
-    host.RunUntil(5861);
+    host.RunUntil(5911);
     EXPECT_FALSE(host.HasTimer(CMeasureConversation::kTimerId));
     EXPECT_FALSE(host.HasTimer(kTickId));
 }
@@ -457,7 +458,7 @@ TEST_F(Fixture, LineModeValuesAndDeviceEndMark)
 {
     answers['E'] = "\x45\x4C\x04\x00\x08\x04\x00\x00\x00\x00\x0D\x0A"s; // AUTO 1sec
     conv.OnStart();
-    host.RunUntil(3660);
+    host.RunUntil(3710);
     EXPECT_TRUE(host.Logged("mode AUTO 1sec"));
     EXPECT_EQ(conv.GetAnswerStep(), CMeasureConversation::AnswerStep::SlowStream);
     host.Deliver(4000, "-1,234 kN          \r\n 0,5");
@@ -469,9 +470,9 @@ TEST_F(Fixture, LineModeValuesAndDeviceEndMark)
     EXPECT_EQ(host.valueText, "0.500 kN ");
 
     host.Deliver(4700, "\r\n");
-    host.RunUntil(5900);
+    host.RunUntil(5950);
     EXPECT_TRUE(conv.IsRunning()); // one refresh since: not yet a whole period
-    host.RunUntil(6100);
+    host.RunUntil(6150);
     EXPECT_FALSE(conv.IsRunning());
     host.log.clear();
     host.ClearSent();
@@ -498,7 +499,7 @@ TEST_F(Fixture, UnidentifiedDeviceGetsNoParser)
 TEST_F(Fixture, StartWhileRunningOnlySendsEnter)
 {
     conv.OnStart();
-    host.RunUntil(3665);
+    host.RunUntil(3715);
     host.ClearSent();
     conv.OnStart();
     EXPECT_EQ(host.SentText(), "k");

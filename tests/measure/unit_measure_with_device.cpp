@@ -49,7 +49,7 @@ TEST_F(WithDevice, PcModeIdentifiesAndPlotsEveryRequestedValue)
 {
     Make();
     conv.OnStart();
-    Run(13660);
+    Run(13710);
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(record.m_strSensorName, "SIMSENS1");
     EXPECT_EQ(record.m_iDecimalDivisor, 1000);
@@ -64,7 +64,7 @@ TEST_F(WithDevice, PcModeIdentifiesAndPlotsEveryRequestedValue)
 
     conv.OnStop();
     const size_t n = host.points.size();
-    Run(14100);
+    Run(14150);
     EXPECT_FALSE(device->measuring());
     EXPECT_LE(host.points.size(), n + 1);
 }
@@ -93,7 +93,7 @@ TEST_F(WithDevice, LoneCrLfInTheStreamIsNoEndButTheDevicesStopIs)
     config.sampleMode = 8;
     config.autoRate = 3; // AUTO 100ms: frames
     // The device streams from the moment it reaches its measuring screen
-    // (about 0.6 s); the page parses from 3.66 s on. After 60 values a lone
+    // (about 0.6 s); the page parses from 3.71 s on. After 60 values a lone
     // CR LF, and the stream goes on: no end, nothing lost.
     config.faults.endMarkAfterValues = 60;
     Make();

@@ -40,7 +40,7 @@ CString SendCompanyHeader(CDeviceLink& link, const CString& editText);
 // What a read needs of its page besides the line.
 class CDeviceTextHost : public CDeviceLink {
 public:
-    // The page's field shows text (empty while a read runs).
+    // The page's field shows text (empty from the request to its answer).
     virtual void ShowText(const CString& text) = 0;
     // "senden" is offered only while no read runs.
     virtual void EnableWrite(bool enable) = 0;
@@ -51,8 +51,9 @@ public:
     virtual bool IsShown() = 0;
 };
 
+// The pages' boxes (+ language offset).
 namespace DateHeaderText {
-// + language offset: the line never went quiet, so nothing was asked.
+// The line never went quiet, so nothing was asked.
 constexpr UINT kLineNeverQuiet = 5216;
 // No complete answer in time.
 constexpr UINT kHeaderNotRead = 5222;

@@ -212,6 +212,8 @@ constexpr Entry kTexts[] = {
      "été écrit dans l'appareil.",
      "Se salió de la página antes de volver a leer la tabla del equipo: el envío no se realizó y no se escribió nada "
      "en el equipo."},
+    {116, "Das Gerät sendet ununterbrochen: Es wurde nichts gelesen.", "The device keeps sending: nothing was read.",
+     "L'appareil émet sans interruption : rien n'a été lu.", "El equipo envía sin interrupción: no se ha leído nada."},
     {122, "Keine vollständige Antwort vom Gerät: Der Firmenkopf wurde nicht gelesen.",
      "No complete answer from the device: the company header was not read.",
      "Pas de réponse complète de l'appareil : l'en-tête n'a pas été lu.",

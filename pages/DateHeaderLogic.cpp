@@ -1,13 +1,14 @@
 #include "pages/DateHeaderLogic.h"
 
+#include "app/DeviceAnswers.h"
+
 #include <algorithm>
 #include <string>
 
 namespace {
 
-constexpr int kDisplayWidth = 8;
-// Bytes that may stand before an answer's leading line end.
-constexpr int kStrayBytes = 2;
+// The line end that opens the 'd' answer.
+constexpr int kHeaderLeadBytes = 2;
 // "dd.mm.yy hh:mm:ss": the shortest date line.
 constexpr int kDateTimeLength = 17;
 
@@ -58,33 +59,16 @@ DeviceAnswer DateAnswerText(const CString& received, int from)
 
 DeviceAnswer HeaderAnswerText(const CString& received, int from)
 {
-    const std::string& s = received.str();
     DeviceAnswer answer;
-    const size_t etx = s.find(DeviceCmd::Etx, static_cast<size_t>(ClampFrom(received, from)));
-    if (etx == std::string::npos) {
+    const int etx = FindAnswerEtx(received, ClampFrom(received, from));
+    if (etx < 0) {
         answer.resume = received.GetLength();
         return answer;
     }
     answer.complete = true;
-    answer.resume = static_cast<int>(etx);
-    size_t header = std::string::npos; // just past the answer's own line end
-    size_t line = 0;
-    for (size_t lf; (lf = s.find('\n', line)) < etx; line = lf + 1) {
-        const size_t end = lf > line && s[lf - 1] == '\r' ? lf - 1 : lf;
-        const size_t length = end - line;
-        if (length == 0) {
-            header = lf + 1;
-            continue;
-        }
-        if (length == kDisplayWidth || DateTimeAt(s, line) == length)
-            continue;
-        if (header == std::string::npos && length <= kStrayBytes)
-            header = lf + 1;
-        break;
-    }
-    if (header == std::string::npos)
-        header = line;
-    answer.text = CString(s.substr(header, etx - header));
+    answer.resume = etx;
+    if (etx > kHeaderLeadBytes)
+        answer.text = received.Mid(kHeaderLeadBytes, etx - kHeaderLeadBytes);
     return answer;
 }
 
@@ -124,26 +108,42 @@ CString SendCompanyHeader(CDeviceLink& link, const CString& editText)
 void CDeviceTextRead::Start()
 {
     Stop();
-    m_host.ShowText(CString());
+    // Nothing can be asked: what the field shows stays.
     if (!m_host.IsPortOnline()) {
         m_host.ShowFailure(DateHeaderText::kPortLostRead);
         return;
     }
+    m_stage = Stage::AwaitQuiet;
+    m_nQuietMs = 0;
+    m_nElapsedMs = 0;
+    m_bDataSinceTick = false;
+    m_host.EnableWrite(false);
+    m_host.SetTimer(kTimerId, kTickMs);
+}
+
+void CDeviceTextRead::SendRequest()
+{
+    // What came during the wait answered something else.
     m_host.ReceiveText().Empty();
+    m_host.ShowText(CString());
+    m_stage = Stage::AwaitAnswer;
     m_nResume = 0;
     m_nQuietMs = 0;
     m_nElapsedMs = 0;
-    m_bRunning = true;
-    m_host.EnableWrite(false);
+    // The answer's silence and limit count from the request.
     m_host.SetTimer(kTimerId, kTickMs);
     m_host.SendCommandByte(m_kind == Kind::Date ? DeviceCmd::ReadClock : DeviceCmd::ReadHeader);
 }
 
 void CDeviceTextRead::OnDataReceived()
 {
-    if (!m_bRunning)
+    if (m_stage == Stage::Idle)
         return;
     m_nQuietMs = 0;
+    if (m_stage == Stage::AwaitQuiet) {
+        m_bDataSinceTick = true;
+        return;
+    }
     const CString& received = m_host.ReceiveText();
     const DeviceAnswer answer =
         m_kind == Kind::Date ? DateAnswerText(received, m_nResume) : HeaderAnswerText(received, m_nResume);
@@ -158,15 +158,28 @@ void CDeviceTextRead::OnTimer(UINT id)
 {
     if (id != kTimerId)
         return;
-    if (!m_bRunning) {
+    if (m_stage == Stage::Idle) {
         m_host.KillTimer(kTimerId);
         return;
     }
-    m_nQuietMs += kTickMs;
     m_nElapsedMs += kTickMs;
-    if (!m_host.IsPortOnline())
+    if (!m_host.IsPortOnline()) {
         Fail(DateHeaderText::kPortLostRead);
-    else if (m_nQuietMs >= kSilenceMs || m_nElapsedMs >= kLimitMs)
+        return;
+    }
+    if (m_stage == Stage::AwaitQuiet) {
+        // A tick period that had bytes in it was not quiet, however early in
+        // it they came: the wait is never shorter than it says.
+        m_nQuietMs = m_bDataSinceTick ? 0 : m_nQuietMs + kTickMs;
+        m_bDataSinceTick = false;
+        if (m_nQuietMs >= kQuietBeforeRequestMs)
+            SendRequest();
+        else if (m_nElapsedMs >= kQuietLimitMs)
+            Fail(DateHeaderText::kLineNeverQuiet);
+        return;
+    }
+    m_nQuietMs += kTickMs;
+    if (m_nQuietMs >= kSilenceMs || m_nElapsedMs >= kLimitMs)
         Fail(m_kind == Kind::Date ? DateHeaderText::kDateNotRead : DateHeaderText::kHeaderNotRead);
 }
 
@@ -192,6 +205,6 @@ void CDeviceTextRead::Fail(UINT germanTextId)
 void CDeviceTextRead::Stop()
 {
     m_host.KillTimer(kTimerId);
-    m_bRunning = false;
+    m_stage = Stage::Idle;
     m_host.EnableWrite(true);
 }

@@ -1,12 +1,15 @@
 // The date and company header pages without their windows: what they send,
-// how they find the device's answers by their own layout, and the bounded
-// wait for them.
+// how they find the device's answers, and the bounded waits before and
+// after the request.
 //
 // Whatever was sent to the device shortly before (the commands page's home
-// keys, a request on the other page) may still be answering when the read
-// goes out, most of all on a slow line. Every key answers with its display
-// line (8 characters and CR LF; on the measuring screen a lone CR LF), so
-// such lines are passed over, and so is a late date line before a header.
+// keys, a request on the other page) may still be answering when the user
+// clicks "auslesen", most of all on a slow line. Every key answers with its
+// display line (8 characters and CR LF; on the measuring screen a lone
+// CR LF), and a header may hold lines of just that shape, so such late
+// lines cannot be told from the answer by their look. The read therefore
+// waits for a quiet line before its request goes out, and whatever came
+// before the request is not part of the answer.
 #pragma once
 
 #include "app/DeviceCommands.h"
@@ -21,10 +24,9 @@ struct DeviceAnswer {
 // date and time) in received, shown with one blank.
 DeviceAnswer DateAnswerText(const CString& received, int from = 0);
 // The 'd' answer: CR LF, the header, ETX; complete at the first ETX. The
-// last lone line end before the header, among the display lines and date
-// lines that precede it, is the answer's own. A header whose first lines are
-// 8 characters wide before a blank line cannot be told from display lines:
-// those lines are passed over as well.
+// header is everything between the answer's first two characters and that
+// ETX, every line of it as the user wrote it (blank, 8 characters wide or
+// date-like); nothing after the ETX belongs to it.
 DeviceAnswer HeaderAnswerText(const CString& received, int from = 0);
 // Line breaks as the device keeps them: CR LF, whatever the edit produced.
 CString HeaderTextWithDeviceLineBreaks(const CString& editText);
@@ -38,7 +40,7 @@ CString SendCompanyHeader(CDeviceLink& link, const CString& editText);
 // What a read needs of its page besides the line.
 class CDeviceTextHost : public CDeviceLink {
 public:
-    // The page's field shows text (empty while a read runs).
+    // The page's field shows text (empty from the request to its answer).
     virtual void ShowText(const CString& text) = 0;
     // "senden" is offered only while no read runs.
     virtual void EnableWrite(bool enable) = 0;
@@ -49,8 +51,11 @@ public:
     virtual bool IsShown() = 0;
 };
 
+// The pages' boxes (+ language offset).
 namespace DateHeaderText {
-// + language offset: no complete answer in time.
+// The line never went quiet, so nothing was asked.
+constexpr UINT kLineNeverQuiet = 5216;
+// No complete answer in time.
 constexpr UINT kHeaderNotRead = 5222;
 constexpr UINT kDateNotRead = 5223;
 // The port went off line: nothing was read, or nothing was sent.
@@ -58,16 +63,26 @@ constexpr UINT kPortLostRead = 5224;
 constexpr UINT kPortLostSend = 5225;
 } // namespace DateHeaderText
 
-// One read of the device clock or of the company header: the field is
-// emptied as the request goes out and shows only the answer to it; a read
-// that gets no complete answer, or whose port goes, ends with a notice and
-// the field left empty.
+// One read of the device clock or of the company header. The request goes
+// out only once the line has been quiet for a while; until then the field
+// keeps its text, and a read whose request never went out (no port, a line
+// that never goes quiet, a port lost meanwhile) leaves it so, with a notice.
+// The field is emptied as the request goes out and then shows only the
+// answer to it; a read that gets no complete answer, or whose port goes,
+// ends with a notice and the field left empty.
 class CDeviceTextRead {
 public:
     enum class Kind { Date, Header };
     static constexpr UINT kTimerId = 1;
     static constexpr UINT kTickMs = 100;
-    // The line stays quiet this long: no answer is coming.
+    // Before the request: the device answers within a second, so a line
+    // quiet this long holds no late answer to an earlier key or request
+    // (a slow line delivers the keys' display lines 400 ms after them).
+    static constexpr UINT kQuietBeforeRequestMs = 1000;
+    // A line that does not go quiet within this time of the click gets no
+    // request.
+    static constexpr UINT kQuietLimitMs = 3000;
+    // After the request: the line stays quiet this long, no answer is coming.
     static constexpr UINT kSilenceMs = 2000;
     // A line that never goes quiet cannot hold a read open longer.
     static constexpr UINT kLimitMs = 10000;
@@ -84,16 +99,22 @@ public:
     // sent.
     bool BeforeSend();
 
-    bool IsRunning() const { return m_bRunning; }
+    // From the click until the read ends, the quiet wait included.
+    bool IsRunning() const { return m_stage != Stage::Idle; }
 
 private:
+    enum class Stage { Idle, AwaitQuiet, AwaitAnswer };
+
+    void SendRequest();
     void Fail(UINT germanTextId);
     void Stop();
 
     CDeviceTextHost& m_host;
     const Kind m_kind;
-    bool m_bRunning = false;
+    Stage m_stage = Stage::Idle;
     int m_nResume = 0;
     UINT m_nQuietMs = 0;
     UINT m_nElapsedMs = 0;
+    // Bytes came since the last tick: that tick's period was not quiet.
+    bool m_bDataSinceTick = false;
 };

@@ -197,7 +197,7 @@ TEST_F(SimulatedDeviceTest, DeviceTakesTheDatePagesClockFrame)
     EXPECT_EQ(t.hour, 6);
     EXPECT_EQ(t.minute, 30);
     date.ReadDeviceDate();
-    Pump(100);
+    Pump(CDeviceTextRead::kQuietBeforeRequestMs + 100);
     EXPECT_EQ(date.m_strDate.Left(8), "07.12.26");
     vx::SetLocalTimeOverride(std::nullopt);
 }
@@ -212,7 +212,7 @@ TEST_F(SimulatedDeviceTest, HeaderRoundTripsThroughTheDevice)
     Pump(50);
     header.m_strHeader.Empty();
     header.ReadCompanyHeader();
-    Pump(200);
+    Pump(CDeviceTextRead::kQuietBeforeRequestMs + 200);
     EXPECT_EQ(header.m_strHeader, "QUORIN\r\nHalle 3");
 }
 

@@ -93,6 +93,7 @@ TEST_F(MainWindowPages, SetupTabRoutesAnswersToTheShownNestedPage)
     ASSERT_NE(header, nullptr);
     port->m_Dcb.PortState = PORTSTATE_ONLINE;
     header->ReadCompanyHeader();
+    Sleep(CDeviceTextRead::kQuietBeforeRequestMs);
     EXPECT_EQ(port->AllBytes().back(), 'd');
     Feed("\r\nQUORIN\x03");
     EXPECT_EQ(header->m_strHeader, "QUORIN");

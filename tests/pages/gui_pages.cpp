@@ -153,15 +153,16 @@ TEST_F(PageFixture, CommandsPageSendsHomeKeysOnActivationAndOneRequestPerButton)
 
 TEST_F(PageFixture, DatePageShowsTheAnswerAndSetsTheClockFromThePc)
 {
-    vx::SetLocalTimeOverride(QDateTime(QDate(2009, 3, 1), QTime(8, 5, 3)));
     CDatumDlg page;
     Host({&page});
     EXPECT_TRUE(port.All().empty()) << "the date page sends no home keys";
     page.SendMessage(WM_COMMAND, CDatumDlg::IDC_READ);
+    clock->advance(CDeviceTextRead::kQuietBeforeRequestMs);
     EXPECT_EQ(port.All(), "b");
     Feed(page, "01.03.09  08:05:03 and more text\r\n");
     EXPECT_EQ(Text(page, CDatumDlg::IDC_DATE), "01.03.09 08:05:03");
 
+    vx::SetLocalTimeOverride(QDateTime(QDate(2009, 3, 1), QTime(8, 5, 3)));
     page.SetDlgItemText(CDatumDlg::IDC_DATE, "typed by the user");
     port.writes.clear();
     page.SendMessage(WM_COMMAND, CDatumDlg::IDC_WRITE);
@@ -179,6 +180,7 @@ TEST_F(PageFixture, HeaderPageStripsTheAnswerAndSendsWithoutEtx)
     page.RefreshPage();
     EXPECT_EQ(Menu(), "O0 S0 P1 O0 S0 P0 ");
     page.SendMessage(WM_COMMAND, CFirmenkopfDlg::IDC_READ);
+    clock->advance(CDeviceTextRead::kQuietBeforeRequestMs);
     EXPECT_EQ(port.All(), "d");
     Feed(page, "\r\nFirma");
     Feed(page, " GmbH\x03");
@@ -624,6 +626,7 @@ TEST_F(SetupPageTest, ReceivedDataGoesOnlyToTheShownNestedPage)
     auto* header = static_cast<CFirmenkopfDlg*>(setup.GetNestedPage(0));
     auto* date = static_cast<CDatumDlg*>(setup.GetNestedPage(1));
     header->ReadCompanyHeader();
+    clock->advance(CDeviceTextRead::kQuietBeforeRequestMs);
     Feed(setup, "\r\nQUORIN\x03");
     EXPECT_EQ(header->m_strHeader, "QUORIN");
     EXPECT_TRUE(date->m_strDate.IsEmpty());
@@ -633,6 +636,7 @@ TEST_F(SetupPageTest, ReceivedDataGoesOnlyToTheShownNestedPage)
     EXPECT_EQ(port.All(), "nnnnn") << "the commands page brings the device home";
     setup.GetNestedSheet().SetActivePage(1);
     date->ReadDeviceDate();
+    clock->advance(CDeviceTextRead::kQuietBeforeRequestMs);
     Feed(setup, "07.12.26  05:30:00\r\n");
     EXPECT_EQ(date->m_strDate, "07.12.26 05:30:00");
     EXPECT_EQ(header->m_strHeader, "QUORIN");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace std::string_literals;
 
@@ -14,6 +15,40 @@ const std::string kKeyLines = "MESSEN  \r\nMESSEN  \r\nMESSEN  \r\nMESSEN  \r\nM
 std::string Shown(const DeviceAnswer& a) { return a.complete ? a.text.str() : "<none>"; }
 std::string Date(const std::string& received) { return Shown(DateAnswerText(CString(received))); }
 std::string Header(const std::string& received) { return Shown(HeaderAnswerText(CString(received))); }
+
+class FakeTextHost : public ManualLink<CDeviceTextHost> {
+public:
+    std::string field = "typed";
+    bool writeEnabled = true;
+    bool online = true;
+    std::vector<UINT> boxes;
+    void ShowText(const CString& text) override { field = text.str(); }
+    void EnableWrite(bool enable) override { writeEnabled = enable; }
+    void ShowFailure(UINT germanTextId) override { boxes.push_back(germanTextId); }
+    bool IsPortOnline() override { return online; }
+    bool IsShown() override { return true; }
+};
+
+// A read on a manual clock; the device answers its request 400 ms later.
+struct Read {
+    FakeTextHost host;
+    CDeviceTextRead read;
+    Read(CDeviceTextRead::Kind kind, const std::string& answer) : read(host, kind)
+    {
+        host.onTimer = [this](UINT id) { read.OnTimer(id); };
+        host.onData = [this](int) { read.OnDataReceived(); };
+        host.device = [this, answer](char, UINT t) { host.Deliver(t + 400, answer); };
+    }
+    // Nothing went out, the field and "senden" are as before the click.
+    void ExpectNothingAsked(UINT box)
+    {
+        EXPECT_EQ(host.SentText(), "");
+        EXPECT_EQ(host.field, "typed");
+        EXPECT_TRUE(host.writeEnabled);
+        EXPECT_FALSE(read.IsRunning());
+        EXPECT_EQ(host.boxes, std::vector<UINT>{box});
+    }
+};
 
 } // namespace
 
@@ -26,20 +61,19 @@ TEST(DateHeaderAnswers, DateIsTheFirstDateAndTimeAmongLateLines)
     EXPECT_EQ(Date("01.03.09  08:05:0"), "<none>");
 }
 
-TEST(DateHeaderAnswers, HeaderIsWhatFollowsItsOwnLineEndUpToItsEtx)
+TEST(DateHeaderAnswers, HeaderIsEveryLineBetweenTheAnswersLineEndAndItsFirstEtx)
 {
     EXPECT_EQ(Header("\r\nVX35 SIMULATOR\r\nPRUEFSTAND 1"), "<none>");
     EXPECT_EQ(Header("\r\n\x03"s), "");
+    EXPECT_EQ(Header("\r\x03"s), "");
     EXPECT_EQ(Header("\r\nA\x00" "B\x03" "C\x03"s), "A\x00" "B"s);
-    // Late before it: the home keys' display lines, the lone line end of
-    // ESC on the measuring screen, a date answer, a stray byte.
-    EXPECT_EQ(Header(kKeyLines + "\r\nREL4 BENCH 9\x03"), "REL4 BENCH 9");
-    EXPECT_EQ(Header("\r\n" + kKeyLines + "\r\nREL4 BENCH 9\x03"), "REL4 BENCH 9");
-    EXPECT_EQ(Header("01.03.09  08:05:03\r\n\r\nREL4\r\nBENCH 9\x03"), "REL4\r\nBENCH 9");
-    EXPECT_EQ(Header(kKeyLines + "~\r\nREL4 BENCH 9\x03"), "REL4 BENCH 9");
-    // The header's own short, blank and 8-character lines stay.
-    EXPECT_EQ(Header("\r\nQUORIN\r\n\r\nHalle 3\r\n\x03"), "QUORIN\r\n\r\nHalle 3\r\n");
-    EXPECT_EQ(Header("\r\nACME LTD\r\nA\x03"), "ACME LTD\r\nA");
+    // The user's own lines come back whatever they look like: blank lines,
+    // 8-character lines like a key's display line, a date-like line.
+    EXPECT_EQ(Header("\r\nFirma XY\r\n\r\nBerlin Mitte\x03"), "Firma XY\r\n\r\nBerlin Mitte");
+    EXPECT_EQ(Header("\r\n\r\n\r\nHalle 3\r\n\x03"), "\r\n\r\nHalle 3\r\n");
+    EXPECT_EQ(Header("\r\n01.03.09  08:05:03\r\n\r\nREL4\x03"), "01.03.09  08:05:03\r\n\r\nREL4");
+    EXPECT_EQ(Header("\r\n" + kKeyLines + "\r\nREL4 BENCH 9\x03\r\nMESSEN  \r\n"),
+              kKeyLines + "\r\nREL4 BENCH 9");
 }
 
 TEST(DateHeaderSend, FramesGoOutWhole)
@@ -53,4 +87,51 @@ TEST(DateHeaderSend, FramesGoOutWhole)
     EXPECT_EQ(SendCompanyHeader(link, "Firma\nZeile\r\n2\x03x"s), "Firma\r\nZeile\r\n2\x03x"s);
     EXPECT_EQ(link.SentText(), "cFirma\r\nZeile\r\n2x\x03"s);
     EXPECT_EQ(HeaderTextWithDeviceLineBreaks("a\rb"), "a\r\nb");
+}
+
+// The commands page's home keys still answering after the click.
+TEST(DeviceTextRead, BytesBeforeTheLineWentQuietDelayTheRequestAndAreNoPartOfTheHeader)
+{
+    Read r(CDeviceTextRead::Kind::Header, "\r\nFirma XY\r\n\r\nBerlin Mitte\x03");
+    r.read.Start();
+    for (UINT i = 0; i < 5; ++i)
+        r.host.Deliver(400 + 25 * i, "MESSEN  \r\n");
+    r.host.RunUntil(1499);
+    EXPECT_EQ(r.host.SentText(), "");
+    EXPECT_EQ(r.host.field, "typed");
+    EXPECT_FALSE(r.host.writeEnabled);
+
+    r.host.RunUntil(15000);
+    ASSERT_EQ(r.host.SentText(), "d");
+    EXPECT_GE(r.host.sent[0].t, 1500u);
+    EXPECT_EQ(r.host.field, "Firma XY\r\n\r\nBerlin Mitte");
+    EXPECT_TRUE(r.host.writeEnabled);
+    EXPECT_TRUE(r.host.boxes.empty());
+}
+
+TEST(DeviceTextRead, AReadThatAskedNothingLeavesTheFieldAsItWas)
+{
+    const std::string answer = "\r\nFirma XY\x03";
+    {
+        Read noPort(CDeviceTextRead::Kind::Header, answer);
+        noPort.host.online = false;
+        noPort.read.Start();
+        noPort.ExpectNothingAsked(DateHeaderText::kPortLostRead);
+    }
+    {
+        Read neverQuiet(CDeviceTextRead::Kind::Header, answer);
+        neverQuiet.read.Start();
+        for (UINT t = 30; t < 8000; t += 30)
+            neverQuiet.host.Deliver(t, "x");
+        neverQuiet.host.RunUntil(8000);
+        neverQuiet.ExpectNothingAsked(DateHeaderText::kLineNeverQuiet);
+    }
+    {
+        Read portLost(CDeviceTextRead::Kind::Date, answer);
+        portLost.read.Start();
+        portLost.host.RunUntil(500);
+        portLost.host.online = false;
+        portLost.host.RunUntil(8000);
+        portLost.ExpectNothingAsked(DateHeaderText::kPortLostRead);
+    }
 }

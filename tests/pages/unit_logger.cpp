@@ -312,3 +312,41 @@ TEST(LoggerBound, StreamWithoutAModeLineEndsAtTheBound)
         EXPECT_EQ(whole[0] == '|', ending == notFound) << "a mode only where one came";
     }
 }
+
+// A record stream that never goes quiet ends at the answer's bound as the
+// give-up ends a read-out: the box, the whole records within the bound
+// shown (the one the bound cut is none), nothing more taken or held, the
+// read button back; the same whatever the chunks.
+TEST(LoggerBound, EndlessRecordsEndAtTheAnswersBound)
+{
+    const std::string head = "\r\nHead\x03" "AUTO    10 sec  \r\n";
+    std::string stream = head;
+    while (stream.size() <= static_cast<size_t>(CLoggerReadout::kAnswerBound))
+        stream += stream.size() % 3 ? kRec1 : kRec2;
+    const std::string within = stream.substr(0, CLoggerReadout::kAnswerBound);
+    const std::string expected = within.substr(head.size(), within.rfind("\r\n") + 2 - head.size());
+    ASSERT_NE(within.size(), head.size() + expected.size()) << "the bound must cut a record";
+    for (size_t chunk : {size_t{4096}, size_t{2879}}) {
+        FakeLoggerHost h;
+        CLoggerReadout l{h};
+        h.onTimer = [&l](UINT id) { l.OnLoggerTimer(id); };
+        h.onData = [&l](int n) { l.OnDataReceived(n); };
+        l.StartLoggerReadout();
+        UINT t = 10;
+        for (size_t at = 0; l.IsReadoutRunning() && at < stream.size(); at += chunk, t += 100)
+            h.Deliver(t, stream.substr(at, chunk));
+        h.RunUntil(t);
+        ASSERT_FALSE(l.IsReadoutRunning()) << chunk;
+        ASSERT_EQ(h.boxes.size(), 1u) << chunk;
+        EXPECT_EQ(h.boxes[0].second, LoggerText::kGiveUp);
+        EXPECT_TRUE(l.GetRecordText().str() == expected) << chunk << ": " << l.GetRecordText().GetLength();
+        EXPECT_TRUE(h.readButton);
+        EXPECT_FALSE(h.busy);
+        // The device goes on: nothing of it is kept, no second box comes.
+        h.Deliver(t + 10, kRec1 + kRec2);
+        h.RunUntil(t + 60000);
+        EXPECT_TRUE(h.receive.IsEmpty());
+        EXPECT_EQ(h.boxes.size(), 1u);
+        EXPECT_EQ(l.GetRecordText().GetLength(), static_cast<int>(expected.size()));
+    }
+}

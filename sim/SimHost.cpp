@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <deque>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -26,6 +27,25 @@ std::optional<long> ParseNumber(const std::string& s, long lo, long hi)
     if (s.empty() || ec != std::errc() || p != end || v < lo || v > hi)
         return std::nullopt;
     return v;
+}
+
+// "7E" or "0D,0A": hexadecimal bytes separated by commas.
+std::optional<Bytes> ParseHexBytes(const std::string& s)
+{
+    Bytes bytes;
+    std::size_t at = 0;
+    while (at <= s.size()) {
+        const std::size_t comma = std::min(s.find(',', at), s.size());
+        long b = 0;
+        const char* first = s.data() + at;
+        const char* last = s.data() + comma;
+        auto [p, ec] = std::from_chars(first, last, b, 16);
+        if (first == last || ec != std::errc() || p != last || b < 0 || b > 255)
+            return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(b));
+        at = comma + 1;
+    }
+    return bytes;
 }
 
 int g_signalPipe = -1;
@@ -67,32 +87,71 @@ private:
     FILE* f_;
 };
 
-// A client that stops reading must not stall the device: what the line
-// cannot take within a short wait is dropped, as a real line would lose it.
-// Once the line was found full in a batch, later writes of the batch do not
-// wait again, so a client that went away costs one short wait, not one per
-// value.
-std::size_t WriteAll(int fd, const std::uint8_t* p, std::size_t n, bool& full)
-{
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t w = write(fd, p + done, n - done);
-        if (w > 0) {
-            done += static_cast<std::size_t>(w);
-            continue;
-        }
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w < 0 && errno == EAGAIN && !full) {
-            pollfd pfd{fd, POLLOUT, 0};
-            if (poll(&pfd, 1, 20) > 0)
-                continue;
-            full = true;
-        }
-        break;
+// The device's writes on their way into the terminal, one write() each. A
+// full terminal holds them back: the host then waits for room (POLLOUT)
+// instead of taking more from the device, so a device that sends as fast as
+// the line takes it is paced by the reader, not by a loop. A client that
+// stops reading must still not stall the device: what the terminal took
+// nothing of for kStallMs is dropped, as a real line would lose it.
+class LineWriter {
+public:
+    static constexpr std::int64_t kStallMs = 200;
+
+    bool empty() const { return pending_.empty(); }
+    std::int64_t dropAtMs() const { return progressMs_ + kStallMs; }
+
+    void add(Bytes bytes, std::int64_t nowMs)
+    {
+        if (bytes.empty())
+            return;
+        if (pending_.empty())
+            progressMs_ = nowMs;
+        pending_.push_back(std::move(bytes));
     }
-    return done;
-}
+
+    // Writes what the terminal takes without waiting, then drops everything
+    // once the terminal refused it for too long or for good.
+    void flush(int fd, Log& log, double seconds, std::int64_t nowMs)
+    {
+        while (!pending_.empty()) {
+            const Bytes& front = pending_.front();
+            const ssize_t w = write(fd, front.data() + at_, front.size() - at_);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                const bool full = w == 0 || errno == EAGAIN || errno == EWOULDBLOCK;
+                if (full && nowMs < dropAtMs())
+                    return;
+                drop(log, seconds);
+                return;
+            }
+            log.chunk(seconds, "TX", front.data() + at_, static_cast<std::size_t>(w));
+            progressMs_ = nowMs;
+            at_ += static_cast<std::size_t>(w);
+            if (at_ == front.size()) {
+                pending_.pop_front();
+                at_ = 0;
+            }
+        }
+    }
+
+private:
+    void drop(Log& log, double seconds)
+    {
+        std::size_t n = 0;
+        for (const Bytes& b : pending_)
+            n += b.size();
+        n -= at_;
+        const std::string text = "line full, " + std::to_string(n) + " bytes dropped";
+        log.note(seconds, text.c_str());
+        pending_.clear();
+        at_ = 0;
+    }
+
+    std::deque<Bytes> pending_;
+    std::size_t at_ = 0; // of the first write, already out
+    std::int64_t progressMs_ = 0;
+};
 
 bool WatchStdin()
 {
@@ -157,6 +216,18 @@ std::string UsageText()
            "  --junk-after N   ... only after N answers it would have preceded\n"
            "  --record-tail T  bytes 18-19 of a row record: check (a check pair, the\n"
            "                   default), row (the row's own bytes) or zero\n"
+           "  --sensor-tail T  bytes 18-19 of the 'C' answer: crlf (the default), check\n"
+           "                   (a check pair over bytes 0-17) or zero\n"
+           "  --sensor-type HEX type code of the sensor the 'C' answer describes, 00 to\n"
+           "                   F0 (e.g. A0); its decimals stay, and types 2, 3, 6, 7\n"
+           "                   and 9 send their points in BCD, the others binary\n"
+           "  --status-tail T  bytes 10-11 of the 'E' answer: crlf (the default) or zero\n"
+           "  --header-lead L  the 'd' answer opens with crlf (the default) or none\n"
+           "  --header-trail HEX  send these bytes right after the 'd' answer's ETX,\n"
+           "                   in the same write (e.g. 0D,0A)\n"
+           "  --logger-endless MS  the logger read-out never ends: after header and\n"
+           "                   mode line, records every MS ms (0: as fast as the line\n"
+           "                   takes them) until any byte arrives\n"
            "  --vanish-on C[:N] leave the line when letter C arrives (the N-th time)\n"
            "  --cut C:N        send only the first N bytes of the answer to C, then\n"
            "                   leave the line\n"
@@ -181,9 +252,11 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
             continue;
         }
         static const char* const kWithValue[] = {
-            "--sample-mode", "--auto-rate", "--model",     "--split",       "--split-gap", "--delay",
-            "--silent",      "--log",       "--link",      "--junk",        "--junk-on",   "--junk-after",
-            "--record-tail", "--vanish-on", "--cut"};
+            "--sample-mode",  "--auto-rate",      "--model",       "--split",       "--split-gap",
+            "--delay",        "--silent",         "--log",         "--link",        "--junk",
+            "--junk-on",      "--junk-after",     "--record-tail", "--vanish-on",   "--cut",
+            "--sensor-tail",  "--sensor-type",    "--status-tail", "--header-lead", "--header-trail",
+            "--logger-endless"};
         bool known = false;
         for (const char* k : kWithValue)
             known = known || name == k;
@@ -230,21 +303,11 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
             if (!v)
                 return bad("expected milliseconds");
             out.device.faults.splitGapMs = static_cast<int>(*v);
-        } else if (name == "--junk") {
-            Bytes junk;
-            std::size_t at = 0;
-            while (at <= value.size()) {
-                const std::size_t comma = std::min(value.find(',', at), value.size());
-                long b = 0;
-                const char* first = value.data() + at;
-                const char* last = value.data() + comma;
-                auto [p, ec] = std::from_chars(first, last, b, 16);
-                if (first == last || ec != std::errc() || p != last || b < 0 || b > 255)
-                    return bad("expected hexadecimal bytes separated by commas");
-                junk.push_back(static_cast<std::uint8_t>(b));
-                at = comma + 1;
-            }
-            out.device.faults.leadingJunk = junk;
+        } else if (name == "--junk" || name == "--header-trail") {
+            const auto bytes = ParseHexBytes(value);
+            if (!bytes)
+                return bad("expected hexadecimal bytes separated by commas");
+            (name == "--junk" ? out.device.faults.leadingJunk : out.device.faults.headerTrail) = *bytes;
         } else if (name == "--junk-on") {
             if (value.empty())
                 return bad("expected one or more command letters");
@@ -264,6 +327,48 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
                 out.device.faults.recordTail = Faults::RecordTail::Zero;
             else
                 return bad("expected check, row or zero");
+        } else if (name == "--sensor-tail") {
+            if (value == "crlf")
+                out.device.faults.sensorTail = Faults::SensorTail::CrLf;
+            else if (value == "check")
+                out.device.faults.sensorTail = Faults::SensorTail::CheckPair;
+            else if (value == "zero")
+                out.device.faults.sensorTail = Faults::SensorTail::Zero;
+            else
+                return bad("expected crlf, check or zero");
+        } else if (name == "--sensor-type") {
+            long v = 0;
+            const char* end = value.data() + value.size();
+            auto [p, ec] = std::from_chars(value.data(), end, v, 16);
+            if (value.empty() || ec != std::errc() || p != end || v < 0)
+                return bad("expected a hexadecimal type code such as A0");
+            if (v > 0xFF)
+                return bad("expected a type code from 00 to F0");
+            if (v & 0x0F)
+                return bad("the low digit belongs to the decimals and must be 0, such as A0");
+            // The type sits in the high nibble of the row's type byte; the
+            // decimals in the low one stay.
+            std::uint8_t& typeByte = out.device.rows[out.device.activeRow][13];
+            typeByte = static_cast<std::uint8_t>(v | (typeByte & 0x0F));
+        } else if (name == "--status-tail") {
+            if (value == "crlf")
+                out.device.faults.statusTail = Faults::StatusTail::CrLf;
+            else if (value == "zero")
+                out.device.faults.statusTail = Faults::StatusTail::Zero;
+            else
+                return bad("expected crlf or zero");
+        } else if (name == "--header-lead") {
+            if (value == "crlf")
+                out.device.faults.headerLead = true;
+            else if (value == "none")
+                out.device.faults.headerLead = false;
+            else
+                return bad("expected crlf or none");
+        } else if (name == "--logger-endless") {
+            const auto v = ParseNumber(value, 0, 600000);
+            if (!v)
+                return bad("expected milliseconds");
+            out.device.faults.loggerEndlessMs = static_cast<int>(*v);
         } else if (name == "--vanish-on" || name == "--cut") {
             const std::size_t colon = value.find(':');
             const std::string count = colon == std::string::npos ? std::string() : value.substr(colon + 1);
@@ -363,11 +468,14 @@ int RunHost(const HostOptions& options)
     log.note(seconds(), slaveName);
 
     std::uint8_t buf[4096];
+    LineWriter line;
     for (;;) {
         int timeout = 1000;
-        if (const auto next = device.nextDueMs())
+        const std::optional<std::int64_t> next = line.empty() ? device.nextDueMs() : line.dropAtMs();
+        if (next)
             timeout = static_cast<int>(std::clamp<std::int64_t>(*next - clock.nowMs(), 0, 1000));
-        pollfd fds[3] = {{sigPipe[0], POLLIN, 0}, {master, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        const short masterEvents = line.empty() ? POLLIN : POLLIN | POLLOUT;
+        pollfd fds[3] = {{sigPipe[0], POLLIN, 0}, {master, masterEvents, 0}, {STDIN_FILENO, POLLIN, 0}};
         const int r = poll(fds, watchStdin ? 3 : 2, timeout);
         if (r < 0 && errno != EINTR)
             break;
@@ -397,14 +505,12 @@ int RunHost(const HostOptions& options)
         }
         if (r > 0 && (fds[1].revents & (POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN))
             usleep(10000); // no client side held open: do not spin on the hang-up
-        bool lineFull = false;
-        for (const Write& w : device.poll()) {
-            const std::size_t sent = WriteAll(master, w.bytes.data(), w.bytes.size(), lineFull);
-            log.chunk(seconds(), "TX", w.bytes.data(), sent);
-            if (sent < w.bytes.size())
-                log.note(seconds(), "line full, rest of the write dropped");
+        if (line.empty()) {
+            for (Write& w : device.poll())
+                line.add(std::move(w.bytes), clock.nowMs());
         }
-        if (device.vanished()) {
+        line.flush(master, log, seconds(), clock.nowMs());
+        if (device.vanished() && line.empty()) {
             log.note(seconds(), "device left the line");
             break;
         }

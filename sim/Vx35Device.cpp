@@ -200,12 +200,18 @@ void Vx35Device::receive(const std::uint8_t* data, std::size_t n)
     if (vanished_)
         return;
     catchUpStream(clock_.nowMs());
+    catchUpLogger(clock_.nowMs());
     for (std::size_t i = 0; i < n && !vanished_; ++i)
         onByte(data[i]);
 }
 
 void Vx35Device::onByte(std::uint8_t b)
 {
+    if (endless_) {
+        // A real device stops its transfer on a key; the key does nothing else.
+        endless_ = false;
+        return;
+    }
     if (frame_ == Frame::Header) {
         if (b == kETX) {
             onFrameDone();
@@ -285,19 +291,35 @@ void Vx35Device::onCommand(std::uint8_t cmd)
             emitValue(now + config_.faults.answerDelayMs);
         break;
     case 'A': {
-        if (config_.faults.silent.count('A'))
+        const Faults& f = config_.faults;
+        if (f.silent.count('A'))
             break;
-        std::vector<Bytes> chunks = loggerChunks();
+        const bool endless = f.loggerEndlessMs && !config_.logger.records.empty();
+        std::vector<Bytes> chunks = loggerChunks(!endless);
         addJunk('A', chunks.front());
+        const bool cutHere = !cutDone_ && f.cutAnswerOf && *f.cutAnswerOf == 'A';
+        std::size_t whole = 0;
+        for (const Bytes& c : chunks)
+            whole += c.size();
         cutAnswer('A', chunks);
-        const bool split = config_.faults.splitOnly.empty() || config_.faults.splitOnly.count('A');
-        std::int64_t due = now + config_.faults.answerDelayMs;
+        const bool split = f.splitOnly.empty() || f.splitOnly.count('A');
+        std::int64_t due = now + f.answerDelayMs;
         for (Bytes& c : chunks) {
             queue(due, std::move(c), split);
             due = lastDue_ + config_.loggerChunkGapMs;
         }
-        if (cutDone_ && !out_.empty())
+        endlessCutLeft_.reset();
+        if (endless && cutHere && f.cutAt > whole) {
+            endlessCutLeft_ = f.cutAt - whole; // the cut falls inside the endless records
+        } else if (cutDone_ && !out_.empty()) {
             out_.back().leaveAfter = true;
+            break;
+        }
+        if (endless) {
+            endless_ = true;
+            endlessRecord_ = 0;
+            endlessNextMs_ = lastDue_ + std::max(0, *f.loggerEndlessMs);
+        }
         break;
     }
     case 'C': answer(cmd, sensorAnswer()); break;
@@ -325,9 +347,12 @@ void Vx35Device::onCommand(std::uint8_t cmd)
         break;
     }
     case 'd': {
-        Bytes b{kCR, kLF};
+        Bytes b;
+        if (config_.faults.headerLead)
+            b = {kCR, kLF};
         Append(b, config_.header);
         b.push_back(kETX);
+        b.insert(b.end(), config_.faults.headerTrail.begin(), config_.faults.headerTrail.end());
         answer(cmd, std::move(b));
         break;
     }
@@ -452,6 +477,7 @@ std::vector<Write> Vx35Device::poll()
         return due;
     const std::int64_t now = clock_.nowMs();
     catchUpStream(now);
+    catchUpLogger(now);
     while (!out_.empty() && out_.front().dueMs <= now) {
         const bool leave = out_.front().leaveAfter;
         due.push_back(std::move(out_.front()));
@@ -482,6 +508,8 @@ std::optional<std::int64_t> Vx35Device::nextDueMs() const
         next = out_.front().dueMs;
     if (measuring() && streamPeriodMs() > 0)
         next = next ? std::min(*next, nextValueMs_) : nextValueMs_;
+    if (endless_ && config_.faults.loggerEndlessMs)
+        next = next ? std::min(*next, endlessNextMs_) : endlessNextMs_;
     return next;
 }
 
@@ -533,6 +561,50 @@ void Vx35Device::catchUpStream(std::int64_t now)
     while (nextValueMs_ <= now) {
         emitValue(nextValueMs_);
         nextValueMs_ += period;
+    }
+}
+
+void Vx35Device::catchUpLogger(std::int64_t now)
+{
+    if (!endless_)
+        return;
+    const Faults& f = config_.faults;
+    if (!f.loggerEndlessMs || config_.logger.records.empty()) {
+        endless_ = false; // switched off between calls
+        return;
+    }
+    const std::int64_t gap = std::max(0, *f.loggerEndlessMs);
+    // As for the value stream: after a long stall a bounded burst, not hours
+    // of chunks.
+    constexpr std::int64_t kMaxBacklog = 1000;
+    if (gap > 0 && now - endlessNextMs_ > kMaxBacklog * gap)
+        endlessNextMs_ += ((now - endlessNextMs_) / gap - kMaxBacklog) * gap;
+    // Only what is due, and never more than a bounded amount waiting: at a
+    // gap of 0 every chunk is due at once.
+    std::size_t waiting = 0;
+    for (const Write& w : out_)
+        waiting += w.bytes.size();
+    const bool split = f.splitOnly.empty() || f.splitOnly.count('A');
+    const std::size_t per = static_cast<std::size_t>(std::max(1, config_.loggerChunkLines));
+    while (endless_ && endlessNextMs_ <= now && waiting < kLoggerAheadBytes) {
+        Bytes c = loggerLines(endlessRecord_, per);
+        endlessRecord_ = (endlessRecord_ + per) % config_.logger.records.size();
+        bool leave = false;
+        if (endlessCutLeft_) {
+            if (c.size() >= *endlessCutLeft_) {
+                c.resize(*endlessCutLeft_);
+                leave = true;
+            } else {
+                *endlessCutLeft_ -= c.size();
+            }
+        }
+        waiting += c.size();
+        queue(endlessNextMs_, std::move(c), split);
+        if (leave) {
+            out_.back().leaveAfter = true;
+            endless_ = false;
+        }
+        endlessNextMs_ = lastDue_ + gap;
     }
 }
 
@@ -624,13 +696,25 @@ Bytes Vx35Device::sensorAnswer() const
         toBcd(14);
     if (type == 2 || type == 3 || type == 6 || type == 7 || type == 9)
         toBcd(16);
-    b.push_back(kCR);
-    b.push_back(kLF);
+    switch (config_.faults.sensorTail) {
+    case Faults::SensorTail::CrLf:
+        b.push_back(kCR);
+        b.push_back(kLF);
+        break;
+    case Faults::SensorTail::CheckPair: {
+        const auto check = TextCheckBytes(b.data(), b.size());
+        b.push_back(check[0]);
+        b.push_back(check[1]);
+        break;
+    }
+    case Faults::SensorTail::Zero: b.insert(b.end(), 2, 0); break;
+    }
     return b;
 }
 
 Bytes Vx35Device::statusLongAnswer() const
 {
+    const bool lineEnd = config_.faults.statusTail == Faults::StatusTail::CrLf;
     return Bytes{'E',
                  'L',
                  static_cast<std::uint8_t>(config_.rateCode),
@@ -641,8 +725,8 @@ Bytes Vx35Device::statusLongAnswer() const
                  0x00,
                  0x00,
                  0x00,
-                 kCR,
-                 kLF};
+                 lineEnd ? kCR : std::uint8_t{0},
+                 lineEnd ? kLF : std::uint8_t{0}};
 }
 
 Bytes Vx35Device::factoryWordsAnswer() const
@@ -686,7 +770,7 @@ Bytes Vx35Device::recordAnswer(int rowNumber) const
     return b;
 }
 
-std::vector<Bytes> Vx35Device::loggerChunks() const
+std::vector<Bytes> Vx35Device::loggerChunks(bool withRecords) const
 {
     std::vector<Bytes> chunks;
     Bytes head{kCR, kLF};
@@ -696,15 +780,22 @@ std::vector<Bytes> Vx35Device::loggerChunks() const
     Bytes mode;
     Append(mode, config_.logger.modeLine + "\r\n");
     chunks.push_back(std::move(mode));
-    const auto& recs = config_.logger.records;
+    const std::size_t count = withRecords ? config_.logger.records.size() : 0;
     const std::size_t per = static_cast<std::size_t>(std::max(1, config_.loggerChunkLines));
-    for (std::size_t i = 0; i < recs.size(); i += per) {
-        Bytes c;
-        for (std::size_t j = i; j < std::min(recs.size(), i + per); ++j)
-            Append(c, recs[j] + "\r\n");
-        chunks.push_back(std::move(c));
-    }
+    for (std::size_t i = 0; i < count; i += per)
+        chunks.push_back(loggerLines(i, std::min(count - i, per)));
     return chunks;
+}
+
+Bytes Vx35Device::loggerLines(std::size_t first, std::size_t count) const
+{
+    const auto& recs = config_.logger.records;
+    Bytes c;
+    for (std::size_t j = 0; j < count && !recs.empty(); ++j) {
+        Append(c, recs[(first + j) % recs.size()]);
+        Append(c, "\r\n");
+    }
+    return c;
 }
 
 std::int64_t Vx35Device::deviceSeconds() const

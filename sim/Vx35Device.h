@@ -74,6 +74,18 @@ struct Faults {
     // Bytes 18-19 of a row record: a check pair over bytes 0-17, the row's
     // own bytes 18-19 (its first factory word), or zeros.
     enum class RecordTail { CheckPair, RowBytes, Zero } recordTail = RecordTail::CheckPair;
+    // Bytes 18-19 of the 'C' answer: CR LF, a check pair over bytes 0-17 as
+    // sent, or zeros.
+    enum class SensorTail { CrLf, CheckPair, Zero } sensorTail = SensorTail::CrLf;
+    // Bytes 10-11 of the 'E' answer: CR LF, or zeros (no line end at all).
+    enum class StatusTail { CrLf, Zero } statusTail = StatusTail::CrLf;
+    bool headerLead = true; // the 'd' answer opens with CR LF
+    Bytes headerTrail;      // sent right after the 'd' answer's ETX, in the same write
+    // Set: the logger read-out never ends. After header and mode line comes
+    // a chunk of loggerChunkLines records every loggerEndlessMs ms (0: as fast
+    // as the line takes them), cycling through the records, until any byte
+    // arrives; that byte only stops the transfer.
+    std::optional<int> loggerEndlessMs;
 };
 
 struct DeviceConfig {
@@ -107,6 +119,10 @@ struct Write {
 
 class Vx35Device {
 public:
+    // An endless logger read-out is produced only this far ahead of the
+    // line (plus one chunk), however long it runs.
+    static constexpr std::size_t kLoggerAheadBytes = 64 * 1024;
+
     explicit Vx35Device(const Clock& clock, DeviceConfig config = DeviceConfig());
 
     // Bytes from the PC, parsed as one stream across calls.
@@ -169,7 +185,9 @@ private:
     Bytes statusLongAnswer() const;
     Bytes factoryWordsAnswer() const;
     Bytes recordAnswer(int rowNumber) const;
-    std::vector<Bytes> loggerChunks() const;
+    std::vector<Bytes> loggerChunks(bool withRecords) const;
+    Bytes loggerLines(std::size_t first, std::size_t count) const; // cycling through the records
+    void catchUpLogger(std::int64_t now);
     std::string dateText(bool doubleBlank) const;
     void beginMeasuring();
     void endMeasuring();
@@ -195,6 +213,11 @@ private:
     int vanishSeen_ = 0;
     int junkSeen_ = 0;
     bool cutDone_ = false;
+    // The endless logger read-out while it runs.
+    bool endless_ = false;
+    std::int64_t endlessNextMs_ = 0;
+    std::size_t endlessRecord_ = 0;
+    std::optional<std::size_t> endlessCutLeft_; // bytes left before a cut 'A' answer leaves the line
 };
 
 } // namespace vx35sim

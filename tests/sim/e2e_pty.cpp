@@ -6,9 +6,11 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -87,6 +89,17 @@ public:
     }
     void writeStdin(const std::string& s) { ASSERT_EQ(write(stdin_, s.data(), s.size()), (ssize_t)s.size()); }
     void signal(int sig) { kill(pid_, sig); }
+
+    // User and system time the process used so far.
+    double cpuSeconds() const
+    {
+        std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
+        const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        long utime = 0, stime = 0;
+        std::sscanf(stat.c_str() + stat.rfind(')') + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld",
+                    &utime, &stime);
+        return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
 
     // Exit code, or -1 when it did not exit normally within the time.
     int wait(int timeoutMs = 10000)
@@ -420,6 +433,30 @@ TEST(SimPty, StdinLinesTriggerHandValues)
     ASSERT_EQ(line.size(), 21u);
     EXPECT_TRUE(EndsWithCrLf(line));
     EXPECT_EQ(line.substr(7, 3), "kN ");
+}
+
+// An endless read-out at 0 ms is paced by the reader: it runs far past what
+// the device keeps queued, costs the host no time while nobody reads, and a
+// key ends it, after which the next request is answered and nothing follows.
+TEST(SimPty, EndlessLoggerFollowsTheReaderAndStopsOnAKey)
+{
+    SimProcess sim({"--logger-endless", "0"});
+    RawPort port(sim.path());
+    ASSERT_TRUE(port.ok());
+    ASSERT_EQ(port.ask("A", 256 * 1024).size(), 256u * 1024u);
+
+    const double before = sim.cpuSeconds();
+    usleep(1000 * 1000);
+    EXPECT_LT(sim.cpuSeconds() - before, 0.5) << "the host spins while the terminal is full";
+
+    port.send("nV");
+    Bytes tail;
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (tail.find("VX35 H2 105\r\n") == std::string::npos && RemainingMs(deadline) > 0)
+        tail += port.read(64 * 1024, 200);
+    ASSERT_GE(tail.size(), 13u);
+    EXPECT_EQ(tail.substr(tail.size() - 13), "VX35 H2 105\r\n");
+    EXPECT_EQ(port.read(1, 300), "");
 }
 
 } // namespace

@@ -493,4 +493,93 @@ TEST_F(DeviceTest, TrialSwitchesFromTheCommandLine)
     }
 }
 
+// The shape switches change only what they name; the sensor type takes the
+// points' encoding with it, and the row's own record reports the same type.
+TEST_F(DeviceTest, AnswerShapeSwitches)
+{
+    HostOptions o;
+    ASSERT_EQ(ParseOptions({"--sensor-type", "20", "--sensor-tail", "check", "--status-tail", "zero",
+                            "--header-lead", "none", "--header-trail", "0D,0A"},
+                           o),
+              std::nullopt);
+    Vx35Device d(clock, o.device);
+    const Bytes c = ask(d, "C");
+    ASSERT_EQ(c.size(), 20u);
+    const auto chk = TextCheckBytes(c.data(), 18);
+    // Type 2 keeps decimals code 1 and sends 20000 as BCD 0000; the check pair covers what was sent.
+    EXPECT_EQ(Bytes(c.begin() + 13, c.end()), (Bytes{0x21, 0x00, 0x00, 0x00, 0x00, chk[0], chk[1]}));
+    EXPECT_EQ(ask(d, "f\x01")[13], 0x21);
+    const Bytes e = ask(d, "E");
+    EXPECT_EQ(Bytes(e.begin() + 10, e.end()), (Bytes{0x00, 0x00}));
+    d.receive("d");
+    clock.advance(50);
+    const std::vector<Write> w = d.poll();
+    ASSERT_EQ(w.size(), 1u); // the trail goes out with the answer, not after it
+    EXPECT_EQ(Str(w[0].bytes), "VX35 SIMULATOR\r\nPRUEFSTAND 1\x03\r\n");
+
+    // A type above 9 sends binary points.
+    ASSERT_EQ(ParseOptions({"--sensor-type=a0"}, o), std::nullopt);
+    EXPECT_EQ(o.device.rows[0][13], 0xA1);
+    Vx35Device a(clock, o.device);
+    EXPECT_EQ(ask(a, "C")[17], 0x20);
+
+    const std::vector<std::vector<std::string>> bad = {
+        {"--sensor-type", "A1"}, {"--sensor-type", "100"}, {"--sensor-type", "G0"},      {"--sensor-tail", "lf"},
+        {"--status-tail", "x"},  {"--header-lead", "lf"},  {"--header-trail", "0D,,0A"}, {"--logger-endless", "-1"}};
+    for (const auto& args : bad) {
+        HostOptions h;
+        EXPECT_NE(ParseOptions(args, h), std::nullopt) << args[0] << ' ' << args[1];
+    }
+}
+
+TEST_F(DeviceTest, EndlessLoggerKeepsComingUntilAByteArrives)
+{
+    DeviceConfig cfg;
+    cfg.logger.modeLine = "HAND    ";
+    cfg.logger.records = {"R0", "R1", "R2", "R3", "R4"};
+    cfg.loggerChunkLines = 3;
+    cfg.faults.loggerEndlessMs = 250;
+    Vx35Device d(clock, cfg);
+    EXPECT_EQ(Str(ask(d, "A", 200)), "\r\nVX35 SIMULATOR\r\nPRUEFSTAND 1\x03HAND    \r\n");
+    // One chunk per period, the records cycling across chunk borders.
+    for (const char* chunk : {"R0\r\nR1\r\nR2\r\n", "R3\r\nR4\r\nR0\r\n", "R1\r\nR2\r\nR3\r\n"}) {
+        ASSERT_TRUE(d.nextDueMs().has_value());
+        EXPECT_GT(*d.nextDueMs(), clock.nowMs());
+        clock.set(*d.nextDueMs());
+        EXPECT_EQ(Str(d.pollBytes()), chunk);
+    }
+
+    // At 0 ms everything is due at once: hours of it never pile up beyond
+    // the bound, and the records stay whole and in turn.
+    d.config().faults.loggerEndlessMs = 0;
+    std::size_t next = 4, total = 0;
+    for (int i = 0; i < 40; ++i) {
+        clock.advance(600000);
+        const std::string out = Str(d.pollBytes());
+        ASSERT_GT(out.size(), 0u);
+        ASSERT_LE(out.size(), Vx35Device::kLoggerAheadBytes + 12);
+        for (std::size_t at = 0; at < out.size(); at += 4, next = (next + 1) % 5)
+            ASSERT_EQ(out.substr(at, 4), "R" + std::to_string(next) + "\r\n") << total + at;
+        total += out.size();
+        EXPECT_LE(*d.nextDueMs(), clock.nowMs());
+    }
+    EXPECT_GT(total, 40 * Vx35Device::kLoggerAheadBytes);
+
+    // The byte that stops it is not answered; what was due before it still goes out.
+    clock.advance(1);
+    d.receive("V");
+    EXPECT_GT(d.pollBytes().size(), 0u);
+    clock.advance(600000);
+    EXPECT_TRUE(d.pollBytes().empty());
+    EXPECT_FALSE(d.nextDueMs().has_value());
+    EXPECT_EQ(Str(ask(d, "V")), "VX35 H2 105\r\n");
+
+    // Cut inside the endless records: the device leaves after exactly that many bytes.
+    cfg.faults.cutAnswerOf = 'A';
+    cfg.faults.cutAt = 31 + 10 + 7;
+    Vx35Device c(clock, cfg);
+    EXPECT_EQ(Str(Ask(c, clock, "A", 2000)), "\r\nVX35 SIMULATOR\r\nPRUEFSTAND 1\x03HAND    \r\nR0\r\nR1\r");
+    EXPECT_TRUE(c.vanished());
+}
+
 } // namespace

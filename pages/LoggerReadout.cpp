@@ -272,13 +272,13 @@ bool CLoggerReadout::ShowRecords()
     std::string& records = m_strRecords.str();
     const size_t last = raw.rfind("\r\n");
     const size_t whole = last == std::string::npos ? 0 : last + 2;
-    if (records.empty()) {
+    if (whole > 0 && records.empty()) {
         std::string tail = raw.substr(whole);
         raw.resize(whole);
         records.swap(raw);
         Release(m_strRaw);
         raw = std::move(tail);
-    } else {
+    } else if (whole > 0) {
         records.append(raw, 0, whole);
         raw.erase(0, whole);
     }

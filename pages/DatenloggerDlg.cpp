@@ -196,6 +196,9 @@ void CDatenloggerDlg::Host::ShowTexts()
     m_dlg.m_strHeader = m_dlg.m_Readout.GetHeaderText();
     m_dlg.m_strMode = m_dlg.m_Readout.GetModeText();
     m_dlg.m_strRecords = m_dlg.m_Readout.GetRecordText();
+    // Emptied for a new read-out: the last one's megabytes go back.
+    if (m_dlg.m_strRecords.IsEmpty())
+        m_dlg.m_strRecords.str().shrink_to_fit();
     if (m_dlg.IsWindow())
         m_dlg.UpdateData(FALSE);
 }

@@ -28,6 +28,9 @@ int ModeCut(const char* word, int p)
     return p + (CString(word) == "AUTO" ? 16 : 8);
 }
 
+// Empties a text and gives its memory back: a read-out's are megabytes.
+void Release(CString& text) { std::string().swap(text.str()); }
+
 } // namespace
 
 void CLoggerReadout::OnActivate()
@@ -44,7 +47,7 @@ void CLoggerReadout::OnActivate()
         m_host.ShowReadButton(true);
     }
     m_host.ReceiveText().Empty();
-    m_strRaw.Empty();
+    Release(m_strRaw);
     m_nCounter = 0;
     m_handler = Handler::Late;
     m_host.SendHomeKeys();
@@ -62,15 +65,17 @@ void CLoggerReadout::StartLoggerReadout()
     // that does not come must not stand beside this header or records.
     m_strHeader.Empty();
     m_strMode.Empty();
-    m_strRecords.Empty();
+    Release(m_strRecords);
     m_bManual = false;
     m_host.ShowTexts();
     m_nRetry = kWatchTicks;
     // A flag left from the last read-out must not end this one.
     m_bFinished = false;
     m_host.ReceiveText().Empty();
-    m_strRaw.Empty();
+    Release(m_strRaw);
     m_nCounter = 0;
+    m_nAnswer = 0;
+    m_bPastBound = false;
     m_nCutOff = 0;
     m_nSearched = 0;
     m_nLineStart = 0;
@@ -93,6 +98,9 @@ void CLoggerReadout::OnDataReceived(int byteCount)
     case Handler::Mode: ParseLoggerMode(n, false); break;
     case Handler::Body: OnBodyData(n); break;
     }
+    // After the stage has seen what came within the bound.
+    if (m_bPastBound && IsListening())
+        EndAtBound();
 }
 
 void CLoggerReadout::OnLateData(int n)
@@ -113,6 +121,14 @@ void CLoggerReadout::OnLateData(int n)
 void CLoggerReadout::TakeReceived(int n)
 {
     CString& rx = m_host.ReceiveText();
+    // Whatever the chunks, the read-out ends on the same bytes: those within
+    // the bound.
+    const int room = std::max(0, m_nAnswerBound - m_nAnswer);
+    if (rx.GetLength() > room) {
+        rx.str().resize(static_cast<size_t>(room));
+        m_bPastBound = true;
+    }
+    m_nAnswer += rx.GetLength();
     m_strRaw += rx;
     rx.Empty();
     m_nCounter += n;
@@ -249,16 +265,29 @@ void CLoggerReadout::OnBodyData(int n)
 bool CLoggerReadout::ShowRecords()
 {
     // A tail the line cut off mid-record ("-1,47" of "-1,473 kN") is no
-    // value the device logged.
-    const size_t last = m_strRaw.str().rfind("\r\n");
-    const int whole = last == std::string::npos ? 0 : static_cast<int>(last) + 2;
-    m_strRecords = m_strRaw.Left(whole);
+    // value the device logged; it stays in the raw text, where bytes that
+    // still come may close it. The whole records move over, so megabytes of
+    // them are not held twice.
+    std::string& raw = m_strRaw.str();
+    std::string& records = m_strRecords.str();
+    const size_t last = raw.rfind("\r\n");
+    const size_t whole = last == std::string::npos ? 0 : last + 2;
+    if (whole > 0 && records.empty()) {
+        std::string tail = raw.substr(whole);
+        raw.resize(whole);
+        records.swap(raw);
+        Release(m_strRaw);
+        raw = std::move(tail);
+    } else if (whole > 0) {
+        records.append(raw, 0, whole);
+        raw.erase(0, whole);
+    }
     m_bRecordsPending = false;
     m_host.ShowTexts();
     m_host.ShowReadButton(true);
     m_host.SetBusy(false);
     m_bReading = false;
-    return whole == m_strRaw.GetLength();
+    return raw.empty();
 }
 
 void CLoggerReadout::OnLoggerTimer(UINT id)
@@ -317,6 +346,8 @@ void CLoggerReadout::EndCut()
         m_host.KillTimer(id);
     m_bFinished = false;
     ShowRecords();
+    // Nothing of the answer is waited for any more.
+    Release(m_strRaw);
     m_handler = Handler::Idle;
 }
 
@@ -329,6 +360,14 @@ bool CLoggerReadout::CheckPort()
     EndCut();
     m_host.ShowBox(m_host.LanguageText(LoggerText::kPortLost));
     return true;
+}
+
+void CLoggerReadout::EndAtBound()
+{
+    // Ended before the box: the box is modal, and bytes that keep coming
+    // behind it must not pile up.
+    EndCut();
+    m_host.ShowBox(LoggerText::kGiveUp);
 }
 
 void CLoggerReadout::EndWithoutModeLine()

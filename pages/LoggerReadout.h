@@ -2,7 +2,8 @@
 // header closed by ETX, a line naming the logging mode, then the records.
 // Nothing says how long the stream is, so the end is found by silence: the
 // records are complete 500 ms after their last chunk, and the read-out is
-// given up after 40 s without data, ended at once when the port goes, and
+// given up after 40 s without data or when the answer outgrows its bound
+// (a stream that never goes quiet), ended at once when the port goes, and
 // ended when the first bytes hold no mode line (junk, a wrong baud rate). A
 // record is a line closed by CR LF; an unclosed tail is never one.
 #pragma once
@@ -51,10 +52,20 @@ public:
     // The mode line ends (its CR LF) within this many bytes of the answer,
     // header included; a stream that holds none by then is no read-out.
     static constexpr int kModeLineBound = 16384;
+    // The answer ('A' to its end) holds at most this many bytes, some twenty
+    // times what the 40 s give-up lets through at 115 200 baud: the give-up
+    // counts from the last data, so a stream that never goes quiet would
+    // otherwise run, and be held, for ever. The byte past it gives the
+    // read-out up with the whole records within it.
+    static constexpr int kAnswerBound = 8 << 20;
 
     enum class Handler { None, Late, Idle, Header, Mode, Body };
 
-    explicit CLoggerReadout(CLoggerHost& host) : m_host(host) {}
+    // A bound other than kAnswerBound lets a fuzzer reach it.
+    explicit CLoggerReadout(CLoggerHost& host, int answerBound = kAnswerBound)
+        : m_host(host), m_nAnswerBound(answerBound)
+    {
+    }
 
     // The page became the shown one: drop what is pending, send the home keys.
     void OnActivate();
@@ -78,7 +89,12 @@ private:
     void OnHeaderData(int n);
     void ParseLoggerMode(int n, bool forceCut);
     void OnBodyData(int n);
+    // Takes what came into the raw text, up to the answer's bound.
     void TakeReceived(int n);
+    bool IsListening() const
+    {
+        return m_handler == Handler::Header || m_handler == Handler::Mode || m_handler == Handler::Body;
+    }
     // Looks at each line once: the complete ones as they come, the
     // unfinished one only when forced. The word found and where it starts.
     enum class ModeScan { NotYet, Found, Beyond };
@@ -89,11 +105,17 @@ private:
     void EndCut();
     // Ends a read-out whose first bytes name no mode.
     void EndWithoutModeLine();
+    // Ends a read-out whose answer outgrew its bound, as the give-up does.
+    void EndAtBound();
 
     CLoggerHost& m_host;
     Handler m_handler = Handler::None;
     CString m_strRaw;
     int m_nCounter = 0;
+    const int m_nAnswerBound;
+    // Bytes of this read-out's answer taken so far, and whether more came.
+    int m_nAnswer = 0;
+    bool m_bPastBound = false;
     // Bytes of the answer cut off the front of the raw text (header and ETX).
     int m_nCutOff = 0;
     // Raw text before this is searched (for ETX, or for line ends).

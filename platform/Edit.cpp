@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QValidator>
 
 #include <algorithm>
@@ -57,17 +59,107 @@ int WinToQtPos(const QString& text, int pos)
 
 int WinLength(const QString& text) { return QtToWinPos(text, static_cast<int>(text.size())); }
 
-QString FromWinText(const CString& text)
+// A text document pays for every block, and each line of a plain edit is
+// one: 650 000 short lines (8 MiB of logger records) took it two seconds
+// and some 100 MB. In a text of many lines, a block holds the lines of
+// about kBlockChars characters, parted by U+2028, a line break within a
+// block: the document shows it as a break and gives it back as '\n', so
+// the text read back, positions and selections count as before.
+constexpr size_t kManyLines = 10000;
+constexpr qsizetype kBlockChars = 2048;
+
+// A multi-line field's text (code page 1252, lines ended by CR LF) as its
+// document takes it, a piece at a time: a big text is never held whole in
+// UTF-16 beside the document's own copy. Each line break the document
+// would make of the text (CR LF, a lone LF or CR; a CR right before a
+// CR LF makes one with it) is given as one character, so no piece ends
+// between two characters the document would read as one break.
+class WinTextReader {
+public:
+    explicit WinTextReader(const CString& text)
+        : m_s(text.str()), m_joinLines(static_cast<size_t>(std::count(m_s.begin(), m_s.end(), '\n')) > kManyLines)
+    {
+    }
+    bool AtEnd() const { return m_at >= m_s.size(); }
+    // The next `bytes` bytes of the text, or a byte more (a CR LF is one).
+    QString Next(size_t bytes)
+    {
+        const size_t end = std::min(m_s.size(), m_at + bytes);
+        QString q(static_cast<qsizetype>(end - m_at), Qt::Uninitialized);
+        QChar* out = q.data();
+        qsizetype n = 0;
+        for (; m_at < end; ++m_at) {
+            const auto b = static_cast<unsigned char>(m_s[m_at]);
+            const bool crLf = b == '\r' && m_at + 1 < m_s.size() && m_s[m_at + 1] == '\n';
+            const bool afterCr = m_afterCr;
+            m_afterCr = b == '\r' && !crLf;
+            if (crLf)
+                ++m_at;
+            if (b != '\r' && b != '\n') {
+                out[n++] = QChar(vx::Cp1252ToUnicode(b));
+                ++m_blockChars;
+            } else if (!(crLf && afterCr)) {
+                const bool join = m_joinLines && m_blockChars < kBlockChars;
+                out[n++] = join ? QChar(QChar::LineSeparator) : QChar(u'\n');
+                m_blockChars = join ? m_blockChars + 1 : 0;
+            }
+        }
+        q.truncate(n);
+        return q;
+    }
+
+private:
+    const std::string& m_s;
+    const bool m_joinLines;
+    size_t m_at = 0;
+    qsizetype m_blockChars = 0;
+    // The last byte was a CR that ended a line on its own.
+    bool m_afterCr = false;
+};
+
+QString FromWinText(const CString& text) { return WinTextReader(text).Next(text.str().size()); }
+
+// Sets a field's document to a text as setPlainText does, in pieces.
+void SetDocumentText(QPlainTextEdit* edit, const CString& text)
 {
-    QString q = vx::ToQString(text);
-    q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return q;
+    constexpr size_t kPiece = 64 << 10;
+    WinTextReader reader(text);
+    edit->setPlainText(reader.Next(kPiece));
+    if (reader.AtEnd())
+        return;
+    QTextDocument* doc = edit->document();
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    while (!reader.AtEnd())
+        end.insertText(reader.Next(kPiece));
+    end.endEditBlock();
+    doc->setUndoRedoEnabled(undo);
 }
 
-CString ToWinText(QString q)
+// What tells one text of a multi-line field from another without a copy
+// of it: its blocks' texts, hashed in turn.
+size_t DocumentHash(const QTextDocument* doc)
 {
-    q.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return vx::FromQString(q);
+    size_t hash = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        hash = qHash(b.text(), hash * 1000003u + 1);
+    return hash;
+}
+
+CString ToWinText(const QString& q)
+{
+    std::string out;
+    out.reserve(static_cast<size_t>(q.size()) + static_cast<size_t>(q.count(QLatin1Char('\n'))));
+    for (QChar c : q) {
+        if (c == QLatin1Char('\n'))
+            out += "\r\n";
+        else
+            out += static_cast<char>(vx::UnicodeToCp1252(c.unicode()));
+    }
+    return CString(std::move(out));
 }
 
 } // namespace
@@ -178,7 +270,8 @@ private:
     int selectedWinLength() const
     {
         const QString sel = textCursor().selectedText();
-        return static_cast<int>(sel.size()) + static_cast<int>(sel.count(QChar(0x2029)));
+        return static_cast<int>(sel.size()) + static_cast<int>(sel.count(QChar(QChar::ParagraphSeparator)))
+               + static_cast<int>(sel.count(QChar(QChar::LineSeparator)));
     }
     CEdit* m_owner;
 };
@@ -254,33 +347,56 @@ int CEdit::fitInsertion(int currentLength, int removed, int inserted)
     return allowed;
 }
 
+bool CEdit::noteText()
+{
+    auto* t = qobject_cast<QPlainTextEdit*>(GetPeer());
+    if (!t) {
+        const QString now = qtText();
+        if (now == m_lastText)
+            return false;
+        m_lastText = now;
+        return true;
+    }
+    // A multi-line field may hold megabytes: its length and hash tell a
+    // change as well as a second copy would.
+    const QTextDocument* doc = t->document();
+    const qsizetype length = doc->characterCount();
+    const size_t hash = DocumentHash(doc);
+    if (length == m_lastLength && hash == m_lastHash)
+        return false;
+    m_lastLength = length;
+    m_lastHash = hash;
+    return true;
+}
+
 void CEdit::userChanged()
 {
-    if (m_settingFromCode)
+    if (m_settingFromCode || !noteText())
         return;
-    const QString now = qtText();
-    if (now == m_lastText)
-        return;
-    m_lastText = now;
     m_modified = true;
     NotifyCommand(EN_CHANGE);
 }
 
 void CEdit::DoSetText(const CString& text)
 {
-    CControlWnd::DoSetText(text);
+    const bool multiLine = IsMultiLine();
     {
         CodeScope scope(m_settingFromCode);
-        const QString q = IsMultiLine() ? FromWinText(text) : vx::ToQString(text);
         if (auto* e = qobject_cast<QLineEdit*>(GetPeer())) {
-            e->setText(q);
+            e->setText(multiLine ? FromWinText(text) : vx::ToQString(text));
             e->setCursorPosition(0);
         } else if (auto* t = qobject_cast<QPlainTextEdit*>(GetPeer())) {
-            t->setPlainText(q);
+            if (multiLine)
+                SetDocumentText(t, text);
+            else
+                t->setPlainText(vx::ToQString(text));
         }
-        m_lastText = qtText();
+        noteText();
         m_modified = false;
     }
+    // The window keeps a copy of its own only where no peer holds the text
+    // (a multi-line field may hold megabytes). `text` may be that copy.
+    CControlWnd::DoSetText(multiLine && GetPeer() ? CString() : text);
     // Text set by code notifies like the user's typing: pages copy values
     // back from their edits on EN_CHANGE. The initial text does not.
     if (GetPeer() && !m_creating)
@@ -366,11 +482,8 @@ void CEdit::ReplaceSel(const char* text, BOOL)
             t->setTextCursor(c);
         }
     }
-    const QString now = qtText();
-    if (now != m_lastText) {
-        m_lastText = now;
+    if (noteText())
         NotifyCommand(EN_CHANGE);
-    }
 }
 
 BOOL CEdit::SetReadOnly(BOOL readOnly)
@@ -385,9 +498,14 @@ BOOL CEdit::SetReadOnly(BOOL readOnly)
 
 int CEdit::GetLineCount() const
 {
-    if (auto* t = qobject_cast<QPlainTextEdit*>(GetPeer()))
-        return std::max(1, t->document()->blockCount());
-    return 1;
+    auto* t = qobject_cast<QPlainTextEdit*>(GetPeer());
+    if (!t)
+        return 1;
+    // A block may hold several lines (see WinTextReader).
+    int lines = 0;
+    for (QTextBlock b = t->document()->begin(); b.isValid(); b = b.next())
+        lines += 1 + static_cast<int>(b.text().count(QChar(QChar::LineSeparator)));
+    return std::max(1, lines);
 }
 
 void CEdit::ScrollCaret()

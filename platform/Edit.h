@@ -69,11 +69,17 @@ private:
     int fitInsertion(int currentLength, int removed, int inserted);
     void userChanged();
     QString qtText() const;
+    // Whether the field's text differs from the last one noted; notes it.
+    bool noteText();
 
     UINT m_limit = 30000;
     bool m_modified = false;
     bool m_creating = false;
+    // The text last noted: a single-line field's whole (its validator
+    // compares with it), a multi-line field's length and hash.
     QString m_lastText;
+    qsizetype m_lastLength = 0;
+    size_t m_lastHash = 0;
 };
 
 // Rich edit as the program uses it: a read-only, monospaced terminal whose

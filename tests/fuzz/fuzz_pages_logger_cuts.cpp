@@ -2,7 +2,8 @@
 // the records until the line goes quiet), once with the device's bytes
 // whole and once cut where the fuzzer says, the pieces less than the
 // silence that ends the records apart. Header, mode, records and the
-// read-out's state must match.
+// read-out's state must match; also where the answer outgrows its bound,
+// which the fuzzer may put within its few hundred bytes.
 #include "pages/LoggerReadout.h"
 #include "tests/fuzz/Cuts.h"
 #include "tests/measure/ManualDeviceLink.h"
@@ -25,10 +26,10 @@ public:
     CString LanguageText(UINT id) override { return CString(std::to_string(id)); }
 };
 
-std::string Outcome(const std::vector<cuts::Piece>& stream)
+std::string Outcome(const std::vector<cuts::Piece>& stream, int answerBound)
 {
     Host host;
-    CLoggerReadout logger(host);
+    CLoggerReadout logger(host, answerBound);
     host.onTimer = [&logger](UINT id) { logger.OnLoggerTimer(id); };
     host.onData = [&logger](int n) { logger.OnDataReceived(n); };
     host.device = [&](char b, UINT t) {
@@ -66,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     stream += cuts::Bytes(in, 300);
     const std::vector<cuts::Piece> cut = cuts::Cut(in, stream, 10, 300);
-    cuts::Same(Outcome(cuts::Whole(stream)), Outcome(cut));
+    // Taken last, so an input that ends before it keeps the real bound.
+    const int bound = in.ConsumeBool() ? in.ConsumeIntegralInRange<int>(0, 400) : CLoggerReadout::kAnswerBound;
+    cuts::Same(Outcome(cuts::Whole(stream), bound), Outcome(cut, bound));
     return 0;
 }

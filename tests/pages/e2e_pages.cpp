@@ -589,3 +589,39 @@ TEST(LoggerOnTheLine, BytePacedReadoutGivesExactlyTheDevicesRecords)
     EXPECT_EQ(o.records, DeviceRecords(100).first);
     EXPECT_EQ(o.saved, DeviceRecords(100).second);
 }
+
+// A device whose records never go quiet: the read-out ends at the answer's
+// bound as the give-up ends one, listing the device's whole records within
+// it (the field shows every one), and takes nothing more while the device
+// goes on.
+TEST(LoggerOnTheLine, EndlessRecordsEndAtTheAnswersBound)
+{
+    vx::ModalScript::Clear();
+    CDatenloggerDlg logger;
+    LinePage line(logger, {"--logger-endless", "0"});
+    ASSERT_TRUE(line.Open());
+    vxtest::PumpFor(1000); // the answers to the home keys
+    logger.StartLoggerReadout();
+    ASSERT_TRUE(vxtest::PumpUntil([&] { return !logger.GetReadout().IsReadoutRunning(); }, 120000));
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(), std::vector<CString>{LoggerText::kGiveUp});
+
+    const vx35sim::DeviceConfig device;
+    const size_t head = 2 + device.header.size() + 1 + device.logger.modeLine.size() + 2;
+    std::string expected;
+    for (size_t i = 0;; ++i) {
+        const std::string record = device.logger.records[i % device.logger.records.size()] + "\r\n";
+        if (head + expected.size() + record.size() > static_cast<size_t>(CLoggerReadout::kAnswerBound))
+            break;
+        expected += record;
+    }
+    const std::string shown = logger.m_strRecords.str();
+    EXPECT_EQ(shown.size(), expected.size());
+    EXPECT_TRUE(shown == expected) << "records differ from the device's";
+    EXPECT_TRUE(logger.GetDlgItem(CDatenloggerDlg::IDC_RECORDS)->GetWindowTextString() == logger.m_strRecords)
+        << "the field shows other records";
+
+    vxtest::PumpFor(500); // the device still sends
+    EXPECT_TRUE(line.rx[0].IsEmpty());
+    EXPECT_EQ(logger.m_strRecords.GetLength(), static_cast<int>(expected.size()));
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts().size(), 1u);
+}

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,17 @@ public:
     bool readButton = true;
     int textUpdates = 0;
     std::vector<std::pair<UINT, std::string>> boxes;
+    // Called as a box shows, before the user closes it.
+    std::function<void()> onBox;
     void SetBusy(bool b) override { busy = b; }
     void ShowReadButton(bool show) override { readButton = show; }
     void ShowTexts() override { ++textUpdates; }
-    void ShowBox(const CString& text) override { boxes.emplace_back(now, text.str()); }
+    void ShowBox(const CString& text) override
+    {
+        boxes.emplace_back(now, text.str());
+        if (onBox)
+            onBox();
+    }
     bool online = true;
     bool IsPortOnline() override { return online; }
     CString LanguageText(UINT id) override { return CString(std::to_string(id)); }
@@ -310,5 +318,47 @@ TEST(LoggerBound, StreamWithoutAModeLineEndsAtTheBound)
         }
         EXPECT_TRUE(whole.ends_with(ending)) << whole.substr(whole.size() - std::min<size_t>(whole.size(), 40));
         EXPECT_EQ(whole[0] == '|', ending == notFound) << "a mode only where one came";
+    }
+}
+
+// A record stream that never goes quiet ends at the answer's bound as the
+// give-up ends a read-out: the box (the read-out over before it shows:
+// bytes keep coming behind it), the whole records within the bound shown
+// (the one the bound cut is none), nothing more taken or held, the read
+// button back; the same whatever the chunks.
+TEST(LoggerBound, EndlessRecordsEndAtTheAnswersBound)
+{
+    const std::string head = "\r\nHead\x03" "AUTO    10 sec  \r\n";
+    std::string stream = head;
+    while (stream.size() <= static_cast<size_t>(CLoggerReadout::kAnswerBound))
+        stream += stream.size() % 3 ? kRec1 : kRec2;
+    const std::string within = stream.substr(0, CLoggerReadout::kAnswerBound);
+    const std::string expected = within.substr(head.size(), within.rfind("\r\n") + 2 - head.size());
+    ASSERT_NE(within.size(), head.size() + expected.size()) << "the bound must cut a record";
+    for (size_t chunk : {size_t{4096}, size_t{2879}}) {
+        FakeLoggerHost h;
+        CLoggerReadout l{h};
+        h.onTimer = [&l](UINT id) { l.OnLoggerTimer(id); };
+        h.onData = [&l](int n) { l.OnDataReceived(n); };
+        h.onBox = [&] {
+            EXPECT_EQ(l.GetHandler(), CLoggerReadout::Handler::Idle);
+            EXPECT_TRUE(h.readButton);
+            EXPECT_FALSE(h.busy);
+            EXPECT_TRUE(l.GetRecordText().str() == expected);
+        };
+        l.StartLoggerReadout();
+        UINT t = 10;
+        for (size_t at = 0; at < stream.size(); at += chunk, t += 100)
+            h.Deliver(t, stream.substr(at, chunk));
+        h.RunUntil(t);
+        ASSERT_FALSE(l.IsReadoutRunning()) << chunk;
+        ASSERT_EQ(h.boxes.size(), 1u) << chunk;
+        EXPECT_EQ(h.boxes[0].second, LoggerText::kGiveUp);
+        // The device goes on: nothing of it is kept, no second box comes.
+        h.Deliver(t + 10, kRec1 + kRec2);
+        h.RunUntil(t + 60000);
+        EXPECT_TRUE(h.receive.IsEmpty());
+        EXPECT_EQ(h.boxes.size(), 1u);
+        EXPECT_EQ(l.GetRecordText().GetLength(), static_cast<int>(expected.size()));
     }
 }

@@ -1,5 +1,7 @@
 #include "pages/LoggerReadout.h"
 
+#include "app/DeviceAnswers.h"
+
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -144,20 +146,16 @@ void CLoggerReadout::OnHeaderData(int n)
     m_host.SetBusy(true);
     // Only the new bytes are searched, so a long answer without ETX costs
     // each byte once.
-    const std::string& raw = m_strRaw.str();
-    const size_t etxAt = raw.find(DeviceCmd::Etx, static_cast<size_t>(m_nSearched));
-    if (etxAt == std::string::npos || etxAt >= static_cast<size_t>(kModeLineBound)) {
-        m_nSearched = static_cast<int>(raw.size());
+    const int etx = FindAnswerEtx(m_strRaw, m_nSearched);
+    if (etx < 0 || etx >= kModeLineBound) {
+        m_nSearched = m_strRaw.GetLength();
         if (m_nSearched >= kModeLineBound)
             EndWithoutModeLine();
         return;
     }
-    const int etx = static_cast<int>(etxAt);
     m_handler = Handler::Mode;
     m_host.SetTimer(ModeTimer, kModeWaitMs);
-    m_strHeader = m_strRaw.Left(etx);
-    if (m_strHeader.GetLength() >= 2 && m_strHeader[0] == '\r' && m_strHeader[1] == '\n')
-        m_strHeader.Delete(0, 2);
+    m_strHeader = WithoutLeadingCrLf(m_strRaw.Left(etx));
     m_host.ShowTexts();
     m_strRaw = m_strRaw.Mid(etx + 1);
     m_nCutOff = etx + 1;

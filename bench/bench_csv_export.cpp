@@ -17,6 +17,7 @@
 #include "port/CPortMan.h"
 #include "res/Resources.h"
 
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "bench/ProcStatus.h"
 
@@ -215,22 +216,11 @@ BENCHMARK(Memory)->Name("Export/Memory")->Arg(10'000'000)->Unit(benchmark::kMill
 
 int main(int argc, char** argv)
 {
-    // The page reads and writes settings: a folder of its own for them.
-    std::string dir = "/tmp/vx35-bench-XXXXXX";
-    if (mkdtemp(dir.data())) {
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
-    }
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    vx::InitApplication();
-    vx::ModalScript::Activate(true);   // a failure's box must not wait for a click
-    vxres::InstallResources();
-    vx::InstallStringTable();
+    // Scripted boxes: a failure's box must not wait for a click.
+    bench::ProgramSetting setting(argc, argv);
+    if (!setting.Ok())
+        return 1;
     const int rc = bench::RunBenchmarks(argc, argv);
-    g_page.reset();
-    vx::ShutdownApplication();
-    if (dir.rfind("/tmp/vx35-bench-", 0) == 0)
-        (void)std::system(("rm -rf '" + dir + "'").c_str());
+    g_page.reset(); // before the application goes
     return rc;
 }

@@ -23,6 +23,7 @@
 #include "port/CPortMan.h"
 #include "res/Resources.h"
 
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "bench/ProcStatus.h"
 
@@ -195,25 +196,11 @@ BENCHMARK(Silence)->Name("LoggerPage/Silence")->Iterations(1)->UseManualTime()->
 
 int main(int argc, char** argv)
 {
-    // The page reads and writes settings: a folder of its own for them.
-    std::string dir = "/tmp/vx35-bench-XXXXXX";
-    if (mkdtemp(dir.data())) {
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
-    }
     // Large blocks always mapped, so a freed one leaves the resident set at
     // once: the peak then counts what was held, not where the allocator
     // happened to put it.
     mallopt(M_MMAP_THRESHOLD, 256 << 10);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    vx::InitApplication();
-    vx::ModalScript::Activate(true); // the give-up box must not wait for a click
-    vxres::InstallResources();
-    vx::InstallStringTable();
-    const int rc = bench::RunBenchmarks(argc, argv);
-    vx::ShutdownApplication();
-    if (dir.rfind("/tmp/vx35-bench-", 0) == 0)
-        (void)std::system(("rm -rf '" + dir + "'").c_str());
-    return rc;
+    // Scripted boxes: the give-up box must not wait for a click.
+    bench::ProgramSetting setting(argc, argv);
+    return setting.Ok() ? bench::RunBenchmarks(argc, argv) : 1;
 }

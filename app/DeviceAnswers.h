@@ -51,6 +51,9 @@ struct VersionLineScan {
 };
 // Scans text (everything received since 'V') from its start.
 VersionLineScan ScanVersionLine(const CString& text);
+// An answer whose line end has not come is taken, once the line went quiet,
+// when at least this long (the version digits and the two bytes after them).
+constexpr int kVersionAnswerMinBytes = 6;
 
 // A text answer ('d', the logger's header) runs up to its first ETX; what
 // follows is not part of it. The index of that ETX at or after from, or -1.

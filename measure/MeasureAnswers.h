@@ -25,9 +25,6 @@ using MeasureRecord = ChannelRecord;
 
 constexpr int kSensorAnswerBytes = kSensorRecordBytes;
 constexpr int kStatusLongAnswerBytes = 12;
-// A version answer without its line end is taken, once the line went
-// quiet, when at least this long.
-constexpr int kVersionAnswerBytes = 6;
 // A sensor whose 0 % and 100 % points lie closer than this is refused.
 constexpr int kMinPointSpan = 10;
 

@@ -349,7 +349,7 @@ void CMeasureConversation::OnVersionAnswer(int n, bool timedOut)
         TakeVersion(rx.Mid(line.begin, line.end - line.begin));
     } else if (!timedOut) {
         AnswerGrew(n);
-    } else if (rx.GetLength() - line.begin >= kVersionAnswerBytes) {
+    } else if (rx.GetLength() - line.begin >= kVersionAnswerMinBytes) {
         TakeVersion(rx.Mid(line.begin));
     } else {
         AnswerFailed();

@@ -267,19 +267,15 @@ bool CLoggerReadout::ShowRecords()
     // still come may close it. The whole records move over, so megabytes of
     // them are not held twice.
     std::string& raw = m_strRaw.str();
-    std::string& records = m_strRecords.str();
     const size_t last = raw.rfind("\r\n");
-    const size_t whole = last == std::string::npos ? 0 : last + 2;
-    if (whole > 0 && records.empty()) {
-        std::string tail = raw.substr(whole);
-        raw.resize(whole);
-        records.swap(raw);
-        Release(m_strRaw);
-        raw = std::move(tail);
-    } else if (whole > 0) {
-        records.append(raw, 0, whole);
-        raw.erase(0, whole);
-    }
+    std::string tail = raw.substr(last == std::string::npos ? 0 : last + 2);
+    raw.resize(raw.size() - tail.size());
+    if (m_strRecords.IsEmpty())
+        m_strRecords.str().swap(raw);
+    else
+        m_strRecords.str() += raw;
+    Release(m_strRaw);
+    raw = std::move(tail);
     m_bRecordsPending = false;
     m_host.ShowTexts();
     m_host.ShowReadButton(true);

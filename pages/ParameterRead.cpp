@@ -7,9 +7,6 @@ using Action = ParameterReadAction;
 
 constexpr const char* kDeviceCodes[] = {"T1", "T2", "F1", "H1", "H2", "H3", "W2", "W3"};
 constexpr int kHomeKeys = 5;
-// A version answer without its line end is decided after silence only
-// with at least this many bytes.
-constexpr int kVersionMinimum = 6;
 
 Action Make(Action::Kind kind, UINT id = 0, UINT ms = 0, CString bytes = CString())
 {
@@ -218,7 +215,7 @@ void CParameterRead::OnVersionAnswer(Actions& out)
     // The keys' display lines are gone; what is left may still become the
     // answer. Without its line end it is decided after a short silence.
     m_work = m_work.Mid(line.begin);
-    if (m_work.GetLength() < kVersionMinimum) {
+    if (m_work.GetLength() < kVersionAnswerMinBytes) {
         // A few bytes and then silence must not leave the page without buttons.
         out.push_back(Make(Action::SetTimer, kAnswerTimer, kAnswerMs));
         return;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 #include <deque>
 
 #include <fcntl.h>
@@ -18,6 +19,16 @@
 namespace vx35sim {
 
 namespace {
+
+// A value that must be one of a few words: what the word stands for.
+template <class T>
+std::optional<T> PickWord(const std::string& value, std::initializer_list<std::pair<const char*, T>> words)
+{
+    for (const auto& [word, meaning] : words)
+        if (value == word)
+            return meaning;
+    return std::nullopt;
+}
 
 std::optional<long> ParseNumber(const std::string& s, long lo, long hi)
 {
@@ -319,23 +330,17 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
                 return bad("expected a number of answers");
             out.device.faults.junkAfter = static_cast<int>(*v);
         } else if (name == "--record-tail") {
-            if (value == "check")
-                out.device.faults.recordTail = Faults::RecordTail::CheckPair;
-            else if (value == "row")
-                out.device.faults.recordTail = Faults::RecordTail::RowBytes;
-            else if (value == "zero")
-                out.device.faults.recordTail = Faults::RecordTail::Zero;
-            else
+            using T = Faults::RecordTail;
+            const auto v = PickWord<T>(value, {{"check", T::CheckPair}, {"row", T::RowBytes}, {"zero", T::Zero}});
+            if (!v)
                 return bad("expected check, row or zero");
+            out.device.faults.recordTail = *v;
         } else if (name == "--sensor-tail") {
-            if (value == "crlf")
-                out.device.faults.sensorTail = Faults::SensorTail::CrLf;
-            else if (value == "check")
-                out.device.faults.sensorTail = Faults::SensorTail::CheckPair;
-            else if (value == "zero")
-                out.device.faults.sensorTail = Faults::SensorTail::Zero;
-            else
+            using T = Faults::SensorTail;
+            const auto v = PickWord<T>(value, {{"crlf", T::CrLf}, {"check", T::CheckPair}, {"zero", T::Zero}});
+            if (!v)
                 return bad("expected crlf, check or zero");
+            out.device.faults.sensorTail = *v;
         } else if (name == "--sensor-type") {
             long v = 0;
             const char* end = value.data() + value.size();
@@ -351,19 +356,16 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
             std::uint8_t& typeByte = out.device.rows[out.device.activeRow][13];
             typeByte = static_cast<std::uint8_t>(v | (typeByte & 0x0F));
         } else if (name == "--status-tail") {
-            if (value == "crlf")
-                out.device.faults.statusTail = Faults::StatusTail::CrLf;
-            else if (value == "zero")
-                out.device.faults.statusTail = Faults::StatusTail::Zero;
-            else
+            using T = Faults::StatusTail;
+            const auto v = PickWord<T>(value, {{"crlf", T::CrLf}, {"zero", T::Zero}});
+            if (!v)
                 return bad("expected crlf or zero");
+            out.device.faults.statusTail = *v;
         } else if (name == "--header-lead") {
-            if (value == "crlf")
-                out.device.faults.headerLead = true;
-            else if (value == "none")
-                out.device.faults.headerLead = false;
-            else
+            const auto v = PickWord<bool>(value, {{"crlf", true}, {"none", false}});
+            if (!v)
                 return bad("expected crlf or none");
+            out.device.faults.headerLead = *v;
         } else if (name == "--logger-endless") {
             const auto v = ParseNumber(value, 0, 600000);
             if (!v)

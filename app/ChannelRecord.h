@@ -22,10 +22,14 @@ struct ChannelRecord {
     CString m_strSensorName;
     CString m_strUnit;
     // Bytes 2..5 of the long-status answer: rate code, kept, sample mode,
-    // AUTO rate.
+    // AUTO rate. Until the device reported its mode, the record holds one
+    // that no table knows: a run after a status answer that did not come
+    // reads as "SCI aus" and asks for nothing, instead of polling in a mode
+    // the device never gave.
+    static constexpr BYTE kSampleModeNotReported = 0xFF;
     BYTE m_byRateCode = 0;
     BYTE m_byStatus2 = 0;
-    BYTE m_bySampleMode = 0;
+    BYTE m_bySampleMode = kSampleModeNotReported;
     BYTE m_byAutoRate = 0;
     int m_iDeviceVariant = 0;
     int m_iFirmwareVersion = 0;

@@ -2,6 +2,14 @@
 
 #include "app/DeviceCommands.h"
 
+bool TakeExactLengthAnswer(const CString& received, int length, CString& answer)
+{
+    if (received.GetLength() != length)
+        return false;
+    answer = received;
+    return true;
+}
+
 bool TakeFixedLengthAnswer(const CString& received, int length, CString& answer)
 {
     if (received.GetLength() < length)
@@ -10,14 +18,24 @@ bool TakeFixedLengthAnswer(const CString& received, int length, CString& answer)
     return true;
 }
 
+namespace {
+
+CString UpToNul(const CString& text)
+{
+    const int nul = text.Find('\0');
+    return nul < 0 ? text : text.Left(nul);
+}
+
+} // namespace
+
 SensorRecord SplitSensorRecord(const CString& record)
 {
     auto byteAt = [&record](int i) { return i < record.GetLength() ? static_cast<BYTE>(record[i]) : BYTE(0); };
     SensorRecord r;
-    r.name = record.Left(8);
+    r.name = UpToNul(record.Left(8));
     r.nominal[0] = byteAt(8);
     r.nominal[1] = byteAt(9);
-    r.unit = record.GetLength() > 10 ? record.Mid(10, 3) : CString();
+    r.unit = record.GetLength() > 10 ? UpToNul(record.Mid(10, 3)) : CString();
     r.typeAndDecimals = byteAt(13);
     r.zeroPoint[0] = byteAt(14);
     r.zeroPoint[1] = byteAt(15);
@@ -59,8 +77,9 @@ int FindAnswerEtx(const CString& received, int from)
     return from < 0 || from > received.GetLength() ? -1 : received.Find(DeviceCmd::Etx, from);
 }
 
-CString WithoutLeadingCrLf(const CString& text)
+CString HeaderBeforeEtx(const CString& received, int end)
 {
+    const CString text = end < 0 ? received : received.Left(end);
     if (text.GetLength() >= 2 && text[0] == '\r' && text[1] == '\n')
         return text.Mid(2);
     return text;

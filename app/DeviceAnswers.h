@@ -9,21 +9,28 @@
 #include "platform/CString.h"
 #include "platform/Types.h"
 
-// An answer of fixed length has no end mark, and stray bytes (a key's late
-// display line, a line end) may come before it: it is complete once at
-// least its length has come and the line has been quiet this long, and it
-// is its last bytes. Well above the byte time of a slow line.
+// An answer of fixed length has no end mark: it is complete once its
+// length has come and the line has been quiet this long. Well above the
+// byte time of a slow line.
 constexpr UINT kFixedAnswerQuietMs = 50;
-// The last length bytes of received, or false while fewer came.
+// Where its place on the line is known, exactly its length came: a byte
+// before it, a byte after it and a longer answer cannot be told apart, so
+// any other count is no answer (the measure start's 'C' and 'E').
+bool TakeExactLengthAnswer(const CString& received, int length, CString& answer);
+// Where the reading rule says the last bytes count (the parameter read's
+// row records): the last length bytes of received, or false while fewer
+// came.
 bool TakeFixedLengthAnswer(const CString& received, int length, CString& answer);
 
 // The sensor record: name, nominal value, unit, type and decimals, 0 % and
 // 100 % points. Bytes 18-19 are not read, whatever the device puts there.
 constexpr int kSensorRecordBytes = 20;
+// The texts end at their first zero byte: the device pads with them, and
+// a zero byte shown, charted or written to a file is nothing the user reads.
 struct SensorRecord {
-    CString name;              // bytes 0-7 as they stand
+    CString name;              // bytes 0-7, up to a zero byte
     BYTE nominal[2] = {};      // bytes 8-9: four BCD nibbles, high nibble of byte 8 first
-    CString unit;              // bytes 10-12 as they stand
+    CString unit;              // bytes 10-12, up to a zero byte
     BYTE typeAndDecimals = 0;  // byte 13: high nibble type, low nibble decimals code
     BYTE zeroPoint[2] = {};    // bytes 14-15, high byte first
     BYTE fullPoint[2] = {};    // bytes 16-17, high byte first
@@ -58,6 +65,8 @@ constexpr int kVersionAnswerMinBytes = 6;
 // A text answer ('d', the logger's header) runs up to its first ETX; what
 // follows is not part of it. The index of that ETX at or after from, or -1.
 int FindAnswerEtx(const CString& received, int from = 0);
-// The device opens some text answers with a line end: removed when it is
-// there, and only then.
-CString WithoutLeadingCrLf(const CString& text);
+// The header of a 'd' answer (and of the logger's read-out): the text before
+// end (its ETX; -1: all of it). The device opens these answers with a line
+// end: it is removed when it is there, and only then, so every line the
+// user wrote stays whether the device sends it or not.
+CString HeaderBeforeEtx(const CString& received, int end);

@@ -87,6 +87,5 @@ void DecodeVersion(std::string_view answer, MeasureRecord& record)
 
 CString ExtractHeaderAnswer(const CString& receiveText)
 {
-    const int etx = FindAnswerEtx(receiveText);
-    return WithoutLeadingCrLf(etx < 0 ? receiveText : receiveText.Left(etx));
+    return HeaderBeforeEtx(receiveText, FindAnswerEtx(receiveText));
 }

@@ -4,11 +4,11 @@
 // missing bytes read as zero.
 //
 // An answer is found by where it starts and ends, never refused for what
-// it holds: 'C' and 'E' are the last bytes of their length once the line
-// went quiet (a stray byte before them is passed over), 'd' runs up to its
-// ETX and 'V' is its version line (app/DeviceAnswers.h). What the fields
-// hold is decoded as it stands: a type nibble above 9 reads as type 0, an
-// unknown decimals code as divisor 1, an unknown sample mode as "SCI aus".
+// it holds: 'C' and 'E' are exactly their length once the line went quiet,
+// 'd' runs up to its ETX and 'V' is its version line (app/DeviceAnswers.h).
+// What the fields hold is decoded as it stands: a type nibble above 9 reads
+// as type 0, an unknown decimals code as divisor 1, an unknown sample mode
+// as "SCI aus".
 #pragma once
 
 #include "app/ChannelRecord.h"

@@ -258,9 +258,8 @@ void CMeasureConversation::StepRequestSensor()
 void CMeasureConversation::OnFixedLengthAnswer(int n, int length)
 {
     m_nAnswerBytes += static_cast<unsigned>(n);
-    // Whole once its length came; what comes before the line goes quiet
-    // still moves it (a stray byte before it is passed over, as its last
-    // bytes are taken).
+    // Once its length came, the quiet line decides: any byte more, before
+    // or after it, leaves no place where the answer is known to start.
     if (m_timerStep == TimerStep::AnswerTimeout && m_host.ReceiveText().GetLength() >= length)
         ArmTimer(TimerStep::AnswerSettled, kFixedAnswerQuietMs);
     else
@@ -275,8 +274,10 @@ void CMeasureConversation::OnAnswerSettled()
     }
     const bool sensor = m_answerStep == AnswerStep::Sensor;
     CString answer;
-    if (!TakeFixedLengthAnswer(m_host.ReceiveText(), sensor ? kSensorAnswerBytes : kStatusLongAnswerBytes, answer)) {
-        AnswerFailed(); // emptied under it: nothing whole to take
+    if (!TakeExactLengthAnswer(m_host.ReceiveText(), sensor ? kSensorAnswerBytes : kStatusLongAnswerBytes, answer)) {
+        // Decoded one place off, every value would be shown wrong and look
+        // right: the record keeps what it held.
+        AnswerFailed();
         return;
     }
     EndAnswer();

@@ -7,9 +7,10 @@
 //
 // 'C' goes out only once the line has been quiet after the ESC (its display
 // line is not part of any answer). Each answer is taken by where it starts
-// and ends (MeasureAnswers.h): 'C' and 'E' as their last bytes once the
-// line went quiet, 'd' up to its ETX, 'V' as its version line. An answer
-// that never completes is its request's time-out.
+// and ends (MeasureAnswers.h): 'C' and 'E' when exactly their length came
+// before the line went quiet, 'd' up to its ETX, 'V' as its version line.
+// An answer that never completes, or a 'C' or 'E' with bytes beyond its
+// length, is its request's time-out.
 #pragma once
 
 #include "app/DeviceCommands.h"
@@ -144,7 +145,7 @@ private:
     // quiet that closes 'C' or 'E', the quiet before 'C' and before
     // measuring) starts over.
     void AnswerGrew(int n);
-    // 'C' and 'E': once length bytes came, the answer is complete when the
+    // 'C' and 'E': once length bytes came, the answer is decided when the
     // line went quiet.
     void OnFixedLengthAnswer(int n, int length);
     void OnAnswerSettled();

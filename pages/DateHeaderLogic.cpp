@@ -7,8 +7,6 @@
 
 namespace {
 
-// The line end that opens the 'd' answer.
-constexpr int kHeaderLeadBytes = 2;
 // "dd.mm.yy hh:mm:ss": the shortest date line.
 constexpr int kDateTimeLength = 17;
 
@@ -67,8 +65,7 @@ DeviceAnswer HeaderAnswerText(const CString& received, int from)
     }
     answer.complete = true;
     answer.resume = etx;
-    if (etx > kHeaderLeadBytes)
-        answer.text = received.Mid(kHeaderLeadBytes, etx - kHeaderLeadBytes);
+    answer.text = HeaderBeforeEtx(received, etx);
     return answer;
 }
 

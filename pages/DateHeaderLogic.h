@@ -24,9 +24,9 @@ struct DeviceAnswer {
 // date and time) in received, shown with one blank.
 DeviceAnswer DateAnswerText(const CString& received, int from = 0);
 // The 'd' answer: CR LF, the header, ETX; complete at the first ETX. The
-// header is everything between the answer's first two characters and that
-// ETX, every line of it as the user wrote it (blank, 8 characters wide or
-// date-like); nothing after the ETX belongs to it.
+// header is everything before that ETX but the leading CR LF (when the
+// device sends one), every line of it as the user wrote it (blank,
+// 8 characters wide or date-like); nothing after the ETX belongs to it.
 DeviceAnswer HeaderAnswerText(const CString& received, int from = 0);
 // Line breaks as the device keeps them: CR LF, whatever the edit produced.
 CString HeaderTextWithDeviceLineBreaks(const CString& editText);

@@ -155,7 +155,7 @@ void CLoggerReadout::OnHeaderData(int n)
     }
     m_handler = Handler::Mode;
     m_host.SetTimer(ModeTimer, kModeWaitMs);
-    m_strHeader = WithoutLeadingCrLf(m_strRaw.Left(etx));
+    m_strHeader = HeaderBeforeEtx(m_strRaw, etx);
     m_host.ShowTexts();
     m_strRaw = m_strRaw.Mid(etx + 1);
     m_nCutOff = etx + 1;

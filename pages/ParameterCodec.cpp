@@ -60,12 +60,6 @@ CString ParameterNominalText(BYTE high, BYTE low, int decimalsCode)
     return digits;
 }
 
-CString ParameterCutAtNul(const CString& text)
-{
-    const int nul = text.Find('\0');
-    return nul < 0 ? text : text.Left(nul);
-}
-
 bool DecodeFactoryWords(const CString& answer, WORD words[kFactoryWordCount])
 {
     if (answer.GetLength() < kFactoryWordsUsed)
@@ -108,9 +102,9 @@ bool DecodeRowRecord(const CString& record, const WORD words[kFactoryWordCount],
         break;
     }
 
-    texts.name = ParameterCutAtNul(fields.name);
+    texts.name = fields.name;
     texts.nominal = ParameterNominalText(fields.nominal[0], fields.nominal[1], rec.decimalsCode);
-    texts.unit = ParameterCutAtNul(fields.unit);
+    texts.unit = fields.unit;
     texts.type = TypeTextFromCode(rec.typeCode, langOffset, load);
     texts.p0 = DecimalText(rec.raw0);
     texts.p100 = DecimalText(rec.raw100);

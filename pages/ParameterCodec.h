@@ -58,9 +58,6 @@ CString TypeTextFromCode(int typeCode, int langOffset, const ParameterTextLoader
 // digits as the decimals code says.
 CString ParameterNominalText(BYTE high, BYTE low, int decimalsCode);
 
-// Device texts are shown cut at their first zero byte.
-CString ParameterCutAtNul(const CString& text);
-
 // False, words untouched, when the answer holds fewer than 14 bytes.
 bool DecodeFactoryWords(const CString& answer, WORD words[kFactoryWordCount]);
 

@@ -234,8 +234,15 @@ std::string UsageText()
            "                   and 9 send their points in BCD, the others binary\n"
            "  --status-tail T  bytes 10-11 of the 'E' answer: crlf (the default) or zero\n"
            "  --header-lead L  the 'd' answer opens with crlf (the default) or none\n"
-           "  --header-trail HEX  send these bytes right after the 'd' answer's ETX,\n"
-           "                   in the same write (e.g. 0D,0A)\n"
+           "  --trail C:HEX[@MS] send these bytes right after the answer to letter C,\n"
+           "                   in the same write (e.g. d:0D,0A), or MS ms after its\n"
+           "                   last byte (C:7E@20); repeatable\n"
+           "  --sensor-name TEXT name of the sensor the 'C' answer describes, up to\n"
+           "                   8 characters, padded with zero bytes\n"
+           "  --sensor-unit TEXT its unit, up to 3 characters, padded with zero bytes\n"
+           "  --sensor-points Z,F 0 % and 100 % points of the sensor the 'C' answer\n"
+           "                   describes, 0 to 65535 (BCD types send them as four\n"
+           "                   digits, so they need points below 10000)\n"
            "  --logger-endless MS  the logger read-out never ends: after header and\n"
            "                   mode line, records every MS ms (0: as fast as the line\n"
            "                   takes them) until any byte arrives\n"
@@ -266,8 +273,8 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
             "--sample-mode",  "--auto-rate",      "--model",       "--split",       "--split-gap",
             "--delay",        "--silent",         "--log",         "--link",        "--junk",
             "--junk-on",      "--junk-after",     "--record-tail", "--vanish-on",   "--cut",
-            "--sensor-tail",  "--sensor-type",    "--status-tail", "--header-lead", "--header-trail",
-            "--logger-endless"};
+            "--sensor-tail",  "--sensor-type",    "--status-tail", "--header-lead", "--trail",
+            "--sensor-points", "--sensor-name",   "--sensor-unit", "--logger-endless"};
         bool known = false;
         for (const char* k : kWithValue)
             known = known || name == k;
@@ -314,11 +321,38 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
             if (!v)
                 return bad("expected milliseconds");
             out.device.faults.splitGapMs = static_cast<int>(*v);
-        } else if (name == "--junk" || name == "--header-trail") {
+        } else if (name == "--junk") {
             const auto bytes = ParseHexBytes(value);
             if (!bytes)
                 return bad("expected hexadecimal bytes separated by commas");
-            (name == "--junk" ? out.device.faults.leadingJunk : out.device.faults.headerTrail) = *bytes;
+            out.device.faults.leadingJunk = *bytes;
+        } else if (name == "--trail") {
+            const std::size_t at = value.find('@');
+            const auto bytes = value.size() > 2 && value[1] == ':' ? ParseHexBytes(value.substr(2, at - 2)) : std::nullopt;
+            const auto ms = at == std::string::npos ? std::optional<long>(-1) : ParseNumber(value.substr(at + 1), 0, 600000);
+            if (!bytes || !ms)
+                return bad("expected a letter, ':' and hexadecimal bytes, then optionally '@' and milliseconds, such as C:0D,0A@20");
+            out.device.faults.trails[static_cast<std::uint8_t>(value[0])] = {*bytes, static_cast<int>(*ms)};
+        } else if (name == "--sensor-name" || name == "--sensor-unit") {
+            // A device pads its short texts with zero bytes.
+            const bool isName = name == "--sensor-name";
+            const std::size_t width = isName ? 8 : 3;
+            if (value.size() > width)
+                return bad(isName ? "expected at most 8 characters" : "expected at most 3 characters");
+            std::uint8_t* field = out.device.rows[out.device.activeRow].data() + (isName ? 0 : 10);
+            std::fill(field, field + width, 0);
+            std::copy(value.begin(), value.end(), field);
+        } else if (name == "--sensor-points") {
+            const std::size_t comma = value.find(',');
+            const auto zero = ParseNumber(value.substr(0, comma), 0, 65535);
+            const auto full = comma == std::string::npos ? std::nullopt : ParseNumber(value.substr(comma + 1), 0, 65535);
+            if (!zero || !full)
+                return bad("expected two numbers from 0 to 65535, such as 0,5000");
+            std::uint8_t* row = out.device.rows[out.device.activeRow].data();
+            row[14] = static_cast<std::uint8_t>(*zero >> 8);
+            row[15] = static_cast<std::uint8_t>(*zero & 0xFF);
+            row[16] = static_cast<std::uint8_t>(*full >> 8);
+            row[17] = static_cast<std::uint8_t>(*full & 0xFF);
         } else if (name == "--junk-on") {
             if (value.empty())
                 return bad("expected one or more command letters");

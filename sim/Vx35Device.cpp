@@ -352,7 +352,6 @@ void Vx35Device::onCommand(std::uint8_t cmd)
             b = {kCR, kLF};
         Append(b, config_.header);
         b.push_back(kETX);
-        b.insert(b.end(), config_.faults.headerTrail.begin(), config_.faults.headerTrail.end());
         answer(cmd, std::move(b));
         break;
     }
@@ -405,6 +404,10 @@ void Vx35Device::answer(std::uint8_t cmd, Bytes bytes, int arg)
         if (auto it = f.truncateRow.find(arg); it != f.truncateRow.end() && it->second < bytes.size())
             bytes.resize(it->second);
     }
+    const auto trail = f.trails.find(cmd);
+    const bool trailLater = trail != f.trails.end() && trail->second.afterMs >= 0;
+    if (trail != f.trails.end() && !trailLater)
+        bytes.insert(bytes.end(), trail->second.bytes.begin(), trail->second.bytes.end());
     addJunk(cmd, bytes);
     std::vector<Bytes> pieces{std::move(bytes)};
     cutAnswer(cmd, pieces);
@@ -412,6 +415,8 @@ void Vx35Device::answer(std::uint8_t cmd, Bytes bytes, int arg)
     queue(clock_.nowMs() + f.answerDelayMs, std::move(pieces.front()), split);
     if (cutDone_ && !out_.empty())
         out_.back().leaveAfter = true;
+    else if (trailLater)
+        queue(lastDue_ + trail->second.afterMs, trail->second.bytes, split);
 }
 
 void Vx35Device::addJunk(std::uint8_t cmd, Bytes& bytes)

@@ -80,7 +80,13 @@ struct Faults {
     // Bytes 10-11 of the 'E' answer: CR LF, or zeros (no line end at all).
     enum class StatusTail { CrLf, Zero } statusTail = StatusTail::CrLf;
     bool headerLead = true; // the 'd' answer opens with CR LF
-    Bytes headerTrail;      // sent right after the 'd' answer's ETX, in the same write
+    // Bytes the device sends after its answer to a letter: in the same write
+    // (afterMs < 0), or as a write of their own afterMs after its last piece.
+    struct Trail {
+        Bytes bytes;
+        int afterMs = -1;
+    };
+    std::map<std::uint8_t, Trail> trails;
     // Set: the logger read-out never ends. After header and mode line comes
     // a chunk of loggerChunkLines records every loggerEndlessMs ms (0: as fast
     // as the line takes them), cycling through the records, until any byte

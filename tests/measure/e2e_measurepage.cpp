@@ -23,6 +23,8 @@
 #include <sstream>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -240,8 +242,7 @@ TEST(MeasurePageDevice, AnswersInThreeBytePiecesStillIdentifyAndMeasure)
     r.Click(CMessenDlg::IDC_STOP);
 }
 
-// A byte-paced line, and a stray byte before answers: the page shows the
-// device's values, never a value decoded from a shifted answer.
+// A byte-paced line: the page shows the device's values.
 TEST(MeasurePageDevice, BytePacedLineShowsTheDevicesValues)
 {
     Rig r({"--sample-mode", "8", "--auto-rate", "4", "--split", "1", "--split-gap", "25"});
@@ -255,19 +256,72 @@ TEST(MeasurePageDevice, BytePacedLineShowsTheDevicesValues)
     r.Click(CMessenDlg::IDC_STOP);
 }
 
-TEST(MeasurePageDevice, StrayByteBeforeTheAnswersIsPassedOver)
+// A 'C' or 'E' answer with a byte beyond its length, before it or after it,
+// has no place where it is known to start: its step times out with the box,
+// and the record keeps what it held. Never a value decoded one place off.
+struct Beyond {
+    std::vector<std::string> args;
+    bool sensorTaken; // only the status answer had a byte too many
+};
+
+class MeasurePageShiftedAnswers : public ::testing::TestWithParam<Beyond> {};
+
+TEST_P(MeasurePageShiftedAnswers, TimeOutAndKeepTheRecord)
 {
-    Rig r({"--sample-mode", "8", "--auto-rate", "3", "--junk", "7E", "--junk-on", "CEdV"});
+    Rig r(GetParam().args);
     ASSERT_TRUE(r.Open());
     r.Click(CMessenDlg::IDC_START);
-    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring() && r.Points() >= 3; }, 8000));
-    EXPECT_TRUE(vx::ModalScript::MessageBoxTexts().empty());
-    EXPECT_EQ(r.table[0].m_strUnit, "kN ");
-    EXPECT_EQ(r.table[0].m_iDecimalDivisor, 1000);
-    EXPECT_EQ(r.table[0].m_iFirmwareVersion, 105);
-    for (int i = 0; i < r.Points(); ++i)
-        EXPECT_LE(std::abs(r.page.GetDisplay().GetPointY(0, i)), 1.5) << i; // the signal's amplitude
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring(); }, 8000));
+    r.Pump(600);
+    EXPECT_EQ(vx::ModalScript::MessageBoxTexts(),
+              std::vector<CString>{vx::LoadText(5198, vx::kLanguageGerman) + " 1"});
+    const ChannelRecord& ch = r.table[0];
+    const bool taken = GetParam().sensorTaken;
+    EXPECT_EQ(ch.m_strSensorName, taken ? "SIMSENS1" : "");
+    EXPECT_EQ(ch.m_strUnit, taken ? "kN " : "");
+    EXPECT_EQ(ch.m_iDecimalDivisor, taken ? 1000 : 1);
+    // No mode was reported: nothing is asked for and nothing plotted.
+    EXPECT_EQ(ch.m_bySampleMode, ChannelRecord::kSampleModeNotReported);
+    CString mode;
+    r.page.GetDlgItemText(CMessenDlg::IDC_MODE, mode);
+    EXPECT_EQ(mode, "SCI aus");
+    EXPECT_FALSE(r.page.IsValueRequestRunning());
+    EXPECT_EQ(r.Points(), 0);
     r.Click(CMessenDlg::IDC_STOP);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OnePlaceOff, MeasurePageShiftedAnswers,
+    ::testing::Values(Beyond{{"--sample-mode", "0", "--trail", "C:0D,0A"}, false},
+                      Beyond{{"--sample-mode", "0", "--trail", "C:7E@20"}, false},
+                      Beyond{{"--sample-mode", "8", "--auto-rate", "3", "--junk", "7E", "--junk-on", "CEdV"}, false},
+                      Beyond{{"--sample-mode", "8", "--auto-rate", "3", "--trail", "E:0D,0A"}, true}));
+
+// Name and unit end at their first zero byte: none reaches the value
+// field, the axis title or the file.
+TEST(MeasurePageDevice, ZeroBytesInNameAndUnitReachNoTextOrFile)
+{
+    Rig r({"--sample-mode", "0", "--sensor-name", "SIM", "--sensor-unit", "kN"});
+    ASSERT_TRUE(r.Open());
+    r.Click(CMessenDlg::IDC_START);
+    ASSERT_TRUE(r.PumpUntil([&] { return r.Measuring() && r.Points() >= 30; }, 8000));
+    r.Pump(300);
+    r.Click(CMessenDlg::IDC_STOP);
+    EXPECT_EQ(r.table[0].m_strSensorName, "SIM");
+    EXPECT_EQ(r.table[0].m_strUnit, "kN");
+    CString value;
+    r.page.GetDlgItemText(CMessenDlg::IDC_VALUE, value);
+    EXPECT_EQ(value.Right(3), " kN") << value.GetString();
+    EXPECT_EQ(r.page.GetDisplay().GetPlot()->GetYAxis(0).GetLabel().Find('\0'), -1);
+    const std::string csv = QDir::tempPath().toStdString() + "/vx35_e2e_nul_" +
+                            std::to_string(QCoreApplication::applicationPid()) + ".csv";
+    ASSERT_TRUE(r.page.WriteCsv(csv.c_str()));
+    std::ifstream in(csv, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::remove(csv.c_str());
+    EXPECT_EQ(file.find('\0'), std::string::npos);
+    EXPECT_NE(file.find(": SIM\r\n"), std::string::npos);
+    EXPECT_NE(file.find(" kN\r\n"), std::string::npos);
 }
 
 // Answers as a device may lay them out where the page reads nothing, or
@@ -301,6 +355,10 @@ TEST_P(MeasurePageAnswers, IdentifyTheDeviceWithoutABox)
         // Nothing parsed and nothing asked for.
         EXPECT_FALSE(r.page.IsValueRequestRunning());
         EXPECT_EQ(r.Points(), 0);
+    } else {
+        ASSERT_TRUE(r.PumpUntil([&] { return r.Points() >= 10; }, 5000));
+        for (int i = 0; i < r.Points(); ++i)
+            EXPECT_LE(std::abs(r.page.GetDisplay().GetPointY(0, i)), 1.5) << i; // the signal's amplitude
     }
     r.Click(CMessenDlg::IDC_STOP);
 }
@@ -312,7 +370,10 @@ INSTANTIATE_TEST_SUITE_P(
                       // A current sensor: its type nibble gives no digit and reads as type 0.
                       LaidOut{{"--sample-mode", "0", "--sensor-type", "A0"}, "PC 10ms"},
                       LaidOut{{"--sample-mode", "8", "--auto-rate", "9", "--status-tail", "zero"}, "SCI aus"},
-                      LaidOut{{"--sample-mode", "0", "--header-lead", "none", "--header-trail", "0D,0A"}, "PC 10ms"}));
+                      LaidOut{{"--sample-mode", "0", "--header-lead", "none", "--trail", "d:0D,0A"}, "PC 10ms"},
+                      // BCD points, and a check pair in bytes 18-19.
+                      LaidOut{{"--sample-mode", "0", "--sensor-type", "30", "--sensor-points", "12,5000", "--sensor-tail", "check"},
+                              "PC 10ms"}));
 
 TEST(MeasurePageDevice, ClosingDuringAPcRunStopsTheTickBeforeThePortGoes)
 {

@@ -280,14 +280,13 @@ TEST_F(Fixture, LineThatNeverGoesQuietAfterStartIsATimeout)
 }
 
 // Answers are taken by where they start and end, never refused for what
-// they hold: a stray byte before 'C' or 'E' is passed over, a decimals code
-// the table does not know is divisor 1, a 'd' without its leading line end
-// is the header as it stands, and the line end after its ETX that comes
-// only once 'V' went out is passed over.
+// they hold: a decimals code the table does not know is divisor 1, a 'd'
+// without its leading line end is the header as it stands, and the line end
+// after its ETX that comes only once 'V' went out is passed over. A stray
+// byte before 'E' leaves no place where its answer is known to start.
 TEST_F(Fixture, AnswersAreTakenByWhereTheyStartAndEnd)
 {
-    answers['C'] = "~SIMSENS1\x50\x00kN \x07\x00\x00\x4E\x20\x5A\x1F"s;
-    answers['E'] = "~" + kStatusPc;
+    answers['C'] = "SIMSENS1\x50\x00kN \x07\x00\x00\x4E\x20\x5A\x1F"s;
     answers['d'] = "Quorin Test\x03"s;
     answers['V'] = "\r\nSIM 700 106\r\n";
     conv.OnStart();
@@ -302,6 +301,15 @@ TEST_F(Fixture, AnswersAreTakenByWhereTheyStartAndEnd)
     EXPECT_EQ(record.m_iFirmwareVersion, 106);
     EXPECT_TRUE(conv.IsRunning());
     EXPECT_TRUE(host.Logged("mode PC 10ms"));
+
+    conv.OnStop();
+    answers['E'] = "~\x45\x4C\x02\x00\x08\x03\x00\x00\x00\x00\x0D\x0A"s;
+    conv.OnStart();
+    host.RunUntil(9000);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].substr(0, 7), "5198: 1");
+    EXPECT_EQ(record.m_bySampleMode, 0);
+    EXPECT_EQ(record.m_byAutoRate, 2);
 }
 
 // A mode or rate the table does not know is the device's own: "SCI aus",

@@ -65,7 +65,9 @@ TEST(DateHeaderAnswers, HeaderIsEveryLineBetweenTheAnswersLineEndAndItsFirstEtx)
 {
     EXPECT_EQ(Header("\r\nVX35 SIMULATOR\r\nPRUEFSTAND 1"), "<none>");
     EXPECT_EQ(Header("\r\n\x03"s), "");
-    EXPECT_EQ(Header("\r\x03"s), "");
+    // Only a leading CR LF is the answer's own; any other first characters
+    // are the header's.
+    EXPECT_EQ(Header("\r\x03"s), "\r");
     EXPECT_EQ(Header("\r\nA\x00" "B\x03" "C\x03"s), "A\x00" "B"s);
     // The user's own lines come back whatever they look like: blank lines,
     // 8-character lines like a key's display line, a date-like line.

@@ -499,12 +499,18 @@ TEST_F(DeviceTest, AnswerShapeSwitches)
 {
     HostOptions o;
     ASSERT_EQ(ParseOptions({"--sensor-type", "20", "--sensor-tail", "check", "--status-tail", "zero",
-                            "--header-lead", "none", "--header-trail", "0D,0A"},
+                            "--header-lead", "none", "--trail", "d:0D,0A", "--trail", "C:7E@20"},
                            o),
               std::nullopt);
     Vx35Device d(clock, o.device);
-    const Bytes c = ask(d, "C");
-    ASSERT_EQ(c.size(), 20u);
+    d.receive("C");
+    clock.advance(10);
+    const Bytes c = d.pollBytes();
+    ASSERT_EQ(c.size(), 20u); // sent at 5 ms; the trail comes on its own 20 ms later
+    clock.advance(14);
+    EXPECT_TRUE(d.poll().empty());
+    clock.advance(1);
+    EXPECT_EQ(d.pollBytes(), (Bytes{0x7E}));
     const auto chk = TextCheckBytes(c.data(), 18);
     // Type 2 keeps decimals code 1 and sends 20000 as BCD 0000; the check pair covers what was sent.
     EXPECT_EQ(Bytes(c.begin() + 13, c.end()), (Bytes{0x21, 0x00, 0x00, 0x00, 0x00, chk[0], chk[1]}));
@@ -517,15 +523,26 @@ TEST_F(DeviceTest, AnswerShapeSwitches)
     ASSERT_EQ(w.size(), 1u); // the trail goes out with the answer, not after it
     EXPECT_EQ(Str(w[0].bytes), "VX35 SIMULATOR\r\nPRUEFSTAND 1\x03\r\n");
 
-    // A type above 9 sends binary points.
+    // A type above 9 sends binary points; points below 10000 fit a BCD type.
     ASSERT_EQ(ParseOptions({"--sensor-type=a0"}, o), std::nullopt);
     EXPECT_EQ(o.device.rows[0][13], 0xA1);
     Vx35Device a(clock, o.device);
     EXPECT_EQ(ask(a, "C")[17], 0x20);
+    HostOptions bcd;
+    ASSERT_EQ(ParseOptions({"--sensor-type", "30", "--sensor-points", "12,5000", "--sensor-name", "SIM",
+                            "--sensor-unit", "N"},
+                           bcd),
+              std::nullopt);
+    Vx35Device b(clock, bcd.device);
+    const Bytes bc = ask(b, "C");
+    EXPECT_EQ(Str(Bytes(bc.begin(), bc.begin() + 13)), std::string("SIM\0\0\0\0\0\x50\x00N\0\0", 13));
+    EXPECT_EQ(Bytes(bc.begin() + 14, bc.begin() + 18), (Bytes{0x00, 0x12, 0x50, 0x00}));
 
     const std::vector<std::vector<std::string>> bad = {
         {"--sensor-type", "A1"}, {"--sensor-type", "100"}, {"--sensor-type", "G0"},      {"--sensor-tail", "lf"},
-        {"--status-tail", "x"},  {"--header-lead", "lf"},  {"--header-trail", "0D,,0A"}, {"--logger-endless", "-1"}};
+        {"--status-tail", "x"},  {"--header-lead", "lf"},  {"--trail", "d:0D,,0A"}, {"--trail", "d0D"},
+        {"--trail", "C:7E@x"},   {"--sensor-points", "5000"}, {"--sensor-points", "0,70000"}, {"--sensor-name", "NINECHARS"},
+        {"--sensor-unit", "kNm2"},   {"--logger-endless", "-1"}};
     for (const auto& args : bad) {
         HostOptions h;
         EXPECT_NE(ParseOptions(args, h), std::nullopt) << args[0] << ' ' << args[1];

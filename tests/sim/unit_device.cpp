@@ -523,20 +523,11 @@ TEST_F(DeviceTest, AnswerShapeSwitches)
     ASSERT_EQ(w.size(), 1u); // the trail goes out with the answer, not after it
     EXPECT_EQ(Str(w[0].bytes), "VX35 SIMULATOR\r\nPRUEFSTAND 1\x03\r\n");
 
-    // A type above 9 sends binary points; points below 10000 fit a BCD type.
+    // A type above 9 sends binary points.
     ASSERT_EQ(ParseOptions({"--sensor-type=a0"}, o), std::nullopt);
     EXPECT_EQ(o.device.rows[0][13], 0xA1);
     Vx35Device a(clock, o.device);
     EXPECT_EQ(ask(a, "C")[17], 0x20);
-    HostOptions bcd;
-    ASSERT_EQ(ParseOptions({"--sensor-type", "30", "--sensor-points", "12,5000", "--sensor-name", "SIM",
-                            "--sensor-unit", "N"},
-                           bcd),
-              std::nullopt);
-    Vx35Device b(clock, bcd.device);
-    const Bytes bc = ask(b, "C");
-    EXPECT_EQ(Str(Bytes(bc.begin(), bc.begin() + 13)), std::string("SIM\0\0\0\0\0\x50\x00N\0\0", 13));
-    EXPECT_EQ(Bytes(bc.begin() + 14, bc.begin() + 18), (Bytes{0x00, 0x12, 0x50, 0x00}));
 
     const std::vector<std::vector<std::string>> bad = {
         {"--sensor-type", "A1"}, {"--sensor-type", "100"}, {"--sensor-type", "G0"},      {"--sensor-tail", "lf"},

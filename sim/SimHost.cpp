@@ -327,9 +327,10 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Ho
                 return bad("expected hexadecimal bytes separated by commas");
             out.device.faults.leadingJunk = *bytes;
         } else if (name == "--trail") {
-            const std::size_t at = value.find('@');
+            // C:HEX[,HEX...] and, for a write of their own, @MS.
+            const std::size_t at = std::min(value.find('@'), value.size());
             const auto bytes = value.size() > 2 && value[1] == ':' ? ParseHexBytes(value.substr(2, at - 2)) : std::nullopt;
-            const auto ms = at == std::string::npos ? std::optional<long>(-1) : ParseNumber(value.substr(at + 1), 0, 600000);
+            const auto ms = at == value.size() ? std::optional<long>(-1) : ParseNumber(value.substr(at + 1), 0, 600000);
             if (!bytes || !ms)
                 return bad("expected a letter, ':' and hexadecimal bytes, then optionally '@' and milliseconds, such as C:0D,0A@20");
             out.device.faults.trails[static_cast<std::uint8_t>(value[0])] = {*bytes, static_cast<int>(*ms)};
